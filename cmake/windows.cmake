@@ -1,0 +1,52 @@
+# Windows build: Lumora.exe, one static 32-bit GUI executable, and the Win32 backend's tests.
+enable_language(RC)
+
+set(LUMORA_WIN32_DEFINES UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+set(LUMORA_WIN32_LIBS user32 gdi32 msimg32 comctl32 shell32 ole32 windowscodecs uuid)
+target_compile_definitions(lumora_core PUBLIC ${LUMORA_WIN32_DEFINES})
+
+file(GLOB LUMORA_WIN32_SOURCES CONFIGURE_DEPENDS src/win32/*.cpp)
+list(FILTER LUMORA_WIN32_SOURCES EXCLUDE REGEX ".*/WinMain\\.cpp$")
+add_library(lumora_win32 STATIC ${LUMORA_WIN32_SOURCES})
+target_link_libraries(lumora_win32 PUBLIC lumora_core ${LUMORA_WIN32_LIBS})
+target_compile_options(lumora_win32 PRIVATE ${LUMORA_WARNINGS})
+
+add_executable(Lumora WIN32 src/win32/WinMain.cpp resources/lumora.rc)
+target_link_libraries(Lumora PRIVATE lumora_win32)
+target_compile_options(Lumora PRIVATE ${LUMORA_WARNINGS})
+set_source_files_properties(resources/lumora.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/lumora.manifest")
+target_include_directories(Lumora PRIVATE resources)
+
+if(NOT MSVC)
+  foreach(target lumora_core lumora_win32 Lumora)
+    target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
+  endforeach()
+  target_link_options(Lumora PRIVATE -municode -static -s -Wl,--gc-sections)
+  target_compile_options(Lumora PRIVATE -municode)
+endif()
+
+add_custom_command(TARGET Lumora POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/monitor.txt
+          $<TARGET_FILE_DIR:Lumora>/monitor.txt)
+
+# GoogleTest built from Debian's sources for the cross target.
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+if(EXISTS /usr/src/googletest/CMakeLists.txt)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+file(GLOB LUMORA_WIN32_TESTS CONFIGURE_DEPENDS tests/win32/*.cpp)
+if(LUMORA_WIN32_TESTS)
+  add_executable(lumora_win32_tests ${LUMORA_WIN32_TESTS})
+  target_link_libraries(lumora_win32_tests PRIVATE lumora_win32 gtest gmock gtest_main)
+  target_include_directories(lumora_win32_tests PRIVATE tests/win32 resources)
+  if(NOT MSVC)
+    target_link_options(lumora_win32_tests PRIVATE -static)
+  endif()
+  add_test(NAME win32_backend COMMAND lumora_win32_tests)
+  set_tests_properties(win32_backend PROPERTIES TIMEOUT 600)
+endif()

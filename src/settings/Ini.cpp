@@ -1,0 +1,47 @@
+#include "settings/Ini.h"
+
+namespace settings {
+
+namespace {
+
+// Cuts UTF-8 text to at most max bytes without splitting a character.
+std::string cutToBytes(std::string text, std::size_t max) {
+  if (text.size() <= max) return text;
+  std::size_t end = max;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  text.resize(end);
+  return text;
+}
+
+}  // namespace
+
+std::string Ini::readini(const std::string& section, const std::string& key) {
+  std::string value = store_.read(section, key, key);
+  // A stored NUL ends the value, as it ends every consumer's reading of it.
+  if (auto nul = value.find('\0'); nul != std::string::npos) value.resize(nul);
+  return cutToBytes(std::move(value), kMaxValueBytes);
+}
+
+void Ini::writeini(const std::string& section, const std::string& key,
+                   const std::optional<std::string>& value) {
+  if (store_.write(section, key, value) || failureReported_) return;
+  failureReported_ = true;
+  shell_.messageBox("Lumora cannot save its settings to\n" + store_.path() +
+                        "\n\nChanges made in this session may be lost. Check that the folder "
+                        "can be written to.",
+                    "Lumora", ui::MessageIcon::Warning);
+}
+
+void saveAll(Ini& ini, const SavedSettings& s) {
+  ini.writeini("dsxx", "mei", s.mei);
+  ini.writeini("dsxx", "xiuxi", s.xiuxi);
+  ini.writeini("dsxx", "pdrun", s.restOn);
+  ini.writeini("eye", "liangdu", std::to_string(s.liangdu));
+  ini.writeini("eye", "duibidu", std::to_string(s.duibidu));
+  ini.writeini("eye", "rgbr", std::to_string(s.rgbr));
+  ini.writeini("eye", "rgbg", std::to_string(s.rgbg));
+  ini.writeini("eye", "rgbb", std::to_string(s.rgbb));
+  ini.writeini("eye", "pdrun", s.eyeOn);
+}
+
+}  // namespace settings

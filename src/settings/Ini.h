@@ -1,0 +1,44 @@
+#pragma once
+// config.ini, one value at a time. Nothing is cached: every call goes to the file.
+#include <optional>
+#include <string>
+
+#include "ui/System.h"
+
+namespace settings {
+
+// Longest value a read returns, in bytes; a longer stored value is cut.
+constexpr std::size_t kMaxValueBytes = 255;
+
+class Ini {
+ public:
+  Ini(ui::ProfileStore& store, ui::Shell& shell) : store_(store), shell_(shell) {}
+
+  // The stored text; the key's own name when the file, section or key does not exist.
+  std::string readini(const std::string& section, const std::string& key);
+  // Stores value, creating file, section or key as needed; no value removes the key. A file that
+  // cannot be written is reported once per run, with its path, and the program runs on.
+  void writeini(const std::string& section, const std::string& key,
+                const std::optional<std::string>& value);
+
+ private:
+  ui::ProfileStore& store_;
+  ui::Shell& shell_;
+  bool failureReported_ = false;
+};
+
+// The whole settings of a run, as the close image saves them.
+struct SavedSettings {
+  std::string mei;     // rest interval, the text as typed
+  std::string xiuxi;   // rest length, the text as typed
+  std::string restOn;  // "1" or "0"
+  int liangdu = 0;     // brightness
+  int duibidu = 100;   // contrast
+  int rgbr = 0, rgbg = 0, rgbb = 0;
+  std::optional<std::string> eyeOn;  // never set when eye care was not touched in this run
+};
+
+// Writes the nine keys in their fixed order.
+void saveAll(Ini& ini, const SavedSettings& s);
+
+}  // namespace settings

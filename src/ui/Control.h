@@ -1,0 +1,246 @@
+#pragma once
+// The portable control model. A window class of the program owns its controls as members, places
+// them on the form in design order and assigns their event handlers. The Win32 backend attaches a
+// ControlView to each control and mirrors every property change; user input comes back through the
+// same setters, so a change made by the user and one made by code run the same handling.
+#include <string>
+#include <vector>
+
+#include "ui/Event.h"
+#include "ui/Pictures.h"
+#include "ui/Types.h"
+
+namespace ui {
+
+class Form;
+class Control;
+
+enum class Kind {
+  Label,
+  Image,
+  Line,
+  Shape,
+  PictureBox,
+  TextBox,
+  CommandButton,
+  Slider,
+  Timer,
+  Switch,      // SafeSwitch
+  ProgButton,  // ProgButton
+};
+
+// Whether the backend gives the control a window of its own; the rest are painted by their
+// container and always lie behind its windowed controls.
+bool isWindowed(Kind kind);
+
+enum class Property {
+  Place,
+  Visible,
+  Enabled,
+  Text,
+  Colours,
+  Font,
+  Picture,
+  Value,  // slider value, switch frame, timer interval, progress value ...
+  Range,
+  Look,  // anything else that only changes what is drawn
+  ZOrder,
+};
+
+class ControlView {
+ public:
+  virtual ~ControlView() = default;
+  virtual void update(Property property) = 0;
+};
+
+class Control {
+ public:
+  Control(Kind kind, std::string name, int index = -1);
+  virtual ~Control();
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  Kind kind() const { return kind_; }
+  const std::string& name() const { return name_; }
+  int index() const { return index_; }
+  Form* form() const { return form_; }
+  Control* container() const { return container_; }
+  const std::vector<Control*>& children() const { return children_; }
+
+  const Rect& place() const { return place_; }
+  void setPlace(Rect place);
+  void setLeft(int left);
+  void setTop(int top);
+  void setWidth(int width);
+  void setHeight(int height);
+
+  bool visible() const { return visible_; }
+  void setVisible(bool visible);
+  // Visible itself and inside visible containers on a visible form.
+  bool shown() const;
+
+  bool enabled() const { return enabled_; }
+  void setEnabled(bool enabled);
+
+  // Caption of labels and buttons, text of text boxes (UTF-8).
+  const std::string& text() const { return text_; }
+  void setText(std::string text);
+
+  Colour foreColour() const { return fore_; }
+  void setForeColour(Colour colour);
+  Colour backColour() const { return back_; }
+  void setBackColour(Colour colour);
+  // Labels without a background of their own.
+  bool transparent() const { return transparent_; }
+  void setTransparent(bool transparent);
+
+  const Font& font() const { return font_; }
+  void setFont(Font font);
+  Align align() const { return align_; }
+  void setAlign(Align align);
+  bool wordWrap() const { return wordWrap_; }
+  void setWordWrap(bool wrap);
+
+  Picture picture() const { return picture_; }
+  // An image that does not stretch takes the picture's size.
+  void setPicture(Picture picture);
+  bool stretch() const { return stretch_; }
+  void setStretch(bool stretch);
+
+  // Lines and shapes: width of the drawn line in pixels.
+  int lineWidth() const { return lineWidth_; }
+  void setLineWidth(int width);
+
+  const std::string& toolTip() const { return toolTip_; }
+  void setToolTip(std::string tip) { toolTip_ = std::move(tip); }
+
+  Event<> Click;
+  Event<> DblClick;
+  Event<const MouseArgs&> MouseDown;
+  Event<const MouseArgs&> MouseUp;
+  Event<const MouseArgs&> MouseMove;
+
+  ControlView* view() const { return view_; }
+  void attachView(ControlView* view) { view_ = view; }
+
+ protected:
+  void changed(Property property);
+
+ private:
+  friend class Form;
+
+  Kind kind_;
+  std::string name_;
+  int index_;
+  Form* form_ = nullptr;
+  Control* container_ = nullptr;
+  std::vector<Control*> children_;
+  Rect place_;
+  bool visible_ = true;
+  bool enabled_ = true;
+  std::string text_;
+  Colour fore_ = kSystemWindowText;
+  Colour back_ = kSystemButtonFace;
+  bool transparent_ = false;
+  Font font_;
+  Align align_ = Align::Left;
+  bool wordWrap_ = false;
+  Picture picture_ = Picture::None;
+  bool stretch_ = false;
+  int lineWidth_ = 1;
+  std::string toolTip_;
+  ControlView* view_ = nullptr;
+};
+
+class Label : public Control {
+ public:
+  explicit Label(std::string name, int index = -1) : Control(Kind::Label, std::move(name), index) {}
+};
+
+class Image : public Control {
+ public:
+  explicit Image(std::string name, int index = -1) : Control(Kind::Image, std::move(name), index) {}
+};
+
+// A straight line between two points; place holds (x1, y1) and the extent to (x2, y2).
+class Line : public Control {
+ public:
+  explicit Line(std::string name, int index = -1) : Control(Kind::Line, std::move(name), index) {}
+  void setEnds(Point from, Point to) { setPlace({from.x, from.y, to.x - from.x, to.y - from.y}); }
+};
+
+// A rectangle outline.
+class Shape : public Control {
+ public:
+  explicit Shape(std::string name, int index = -1) : Control(Kind::Shape, std::move(name), index) {}
+};
+
+// A container with a window of its own.
+class PictureBox : public Control {
+ public:
+  explicit PictureBox(std::string name, int index = -1)
+      : Control(Kind::PictureBox, std::move(name), index) {}
+};
+
+class TextBox : public Control {
+ public:
+  explicit TextBox(std::string name, int index = -1)
+      : Control(Kind::TextBox, std::move(name), index) {}
+  // Text typed by the user: stored like text set by code, then Change is raised.
+  void userTyped(std::string text);
+  Event<> Change;
+};
+
+// Hidden or placed outside the window; its Click serves as a callable operation.
+class CommandButton : public Control {
+ public:
+  explicit CommandButton(std::string name, int index = -1)
+      : Control(Kind::CommandButton, std::move(name), index) {}
+};
+
+// A horizontal trackbar. Change is raised for every change of the value, by the user or by code,
+// and never for an assignment of the value it already holds.
+class Slider : public Control {
+ public:
+  explicit Slider(std::string name, int index = -1)
+      : Control(Kind::Slider, std::move(name), index) {}
+
+  int min() const { return min_; }
+  int max() const { return max_; }
+  int value() const { return value_; }
+  // Moves the value into the new range when needed, which raises Change.
+  void setRange(int min, int max);
+  void setMin(int min) { setRange(min, max_ < min ? min : max_); }
+  void setMax(int max) { setRange(min_ > max ? max : min_, max); }
+  // Clamped into the range.
+  void setValue(int value);
+
+  Event<> Change;
+
+ private:
+  int min_ = 0;
+  int max_ = 10;
+  int value_ = 0;
+};
+
+// A message-loop timer; the backend ticks it while it is enabled and its interval is above 0.
+class Timer : public Control {
+ public:
+  explicit Timer(std::string name, int index = -1) : Control(Kind::Timer, std::move(name), index) {
+    setVisible(false);
+  }
+  int interval() const { return interval_; }
+  void setInterval(int milliseconds);
+  bool running() const { return enabled() && interval_ > 0; }
+
+  Event<> Tick;
+
+ private:
+  int interval_ = 0;
+};
+
+// The topmost shown control under a point (twips, in the container's coordinates) among the
+// container's windowless children, or null. Later children lie in front of earlier ones.
+Control* windowlessAt(const std::vector<Control*>& children, Point at);
+
+}  // namespace ui

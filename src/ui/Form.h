@@ -1,0 +1,130 @@
+#pragma once
+// A top-level window of the program: a design of controls in twips plus the window's own looks.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/Control.h"
+
+namespace ui {
+
+class Form;
+
+enum class FormProperty { Place, Visible, Caption, Colours, Alpha, Topmost };
+
+// The backend's window for a form.
+class FormView {
+ public:
+  virtual ~FormView() = default;
+  virtual void update(FormProperty property) = 0;
+  // Lets the system move the window with the pointer while the left button is held.
+  virtual void startDrag() = 0;
+  // Brings the window to the foreground (before a tray menu, for instance).
+  virtual void activate() = 0;
+  // Destroys the window; the form's model stays until its owner drops it.
+  virtual void destroy() = 0;
+};
+
+// Creates windows for forms and runs work on the message loop. Implemented by the backend; tests
+// run forms without one (nothing is drawn, the model works the same).
+class FormHost {
+ public:
+  virtual ~FormHost() = default;
+  // Creates the form's window and its controls' windows, hidden, and attaches the views.
+  virtual void create(Form& form) = 0;
+  // Runs work after the current handler has returned (to drop a form from inside its own click).
+  virtual void post(std::function<void()> work) = 0;
+};
+
+enum class Border { None, Sizable };
+
+class Form {
+ public:
+  Form(std::string name, FormHost* host);
+  virtual ~Form();
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  const std::string& name() const { return name_; }
+  FormHost* host() const { return host_; }
+
+  // Places a control on the form, inside a container (a picture box) or on the form itself.
+  // Design order is stacking order: a later control lies in front of an earlier one of its kind.
+  void add(Control& control, Control* container = nullptr);
+  const std::vector<Control*>& controls() const { return controls_; }  // top level only
+  const std::vector<Control*>& allControls() const { return all_; }
+  Control* find(const std::string& name, int index = -1) const;
+
+  // Outer place of the window in twips (borderless windows: the client area).
+  const Rect& place() const { return place_; }
+  void setPlace(Rect place);
+  void setLeft(int left) { setPlace({left, place_.top, place_.width, place_.height}); }
+  void setTop(int top) { setPlace({place_.left, top, place_.width, place_.height}); }
+  void setWidth(int width) { setPlace({place_.left, place_.top, width, place_.height}); }
+  void setHeight(int height) { setPlace({place_.left, place_.top, place_.width, height}); }
+  bool centred() const { return centred_; }
+  void setCentred(bool centred) { centred_ = centred; }
+
+  const std::string& caption() const { return caption_; }
+  void setCaption(std::string caption);
+  Colour backColour() const { return back_; }
+  void setBackColour(Colour colour);
+  Border border() const { return border_; }
+  void setBorder(Border border) { border_ = border; }
+  bool showInTaskbar() const { return showInTaskbar_; }
+  void setShowInTaskbar(bool show) { showInTaskbar_ = show; }
+  // Shown without taking the keyboard focus.
+  bool noActivate() const { return noActivate_; }
+  void setNoActivate(bool value) { noActivate_ = value; }
+
+  // Layered opacity, 0 to 255; 255 means not layered.
+  int alpha() const { return alpha_; }
+  void setAlpha(int alpha);
+  bool topmost() const { return topmost_; }
+  void setTopmost(bool topmost);
+
+  bool loaded() const { return loaded_; }
+  bool visible() const { return visible_; }
+  // Creates the window on first use and runs Load inside this call, then Resize, then shows it.
+  void show();
+  void hide();
+  void setVisible(bool visible) { visible ? show() : hide(); }
+  // Destroys the window. The form object itself is dropped by its owner.
+  void close();
+  bool closed() const { return closed_; }
+
+  void startDrag();
+  void activate();
+
+  Event<> Load;
+  Event<> Resize;
+  Event<> Unload;
+  // The form's own mouse events (a form without controls, such as the tray form).
+  Event<const MouseArgs&> MouseMove;
+
+  FormView* view() const { return view_; }
+  void attachView(FormView* view) { view_ = view; }
+
+ private:
+  void load();
+
+  std::string name_;
+  FormHost* host_;
+  std::vector<Control*> controls_;
+  std::vector<Control*> all_;
+  Rect place_;
+  bool centred_ = false;
+  std::string caption_;
+  Colour back_ = kSystemButtonFace;
+  Border border_ = Border::None;
+  bool showInTaskbar_ = false;
+  bool noActivate_ = false;
+  int alpha_ = 255;
+  bool topmost_ = false;
+  bool loaded_ = false;
+  bool visible_ = false;
+  bool closed_ = false;
+  FormView* view_ = nullptr;
+};
+
+}  // namespace ui

@@ -1,0 +1,75 @@
+#pragma once
+// The few ways the portable code reaches the system. The Win32 backend implements them; tests fake
+// them.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "ui/Types.h"
+
+namespace ui {
+
+struct LocalTime {
+  int year = 2000, month = 1, day = 1;
+  int hour = 0, minute = 0, second = 0;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual LocalTime now() = 0;
+};
+
+// A display gamma ramp: red entries 0-255, then green, then blue.
+using Ramp = std::array<std::uint16_t, 768>;
+
+class GammaDisplay {
+ public:
+  virtual ~GammaDisplay() = default;
+  virtual bool get(Ramp& ramp) = 0;
+  virtual bool set(const Ramp& ramp) = 0;
+};
+
+// The settings file, through the system's profile functions.
+class ProfileStore {
+ public:
+  virtual ~ProfileStore() = default;
+  // The stored value, or fallback when the file, section or key does not exist.
+  virtual std::string read(const std::string& section, const std::string& key,
+                           const std::string& fallback) = 0;
+  // Stores value, or removes the key when there is none. False when the file cannot be written.
+  virtual bool write(const std::string& section, const std::string& key,
+                     const std::optional<std::string>& value) = 0;
+  // Full path of the file, for messages.
+  virtual std::string path() const = 0;
+};
+
+class Screen {
+ public:
+  virtual ~Screen() = default;
+  // The primary display, in twips.
+  virtual Size size() = 0;
+  // The desktop's work area (the screen less the taskbar), in twips.
+  virtual Rect workArea() = 0;
+  // Twips per pixel, horizontally and vertically.
+  virtual int twipsPerPixelX() = 0;
+  virtual int twipsPerPixelY() = 0;
+};
+
+enum class MessageIcon { Information, Warning, Error };
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // Opens a web address in the user's browser.
+  virtual void openUrl(const std::string& url) = 0;
+  // A modal message box with one OK button.
+  virtual void messageBox(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+  // Reads a file of the program's folder; nothing when it does not exist or cannot be read.
+  virtual std::optional<std::string> readProgramFile(const std::string& name) = 0;
+  // Ends the program at once (no window receives a closing event).
+  virtual void quit() = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,148 @@
+#pragma once
+// Fake system services for the unit tests.
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/Form.h"
+#include "ui/System.h"
+
+namespace fakes {
+
+// An in-memory settings file; records every call in order.
+class ProfileStore : public ui::ProfileStore {
+ public:
+  std::map<std::pair<std::string, std::string>, std::string> values;
+  std::vector<std::string> log;  // "read section/key", "write section/key=value", "remove ..."
+  bool writable = true;
+
+  std::string read(const std::string& section, const std::string& key,
+                   const std::string& fallback) override {
+    log.push_back("read " + section + "/" + key);
+    auto it = values.find({section, key});
+    return it == values.end() ? fallback : it->second;
+  }
+  bool write(const std::string& section, const std::string& key,
+             const std::optional<std::string>& value) override {
+    log.push_back(value ? "write " + section + "/" + key + "=" + *value
+                        : "remove " + section + "/" + key);
+    if (!writable) return false;
+    if (value)
+      values[{section, key}] = *value;
+    else
+      values.erase({section, key});
+    return true;
+  }
+  std::string path() const override { return "C:\\Lumora\\config.ini"; }
+
+  bool has(const std::string& section, const std::string& key) const {
+    return values.count({section, key}) != 0;
+  }
+  std::string at(const std::string& section, const std::string& key) const {
+    return values.at({section, key});
+  }
+};
+
+struct Message {
+  std::string text, title;
+  ui::MessageIcon icon;
+};
+
+class Shell : public ui::Shell {
+ public:
+  std::vector<std::string> opened;
+  std::vector<Message> messages;
+  std::map<std::string, std::string> files;
+  int quits = 0;
+  std::function<void()> onMessage;  // runs while the "modal box" is up
+
+  void openUrl(const std::string& url) override { opened.push_back(url); }
+  void messageBox(const std::string& text, const std::string& title,
+                  ui::MessageIcon icon) override {
+    messages.push_back({text, title, icon});
+    if (onMessage) onMessage();
+  }
+  std::optional<std::string> readProgramFile(const std::string& name) override {
+    auto it = files.find(name);
+    if (it == files.end()) return std::nullopt;
+    return it->second;
+  }
+  void quit() override { ++quits; }
+};
+
+class Clock : public ui::Clock {
+ public:
+  ui::LocalTime time{2026, 12, 7, 14, 7, 30};
+  ui::LocalTime now() override { return time; }
+  void set(int hour, int minute, int second = 0) {
+    time.hour = hour;
+    time.minute = minute;
+    time.second = second;
+  }
+  // Moves the clock on by whole seconds, wrapping days.
+  void advance(long seconds) {
+    long s = time.hour * 3600L + time.minute * 60L + time.second + seconds;
+    long days = s / 86400;
+    s %= 86400;
+    time.day += static_cast<int>(days);
+    time.hour = static_cast<int>(s / 3600);
+    time.minute = static_cast<int>(s / 60 % 60);
+    time.second = static_cast<int>(s % 60);
+  }
+};
+
+class GammaDisplay : public ui::GammaDisplay {
+ public:
+  ui::Ramp ramp{};
+  bool getFails = false;
+  bool refuses = false;
+  std::vector<ui::Ramp> sent;
+
+  GammaDisplay() {
+    for (int c = 0; c < 3; ++c)
+      for (int i = 0; i < 256; ++i) ramp[c * 256 + i] = static_cast<std::uint16_t>(257 * i);
+  }
+  bool get(ui::Ramp& out) override {
+    if (getFails) return false;
+    out = ramp;
+    return true;
+  }
+  bool set(const ui::Ramp& r) override {
+    sent.push_back(r);
+    if (refuses) return false;
+    ramp = r;
+    return true;
+  }
+};
+
+// A 1280 x 800 pixel screen at 96 DPI with a 40-pixel taskbar at the bottom.
+class Screen : public ui::Screen {
+ public:
+  ui::Size pixels{1280, 800};
+  int taskbar = 40;
+  ui::Size size() override { return {pixels.width * 15, pixels.height * 15}; }
+  ui::Rect workArea() override { return {0, 0, pixels.width * 15, (pixels.height - taskbar) * 15}; }
+  int twipsPerPixelX() override { return 15; }
+  int twipsPerPixelY() override { return 15; }
+};
+
+// Runs forms without windows; posted work waits until run() is called.
+class Host : public ui::FormHost {
+ public:
+  std::deque<std::function<void()>> queue;
+  std::vector<std::string> created;
+  void create(ui::Form& form) override { created.push_back(form.name()); }
+  void post(std::function<void()> work) override { queue.push_back(std::move(work)); }
+  void run() {
+    while (!queue.empty()) {
+      auto work = std::move(queue.front());
+      queue.pop_front();
+      work();
+    }
+  }
+};
+
+}  // namespace fakes

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+#include "settings/Ini.h"
+
+namespace {
+
+struct IniTest : ::testing::Test {
+  fakes::ProfileStore store;
+  fakes::Shell shell;
+  settings::Ini ini{store, shell};
+};
+
+TEST_F(IniTest, MissingKeyOrFileReadsAsTheKeyName) {
+  EXPECT_EQ(ini.readini("dsxx", "mei"), "mei");
+  store.values[{"dsxx", "xiuxi"}] = "5";
+  EXPECT_EQ(ini.readini("dsxx", "pdrun"), "pdrun");
+  EXPECT_EQ(ini.readini("dsxx", "xiuxi"), "5");
+  // The key's name is the fallback asked of the store, not a value made up afterwards.
+  EXPECT_EQ(store.log.front(), "read dsxx/mei");
+}
+
+TEST_F(IniTest, EmptyValueReadsAsEmptyNotAsTheKeyName) {
+  store.values[{"dsxx", "pdrun"}] = "";
+  EXPECT_EQ(ini.readini("dsxx", "pdrun"), "");
+}
+
+TEST_F(IniTest, LongValueIsCutTo255Bytes) {
+  store.values[{"dsxx", "mei"}] = std::string(300, 'x');
+  EXPECT_EQ(ini.readini("dsxx", "mei"), std::string(255, 'x'));
+  // Never half a character: 254 ASCII bytes then a three-byte character is cut before it.
+  store.values[{"dsxx", "mei"}] = std::string(254, 'a') + "分";
+  EXPECT_EQ(ini.readini("dsxx", "mei"), std::string(254, 'a'));
+}
+
+TEST_F(IniTest, NoValueRemovesTheKey) {
+  ini.writeini("eye", "pdrun", "1");
+  EXPECT_EQ(store.at("eye", "pdrun"), "1");
+  ini.writeini("eye", "pdrun", std::nullopt);
+  EXPECT_FALSE(store.has("eye", "pdrun"));
+  EXPECT_EQ(ini.readini("eye", "pdrun"), "pdrun");
+}
+
+TEST_F(IniTest, UnwritableFileIsReportedOnceWithItsPath) {
+  store.writable = false;
+  ini.writeini("eye", "liangdu", "3");
+  ini.writeini("eye", "duibidu", "90");
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_NE(shell.messages[0].text.find("C:\\Lumora\\config.ini"), std::string::npos);
+  EXPECT_EQ(shell.messages[0].icon, ui::MessageIcon::Warning);
+}
+
+TEST_F(IniTest, SaveAllWritesTheNineKeysInOrder) {
+  settings::SavedSettings s;
+  s.mei = "45";
+  s.xiuxi = "abc";  // stored exactly as typed
+  s.restOn = "1";
+  s.liangdu = -7;
+  s.duibidu = 100;
+  s.rgbb = 12;
+  s.eyeOn = "0";
+  settings::saveAll(ini, s);
+  std::vector<std::string> expected = {
+      "write dsxx/mei=45",    "write dsxx/xiuxi=abc",  "write dsxx/pdrun=1",
+      "write eye/liangdu=-7", "write eye/duibidu=100", "write eye/rgbr=0",
+      "write eye/rgbg=0",     "write eye/rgbb=12",     "write eye/pdrun=0"};
+  EXPECT_EQ(store.log, expected);
+}
+
+TEST_F(IniTest, SaveAllRemovesTheEyeFlagWhenEyeCareWasNeverTouched) {
+  store.values[{"eye", "pdrun"}] = "1";
+  settings::SavedSettings s;
+  s.mei = "45";
+  s.xiuxi = "5";
+  s.restOn = "0";
+  settings::saveAll(ini, s);
+  EXPECT_FALSE(store.has("eye", "pdrun"));
+  EXPECT_EQ(store.values.size(), 8u);
+}
+
+}  // namespace
