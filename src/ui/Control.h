@@ -68,7 +68,7 @@ class Control {
   const std::vector<Control*>& children() const { return children_; }
 
   const Rect& place() const { return place_; }
-  void setPlace(Rect place);
+  virtual void setPlace(Rect place);
   void setLeft(int left);
   void setTop(int top);
   void setWidth(int width);

@@ -1,0 +1,61 @@
+#pragma once
+// The on/off switch: eight frames per skin, an outline that follows the value, a 50 ms pointer
+// poll for hovering, and a Click raised after a completed toggle or any assignment of Value.
+// The state machine is portable; the backend draws the frame and sets the window region.
+#include <cstdint>
+#include <optional>
+
+#include "ui/Control.h"
+
+namespace controls {
+
+class SafeSwitch : public ui::Control {
+ public:
+  explicit SafeSwitch(std::string name, int index = -1);
+
+  bool Enable() const { return enable_; }
+  void setEnable(bool enable);
+  bool Value() const { return value_; }
+  // Always repaints and raises Click, also when the value does not change.
+  void setValue(bool value);
+  int skin() const { return skin_; }
+  void setskin(int skin);
+
+  int frameIndex() const { return frameIndex_; }
+  bool hovering() const { return hovering_; }
+  bool pendingValue() const { return pendingValue_; }
+
+  // Frame size in pixels at 96 DPI and the fixed outer size in twips of the current skin.
+  ui::Size frameSize() const;
+  ui::Size outerSize() const;
+  // The effective skin: 0, 1, or 2 for every other value (the small set).
+  int skinSet() const;
+
+  // The host cannot give the switch another size.
+  void setPlace(ui::Rect place) override;
+
+  // Input from the backend. poll(): the pointer is inside (client pixels, both ends included).
+  void poll(bool pointerInside);
+  void buttonDown(int button);
+  void buttonUp(int button);
+
+  // Stored properties of a designed switch, applied in their fixed order.
+  void loadStored(std::optional<bool> value, std::optional<bool> enable, std::optional<int> skin);
+
+  ui::Event<bool> Click;  // the new value
+  ui::Event<> MouseOut;
+  ui::Event<> MouseIn;
+
+ private:
+  int stateFrame() const;
+  void paint();  // PaintSwitch: the view draws FrameIndex with the outline of Value
+
+  bool enable_ = true;
+  bool value_ = true;
+  int skin_ = 0;
+  int frameIndex_ = 0;
+  bool pendingValue_ = false;
+  bool hovering_ = false;
+};
+
+}  // namespace controls
