@@ -1,0 +1,81 @@
+#pragma once
+// The eye-care row and the colour panel of the main window: the switch, the five colour sliders,
+// the restore of the default ramp and the panel's OK.
+#include <array>
+#include <optional>
+#include <string>
+
+#include "colour/GammaEngine.h"
+#include "controls/SafeSwitch.h"
+#include "settings/Ini.h"
+#include "ui/Control.h"
+#include "ui/System.h"
+
+namespace colour {
+
+// The main window's controls that eye care drives.
+struct EyeCareControls {
+  controls::SafeSwitch& SafeSwitch1;
+  ui::Slider& Slider1;                 // brightness
+  ui::Slider& Slider2;                 // contrast
+  std::array<ui::Slider*, 3> Slider3;  // red, green, blue balance
+  ui::Label& colo1;                    // value of Slider1
+  ui::Label& colo3;                    // value of Slider2
+  ui::Image& edit0;                    // edit icon of the eye-care row
+  ui::Label& Label2_0;                 // "Eyes Better"
+  ui::PictureBox& ppset;               // the settings panel
+  ui::Image& Image7;                   // OK of the colour panel
+  ui::Label& colourStatus;             // a line for a ramp the display refused; empty when well
+};
+
+inline constexpr ui::Colour kEyeOnColour = ui::rgb(34, 139, 34);
+inline constexpr ui::Colour kEyeOffColour = ui::rgb(0, 0, 0);
+
+inline constexpr const char* kMissingDefaultRampText =
+    "Not found the default data file, can only be restored to the state before the adjustment!";
+inline constexpr const char* kTipsTitle = "tips";
+inline constexpr const char* kRefusedStatus =
+    "The display did not accept this colour setting and keeps its previous colours.";
+inline constexpr const char* kCaptureFailedStatus =
+    "The display's colours could not be read; adjustments start from the standard ramp.";
+
+// A stored colour value as its slider takes it: a decimal number (a fraction allowed) rounded,
+// halves to even, and clamped into [min, max]; anything else gives neutral.
+int storedSliderValue(const std::string& text, int min, int max, int neutral);
+
+class EyeCare {
+ public:
+  EyeCare(const EyeCareControls& controls, GammaEngine& engine, settings::Ini& ini,
+          ui::Shell& shell);
+
+  // Assigns the change handlers of the sliders and the clicks of Image7 and SafeSwitch1.
+  void connect();
+
+  // Load step: captures the display's ramp and sets the sliders and their captions to neutral.
+  void colorload();
+  void SafeSwitch1_Click(bool value);
+  // OK of the colour panel: hides ppset and stores the five slider values.
+  void Image7_Click();
+  // Restore: sliders to neutral, baseRamp from monitor.txt when it is sound, then baseRamp sent.
+  void Command3_Click();
+  void Slider1_Change();
+  void Slider2_Change();
+  void Slider3_Change(int index);
+
+  // "1" after eye care was switched on, "0" after it was switched off; nothing before.
+  const std::optional<std::string>& eyeOn() const { return eyeOn_; }
+  // The system reset the display's ramp (mode change, resume, unlock): re-applies ours.
+  void displayReset();
+
+ private:
+  void show(SendResult result);
+
+  EyeCareControls c_;
+  GammaEngine& engine_;
+  settings::Ini& ini_;
+  ui::Shell& shell_;
+  std::optional<std::string> eyeOn_;
+  bool loading_ = false;  // colorload moves the sliders without sending a ramp per move
+};
+
+}  // namespace colour
