@@ -1,0 +1,64 @@
+#pragma once
+// The program's objects for one run: the settings store, the gamma engine, the main window and
+// the tray form. WinMain creates it after the single-instance check and forwards system events.
+#include <cstdint>
+#include <memory>
+
+#include "settings/Ini.h"
+#include "tray/Notify.h"
+#include "tray/TrayForm.h"
+#include "ui/Form.h"
+#include "ui/System.h"
+
+namespace colour {
+class GammaEngine;
+}  // namespace colour
+
+namespace app {
+
+class MainWindow;
+
+struct Services {
+  ui::FormHost& host;
+  ui::Clock& clock;
+  ui::GammaDisplay& gamma;
+  ui::ProfileStore& profile;
+  ui::Screen& screen;
+  ui::Shell& shell;
+  tray::NotifyArea& notify;
+};
+
+class Program {
+ public:
+  explicit Program(const Services& services);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // Loads the tray form, which adds the icon and opens the main window.
+  void start();
+
+  // WM_QUERYENDSESSION / WM_ENDSESSION: the settings are saved.
+  void sessionEnding();
+  // Display mode change, resume, unlock: the display may have dropped our ramp.
+  void displayReset();
+  // "TaskbarCreated": the shell restarted and lost the icon.
+  void taskbarCreated();
+  // The icon's callback message, with its lParam.
+  void trayNotify(std::intptr_t lParam);
+
+  MainWindow& mainWindow() { return *mainWindow_; }
+  tray::TrayForm& trayForm() { return *trayForm_; }
+  tray::Icon& icon() { return icon_; }
+  settings::Ini& ini() { return ini_; }
+
+ private:
+  Services services_;
+  settings::Ini ini_;
+  std::unique_ptr<colour::GammaEngine> gamma_;
+  tray::Icon icon_;
+  std::unique_ptr<MainWindow> mainWindow_;
+  std::unique_ptr<tray::TrayForm> trayForm_;
+};
+
+}  // namespace app

@@ -1,0 +1,43 @@
+#pragma once
+// The hidden start-up form cd: it puts the icon in the notification area, opens the main window
+// and answers the icon's menu.
+#include <cstdint>
+
+#include "tray/Menu.h"
+#include "tray/Notify.h"
+#include "ui/Form.h"
+#include "ui/System.h"
+
+namespace tray {
+
+class TrayForm : public ui::Form {
+ public:
+  TrayForm(ui::FormHost* host, Icon& icon, NotifyArea& area, ui::Shell& shell,
+           ui::Form& mainWindow);
+
+  // Loads the form without ever showing it; the load opens the main window.
+  void start();
+
+  // The icon's callback message, with its lParam.
+  void trayNotify(std::intptr_t lParam);
+  // The shell's taskbar came back: the icon is added again.
+  void taskbarCreated();
+
+  void Form_Load();
+  void runCommand(int command);
+  void xs_Click();
+  void mah_Click();
+  void aapp_Click();
+  void tc_Click();
+
+  const Menu& menu() const { return menu_; }
+
+ private:
+  Icon& icon_;
+  NotifyArea& area_;
+  ui::Shell& shell_;
+  ui::Form& mainWindow_;
+  Menu menu_;
+};
+
+}  // namespace tray
