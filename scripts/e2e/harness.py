@@ -1,0 +1,440 @@
+"""Drives Lumora.exe under Wine on a virtual X display and observes it from outside.
+
+Environment (set by scripts/test): DISPLAY, WINEPREFIX, LUMORA_EXE, LUMORA_MONITOR,
+LUMORA_PROBE (the Win32 probe built from probe.cpp).
+
+What Wine 8 shows on X, found by experiment on the Xorg dummy display:
+
+* Without a Wine desktop every top-level window is an X window of its own, named after
+  its caption (hidden ones exist too, unmapped). Wine writes _NET_WM_STATE itself even
+  with no window manager: _NET_WM_STATE_SKIP_TASKBAR for an owned window or a tool
+  window, _NET_WM_STATE_ABOVE for a topmost one. Tray icons: with no XEMBED system
+  tray, Wine shows them in a window of its own, the X window "Wine System Tray", one
+  20 x 20 slot per icon from its left edge (a Win32 child of class
+  __winex11_tray_icon, not an X window). The slot is clicked there.
+* With "explorer /desktop=NAME,WxH" there is one X window "NAME - Wine desktop"; the
+  program's windows are still X windows, but children of it, and carry no _NET_WM_*
+  state. The taskbar (Win32 class Shell_TrayWnd) is the bottom 20 pixel row: the Start
+  button at the left, one Button child per top-level window, its control id being the
+  window's handle; Wine gives a button to every visible window that has no owner,
+  WS_EX_TOOLWINDOW or not, so only an owned window stays off it. The notification area
+  is painted into the taskbar's right end, 20 x 20 per icon, with no window per icon:
+  it is read by comparing pixels, and the taskbar buttons through the probe.
+* The dummy driver keeps 8 bits per ramp entry: a ramp reads back within 257 of what
+  was sent, and it stays after the program ends.
+"""
+
+from __future__ import annotations
+
+import configparser
+import ctypes
+import io
+import os
+import re
+import shutil
+import signal
+import subprocess
+import time
+from dataclasses import dataclass
+from pathlib import Path
+
+from PIL import Image
+
+SCREEN_W, SCREEN_H = 1280, 800
+DESKTOP_NAME = "Lumora"
+TRAY_SLOT = 20  # Wine: small icon (16) plus a 2-pixel border on each side
+TASKBAR_H = 20
+
+
+class HarnessError(AssertionError):
+    pass
+
+
+def _run(args: list[str], timeout: float = 20, check: bool = True) -> str:
+    proc = subprocess.run(args, capture_output=True, text=True, timeout=timeout)
+    if check and proc.returncode != 0:
+        raise HarnessError(f"{' '.join(args)} failed ({proc.returncode}): {proc.stderr.strip()}")
+    return proc.stdout
+
+
+def wait_until(predicate, timeout: float, interval: float = 0.1, what: str = "condition"):
+    """Polls predicate until it returns something truthy; returns that value."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise HarnessError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+# ---------------------------------------------------------------- X windows
+
+
+def find_windows(name: str, visible_only: bool = True) -> list[int]:
+    """X windows whose WM_NAME is exactly name (mapped ones only by default)."""
+    args = ["xdotool", "search"]
+    if visible_only:
+        args.append("--onlyvisible")
+    args += ["--name", "^" + re.escape(name) + "$"]
+    out = _run(args, check=False)
+    return [int(line) for line in out.split()]
+
+
+def wait_window(name: str, timeout: float = 15) -> int:
+    found = wait_until(lambda: find_windows(name), timeout, what=f'a visible window "{name}"')
+    return found[0]
+
+
+@dataclass(frozen=True)
+class Geometry:
+    x: int  # absolute, relative to the root window
+    y: int
+    width: int
+    height: int
+
+
+def geometry(wid: int) -> Geometry:
+    out = _run(["xwininfo", "-id", str(wid)])
+
+    def field(label: str) -> int:
+        m = re.search(rf"{label}:\s+(-?\d+)", out)
+        if not m:
+            raise HarnessError(f"xwininfo gave no {label} for {wid}")
+        return int(m.group(1))
+
+    return Geometry(field("Absolute upper-left X"), field("Absolute upper-left Y"),
+                    field("Width"), field("Height"))
+
+
+def is_mapped(wid: int) -> bool:
+    out = _run(["xwininfo", "-id", str(wid)], check=False)
+    return "IsViewable" in out
+
+
+def net_wm_state(wid: int) -> set[str]:
+    out = _run(["xprop", "-id", str(wid), "_NET_WM_STATE"], check=False)
+    if "=" not in out:
+        return set()
+    return {atom.strip() for atom in out.split("=", 1)[1].split(",") if atom.strip()}
+
+
+def window_opacity(wid: int) -> int | None:
+    """_NET_WM_WINDOW_OPACITY (alpha * 0x01010101), or None when the window is opaque."""
+    out = _run(["xprop", "-id", str(wid), "_NET_WM_WINDOW_OPACITY"], check=False)
+    m = re.search(r"=\s*(\d+)", out)
+    return int(m.group(1)) if m else None
+
+
+# ---------------------------------------------------------------- input
+
+
+def click(wid: int, x: int, y: int, button: int = 1) -> None:
+    """Clicks at a pixel position relative to the window's top-left corner."""
+    _run(["xdotool", "mousemove", "--sync", "--window", str(wid), str(x), str(y)])
+    time.sleep(0.05)
+    _run(["xdotool", "click", str(button)])
+
+
+def click_screen(x: int, y: int, button: int = 1) -> None:
+    _run(["xdotool", "mousemove", "--sync", str(x), str(y)])
+    time.sleep(0.05)
+    _run(["xdotool", "click", str(button)])
+
+
+def drag(wid: int, x0: int, y0: int, x1: int, y1: int, steps: int = 10) -> None:
+    """Presses the left button at (x0, y0) and releases it at (x1, y1), window-relative."""
+    g = geometry(wid)
+    sx, sy = g.x + x0, g.y + y0
+    _run(["xdotool", "mousemove", "--sync", str(sx), str(sy), "mousedown", "1"])
+    for i in range(1, steps + 1):
+        _run(["xdotool", "mousemove", str(sx + (x1 - x0) * i // steps),
+              str(sy + (y1 - y0) * i // steps)])
+        time.sleep(0.03)
+    _run(["xdotool", "mouseup", "1"])
+
+
+def move_pointer(x: int, y: int) -> None:
+    _run(["xdotool", "mousemove", "--sync", str(x), str(y)])
+
+
+# ---------------------------------------------------------------- pictures
+
+
+def screenshot(save_as: str | os.PathLike | None = None) -> Image.Image:
+    """The whole screen as an RGB picture."""
+    data = subprocess.run(["import", "-window", "root", "png:-"], capture_output=True,
+                          timeout=20, check=True).stdout
+    image = Image.open(io.BytesIO(data)).convert("RGB")
+    if save_as is not None:
+        image.save(save_as)
+    return image
+
+
+def window_picture(wid: int) -> Image.Image:
+    g = geometry(wid)
+    return screenshot().crop((g.x, g.y, g.x + g.width, g.y + g.height))
+
+
+def hex_colour(rgb: tuple[int, int, int]) -> str:
+    return "#{:02X}{:02X}{:02X}".format(*rgb)
+
+
+def close_colour(a: tuple[int, int, int], b: tuple[int, int, int], tolerance: int = 8) -> bool:
+    return all(abs(p - q) <= tolerance for p, q in zip(a, b))
+
+
+def is_uniform(image: Image.Image, box: tuple[int, int, int, int]) -> bool:
+    colours = image.crop(box).getcolors(maxcolors=4)
+    return colours is not None and len(colours) == 1
+
+
+# ---------------------------------------------------------------- gamma ramp
+
+
+class _Gamma:
+    """The display's gamma ramp through XF86VidMode, read and written from outside Wine."""
+
+    def __init__(self) -> None:
+        self._x11 = ctypes.CDLL("libX11.so.6")
+        self._vm = ctypes.CDLL("libXxf86vm.so.1")
+        self._x11.XOpenDisplay.restype = ctypes.c_void_p
+        self._x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self._x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self._x11.XDefaultScreen.argtypes = [ctypes.c_void_p]
+        self._x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self._vm.XF86VidModeGetGammaRampSize.argtypes = [
+            ctypes.c_void_p, ctypes.c_int, ctypes.POINTER(ctypes.c_int)]
+        ramp_args = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
+                     ctypes.c_void_p, ctypes.c_void_p, ctypes.c_void_p]
+        self._vm.XF86VidModeGetGammaRamp.argtypes = ramp_args
+        self._vm.XF86VidModeSetGammaRamp.argtypes = ramp_args
+
+    def _open(self):
+        display = self._x11.XOpenDisplay(os.environ["DISPLAY"].encode())
+        if not display:
+            raise HarnessError("cannot open the X display")
+        screen = self._x11.XDefaultScreen(display)
+        size = ctypes.c_int()
+        if not self._vm.XF86VidModeGetGammaRampSize(display, screen, ctypes.byref(size)) \
+                or size.value != 256:
+            self._x11.XCloseDisplay(display)
+            raise HarnessError("the display has no 256-entry gamma ramp (Xvfb instead of Xorg?)")
+        return display, screen
+
+    def get(self) -> list[int]:
+        """768 entries: red 0-255, green, blue (as GetDeviceGammaRamp lays them out)."""
+        display, screen = self._open()
+        try:
+            tables = [(ctypes.c_ushort * 256)() for _ in range(3)]
+            if not self._vm.XF86VidModeGetGammaRamp(display, screen, 256, *tables):
+                raise HarnessError("XF86VidModeGetGammaRamp failed")
+            return [v for table in tables for v in table]
+        finally:
+            self._x11.XCloseDisplay(display)
+
+    def set(self, ramp: list[int]) -> None:
+        if len(ramp) != 768:
+            raise ValueError("a ramp has 768 entries")
+        display, screen = self._open()
+        try:
+            tables = [(ctypes.c_ushort * 256)(*ramp[c * 256:(c + 1) * 256]) for c in range(3)]
+            if not self._vm.XF86VidModeSetGammaRamp(display, screen, 256, *tables):
+                raise HarnessError("XF86VidModeSetGammaRamp failed")
+            self._x11.XSync(display, 0)
+        finally:
+            self._x11.XCloseDisplay(display)
+
+
+_gamma: _Gamma | None = None
+
+
+def _gamma_backend() -> _Gamma:
+    global _gamma
+    if _gamma is None:
+        _gamma = _Gamma()
+    return _gamma
+
+
+IDENTITY_RAMP = [257 * i for i in range(256)] * 3
+
+
+def gamma_get() -> list[int]:
+    return _gamma_backend().get()
+
+
+def gamma_set(ramp: list[int]) -> None:
+    _gamma_backend().set(ramp)
+
+
+def gamma_reset() -> None:
+    gamma_set(IDENTITY_RAMP)
+
+
+def ramps_match(a: list[int], b: list[int], tolerance: int = 257) -> bool:
+    """The server keeps 8 bits per entry, so equal ramps differ by less than 257."""
+    return len(a) == len(b) and all(abs(p - q) < tolerance for p, q in zip(a, b))
+
+
+# ---------------------------------------------------------------- Wine and the program
+
+
+def _prefix() -> str:
+    return os.path.realpath(os.environ["WINEPREFIX"])
+
+
+def lumora_pids() -> list[int]:
+    """Lumora.exe processes running in this test run's Wine prefix (not in anyone else's)."""
+    pids = []
+    out = _run(["pgrep", "-f", r"(^|[\\/])Lumora\.exe"], check=False)
+    for pid in (int(p) for p in out.split()):
+        try:
+            argv = Path(f"/proc/{pid}/cmdline").read_bytes().split(b"\0")
+            environ = Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
+        except OSError:
+            continue
+        program = re.split(rb"[\\/]", argv[0])[-1].lower() if argv else b""
+        if program != b"lumora.exe":
+            continue  # e.g. "explorer /desktop=... Lumora.exe"
+        prefixes = [e[len(b"WINEPREFIX="):] for e in environ if e.startswith(b"WINEPREFIX=")]
+        if prefixes and os.path.realpath(prefixes[0].decode()) == _prefix():
+            pids.append(pid)
+    return pids
+
+
+def wine_kill() -> None:
+    """Ends every Wine process of this prefix and waits for the wineserver to go."""
+    subprocess.run(["wineserver", "-k"], capture_output=True, timeout=30)
+    subprocess.run(["wineserver", "-w"], capture_output=True, timeout=30)
+
+
+def probe(*args: str) -> list[dict]:
+    """Runs the Win32 probe inside the wineserver; one dict per window it lists."""
+    out = _run(["wine", os.environ["LUMORA_PROBE"], *args], timeout=30, check=False)
+    rows = []
+    for line in out.splitlines():
+        f = line.rstrip("\r").split("\t")
+        if len(f) < 13:
+            continue
+        rows.append({
+            "hwnd": int(f[0], 16), "parent": int(f[1], 16), "owner": int(f[2], 16),
+            "id": int(f[3], 16), "visible": f[4] == "1",
+            "rect": (int(f[5]), int(f[6]), int(f[7]), int(f[8])),
+            "exstyle": int(f[9], 16), "alpha": int(f[10]), "class": f[11], "title": f[12],
+        })
+    return rows
+
+
+class Lumora:
+    """One copy of the program in its own folder, started plainly or in a Wine desktop."""
+
+    def __init__(self, folder: Path, desktop: bool = False) -> None:
+        self.folder = Path(folder)
+        self.desktop = desktop
+        self.launchers: list[subprocess.Popen] = []
+
+    @staticmethod
+    def install(folder: Path, with_monitor: bool = True) -> Path:
+        folder = Path(folder)
+        folder.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(os.environ["LUMORA_EXE"], folder / "Lumora.exe")
+        monitor = os.environ.get("LUMORA_MONITOR")
+        if with_monitor and monitor:
+            shutil.copy2(monitor, folder / "monitor.txt")
+        return folder
+
+    def start(self) -> subprocess.Popen:
+        if self.desktop:
+            args = ["wine", "explorer", f"/desktop={DESKTOP_NAME},{SCREEN_W}x{SCREEN_H}",
+                    "Lumora.exe"]
+        else:
+            args = ["wine", "Lumora.exe"]
+        launcher = subprocess.Popen(args, cwd=self.folder, stdin=subprocess.DEVNULL,
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                    start_new_session=True)
+        self.launchers.append(launcher)
+        return launcher
+
+    def wait_main_window(self, timeout: float = 20) -> int:
+        return wait_window("Form1", timeout)
+
+    def wait_exit(self, timeout: float = 10) -> None:
+        wait_until(lambda: not lumora_pids(), timeout, what="Lumora.exe to end")
+
+    @property
+    def config_path(self) -> Path:
+        return self.folder / "config.ini"
+
+    def config(self) -> configparser.ConfigParser:
+        """config.ini as written (ANSI code page; the keys are ASCII)."""
+        parser = configparser.ConfigParser(interpolation=None, strict=False)
+        parser.optionxform = str  # keys keep their case
+        text = self.config_path.read_bytes().decode("gbk", errors="replace")
+        parser.read_string(text)
+        return parser
+
+    def write_config(self, text: str) -> None:
+        self.config_path.write_bytes(text.replace("\n", "\r\n").encode("gbk"))
+
+    def stop(self) -> None:
+        for pid in lumora_pids():
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        for launcher in self.launchers:
+            try:
+                launcher.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                os.killpg(launcher.pid, signal.SIGKILL)
+                launcher.wait(timeout=5)
+
+
+# ---------------------------------------------------------------- notification area and taskbar
+
+
+def _slot_count(image: Image.Image, boxes) -> int:
+    count = 0
+    for box in boxes:
+        if is_uniform(image, box):
+            break
+        count += 1
+    return count
+
+
+def standalone_tray() -> int | None:
+    """Wine's own tray window, shown without a desktop while it holds icons."""
+    found = find_windows("Wine System Tray")
+    return found[0] if found else None
+
+
+def tray_icons(desktop: bool) -> list[tuple[int, int]]:
+    """Screen centres of the icons in the notification area, found by their pixels."""
+    image = screenshot()
+    if desktop:
+        top = SCREEN_H - TASKBAR_H
+        boxes = [(SCREEN_W - (i + 1) * TRAY_SLOT, top, SCREEN_W - i * TRAY_SLOT, SCREEN_H)
+                 for i in range(SCREEN_W // (2 * TRAY_SLOT))]
+        n = _slot_count(image, boxes)
+        return [(b[0] + TRAY_SLOT // 2, b[1] + TRAY_SLOT // 2) for b in boxes[:n]]
+    tray = standalone_tray()
+    if tray is None:
+        return []
+    g = geometry(tray)
+    boxes = [(g.x + i * TRAY_SLOT, g.y, g.x + (i + 1) * TRAY_SLOT, g.y + TRAY_SLOT)
+             for i in range(g.width // TRAY_SLOT)]
+    n = _slot_count(image, boxes)
+    return [(b[0] + TRAY_SLOT // 2, b[1] + TRAY_SLOT // 2) for b in boxes[:n]]
+
+
+def taskbar_button_titles() -> list[str]:
+    """Captions of the windows that have a visible button on the Wine desktop's taskbar."""
+    rows = probe("--desktop", DESKTOP_NAME, "windows")
+    titles = {row["hwnd"]: row["title"] for row in rows}
+    bar = [row["hwnd"] for row in rows if row["class"] == "Shell_TrayWnd"]
+    if not bar:
+        raise HarnessError("no taskbar in the Wine desktop")
+    return [titles.get(row["id"], f"<window {row['id']:#x}>") for row in rows
+            if row["parent"] in bar and row["class"] == "Button" and row["visible"]
+            and row["id"] != 0]

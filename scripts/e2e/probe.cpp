@@ -1,0 +1,87 @@
+// Looks at windows from inside the wineserver, for what X cannot show:
+// window classes, hidden windows, layered alpha and the shell's tray windows.
+// Output: one line per window, tab-separated:
+//   hwnd parent owner id visible left top right bottom exstyle alpha class title
+// (id is the child-window id, which for a taskbar button is the window it
+// stands for; alpha is -1 when the window is not layered with LWA_ALPHA).
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+std::string utf8(const wchar_t* text) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return {};
+  std::string out(static_cast<size_t>(n - 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+void printWindow(HWND hwnd) {
+  wchar_t cls[256] = L"";
+  wchar_t title[512] = L"";
+  GetClassNameW(hwnd, cls, 256);
+  GetWindowTextW(hwnd, title, 512);
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  LONG ex = GetWindowLongW(hwnd, GWL_EXSTYLE);
+  int alpha = -1;
+  BYTE a = 0;
+  DWORD flags = 0;
+  if ((ex & WS_EX_LAYERED) && GetLayeredWindowAttributes(hwnd, nullptr, &a, &flags) &&
+      (flags & LWA_ALPHA))
+    alpha = a;
+  auto handle = [](HWND h) { return static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(h)); };
+  std::printf("%#lx\t%#lx\t%#lx\t%#lx\t%d\t%ld\t%ld\t%ld\t%ld\t%#lx\t%d\t%s\t%s\n", handle(hwnd),
+              handle(GetAncestor(hwnd, GA_PARENT)), handle(GetWindow(hwnd, GW_OWNER)),
+              static_cast<unsigned long>(GetWindowLongPtrW(hwnd, GWLP_ID)),
+              IsWindowVisible(hwnd) ? 1 : 0, r.left, r.top, r.right, r.bottom,
+              static_cast<unsigned long>(ex), alpha, utf8(cls).c_str(), utf8(title).c_str());
+}
+
+BOOL CALLBACK onWindow(HWND hwnd, LPARAM) {
+  printWindow(hwnd);
+  return TRUE;
+}
+
+BOOL CALLBACK onTopLevel(HWND hwnd, LPARAM) {
+  printWindow(hwnd);
+  EnumChildWindows(hwnd, onWindow, 0);
+  return TRUE;
+}
+
+}  // namespace
+
+// probe [--desktop NAME] windows      every top-level window and its descendants
+// probe [--desktop NAME] class CLASS   windows of class CLASS (top-level) and their descendants
+// --desktop looks into a Wine desktop started with "explorer /desktop=NAME,...".
+int wmain(int argc, wchar_t** argv) {
+  if (argc >= 3 && std::wcscmp(argv[1], L"--desktop") == 0) {
+    HDESK desk = OpenDesktopW(argv[2], 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
+    if (!desk || !SetThreadDesktop(desk)) {
+      std::fprintf(stderr, "probe: cannot open desktop\n");
+      return 3;
+    }
+    argc -= 2;
+    argv += 2;
+  }
+  if (argc >= 3 && std::wcscmp(argv[1], L"class") == 0) {
+    HWND hwnd = nullptr;
+    int found = 0;
+    while ((hwnd = FindWindowExW(nullptr, hwnd, argv[2], nullptr)) != nullptr) {
+      ++found;
+      printWindow(hwnd);
+      EnumChildWindows(hwnd, onWindow, 0);
+    }
+    return found ? 0 : 1;
+  }
+  if (argc >= 2 && std::wcscmp(argv[1], L"windows") == 0) {
+    EnumWindows(onTopLevel, 0);
+    return 0;
+  }
+  std::fprintf(stderr, "usage: probe windows | probe class NAME\n");
+  return 2;
+}

@@ -1,0 +1,56 @@
+"""Fixtures for the end-to-end scenarios: one prepared display and Wine prefix per run
+(made by scripts/test), a fresh program folder and an identity gamma ramp per scenario."""
+
+import os
+import sys
+from pathlib import Path
+
+import pytest
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts" / "e2e"))
+
+import harness  # noqa: E402
+
+REQUIRED = ("DISPLAY", "WINEPREFIX", "LUMORA_EXE", "LUMORA_PROBE")
+
+
+def pytest_configure(config):
+    missing = [name for name in REQUIRED if not os.environ.get(name)]
+    if missing:
+        raise pytest.UsageError(
+            f"the end-to-end tests need {', '.join(missing)}; run them through scripts/test")
+    if not Path(os.environ["LUMORA_EXE"]).is_file():
+        raise pytest.UsageError(f"no program at {os.environ['LUMORA_EXE']}")
+
+
+@pytest.fixture
+def program_dir(tmp_path):
+    """A fresh program folder holding Lumora.exe and monitor.txt."""
+    return harness.Lumora.install(tmp_path / "Lumora")
+
+
+def _launch(program_dir, desktop):
+    harness.wine_kill()
+    harness.gamma_reset()
+    app = harness.Lumora(program_dir, desktop=desktop)
+    yield app
+    app.stop()
+    harness.wine_kill()
+
+
+@pytest.fixture
+def lumora(program_dir):
+    """The program in a plain Wine session (each window an X window), not yet started."""
+    yield from _launch(program_dir, desktop=False)
+
+
+@pytest.fixture
+def lumora_desktop(program_dir):
+    """The program inside a Wine desktop with a taskbar, not yet started."""
+    yield from _launch(program_dir, desktop=True)
+
+
+@pytest.fixture(params=[False, True], ids=["plain", "desktop"])
+def lumora_any(request, program_dir):
+    """The program in each mode in turn."""
+    yield from _launch(program_dir, desktop=request.param)

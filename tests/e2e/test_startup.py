@@ -1,0 +1,93 @@
+"""Start-up, the single instance, the notification icon and the close image, driven as a
+user would and observed from outside the program."""
+
+import time
+
+import harness
+
+MAIN_W, MAIN_H = 641, 315
+CLOSE_IMAGE = (610, 9)  # centre of image2 (x 586..634, y 0..18)
+
+
+def centred(g: harness.Geometry) -> bool:
+    return (abs(g.x - (harness.SCREEN_W - g.width) / 2) <= 1
+            and abs(g.y - (harness.SCREEN_H - g.height) / 2) <= 1)
+
+
+def wait_icons(desktop: bool, count: int, timeout: float = 10):
+    return harness.wait_until(lambda: len(harness.tray_icons(desktop)) == count, timeout,
+                              interval=0.5, what=f"{count} notification icon(s)")
+
+
+class TestStartup:
+    def test_main_window_is_centred_without_taskbar_button(self, lumora):
+        lumora.start()
+        wid = lumora.wait_main_window()
+        g = harness.geometry(wid)
+        assert (g.width, g.height) == (MAIN_W, MAIN_H)
+        assert centred(g), g
+        assert "_NET_WM_STATE_SKIP_TASKBAR" in harness.net_wm_state(wid)
+        wait_icons(desktop=False, count=1)
+        # The tray form exists but never shows.
+        assert harness.find_windows("Form3") == []
+
+    def test_in_a_desktop_there_is_an_icon_and_no_taskbar_button(self, lumora_desktop):
+        lumora_desktop.start()
+        wid = lumora_desktop.wait_main_window()
+        g = harness.geometry(wid)
+        assert (g.width, g.height) == (MAIN_W, MAIN_H)
+        assert centred(g), g
+        wait_icons(desktop=True, count=1)
+        titles = harness.taskbar_button_titles()
+        assert "Form1" not in titles and "Form3" not in titles, titles
+
+    def test_start_keeps_the_display_ramp_when_eye_care_is_off(self, lumora):
+        # A ramp left by an earlier run must survive a start with eye care off.
+        ramp = [min(65535, 3000 + i * 180) for i in range(256)] * 3
+        harness.gamma_set(ramp)
+        lumora.start()
+        lumora.wait_main_window()
+        time.sleep(1)
+        assert harness.ramps_match(harness.gamma_get(), ramp)
+
+
+class TestSingleInstance:
+    def test_second_start_ends_and_leaves_one_window_and_icon(self, lumora_any):
+        desktop = lumora_any.desktop
+        lumora_any.start()
+        lumora_any.wait_main_window()
+        wait_icons(desktop, 1)
+        first = harness.lumora_pids()
+        assert len(first) == 1
+
+        lumora_any.start()
+        # The second copy must appear and then go away on its own.
+        harness.wait_until(lambda: len(harness.lumora_pids()) == 1
+                           and lumora_any.launchers[-1].poll() is not None, 8,
+                           what="the second copy to end")
+        assert harness.lumora_pids() == first
+        time.sleep(1)
+        assert len(harness.find_windows("Form1")) == 1
+        assert len(harness.tray_icons(desktop)) == 1
+
+
+class TestCloseImage:
+    def test_close_saves_all_settings_and_removes_the_icon(self, lumora_any):
+        desktop = lumora_any.desktop
+        assert not lumora_any.config_path.exists()
+        lumora_any.start()
+        wid = lumora_any.wait_main_window()
+        wait_icons(desktop, 1)
+
+        harness.click(wid, *CLOSE_IMAGE)
+        lumora_any.wait_exit(timeout=10)
+        if desktop:
+            # The desktop outlives the program; its notification area must be empty.
+            assert harness.tray_icons(desktop=True) == []
+        else:
+            wait_icons(desktop=False, count=0)
+
+        config = lumora_any.config()
+        assert dict(config["dsxx"]) == {"mei": "45", "xiuxi": "5", "pdrun": "1"}
+        assert dict(config["eye"]) == {
+            "liangdu": "0", "duibidu": "100", "rgbr": "0", "rgbg": "0", "rgbb": "0"}
