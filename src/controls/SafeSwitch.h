@@ -35,11 +35,14 @@ class SafeSwitch : public ui::Control {
   void setPlace(ui::Rect place) override;
 
   // Input from the backend. poll(): the pointer is inside (client pixels, both ends included).
+  // The backend polls every kPollMilliseconds, only while the switch can be seen.
+  static constexpr int kPollMilliseconds = 50;
   void poll(bool pointerInside);
   void buttonDown(int button);
   void buttonUp(int button);
 
-  // Stored properties of a designed switch, applied in their fixed order.
+  // Stored properties of a designed switch, applied in their fixed order; a missing one reads as
+  // its default.
   void loadStored(std::optional<bool> value, std::optional<bool> enable, std::optional<int> skin);
 
   ui::Event<bool> Click;  // the new value
@@ -48,6 +51,7 @@ class SafeSwitch : public ui::Control {
 
  private:
   int stateFrame() const;
+  void applySkin();
   void paint();  // PaintSwitch: the view draws FrameIndex with the outline of Value
 
   bool enable_ = true;
@@ -56,6 +60,11 @@ class SafeSwitch : public ui::Control {
   int frameIndex_ = 0;
   bool pendingValue_ = false;
   bool hovering_ = false;
+  // A left press on this switch that no release has ended yet.
+  bool armed_ = false;
 };
+
+// The size of one frame of a skin set (0, 1, 2) in pixels at 96 DPI.
+ui::Size switchFrameSize(int skinSet);
 
 }  // namespace controls
