@@ -1,0 +1,38 @@
+#pragma once
+// Form3: the dark, see-through layer over the whole screen that counts a rest down.
+#include <functional>
+
+#include "ui/Control.h"
+#include "ui/Form.h"
+#include "ui/System.h"
+
+namespace rest {
+
+class Rest;
+
+class RestScreen : public ui::Form {
+ public:
+  static constexpr int kAlpha = 200;
+
+  RestScreen(Rest& main, ui::Screen& screen, ui::FormHost* host);
+
+  ui::TextBox Text1{"Text1"};
+  ui::PictureBox Picture1{"Picture1"};
+  ui::Label Label1{"Label1"};  // inside Picture1: the countdown
+  ui::Image imgclose{"imgclose"};
+  ui::PictureBox Picture2{"Picture2"};  // the snapshot panel
+
+  void Form_Load();
+  // Closes the rest screen and starts a new working period; also run at the end of a rest.
+  void imgclose_Click();
+
+  // Copies what Picture1 shows into Picture2 (the backend does the pixel work).
+  void refreshSnapshot();
+  std::function<void(ui::PictureBox& from, ui::PictureBox& to)> copySnapshot;
+
+ private:
+  Rest& main_;
+  ui::Screen& screen_;
+};
+
+}  // namespace rest
