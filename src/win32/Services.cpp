@@ -1,0 +1,191 @@
+#include "win32/Services.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "win32/Backend.h"
+#include "win32/Dpi.h"
+#include "win32/Text.h"
+
+namespace win32 {
+
+std::wstring programFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  path.resize(path.find_last_of(L'\\') + 1);
+  return path;
+}
+
+ui::LocalTime Clock::now() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+namespace {
+int screenDpi() {
+  return dpiOf(nullptr);
+}
+}  // namespace
+
+ui::Size Screen::size() {
+  int dpi = screenDpi();
+  return {pixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi),
+          pixelsToTwips(GetSystemMetrics(SM_CYSCREEN), dpi)};
+}
+
+ui::Rect Screen::workArea() {
+  RECT r{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+  int dpi = screenDpi();
+  return {pixelsToTwips(r.left, dpi), pixelsToTwips(r.top, dpi),
+          pixelsToTwips(r.right - r.left, dpi), pixelsToTwips(r.bottom - r.top, dpi)};
+}
+
+int Screen::twipsPerPixelX() {
+  return 1440 / screenDpi();
+}
+int Screen::twipsPerPixelY() {
+  return 1440 / screenDpi();
+}
+
+std::string ProfileFile::read(const std::string& section, const std::string& key,
+                              const std::string& fallback) {
+  std::wstring wsection = widen(section), wkey = widen(key), wfallback = widen(fallback);
+  std::vector<wchar_t> buffer(1024);
+  for (;;) {
+    DWORD n =
+        GetPrivateProfileStringW(wsection.c_str(), wkey.c_str(), wfallback.c_str(), buffer.data(),
+                                 static_cast<DWORD>(buffer.size()), path_.c_str());
+    if (n + 2 < buffer.size()) return narrow(std::wstring_view(buffer.data(), n));
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+bool ProfileFile::write(const std::string& section, const std::string& key,
+                        const std::optional<std::string>& value) {
+  std::wstring wvalue = value ? widen(*value) : std::wstring();
+  return WritePrivateProfileStringW(widen(section).c_str(), widen(key).c_str(),
+                                    value ? wvalue.c_str() : nullptr, path_.c_str()) != FALSE;
+}
+
+std::string ProfileFile::path() const {
+  return narrow(path_);
+}
+
+void Shell::openUrl(const std::string& url) {
+  ShellExecuteW(backend_.ownerWindow(), L"open", widen(url).c_str(), nullptr, nullptr,
+                SW_SHOWNORMAL);
+}
+
+void Shell::messageBox(const std::string& text, const std::string& title, ui::MessageIcon icon) {
+  UINT type = MB_OK | (icon == ui::MessageIcon::Warning ? MB_ICONWARNING
+                       : icon == ui::MessageIcon::Error ? MB_ICONERROR
+                                                        : MB_ICONINFORMATION);
+  MessageBoxW(backend_.ownerWindow(), widen(text).c_str(), widen(title).c_str(), type);
+}
+
+std::optional<std::string> Shell::readProgramFile(const std::string& name) {
+  std::wstring path = programFolder() + widen(name);
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  LARGE_INTEGER size{};
+  // The files read this way are small; anything absurdly large is not one of ours.
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 16 * 1024 * 1024) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!bytes.empty() &&
+      !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+    return std::nullopt;
+  bytes.resize(read);
+  return bytes;
+}
+
+void Shell::quit() {
+  PostQuitMessage(0);
+}
+
+NotifyArea::NotifyArea(Backend& backend) : backend_(backend) {
+  icon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
+                                            IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                            GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+}
+
+namespace {
+
+// The 88-byte record of the first shell versions, passed unchanged to every call.
+NOTIFYICONDATAA toRecord(const tray::NotifyRecord& r) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = r.cbSize;
+  data.hWnd = reinterpret_cast<HWND>(r.hWnd);
+  data.uID = static_cast<UINT>(r.uID);
+  data.uFlags = r.uFlags;
+  data.uCallbackMessage = r.uCallbackMessage;
+  data.hIcon = reinterpret_cast<HICON>(r.hIcon);
+  return data;
+}
+
+}  // namespace
+
+bool NotifyArea::add(const tray::NotifyRecord& record) {
+  backend_.trayWindow = reinterpret_cast<HWND>(record.hWnd);
+  backend_.trayMessage = record.uCallbackMessage;
+  NOTIFYICONDATAA data = toRecord(record);
+  return Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+}
+
+bool NotifyArea::remove(const tray::NotifyRecord& record) {
+  NOTIFYICONDATAA data = toRecord(record);
+  return Shell_NotifyIconA(NIM_DELETE, &data) != FALSE;
+}
+
+std::uintptr_t NotifyArea::iconHandle() {
+  return reinterpret_cast<std::uintptr_t>(icon_.get());
+}
+
+std::uintptr_t NotifyArea::windowHandle(const ui::Form& form) {
+  return reinterpret_cast<std::uintptr_t>(backend_.windowOf(form));
+}
+
+namespace {
+
+void appendItems(HMENU menu, const std::vector<tray::MenuItem>& items) {
+  for (const tray::MenuItem& item : items) {
+    std::wstring caption = widen(item.caption);
+    if (item.items.empty()) {
+      AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.command), caption.c_str());
+    } else {
+      HMENU sub = CreatePopupMenu();
+      appendItems(sub, item.items);
+      // The parent menu owns and destroys the sub-menu.
+      AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str());
+    }
+  }
+}
+
+}  // namespace
+
+int NotifyArea::popupMenu(const tray::Menu& menu) {
+  UniqueMenu popup(CreatePopupMenu());
+  appendItems(popup.get(), menu.items);
+  HWND owner = backend_.trayWindow;
+  // Without the foreground the menu would not close when the user clicks elsewhere.
+  SetForegroundWindow(owner);
+  POINT at;
+  GetCursorPos(&at);
+  int command = static_cast<int>(
+      TrackPopupMenu(popup.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
+  PostMessageW(owner, WM_NULL, 0, 0);
+  return command;
+}
+
+}  // namespace win32

@@ -1,0 +1,70 @@
+#pragma once
+// The system services the portable code reaches through its interfaces.
+#include <windows.h>
+
+#include <string>
+
+#include "tray/Notify.h"
+#include "ui/System.h"
+#include "win32/Handles.h"
+
+namespace win32 {
+
+class Backend;
+
+// The folder that holds Lumora.exe, with a trailing backslash.
+std::wstring programFolder();
+
+class Clock : public ui::Clock {
+ public:
+  ui::LocalTime now() override;
+};
+
+class Screen : public ui::Screen {
+ public:
+  ui::Size size() override;
+  ui::Rect workArea() override;
+  int twipsPerPixelX() override;
+  int twipsPerPixelY() override;
+};
+
+class ProfileFile : public ui::ProfileStore {
+ public:
+  explicit ProfileFile(std::wstring path) : path_(std::move(path)) {}
+  std::string read(const std::string& section, const std::string& key,
+                   const std::string& fallback) override;
+  bool write(const std::string& section, const std::string& key,
+             const std::optional<std::string>& value) override;
+  std::string path() const override;
+
+ private:
+  std::wstring path_;
+};
+
+class Shell : public ui::Shell {
+ public:
+  explicit Shell(Backend& backend) : backend_(backend) {}
+  void openUrl(const std::string& url) override;
+  void messageBox(const std::string& text, const std::string& title, ui::MessageIcon icon) override;
+  std::optional<std::string> readProgramFile(const std::string& name) override;
+  void quit() override;
+
+ private:
+  Backend& backend_;
+};
+
+class NotifyArea : public tray::NotifyArea {
+ public:
+  explicit NotifyArea(Backend& backend);
+  bool add(const tray::NotifyRecord& record) override;
+  bool remove(const tray::NotifyRecord& record) override;
+  std::uintptr_t iconHandle() override;
+  std::uintptr_t windowHandle(const ui::Form& form) override;
+  int popupMenu(const tray::Menu& menu) override;
+
+ private:
+  Backend& backend_;
+  UniqueIcon icon_;
+};
+
+}  // namespace win32
