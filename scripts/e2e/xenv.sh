@@ -97,6 +97,10 @@ lumora_env_stop() {
     wait "$LUMORA_X_PID" 2>/dev/null || true
     LUMORA_X_PID=""
   fi
+  if [ -n "${LUMORA_X_LOG:-}" ]; then
+    rm -f "$LUMORA_X_LOG" "$LUMORA_X_LOG.old"
+    LUMORA_X_LOG=""
+  fi
   if [ -n "${LUMORA_WINEPREFIX_CREATED:-}" ] && [ -z "${LUMORA_KEEP_PREFIX:-}" ]; then
     rm -rf "$LUMORA_WINEPREFIX_CREATED"
     LUMORA_WINEPREFIX_CREATED=""
