@@ -11,7 +11,8 @@ What Wine 8 shows on X, found by experiment on the Xorg dummy display:
   window, _NET_WM_STATE_ABOVE for a topmost one. Tray icons: with no XEMBED system
   tray, Wine shows them in a window of its own, the X window "Wine System Tray", one
   20 x 20 slot per icon from its left edge (a Win32 child of class
-  __winex11_tray_icon, not an X window). The slot is clicked there.
+  __winex11_tray_icon, not an X window). Clicking the slot with xdotool reaches the
+  icon owner as the callback message (checked for left and right releases).
 * With "explorer /desktop=NAME,WxH" there is one X window "NAME - Wine desktop"; the
   program's windows are still X windows, but children of it, and carry no _NET_WM_*
   state. The taskbar (Win32 class Shell_TrayWnd) is the bottom 20 pixel row: the Start
@@ -19,7 +20,8 @@ What Wine 8 shows on X, found by experiment on the Xorg dummy display:
   window's handle; Wine gives a button to every visible window that has no owner,
   WS_EX_TOOLWINDOW or not, so only an owned window stays off it. The notification area
   is painted into the taskbar's right end, 20 x 20 per icon, with no window per icon:
-  it is read by comparing pixels, and the taskbar buttons through the probe.
+  it is read by comparing pixels and clicked at the slot, like the plain tray; the
+  taskbar buttons are read through the probe.
 * The dummy driver keeps 8 bits per ramp entry: a ramp reads back within 257 of what
   was sent, and it stays after the program ends.
 """
@@ -438,3 +440,9 @@ def taskbar_button_titles() -> list[str]:
     return [titles.get(row["id"], f"<window {row['id']:#x}>") for row in rows
             if row["parent"] in bar and row["class"] == "Button" and row["visible"]
             and row["id"] != 0]
+
+
+def click_tray_icon(desktop: bool, button: int = 1, index: int = 0) -> None:
+    """Clicks a notification icon; Wine reports the release to the owner's callback."""
+    icons = wait_until(lambda: tray_icons(desktop), 10, what="a notification icon")
+    click_screen(*icons[index], button=button)
