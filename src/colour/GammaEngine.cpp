@@ -1,0 +1,106 @@
+#include "colour/GammaEngine.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace colour {
+
+namespace {
+
+// n / d rounded to nearest, halves to the even neighbour; d > 0, n of either sign.
+long long divideRoundingHalfEven(long long n, long long d) {
+  long long q = n / d;
+  long long r = n % d;
+  if (r < 0) {  // make q the floor so that 0 <= r < d
+    --q;
+    r += d;
+  }
+  if (2 * r > d || (2 * r == d && (q & 1) != 0)) ++q;
+  return q;
+}
+
+}  // namespace
+
+std::uint16_t levelAdjust(int a, std::uint16_t v) {
+  a = std::clamp(a, -100, 100);
+  long long result = v;
+  if (a < 0) {
+    result = divideRoundingHalfEven(static_cast<long long>(100 + a) * v, 100);
+  } else if (a > 0) {
+    // The whole of 65535 - (100 - a)(65535 - v)/100 is rounded, not just the quotient: rounding
+    // the quotient first sends halves to the odd neighbour.
+    result = divideRoundingHalfEven(6553500 - static_cast<long long>(100 - a) * (65535 - v), 100);
+  }
+  return static_cast<std::uint16_t>(std::clamp(result, 0LL, 65535LL));
+}
+
+std::uint16_t contrastAdjust(int k, std::uint16_t v) {
+  k = std::clamp(k, 0, 100);
+  const long long s = v < 32768 ? v : static_cast<long long>(v) - 65536;
+  long long t = divideRoundingHalfEven(s * k, 100);
+  // The upper half stays in the upper half: otherwise white (signed -1) turns black at k <= 50.
+  if (s < 0 && t >= 0) t = -1;
+  return static_cast<std::uint16_t>(t < 0 ? t + 65536 : t);
+}
+
+Ramp identityRamp() {
+  Ramp ramp{};
+  for (int c = 0; c < kChannels; ++c)
+    for (int i = 0; i < kEntries; ++i) ramp[at(c, i)] = static_cast<std::uint16_t>(257 * i);
+  return ramp;
+}
+
+bool withinDefaultGammaLimit(const Ramp& ramp) {
+  for (int c = 0; c < kChannels; ++c)
+    for (int i = 0; i < kEntries; ++i)
+      if (std::abs((ramp[at(c, i)] >> 8) - i) > 128) return false;
+  return true;
+}
+
+bool GammaEngine::capture() {
+  Ramp ramp{};
+  if (display_.get(ramp)) {
+    baseRamp_ = ramp;
+    return true;
+  }
+  baseRamp_ = identityRamp();
+  return false;
+}
+
+SendResult GammaEngine::setbright(int a) {
+  for (std::size_t n = 0; n < baseRamp_.size(); ++n) workRamp_[n] = levelAdjust(a, baseRamp_[n]);
+  return sendWork();
+}
+
+void GammaEngine::setchannel(int a, int c) {
+  if (c < 0 || c >= kChannels) return;
+  for (int i = 0; i < kEntries; ++i) workRamp_[at(c, i)] = levelAdjust(a, baseRamp_[at(c, i)]);
+}
+
+SendResult GammaEngine::setcontrast(int k) {
+  for (std::size_t n = 0; n < baseRamp_.size(); ++n) workRamp_[n] = contrastAdjust(k, baseRamp_[n]);
+  return sendWork();
+}
+
+SendResult GammaEngine::resend() {
+  if (!lastSent_) return SendResult::Applied;
+  const Ramp ramp = *lastSent_;
+  return send(ramp);
+}
+
+SendResult GammaEngine::send(const Ramp& ramp) {
+  lastSent_ = ramp;
+  for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
+    if (!display_.set(ramp)) continue;
+    // Windows may return success for a ramp it ignored, so only the ramp read back counts.
+    Ramp back{};
+    if (!display_.get(back)) return SendResult::Applied;  // nothing to check against
+    bool same = true;
+    for (std::size_t n = 0; n < ramp.size() && same; ++n)
+      same = std::abs(static_cast<int>(back[n]) - static_cast<int>(ramp[n])) <= kReadBackTolerance;
+    if (same) return SendResult::Applied;
+  }
+  return SendResult::Refused;
+}
+
+}  // namespace colour

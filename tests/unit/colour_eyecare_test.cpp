@@ -1,0 +1,339 @@
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+#include "colour/DefaultRamp.h"
+#include "colour/EyeCare.h"
+
+namespace {
+
+using colour::at;
+using colour::levelAdjust;
+using colour::Ramp;
+
+std::string fileText(const Ramp& r) {
+  std::string text;
+  for (int i = 0; i < 256; ++i)
+    for (int c = 0; c < 3; ++c) {
+      const int v = r[at(c, i)];
+      text += std::to_string(v >= 32768 ? v - 65536 : v) + "\r\n";
+    }
+  return text;
+}
+
+// What the display holds when the program starts: an earlier run's darkened ramp.
+Ramp startRamp() {
+  Ramp r{};
+  for (std::size_t n = 0; n < r.size(); ++n) r[n] = static_cast<std::uint16_t>((n % 256) * 200);
+  return r;
+}
+
+// The default ramp of monitor.txt in these tests, not the identity so that it shows.
+Ramp fileRamp() {
+  Ramp r{};
+  for (int i = 0; i < 256; ++i) {
+    r[at(0, i)] = static_cast<std::uint16_t>(250 * i + 10);
+    r[at(1, i)] = static_cast<std::uint16_t>(255 * i);
+    r[at(2, i)] = static_cast<std::uint16_t>(256 * i + 100);
+  }
+  return r;
+}
+
+Ramp levelled(const Ramp& base, int red, int green, int blue) {
+  Ramp r = base;
+  const int amounts[3] = {red, green, blue};
+  for (int c = 0; c < 3; ++c)
+    for (int i = 0; i < 256; ++i) r[at(c, i)] = levelAdjust(amounts[c], base[at(c, i)]);
+  return r;
+}
+
+struct EyeCareTest : ::testing::Test {
+  controls::SafeSwitch SafeSwitch1{"SafeSwitch1"};
+  ui::Slider Slider1{"Slider1"}, Slider2{"Slider2"};
+  ui::Slider Slider3_0{"Slider3", 0}, Slider3_1{"Slider3", 1}, Slider3_2{"Slider3", 2};
+  ui::Label colo1{"colo", 1}, colo3{"colo", 3};
+  ui::Image edit0{"edit", 0};
+  ui::Label Label2_0{"Label2", 0};
+  ui::PictureBox ppset{"ppset"};
+  ui::Image Image7{"Image7"};
+  ui::Label colourStatus{"colourStatus"};
+
+  fakes::GammaDisplay display;
+  fakes::ProfileStore store;
+  fakes::Shell shell;
+  settings::Ini ini{store, shell};
+  colour::GammaEngine engine{display};
+  colour::EyeCare eye{{SafeSwitch1,
+                       Slider1,
+                       Slider2,
+                       {&Slider3_0, &Slider3_1, &Slider3_2},
+                       colo1,
+                       colo3,
+                       edit0,
+                       Label2_0,
+                       ppset,
+                       Image7,
+                       colourStatus},
+                      engine,
+                      ini,
+                      shell};
+
+  EyeCareTest() {
+    display.ramp = startRamp();
+    shell.files[colour::kDefaultRampFile] = fileText(fileRamp());
+    edit0.setVisible(false);
+    ppset.setVisible(false);
+    Label2_0.setForeColour(colour::kEyeOffColour);
+    // Designed ranges that colorload replaces.
+    Slider2.setRange(0, 10);
+    eye.connect();
+    eye.colorload();
+  }
+
+  void store5(const std::string& l, const std::string& d, const std::string& r,
+              const std::string& g, const std::string& b) {
+    store.values[{"eye", "liangdu"}] = l;
+    store.values[{"eye", "duibidu"}] = d;
+    store.values[{"eye", "rgbr"}] = r;
+    store.values[{"eye", "rgbg"}] = g;
+    store.values[{"eye", "rgbb"}] = b;
+  }
+  std::vector<int> sliders() const {
+    return {Slider1.value(), Slider2.value(), Slider3_0.value(), Slider3_1.value(),
+            Slider3_2.value()};
+  }
+};
+
+TEST_F(EyeCareTest, LoadCapturesAndSetsNeutralSlidersWithoutSending) {
+  EXPECT_EQ(sliders(), (std::vector<int>{0, 100, 0, 0, 0}));
+  EXPECT_EQ(Slider1.min(), -50);
+  EXPECT_EQ(Slider1.max(), 50);
+  EXPECT_EQ(Slider2.min(), 1);
+  EXPECT_EQ(Slider2.max(), 100);
+  EXPECT_EQ(Slider3_2.min(), -50);
+  EXPECT_EQ(colo1.text(), "0");
+  EXPECT_EQ(colo3.text(), "100");
+  EXPECT_EQ(engine.baseRamp(), startRamp());
+  EXPECT_TRUE(display.sent.empty());  // the designed contrast range moved the slider twice
+  EXPECT_EQ(colourStatus.text(), "");
+  EXPECT_FALSE(edit0.visible());
+  EXPECT_EQ(Label2_0.foreColour(), colour::kEyeOffColour);
+  EXPECT_FALSE(eye.eyeOn());
+}
+
+TEST_F(EyeCareTest, FailedCaptureStartsFromIdentityAndSaysSo) {
+  display.getFails = true;
+  eye.colorload();
+  EXPECT_EQ(engine.baseRamp(), colour::identityRamp());
+  EXPECT_FALSE(colourStatus.text().empty());
+  display.getFails = false;
+  Slider1.setValue(-10);
+  EXPECT_EQ(display.ramp, levelled(colour::identityRamp(), -10, -10, -10));
+  EXPECT_EQ(colourStatus.text(), "");
+}
+
+TEST_F(EyeCareTest, SlidersApplyTheirFamilyAloneFromTheBase) {
+  Slider1.setValue(-30);
+  EXPECT_EQ(colo1.text(), "-30");
+  EXPECT_EQ(display.ramp, levelled(startRamp(), -30, -30, -30));
+  Slider2.setValue(70);
+  EXPECT_EQ(colo3.text(), "70");
+  for (std::size_t n = 0; n < 768; ++n)
+    ASSERT_EQ(display.ramp[n], colour::contrastAdjust(70, startRamp()[n]));
+  Slider3_0.setValue(-5);
+  Slider3_2.setValue(7);
+  Slider3_1.setValue(10);
+  EXPECT_EQ(display.ramp, levelled(startRamp(), -5, 10, 7));
+  EXPECT_EQ(colo1.text(), "-30");  // the positions stay
+}
+
+TEST_F(EyeCareTest, SwitchingOnRestoresTheFileRampThenAppliesTheStoredBrightness) {
+  store5("-20", "100", "0", "0", "0");
+  SafeSwitch1.setValue(true);
+  ASSERT_EQ(display.sent.size(), 2u);
+  EXPECT_EQ(display.sent[0], fileRamp());
+  EXPECT_EQ(display.ramp, levelled(fileRamp(), -20, -20, -20));
+  EXPECT_EQ(engine.baseRamp(), fileRamp());
+  EXPECT_TRUE(edit0.visible());
+  EXPECT_EQ(Label2_0.foreColour(), ui::rgb(34, 139, 34));
+  EXPECT_EQ(eye.eyeOn(), "1");
+  EXPECT_TRUE(shell.messages.empty());
+  EXPECT_EQ(colo1.text(), "-20");
+}
+
+TEST_F(EyeCareTest, TheLastFamilyThatDiffersFromNeutralDecidesTheDisplay) {
+  store5("-20", "80", "0", "0", "10");
+  SafeSwitch1.setValue(true);
+  EXPECT_EQ(sliders(), (std::vector<int>{-20, 80, 0, 0, 10}));
+  // Base, brightness, contrast, balance: each sent once, in that order.
+  ASSERT_EQ(display.sent.size(), 4u);
+  EXPECT_EQ(display.sent[1], levelled(fileRamp(), -20, -20, -20));
+  EXPECT_EQ(display.sent[2][at(0, 255)], colour::contrastAdjust(80, fileRamp()[at(0, 255)]));
+  EXPECT_EQ(display.ramp, levelled(fileRamp(), 0, 0, 10));
+  EXPECT_EQ(store.log,
+            (std::vector<std::string>{"read eye/liangdu", "read eye/duibidu", "read eye/rgbr",
+                                      "read eye/rgbg", "read eye/rgbb"}));
+}
+
+TEST_F(EyeCareTest, StoredValuesAreRoundedClampedOrNeutral) {
+  store5("12.5", "abc", "-80", "13.5", "");
+  SafeSwitch1.setValue(true);
+  EXPECT_EQ(sliders(), (std::vector<int>{12, 100, -50, 14, 0}));
+  // Keys never written read back as their own names: all neutral, nothing but the base sent.
+  store.values.clear();
+  display.sent.clear();
+  SafeSwitch1.setValue(true);
+  EXPECT_EQ(sliders(), (std::vector<int>{0, 100, 0, 0, 0}));
+  EXPECT_EQ(display.ramp, fileRamp());
+}
+
+TEST(StoredSliderValue, ConvertsAsTheSliderTakesIt) {
+  using colour::storedSliderValue;
+  EXPECT_EQ(storedSliderValue("12.5", -50, 50, 0), 12);
+  EXPECT_EQ(storedSliderValue("13.5", -50, 50, 0), 14);
+  EXPECT_EQ(storedSliderValue("-12.5", -50, 50, 0), -12);
+  EXPECT_EQ(storedSliderValue("12.51", -50, 50, 0), 13);
+  EXPECT_EQ(storedSliderValue("12.4999", -50, 50, 0), 12);
+  EXPECT_EQ(storedSliderValue("-0.5", -50, 50, 0), 0);
+  EXPECT_EQ(storedSliderValue(".7", -50, 50, 0), 1);
+  EXPECT_EQ(storedSliderValue(" 7 ", -50, 50, 0), 7);
+  EXPECT_EQ(storedSliderValue("+5", -50, 50, 0), 5);
+  EXPECT_EQ(storedSliderValue("-80", -50, 50, 0), -50);
+  EXPECT_EQ(storedSliderValue("0", 1, 100, 100), 1);
+  EXPECT_EQ(storedSliderValue("99999999999999999999", 1, 100, 100), 100);
+  for (const char* bad : {"abc", "", ".", "-", "1e3", "12abc", "1.2.3", "duibidu", "0x10", "5 5"})
+    EXPECT_EQ(storedSliderValue(bad, 1, 100, 100), 100) << bad;
+}
+
+TEST_F(EyeCareTest, SwitchingOffClosesThePanelAndReturnsToNeutral) {
+  store5("-20", "80", "0", "0", "10");
+  SafeSwitch1.setValue(true);
+  ppset.setVisible(true);
+  // While the restore's message box is up, the off steps before it have run and those after not.
+  shell.files.clear();
+  bool checked = false;
+  shell.onMessage = [&] {
+    checked = true;
+    EXPECT_EQ(eye.eyeOn(), "0");
+    EXPECT_FALSE(ppset.visible());
+    EXPECT_FALSE(edit0.visible());
+    EXPECT_EQ(Label2_0.foreColour(), colour::kEyeOnColour);
+    EXPECT_EQ(sliders(), (std::vector<int>{0, 100, 0, 0, 0}));
+  };
+  SafeSwitch1.setValue(false);
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(Label2_0.foreColour(), colour::kEyeOffColour);
+  EXPECT_EQ(sliders(), (std::vector<int>{0, 100, 0, 0, 0}));
+  EXPECT_EQ(colo1.text(), "0");
+  EXPECT_EQ(colo3.text(), "100");
+  EXPECT_EQ(display.ramp, fileRamp());  // the base loaded when switching on
+}
+
+TEST_F(EyeCareTest, SwitchingOnShowsTheRowBeforeTheRestore) {
+  shell.files.clear();
+  bool checked = false;
+  shell.onMessage = [&] {
+    checked = true;
+    EXPECT_TRUE(edit0.visible());
+    EXPECT_EQ(Label2_0.foreColour(), colour::kEyeOnColour);
+    EXPECT_FALSE(eye.eyeOn());
+  };
+  SafeSwitch1.setValue(true);
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(eye.eyeOn(), "1");
+}
+
+TEST_F(EyeCareTest, MissingFileWarnsOncePerSwitchAndSendsTheCapturedRamp) {
+  shell.files.clear();
+  store5("-20", "100", "0", "0", "0");
+  SafeSwitch1.setValue(true);
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_EQ(shell.messages[0].text,
+            "Not found the default data file, can only be restored to the state before the "
+            "adjustment!");
+  EXPECT_EQ(shell.messages[0].title, "tips");
+  EXPECT_EQ(shell.messages[0].icon, ui::MessageIcon::Warning);
+  EXPECT_EQ(display.sent[0], startRamp());
+  EXPECT_EQ(display.ramp, levelled(startRamp(), -20, -20, -20));
+  SafeSwitch1.setValue(false);
+  EXPECT_EQ(shell.messages.size(), 2u);
+  EXPECT_EQ(display.ramp, startRamp());
+}
+
+TEST_F(EyeCareTest, DamagedFileIsReportedAndNothingPartialIsSent) {
+  std::string text = fileText(fileRamp());
+  shell.files[colour::kDefaultRampFile] = "100\r\n200\r\nbroken\r\n" + text;
+  SafeSwitch1.setValue(true);
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_NE(shell.messages[0].text.find("monitor.txt"), std::string::npos);
+  EXPECT_NE(shell.messages[0].text.find("line 3"), std::string::npos) << shell.messages[0].text;
+  EXPECT_EQ(shell.messages[0].icon, ui::MessageIcon::Warning);
+  EXPECT_EQ(engine.baseRamp(), startRamp());
+  ASSERT_EQ(display.sent.size(), 1u);
+  EXPECT_EQ(display.sent[0], startRamp());
+
+  // A short file after a good restore keeps the good base.
+  shell.files[colour::kDefaultRampFile] = text;
+  SafeSwitch1.setValue(true);
+  std::size_t cut = 0;
+  for (int line = 0; line < 384; ++line) cut = text.find("\r\n", cut) + 2;
+  shell.files[colour::kDefaultRampFile] = text.substr(0, cut);
+  SafeSwitch1.setValue(false);
+  EXPECT_NE(shell.messages.back().text.find("384 of the 768"), std::string::npos);
+  EXPECT_EQ(display.ramp, fileRamp());
+}
+
+TEST_F(EyeCareTest, RestoringTwiceGivesTheSameBase) {
+  eye.Command3_Click();
+  const Ramp first = engine.baseRamp();
+  eye.Command3_Click();
+  EXPECT_EQ(engine.baseRamp(), first);
+  EXPECT_EQ(first, fileRamp());
+}
+
+TEST_F(EyeCareTest, OkHidesThePanelAndStoresExactlyTheFiveValuesInOrder) {
+  SafeSwitch1.setValue(true);
+  ppset.setVisible(true);
+  Slider1.setValue(-7);
+  Slider2.setValue(64);
+  Slider3_0.setValue(3);
+  Slider3_2.setValue(-50);
+  store.log.clear();
+  Image7.Click();
+  EXPECT_FALSE(ppset.visible());
+  EXPECT_EQ(store.log, (std::vector<std::string>{"write eye/liangdu=-7", "write eye/duibidu=64",
+                                                 "write eye/rgbr=3", "write eye/rgbg=0",
+                                                 "write eye/rgbb=-50"}));
+}
+
+TEST_F(EyeCareTest, RefusedRampShowsAStatusLineAndTheSlidersStay) {
+  display.refuses = true;
+  Slider1.setValue(-40);
+  EXPECT_EQ(colourStatus.text(), colour::kRefusedStatus);
+  EXPECT_EQ(Slider1.value(), -40);
+  EXPECT_EQ(colo1.text(), "-40");
+  EXPECT_TRUE(shell.messages.empty());
+  EXPECT_EQ(display.ramp, startRamp());
+  display.refuses = false;
+  Slider1.setValue(-10);
+  EXPECT_EQ(colourStatus.text(), "");
+}
+
+TEST_F(EyeCareTest, DisplayResetResendsTheLastRampOnlyWhileEyeCareIsOn) {
+  eye.displayReset();  // never switched: nothing to put back
+  EXPECT_TRUE(display.sent.empty());
+
+  store5("0", "100", "0", "-15", "0");
+  SafeSwitch1.setValue(true);
+  const Ramp applied = display.ramp;
+  EXPECT_EQ(applied, levelled(fileRamp(), 0, -15, 0));
+  display.ramp = colour::identityRamp();  // a mode change reset it
+  eye.displayReset();
+  EXPECT_EQ(display.ramp, applied);
+
+  SafeSwitch1.setValue(false);
+  const std::size_t sends = display.sent.size();
+  eye.displayReset();
+  EXPECT_EQ(display.sent.size(), sends);
+}
+
+}  // namespace
