@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "tray/Notify.h"
 #include "ui/Form.h"
 #include "ui/System.h"
 
@@ -142,6 +143,35 @@ class Host : public ui::FormHost {
       queue.pop_front();
       work();
     }
+  }
+};
+
+// The notification area: records the icon's adds and removes and answers the pop-up menu with a
+// prepared choice.
+class NotifyArea : public tray::NotifyArea {
+ public:
+  std::vector<tray::NotifyRecord> added, removed;
+  std::vector<std::string> menusShown;              // root names of the menus shown
+  int choice = 0;                                   // command the "user" picks; 0 dismisses
+  std::function<void(const std::string&)> onEvent;  // "add", "remove"
+
+  bool add(const tray::NotifyRecord& r) override {
+    added.push_back(r);
+    if (onEvent) onEvent("add");
+    return true;
+  }
+  bool remove(const tray::NotifyRecord& r) override {
+    removed.push_back(r);
+    if (onEvent) onEvent("remove");
+    return true;
+  }
+  std::uintptr_t iconHandle() override { return 0x1D0C; }
+  std::uintptr_t windowHandle(const ui::Form& form) override {
+    return form.name() == "cd" ? 0xCD00 : 0xF100;
+  }
+  int popupMenu(const tray::Menu& menu) override {
+    menusShown.push_back(menu.name);
+    return choice;
   }
 };
 

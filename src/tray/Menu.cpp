@@ -1,0 +1,30 @@
+#include "tray/Menu.h"
+
+namespace tray {
+
+std::string healthPageUrl() {
+  return std::string("http://") + kProductHost + "/do/health.html";
+}
+
+std::string productPageUrl() {
+  return std::string("http://") + kProductHost + "/apps/lumora/index.html?v=1.0";
+}
+
+Menu trayMenu() {
+  Menu root{"cd", "cd", kNoCommand, {}};
+  root.items.push_back({"xs", "Display", kDisplay, {}});
+  root.items.push_back({"mah", "Tavik:Health: ", kHealth, {}});
+  root.items.push_back({"abt", "About", kNoCommand, {{"aapp", "About APP", kAboutApp, {}}}});
+  root.items.push_back({"tc", "Exit", kExit, {}});
+  return root;
+}
+
+TrayAction trayAction(std::intptr_t lParam) {
+  constexpr std::intptr_t kLeftButtonUp = 0x0202;
+  constexpr std::intptr_t kRightButtonUp = 0x0205;
+  std::intptr_t message = lParam & 0xFFFF;
+  if (message == kLeftButtonUp || message == kRightButtonUp) return TrayAction::OpenMenu;
+  return TrayAction::None;
+}
+
+}  // namespace tray

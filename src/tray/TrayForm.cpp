@@ -1,0 +1,77 @@
+#include "tray/TrayForm.h"
+
+namespace tray {
+
+TrayForm::TrayForm(ui::FormHost* host, Icon& icon, NotifyArea& area, ui::Shell& shell,
+                   ui::Form& mainWindow)
+    : ui::Form("cd", host),
+      icon_(icon),
+      area_(area),
+      shell_(shell),
+      mainWindow_(mainWindow),
+      menu_(trayMenu()) {
+  setCaption("Form3");
+  setBorder(ui::Border::Sizable);
+  setPlace({0, 0, 4560, 3030});
+  Load = [this] { Form_Load(); };
+}
+
+void TrayForm::start() {
+  // Hiding an unloaded form loads it (creating its window hidden) without showing it.
+  hide();
+}
+
+void TrayForm::Form_Load() {
+  icon_.fill(area_.windowHandle(*this), area_.iconHandle());
+  icon_.add();
+  hide();
+  mainWindow_.show();
+}
+
+void TrayForm::trayNotify(std::intptr_t lParam) {
+  if (trayAction(lParam) != TrayAction::OpenMenu) return;
+  runCommand(area_.popupMenu(menu_));
+}
+
+void TrayForm::taskbarCreated() {
+  icon_.readd();
+}
+
+void TrayForm::runCommand(int command) {
+  switch (command) {
+    case kDisplay:
+      xs_Click();
+      break;
+    case kHealth:
+      mah_Click();
+      break;
+    case kAboutApp:
+      aapp_Click();
+      break;
+    case kExit:
+      tc_Click();
+      break;
+    default:
+      break;
+  }
+}
+
+void TrayForm::xs_Click() {
+  mainWindow_.show();
+}
+
+void TrayForm::mah_Click() {
+  shell_.openUrl(healthPageUrl());
+}
+
+void TrayForm::aapp_Click() {
+  shell_.openUrl(productPageUrl());
+}
+
+void TrayForm::tc_Click() {
+  // Nothing is saved on this way out, and the display keeps its ramp.
+  icon_.remove();
+  shell_.quit();
+}
+
+}  // namespace tray

@@ -1,0 +1,289 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "Fakes.h"
+#include "app/MainWindow.h"
+#include "app/Move.h"
+#include "app/Program.h"
+#include "colour/EyeCare.h"
+#include "rest/Rest.h"
+
+namespace {
+
+using Controls = std::vector<const ui::Control*>;
+
+// Puts quitting on the store's timeline, so saving, icon removal and the end can be ordered.
+struct Shell : fakes::Shell {
+  std::vector<std::string>* timeline = nullptr;
+  void quit() override {
+    fakes::Shell::quit();
+    timeline->push_back("quit");
+  }
+};
+
+struct FormView : ui::FormView {
+  int drags = 0;
+  void update(ui::FormProperty) override {}
+  void startDrag() override { ++drags; }
+  void activate() override {}
+  void destroy() override {}
+};
+
+struct MainWindowTest : ::testing::Test {
+  fakes::Host host;
+  fakes::Clock clock;
+  fakes::GammaDisplay gamma;
+  fakes::ProfileStore store;
+  fakes::Screen screen;
+  Shell shell;
+  fakes::NotifyArea notify;
+  FormView view;
+  std::unique_ptr<app::Program> program;
+
+  MainWindowTest() {
+    shell.timeline = &store.log;
+    notify.onEvent = [this](const std::string& e) { store.log.push_back("icon " + e); };
+  }
+  app::MainWindow& start() {
+    program = std::make_unique<app::Program>(
+        app::Services{host, clock, gamma, store, screen, shell, notify});
+    program->mainWindow().attachView(&view);
+    program->start();
+    return program->mainWindow();
+  }
+  void stored(const std::string& section, const std::string& key, const std::string& value) {
+    store.values[{section, key}] = value;
+  }
+  std::vector<std::string> reads() const {
+    std::vector<std::string> r;
+    for (const auto& e : store.log)
+      if (e.rfind("read ", 0) == 0) r.push_back(e);
+    return r;
+  }
+  std::vector<std::string> logFrom(std::size_t n) const {
+    return {store.log.begin() + static_cast<std::ptrdiff_t>(n), store.log.end()};
+  }
+};
+
+// Top-left of a control in the window's coordinates.
+ui::Rect inWindow(const ui::Control& c) {
+  ui::Rect r = c.place();
+  for (const ui::Control* p = c.container(); p; p = p->container()) {
+    r.left += p->place().left;
+    r.top += p->place().top;
+  }
+  return r;
+}
+
+bool covers(const ui::Rect& outer, const ui::Rect& inner) {
+  return outer.left <= inner.left && outer.top <= inner.top && inner.right() <= outer.right() &&
+         inner.bottom() <= outer.bottom();
+}
+
+TEST_F(MainWindowTest, StoredRestSettingsReachTheTextBoxesAndTheSwitch) {
+  stored("dsxx", "mei", "30");
+  stored("dsxx", "xiuxi", "10");
+  stored("dsxx", "pdrun", "1");
+  app::MainWindow& w = start();
+  EXPECT_EQ(w.Text2.text(), "30");
+  EXPECT_EQ(w.Text3.text(), "10");
+  EXPECT_EQ(w.rest().restOn(), "1");
+  EXPECT_TRUE(w.SafeSwitch2.Value());
+  EXPECT_TRUE(w.edit[1].visible());
+  // The first rest time follows the stored interval: 14:07 + 30.
+  EXPECT_EQ(w.Label5.text(), "14:37");
+  EXPECT_EQ(w.rest().Pdtipshow, 0);
+}
+
+TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrder) {
+  app::MainWindow& w = start();
+  EXPECT_EQ(w.Text2.text(), "45");
+  EXPECT_EQ(w.Text3.text(), "5");
+  EXPECT_EQ(reads(), (std::vector<std::string>{"read dsxx/mei", "read dsxx/xiuxi",
+                                               "read dsxx/pdrun", "read eye/pdrun"}));
+  EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
+  EXPECT_FALSE(w.SafeSwitch1.Value());
+}
+
+TEST_F(MainWindowTest, OnlyZeroSwitchesRemindersOff) {
+  for (const char* flag : {"0", "1", "", "pdrun", "yes"}) {
+    SCOPED_TRACE(flag);
+    stored("dsxx", "pdrun", flag);
+    app::MainWindow& w = start();
+    bool on = std::string(flag) != "0";
+    EXPECT_EQ(w.SafeSwitch2.Value(), on);
+    EXPECT_EQ(w.edit[1].visible(), on);
+    EXPECT_EQ(w.rest().restOn(), on ? "1" : "0");
+  }
+}
+
+TEST_F(MainWindowTest, OnlyExactlyOneSwitchesEyeCareOn) {
+  for (const char* flag : {"1", "0", "", "11", "1 ", "true"}) {
+    SCOPED_TRACE(flag);
+    stored("eye", "pdrun", flag);
+    stored("eye", "liangdu", "-20");
+    app::MainWindow& w = start();
+    bool on = std::string(flag) == "1";
+    EXPECT_EQ(w.SafeSwitch1.Value(), on);
+    EXPECT_EQ(w.edit[0].visible(), on);
+    EXPECT_EQ(w.Label2[0].foreColour(), on ? ui::rgb(34, 139, 34) : ui::rgb(0, 0, 0));
+    EXPECT_EQ(w.Slider1.value(), on ? -20 : 0);
+    EXPECT_EQ(w.eyeCare().eyeOn(), on ? std::optional<std::string>("1") : std::nullopt);
+    EXPECT_FALSE(w.ppset.visible());
+  }
+}
+
+TEST_F(MainWindowTest, EyeCareOnReadsItsValuesAfterTheFlags) {
+  stored("eye", "pdrun", "1");
+  start();
+  std::vector<std::string> r = reads();
+  ASSERT_EQ(r.size(), 9u);
+  EXPECT_EQ(r[3], "read eye/pdrun");
+  EXPECT_EQ(r[4], "read eye/liangdu");
+  EXPECT_EQ(r[8], "read eye/rgbb");
+}
+
+TEST_F(MainWindowTest, LoadNarrowsTheWindowAndLaysOutFrameAndNextTime) {
+  app::MainWindow& w = start();
+  EXPECT_TRUE(w.visible());
+  EXPECT_EQ(w.place().width, 9615);
+  EXPECT_EQ(w.place().height, 4725);
+  EXPECT_EQ(w.Shape1.place(), (ui::Rect{2, 2, 9613, 4723}));
+  for (const ui::Label* l : {&w.Label4, &w.Label5}) {
+    EXPECT_EQ(l->place().left, 8);
+    EXPECT_EQ(l->place().width, w.Picture1.place().width);
+  }
+  EXPECT_EQ(w.Image7.picture(), ui::Picture::Ok);
+  EXPECT_EQ(w.Image8.picture(), ui::Picture::Back);
+  EXPECT_EQ(w.Image7.place().width, 720);  // takes the picture's size
+  EXPECT_EQ(w.edit[1].picture(), ui::Picture::Pencil);
+  EXPECT_EQ(w.edit[1].place().width, 300);  // stretched into its own place
+}
+
+TEST_F(MainWindowTest, ControlsNeverSeenAreHiddenOrOutsideTheWindow) {
+  app::MainWindow& w = start();
+  for (const ui::Control* c : Controls{&w.Text1, &w.Command3})
+    EXPECT_FALSE(c->visible()) << c->name();
+  for (const ui::Control* c : Controls{&w.zhuan, &w.form2tip, &w.okdsxxadd})
+    EXPECT_GE(c->place().left, w.place().width) << c->name();
+}
+
+TEST_F(MainWindowTest, EveryContainerStacksWindowlessControlsBehindWindowedOnes) {
+  app::MainWindow& w = start();
+  auto check = [](const std::vector<ui::Control*>& children) {
+    auto firstWindowed = std::find_if(children.begin(), children.end(),
+                                      [](ui::Control* c) { return ui::isWindowed(c->kind()); });
+    for (auto it = firstWindowed; it != children.end(); ++it)
+      EXPECT_TRUE(ui::isWindowed((*it)->kind()) || (*it)->kind() == ui::Kind::Timer)
+          << (*it)->name() << " lies in front of a windowed control";
+  };
+  check(w.controls());
+  for (ui::Control* c : w.allControls())
+    if (!c->children().empty()) check(c->children());
+  EXPECT_EQ(w.controls().back(), &w.ppset);
+}
+
+TEST_F(MainWindowTest, PencilsOpenTheirSubPanelAtTheSamePlace) {
+  app::MainWindow& w = start();
+  w.edit[0].Click();
+  EXPECT_TRUE(w.ppset.visible());
+  EXPECT_TRUE(w.eyeset.visible());
+  EXPECT_FALSE(w.xxset.visible());
+  EXPECT_EQ(w.eyeset.place().left, 120);
+  EXPECT_EQ(w.eyeset.place().top, 120);
+
+  w.edit[1].Click();
+  EXPECT_TRUE(w.ppset.visible());
+  EXPECT_TRUE(w.xxset.visible());
+  EXPECT_FALSE(w.eyeset.visible());
+  EXPECT_EQ(w.xxset.place().left, 120);
+  EXPECT_EQ(w.xxset.place().top, 120);
+
+  w.Image8.Click();
+  EXPECT_FALSE(w.ppset.visible());
+}
+
+TEST_F(MainWindowTest, AnOpenPanelSurvivesHidingToTheTray) {
+  app::MainWindow& w = start();
+  w.edit[1].Click();
+  w.Image1.Click();
+  EXPECT_FALSE(w.visible());
+  EXPECT_EQ(shell.quits, 0);
+  EXPECT_TRUE(notify.removed.empty());
+  program->trayForm().xs_Click();
+  EXPECT_TRUE(w.visible());
+  EXPECT_TRUE(w.xxset.shown());
+}
+
+TEST_F(MainWindowTest, ThePopUpCoversBothSwitchesAndBothPencils) {
+  app::MainWindow& w = start();
+  ui::Rect popUp = inWindow(w.ppset);
+  for (const ui::Control* c : Controls{&w.SafeSwitch1, &w.SafeSwitch2, &w.edit[0], &w.edit[1]})
+    EXPECT_TRUE(covers(popUp, inWindow(*c))) << c->name() << c->index();
+}
+
+TEST_F(MainWindowTest, CloseSavesAllThenRemovesTheIconThenQuits) {
+  stored("eye", "pdrun", "1");
+  app::MainWindow& w = start();
+  w.Text2.userTyped("abc");  // saved exactly as typed
+  w.Slider1.setValue(-7);
+  w.Slider3[2].setValue(12);
+  std::size_t before = store.log.size();
+  w.image2.Click();
+  EXPECT_EQ(logFrom(before), (std::vector<std::string>{
+                                 "write dsxx/mei=abc", "write dsxx/xiuxi=5", "write dsxx/pdrun=1",
+                                 "write eye/liangdu=-7", "write eye/duibidu=100",
+                                 "write eye/rgbr=0", "write eye/rgbg=0", "write eye/rgbb=12",
+                                 "write eye/pdrun=1", "icon remove", "quit"}));
+}
+
+TEST_F(MainWindowTest, EyeCareNeverTouchedRemovesItsFlagOnSave) {
+  stored("eye", "pdrun", "0");
+  app::MainWindow& w = start();
+  w.image2.Click();
+  EXPECT_FALSE(store.has("eye", "pdrun"));
+  EXPECT_EQ(store.at("eye", "duibidu"), "100");
+}
+
+TEST_F(MainWindowTest, SessionEndSavesWithoutEnding) {
+  app::MainWindow& w = start();
+  w.Text3.userTyped("7");
+  program->sessionEnding();
+  EXPECT_EQ(store.at("dsxx", "xiuxi"), "7");
+  EXPECT_EQ(store.at("dsxx", "pdrun"), "1");
+  EXPECT_EQ(shell.quits, 0);
+  EXPECT_TRUE(notify.removed.empty());
+}
+
+TEST_F(MainWindowTest, TrayExitSavesNothing) {
+  start();
+  std::size_t before = store.log.size();
+  notify.choice = tray::kExit;
+  program->trayNotify(0x0205);
+  EXPECT_EQ(logFrom(before), (std::vector<std::string>{"icon remove", "quit"}));
+}
+
+TEST_F(MainWindowTest, DisplayResetResendsTheRampWhileEyeCareIsOn) {
+  stored("eye", "pdrun", "1");
+  stored("eye", "liangdu", "-20");
+  start();
+  ui::Ramp adjusted = gamma.ramp;
+  gamma.ramp = colour::identityRamp();  // the system dropped our ramp
+  program->displayReset();
+  EXPECT_EQ(gamma.ramp, adjusted);
+}
+
+TEST_F(MainWindowTest, TitleStripDragsOnlyWithTheLeftButtonHeld) {
+  app::MainWindow& w = start();
+  w.pmenu.MouseMove(ui::MouseArgs{0, 0, {100, 100}});
+  w.title.MouseMove(ui::MouseArgs{ui::kRightButton, 0, {100, 100}});
+  EXPECT_EQ(view.drags, 0);
+  w.pmenu.MouseMove(ui::MouseArgs{ui::kLeftButton, 0, {100, 100}});
+  w.title.MouseMove(ui::MouseArgs{ui::kLeftButton | ui::kRightButton, 0, {10, 10}});
+  EXPECT_EQ(view.drags, 2);
+  EXPECT_FALSE(app::StartWindowDrag(w, ui::MouseArgs{ui::kLeftButton, 0, {}}, true));
+  EXPECT_EQ(view.drags, 2);
+}
+
+}  // namespace

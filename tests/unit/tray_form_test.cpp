@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "Fakes.h"
+#include "tray/Menu.h"
+#include "tray/TrayForm.h"
+
+namespace {
+
+struct TrayFormTest : ::testing::Test {
+  std::vector<std::string> events;
+  fakes::Host host;
+  fakes::Shell shell;
+  fakes::NotifyArea notify;
+  tray::Icon icon{notify};
+  ui::Form mainWindow{"Form1", &host};
+  tray::TrayForm cd{&host, icon, notify, shell, mainWindow};
+
+  TrayFormTest() {
+    notify.onEvent = [this](const std::string& e) { events.push_back("icon " + e); };
+    mainWindow.Load = [this] {
+      events.push_back(cd.visible() ? "Form1 load, cd visible" : "Form1 load");
+    };
+  }
+  void release(int message) { cd.trayNotify(message); }
+};
+
+TEST(TrayCallback, OnlyButtonReleasesOpenTheMenu) {
+  EXPECT_EQ(tray::trayAction(0x0202), tray::TrayAction::OpenMenu);  // left up
+  EXPECT_EQ(tray::trayAction(0x0205), tray::TrayAction::OpenMenu);  // right up
+  for (int message : {0x0200, 0x0201, 0x0203, 0x0204, 0x0206, 0x0207, 0x0208, 0x0209, 0})
+    EXPECT_EQ(tray::trayAction(message), tray::TrayAction::None) << std::hex << message;
+  // Only the low word carries the mouse message.
+  EXPECT_EQ(tray::trayAction(0x00010202), tray::TrayAction::OpenMenu);
+  EXPECT_EQ(tray::trayAction(0x02020000), tray::TrayAction::None);
+}
+
+TEST(TrayMenu, EntriesInOrderWithExactCaptions) {
+  tray::Menu m = tray::trayMenu();
+  EXPECT_EQ(m.name, "cd");
+  ASSERT_EQ(m.items.size(), 4u);
+  EXPECT_EQ(m.items[0].caption, "Display");
+  EXPECT_EQ(m.items[0].command, tray::kDisplay);
+  EXPECT_EQ(m.items[1].caption, "Tavik:Health: ");
+  EXPECT_EQ(m.items[1].command, tray::kHealth);
+  EXPECT_EQ(m.items[2].caption, "About");
+  EXPECT_EQ(m.items[2].command, tray::kNoCommand);  // opens its sub-menu only
+  ASSERT_EQ(m.items[2].items.size(), 1u);
+  EXPECT_EQ(m.items[2].items[0].caption, "About APP");
+  EXPECT_EQ(m.items[2].items[0].command, tray::kAboutApp);
+  EXPECT_EQ(m.items[3].caption, "Exit");
+  EXPECT_EQ(m.items[3].command, tray::kExit);
+  // 0 is the dismissed menu, so every command is distinct and above it.
+  std::vector<int> ids{tray::kDisplay, tray::kHealth, tray::kAboutApp, tray::kExit};
+  std::sort(ids.begin(), ids.end());
+  EXPECT_GE(ids.front(), 1);
+  EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
+}
+
+TEST_F(TrayFormTest, StartAddsTheIconHidesItselfThenOpensTheMainWindow) {
+  cd.start();
+  EXPECT_EQ(events, (std::vector<std::string>{"icon add", "Form1 load"}));
+  EXPECT_FALSE(cd.visible());
+  EXPECT_TRUE(mainWindow.visible());
+  EXPECT_EQ(host.created, (std::vector<std::string>{"cd", "Form1"}));
+  EXPECT_EQ(cd.caption(), "Form3");
+  EXPECT_EQ(cd.border(), ui::Border::Sizable);
+
+  ASSERT_EQ(notify.added.size(), 1u);
+  const tray::NotifyRecord& r = notify.added[0];
+  EXPECT_EQ(r.cbSize, 88u);
+  EXPECT_EQ(r.hWnd, 0xCD00u);
+  EXPECT_EQ(r.uID, 0x1D0Cu);
+  EXPECT_EQ(r.hIcon, 0x1D0Cu);
+  EXPECT_EQ(r.uFlags, 7u);
+  EXPECT_EQ(r.uCallbackMessage, 0x0200u);
+  EXPECT_TRUE(std::all_of(r.szTip.begin(), r.szTip.end(), [](char c) { return c == 0; }));
+}
+
+TEST_F(TrayFormTest, MenuOpensOnReleasesOnly) {
+  cd.start();
+  release(0x0200);
+  release(0x0201);
+  release(0x0203);
+  EXPECT_TRUE(notify.menusShown.empty());
+  release(0x0202);
+  release(0x0205);
+  EXPECT_EQ(notify.menusShown, (std::vector<std::string>{"cd", "cd"}));
+  EXPECT_TRUE(shell.opened.empty());  // dismissed: nothing runs
+  EXPECT_EQ(shell.quits, 0);
+}
+
+TEST_F(TrayFormTest, DisplayShowsTheHiddenWindowAndLeavesAVisibleOneAlone) {
+  cd.start();
+  mainWindow.hide();
+  notify.choice = tray::kDisplay;
+  release(0x0205);
+  EXPECT_TRUE(mainWindow.visible());
+  release(0x0202);
+  EXPECT_TRUE(mainWindow.visible());
+  EXPECT_FALSE(cd.visible());
+  EXPECT_EQ(notify.removed.size(), 0u);
+}
+
+TEST_F(TrayFormTest, WebPagesOpenOnTheProductHost) {
+  cd.start();
+  notify.choice = tray::kHealth;
+  release(0x0202);
+  notify.choice = tray::kAboutApp;
+  release(0x0202);
+  EXPECT_EQ(shell.opened,
+            (std::vector<std::string>{"http://www.tavik.example/do/health.html",
+                                      "http://www.tavik.example/apps/lumora/index.html?v=1.0"}));
+}
+
+TEST_F(TrayFormTest, ExitRemovesTheSameRecordThenQuits) {
+  cd.start();
+  notify.choice = tray::kExit;
+  release(0x0205);
+  ASSERT_EQ(notify.removed.size(), 1u);
+  EXPECT_EQ(notify.removed[0].hWnd, notify.added[0].hWnd);
+  EXPECT_EQ(notify.removed[0].uID, notify.added[0].uID);
+  EXPECT_EQ(shell.quits, 1);
+  EXPECT_FALSE(icon.present());
+}
+
+TEST_F(TrayFormTest, TaskbarRestartReaddsTheIconUntilItIsRemoved) {
+  cd.start();
+  cd.taskbarCreated();
+  ASSERT_EQ(notify.added.size(), 2u);
+  EXPECT_EQ(notify.added[1].hWnd, notify.added[0].hWnd);
+  EXPECT_EQ(notify.added[1].hIcon, notify.added[0].hIcon);
+  icon.remove();
+  cd.taskbarCreated();
+  EXPECT_EQ(notify.added.size(), 2u);
+}
+
+}  // namespace
