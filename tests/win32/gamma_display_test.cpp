@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "colour/GammaEngine.h"
+#include "win32/GammaDisplay.h"
+
+namespace {
+
+// Puts the display's ramp back however the test ends: the ramp outlives the program.
+struct RampRestorer {
+  win32::GammaDisplay& display;
+  ui::Ramp original;
+  ~RampRestorer() { display.set(original); }
+};
+
+int largestDifference(const ui::Ramp& a, const ui::Ramp& b) {
+  int largest = 0;
+  for (std::size_t n = 0; n < a.size(); ++n)
+    largest = std::max(largest, std::abs(static_cast<int>(a[n]) - static_cast<int>(b[n])));
+  return largest;
+}
+
+TEST(GammaDisplay, SetsAndReadsBackTheRamp) {
+  win32::GammaDisplay display;
+  ui::Ramp original{};
+  ASSERT_TRUE(display.get(original))
+      << "GetDeviceGammaRamp failed: this display has no gamma ramp (an X server without "
+         "XF86VidMode gamma, such as Xvfb, or 32-bit libXxf86vm missing)";
+  RampRestorer restorer{display, original};
+
+  ui::Ramp dimmer{};
+  for (std::size_t n = 0; n < dimmer.size(); ++n)
+    dimmer[n] = static_cast<std::uint16_t>(257 * (n % 256) * 8 / 10);
+  ASSERT_TRUE(display.set(dimmer));
+  ui::Ramp back{};
+  ASSERT_TRUE(display.get(back));
+  EXPECT_LE(largestDifference(back, dimmer), 257);
+  // Red, green and blue land in their own tables.
+  EXPECT_LT(back[255], 65535 - 257 * 40);
+  EXPECT_LT(back[511], 65535 - 257 * 40);
+  EXPECT_LT(back[767], 65535 - 257 * 40);
+
+  ASSERT_TRUE(display.set(original));
+  ASSERT_TRUE(display.get(back));
+  EXPECT_LE(largestDifference(back, original), 257);
+}
+
+TEST(GammaDisplay, EngineSendsAreConfirmedOnTheRealDisplay) {
+  win32::GammaDisplay display;
+  ui::Ramp original{};
+  ASSERT_TRUE(display.get(original)) << "GetDeviceGammaRamp failed: no display gamma ramp";
+  RampRestorer restorer{display, original};
+
+  colour::GammaEngine engine{display};
+  engine.setBaseRamp(colour::identityRamp());
+  EXPECT_EQ(engine.setbright(-30), colour::SendResult::Applied);
+  ui::Ramp back{};
+  ASSERT_TRUE(display.get(back));
+  EXPECT_LE(largestDifference(back, engine.workRamp()), 257);
+  EXPECT_EQ(engine.setcontrast(40), colour::SendResult::Applied);
+  EXPECT_EQ(engine.sendBase(), colour::SendResult::Applied);
+}
+
+}  // namespace
