@@ -3,14 +3,75 @@
 // The arithmetic and the drawing plan are portable; the backend runs the plan with GDI.
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "controls/PixelRect.h"
 #include "ui/Control.h"
 
 namespace controls {
 
+// Palette slots of a colour scheme.
+enum PaletteSlot {
+  kTopFrom,
+  kTopTo,
+  kBottomFrom,
+  kBottomTo,
+  kFillTopFrom,
+  kFillTopTo,
+  kFillBottomFrom,
+  kFillBottomTo,
+  kBorder,
+  kPaletteSlots
+};
+using Palette = std::array<ui::Colour, kPaletteSlots>;
+
+// The palette of scheme 1 to 9, or nothing for any other number.
+std::optional<Palette> progButtonScheme(int color);
+
+// A vertical gradient from `from` at the top edge to `to` at the bottom edge.
+struct Gradient {
+  PixelRect rect;
+  ui::Colour from = 0, to = 0;
+  friend bool operator==(const Gradient&, const Gradient&) = default;
+};
+
+// Everything one repaint draws, in order: the window outline, the gradients, the rounded
+// border (outline only), the text (black, transparent background, "&" marks the access key),
+// and the focus mark.
+struct DrawPlan {
+  int width = 0, height = 0;  // the outline: a rounded rectangle (0, 0, width, height)
+  int corner = 0;             // width and height of the corner ellipse
+  std::vector<Gradient> gradients;
+  PixelRect border;
+  ui::Colour borderColour = 0;
+  std::string text;
+  PixelRect textRect;
+  ui::Colour textColour = 0;
+  std::optional<PixelRect> focusRect;
+};
+
+// Rounds to the nearest integer, halves to even.
+long long roundHalfEven(double value);
+// The row where the upper gradients end and the lower ones start.
+int splitRow(int height);
+// The percentage of value between min and max; 0 when max equals min.
+double progressPercent(int value, int min, int max);
+// The width of the progress fill for a percentage and the right edge (width - 1).
+int progressFillWidth(double percent, int rightEdge);
+// The percentage as "0.00%" with the user's decimal separator.
+std::string progressText(double percent, std::string_view decimalSeparator);
+// Centres a text of the measured size on a surface with the given edges (width - 1, height - 1).
+PixelRect centredTextRect(int rightEdge, int bottomEdge, ui::Size textSize);
+
 class ProgButton : public ui::Control {
  public:
+  static constexpr int kCornerSize = 5;
+  static constexpr int kEnterKey = 13;
+
   explicit ProgButton(std::string name, int index = -1);
 
   int Value() const { return value_; }
@@ -26,17 +87,44 @@ class ProgButton : public ui::Control {
   int Color() const { return color_; }
   void setColor(int color);
 
-  // The access key, 0 when none.
+  // Stored properties ("Value", "MyMin", "MyMax", "MyCaption", "MyType", "MyStyle"), taken as
+  // they are: no clamping, no access key. A missing one reads as its stored default.
+  void loadStored(std::optional<int> value, std::optional<int> min, std::optional<int> max,
+                  std::optional<std::string> caption, std::optional<int> style,
+                  std::optional<int> color);
+
+  // The access key (a Unicode code point), 0 when none.
   char32_t accessKey() const { return accessKey_; }
   bool focused() const { return focused_; }
   bool pressed() const { return pressed_; }
+  const Palette& palette() const { return palette_; }
+  // Results of the last repaint.
+  int fillWidth() const { return fillWidth_; }
+  const PixelRect& textRect() const { return textRect_; }
+  const PixelRect& focusRect() const { return focusRect_; }
 
-  ui::Event<const ui::MouseArgs&> MouseDownEvent;
-  ui::Event<const ui::MouseArgs&> MouseUpEvent;
-  ui::Event<const ui::MouseArgs&> MouseMoveEvent;
-  // Click and DblClick are the Control's own events.
+  // Input from the backend. Click and DblClick are the system's notifications for a completed
+  // click; the Control's MouseDown, MouseUp, MouseMove, Click and DblClick events are raised.
+  void mouseDown(const ui::MouseArgs& args);
+  void mouseUp(const ui::MouseArgs& args);
+  void mouseMove(const ui::MouseArgs& args);
+  void click();
+  void dblClick();
+  void accessKeyPressed();
+  void keyDown(int keyCode);
+  void focusGained();
+  void focusLost();
+
+  // Text size in pixels in the control's font (the hidden "&" characters included).
+  using Measure = std::function<ui::Size(const std::string&)>;
+  // The complete repaint of a client area of width x height pixels; records the palette, edges,
+  // fill width and text rectangle as the repaint leaves them.
+  DrawPlan redraw(int width, int height, const Measure& measure, std::string_view decimalSeparator);
 
  private:
+  void loadScheme();
+  void repaint(ui::Property property);
+
   int value_ = 0;
   int min_ = 0;
   int max_ = 100;
@@ -46,6 +134,17 @@ class ProgButton : public ui::Control {
   char32_t accessKey_ = 0;
   bool focused_ = false;
   bool pressed_ = false;
+  Palette palette_{};
+  int rightEdge_ = 0;
+  int bottomEdge_ = 0;
+  int fillWidth_ = 0;
+  PixelRect textRect_;
+  PixelRect focusRect_;
 };
+
+// The access key a caption gives: nothing when it has no "&" (the key stays as it was),
+// otherwise the character after the last single "&" ("&&" shows one "&" and marks nothing),
+// or 0 when there is none.
+std::optional<char32_t> captionAccessKey(std::string_view caption);
 
 }  // namespace controls

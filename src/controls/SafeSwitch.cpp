@@ -1,0 +1,118 @@
+#include "controls/SafeSwitch.h"
+
+namespace controls {
+
+ui::Size switchFrameSize(int skinSet) {
+  switch (skinSet) {
+    case 0:
+      return {78, 23};
+    case 1:
+      return {74, 24};
+    default:
+      return {36, 16};
+  }
+}
+
+SafeSwitch::SafeSwitch(std::string name, int index)
+    : ui::Control(ui::Kind::Switch, std::move(name), index) {
+  Control::setPlace({0, 0, outerSize().width, outerSize().height});
+}
+
+int SafeSwitch::skinSet() const {
+  return skin_ == 0 || skin_ == 1 ? skin_ : 2;
+}
+
+ui::Size SafeSwitch::frameSize() const {
+  return switchFrameSize(skinSet());
+}
+
+ui::Size SafeSwitch::outerSize() const {
+  ui::Size px = frameSize();
+  return {px.width * ui::kTwipsPerPixelAt96Dpi, px.height * ui::kTwipsPerPixelAt96Dpi};
+}
+
+void SafeSwitch::setPlace(ui::Rect place) {
+  ui::Size outer = outerSize();
+  Control::setPlace({place.left, place.top, outer.width, outer.height});
+}
+
+int SafeSwitch::stateFrame() const {
+  int base = value_ ? 0 : 4;
+  if (!enable_) return base + 3;
+  return hovering_ ? base + 1 : base;
+}
+
+void SafeSwitch::paint() {
+  changed(ui::Property::Value);
+}
+
+void SafeSwitch::applySkin() {
+  setPlace(place());
+  paint();
+}
+
+void SafeSwitch::setEnable(bool enable) {
+  enable_ = enable;
+  // A press interrupted by disabling must not complete after re-enabling.
+  if (!enable) armed_ = false;
+  frameIndex_ = stateFrame();
+  paint();
+}
+
+void SafeSwitch::setValue(bool value) {
+  value_ = value;
+  frameIndex_ = stateFrame();
+  paint();
+  Click(value_);
+}
+
+void SafeSwitch::setskin(int skin) {
+  skin_ = skin;
+  applySkin();
+}
+
+void SafeSwitch::poll(bool pointerInside) {
+  if (!enable_) return;
+  if (!pointerInside && hovering_) {
+    hovering_ = false;
+    frameIndex_ = value_ ? 0 : 4;
+    paint();
+    MouseOut();
+  } else if (pointerInside && !hovering_) {
+    hovering_ = true;
+    frameIndex_ = value_ ? 1 : 5;
+    paint();
+    MouseIn();
+  }
+}
+
+void SafeSwitch::buttonDown(int button) {
+  if (button != ui::kLeftButton || !enable_) return;
+  pendingValue_ = !value_;
+  armed_ = true;
+  frameIndex_ = value_ ? 2 : 6;
+  paint();
+}
+
+void SafeSwitch::buttonUp(int button) {
+  if (button != ui::kLeftButton) return;
+  // Only the release of a press made on this switch toggles it: a drag that started elsewhere
+  // and ends here would otherwise apply a stale PendingValue.
+  bool armed = armed_;
+  armed_ = false;
+  if (!enable_ || !hovering_ || !armed) return;
+  value_ = pendingValue_;
+  frameIndex_ = value_ ? 1 : 5;
+  paint();
+  Click(value_);
+}
+
+void SafeSwitch::loadStored(std::optional<bool> value, std::optional<bool> enable,
+                            std::optional<int> skin) {
+  setValue(value.value_or(true));
+  setEnable(enable.value_or(true));
+  skin_ = skin.value_or(0);
+  applySkin();
+}
+
+}  // namespace controls
