@@ -52,3 +52,8 @@ if(LUMORA_WIN32_TESTS)
   add_test(NAME win32_backend COMMAND lumora_win32_tests)
   set_tests_properties(win32_backend PROPERTIES TIMEOUT 600)
 endif()
+
+# --- bench: footprint and responsiveness probes (bench/run) ---
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+  add_subdirectory(bench)
+endif()
