@@ -46,7 +46,7 @@ char32_t codePointAt(std::string_view text, std::size_t at) {
   auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   unsigned char lead = byte(at);
   int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-  if (at + static_cast<std::size_t>(extra) >= text.size()) return lead;
+  if (extra == 0 || at + static_cast<std::size_t>(extra) >= text.size()) return lead;
   char32_t cp = lead & (0x3F >> extra);
   for (int k = 1; k <= extra; ++k) {
     unsigned char next = byte(at + static_cast<std::size_t>(k));
