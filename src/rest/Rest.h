@@ -134,7 +134,7 @@ class Rest {
 
   // Skipped-minute tracking (absolute minutes and seconds of local time).
   std::optional<long long> checkedThrough_;  // last minute the due check has covered
-  std::optional<long long> lastTickSecond_;
+  std::optional<long long> lastSeenSecond_;  // last tick or new working period
 
   std::unique_ptr<PromptWindow> prompt_;
   std::unique_ptr<RestScreen> screen_;

@@ -1,0 +1,86 @@
+#include "rest/RestScreen.h"
+
+#include "rest/Rest.h"
+
+namespace rest {
+
+namespace {
+
+constexpr ui::Colour kBlack = ui::hex(0x000000);
+constexpr ui::Colour kWhite = ui::hex(0xFFFFFF);
+
+ui::Font boldFont(double points) {
+  ui::Font font;
+  font.points = points;
+  font.bold = true;
+  return font;
+}
+
+}  // namespace
+
+RestScreen::RestScreen(Rest& main, ui::Screen& screen, ui::FormHost* host)
+    : ui::Form("Form3", host), main_(main), screen_(screen) {
+  setCaption("Form3");
+  setBorder(ui::Border::None);
+  setBackColour(kBlack);
+  setShowInTaskbar(false);
+  setPlace({0, 0, 14535, 8340});
+
+  Text1.setPlace({1800, 1560, 10935, 855});
+  Text1.setText("Time：");
+  Text1.setForeColour(kWhite);
+  Text1.setBackColour(kBlack);
+  Text1.setFont(boldFont(21.75));
+  Text1.setAlign(ui::Align::Centre);
+  add(Text1);
+
+  Picture1.setPlace({840, 2880, 13215, 2055});
+  Picture1.setBackColour(kBlack);
+  add(Picture1);
+
+  Label1.setPlace({0, 0, 13215, 2295});
+  Label1.setText("Start");
+  Label1.setForeColour(kWhite);
+  Label1.setBackColour(kBlack);
+  Label1.setFont(boldFont(72));
+  Label1.setAlign(ui::Align::Centre);
+  add(Label1, &Picture1);
+
+  imgclose.setPlace({6840, 5280, 900, 900});
+  imgclose.setPicture(ui::Picture::RestClose);
+  add(imgclose);
+
+  Picture2.setPlace({5880, 7680, 2775, 615});
+  Picture2.setBackColour(kBlack);
+  add(Picture2);
+
+  Load = [this] { Form_Load(); };
+  imgclose.Click = [this] { imgclose_Click(); };
+}
+
+void RestScreen::Form_Load() {
+  // The whole primary screen, taskbar included; not topmost, so other windows can still be
+  // brought over it.
+  const ui::Size size = screen_.size();
+  setPlace({0, 0, size.width, size.height});
+  setAlpha(kAlpha);
+
+  // The countdown fills its panel and is centred in it.
+  Label1.setPlace({0, 0, Picture1.place().width, Picture1.place().height});
+
+  for (ui::Control* c : {static_cast<ui::Control*>(&imgclose), static_cast<ui::Control*>(&Text1),
+                         static_cast<ui::Control*>(&Picture1)})
+    c->setLeft(size.width / 2 - c->place().width / 2);
+}
+
+void RestScreen::imgclose_Click() {
+  main_.okdsxxadd_Click();
+  main_.Pdtipshow = 0;
+  close();
+}
+
+void RestScreen::refreshSnapshot() {
+  if (copySnapshot) copySnapshot(Picture1, Picture2);
+}
+
+}  // namespace rest

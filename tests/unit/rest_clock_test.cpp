@@ -1,0 +1,316 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "rest_fixture_test.h"
+
+namespace {
+
+using RestClock = RestFixture;
+
+TEST_F(RestClock, PromptsOnTheFirstTickOfTheDueMinuteAndOnlyOnce) {
+  switchOn();  // 14:07:30, M = 45
+  ASSERT_EQ(Text1.text(), "14:52");
+  tickUntil(14, 51, 59);
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_EQ(rest.Pdtipshow, 0);
+
+  tick();  // 14:52:00
+  ASSERT_NE(rest.prompt(), nullptr);
+  EXPECT_EQ(rest.prompt()->Label1.text(), "Let's take a 5 minute rest");
+  EXPECT_TRUE(rest.prompt()->visible());
+  EXPECT_EQ(rest.Pdtipshow, 1);
+
+  // Left unanswered: the rest of the minute, and the same time of day tomorrow, show no second one.
+  rest::PromptWindow* first = rest.prompt();
+  tick(59);
+  tickUntil(14, 52, 30);  // a day later
+  EXPECT_EQ(rest.prompt(), first);
+  EXPECT_EQ(formsCreated("Form2"), 1);
+}
+
+TEST_F(RestClock, DoNotStartsANewWorkingPeriodFromTheCurrentMinute) {
+  switchOn();
+  tickUntil(14, 52, 0);
+  tick(10);
+  ASSERT_NE(rest.prompt(), nullptr);
+  rest.prompt()->Label2.Click();
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(Text1.text(), "15:37");
+  EXPECT_EQ(Label5.text(), "15:37");
+  host.run();
+
+  tickUntil(15, 36, 59);
+  EXPECT_EQ(rest.prompt(), nullptr);
+  tick();
+  ASSERT_NE(rest.prompt(), nullptr);
+  EXPECT_EQ(formsCreated("Form2"), 2);
+}
+
+// Time left in seconds as the countdown caption shows it.
+int secondsShown(const std::string& caption) {
+  int h = -1, m = -1, s = -1;
+  EXPECT_EQ(std::sscanf(caption.c_str(), "%d:%d:%d", &h, &m, &s), 3) << caption;
+  return h * 3600 + m * 60 + s;
+}
+
+struct RestLength : RestFixture, ::testing::WithParamInterface<int> {};
+
+TEST_P(RestLength, ARestOfNMinutesTakesNTimesSixtyTicks) {
+  const int n = GetParam();
+  Text3.setText(std::to_string(n));
+  int snapshots = 0;
+  rest.setSnapshotCopier([&](ui::PictureBox& from, ui::PictureBox& to) {
+    ++snapshots;
+    EXPECT_EQ(from.name(), "Picture1");
+    EXPECT_EQ(to.name(), "Picture2");
+    EXPECT_EQ(from.form(), to.form());
+  });
+  switchOn();
+  tickUntil(14, 52, 0);
+  ASSERT_NE(rest.prompt(), nullptr);
+  EXPECT_EQ(rest.prompt()->Label1.text(), "Let's take a " + std::to_string(n) + " minute rest");
+
+  rest.prompt()->Label1.Click();
+  EXPECT_EQ(rest.prompt(), nullptr);
+  ASSERT_NE(rest.restScreen(), nullptr);
+  EXPECT_TRUE(rest.restScreen()->visible());
+  EXPECT_EQ(caption(), "Start");
+  EXPECT_EQ(rest.Pdtipshow, 1);
+  EXPECT_EQ(rest.restCounting(), 1);
+  host.run();
+
+  std::vector<std::string> captions;
+  for (int t = 1; t < n * 60; ++t) {
+    tick();
+    ASSERT_NE(rest.restScreen(), nullptr) << "ended early at tick " << t;
+    captions.push_back(caption());
+    ASSERT_EQ(secondsShown(captions.back()), n * 60 - t) << captions.back();
+    // The seconds field runs 60..1, never 0, before the end.
+    ASSERT_NE(rest.restSeconds(), 0);
+    ASSERT_LE(rest.restSeconds(), 60);
+  }
+  EXPECT_EQ(snapshots, n * 60 - 1);
+  const std::string last = captions.back();
+  EXPECT_EQ(last, "0:0:1");
+
+  tick();  // tick N*60 ends the rest
+  EXPECT_EQ(rest.restScreen(), nullptr);
+  EXPECT_EQ(rest.restCounting(), 0);
+  EXPECT_EQ(rest.restHours() + rest.restMinutes() + rest.restSeconds(), 0);
+  EXPECT_EQ(rest.Pdtipshow, 0);
+  const ui::LocalTime end = clock.now();
+  EXPECT_EQ(Text1.text(), rest::formatTimeOfDay(end.hour * 60 + end.minute + 45));
+
+  if (n == 1) EXPECT_EQ(captions.front(), "0:0:59");
+  if (n == 3) {
+    EXPECT_EQ(captions[0], "0:2:59");
+    EXPECT_EQ(captions[58], "0:2:1");
+    EXPECT_EQ(captions[59], "0:1:60");
+    EXPECT_EQ(captions[60], "0:1:59");
+    EXPECT_EQ(captions[119], "0:0:60");
+    EXPECT_EQ(captions[120], "0:0:59");
+  }
+  if (n == 60) EXPECT_EQ(captions.front(), "0:59:59");
+  if (n == 61) {
+    EXPECT_EQ(captions[0], "1:0:59");
+    EXPECT_EQ(captions[58], "1:0:1");
+    EXPECT_EQ(captions[59], "0:59:60");
+  }
+  if (n == 121) EXPECT_EQ(captions[59], "1:59:60");
+
+  // Counters stay at zero until the next rest starts.
+  tick(5);
+  EXPECT_EQ(rest.restCounting(), 0);
+  EXPECT_EQ(rest.restSeconds(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Minutes, RestLength, ::testing::Values(1, 3, 60, 61, 121));
+
+TEST_F(RestClock, RemindersOffFreezeTheCountdownAndOnResumesIt) {
+  Text3.setText("3");
+  switchOn();
+  tickUntil(14, 52, 0);
+  rest.prompt()->Label1.Click();
+  tick(70);
+  EXPECT_EQ(caption(), "0:1:50");
+
+  const std::string next = Text1.text();
+  SafeSwitch2.setValue(false);
+  EXPECT_EQ(rest.restOn(), "0");
+  EXPECT_EQ(Label2_1.foreColour(), 0u);
+  EXPECT_FALSE(edit1.visible());
+  EXPECT_EQ(Text1.text(), next);
+  tick(3 * 3600);
+  ASSERT_NE(rest.restScreen(), nullptr);  // stays open
+  EXPECT_EQ(caption(), "0:1:50");
+  EXPECT_EQ(rest.restCounting(), 1);
+
+  SafeSwitch2.setValue(true);
+  tick();
+  EXPECT_EQ(caption(), "0:1:49");
+  tick(109);
+  EXPECT_EQ(rest.restScreen(), nullptr);
+}
+
+TEST_F(RestClock, RemindersOffNeverPrompt) {
+  switchOn();
+  SafeSwitch2.setValue(false);
+  tick(86400 + 120);
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_EQ(formsCreated("Form2"), 0);
+}
+
+TEST_F(RestClock, ClosingTheRestScreenEarlyLetsTheCountdownFinishUnseen) {
+  Text3.setText("2");
+  switchOn();
+  tickUntil(14, 52, 0);
+  rest.prompt()->Label1.Click();
+  tick(30);  // 14:52:30
+  rest.restScreen()->imgclose.Click();
+  EXPECT_EQ(rest.restScreen(), nullptr);
+  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(Text1.text(), "15:37");
+  EXPECT_EQ(rest.restCounting(), 1);
+
+  tickUntil(14, 53, 59);  // 89 more ticks: the countdown still runs
+  EXPECT_EQ(rest.restCounting(), 1);
+  tick();  // tick 120: the end-of-rest steps set the next time from this minute
+  EXPECT_EQ(rest.restCounting(), 0);
+  EXPECT_EQ(Text1.text(), "15:39");
+  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(formsCreated("Form3"), 1);  // no window appears for the unseen end
+}
+
+TEST_F(RestClock, IntervalZeroPromptsOnTheNextTickAndTheEndOfRestClosesThePrompt) {
+  Text2.setText("0");
+  Text3.setText("1");
+  switchOn();
+  EXPECT_EQ(Text1.text(), "14:07");
+  tick();
+  ASSERT_NE(rest.prompt(), nullptr);
+  rest.prompt()->Label2.Click();  // Do Not
+  host.run();
+  tick();
+  ASSERT_NE(rest.prompt(), nullptr);
+  EXPECT_EQ(formsCreated("Form2"), 2);
+
+  rest.prompt()->Label1.Click();
+  tick(10);
+  rest.restScreen()->imgclose.Click();
+  tick();  // due again at once; prompts while the countdown runs on
+  ASSERT_NE(rest.prompt(), nullptr);
+  tick(49);  // tick 60 of the rest
+  EXPECT_EQ(rest.restCounting(), 0);
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_EQ(rest.Pdtipshow, 0);
+  tick();
+  EXPECT_NE(rest.prompt(), nullptr);
+}
+
+TEST_F(RestClock, IntervalZeroSetInTheLastSecondOfAMinuteStillPrompts) {
+  Text2.setText("0");
+  clock.set(14, 7, 59);
+  switchOn();  // next rest 14:07, yet the next tick falls in 14:08
+  tick();
+  EXPECT_NE(rest.prompt(), nullptr);
+}
+
+// A due minute the clock never showed to a tick.
+TEST_F(RestClock, ShortSkipOfTheDueMinutePrompts) {
+  switchOn();
+  tickUntil(14, 51, 50);
+  clock.advance(80);  // asleep through 14:52
+  Timer1.Tick();
+  ASSERT_NE(rest.prompt(), nullptr);
+  EXPECT_EQ(rest.Pdtipshow, 1);
+}
+
+TEST_F(RestClock, SkipAsLongAsARestStartsANewWorkingPeriod) {
+  switchOn();  // N = 5
+  tickUntil(14, 51, 50);
+  clock.advance(299);
+  Timer1.Tick();
+  EXPECT_NE(rest.prompt(), nullptr) << "a gap shorter than the rest still prompts";
+  rest.prompt()->Label2.Click();
+  host.run();
+
+  ASSERT_EQ(Text1.text(), "15:41");  // Do Not at 14:56
+  clock.set(15, 40, 50);
+  Timer1.Tick();
+  clock.advance(300);
+  Timer1.Tick();
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_EQ(Text1.text(), "16:30");  // 15:45 + 45
+  EXPECT_EQ(Label5.text(), "16:30");
+}
+
+TEST_F(RestClock, SkipAcrossMidnightAndOverDays) {
+  clock.set(23, 25, 0);
+  switchOn();
+  ASSERT_EQ(Text1.text(), "00:10");
+  tickUntil(23, 59, 58);
+  clock.advance(14 * 60);  // 00:13:58 the next day: away 14 minutes
+  Timer1.Tick();
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_EQ(Text1.text(), "00:58");
+
+  Text3.setText("30");  // a longer rest than the time away now prompts
+  clock.set(0, 57, 0);
+  Timer1.Tick();
+  clock.advance(20 * 60);
+  Timer1.Tick();
+  EXPECT_NE(rest.prompt(), nullptr);
+}
+
+TEST_F(RestClock, SleepOfSeveralDaysStartsANewWorkingPeriod) {
+  switchOn();
+  tick();
+  clock.advance(3 * 86400 + 600);  // three days later, ten minutes past the start
+  Timer1.Tick();
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_EQ(Text1.text(), "15:02");
+}
+
+TEST_F(RestClock, ClockSetBackSkipsNothing) {
+  switchOn();
+  tickUntil(14, 51, 50);
+  clock.set(13, 0, 0);
+  Timer1.Tick();
+  EXPECT_EQ(rest.prompt(), nullptr);
+  tickUntil(14, 51, 59);
+  EXPECT_EQ(rest.prompt(), nullptr);
+  tick();
+  EXPECT_NE(rest.prompt(), nullptr);
+}
+
+TEST_F(RestClock, NoSkipCheckWhileAPromptIsOpen) {
+  switchOn();
+  tickUntil(14, 52, 0);
+  ASSERT_NE(rest.prompt(), nullptr);
+  clock.advance(86400 + 120);  // the due minute skipped while the prompt waits
+  Timer1.Tick();
+  EXPECT_EQ(formsCreated("Form2"), 1);
+  EXPECT_EQ(Text1.text(), "14:52");
+}
+
+TEST_F(RestClock, NoPromptDuringARest) {
+  Text2.setText("1");
+  switchOn();
+  tickUntil(14, 8, 0);
+  rest.prompt()->Label1.Click();
+  tick(5);
+  // Reminders turned off and on again mid-rest schedule the next time inside the rest.
+  SafeSwitch2.setValue(false);
+  SafeSwitch2.setValue(true);
+  ASSERT_EQ(Text1.text(), "14:09");
+  tickUntil(14, 9, 30);
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_EQ(formsCreated("Form2"), 1);
+  EXPECT_NE(rest.restScreen(), nullptr);
+}
+
+}  // namespace

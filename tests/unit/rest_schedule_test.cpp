@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "rest_fixture_test.h"
+
+namespace {
+
+using RestSchedule = RestFixture;
+
+TEST(RestSettings, StoredValuesThatAreNotWholeMinutesInRangeGiveTheDefaults) {
+  EXPECT_EQ(rest::intervalOrDefault("mei"), "45");  // a missing key reads as its name
+  EXPECT_EQ(rest::intervalOrDefault(""), "45");
+  EXPECT_EQ(rest::intervalOrDefault("-1"), "45");
+  EXPECT_EQ(rest::intervalOrDefault("1441"), "45");
+  EXPECT_EQ(rest::intervalOrDefault("2.5"), "45");
+  EXPECT_EQ(rest::intervalOrDefault("99999999999999999999999"), "45");
+  EXPECT_EQ(rest::intervalOrDefault("0"), "0");
+  EXPECT_EQ(rest::intervalOrDefault("1440"), "1440");
+  EXPECT_EQ(rest::intervalOrDefault(" 030 "), "30");
+
+  EXPECT_EQ(rest::lengthOrDefault("xiuxi"), "5");
+  EXPECT_EQ(rest::lengthOrDefault("0"), "5");
+  EXPECT_EQ(rest::lengthOrDefault("+3"), "5");
+  EXPECT_EQ(rest::lengthOrDefault("1"), "1");
+  EXPECT_EQ(rest::lengthOrDefault("1440"), "1440");
+  EXPECT_EQ(rest::lengthOrDefault("1441"), "5");
+}
+
+TEST(RestSettings, TimesOfDay) {
+  EXPECT_EQ(rest::formatTimeOfDay(0), "00:00");
+  EXPECT_EQ(rest::formatTimeOfDay(9 * 60 + 5), "09:05");
+  EXPECT_EQ(rest::formatTimeOfDay(23 * 60 + 50 + 20), "00:10");
+  EXPECT_EQ(rest::formatTimeOfDay(23 * 60 + 50 + 1440), "23:50");
+  EXPECT_EQ(rest::parseTimeOfDay("12:30"), 750);
+  EXPECT_EQ(rest::parseTimeOfDay("00:10"), 10);
+  EXPECT_EQ(rest::parseTimeOfDay("24:00"), std::nullopt);
+  EXPECT_EQ(rest::parseTimeOfDay("12:60"), std::nullopt);
+  EXPECT_EQ(rest::parseTimeOfDay("1230"), std::nullopt);
+}
+
+TEST_F(RestSchedule, DsxxaddAppliesTheSettingsAndSetsTheNextTime) {
+  Text2.setText("20");
+  Text3.setText("7");
+  ppset.setVisible(true);
+  rest.dsxxadd();  // 14:07:30: seconds are dropped
+  EXPECT_EQ(dhhour0.text(), "20");
+  EXPECT_EQ(dhhour1.text(), "7");
+  EXPECT_FALSE(ppset.visible());
+  EXPECT_EQ(Text1.text(), "14:27");
+  EXPECT_EQ(Label5.text(), "14:27");
+  EXPECT_EQ(rest.interval(), 20);
+  EXPECT_EQ(rest.length(), 7);
+}
+
+TEST_F(RestSchedule, NextTimeWrapsAtMidnight) {
+  clock.set(23, 50, 40);
+  Text2.setText("20");
+  rest.dsxxadd();
+  EXPECT_EQ(Text1.text(), "00:10");
+  Text2.setText("1440");
+  rest.dsxxadd();
+  EXPECT_EQ(Text1.text(), "23:50");
+  Text2.setText("0");
+  rest.dsxxadd();
+  EXPECT_EQ(Text1.text(), "23:50");
+}
+
+TEST_F(RestSchedule, SwitchOnSchedulesAndColoursTheRowOffLeavesTheTime) {
+  switchOn();
+  EXPECT_EQ(rest.restOn(), "1");
+  EXPECT_EQ(Text1.text(), "14:52");
+  EXPECT_EQ(Label2_1.foreColour(), ui::rgb(34, 139, 34));
+  EXPECT_TRUE(edit1.visible());
+
+  clock.set(15, 0, 0);
+  SafeSwitch2.setValue(false);
+  EXPECT_EQ(rest.restOn(), "0");
+  EXPECT_EQ(Text1.text(), "14:52");
+  EXPECT_EQ(Label2_1.foreColour(), 0u);
+  EXPECT_FALSE(edit1.visible());
+
+  SafeSwitch2.setValue(true);
+  EXPECT_EQ(Text1.text(), "15:45");
+}
+
+TEST_F(RestSchedule, OkAppliesAndStoresTheSettings) {
+  switchOn();
+  ppset.setVisible(true);
+  Text2.userTyped("30");
+  Text3.userTyped(" 10");
+  setok1.Click();
+  EXPECT_TRUE(shell.messages.empty());
+  EXPECT_FALSE(ppset.visible());
+  EXPECT_EQ(Text1.text(), "14:37");
+  EXPECT_EQ(dhhour0.text(), "30");
+  EXPECT_EQ(dhhour1.text(), "10");
+  EXPECT_EQ(store.at("dsxx", "mei"), "30");
+  EXPECT_EQ(store.at("dsxx", "xiuxi"), "10");
+}
+
+TEST_F(RestSchedule, OkWithInvalidInputNamesTheFieldAndChangesNothing) {
+  struct Case {
+    std::string interval, length;
+    bool intervalBad, lengthBad;
+  };
+  const Case cases[] = {
+      {"", "5", true, false},      {"abc", "5", true, false}, {"-5", "5", true, false},
+      {"1441", "5", true, false},  {"4.5", "5", true, false}, {"45", "0", false, true},
+      {"45", "1441", false, true}, {"45", "", false, true},   {"x", "y", true, true},
+      {"45", "2,5", false, true},  {"1e3", "5", true, false},
+  };
+  switchOn();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.interval + " / " + c.length);
+    shell.messages.clear();
+    store.log.clear();
+    ppset.setVisible(true);
+    Text2.userTyped(c.interval);
+    Text3.userTyped(c.length);
+    setok1.Click();
+    ASSERT_EQ(shell.messages.size(), 1u);
+    const std::string& text = shell.messages[0].text;
+    EXPECT_EQ(text.find("rest interval") != std::string::npos, c.intervalBad) << text;
+    EXPECT_EQ(text.find("0 to 1440") != std::string::npos, c.intervalBad) << text;
+    EXPECT_EQ(text.find("rest length") != std::string::npos, c.lengthBad) << text;
+    EXPECT_EQ(text.find("1 to 1440") != std::string::npos, c.lengthBad) << text;
+    EXPECT_TRUE(ppset.visible());
+    EXPECT_EQ(Text1.text(), "14:52");
+    EXPECT_EQ(Text2.text(), c.interval);  // left for the user to correct
+    EXPECT_EQ(dhhour0.text(), "45");
+    EXPECT_EQ(dhhour1.text(), "5");
+    EXPECT_TRUE(store.log.empty());
+  }
+}
+
+TEST_F(RestSchedule, OkAcceptsTheBoundsOfTheRanges) {
+  Text2.setText("0");
+  Text3.setText("1");
+  setok1.Click();
+  Text2.setText("1440");
+  Text3.setText("1440");
+  setok1.Click();
+  EXPECT_TRUE(shell.messages.empty());
+  EXPECT_EQ(rest.interval(), 1440);
+  EXPECT_EQ(rest.length(), 1440);
+}
+
+TEST_F(RestSchedule, CancelKeepsValidTypedValuesForLater) {
+  switchOn();
+  ppset.setVisible(true);
+  Text2.userTyped("2");
+  Text3.userTyped("8");
+  setno1.Click();
+  EXPECT_FALSE(ppset.visible());
+  EXPECT_EQ(Text2.text(), "2");
+  EXPECT_EQ(dhhour0.text(), "45");  // the row still shows the values in force
+  EXPECT_EQ(Text1.text(), "14:52");
+  EXPECT_TRUE(store.log.empty());
+
+  tickUntil(14, 52, 0);  // the prompt already quotes the typed length
+  ASSERT_NE(rest.prompt(), nullptr);
+  EXPECT_EQ(rest.prompt()->Label1.text(), "Let's take a 8 minute rest");
+  rest.prompt()->Label2.Click();  // Do Not takes the typed interval over
+  EXPECT_EQ(Text1.text(), "14:54");
+  EXPECT_EQ(dhhour0.text(), "2");
+  EXPECT_EQ(dhhour1.text(), "8");
+}
+
+TEST_F(RestSchedule, CancelPutsBackWhatIsNotAValidSetting) {
+  switchOn();
+  Text2.userTyped("soon");
+  Text3.userTyped("-1");
+  setno1.Click();
+  EXPECT_EQ(Text2.text(), "45");
+  EXPECT_EQ(Text3.text(), "5");
+}
+
+TEST_F(RestSchedule, ARestCycleNeverRunsOnInvalidTypedText) {
+  switchOn();
+  tickUntil(14, 51, 59);
+  Text3.userTyped("");  // the panel is open, the user is halfway through typing
+  Text2.userTyped("x");
+  tick();
+  ASSERT_NE(rest.prompt(), nullptr);
+  EXPECT_EQ(rest.prompt()->Label1.text(), "Let's take a 5 minute rest");
+  rest.prompt()->Label1.Click();
+  EXPECT_EQ(rest.restMinutes(), 4);
+  EXPECT_EQ(rest.restSeconds(), 60);
+  rest.restScreen()->imgclose.Click();  // new working period with the values in force
+  EXPECT_EQ(Text1.text(), "15:37");
+  EXPECT_EQ(Text2.text(), "45");
+  EXPECT_EQ(Text3.text(), "5");
+}
+
+TEST_F(RestSchedule, HiddenButtonsAreTheOperations) {
+  switchOn();
+  clock.set(16, 0, 0);
+  okdsxxadd.Click();
+  EXPECT_EQ(Text1.text(), "16:45");
+  Text3.setText("2");
+  form2tip.Click();
+  EXPECT_EQ(rest.restCounting(), 1);
+  EXPECT_EQ(rest.restHours(), 0);
+  EXPECT_EQ(rest.restMinutes(), 1);
+  EXPECT_EQ(rest.restSeconds(), 60);
+  // A running countdown is restarted.
+  tick(30);
+  form2tip.Click();
+  EXPECT_EQ(rest.restMinutes(), 1);
+  EXPECT_EQ(rest.restSeconds(), 60);
+}
+
+}  // namespace

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "rest_fixture_test.h"
+
+namespace {
+
+using RestWindows = RestFixture;
+
+// Opens the prompt the way the clock does.
+void openPrompt(RestFixture& f) {
+  f.switchOn();
+  f.tickUntil(14, 52, 0);
+  ASSERT_NE(f.rest.prompt(), nullptr);
+}
+
+bool centredOn(const ui::Control& c, int screenWidth) {
+  return std::abs(2 * c.place().left + c.place().width - screenWidth) <= 1;
+}
+
+TEST_F(RestWindows, PromptDesign) {
+  openPrompt(*this);
+  const rest::PromptWindow& p = *rest.prompt();
+  EXPECT_EQ(p.caption(), "Form2");
+  EXPECT_EQ(p.border(), ui::Border::None);
+  EXPECT_EQ(p.backColour(), ui::kSystemButtonFace);
+  EXPECT_FALSE(p.showInTaskbar());
+  EXPECT_EQ(p.place().width, 4980);
+  EXPECT_EQ(p.place().height, 1350);
+
+  EXPECT_EQ(p.Label3.text(), "Tavik Lumora");
+  EXPECT_EQ(p.Label3.backColour(), ui::hex(0xE0E0E0));
+  EXPECT_FALSE(p.Label3.transparent());
+  EXPECT_EQ(p.Label3.place(), (ui::Rect{0, 0, 4935, 255}));
+
+  EXPECT_EQ(p.Label1.place(), (ui::Rect{240, 360, 4575, 375}));
+  EXPECT_EQ(p.Label1.foreColour(), ui::hex(0x008000));
+  EXPECT_EQ(p.Label1.font().points, 15);
+  EXPECT_TRUE(p.Label1.font().bold);
+  EXPECT_EQ(p.Label1.font().face, "微软雅黑");
+  EXPECT_EQ(p.Label1.align(), ui::Align::Centre);
+  EXPECT_TRUE(p.Label1.transparent());
+
+  EXPECT_EQ(p.Line1.place(), (ui::Rect{360, 840, 4560, 0}));
+  EXPECT_EQ(p.Line1.foreColour(), ui::hex(0xC0C0C0));
+
+  EXPECT_EQ(p.Label2.text(), "Do Not");
+  EXPECT_EQ(p.Label2.place(), (ui::Rect{1320, 960, 2175, 255}));
+  EXPECT_EQ(p.Label2.foreColour(), ui::hex(0xFF8000));
+  EXPECT_EQ(p.Label2.font().points, 12);
+  EXPECT_TRUE(p.Label2.transparent());
+
+  for (const ui::Control* hidden :
+       {static_cast<const ui::Control*>(&p.tip), static_cast<const ui::Control*>(&p.tippro)}) {
+    EXPECT_FALSE(hidden->visible()) << hidden->name();
+    EXPECT_GE(hidden->place().top, 1350) << hidden->name();
+  }
+  EXPECT_EQ(p.find("tippro"), &p.tippro);
+}
+
+TEST_F(RestWindows, PromptSitsAboveTheTaskbarAtTheRightEdgeWithoutTakingFocus) {
+  openPrompt(*this);
+  const rest::PromptWindow& p = *rest.prompt();
+  EXPECT_EQ(p.place().left, 1280 * 15 - 4980);
+  EXPECT_EQ(p.place().top, 760 * 15 - 1350);
+  EXPECT_EQ(p.alpha(), 220);
+  EXPECT_TRUE(p.topmost());
+  EXPECT_TRUE(p.noActivate());
+  EXPECT_EQ(formsCreated("Form2"), 1);  // its window came from the host
+}
+
+TEST_F(RestWindows, PromptFollowsTheWorkAreaOfAnotherScreen) {
+  screen.pixels = {1920, 1080};
+  screen.taskbar = 64;
+  openPrompt(*this);
+  EXPECT_EQ(rest.prompt()->place().left, 1920 * 15 - 4980);
+  EXPECT_EQ(rest.prompt()->place().top, (1080 - 64) * 15 - 1350);
+}
+
+// The taskbar along the top edge: the work area ends at the screen's bottom.
+struct TopTaskbarScreen : fakes::Screen {
+  ui::Rect workArea() override {
+    return {0, 40 * 15, pixels.width * 15, (pixels.height - 40) * 15};
+  }
+};
+
+TEST_F(RestWindows, PromptSitsOnTheWorkAreaBottomWhateverEdgeTheTaskbarIsOn) {
+  TopTaskbarScreen top;
+  rest::PromptWindow p(rest, top, &host);
+  p.show();
+  EXPECT_EQ(p.place().left, 1280 * 15 - 4980);
+  EXPECT_EQ(p.place().top, 800 * 15 - 1350);
+}
+
+TEST_F(RestWindows, RestNowOpensTheRestScreenAndDropsThePromptAfterItsHandler) {
+  openPrompt(*this);
+  rest::PromptWindow* prompt = rest.prompt();
+  prompt->Label1.Click();
+  EXPECT_TRUE(prompt->closed());  // still alive: its own handler has only just returned
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_FALSE(host.queue.empty());
+  ASSERT_NE(rest.restScreen(), nullptr);
+  EXPECT_EQ(rest.Pdtipshow, 1);
+  EXPECT_EQ(rest.restCounting(), 1);
+  host.run();
+  EXPECT_EQ(formsCreated("Form3"), 1);
+}
+
+TEST_F(RestWindows, RestScreenCoversTheScreenAndCentresItsControls) {
+  for (ui::Size px : {ui::Size{1280, 800}, ui::Size{1024, 768}, ui::Size{2561, 1440}}) {
+    SCOPED_TRACE(px.width);
+    screen.pixels = px;
+    rest.showRestScreen();
+    const rest::RestScreen& s = *rest.restScreen();
+    const int width = px.width * 15;
+    EXPECT_EQ(s.place(), (ui::Rect{0, 0, width, px.height * 15}));
+    EXPECT_EQ(s.alpha(), 200);
+    EXPECT_FALSE(s.topmost());
+    EXPECT_EQ(s.caption(), "Form3");
+    EXPECT_EQ(s.backColour(), 0u);
+    EXPECT_EQ(s.border(), ui::Border::None);
+
+    EXPECT_TRUE(centredOn(s.Text1, width));
+    EXPECT_TRUE(centredOn(s.Picture1, width));
+    EXPECT_TRUE(centredOn(s.imgclose, width));
+    EXPECT_EQ(s.Text1.place().top, 1560);
+    EXPECT_EQ(s.Picture1.place().top, 2880);
+    EXPECT_EQ(s.imgclose.place().top, 5280);
+    EXPECT_EQ(s.imgclose.place().width, 900);
+    EXPECT_EQ(s.Picture2.place(), (ui::Rect{5880, 7680, 2775, 615}));
+
+    EXPECT_EQ(s.Label1.container(), &s.Picture1);
+    EXPECT_EQ(s.Label1.place(), (ui::Rect{0, 0, 13215, 2055}));
+    EXPECT_EQ(s.Label1.text(), "Start");
+    EXPECT_EQ(s.Label1.font().points, 72);
+    EXPECT_TRUE(s.Label1.font().bold);
+    EXPECT_EQ(s.Label1.foreColour(), ui::hex(0xFFFFFF));
+    EXPECT_EQ(s.Label1.align(), ui::Align::Centre);
+    EXPECT_EQ(s.Text1.text(), "Time\xEF\xBC\x9A");  // full-width colon
+    EXPECT_EQ(s.Text1.font().points, 21.75);
+    EXPECT_EQ(s.imgclose.picture(), ui::Picture::RestClose);
+  }
+  // Each new rest screen closed the one before it.
+  host.run();
+  EXPECT_EQ(formsCreated("Form3"), 3);
+}
+
+TEST_F(RestWindows, ClosingTheRestScreenStartsANewWorkingPeriod) {
+  openPrompt(*this);
+  rest.prompt()->Label1.Click();
+  host.run();
+  clock.set(14, 58, 20);
+  rest::RestScreen* s = rest.restScreen();
+  s->imgclose.Click();
+  EXPECT_TRUE(s->closed());
+  EXPECT_EQ(rest.restScreen(), nullptr);
+  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(Text1.text(), "15:43");
+  EXPECT_EQ(Label5.text(), "15:43");
+  host.run();
+}
+
+TEST_F(RestWindows, WithoutAHostTheRestCycleStillRuns) {
+  rest::Rest hostless{{Text1,
+                       Text2,
+                       Text3,
+                       Label5,
+                       {&dhhour0, &dhhour1},
+                       SafeSwitch2,
+                       Label2_1,
+                       edit1,
+                       ppset,
+                       Timer1,
+                       setok1,
+                       setno1,
+                       form2tip,
+                       okdsxxadd},
+                      clock,
+                      screen,
+                      nullptr,
+                      ini,
+                      shell};
+  hostless.connect();
+  switchOn();
+  tickUntil(14, 52, 0);
+  ASSERT_NE(hostless.prompt(), nullptr);
+  hostless.prompt()->Label1.Click();
+  ASSERT_NE(hostless.restScreen(), nullptr);
+  hostless.restScreen()->imgclose.Click();
+  EXPECT_EQ(hostless.restScreen(), nullptr);
+  EXPECT_EQ(hostless.Pdtipshow, 0);
+  EXPECT_EQ(Text1.text(), "15:37");
+  tick();  // drops the closed forms
+  EXPECT_EQ(hostless.prompt(), nullptr);
+}
+
+}  // namespace
