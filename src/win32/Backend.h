@@ -1,0 +1,103 @@
+#pragma once
+// The Win32 side of the form toolkit: a window for every form and windowed control, windowless
+// controls painted by their container in design order, input fed back through the model's
+// setters, timers on the message loop, all sized from twips at the window's DPI.
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <tuple>
+
+#include "ui/Form.h"
+#include "win32/Handles.h"
+#include "win32/PictureCache.h"
+
+namespace win32 {
+
+class FormWindow;
+class WindowBase;
+
+class Backend : public ui::FormHost {
+ public:
+  explicit Backend(HINSTANCE instance);
+  ~Backend() override;
+  Backend(const Backend&) = delete;
+  Backend& operator=(const Backend&) = delete;
+
+  void create(ui::Form& form) override;
+  void post(std::function<void()> work) override;
+
+  HWND windowOf(const ui::Form& form) const;
+  // The window of a windowed control, once its form's window exists.
+  static HWND windowOf(const ui::Control& control);
+  // A visible window of the program to own message boxes, or null.
+  HWND ownerWindow() const;
+  // A hidden window that owns every form without a taskbar button: owned windows get none, on
+  // Windows and in Wine's desktop alike, whatever their styles.
+  HWND hiddenOwner() const { return hiddenOwner_; }
+
+  // System notifications that any of the program's windows receives.
+  std::function<void(UINT message, WPARAM, LPARAM)> onSystemMessage;
+  // The notification icon's callback: the window and message it was registered with.
+  HWND trayWindow = nullptr;
+  UINT trayMessage = 0;
+  std::function<void(LPARAM)> onTrayNotify;
+
+  // Starts or stops every switch's pointer poll according to whether it can be seen.
+  void refreshPolls();
+
+  // Implementation details shared by the views.
+  HINSTANCE instance() const { return instance_; }
+  PictureCache& pictures() { return pictures_; }
+  HFONT font(const ui::Font& font, int dpi);
+  HBRUSH brush(ui::Colour colour);
+  void forget(FormWindow* window);
+  void registerWindow(WindowBase* window) { windows_.push_back(window); }
+  void unregisterWindow(WindowBase* window);
+  const std::deque<WindowBase*>& windows() const { return windows_; }
+
+ private:
+  static LRESULT CALLBACK postProc(HWND, UINT, WPARAM, LPARAM);
+
+  HINSTANCE instance_;
+  PictureCache pictures_;
+  std::map<const ui::Form*, std::unique_ptr<FormWindow>> forms_;
+  std::map<std::tuple<std::string, int, bool, int, bool, int>, UniqueFont> fonts_;
+  std::map<ui::Colour, UniqueBrush> brushes_;
+  std::deque<WindowBase*> windows_;
+  std::deque<std::function<void()>> posted_;
+  HWND postWindow_ = nullptr;
+  HWND hiddenOwner_ = nullptr;
+};
+
+// Resolves the toolkit's system colours.
+COLORREF colourRef(ui::Colour colour);
+
+// Every window of the backend: one window procedure dispatches to the object attached at
+// WM_NCCREATE.
+class WindowBase {
+ public:
+  explicit WindowBase(Backend& backend) : backend_(backend) {}
+  virtual ~WindowBase() = default;
+  WindowBase(const WindowBase&) = delete;
+  WindowBase& operator=(const WindowBase&) = delete;
+  HWND hwnd() const { return hwnd_; }
+  virtual bool isSwitch() const { return false; }
+  virtual void setPolling(bool) {}
+
+  static void registerClasses(HINSTANCE instance);
+  static LRESULT CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
+
+ protected:
+  virtual LRESULT handle(UINT message, WPARAM wp, LPARAM lp);
+  HWND createWindow(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style,
+                    RECT place, HWND parent);
+
+  Backend& backend_;
+  HWND hwnd_ = nullptr;
+  bool subclassed_ = false;
+};
+
+}  // namespace win32

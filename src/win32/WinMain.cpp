@@ -1,0 +1,77 @@
+// Lumora's entry point: one copy at a time, the backend and services, the program, the loop.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/Program.h"
+#include "win32/Backend.h"
+#include "win32/Dpi.h"
+#include "win32/GammaDisplay.h"
+#include "win32/Services.h"
+
+namespace {
+
+constexpr wchar_t kInstanceMutex[] = L"Local\\Tavik.Lumora.SingleInstance";
+
+// Session notifications (unlock) come only to windows that ask; the library is loaded by name
+// so the program still starts where it is missing.
+void askForSessionNotifications(HWND hwnd) {
+  HMODULE wts = LoadLibraryW(L"wtsapi32.dll");
+  if (!wts) return;
+  using Register = BOOL(WINAPI*)(HWND, DWORD);
+  auto reg = reinterpret_cast<Register>(
+      reinterpret_cast<void*>(GetProcAddress(wts, "WTSRegisterSessionNotification")));
+  if (reg) reg(hwnd, 0 /* NOTIFY_FOR_THIS_SESSION */);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // A second copy ends here, before any window or icon exists.
+  win32::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kInstanceMutex));
+  if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+  win32::becomeDpiAware();
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  int exitCode = 0;
+  {
+    win32::Backend backend(instance);
+    win32::Clock clock;
+    win32::Screen screen;
+    win32::ProfileFile profile(win32::programFolder() + L"config.ini");
+    win32::Shell shell(backend);
+    win32::NotifyArea notify(backend);
+    win32::GammaDisplay gamma;
+    app::Program program({backend, clock, gamma, profile, screen, shell, notify});
+
+    backend.onTrayNotify = [&program](LPARAM lp) { program.trayNotify(lp); };
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    backend.onSystemMessage = [&](UINT message, WPARAM wp, LPARAM) {
+      if (message == taskbarCreated) {
+        program.taskbarCreated();
+      } else if (message == WM_ENDSESSION && wp) {
+        program.sessionEnding();
+      } else if (message == WM_DISPLAYCHANGE ||
+                 (message == WM_POWERBROADCAST && wp == PBT_APMRESUMEAUTOMATIC) ||
+                 (message == WM_WTSSESSION_CHANGE && wp == 0x8 /* WTS_SESSION_UNLOCK */)) {
+        program.displayReset();
+      }
+    };
+
+    program.start();
+    askForSessionNotifications(backend.windowOf(program.trayForm()));
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    exitCode = static_cast<int>(message.wParam);
+  }
+  CoUninitialize();
+  return exitCode;
+}

@@ -1,0 +1,203 @@
+// The Win32 backend for real: windows, sizes in pixels, styles, input written back into the model.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <filesystem>
+
+#include "ui/Form.h"
+#include "win32/Backend.h"
+#include "win32/Dpi.h"
+#include "win32/Services.h"
+
+namespace {
+
+void pump() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+}
+
+template <class Pred>
+bool pumpUntil(Pred done, int milliseconds = 3000) {
+  DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+  while (!done()) {
+    if (GetTickCount() > end) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    pump();
+  }
+  return true;
+}
+
+struct TestForm : ui::Form {
+  ui::Label label{"label"};
+  ui::PictureBox panel{"panel"};
+  ui::Slider slider{"slider"};
+  ui::Timer timer{"timer"};
+  ui::PictureBox cover{"cover"};
+
+  explicit TestForm(ui::FormHost* host) : ui::Form("Test", host) {
+    setCaption("Test");
+    setPlace({0, 0, 9615, 4725});
+    setBackColour(ui::hex(0xF3F8FB));
+    label.setPlace({120, 120, 1500, 300});
+    label.setText("Hello");
+    panel.setPlace({1500, 1500, 3000, 1200});
+    slider.setPlace({150, 150, 2535, 255});
+    cover.setPlace({0, 1000, 9615, 3000});
+    add(label);
+    add(panel);
+    add(slider, &panel);
+    add(timer);
+    add(cover);
+  }
+};
+
+struct BackendTest : ::testing::Test {
+  win32::Backend backend{GetModuleHandleW(nullptr)};
+};
+
+TEST_F(BackendTest, FormWindowHasItsSizeInPixelsAndNoTaskbarButton) {
+  TestForm form(&backend);
+  form.show();
+  HWND hwnd = backend.windowOf(form);
+  ASSERT_TRUE(hwnd);
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  int dpi = win32::dpiOf(hwnd);
+  EXPECT_EQ(r.right - r.left, MulDiv(9615, dpi, 1440));
+  EXPECT_EQ(r.bottom - r.top, MulDiv(4725, dpi, 1440));
+  EXPECT_TRUE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  EXPECT_FALSE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CAPTION);
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+  form.hide();
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+}
+
+TEST_F(BackendTest, LayeredAlphaAndTopmostReachTheWindow) {
+  TestForm form(&backend);
+  form.setAlpha(220);
+  form.setTopmost(true);
+  form.show();
+  HWND hwnd = backend.windowOf(form);
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  ASSERT_TRUE(GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags));
+  EXPECT_EQ(alpha, 220);
+  EXPECT_TRUE(flags & LWA_ALPHA);
+  EXPECT_TRUE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(BackendTest, ChildWindowsFollowTheModel) {
+  TestForm form(&backend);
+  form.show();
+  HWND panel = win32::Backend::windowOf(form.panel);
+  ASSERT_TRUE(panel);
+  EXPECT_EQ(GetParent(panel), backend.windowOf(form));
+  form.panel.setVisible(false);
+  EXPECT_FALSE(IsWindowVisible(panel));
+  form.panel.setVisible(true);
+  form.panel.setPlace({3000, 1500, 1500, 600});
+  RECT r;
+  GetWindowRect(panel, &r);
+  MapWindowPoints(nullptr, backend.windowOf(form), reinterpret_cast<POINT*>(&r), 2);
+  int dpi = win32::dpiOf(panel);
+  EXPECT_EQ(r.left, MulDiv(3000, dpi, 1440));
+  EXPECT_EQ(r.right - r.left, MulDiv(1500, dpi, 1440));
+}
+
+TEST_F(BackendTest, DesignOrderIsStackingOrder) {
+  TestForm form(&backend);
+  form.show();
+  HWND hwnd = backend.windowOf(form);
+  // The cover, placed last, lies in front of the panel placed before it.
+  EXPECT_EQ(GetWindow(hwnd, GW_CHILD), win32::Backend::windowOf(form.cover));
+  EXPECT_EQ(GetWindow(win32::Backend::windowOf(form.cover), GW_HWNDNEXT),
+            win32::Backend::windowOf(form.panel));
+}
+
+TEST_F(BackendTest, TrackbarMovesReachTheModelAndCodeMovesReachTheTrackbar) {
+  TestForm form(&backend);
+  form.slider.setRange(-50, 50);
+  int changes = 0;
+  form.slider.Change = [&] { ++changes; };
+  form.show();
+  HWND panel = win32::Backend::windowOf(form.panel);
+  HWND trackbar = win32::Backend::windowOf(form.slider);
+  ASSERT_TRUE(trackbar);
+  EXPECT_EQ(GetParent(trackbar), panel);
+  EXPECT_EQ(SendMessageW(trackbar, TBM_GETRANGEMIN, 0, 0), -50);
+  // The user drags: the trackbar tells its parent.
+  SendMessageW(trackbar, TBM_SETPOS, TRUE, -20);
+  SendMessageW(panel, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 0), reinterpret_cast<LPARAM>(trackbar));
+  EXPECT_EQ(form.slider.value(), -20);
+  EXPECT_EQ(changes, 1);
+  // Code sets the value: the trackbar follows and no second change comes back from it.
+  form.slider.setValue(33);
+  EXPECT_EQ(SendMessageW(trackbar, TBM_GETPOS, 0, 0), 33);
+  pump();
+  EXPECT_EQ(changes, 2);
+}
+
+TEST_F(BackendTest, TimersTickOnTheMessageLoopAndPostedWorkRunsLater) {
+  TestForm form(&backend);
+  int ticks = 0;
+  form.timer.Tick = [&] { ++ticks; };
+  form.timer.setInterval(10);
+  form.show();
+  EXPECT_TRUE(pumpUntil([&] { return ticks >= 2; }));
+  form.timer.setEnabled(false);
+  pump();
+  int stopped = ticks;
+  Sleep(50);
+  pump();
+  EXPECT_EQ(ticks, stopped);
+
+  bool ran = false;
+  backend.post([&] { ran = true; });
+  EXPECT_FALSE(ran);
+  EXPECT_TRUE(pumpUntil([&] { return ran; }));
+}
+
+TEST_F(BackendTest, ClosingAFormFromItsOwnHandlerIsSafe) {
+  auto form = std::make_unique<TestForm>(&backend);
+  form->show();
+  HWND hwnd = backend.windowOf(*form);
+  form->label.Click = [&] { form->close(); };
+  // A click on the label: press and release inside it (120, 120 twips = 8, 8 px at 96 DPI).
+  int dpi = win32::dpiOf(hwnd);
+  LPARAM at = MAKELPARAM(MulDiv(200, dpi, 1440), MulDiv(200, dpi, 1440));
+  SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
+  EXPECT_TRUE(form->closed());
+  pump();
+  EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST(ProfileFileTest, RoundTripsThroughTheSystemsProfileFunctions) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  std::wstring path = std::wstring(folder) + L"lumora_profile_test.ini";
+  DeleteFileW(path.c_str());
+  win32::ProfileFile file(path);
+  EXPECT_EQ(file.read("dsxx", "mei", "mei"), "mei");
+  EXPECT_TRUE(file.write("dsxx", "mei", "45"));
+  EXPECT_TRUE(file.write("eye", "liangdu", "-7"));
+  EXPECT_TRUE(file.write("dsxx", "xiuxi", ""));
+  EXPECT_EQ(file.read("dsxx", "mei", "mei"), "45");
+  EXPECT_EQ(file.read("eye", "liangdu", "liangdu"), "-7");
+  EXPECT_EQ(file.read("dsxx", "xiuxi", "xiuxi"), "");
+  EXPECT_TRUE(file.write("dsxx", "mei", std::nullopt));
+  EXPECT_EQ(file.read("dsxx", "mei", "mei"), "mei");
+  DeleteFileW(path.c_str());
+}
+
+TEST(ProfileFileTest, AFileThatCannotBeWrittenSaysSo) {
+  win32::ProfileFile file(L"C:\\no\\such\\folder\\config.ini");
+  EXPECT_FALSE(file.write("dsxx", "mei", "45"));
+}
+
+}  // namespace
