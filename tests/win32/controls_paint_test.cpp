@@ -1,0 +1,239 @@
+// The switch's window region and frames, and the gradient button's painting, with real GDI.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "controls/ProgButton.h"
+#include "controls/SafeSwitch.h"
+#include "controls/SwitchArt.h"
+#include "win32/Handles.h"
+#include "win32/ProgButtonPaint.h"
+#include "win32/SwitchPaint.h"
+
+namespace {
+
+using namespace win32;
+
+LRESULT CALLBACK plainProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
+  return DefWindowProcW(hwnd, message, wp, lp);
+}
+
+const wchar_t* testClass() {
+  static ATOM atom = [] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = plainProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"ControlsPaintTest";
+    return RegisterClassW(&wc);
+  }();
+  return atom ? L"ControlsPaintTest" : nullptr;
+}
+
+struct Windows : ::testing::Test {
+  UniqueWindow parent;
+  void SetUp() override {
+    parent.reset(CreateWindowExW(0, testClass(), L"parent", WS_POPUP, 0, 0, 400, 200, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr));
+    ASSERT_TRUE(parent);
+  }
+  HWND child(int width, int height) {
+    return CreateWindowExW(0, testClass(), L"", WS_CHILD | WS_VISIBLE, 10, 10, width, height,
+                           parent.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
+};
+
+// A 32-bit top-down DIB selected into a memory DC, to paint on and read back.
+struct Surface {
+  UniqueMemoryDc dc{CreateCompatibleDC(nullptr)};
+  UniqueBitmap bitmap;
+  std::uint32_t* bits = nullptr;
+  int width, height;
+  HGDIOBJ old = nullptr;
+  Surface(int w, int h) : width(w), height(h) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* p = nullptr;
+    bitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &p, nullptr, 0));
+    bits = static_cast<std::uint32_t*>(p);
+    old = SelectObject(dc.get(), bitmap.get());
+  }
+  ~Surface() { SelectObject(dc.get(), old); }
+  // As ui::Colour (0x00BBGGRR).
+  ui::Colour at(int x, int y) const {
+    GdiFlush();
+    std::uint32_t p = bits[y * width + x];
+    return ui::rgb(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF));
+  }
+};
+
+TEST_F(Windows, SwitchRegionCutsTheCornersOfARealWindow) {
+  controls::SafeSwitch sw{"SafeSwitch1"};
+  UniqueWindow window(child(78, 23));
+  ASSERT_TRUE(window);
+  HRGN region = switchRegion(sw, 96);
+  ASSERT_NE(region, nullptr);
+  ASSERT_NE(SetWindowRgn(window.get(), region, FALSE), 0);
+
+  UniqueRegion applied(CreateRectRgn(0, 0, 0, 0));
+  ASSERT_NE(GetWindowRgn(window.get(), applied.get()), ERROR);
+  for (POINT corner : {POINT{0, 0}, POINT{77, 0}, POINT{0, 22}, POINT{77, 22}})
+    EXPECT_FALSE(PtInRegion(applied.get(), corner.x, corner.y)) << corner.x << "," << corner.y;
+  EXPECT_TRUE(PtInRegion(applied.get(), 39, 11));
+  EXPECT_TRUE(PtInRegion(applied.get(), 1, 0));
+  EXPECT_TRUE(PtInRegion(applied.get(), 76, 22));
+  RECT box;
+  GetRgnBox(applied.get(), &box);
+  EXPECT_EQ(box.right, 78);
+  EXPECT_EQ(box.bottom, 23);
+}
+
+TEST(SwitchRegion, FollowsValueAndSkin) {
+  controls::SafeSwitch sw{"s"};
+  sw.setskin(2);
+  UniqueRegion on(switchRegion(sw, 96));
+  sw.setValue(false);
+  UniqueRegion off(switchRegion(sw, 96));
+  EXPECT_TRUE(PtInRegion(on.get(), 27, 0));
+  EXPECT_FALSE(PtInRegion(on.get(), 7, 0));
+  EXPECT_TRUE(PtInRegion(off.get(), 7, 0));
+  EXPECT_FALSE(PtInRegion(off.get(), 27, 0));
+  UniqueRegion big(switchRegion(sw, 144));
+  RECT box;
+  GetRgnBox(big.get(), &box);
+  EXPECT_EQ(box.right, 54);
+  EXPECT_EQ(box.bottom, 24);
+}
+
+TEST(SwitchPaint, CopiesTheCurrentFrame) {
+  controls::SafeSwitch sw{"s"};
+  for (int frame : {0, 5}) {
+    if (frame == 5) {
+      sw.setValue(false);
+      sw.poll(true);
+    }
+    ASSERT_EQ(sw.frameIndex(), frame);
+    Surface surface(78, 23);
+    paintSwitch(surface.dc.get(), sw, 96);
+    controls::PixelBuffer expected = controls::switchFrame(0, frame, 96);
+    for (POINT p : {POINT{4, 19}, POINT{40, 3}, POINT{70, 12}, POINT{12, 20}})
+      EXPECT_EQ(surface.at(p.x, p.y), expected.colourAt(p.x, p.y)) << frame;
+  }
+}
+
+TEST(SwitchPaint, Skin1CarriesSystemFontLettering) {
+  controls::SafeSwitch sw{"s"};
+  sw.setskin(1);
+  Surface lettered(74, 24);
+  paintSwitch(lettered.dc.get(), sw, 96);
+  sw.setEnable(false);
+  Surface plain(74, 24);
+  paintSwitch(plain.dc.get(), sw, 96);
+  // The on tab spans columns 1 to 53: enabled frames carry white lettering there.
+  auto whiteIn = [](const Surface& s) {
+    int white = 0;
+    for (int y = 2; y < 22; ++y)
+      for (int x = 2; x < 53; ++x)
+        white += ui::red(s.at(x, y)) > 240 && ui::green(s.at(x, y)) > 240;
+    return white;
+  };
+  EXPECT_GT(whiteIn(lettered), 10);
+  EXPECT_EQ(whiteIn(plain), 0);
+}
+
+TEST(ProgButtonPaint, HalfwayBarFillsTheLeftHalf) {
+  controls::ProgButton bar{"tippro"};
+  bar.setValue(50);
+  Surface surface(297, 41);
+  paintProgButton(surface.dc.get(), nullptr, bar, nullptr);
+  EXPECT_EQ(bar.fillWidth(), 148);
+  auto scheme = *controls::progButtonScheme(1);
+  auto similar = [](ui::Colour a, ui::Colour b) {
+    return std::abs(ui::red(a) - ui::red(b)) <= 5 && std::abs(ui::green(a) - ui::green(b)) <= 5 &&
+           std::abs(ui::blue(a) - ui::blue(b)) <= 5;
+  };
+  // A vertical gradient from `from` at `top` to `to` at `bottom`, within rounding.
+  auto gradientAt = [](ui::Colour from, ui::Colour to, int y, int top, int bottom) {
+    double t = double(y - top) / (bottom - top);
+    auto lerp = [t](int a, int b) { return int(a + (b - a) * t + 0.5); };
+    return ui::rgb(lerp(ui::red(from), ui::red(to)), lerp(ui::green(from), ui::green(to)),
+                   lerp(ui::blue(from), ui::blue(to)));
+  };
+  using namespace controls;
+  for (int y : {1, 10, 19}) {
+    EXPECT_TRUE(
+        similar(surface.at(20, y), gradientAt(scheme[kFillTopFrom], scheme[kFillTopTo], y, 0, 20)))
+        << y;
+    EXPECT_TRUE(similar(surface.at(270, y), gradientAt(scheme[kTopFrom], scheme[kTopTo], y, 0, 20)))
+        << y;
+  }
+  for (int y : {20, 30, 38}) {
+    EXPECT_TRUE(similar(surface.at(20, y),
+                        gradientAt(scheme[kFillBottomFrom], scheme[kFillBottomTo], y, 20, 41)))
+        << y;
+    EXPECT_TRUE(
+        similar(surface.at(270, y), gradientAt(scheme[kBottomFrom], scheme[kBottomTo], y, 20, 41)))
+        << y;
+  }
+  // The fill ends at column 148.
+  EXPECT_TRUE(similar(surface.at(147, 30), surface.at(100, 30)));
+  EXPECT_TRUE(similar(surface.at(148, 30), surface.at(200, 30)));
+  EXPECT_FALSE(similar(surface.at(147, 30), surface.at(148, 30)));
+  // The border: RoundRect leaves out its right and bottom edges, so it runs along rows 0 and 39.
+  EXPECT_EQ(surface.at(150, 0), scheme[controls::kBorder]);
+  EXPECT_EQ(surface.at(150, 39), scheme[controls::kBorder]);
+  EXPECT_NE(surface.at(150, 40), scheme[controls::kBorder]);
+  // Black text somewhere in the text rectangle.
+  controls::PixelRect t = bar.textRect();
+  int dark = 0;
+  for (int y = t.top; y < t.bottom; ++y)
+    for (int x = t.left; x < t.right; ++x) dark += ui::red(surface.at(x, y)) < 80;
+  EXPECT_GT(dark, 10);
+}
+
+TEST_F(Windows, ProgButtonOutlineFollowsTheClientSize) {
+  controls::ProgButton button{"b"};
+  button.setStyle(1);
+  button.setCaption("&OK");
+  UniqueWindow window(child(80, 30));
+  {
+    WindowDc dc(window.get());
+    paintProgButton(dc.get(), window.get(), button, nullptr);
+  }
+  UniqueRegion applied(CreateRectRgn(0, 0, 0, 0));
+  ASSERT_NE(GetWindowRgn(window.get(), applied.get()), ERROR);
+  EXPECT_FALSE(PtInRegion(applied.get(), 0, 0));
+  EXPECT_TRUE(PtInRegion(applied.get(), 40, 15));
+  EXPECT_TRUE(PtInRegion(applied.get(), 0, 15));
+}
+
+TEST_F(Windows, ProgButtonMouseAndKeysReachTheModel) {
+  controls::ProgButton button{"b"};
+  button.setStyle(1);
+  button.setCaption("&Go");
+  int clicks = 0;
+  button.Click = [&] { ++clicks; };
+  UniqueWindow window(child(80, 30));
+  LRESULT result = 0;
+  HWND w = window.get();
+  EXPECT_TRUE(
+      handleProgButtonInput(w, button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5), result));
+  EXPECT_TRUE(button.pressed());
+  EXPECT_TRUE(handleProgButtonInput(w, button, WM_LBUTTONUP, 0, MAKELPARAM(6, 6), result));
+  EXPECT_FALSE(button.pressed());
+  EXPECT_EQ(clicks, 1);
+  // A release outside the control is no click.
+  handleProgButtonInput(w, button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5), result);
+  handleProgButtonInput(w, button, WM_LBUTTONUP, 0, MAKELPARAM(300, 6), result);
+  EXPECT_EQ(clicks, 1);
+  handleProgButtonInput(w, button, WM_KEYDOWN, VK_RETURN, 0, result);
+  EXPECT_EQ(clicks, 2);
+  EXPECT_TRUE(handleProgButtonInput(w, button, WM_SYSCHAR, L'g', 0, result));
+  EXPECT_EQ(clicks, 3);
+  EXPECT_FALSE(handleProgButtonInput(w, button, WM_SYSCHAR, L'x', 0, result));
+  EXPECT_EQ(clicks, 3);
+}
+
+}  // namespace
