@@ -283,7 +283,6 @@ void Rest::showRestScreen() {
   if (screen_) screen_->close();  // a rest restarted while its screen is open gets a fresh one
   screen_ = std::make_unique<RestScreen>(*this, display_, host_);
   RestScreen* opened = screen_.get();
-  screen_->copySnapshot = copier_;
   screen_->Unload = [this, opened] {
     if (screen_.get() == opened) retire(screen_);
   };

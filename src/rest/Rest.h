@@ -57,9 +57,6 @@ struct RestControls {
   ui::CommandButton& okdsxxadd;
 };
 
-// Copies what one picture box shows into another (the rest screen's snapshot panel).
-using SnapshotCopier = std::function<void(ui::PictureBox& from, ui::PictureBox& to)>;
-
 class Rest {
  public:
   Rest(RestControls controls, ui::Clock& clock, ui::Screen& screen, ui::FormHost* host,
@@ -100,9 +97,6 @@ class Rest {
   // Opens the rest screen (the prompt's rest-now action).
   void showRestScreen();
 
-  // The backend's copy of the countdown panel into the snapshot panel, given to every rest screen.
-  void setSnapshotCopier(SnapshotCopier copier) { copier_ = std::move(copier); }
-
   // The values in force: the last accepted interval and length.
   int interval() const { return interval_; }
   int length() const { return length_; }
@@ -139,7 +133,6 @@ class Rest {
   std::unique_ptr<PromptWindow> prompt_;
   std::unique_ptr<RestScreen> screen_;
   std::vector<std::shared_ptr<ui::Form>> retired_;  // closed forms awaiting a host to drop them
-  SnapshotCopier copier_;
 };
 
 }  // namespace rest

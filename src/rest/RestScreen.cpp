@@ -80,7 +80,7 @@ void RestScreen::imgclose_Click() {
 }
 
 void RestScreen::refreshSnapshot() {
-  if (copySnapshot) copySnapshot(Picture1, Picture2);
+  if (host()) host()->copyImage(Picture1, Picture2);
 }
 
 }  // namespace rest

@@ -28,7 +28,6 @@ class RestScreen : public ui::Form {
 
   // Copies what Picture1 shows into Picture2 (the backend does the pixel work).
   void refreshSnapshot();
-  std::function<void(ui::PictureBox& from, ui::PictureBox& to)> copySnapshot;
 
  private:
   Rest& main_;

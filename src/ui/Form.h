@@ -34,6 +34,8 @@ class FormHost {
   virtual void create(Form& form) = 0;
   // Runs work after the current handler has returned (to drop a form from inside its own click).
   virtual void post(std::function<void()> work) = 0;
+  // Makes what `from` shows, from its top-left corner, the persistent image of `to`.
+  virtual void copyImage(const Control& from, Control& to) = 0;
 };
 
 enum class Border { None, Sizable };

@@ -49,6 +49,7 @@ COLORREF colourRef(ui::Colour colour) {
 }
 
 class FormWindow;
+class Container;
 
 // The view of one control. Windowed controls own a child window; the others repaint their
 // container.
@@ -75,6 +76,7 @@ class ControlViewImpl : public ui::ControlView {
   // The control's rectangle in its container's client pixels.
   RECT pixelRect() const { return toPixels(control_.place(), dpi()); }
   void invalidateArea();
+  Container* container() const;
   bool settingFromModel() const { return settingFromModel_; }
 
   // System controls' notifications, reached through their parent.
@@ -114,6 +116,11 @@ class Container : public WindowBase {
   FormWindow& form_;
   ui::Control* control_;  // null for the form itself
   ui::Control* pressed_ = nullptr;
+
+ public:
+  void paintTo(HDC dc, const RECT& client);
+  // What was drawn into the container from outside; it stays until replaced.
+  UniqueBitmap persistent;
 };
 
 class FormWindow : public Container, public ui::FormView {
@@ -162,9 +169,20 @@ void Container::paint() {
   RECT client;
   GetClientRect(hwnd_, &client);
   BufferedPaint buffer(paintDc.get(), client.right, client.bottom);
-  HDC dc = buffer.get();
+  paintTo(buffer.get(), client);
+  buffer.copyToTarget();
+}
+
+void Container::paintTo(HDC dc, const RECT& client) {
   int d = dpi();
   FillRect(dc, &client, backend_.brush(background()));
+  if (persistent) {
+    UniqueMemoryDc source(CreateCompatibleDC(dc));
+    SelectObjectScope select(source.get(), persistent.get());
+    BITMAP info{};
+    GetObjectW(persistent.get(), sizeof(info), &info);
+    BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
+  }
   if (control_ && control_->picture() != ui::Picture::None) {
     ui::Size px = ui::pictureSize(control_->picture());
     RECT to{0, 0, MulDiv(px.width, d, 96), MulDiv(px.height, d, 96)};
@@ -216,7 +234,6 @@ void Container::paint() {
         break;
     }
   }
-  buffer.copyToTarget();
 }
 
 void Container::routeMouse(UINT message, WPARAM wp, LPARAM lp) {
@@ -455,6 +472,10 @@ class ProgButtonWindow : public WindowBase {
 };
 
 // --- ControlViewImpl ---
+
+Container* ControlViewImpl::container() const {
+  return dynamic_cast<Container*>(own_.get());
+}
 
 HWND ControlViewImpl::containerHwnd() const {
   if (ui::Control* container = control_.container()) {
@@ -904,6 +925,30 @@ HWND Backend::windowOf(const ui::Form& form) const {
 HWND Backend::windowOf(const ui::Control& control) {
   auto* view = static_cast<ControlViewImpl*>(control.view());
   return view ? view->hwnd() : nullptr;
+}
+
+void Backend::copyImage(const ui::Control& from, ui::Control& to) {
+  auto* source = static_cast<ControlViewImpl*>(from.view());
+  auto* target = static_cast<ControlViewImpl*>(to.view());
+  Container* sourcePanel = source ? source->container() : nullptr;
+  Container* targetPanel = target ? target->container() : nullptr;
+  if (!sourcePanel || !targetPanel) return;
+  RECT size;
+  GetClientRect(targetPanel->hwnd(), &size);
+  WindowDc screen(targetPanel->hwnd());
+  UniqueBitmap image(
+      CreateCompatibleBitmap(screen.get(), std::max(1L, size.right), std::max(1L, size.bottom)));
+  {
+    UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
+    SelectObjectScope select(dc.get(), image.get());
+    RECT sourceClient;
+    GetClientRect(sourcePanel->hwnd(), &sourceClient);
+    // The source paints from its top-left corner; what does not fit is cut off.
+    IntersectClipRect(dc.get(), 0, 0, size.right, size.bottom);
+    sourcePanel->paintTo(dc.get(), sourceClient);
+  }
+  targetPanel->persistent = std::move(image);
+  InvalidateRect(targetPanel->hwnd(), nullptr, FALSE);
 }
 
 HWND Backend::ownerWindow() const {

@@ -28,6 +28,7 @@ class Backend : public ui::FormHost {
 
   void create(ui::Form& form) override;
   void post(std::function<void()> work) override;
+  void copyImage(const ui::Control& from, ui::Control& to) override;
 
   HWND windowOf(const ui::Form& form) const;
   // The window of a windowed control, once its form's window exists.

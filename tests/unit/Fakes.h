@@ -137,6 +137,10 @@ class Host : public ui::FormHost {
   std::vector<std::string> created;
   void create(ui::Form& form) override { created.push_back(form.name()); }
   void post(std::function<void()> work) override { queue.push_back(std::move(work)); }
+  std::vector<std::pair<const ui::Control*, const ui::Control*>> copies;
+  void copyImage(const ui::Control& from, ui::Control& to) override {
+    copies.push_back({&from, &to});
+  }
   void run() {
     while (!queue.empty()) {
       auto work = std::move(queue.front());

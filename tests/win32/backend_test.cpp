@@ -201,3 +201,39 @@ TEST(ProfileFileTest, AFileThatCannotBeWrittenSaysSo) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TwoPanels : ui::Form {
+  ui::PictureBox source{"source"};
+  ui::Label text{"text"};
+  ui::PictureBox target{"target"};
+  explicit TwoPanels(ui::FormHost* host) : ui::Form("Panels", host) {
+    setPlace({0, 0, 6000, 3000});
+    source.setPlace({0, 0, 3000, 1500});
+    source.setBackColour(ui::rgb(255, 0, 0));
+    text.setPlace({0, 0, 600, 300});
+    text.setBackColour(ui::rgb(0, 0, 255));
+    target.setPlace({3000, 1500, 1500, 750});
+    target.setBackColour(ui::rgb(0, 0, 0));
+    add(source);
+    add(text, &source);
+    add(target);
+  }
+};
+
+TEST_F(BackendTest, CopiedImageStaysInTheTargetPanel) {
+  TwoPanels form(&backend);
+  form.show();
+  pump();
+  backend.copyImage(form.source, form.target);
+  HWND target = win32::Backend::windowOf(form.target);
+  InvalidateRect(target, nullptr, FALSE);
+  UpdateWindow(target);
+  win32::WindowDc dc(target);
+  // The source's top-left corner: its blue label over its red ground.
+  EXPECT_EQ(GetPixel(dc.get(), 2, 2), RGB(0, 0, 255));
+  EXPECT_EQ(GetPixel(dc.get(), 60, 30), RGB(255, 0, 0));
+}
+
+}  // namespace
