@@ -8,211 +8,152 @@
 
 namespace {
 
-using controls::SafeSwitch;
+using Events = std::vector<std::string>;
 
-struct RecordingView : ui::ControlView {
-  std::vector<ui::Property> updates;
-  void update(ui::Property p) override { updates.push_back(p); }
-  int repaints() const {
-    int n = 0;
-    for (auto p : updates) n += p == ui::Property::Value;
-    return n;
-  }
-};
-
-struct SwitchTest : ::testing::Test {
-  SafeSwitch sw{"SafeSwitch1"};
-  RecordingView view;
-  std::vector<std::string> events;
+struct SwitchTest : ::testing::Test, ui::ControlView {
+  controls::SafeSwitch sw{"SafeSwitch1"};
+  Events events;
+  int repaints = 0;
+  void update(ui::Property p) override { repaints += p == ui::Property::Value; }
 
   void SetUp() override {
-    sw.attachView(&view);
+    sw.attachView(this);
     sw.Click = [this](bool v) { events.push_back(v ? "Click(1)" : "Click(0)"); };
     sw.MouseIn = [this] { events.push_back("MouseIn"); };
     sw.MouseOut = [this] { events.push_back("MouseOut"); };
   }
+  void press() { sw.buttonDown(ui::kLeftButton); }
+  void release() { sw.buttonUp(ui::kLeftButton); }
 };
 
 TEST_F(SwitchTest, AssigningValueAlwaysRepaintsAndRaisesClick) {
   sw.setValue(true);
   sw.setValue(true);
   sw.setValue(false);
-  EXPECT_EQ(events, (std::vector<std::string>{"Click(1)", "Click(1)", "Click(0)"}));
-  EXPECT_EQ(view.repaints(), 3);
+  EXPECT_EQ(events, (Events{"Click(1)", "Click(1)", "Click(0)"}));
+  EXPECT_EQ(repaints, 3);
   EXPECT_EQ(sw.frameIndex(), 4);
+  sw.poll(true);
+  sw.setValue(true);  // the state frame keeps the hover
+  EXPECT_EQ(sw.frameIndex(), 1);
 }
 
-TEST_F(SwitchTest, PollRaisesHoverEventsOnlyOnChange) {
+TEST_F(SwitchTest, PollDrawsAndRaisesOnlyOnChange) {
   sw.poll(true);
-  EXPECT_EQ(sw.frameIndex(), 1);
-  sw.poll(true);  // no change: nothing drawn
-  int drawn = view.repaints();
+  sw.poll(true);
+  EXPECT_EQ(repaints, 1);
   sw.poll(false);
   EXPECT_EQ(sw.frameIndex(), 0);
-  EXPECT_EQ(view.repaints(), drawn + 1);
-  EXPECT_EQ(events, (std::vector<std::string>{"MouseIn", "MouseOut"}));
-
-  sw.setValue(false);
-  sw.poll(true);
-  EXPECT_EQ(sw.frameIndex(), 5);
+  EXPECT_EQ(events, (Events{"MouseIn", "MouseOut"}));
 }
 
-TEST_F(SwitchTest, PressAndReleaseInsideToggles) {
+TEST_F(SwitchTest, PressAndReleaseInsideTogglesBothWays) {
   sw.poll(true);
-  sw.buttonDown(ui::kLeftButton);
+  press();
   EXPECT_EQ(sw.frameIndex(), 2);
-  EXPECT_FALSE(sw.pendingValue());
-  sw.buttonUp(ui::kLeftButton);
+  release();
   EXPECT_FALSE(sw.Value());
   EXPECT_EQ(sw.frameIndex(), 5);
-
-  sw.buttonDown(ui::kLeftButton);
+  press();
   EXPECT_EQ(sw.frameIndex(), 6);
-  sw.buttonUp(ui::kLeftButton);
-  EXPECT_TRUE(sw.Value());
+  release();
   EXPECT_EQ(sw.frameIndex(), 1);
-  EXPECT_EQ(events, (std::vector<std::string>{"MouseIn", "Click(0)", "Click(1)"}));
+  EXPECT_EQ(events, (Events{"MouseIn", "Click(0)", "Click(1)"}));
 }
 
 TEST_F(SwitchTest, ReleaseAfterThePollSawThePointerLeaveChangesNothing) {
   sw.poll(true);
-  sw.buttonDown(ui::kLeftButton);
+  press();
   sw.poll(false);
-  EXPECT_EQ(sw.frameIndex(), 0);  // the pressed frame gives way even with the button held
-  sw.buttonUp(ui::kLeftButton);
+  EXPECT_EQ(sw.frameIndex(), 0);  // the pressed frame goes even with the button held
+  release();
   EXPECT_TRUE(sw.Value());
-  EXPECT_EQ(sw.frameIndex(), 0);
-  EXPECT_EQ(events, (std::vector<std::string>{"MouseIn", "MouseOut"}));
+  EXPECT_EQ(events, (Events{"MouseIn", "MouseOut"}));
 }
 
-TEST_F(SwitchTest, PressAndReleaseBeforeTheFirstPollChangeNothing) {
-  sw.buttonDown(ui::kLeftButton);
-  EXPECT_EQ(sw.frameIndex(), 2);
-  sw.buttonUp(ui::kLeftButton);
+TEST_F(SwitchTest, TheFirstPollDecidesWhetherAReleaseToggles) {
+  press();
+  release();  // both before any poll found the pointer inside
   EXPECT_TRUE(sw.Value());
   EXPECT_TRUE(events.empty());
-}
 
-TEST_F(SwitchTest, PressBeforeTheFirstPollStillTogglesAfterIt) {
-  sw.buttonDown(ui::kLeftButton);
+  press();
   sw.poll(true);
   EXPECT_EQ(sw.frameIndex(), 1);
-  sw.buttonUp(ui::kLeftButton);
+  release();
   EXPECT_FALSE(sw.Value());
-  EXPECT_EQ(events, (std::vector<std::string>{"MouseIn", "Click(0)"}));
+  EXPECT_EQ(events, (Events{"MouseIn", "Click(0)"}));
 }
 
-TEST_F(SwitchTest, RightAndMiddleButtonsAreIgnored) {
+TEST_F(SwitchTest, OnlyTheReleaseOfALeftPressOnTheSwitchToggles) {
   sw.poll(true);
   for (int button : {ui::kRightButton, ui::kMiddleButton}) {
     sw.buttonDown(button);
     sw.buttonUp(button);
   }
+  release();  // a drag that started elsewhere
   EXPECT_TRUE(sw.Value());
   EXPECT_EQ(sw.frameIndex(), 1);
-  EXPECT_EQ(events, (std::vector<std::string>{"MouseIn"}));
-}
-
-TEST_F(SwitchTest, ReleaseWithoutAPressOnTheSwitchChangesNothing) {
-  // A drag that starts elsewhere and ends over the switch.
-  sw.poll(true);
-  sw.buttonUp(ui::kLeftButton);
-  EXPECT_TRUE(sw.Value());
-  // And a second release after a completed toggle does not toggle again.
-  sw.buttonDown(ui::kLeftButton);
-  sw.buttonUp(ui::kLeftButton);
-  sw.buttonUp(ui::kLeftButton);
+  press();
+  release();
+  release();  // a second release does not toggle back
   EXPECT_FALSE(sw.Value());
-  EXPECT_EQ(events, (std::vector<std::string>{"MouseIn", "Click(0)"}));
+  EXPECT_EQ(events, (Events{"MouseIn", "Click(0)"}));
 }
 
-TEST_F(SwitchTest, DisabledSwitchIgnoresClicksAndHover) {
+TEST_F(SwitchTest, DisabledSwitchIgnoresInputAndKeepsHovering) {
+  sw.poll(true);
   sw.setEnable(false);
   EXPECT_EQ(sw.frameIndex(), 3);
-  sw.poll(true);
-  sw.buttonDown(ui::kLeftButton);
-  sw.buttonUp(ui::kLeftButton);
+  sw.poll(false);
+  press();
+  release();
   EXPECT_TRUE(sw.Value());
-  EXPECT_EQ(sw.frameIndex(), 3);
-  EXPECT_FALSE(sw.hovering());
-  EXPECT_TRUE(events.empty());
-
-  sw.setValue(false);
-  EXPECT_EQ(sw.frameIndex(), 7);
-}
-
-TEST_F(SwitchTest, ReEnablingWhileHoveringShowsThePointerInsideFrame) {
-  sw.poll(true);
-  sw.setEnable(false);
-  sw.poll(false);  // ignored: Hovering stays as it was
   EXPECT_TRUE(sw.hovering());
+  EXPECT_EQ(sw.frameIndex(), 3);
   sw.setEnable(true);
   EXPECT_EQ(sw.frameIndex(), 1);
-  sw.poll(false);
-  EXPECT_EQ(sw.frameIndex(), 0);
-  EXPECT_EQ(events, (std::vector<std::string>{"MouseIn", "MouseOut"}));
-}
+  EXPECT_EQ(events, (Events{"MouseIn"}));
 
-TEST_F(SwitchTest, PressInterruptedByDisablingDoesNotCompleteLater) {
-  sw.poll(true);
-  sw.buttonDown(ui::kLeftButton);
+  press();  // a press interrupted by disabling does not complete later
   sw.setEnable(false);
   sw.setEnable(true);
-  sw.buttonUp(ui::kLeftButton);
+  release();
   EXPECT_TRUE(sw.Value());
 }
 
-TEST_F(SwitchTest, EveryOtherSkinGivesTheSmallSetAndResizesAtOnce) {
+TEST_F(SwitchTest, SkinsFixTheSizeAndEveryOtherValueIsTheSmallSet) {
   sw.setPlace({300, 450, 0, 0});
   EXPECT_EQ(sw.place(), (ui::Rect{300, 450, 1170, 345}));
   for (int skin : {2, -1, 99}) {
     sw.setskin(skin);
-    EXPECT_EQ(sw.skin(), skin);
     EXPECT_EQ(sw.skinSet(), 2);
-    EXPECT_EQ(sw.frameSize(), (ui::Size{36, 16}));
     EXPECT_EQ(sw.place(), (ui::Rect{300, 450, 540, 240})) << skin;
   }
   sw.setskin(1);
   EXPECT_EQ(sw.place(), (ui::Rect{300, 450, 1110, 360}));
-  EXPECT_EQ(sw.frameSize(), (ui::Size{74, 24}));
-  EXPECT_TRUE(events.empty());  // a skin change raises nothing
-}
-
-TEST_F(SwitchTest, HostResizeReturnsToTheSkinSizeWithoutRepainting) {
-  int drawn = view.repaints();
-  sw.setWidth(5000);
-  sw.setHeight(10);
+  int drawn = repaints;
+  sw.setWidth(5000);  // the host cannot resize it, and nothing is repainted
   sw.setLeft(60);
-  EXPECT_EQ(sw.place(), (ui::Rect{60, 0, 1170, 345}));
-  EXPECT_EQ(view.repaints(), drawn);
+  EXPECT_EQ(sw.place(), (ui::Rect{60, 450, 1110, 360}));
+  EXPECT_EQ(repaints, drawn);
+  EXPECT_TRUE(events.empty());
 }
 
 TEST_F(SwitchTest, LoadStoredAppliesValueThenEnableThenSkin) {
-  std::vector<std::string> order;
+  Events order;
   sw.Click = [&](bool v) {
-    order.push_back(std::string("Click ") + (v ? "1" : "0") + " enable " +
-                    (sw.Enable() ? "1" : "0") + " skin " + std::to_string(sw.skin()));
+    order.push_back(std::string(v ? "1" : "0") + (sw.Enable() ? " enabled" : " disabled") +
+                    " skin " + std::to_string(sw.skin()));
   };
   sw.loadStored(false, false, 1);
-  EXPECT_EQ(order, (std::vector<std::string>{"Click 0 enable 1 skin 0"}));
-  EXPECT_FALSE(sw.Enable());
+  EXPECT_EQ(order, (Events{"0 enabled skin 0"}));
   EXPECT_EQ(sw.frameIndex(), 7);
   EXPECT_EQ(sw.place().width, 1110);
-
-  SafeSwitch fresh{"fresh"};
-  bool clicked = false;
-  fresh.Click = [&](bool v) { clicked = v; };
-  fresh.loadStored(std::nullopt, std::nullopt, std::nullopt);  // defaults
-  EXPECT_TRUE(clicked);
-  EXPECT_TRUE(fresh.Enable());
-  EXPECT_EQ(fresh.skin(), 0);
-  EXPECT_EQ(fresh.frameIndex(), 0);
-}
-
-TEST_F(SwitchTest, SettingValueWhileHoveringShowsThePointerInsideFrameOfTheNewValue) {
-  sw.poll(true);
-  sw.setValue(false);
-  EXPECT_EQ(sw.frameIndex(), 5);
+  sw.loadStored(std::nullopt, std::nullopt, std::nullopt);
+  EXPECT_EQ(order.back(), "1 disabled skin 1");
+  EXPECT_TRUE(sw.Enable());
+  EXPECT_EQ(sw.skin(), 0);
 }
 
 }  // namespace

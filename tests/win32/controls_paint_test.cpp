@@ -90,23 +90,6 @@ TEST_F(Windows, SwitchRegionCutsTheCornersOfARealWindow) {
   EXPECT_EQ(box.bottom, 23);
 }
 
-TEST(SwitchRegion, FollowsValueAndSkin) {
-  controls::SafeSwitch sw{"s"};
-  sw.setskin(2);
-  UniqueRegion on(switchRegion(sw, 96));
-  sw.setValue(false);
-  UniqueRegion off(switchRegion(sw, 96));
-  EXPECT_TRUE(PtInRegion(on.get(), 27, 0));
-  EXPECT_FALSE(PtInRegion(on.get(), 7, 0));
-  EXPECT_TRUE(PtInRegion(off.get(), 7, 0));
-  EXPECT_FALSE(PtInRegion(off.get(), 27, 0));
-  UniqueRegion big(switchRegion(sw, 144));
-  RECT box;
-  GetRgnBox(big.get(), &box);
-  EXPECT_EQ(box.right, 54);
-  EXPECT_EQ(box.bottom, 24);
-}
-
 TEST(SwitchPaint, CopiesTheCurrentFrame) {
   controls::SafeSwitch sw{"s"};
   for (int frame : {0, 5}) {
