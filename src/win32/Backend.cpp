@@ -593,8 +593,11 @@ void ControlViewImpl::applyToWindow(ui::Property property) {
     case ui::Property::Range:
       if (control_.kind() == ui::Kind::Slider) {
         auto& slider = static_cast<ui::Slider&>(control_);
-        SendMessageW(hwnd_, TBM_SETRANGEMIN, FALSE, slider.min());
-        SendMessageW(hwnd_, TBM_SETRANGEMAX, TRUE, slider.max());
+        // One TBM_SETRANGE rather than TBM_SETRANGEMIN/MAX: a new range moves where an
+        // unchanged value sits, and some trackbars place the thumb again only for this message.
+        // The sliders' bounds are small (-50 to 100), well inside its 16-bit halves.
+        SendMessageW(hwnd_, TBM_SETRANGE, TRUE,
+                     MAKELPARAM(static_cast<WORD>(slider.min()), static_cast<WORD>(slider.max())));
         SendMessageW(hwnd_, TBM_SETPAGESIZE, 0, std::max(1, (slider.max() - slider.min()) / 10));
       }
       break;

@@ -142,6 +142,29 @@ TEST_F(BackendTest, TrackbarMovesReachTheModelAndCodeMovesReachTheTrackbar) {
   EXPECT_EQ(changes, 2);
 }
 
+TEST_F(BackendTest, ANewRangeRedrawsTheThumbWhereTheUnchangedValueNowSits) {
+  TestForm form(&backend);
+  form.slider.setRange(0, 10);
+  form.show();
+  HWND trackbar = win32::Backend::windowOf(form.slider);
+  ASSERT_TRUE(trackbar);
+  auto thumbCentre = [&] {
+    RECT thumb{};
+    SendMessageW(trackbar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    return (thumb.left + thumb.right) / 2;
+  };
+  RECT channel{};
+  SendMessageW(trackbar, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+  int atStart = thumbCentre();
+  // Value 0 stays 0, but it moves from the left end to the middle of -50..50.
+  form.slider.setRange(-50, 50);
+  ASSERT_EQ(form.slider.value(), 0);
+  UpdateWindow(trackbar);
+  int middle = (channel.left + channel.right) / 2;
+  EXPECT_LT(atStart, middle - 20);
+  EXPECT_NEAR(thumbCentre(), middle, 3);
+}
+
 TEST_F(BackendTest, TimersTickOnTheMessageLoopAndPostedWorkRunsLater) {
   TestForm form(&backend);
   int ticks = 0;
