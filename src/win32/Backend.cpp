@@ -8,6 +8,7 @@
 
 #include "controls/ProgButton.h"
 #include "controls/SafeSwitch.h"
+#include "ui/GapText.h"
 #include "win32/Dpi.h"
 #include "win32/ProgButtonPaint.h"
 #include "win32/SwitchPaint.h"
@@ -36,9 +37,69 @@ int buttonsHeld(WPARAM wp) {
          ((wp & MK_MBUTTON) ? ui::kMiddleButton : 0);
 }
 
+// The button a press, release or double click message is about.
+int buttonOf(UINT message) {
+  switch (message) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return ui::kRightButton;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      return ui::kMiddleButton;
+    default:
+      return ui::kLeftButton;
+  }
+}
+
 int shiftState(WPARAM wp) {
   return ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) |
          (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+}
+
+int textWidth(HDC dc, const std::wstring& text) {
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
+// A one-line label whose runs of blanks have controls laid over them is drawn piece by piece
+// around those controls, so the words never run under them whatever the font's blank width.
+// False when the label is not such a sentence; the caller then draws it as plain text.
+bool drawAroundCovers(HDC dc, const ui::Control& label, const RECT& r,
+                      const std::vector<ui::Control*>& siblings, int dpi) {
+  const std::string& text = label.text();
+  if (text.find("  ") == std::string::npos || text.find('\n') != std::string::npos) return false;
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  std::vector<ui::Span> covers;
+  bool inFront = false;  // windowless controls cover the label only when drawn after it
+  for (const ui::Control* c : siblings) {
+    if (c == &label) {
+      inFront = true;
+      continue;
+    }
+    if (!c->visible() || (!inFront && !ui::isWindowed(c->kind()))) continue;
+    RECT cr = toPixels(c->place(), dpi);
+    if (cr.top < r.top + metrics.tmHeight && cr.bottom > r.top && cr.left >= r.left &&
+        cr.right <= r.right && cr.right > cr.left)
+      covers.push_back({cr.left, cr.right});
+  }
+  std::sort(covers.begin(), covers.end(),
+            [](const ui::Span& a, const ui::Span& b) { return a.left < b.left; });
+  std::vector<std::wstring> pieces;
+  std::vector<int> widths;
+  for (const std::string& piece : ui::splitAtGaps(text)) {
+    pieces.push_back(widen(piece));
+    widths.push_back(textWidth(dc, pieces.back()));
+  }
+  auto lefts = ui::placePieces(widths, covers, textWidth(dc, L" "));
+  if (!lefts) return false;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    RECT at{(*lefts)[i], r.top, (*lefts)[i] + widths[i], r.bottom};
+    DrawTextW(dc, pieces[i].c_str(), static_cast<int>(pieces[i].size()), &at,
+              DT_NOPREFIX | DT_SINGLELINE | DT_NOCLIP);
+  }
+  return true;
 }
 
 }  // namespace
@@ -224,6 +285,7 @@ void Container::paintTo(HDC dc, const RECT& client) {
         if (!c->transparent()) FillRect(dc, &r, backend_.brush(c->backColour()));
         SelectObjectScope selectFont(dc, backend_.font(c->font(), d));
         SetTextColor(dc, colourRef(c->foreColour()));
+        if (drawAroundCovers(dc, *c, r, children(), d)) break;
         std::wstring text = widen(c->text());
         UINT format =
             DT_NOPREFIX | DT_WORDBREAK | (c->align() == ui::Align::Centre ? DT_CENTER : 0);
@@ -259,9 +321,7 @@ void Container::routeMouse(UINT message, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      args.button = message == WM_LBUTTONDOWN   ? ui::kLeftButton
-                    : message == WM_RBUTTONDOWN ? ui::kRightButton
-                                                : ui::kMiddleButton;
+      args.button = buttonOf(message);
       pressed_ = target;
       SetCapture(hwnd_);
       if (target) target->MouseDown(args);
@@ -269,9 +329,7 @@ void Container::routeMouse(UINT message, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
-      args.button = message == WM_LBUTTONUP   ? ui::kLeftButton
-                    : message == WM_RBUTTONUP ? ui::kRightButton
-                                              : ui::kMiddleButton;
+      args.button = buttonOf(message);
       ui::Control* pressed = std::exchange(pressed_, nullptr);
       if (GetCapture() == hwnd_) ReleaseCapture();
       if (target) target->MouseUp(args);
@@ -408,17 +466,13 @@ class SwitchWindow : public WindowBase {
       case WM_RBUTTONDOWN:
       case WM_MBUTTONDOWN:
         SetCapture(hwnd_);
-        model_.buttonDown(message == WM_LBUTTONDOWN   ? ui::kLeftButton
-                          : message == WM_RBUTTONDOWN ? ui::kRightButton
-                                                      : ui::kMiddleButton);
+        model_.buttonDown(buttonOf(message));
         return 0;
       case WM_LBUTTONUP:
       case WM_RBUTTONUP:
       case WM_MBUTTONUP:
         if (GetCapture() == hwnd_) ReleaseCapture();
-        model_.buttonUp(message == WM_LBUTTONUP   ? ui::kLeftButton
-                        : message == WM_RBUTTONUP ? ui::kRightButton
-                                                  : ui::kMiddleButton);
+        model_.buttonUp(buttonOf(message));
         return 0;
       case WM_LBUTTONDBLCLK:
         // A quick second click is a click of its own.
@@ -529,7 +583,9 @@ void ControlViewImpl::createWindow() {
       hwnd_ = child(0, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP);
       break;
     case ui::Kind::Slider: {
-      hwnd_ = child(0, TRACKBAR_CLASSW, TBS_HORZ | TBS_NOTICKS | WS_TABSTOP);
+      // A plain rectangular thumb: the pointed one needs room for ticks below it, which the
+      // design's 255-twip sliders do not have.
+      hwnd_ = child(0, TRACKBAR_CLASSW, TBS_HORZ | TBS_BOTH | TBS_NOTICKS | WS_TABSTOP);
       break;
     }
     case ui::Kind::Switch: {
@@ -980,7 +1036,9 @@ HFONT Backend::font(const ui::Font& f, int dpi) {
       metrics.cbSize = sizeof(metrics);
       SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
       lf = metrics.lfMessageFont;
-      lf.lfHeight = -MulDiv(9, dpi, 72);
+      // The system's face at 8 points, the size the designer's default font had: the design's
+      // small captions and text boxes ("Green" in 495 twips, 270-twip boxes) are sized for it.
+      lf.lfHeight = -MulDiv(8, dpi, 72);
     } else {
       lf.lfHeight = -static_cast<LONG>(f.points * dpi / 72.0 + 0.5);
       lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
