@@ -53,10 +53,51 @@ BOOL CALLBACK onTopLevel(HWND hwnd, LPARAM) {
   return TRUE;
 }
 
+// Draws each text as a pop-up menu draws its entries (menu font, menu colours) and
+// prints "width height" and then one line per pixel row of RRGGBB values, so a test
+// can find a menu entry's caption in a screenshot.
+int printMenuTexts(int count, wchar_t** texts) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return 4;
+  HFONT font = CreateFontIndirectW(&metrics.lfMenuFont);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  for (int i = 0; i < count; ++i) {
+    RECT r{0, 0, 0, 0};
+    UINT flags = DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP;
+    DrawTextW(dc, texts[i], -1, &r, flags | DT_CALCRECT);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HBRUSH back = GetSysColorBrush(COLOR_MENU);
+    FillRect(dc, &r, back);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_MENUTEXT));
+    DrawTextW(dc, texts[i], -1, &r, flags);
+    std::printf("%ld %ld\n", r.right, r.bottom);
+    for (int y = 0; y < r.bottom; ++y) {
+      for (int x = 0; x < r.right; ++x) {
+        COLORREF c = GetPixel(dc, x, y);
+        std::printf("%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+      }
+      std::printf("\n");
+    }
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+  }
+  SelectObject(dc, oldFont);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(font);
+  return 0;
+}
+
 }  // namespace
 
 // probe [--desktop NAME] windows      every top-level window and its descendants
 // probe [--desktop NAME] class CLASS   windows of class CLASS (top-level) and their descendants
+// probe menutext TEXT...              TEXT drawn as a pop-up menu entry, as pixels
 // --desktop looks into a Wine desktop started with "explorer /desktop=NAME,...".
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 3 && std::wcscmp(argv[1], L"--desktop") == 0) {
@@ -78,10 +119,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     return found ? 0 : 1;
   }
+  if (argc >= 2 && std::wcscmp(argv[1], L"menutext") == 0)
+    return printMenuTexts(argc - 2, argv + 2);
   if (argc >= 2 && std::wcscmp(argv[1], L"windows") == 0) {
     EnumWindows(onTopLevel, 0);
     return 0;
   }
-  std::fprintf(stderr, "usage: probe windows | probe class NAME\n");
+  std::fprintf(stderr, "usage: probe windows | probe class NAME | probe menutext TEXT...\n");
   return 2;
 }

@@ -113,5 +113,5 @@ lumora_probe_build() {
   [ -f "$out" ] && [ "$out" -nt "$src" ] && return 0
   mkdir -p "$(dirname "$out")"
   i686-w64-mingw32-g++-posix -std=c++20 -municode -static -O1 -Wall -Wextra -Werror \
-    "$src" -o "$out"
+    "$src" -o "$out" -lgdi32
 }
