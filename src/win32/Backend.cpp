@@ -1030,23 +1030,17 @@ HFONT Backend::font(const ui::Font& f, int dpi) {
                              f.systemDefault, dpi);
   auto& slot = fonts_[key];
   if (!slot) {
+    // Controls without a font of their own use the program's user-interface face, regular
+    // 9 points: the design's small captions and text boxes ("Green" in 495 twips, 270-twip
+    // boxes) fit it, where a wide system face (DejaVu Sans where Wine has no Tahoma) clips them.
+    ui::Font use = f.systemDefault ? ui::Font{} : f;
     LOGFONTW lf{};
-    if (f.systemDefault) {
-      NONCLIENTMETRICSW metrics{};
-      metrics.cbSize = sizeof(metrics);
-      SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-      lf = metrics.lfMessageFont;
-      // The system's face at 8 points, the size the designer's default font had: the design's
-      // small captions and text boxes ("Green" in 495 twips, 270-twip boxes) are sized for it.
-      lf.lfHeight = -MulDiv(8, dpi, 72);
-    } else {
-      lf.lfHeight = -static_cast<LONG>(f.points * dpi / 72.0 + 0.5);
-      lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
-      lf.lfCharSet = static_cast<BYTE>(f.charset);
-      std::wstring face = widen(f.face);
-      face.resize(std::min<std::size_t>(face.size(), LF_FACESIZE - 1));
-      std::copy(face.begin(), face.end(), lf.lfFaceName);
-    }
+    lf.lfHeight = -static_cast<LONG>(use.points * dpi / 72.0 + 0.5);
+    lf.lfWeight = use.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = static_cast<BYTE>(use.charset);
+    std::wstring face = widen(use.face);
+    face.resize(std::min<std::size_t>(face.size(), LF_FACESIZE - 1));
+    std::copy(face.begin(), face.end(), lf.lfFaceName);
     lf.lfQuality = CLEARTYPE_QUALITY;
     slot.reset(CreateFontIndirectW(&lf));
   }

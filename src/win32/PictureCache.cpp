@@ -2,7 +2,10 @@
 
 #include <wincodec.h>
 
+#include <cstring>
+
 #include "resource.h"
+#include "ui/Resample.h"
 
 namespace win32 {
 
@@ -72,7 +75,7 @@ HBITMAP PictureCache::scaled(ui::Picture picture, int width, int height) {
   ComPtr<IWICBitmapDecoder> decoder;
   ComPtr<IWICBitmapFrameDecode> frame;
   ComPtr<IWICFormatConverter> converter;
-  ComPtr<IWICBitmapScaler> scaler;
+  UINT sourceWidth = 0, sourceHeight = 0;
   if (FAILED(factory_->CreateStream(stream.out())) ||
       FAILED(stream->InitializeFromMemory(bytes, size)) ||
       FAILED(factory_->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnLoad,
@@ -81,10 +84,19 @@ HBITMAP PictureCache::scaled(ui::Picture picture, int width, int height) {
       FAILED(factory_->CreateFormatConverter(converter.out())) ||
       FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
                                    nullptr, 0, WICBitmapPaletteTypeCustom)) ||
-      FAILED(factory_->CreateBitmapScaler(scaler.out())) ||
-      FAILED(scaler->Initialize(converter.p, static_cast<UINT>(width), static_cast<UINT>(height),
-                                WICBitmapInterpolationModeFant)))
+      FAILED(converter->GetSize(&sourceWidth, &sourceHeight)) || sourceWidth == 0 ||
+      sourceHeight == 0 || sourceWidth > 4096 || sourceHeight > 4096)
     return nullptr;
+  ui::PixelImage source{static_cast<int>(sourceWidth), static_cast<int>(sourceHeight), {}};
+  source.pixels.resize(static_cast<std::size_t>(sourceWidth) * sourceHeight);
+  UINT sourceStride = sourceWidth * 4;
+  if (FAILED(converter->CopyPixels(nullptr, sourceStride, sourceStride * sourceHeight,
+                                   reinterpret_cast<BYTE*>(source.pixels.data()))))
+    return nullptr;
+  // Our own filter rather than WIC's scaler: some WIC implementations stretch by nearest
+  // neighbour whatever mode is asked for, which makes enlarged pictures blocky.
+  ui::PixelImage fitted = ui::resample(source, width, height);
+  if (fitted.pixels.empty()) return nullptr;
 
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -96,10 +108,7 @@ HBITMAP PictureCache::scaled(ui::Picture picture, int width, int height) {
   void* bits = nullptr;
   UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || !bits) return nullptr;
-  UINT stride = static_cast<UINT>(width) * 4;
-  if (FAILED(scaler->CopyPixels(nullptr, stride, stride * static_cast<UINT>(height),
-                                static_cast<BYTE*>(bits))))
-    return nullptr;
+  std::memcpy(bits, fitted.pixels.data(), fitted.pixels.size() * sizeof(fitted.pixels[0]));
   slot = std::move(bitmap);
   return slot.get();
 }

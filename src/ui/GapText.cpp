@@ -1,0 +1,33 @@
+#include "ui/GapText.h"
+
+namespace ui {
+
+std::vector<std::string> splitAtGaps(std::string_view text) {
+  std::vector<std::string> pieces(1);
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t run = 0;
+    while (i + run < text.size() && text[i + run] == ' ') ++run;
+    if (run >= 2) {
+      pieces.emplace_back();
+      i += run;
+    } else if (run == 1) {
+      pieces.back() += ' ';
+      ++i;
+    } else {
+      pieces.back() += text[i++];
+    }
+  }
+  return pieces;
+}
+
+std::optional<std::vector<int>> placePieces(const std::vector<int>& widths,
+                                            const std::vector<Span>& covers, int margin) {
+  if (covers.empty() || widths.size() != covers.size() + 1) return std::nullopt;
+  std::vector<int> left(widths.size());
+  left[0] = covers[0].left - margin - widths[0];
+  for (std::size_t k = 1; k < widths.size(); ++k) left[k] = covers[k - 1].right + margin;
+  return left;
+}
+
+}  // namespace ui

@@ -1,0 +1,82 @@
+// Sentences with controls laid over their runs of blanks, and smooth picture scaling.
+#include <gtest/gtest.h>
+
+#include "ui/GapText.h"
+#include "ui/Resample.h"
+
+namespace {
+
+using ui::Span;
+
+TEST(GapText, SplitsAtRunsOfBlanksOnly) {
+  EXPECT_EQ(ui::splitAtGaps("Rest       minutes every        minutes"),
+            (std::vector<std::string>{"Rest", "minutes every", "minutes"}));
+  // A single blank (the trailing one of "brightness ") is part of the text, not a gap.
+  EXPECT_EQ(ui::splitAtGaps("brightness "), (std::vector<std::string>{"brightness "}));
+  EXPECT_EQ(ui::splitAtGaps("  a  "), (std::vector<std::string>{"", "a", ""}));
+  EXPECT_EQ(ui::splitAtGaps(""), (std::vector<std::string>{""}));
+}
+
+TEST(GapText, PiecesSitAroundTheCovers) {
+  // "Rest" 24 px, "minutes every" 75 px, "minutes" 43 px; numbers at 367-400 and 476-509.
+  auto left = ui::placePieces({24, 75, 43}, {{367, 400}, {476, 509}}, 3);
+  ASSERT_TRUE(left);
+  EXPECT_EQ(*left, (std::vector<int>{340, 403, 512}));
+  // Whatever the widths, no piece reaches into the cover after it when there is room.
+  for (int w : {10, 20, 40}) {
+    auto l = ui::placePieces({w, 30, w}, {{100, 130}, {200, 230}}, 4);
+    ASSERT_TRUE(l);
+    EXPECT_EQ((*l)[0] + w, 96);
+    EXPECT_EQ((*l)[1], 134);
+    EXPECT_LE((*l)[1] + 30, 200);
+    EXPECT_EQ((*l)[2], 234);
+  }
+}
+
+TEST(GapText, CountsThatDoNotMatchLeaveThePlainText) {
+  EXPECT_FALSE(ui::placePieces({24, 75, 43}, {{367, 400}}, 3));
+  EXPECT_FALSE(ui::placePieces({24}, {}, 3));
+  EXPECT_FALSE(ui::placePieces({}, {}, 3));
+}
+
+ui::PixelImage image(int w, int h, std::vector<std::uint32_t> pixels) {
+  return {w, h, std::move(pixels)};
+}
+
+std::uint32_t grey(int v) {
+  auto c = static_cast<std::uint32_t>(v);
+  return 0xFF000000u | c << 16 | c << 8 | c;
+}
+
+TEST(Resample, SameSizeIsExactAndBadInputGivesNothing) {
+  auto src = image(2, 2, {grey(1), grey(2), grey(3), grey(4)});
+  EXPECT_EQ(ui::resample(src, 2, 2).pixels, src.pixels);
+  EXPECT_TRUE(ui::resample(src, 0, 5).pixels.empty());
+  EXPECT_TRUE(ui::resample(image(2, 2, {grey(1)}), 4, 4).pixels.empty());
+  EXPECT_TRUE(ui::resample(image(0, 0, {}), 4, 4).pixels.empty());
+}
+
+TEST(Resample, EnlargingBlendsInsteadOfRepeating) {
+  // Black to white over two pixels, enlarged to three: the middle one is grey, not a copy.
+  auto out = ui::resample(image(2, 1, {grey(0), grey(255)}), 3, 1);
+  ASSERT_EQ(out.pixels.size(), 3u);
+  EXPECT_EQ(out.pixels[0], grey(0));
+  EXPECT_EQ(out.pixels[1], grey(128));
+  EXPECT_EQ(out.pixels[2], grey(255));
+  // A flat picture stays flat at any size, edges included.
+  auto flat = ui::resample(image(3, 3, std::vector<std::uint32_t>(9, 0xFF336699u)), 7, 5);
+  for (auto p : flat.pixels) EXPECT_EQ(p, 0xFF336699u);
+}
+
+TEST(Resample, ShrinkingAveragesTheCoveredArea) {
+  // Two by two blocks average to one pixel; premultiplied alpha averages like any byte, so a
+  // half-transparent result carries half the colour.
+  auto out = ui::resample(image(2, 2, {0xFFFFFFFFu, 0, 0xFFFFFFFFu, 0}), 1, 1);
+  ASSERT_EQ(out.pixels.size(), 1u);
+  EXPECT_EQ(out.pixels[0], 0x80808080u);
+  // 48 columns into 45: every column weight sums to one, so a flat row stays flat.
+  auto row = ui::resample(image(48, 1, std::vector<std::uint32_t>(48, grey(200))), 45, 1);
+  for (auto p : row.pixels) EXPECT_EQ(p, grey(200));
+}
+
+}  // namespace
