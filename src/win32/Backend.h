@@ -81,7 +81,11 @@ COLORREF colourRef(ui::Colour colour);
 class WindowBase {
  public:
   explicit WindowBase(Backend& backend) : backend_(backend) {}
-  virtual ~WindowBase() = default;
+  // A child window outlives its object until its parent is destroyed: from then on its
+  // messages go to the default procedure, never to the freed object.
+  virtual ~WindowBase() {
+    if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  }
   WindowBase(const WindowBase&) = delete;
   WindowBase& operator=(const WindowBase&) = delete;
   HWND hwnd() const { return hwnd_; }

@@ -200,6 +200,31 @@ TEST_F(BackendTest, ClosingAFormFromItsOwnHandlerIsSafe) {
   EXPECT_FALSE(IsWindow(hwnd));
 }
 
+// Wine swallows a fault inside a window procedure run by the system, so it is counted here.
+LONG accessViolations = 0;
+LONG CALLBACK countAccessViolation(EXCEPTION_POINTERS* info) {
+  if (info->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION) ++accessViolations;
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+TEST_F(BackendTest, ClosedFormsChildWindowsGoWithoutReachingTheirFreedViews) {
+  accessViolations = 0;
+  void* handler = AddVectoredExceptionHandler(1, countAccessViolation);
+  for (int i = 0; i < 3; ++i) {
+    TestForm form(&backend);
+    form.show();
+    HWND hwnd = backend.windowOf(form);
+    HWND panel = win32::Backend::windowOf(form.panel);
+    ASSERT_TRUE(panel);
+    form.close();
+    pump();
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_FALSE(IsWindow(panel));
+  }
+  RemoveVectoredExceptionHandler(handler);
+  EXPECT_EQ(accessViolations, 0);
+}
+
 TEST(ProfileFileTest, RoundTripsThroughTheSystemsProfileFunctions) {
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
