@@ -242,7 +242,8 @@ void MainWindow::design() {
   add(Image8, &eyeset);
   Image7.setPlace({4200, 1740, 735, 495});
   add(Image7, &eyeset);
-  label(colourStatus, {435, 1800, 2565, 420}, "", defaultFont());
+  // Three lines high: the refusal message wraps to three lines at this width.
+  label(colourStatus, {435, 1650, 2565, 735}, "", defaultFont());
   colourStatus.setForeColour(kStatusRed);
   colourStatus.setBackColour(kWindowColour);
   colourStatus.setWordWrap(true);
