@@ -1,15 +1,16 @@
-// Drags Lumora's brightness slider through all of its positions the way a user's drag reaches
-// the program (the trackbar moves, its container is told), one position after another, and
-// prints how long the whole drag took:
-//   slider   ->   "<positions>\t<microseconds>"
+// Drags Lumora's brightness slider through the positions between the given ones, one after
+// another, the way a user's drag reaches the program (the trackbar moves, its container is told),
+// and prints how long the whole drag took:
+//   slider P0 P1 [P2 ...]   ->   "<positions>\t<microseconds>"      (default -50 50)
 // Every message is sent, not posted, so each position's handling, ramp send included, has
 // finished before the next one starts.
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include <climits>
 #include <cstdio>
+#include <cwchar>
+#include <vector>
 
 namespace {
 
@@ -39,7 +40,10 @@ BOOL CALLBACK onChild(HWND hwnd, LPARAM lp) {
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+  std::vector<int> waypoints;
+  for (int i = 1; i < argc; ++i) waypoints.push_back(_wtoi(argv[i]));
+  if (waypoints.size() < 2) waypoints = {-50, 50};
   HWND main = FindWindowW(nullptr, L"Form1");
   if (!main) {
     std::fprintf(stderr, "slider: no window Form1\n");
@@ -58,10 +62,16 @@ int wmain() {
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
   int positions = 0;
-  for (int value = -50; value <= 50; ++value, ++positions) {
+  auto moveTo = [&](int value) {
     SendMessageW(trackbar, TBM_SETPOS, TRUE, value);
     SendMessageW(container, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, value & 0xFFFF),
                  reinterpret_cast<LPARAM>(trackbar));
+    ++positions;
+  };
+  moveTo(waypoints[0]);
+  for (std::size_t leg = 1; leg < waypoints.size(); ++leg) {
+    const int step = waypoints[leg] > waypoints[leg - 1] ? 1 : -1;
+    for (int value = waypoints[leg - 1]; value != waypoints[leg];) moveTo(value += step);
   }
   SendMessageW(container, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0),
                reinterpret_cast<LPARAM>(trackbar));
