@@ -446,3 +446,69 @@ def click_tray_icon(desktop: bool, button: int = 1, index: int = 0) -> None:
     """Clicks a notification icon; Wine reports the release to the owner's callback."""
     icons = wait_until(lambda: tray_icons(desktop), 10, what="a notification icon")
     click_screen(*icons[index], button=button)
+
+
+# ---------------------------------------------------------------- pop-up menus
+
+
+def popup_menus() -> list[dict]:
+    """Visible pop-up menus (Win32 class #32768), each an X window of its own; the probe
+    gives their screen rectangles."""
+    return [row for row in probe("class", "#32768") if row["visible"]]
+
+
+def wait_popup_menu(timeout: float = 5) -> dict:
+    return wait_until(popup_menus, timeout, what="a pop-up menu")[0]
+
+
+def menu_text_pictures(captions: list[str]) -> list[Image.Image]:
+    """Each caption drawn by the probe as a pop-up menu draws an entry (menu font, colours)."""
+    out = _run(["wine", os.environ["LUMORA_PROBE"], "menutext", *captions], timeout=30)
+    lines = [line.rstrip("\r") for line in out.splitlines()]
+    pictures, i = [], 0
+    while i < len(lines):
+        width, height = map(int, lines[i].split())
+        rows = lines[i + 1:i + 1 + height]
+        pictures.append(Image.frombytes("RGB", (width, height),
+                                        bytes.fromhex("".join(rows))))
+        i += 1 + height
+    if len(pictures) != len(captions):
+        raise HarnessError("the probe drew fewer captions than asked")
+    return pictures
+
+
+def find_picture(image: Image.Image, needle: Image.Image) -> list[tuple[int, int]]:
+    """Top-left corners where needle appears pixel for pixel inside image."""
+    width, height = image.size
+    w, h = needle.size
+    rows = [image.crop((0, y, width, y + 1)).tobytes() for y in range(height)]
+    wanted = [needle.crop((0, y, w, y + 1)).tobytes() for y in range(h)]
+    found = []
+    for y0 in range(height - h + 1):
+        start = 0
+        while (at := rows[y0].find(wanted[0], start)) != -1:
+            start = at + 1
+            if at % 3 or at // 3 + w > width:
+                continue
+            x0 = at // 3
+            if all(rows[y0 + y][3 * x0:3 * (x0 + w)] == wanted[y] for y in range(1, h)):
+                found.append((x0, y0))
+    return found
+
+
+def menu_entries(menu: dict, captions: list[str]) -> list[tuple[str, tuple[int, int]]]:
+    """The given captions found in an open pop-up menu, top to bottom, each with the screen
+    point at the middle of its text (a caption not shown is left out)."""
+    left, top, right, bottom = menu["rect"]
+    image = screenshot().crop((left, top, right, bottom))
+    hits = []
+    for caption, picture in zip(captions, menu_text_pictures(captions)):
+        for x, y in find_picture(image, picture):
+            hits.append((y, x, caption, picture.size))
+    # "About" is also found inside "About APP": keep only hits no longer caption contains.
+    def within(a, b):
+        return (a is not b and a[0] == b[0] and b[1] <= a[1]
+                and a[1] + a[3][0] <= b[1] + b[3][0] and a[3][0] < b[3][0])
+    entries = [h for h in hits if not any(within(h, other) for other in hits)]
+    return [(caption, (left + x + w // 2, top + y + h // 2))
+            for y, x, caption, (w, h) in sorted(entries)]

@@ -1,0 +1,202 @@
+"""Eye care end to end: the stored adjustment at start, live slider changes, switching off
+to the default ramp, the warning without monitor.txt, and OK storing the five values.
+The display's ramp is read from the X server (8 bits per entry, so within 257)."""
+
+import subprocess
+
+import harness
+
+EYE_SWITCH = (183, 283)  # centre of SafeSwitch1 (144..222, 272..295)
+PENCIL = (266, 74)  # centre of edit(0)
+SUB_PANEL = (15, 67)  # the colour sub-panel inside the pop-up
+OK_IMAGE = (SUB_PANEL[0] + 280 + 24, SUB_PANEL[1] + 116 + 24)  # Image7
+BACK_IMAGE = (SUB_PANEL[0] + 208 + 24, SUB_PANEL[1] + 116 + 24)  # Image8
+SLIDER1 = (SUB_PANEL[0] + 93, SUB_PANEL[1] + 39, 169, 17)  # left, top, width, height
+BLUE = (556, 162)  # a point on the channel of Slider3(2), window (356..589, 154..171)
+
+STATUS_RED = (0xC0, 0x00, 0x00)
+MISSING_RAMP = ("Not found the default data file, can only be restored to the state "
+                "before the adjustment!")
+# A ramp a display could hold from an earlier run: not the identity of monitor.txt.
+EARLIER_RAMP = [min(65535, 3000 + i * 180) for i in range(256)] * 3
+
+
+def stored(liangdu=0, duibidu=100, rgbr=0, rgbg=0, rgbb=0, pdrun=1) -> str:
+    return (f"[eye]\npdrun={pdrun}\nliangdu={liangdu}\nduibidu={duibidu}\n"
+            f"rgbr={rgbr}\nrgbg={rgbg}\nrgbb={rgbb}\n")
+
+
+def level(a: int, v: int) -> int:
+    """The brightness formula on one entry (a halves-to-even rounding, as the program)."""
+    if a < 0:
+        return round((100 - abs(a)) * v / 100)
+    if a > 0:
+        return 65535 - round((100 - a) * (65535 - v) / 100)
+    return v
+
+
+def brightness(a: int) -> list[int]:
+    return [level(a, v) for v in harness.IDENTITY_RAMP]
+
+
+def wait_ramp(expected: list[int], what: str, timeout: float = 5) -> None:
+    harness.wait_until(lambda: harness.ramps_match(harness.gamma_get(), expected), timeout,
+                       what=what)
+
+
+def thumb_x(value: int) -> int:
+    """Window x of Slider1's thumb centre for a value in -50..50 (channel 117..268)."""
+    return 117 + (value + 50) * 151 // 100
+
+
+def key(*names: str) -> None:
+    subprocess.run(["xdotool", "key", "--delay", "60", *names], check=True, timeout=20)
+
+
+def start(app, config: str | None) -> int:
+    if config is not None:
+        app.write_config(config)
+    app.start()
+    return app.wait_main_window()
+
+
+def open_colour_panel(wid: int) -> None:
+    harness.click(wid, *PENCIL)
+    harness.wait_until(lambda: colour_panel_open(), 5, what="the colour sub-panel")
+
+
+def colour_panel_open() -> bool:
+    return any(r["class"] == "msctls_trackbar32" and r["visible"]
+               for r in harness.probe("windows"))
+
+
+def status_lines(wid: int) -> int:
+    """Lines of red text in the colour panel's status area (window 44..215, 177..226)."""
+    image = harness.window_picture(wid)
+    rows = [y for y in range(177, 227)
+            if any(harness.close_colour(image.getpixel((x, y)), STATUS_RED, 40)
+                   for x in range(44, 216))]
+    return sum(1 for i, y in enumerate(rows) if i == 0 or rows[i - 1] != y - 1)
+
+
+def tips_boxes() -> list[dict]:
+    return [r for r in harness.probe("windows")
+            if r["class"] == "#32770" and r["title"] == "tips" and r["visible"]]
+
+
+def answer_tips() -> None:
+    """Checks the one warning box and presses its OK button."""
+    box = harness.wait_until(tips_boxes, 5, what='the "tips" box')
+    assert len(box) == 1, box
+    rows = harness.probe("windows")
+    children = [r for r in rows if r["parent"] == box[0]["hwnd"] and r["visible"]]
+    assert MISSING_RAMP in [r["title"] for r in children if r["class"] == "Static"], children
+    buttons = [r for r in children if r["class"] == "Button"]
+    assert [b["title"] for b in buttons] == ["OK"], buttons
+    left, top, right, bottom = buttons[0]["rect"]
+    harness.click_screen((left + right) // 2, (top + bottom) // 2)
+    harness.wait_until(lambda: not tips_boxes(), 5, what='the "tips" box to close')
+
+
+class TestStart:
+    def test_stored_brightness_is_applied_to_the_default_ramp(self, lumora):
+        start(lumora, stored(liangdu=-20))
+        assert brightness(-20)[255] == 52428  # 0.8 x 65535
+        wait_ramp(brightness(-20), "the ramp to show brightness -20")
+
+
+class TestSliders:
+    def test_moving_the_brightness_slider_changes_the_ramp_live(self, lumora):
+        wid = start(lumora, stored(liangdu=-20))
+        wait_ramp(brightness(-20), "the stored brightness")
+        open_colour_panel(wid)
+        g = harness.geometry(wid)
+        y = g.y + SLIDER1[1] + SLIDER1[3] // 2
+
+        # Drag the thumb left: the ramp follows while the button is still down.
+        subprocess.run(["xdotool", "mousemove", "--sync", str(g.x + thumb_x(-20)), str(y),
+                        "mousedown", "1"], check=True, timeout=10)
+        for x in range(thumb_x(-20), thumb_x(-20) - 30, -5):
+            subprocess.run(["xdotool", "mousemove", str(g.x + x), str(y)], check=True,
+                           timeout=10)
+        harness.wait_until(lambda: harness.gamma_get()[128] < brightness(-28)[128] - 257, 5,
+                           what="the ramp to darken during the drag")
+        subprocess.run(["xdotool", "mousemove", str(g.x + SLIDER1[0] - 40), str(y),
+                        "mouseup", "1"], check=True, timeout=10)
+        wait_ramp(brightness(-50), "the ramp for the thumb dragged to the left end")
+
+        # Keys act on the slider the drag left focused.
+        key(*["Right"] * 5)
+        wait_ramp(brightness(-45), "the ramp after five steps right")
+        # A click in the channel right of the thumb pages up by 10.
+        harness.click(wid, thumb_x(0), SLIDER1[1] + SLIDER1[3] // 2)
+        wait_ramp(brightness(-35), "the ramp after a page step")
+        assert status_lines(wid) == 0
+
+    def test_a_ramp_the_display_refuses_is_reported_in_the_panel(self, lumora):
+        # Wine takes no ramp whose first entry is above 0, so every brightening is refused.
+        wid = start(lumora, stored(liangdu=-20))
+        wait_ramp(brightness(-20), "the stored brightness")
+        open_colour_panel(wid)
+        harness.click(wid, thumb_x(-20), SLIDER1[1] + SLIDER1[3] // 2)  # focus, no move
+        key("End")
+        harness.wait_until(lambda: status_lines(wid) == 3, 5,
+                           what="the three-line refusal message")
+        assert harness.ramps_match(harness.gamma_get(), brightness(-20)), \
+            "the display keeps its previous colours"
+        assert tips_boxes() == [] and colour_panel_open()
+        key("Home")  # accepted again: the message goes
+        wait_ramp(brightness(-50), "the lowest brightness")
+        harness.wait_until(lambda: status_lines(wid) == 0, 5, what="the message to clear")
+
+
+class TestSwitchingOff:
+    def test_switching_off_restores_the_identity_ramp_of_monitor_txt(self, lumora):
+        # The display starts with another ramp: switching off must not go back to it.
+        harness.gamma_set(EARLIER_RAMP)
+        wid = start(lumora, stored(liangdu=-20))
+        wait_ramp(brightness(-20), "the stored brightness on the default ramp")
+        harness.click(wid, *EYE_SWITCH)
+        wait_ramp(harness.IDENTITY_RAMP, "the identity ramp after switching off")
+        assert tips_boxes() == []
+
+    def test_without_monitor_txt_each_switch_warns_and_keeps_the_ramp_at_start(self, lumora):
+        (lumora.folder / "monitor.txt").unlink()
+        harness.gamma_set(EARLIER_RAMP)
+        wid = start(lumora, None)  # eye care off: no warning at start
+        harness.wait_until(lambda: harness.tray_icons(False), 10, what="the icon")
+        assert tips_boxes() == []
+
+        harness.click(wid, *EYE_SWITCH)  # on: nothing stored, so neutral sliders
+        answer_tips()
+        wait_ramp(EARLIER_RAMP, "the ramp the display had at start")
+        harness.click(wid, *EYE_SWITCH)  # off
+        answer_tips()
+        wait_ramp(EARLIER_RAMP, "the ramp the display had at start")
+
+
+class TestOk:
+    def test_ok_stores_the_five_slider_values_and_back_stores_nothing(self, lumora):
+        wid = start(lumora, stored(liangdu=-20, rgbb=4))
+        before = lumora.config_path.read_bytes()
+        open_colour_panel(wid)
+        # Focus Slider1 by pressing and releasing on its thumb, then three steps right.
+        harness.click(wid, thumb_x(-20), SLIDER1[1] + SLIDER1[3] // 2)
+        key("Right", "Right", "Right")
+        wait_ramp(brightness(-17), "brightness -17")
+
+        harness.click(wid, *BACK_IMAGE)
+        harness.wait_until(lambda: not colour_panel_open(), 5, what="Back to close the panel")
+        assert lumora.config_path.read_bytes() == before
+
+        open_colour_panel(wid)  # the sliders kept their places
+        harness.click(wid, *BLUE)  # focus the blue slider, then set it to its top
+        key("End")
+        harness.click(wid, *OK_IMAGE)
+        harness.wait_until(lambda: not colour_panel_open(), 5, what="OK to close the panel")
+        eye = harness.wait_until(
+            lambda: (c := lumora.config()) and c["eye"]["liangdu"] == "-17" and c["eye"], 5,
+            what="OK to store the values")
+        assert dict(eye) == {"pdrun": "1", "liangdu": "-17", "duibidu": "100",
+                             "rgbr": "0", "rgbg": "0", "rgbb": "50"}
+        assert harness.lumora_pids(), "the values are stored while the program runs"

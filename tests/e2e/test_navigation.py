@@ -1,0 +1,261 @@
+"""The main window's settings pop-up, hiding to the tray, dragging, and the tray menu,
+driven as a user would and observed from outside the program."""
+
+import subprocess
+import time
+
+import harness
+
+# Window-relative pixels of the main window at 96 DPI.
+PENCILS = [(256, 64, 276, 84), (488, 64, 508, 84)]  # edit(0), edit(1)
+EYE_SWITCH = (144, 272, 222, 295)
+REST_SWITCH = (360, 272, 438, 295)
+POPUP = (7, 59, 627, 300)  # ppset
+SUB_PANEL = (15, 67)  # where a sub-panel opens: ppset + (8, 8)
+COLOUR_BACK = (15 + 208 + 24, 67 + 116 + 24)  # centre of Image8
+REST_BACK = (15 + 237 + 24, 67 + 93 + 24)  # centre of setno(1)
+HIDE_IMAGE = (556, 7)  # centre of Image1 (534..579, 0..15)
+POPUP_BACKGROUND = (243, 248, 251)
+
+EYE_ON = "[eye]\npdrun=1\nliangdu=-20\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\n"
+MENU = ["Display", "Tavik:Health: ", "About", "Exit"]
+
+
+def centre(box):
+    return ((box[0] + box[2]) // 2, (box[1] + box[3]) // 2)
+
+
+def inside(rect, box) -> bool:
+    return box[0] <= rect[0] and box[1] <= rect[1] and rect[2] <= box[2] and rect[3] <= box[3]
+
+
+def xdotool(*args: str) -> None:
+    subprocess.run(["xdotool", *args], check=True, timeout=10)
+
+
+def park_pointer():
+    """Keeps the pointer off every control so that no hover look changes a screenshot."""
+    harness.move_pointer(harness.SCREEN_W - 5, harness.SCREEN_H // 2)
+
+
+def visible_controls(wid: int, win32_class: str) -> list[tuple[int, int, int, int]]:
+    """Window-relative rectangles of the visible child windows of one class in Form1."""
+    rows = harness.probe("windows")
+    main = [r for r in rows if r["class"] == "LumoraForm" and r["title"] == "Form1"]
+    assert len(main) == 1, main
+    ancestors = {main[0]["hwnd"]}
+    found = []
+    for row in rows:  # the probe lists every child after its parent
+        if row["parent"] in ancestors:
+            ancestors.add(row["hwnd"])
+            if row["class"] == win32_class and row["visible"]:
+                found.append(row["rect"])
+    g = harness.geometry(wid)
+    return [(l - g.x, t - g.y, r - g.x, b - g.y) for l, t, r, b in found]
+
+
+def popup_controls(wid: int, win32_class: str):
+    return [r for r in visible_controls(wid, win32_class) if inside(r, POPUP)]
+
+
+def crops(image, boxes):
+    return [image.crop(box) for box in boxes]
+
+
+def shown_anywhere(image, pictures) -> list[int]:
+    """Indexes of the pictures found pixel for pixel somewhere in image."""
+    return [i for i, p in enumerate(pictures) if harness.find_picture(image, p)]
+
+
+def start(app, config: str | None = None) -> int:
+    if config is not None:
+        app.write_config(config)
+    app.start()
+    wid = app.wait_main_window()
+    harness.wait_until(lambda: harness.tray_icons(False), 10, what="the notification icon")
+    return wid
+
+
+def settled_geometry(wid: int) -> harness.Geometry:
+    """The window's place once it has stopped moving (the move loop lags behind the pointer)."""
+    last = [harness.geometry(wid)]
+
+    def still():
+        now = harness.geometry(wid)
+        same = now == last[0]
+        last[0] = now
+        return same
+
+    harness.wait_until(still, 5, interval=0.3, what="the window to stop moving")
+    return last[0]
+
+
+def open_menu(button: int) -> dict:
+    harness.click_tray_icon(False, button=button)
+    return harness.wait_popup_menu()
+
+
+def menu_gone() -> bool:
+    return not harness.popup_menus()
+
+
+class TestSettingsPopup:
+    def test_pencils_open_one_sub_panel_that_covers_both_rows_and_back_closes_it(self, lumora):
+        wid = start(lumora, EYE_ON)
+        park_pointer()
+        harness.wait_until(lambda: not popup_controls(wid, "msctls_trackbar32"), 5,
+                           what="the pop-up to be closed at start")
+        before = harness.window_picture(wid)
+        # What the pop-up must hide: both pencils, both switches.
+        covered = crops(before, PENCILS + [EYE_SWITCH, REST_SWITCH])
+        assert not any(harness.is_uniform(before, box) for box in PENCILS), \
+            "both pencils should show while both features are on"
+
+        # Eye-care pencil: the colour sub-panel with its five sliders, no rest text boxes.
+        harness.click(wid, *centre(PENCILS[0]))
+        sliders = harness.wait_until(lambda: popup_controls(wid, "msctls_trackbar32"), 5,
+                                     what="the colour sliders")
+        assert len(sliders) == 5, sliders
+        assert (SUB_PANEL[0] + 93, SUB_PANEL[1] + 39, SUB_PANEL[0] + 93 + 169,
+                SUB_PANEL[1] + 39 + 17) in sliders, sliders  # Slider1
+        assert popup_controls(wid, "Edit") == []
+        park_pointer()
+        shot = harness.window_picture(wid)
+        assert shown_anywhere(shot, covered) == []
+        for x, y in [(POPUP[0] + 2, POPUP[3] - 3), (POPUP[2] - 3, POPUP[3] - 3),
+                     centre(EYE_SWITCH), centre(REST_SWITCH)]:
+            assert shot.getpixel((x, y)) == POPUP_BACKGROUND, (x, y)
+
+        harness.click(wid, *COLOUR_BACK)
+        harness.wait_until(lambda: not popup_controls(wid, "msctls_trackbar32"), 5,
+                           what="Back to close the colour sub-panel")
+        park_pointer()
+        assert shown_anywhere(harness.window_picture(wid), covered) == [0, 1, 2, 3]
+
+        # Rest pencil: the rest sub-panel with its two text boxes, no sliders.
+        harness.click(wid, *centre(PENCILS[1]))
+        boxes = harness.wait_until(lambda: popup_controls(wid, "Edit"), 5,
+                                   what="the rest text boxes")
+        assert len(boxes) == 2, boxes
+        assert popup_controls(wid, "msctls_trackbar32") == []
+        park_pointer()
+        assert shown_anywhere(harness.window_picture(wid), covered) == []
+
+        # The switches lie under the pop-up: clicking where they are changes nothing.
+        harness.click(wid, *centre(EYE_SWITCH))
+        harness.click(wid, *centre(REST_SWITCH))
+        assert len(popup_controls(wid, "Edit")) == 2
+
+        harness.click(wid, *REST_BACK)
+        harness.wait_until(lambda: not popup_controls(wid, "Edit"), 5,
+                           what="Back to close the rest sub-panel")
+        park_pointer()
+        after = harness.window_picture(wid)
+        assert [c.tobytes() for c in crops(after, PENCILS + [EYE_SWITCH, REST_SWITCH])] == \
+            [c.tobytes() for c in covered], "pencils and switches come back as they were"
+
+
+class TestHideAndDisplay:
+    def test_hidden_window_comes_back_from_the_menu_with_its_sub_panel_open(self, lumora):
+        wid = start(lumora)
+        place = harness.geometry(wid)
+        harness.click(wid, *centre(PENCILS[1]))
+        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 2, 5,
+                           what="the rest sub-panel")
+
+        harness.click(wid, *HIDE_IMAGE)
+        harness.wait_until(lambda: not harness.is_mapped(wid), 5, what="the window to hide")
+        assert len(harness.lumora_pids()) == 1, "hiding must not end the program"
+        assert harness.tray_icons(False), "the icon stays while the window is hidden"
+
+        menu = open_menu(button=1)
+        entries = dict(harness.menu_entries(menu, MENU))
+        harness.click_screen(*entries["Display"])
+        harness.wait_until(lambda: harness.is_mapped(wid), 5, what="Display to show the window")
+        assert harness.geometry(wid) == place
+        assert len(popup_controls(wid, "Edit")) == 2, "the open sub-panel stays open"
+
+        # Display while the window shows changes nothing.
+        menu = open_menu(button=3)
+        harness.click_screen(*dict(harness.menu_entries(menu, MENU))["Display"])
+        harness.wait_until(menu_gone, 5, what="the menu to close")
+        assert harness.is_mapped(wid) and harness.geometry(wid) == place
+        assert len(popup_controls(wid, "Edit")) == 2
+
+
+class TestTitleStripDrag:
+    def test_dragging_the_title_strip_moves_the_window_by_the_drag_distance(self, lumora):
+        wid = start(lumora)
+        g0 = harness.geometry(wid)
+
+        # A pointer passing over the strip without a button held moves nothing.
+        for x in range(150, 260, 10):
+            harness.move_pointer(g0.x + x, g0.y + 12)
+        harness.move_pointer(g0.x + 100, g0.y + 200)
+        harness.move_pointer(harness.SCREEN_W - 5, harness.SCREEN_H - 5)
+        assert harness.geometry(wid) == g0
+
+        # The move loop starts at the first move after the press and follows the pointer
+        # from there, so the press is followed by a one-pixel move, as a hand makes it.
+        dx, dy = -150, 90
+        sx, sy = g0.x + 200, g0.y + 12
+        xdotool("mousemove", "--sync", str(sx), str(sy), "mousedown", "1")
+        xdotool("mousemove", "--sync", str(sx - 1), str(sy))
+        for i in range(1, 11):
+            time.sleep(0.03)
+            xdotool("mousemove", str(sx + dx * i // 10), str(sy + dy * i // 10))
+        xdotool("mouseup", "1")
+        moved = settled_geometry(wid)
+        assert abs(moved.x - g0.x - dx) <= 1 and moved.y - g0.y == dy, (moved, g0)
+        # After the release the window stays put when the pointer moves on.
+        harness.move_pointer(harness.SCREEN_W - 5, harness.SCREEN_H - 5)
+        assert settled_geometry(wid) == moved
+
+
+class TestTrayMenu:
+    def test_both_buttons_open_the_menu_and_escape_or_a_click_elsewhere_closes_it(self, lumora):
+        wid = start(lumora)
+        for button, dismiss in [(3, "escape"), (1, "click")]:
+            icon = harness.tray_icons(False)[0]
+            menu = open_menu(button)
+            left, top, _, _ = menu["rect"]
+            # Opened at the pointer, which is still on the icon.
+            assert abs(left - icon[0]) <= 1 and abs(top - icon[1]) <= 1, (menu["rect"], icon)
+            assert [caption for caption, _ in harness.menu_entries(menu, MENU)] == MENU
+            if dismiss == "escape":
+                xdotool("key", "Escape")
+            else:
+                harness.click_screen(harness.SCREEN_W - 100, harness.SCREEN_H - 100)
+            harness.wait_until(menu_gone, 5, what=f"the menu to close ({dismiss})")
+        assert len(harness.lumora_pids()) == 1 and harness.is_mapped(wid)
+
+    def test_about_opens_a_sub_menu_with_about_app(self, lumora):
+        start(lumora)
+        menu = open_menu(button=3)
+        harness.click_screen(*dict(harness.menu_entries(menu, MENU))["About"])
+        subs = harness.wait_until(lambda: [m for m in harness.popup_menus()
+                                           if m["hwnd"] != menu["hwnd"]], 5,
+                                  what="the About sub-menu")
+        assert len(subs) == 1
+        assert [c for c, _ in harness.menu_entries(subs[0], ["About APP"] + MENU)] == \
+            ["About APP"]
+        xdotool("key", "Escape", "Escape")
+        harness.wait_until(menu_gone, 5, what="both menus to close")
+
+    def test_exit_ends_removes_the_icon_and_writes_nothing(self, lumora):
+        config = EYE_ON + "[dsxx]\nmei=30\nxiuxi=3\npdrun=1\n"
+        wid = start(lumora, config)
+        saved = lumora.config_path.read_bytes()
+        adjusted = harness.gamma_get()
+        # A change that the close image would save: switch the rest reminders off.
+        harness.click(wid, *centre(REST_SWITCH))
+        harness.wait_until(lambda: harness.is_uniform(harness.window_picture(wid), PENCILS[1]),
+                           5, what="the rest pencil to hide")
+
+        menu = open_menu(button=3)
+        harness.click_screen(*dict(harness.menu_entries(menu, MENU))["Exit"])
+        lumora.wait_exit(timeout=10)
+        harness.wait_until(lambda: not harness.tray_icons(False), 5, what="the icon to go")
+        assert lumora.config_path.read_bytes() == saved
+        # The colour adjustment outlives the program.
+        assert harness.ramps_match(harness.gamma_get(), adjusted)
