@@ -26,7 +26,13 @@ std::optional<std::vector<int>> placePieces(const std::vector<int>& widths,
   if (covers.empty() || widths.size() != covers.size() + 1) return std::nullopt;
   std::vector<int> left(widths.size());
   left[0] = covers[0].left - margin - widths[0];
-  for (std::size_t k = 1; k < widths.size(); ++k) left[k] = covers[k - 1].right + margin;
+  for (std::size_t k = 1; k < widths.size(); ++k) {
+    left[k] = covers[k - 1].right + margin;
+    // A piece between two covers that has no room for a margin on both sides is centred
+    // between them, so it keeps an equal distance from each.
+    if (k < covers.size() && left[k] + widths[k] + margin > covers[k].left)
+      left[k] = covers[k - 1].right + (covers[k].left - covers[k - 1].right - widths[k]) / 2;
+  }
   return left;
 }
 

@@ -22,8 +22,9 @@ struct Span {
 
 // The left edge of every piece, given each piece's width and the controls lying over the runs
 // (sorted left to right, one per run): the first piece ends `margin` before the first control,
-// every later piece starts `margin` after the control before it. Nothing when the counts do not
-// match, so a label without such controls is drawn as plain text.
+// every later piece starts `margin` after the control before it, except that a piece too wide
+// for that between two controls is centred between them. Nothing when the counts do not match,
+// so a label without such controls is drawn as plain text.
 std::optional<std::vector<int>> placePieces(const std::vector<int>& widths,
                                             const std::vector<Span>& covers, int margin);
 

@@ -18,8 +18,8 @@ TEST(GapText, SplitsAtRunsOfBlanksOnly) {
 }
 
 TEST(GapText, PiecesSitAroundTheCovers) {
-  // "Rest" 24 px, "minutes every" 75 px, "minutes" 43 px; numbers at 367-400 and 476-509.
-  auto left = ui::placePieces({24, 75, 43}, {{367, 400}, {476, 509}}, 3);
+  // "Rest" 24 px, "minutes every" 70 px, "minutes" 43 px; numbers at 367-400 and 476-509.
+  auto left = ui::placePieces({24, 70, 43}, {{367, 400}, {476, 509}}, 3);
   ASSERT_TRUE(left);
   EXPECT_EQ(*left, (std::vector<int>{340, 403, 512}));
   // Whatever the widths, no piece reaches into the cover after it when there is room.
@@ -31,6 +31,17 @@ TEST(GapText, PiecesSitAroundTheCovers) {
     EXPECT_LE((*l)[1] + 30, 200);
     EXPECT_EQ((*l)[2], 234);
   }
+}
+
+TEST(GapText, APieceWithoutRoomForBothMarginsIsCentredBetweenItsCovers) {
+  // 150 px between covers 162 px apart: 6 px either side rather than 6 and 0.
+  auto left = ui::placePieces({40, 150, 60}, {{300, 362}, {524, 577}}, 6);
+  ASSERT_TRUE(left);
+  EXPECT_EQ(*left, (std::vector<int>{254, 368, 583}));
+  // Wider than the room: it overhangs both covers equally.
+  auto wide = ui::placePieces({40, 170, 60}, {{300, 362}, {524, 577}}, 6);
+  ASSERT_TRUE(wide);
+  EXPECT_EQ((*wide)[1], 358);
 }
 
 TEST(GapText, CountsThatDoNotMatchLeaveThePlainText) {
