@@ -129,9 +129,8 @@ def footprint(lumora: Program, bare: Program, probe: str, slider: str,
                     "bare_objects": drive.gui_objects(probe, bare.exe_name).__dict__}
 
     def snapshot(name: str) -> None:
-        time.sleep(1.5)
-        result[name] = {"rss_kib": drive.rss_kib(pid),
-                        "objects": drive.gui_objects(probe, lumora.exe_name).__dict__}
+        objects = drive.settled_gui_objects(probe, lumora.exe_name)
+        result[name] = {"rss_kib": drive.rss_kib(pid), "objects": objects.__dict__}
 
     pixels = drive.Pixels()
     try:

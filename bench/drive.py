@@ -196,3 +196,14 @@ def gui_objects(probe: str, exe_name: str) -> Objects:
         raise harness.HarnessError(f"objects probe failed ({out.returncode}): "
                                    f"{out.stdout.strip()} {out.stderr.strip()}")
     return Objects(int(fields[1]), int(fields[2]), fields[3])
+
+
+def settled_gui_objects(probe: str, exe_name: str) -> Objects:
+    """Counts once the program is idle: a window that has just appeared is still being painted
+    and holds a DC or two for a moment, which is no leak. Two counts a second apart; the lower
+    of each kind is taken, since a leaked object stays in both."""
+    time.sleep(1.5)
+    first = gui_objects(probe, exe_name)
+    time.sleep(1.0)
+    second = gui_objects(probe, exe_name)
+    return Objects(min(first.user, second.user), min(first.gdi, second.gdi), first.method)

@@ -1,0 +1,55 @@
+"""USER and GDI objects of the running program do not grow while the settings sub-panels open
+and close and the rest prompt and rest screen come and go. Counted by the objects probe
+(LUMORA_OBJECTS_PROBE, cross-built from bench/objects.cpp)."""
+
+import os
+import sys
+from pathlib import Path
+
+import pytest
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "bench"))
+
+import drive  # noqa: E402
+import harness  # noqa: E402
+
+PANEL_CYCLES = 20
+REST_CYCLES = 5
+
+
+@pytest.fixture
+def objects_probe():
+    probe = os.environ.get("LUMORA_OBJECTS_PROBE")
+    if not probe or not Path(probe).is_file():
+        pytest.fail("LUMORA_OBJECTS_PROBE does not name the objects probe; run through scripts/test")
+    return probe
+
+
+def test_objects_do_not_grow_over_open_close_cycles(lumora, objects_probe):
+    lumora.write_config(drive.CONFIG_CYCLES)
+    lumora.start()
+    main = lumora.wait_main_window()
+    harness.wait_window("Form2", 15)  # a zero interval prompts on the first tick
+
+    pixels = drive.Pixels()
+    try:
+        panels = drive.Panels(main, pixels)
+        # One round first: pictures and fonts are made once, on first use.
+        panels.cycle()
+        drive.rest_cycle()
+        before = drive.settled_gui_objects(objects_probe, "Lumora.exe")
+        for _ in range(PANEL_CYCLES):
+            panels.cycle()
+        after_panels = drive.settled_gui_objects(objects_probe, "Lumora.exe")
+        for _ in range(REST_CYCLES):
+            drive.rest_cycle()
+        after_rests = drive.settled_gui_objects(objects_probe, "Lumora.exe")
+    finally:
+        pixels.close()
+
+    # A count of nothing would hide every leak.
+    assert before.user > 0 and before.gdi > 0, before
+    assert after_panels.user <= before.user, (before, after_panels)
+    assert after_panels.gdi <= before.gdi, (before, after_panels)
+    assert after_rests.user <= before.user, (before, after_rests)
+    assert after_rests.gdi <= before.gdi, (before, after_rests)
