@@ -98,6 +98,8 @@ int printMenuTexts(int count, wchar_t** texts) {
 // probe [--desktop NAME] windows      every top-level window and its descendants
 // probe [--desktop NAME] class CLASS   windows of class CLASS (top-level) and their descendants
 // probe menutext TEXT...              TEXT drawn as a pop-up menu entry, as pixels
+// probe [--desktop NAME] foreground   the foreground window, the one with the keyboard
+// probe [--desktop NAME] workarea     the primary work area: left top right bottom
 // --desktop looks into a Wine desktop started with "explorer /desktop=NAME,...".
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 3 && std::wcscmp(argv[1], L"--desktop") == 0) {
@@ -121,6 +123,18 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc >= 2 && std::wcscmp(argv[1], L"menutext") == 0)
     return printMenuTexts(argc - 2, argv + 2);
+  if (argc >= 2 && std::wcscmp(argv[1], L"foreground") == 0) {
+    HWND hwnd = GetForegroundWindow();
+    if (!hwnd) return 1;
+    printWindow(hwnd);
+    return 0;
+  }
+  if (argc >= 2 && std::wcscmp(argv[1], L"workarea") == 0) {
+    RECT r{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0)) return 1;
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+  }
   if (argc >= 2 && std::wcscmp(argv[1], L"windows") == 0) {
     EnumWindows(onTopLevel, 0);
     return 0;

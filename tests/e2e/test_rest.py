@@ -1,0 +1,254 @@
+"""Rest reminders end to end: the prompt in the corner, "Do Not", the full-screen rest screen with
+its countdown, its end and its close image, driven as a user would and observed from outside.
+
+Wine maps a window that is shown without activation as an override-redirect X window, which
+carries no _NET_WM_STATE at all; the prompt's topmost state is therefore read from the window
+itself (WS_EX_TOPMOST, through the probe) and from the screen (it stays visible over the main
+window dragged onto it)."""
+
+import os
+import time
+
+from PIL import ImageChops
+
+import harness
+
+PROMPT_W, PROMPT_H = 332, 90
+MESSAGE = (16 + 305 // 2, 24 + 25 // 2)  # Label1, the "rest now" message
+DO_NOT = (88 + 145 // 2, 64 + 17 // 2)  # Label2
+TITLE_STRIP = (0, 0, 329, 17)
+SEPARATOR_Y = 56
+
+CLOSE_IMAGE = (harness.SCREEN_W // 2, 352 + 30)  # imgclose, 60 x 60, centred, top 352
+COUNTDOWN = (200, 192, 1080, 329)  # the countdown panel, centred, top 192
+NEXT_TIME = (353, 173, 481, 198)  # Label5 in the main window, under "NEXT TIME"
+MAIN_TITLE = (100, 9)
+
+WS_EX_TOPMOST = 0x00000008
+REST_TICKS = 60  # N = 1
+
+
+def opacity(alpha: int) -> int:
+    return alpha * 0x01010101
+
+
+def config(mei: int, xiuxi: int = 1) -> str:
+    return f"[dsxx]\nmei={mei}\nxiuxi={xiuxi}\npdrun=1\n"
+
+
+def probe_args(desktop: bool) -> list[str]:
+    return ["--desktop", harness.DESKTOP_NAME] if desktop else []
+
+
+def foreground(desktop: bool) -> str | None:
+    rows = harness.probe(*probe_args(desktop), "foreground")
+    return rows[0]["title"] if rows else None
+
+
+def work_area(desktop: bool) -> tuple[int, int, int, int]:
+    out = harness._run(["wine", os.environ["LUMORA_PROBE"], *probe_args(desktop), "workarea"])
+    left, top, right, bottom = (int(v) for v in out.split())
+    return left, top, right, bottom
+
+
+def win32_window(title: str, desktop: bool = False) -> dict:
+    rows = [r for r in harness.probe(*probe_args(desktop), "windows")
+            if r["title"] == title and r["visible"]]
+    assert len(rows) == 1, rows
+    return rows[0]
+
+
+def next_time_picture(main: int):
+    g = harness.geometry(main)
+    x0, y0, x1, y1 = NEXT_TIME
+    return harness.screenshot().crop((g.x + x0, g.y + y0, g.x + x1, g.y + y1))
+
+
+def shows_text(picture) -> bool:
+    """White lettering on the label's blue ground."""
+    return any(min(p) >= 230 for p in picture.getdata())
+
+
+def differs(a, b) -> bool:
+    return ImageChops.difference(a, b).getbbox() is not None
+
+
+def wait_gone(wid: int, timeout: float = 6) -> None:
+    # Without a window manager Wine waits up to a second for a managed window to withdraw.
+    harness.wait_until(lambda: not harness.is_mapped(wid), timeout, what=f"window {wid} to go")
+
+
+def wait_new_prompt(old: int, timeout: float = 5) -> int:
+    found = harness.wait_until(lambda: [w for w in harness.find_windows("Form2") if w != old],
+                               timeout, what="a new prompt")
+    return found[0]
+
+
+def countdown_picture():
+    return harness.screenshot().crop(COUNTDOWN)
+
+
+def start_with(app: harness.Lumora, text: str) -> int:
+    app.write_config(text)
+    app.start()
+    return app.wait_main_window()
+
+
+def open_rest_screen(app: harness.Lumora):
+    """Starts with M = 0, N = 1 and accepts the first prompt. Returns the main window, what it
+    showed under "NEXT TIME" then, the rest screen and when the rest began."""
+    main = start_with(app, config(mei=0))
+    prompt = harness.wait_window("Form2", 10)
+    next_time = next_time_picture(main)
+    harness.click(prompt, *MESSAGE)
+    clicked = time.monotonic()
+    screen = harness.wait_window("Form3", 5)
+    wait_gone(prompt)
+    return main, next_time, screen, clicked
+
+
+class TestPrompt:
+    def test_prompt_comes_after_the_interval_above_all_without_the_focus(self, lumora):
+        # M = 1: the next rest is the minute after the start; both must fall in one minute.
+        if time.time() % 60 > 48:
+            time.sleep(61 - time.time() % 60)
+        launched = time.time()
+        main = start_with(lumora, config(mei=1))
+        assert int(time.time() // 60) == int(launched // 60), "start straddled a minute"
+        due = (int(launched // 60) + 1) * 60
+        assert foreground(False) == "Form1"
+        before = next_time_picture(main)
+        assert shows_text(before)
+
+        prompt = harness.wait_until(lambda: harness.find_windows("Form2"), due + 5 - time.time(),
+                                    interval=0.1, what="the prompt")[0]
+        shown = time.time()
+        assert due - 0.3 <= shown <= due + 2.5, f"prompt {shown - due:+.1f} s from its minute"
+
+        bottom = work_area(False)[3]
+        g = harness.geometry(prompt)
+        assert (g.width, g.height) == (PROMPT_W, PROMPT_H)
+        assert (g.x + g.width, g.y + g.height) == (harness.SCREEN_W, bottom), g
+        assert harness.window_opacity(prompt) == opacity(220)
+        row = win32_window("Form2")
+        assert row["alpha"] == 220
+        assert row["exstyle"] & WS_EX_TOPMOST
+        # Whoever had the keyboard keeps it.
+        time.sleep(0.5)
+        assert foreground(False) == "Form1"
+
+        # Dragged onto the prompt, the main window stays underneath it.
+        harness.drag(main, *MAIN_TITLE, MAIN_TITLE[0] + 330, MAIN_TITLE[1] + 240)
+        def moved():
+            m = harness.geometry(main)
+            return m if m.x > g.x - m.width + 200 else None
+
+        m = harness.wait_until(moved, 5, what="the main window to move")
+        assert m.x + m.width > g.x + 200 and m.y + m.height > g.y + 60, (m, g)
+        picture = harness.window_picture(prompt)
+        assert harness.hex_colour(picture.getpixel((5, 5))) == "#E0E0E0"
+        assert harness.hex_colour(picture.getpixel((150, 5))) == "#E0E0E0"
+        assert harness.hex_colour(picture.getpixel((100, SEPARATOR_Y))) == "#C0C0C0"
+
+        # "Do Not": the prompt goes and the next rest is a minute later.
+        harness.click(prompt, *DO_NOT)
+        wait_gone(prompt)
+        after = next_time_picture(main)
+        assert shows_text(after)
+        assert differs(after, before), "NEXT TIME did not move"
+        assert time.time() < due + 50
+        time.sleep(3)
+        assert harness.find_windows("Form2") == []
+
+    def test_in_a_desktop_the_prompt_sits_on_the_taskbar(self, lumora_desktop):
+        start_with(lumora_desktop, config(mei=0))
+        assert foreground(True) == "Form1"
+        prompt = harness.wait_window("Form2", 10)
+        bottom = work_area(True)[3]
+        assert bottom == harness.SCREEN_H - harness.TASKBAR_H
+        row = win32_window("Form2", desktop=True)
+        assert row["rect"] == (harness.SCREEN_W - PROMPT_W, bottom - PROMPT_H,
+                               harness.SCREEN_W, bottom)
+        assert row["alpha"] == 220
+        assert row["exstyle"] & WS_EX_TOPMOST
+        g = harness.geometry(prompt)
+        assert (g.x, g.y, g.width, g.height) == (harness.SCREEN_W - PROMPT_W, bottom - PROMPT_H,
+                                                 PROMPT_W, PROMPT_H)
+        time.sleep(0.5)
+        assert foreground(True) == "Form1"
+
+    def test_layout_and_do_not_with_no_interval_prompts_again(self, lumora):
+        start_with(lumora, config(mei=0))
+        prompt = harness.wait_window("Form2", 10)
+        time.sleep(0.3)
+        picture = harness.window_picture(prompt)
+        x0, y0, x1, y1 = TITLE_STRIP
+        # The strip: its caption at the left, plain #E0E0E0 after it, the face around it.
+        assert picture.crop((120, y0, x1, y1)).getcolors() == [(209 * 17, (0xE0, 0xE0, 0xE0))]
+        assert any(max(p) < 128 for p in picture.crop((x0, y0, 120, y1)).getdata())
+        face = picture.getpixel((4, PROMPT_H - 4))
+        assert harness.hex_colour(face) != "#E0E0E0"
+        assert picture.getpixel((x1, 5)) == face and picture.getpixel((200, y1)) == face
+        assert harness.hex_colour(picture.getpixel((30, SEPARATOR_Y))) == "#C0C0C0"
+        message = picture.crop((16, 24, 16 + 305, 24 + 25))
+        assert any(harness.close_colour(p, (0, 0x80, 0), 40) for p in message.getdata())
+        do_not = picture.crop((88, 64, 88 + 145, 64 + 17))
+        assert any(harness.close_colour(p, (0xFF, 0x80, 0), 40) for p in do_not.getdata())
+
+        # With M = 0 the next rest is the current minute: the prompt is back on the next tick.
+        harness.click(prompt, *DO_NOT)
+        again = wait_new_prompt(prompt)
+        wait_gone(prompt)
+        assert harness.is_mapped(again)
+
+
+class TestRestScreen:
+    def test_rest_screen_counts_down_and_ends_itself(self, lumora):
+        main, next_time, screen, clicked = open_rest_screen(lumora)
+        g = harness.geometry(screen)
+        assert (g.x, g.y, g.width, g.height) == (0, 0, harness.SCREEN_W, harness.SCREEN_H)
+        assert harness.window_opacity(screen) == opacity(200)
+        row = win32_window("Form3")
+        assert row["alpha"] == 200
+        assert not row["exstyle"] & WS_EX_TOPMOST
+
+        # The countdown changes once a tick, in white on black.
+        changes = []
+        last = countdown_picture()
+        deadline = time.monotonic() + 4.5
+        while time.monotonic() < deadline:
+            now = countdown_picture()
+            if differs(now, last):
+                changes.append(time.monotonic())
+                last = now
+            time.sleep(0.05)
+        assert len(changes) >= 3, changes
+        gaps = [b - a for a, b in zip(changes, changes[1:])]
+        assert all(0.5 <= gap <= 1.6 for gap in gaps), gaps
+        pixels = list(last.getdata())
+        white = sum(1 for p in pixels if min(p) >= 230)
+        black = sum(1 for p in pixels if max(p) <= 20)
+        assert white > 0.01 * len(pixels) and black > 0.6 * len(pixels), (white, black)
+
+        # The rest lasts its 60 ticks, then the screen closes and the next rest is set.
+        time.sleep(max(0.0, clicked + REST_TICKS - 5 - time.monotonic()))
+        assert harness.is_mapped(screen), "the rest screen closed early"
+        harness.wait_until(lambda: not harness.is_mapped(screen),
+                           clicked + REST_TICKS + 8 - time.monotonic(), interval=0.2,
+                           what="the rest screen to close")
+        ended = time.monotonic() - clicked
+        assert REST_TICKS - 2 <= ended <= REST_TICKS + 7, ended
+        # M = 0: the next rest is the minute the rest ended in, so the prompt comes again.
+        harness.wait_window("Form2", 5)
+        after = next_time_picture(main)
+        assert shows_text(after)
+        assert differs(after, next_time), "NEXT TIME did not move"
+
+    def test_close_image_ends_the_rest_screen_early(self, lumora):
+        _, _, screen, clicked = open_rest_screen(lumora)
+        time.sleep(1.5)
+        harness.click(screen, *CLOSE_IMAGE)
+        wait_gone(screen)
+        assert time.monotonic() - clicked < 15
+        # The next rest is now + M = now: the prompt comes on the next tick.
+        harness.wait_window("Form2", 5)
