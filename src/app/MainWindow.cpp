@@ -20,13 +20,6 @@ constexpr ui::Colour kFeatureOnColour = ui::rgb(34, 139, 34);
 
 constexpr const char* kRestSentence = "Rest       minutes every        minutes";
 
-ui::Font yahei(double points, bool bold) {
-  ui::Font font;
-  font.points = points;
-  font.bold = bold;
-  return font;
-}
-
 ui::Font defaultFont() {
   ui::Font font;
   font.systemDefault = true;
@@ -95,7 +88,7 @@ void MainWindow::design() {
   Shape1.setTransparent(true);  // a frame: only its outline is drawn
   add(Shape1);
 
-  label(Label2[0], {2040, 840, 1815, 375}, "Eyes Better", yahei(15, true));
+  label(Label2[0], {2040, 840, 1815, 375}, "Eyes Better", ui::designFont(15, true));
   Label2[0].setForeColour(kBlack);
   Label2[0].setTransparent(true);
   add(Label2[0]);
@@ -106,7 +99,7 @@ void MainWindow::design() {
   add(edit[0]);
 
   label(Label3[0], {1800, 1320, 2415, 495}, "Relieve eye fatigue caused by your computer screen",
-        yahei(9, false));
+        ui::designFont(9, false));
   Label3[0].setForeColour(kCaptionGrey);
   Label3[0].setTransparent(true);
   Label3[0].setWordWrap(true);
@@ -116,7 +109,7 @@ void MainWindow::design() {
   Image3.setPicture(ui::Picture::EyeMonitor);
   add(Image3);
 
-  label(Label2[1], {5160, 840, 2055, 375}, "Health Better", yahei(15, true));
+  label(Label2[1], {5160, 840, 2055, 375}, "Health Better", ui::designFont(15, true));
   Label2[1].setForeColour(kBlack);
   Label2[1].setTransparent(true);
   add(Label2[1]);
@@ -126,14 +119,15 @@ void MainWindow::design() {
   edit[1].setVisible(false);
   add(edit[1]);
 
-  label(Label3[1], {5160, 1320, 3465, 495}, kRestSentence, yahei(9, false));
+  label(Label3[1], {5160, 1320, 3465, 495}, kRestSentence, ui::designFont(9, false));
   Label3[1].setForeColour(kCaptionGrey);
   Label3[1].setTransparent(true);
   add(Label3[1]);
 
   // The gaps of the row sentence: length first, then interval.
   for (auto [i, left] : {std::pair{1, 5505}, std::pair{0, 7140}}) {
-    label(dhhour[static_cast<std::size_t>(i)], {left, 1320, 495, 255}, "240", yahei(9, true));
+    label(dhhour[static_cast<std::size_t>(i)], {left, 1320, 495, 255}, "240",
+          ui::designFont(9, true));
     dhhour[static_cast<std::size_t>(i)].setAlign(ui::Align::Centre);
     dhhour[static_cast<std::size_t>(i)].setTransparent(true);
     add(dhhour[static_cast<std::size_t>(i)]);
@@ -147,7 +141,7 @@ void MainWindow::design() {
   pmenu.setBackColour(kTitleStripColour);
   add(pmenu);
   // Drawn with the horizontal face: the design's "@" face would turn the caption on its side.
-  ui::Font titleFont = yahei(9, true);
+  ui::Font titleFont = ui::designFont(9, true);
   titleFont.charset = 0;
   label(title, {120, 26, 2655, 255}, "Tavik Lumora", titleFont);
   title.setForeColour(kWhite);
@@ -165,8 +159,8 @@ void MainWindow::design() {
   Picture1.setPlace({5295, 1965, 1920, 1920});
   Picture1.setPicture(ui::Picture::Monitor);
   add(Picture1);
-  label(Label4, {135, 255, 1620, 255}, "NEXT TIME", yahei(9, true));
-  label(Label5, {180, 630, 1590, 375}, "12:30", yahei(14.25, true));
+  label(Label4, {135, 255, 1620, 255}, "NEXT TIME", ui::designFont(9, true));
+  label(Label5, {180, 630, 1590, 375}, "12:30", ui::designFont(14.25, true));
   for (ui::Label* l : {&Label4, &Label5}) {
     l->setForeColour(kWhite);
     l->setAlign(ui::Align::Centre);
@@ -226,7 +220,7 @@ void MainWindow::design() {
   for (const Caption& h :
        {Caption{0, {435, 225, 3735, 255}, "brightness "},
         Caption{2, {435, 945, 3735, 255}, "contrast"}, Caption{4, {4515, 225, 4095, 255}, "RGB"}}) {
-    label(colo[h.index], h.place, h.text, yahei(9, true));
+    label(colo[h.index], h.place, h.text, ui::designFont(9, true));
     colo[h.index].setForeColour(kWhite);
     colo[h.index].setBackColour(kTitleStripColour);
   }
@@ -263,7 +257,7 @@ void MainWindow::design() {
   add(Command3, &eyeset);
 
   // Rest sub-panel.
-  label(Label1, {0, 345, 8895, 735}, kRestSentence, yahei(12, false));
+  label(Label1, {0, 345, 8895, 735}, kRestSentence, ui::designFont(12, false));
   Label1.setAlign(ui::Align::Centre);
   Label1.setBackColour(kWindowColour);
   add(Label1, &xxset);

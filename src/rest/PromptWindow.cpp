@@ -4,17 +4,6 @@
 
 namespace rest {
 
-namespace {
-
-ui::Font boldFont(double points) {
-  ui::Font font;
-  font.points = points;
-  font.bold = true;
-  return font;
-}
-
-}  // namespace
-
 PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
     : ui::Form("Form2", host), main_(main), screen_(screen) {
   setCaption("Form2");
@@ -27,14 +16,14 @@ PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
 
   Label3.setPlace({0, 0, 4935, 255});
   Label3.setText("Tavik Lumora");
-  Label3.setFont(boldFont(9));
+  Label3.setFont(ui::designFont(9, true));
   Label3.setBackColour(ui::hex(0xE0E0E0));
   add(Label3);
 
   Label1.setPlace({240, 360, 4575, 375});
   Label1.setText("立即休息3分钟");
   Label1.setForeColour(ui::hex(0x008000));
-  Label1.setFont(boldFont(15));
+  Label1.setFont(ui::designFont(15, true));
   Label1.setAlign(ui::Align::Centre);
   Label1.setTransparent(true);
   add(Label1);
@@ -46,14 +35,14 @@ PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
   Label2.setPlace({1320, 960, 2175, 255});
   Label2.setText("Do Not");
   Label2.setForeColour(ui::hex(0xFF8000));
-  Label2.setFont(boldFont(12));
+  Label2.setFont(ui::designFont(12, true));
   Label2.setAlign(ui::Align::Centre);
   Label2.setTransparent(true);
   add(Label2);
 
   tip.setPlace({1920, 2400, 1935, 495});
   tip.setText("Text1");
-  tip.setFont(boldFont(14.25));
+  tip.setFont(ui::designFont(14.25, true));
   tip.setVisible(false);
   add(tip);
 

@@ -9,13 +9,6 @@ namespace {
 constexpr ui::Colour kBlack = ui::hex(0x000000);
 constexpr ui::Colour kWhite = ui::hex(0xFFFFFF);
 
-ui::Font boldFont(double points) {
-  ui::Font font;
-  font.points = points;
-  font.bold = true;
-  return font;
-}
-
 }  // namespace
 
 RestScreen::RestScreen(Rest& main, ui::Screen& screen, ui::FormHost* host)
@@ -30,7 +23,7 @@ RestScreen::RestScreen(Rest& main, ui::Screen& screen, ui::FormHost* host)
   Text1.setText("Time：");
   Text1.setForeColour(kWhite);
   Text1.setBackColour(kBlack);
-  Text1.setFont(boldFont(21.75));
+  Text1.setFont(ui::designFont(21.75, true));
   Text1.setAlign(ui::Align::Centre);
   add(Text1);
 
@@ -42,7 +35,7 @@ RestScreen::RestScreen(Rest& main, ui::Screen& screen, ui::FormHost* host)
   Label1.setText("Start");
   Label1.setForeColour(kWhite);
   Label1.setBackColour(kBlack);
-  Label1.setFont(boldFont(72));
+  Label1.setFont(ui::designFont(72, true));
   Label1.setAlign(ui::Align::Centre);
   add(Label1, &Picture1);
 

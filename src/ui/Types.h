@@ -70,6 +70,14 @@ struct Font {
   friend bool operator==(const Font&, const Font&) = default;
 };
 
+// The program's face at a size, as the window designs give their fonts.
+inline Font designFont(double points, bool bold = false) {
+  Font font;
+  font.points = points;
+  font.bold = bold;
+  return font;
+}
+
 enum class Align { Left, Centre };
 
 // Mouse buttons and shift state as the events report them.
