@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "controls/SafeSwitch.h"
 #include "ui/Form.h"
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
@@ -282,6 +283,52 @@ TEST_F(BackendTest, CopiedImageStaysInTheTargetPanel) {
   // The source's top-left corner: its blue label over its red ground.
   EXPECT_EQ(GetPixel(dc.get(), 2, 2), RGB(0, 0, 255));
   EXPECT_EQ(GetPixel(dc.get(), 60, 30), RGB(255, 0, 0));
+}
+
+}  // namespace
+
+namespace {
+
+struct SwitchForm : ui::Form {
+  controls::SafeSwitch sw{"SafeSwitch1"};
+  explicit SwitchForm(ui::FormHost* host) : ui::Form("Switches", host) {
+    setPlace({1500, 1500, 3000, 1500});
+    sw.setPlace({300, 300, 1170, 345});
+    add(sw);
+  }
+};
+
+TEST_F(BackendTest, SwitchClickTogglesOnceAndThePollStopsWhileHidden) {
+  SwitchForm form(&backend);
+  form.sw.setValue(false);
+  std::vector<bool> clicks;
+  form.sw.Click = [&](bool value) { clicks.push_back(value); };
+  form.show();
+  HWND hwnd = win32::Backend::windowOf(form.sw);
+  ASSERT_TRUE(hwnd);
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  int dpi = win32::dpiOf(hwnd);
+  EXPECT_EQ(r.right - r.left, MulDiv(78, dpi, 96));
+  EXPECT_EQ(r.bottom - r.top, MulDiv(23, dpi, 96));
+
+  // The poll sees the pointer arrive; a press and release then toggle, with one Click.
+  SetCursorPos(r.left + 10, r.top + 10);
+  ASSERT_TRUE(pumpUntil([&] { return form.sw.hovering(); }));
+  SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  EXPECT_EQ(clicks, std::vector<bool>{true});
+  EXPECT_TRUE(form.sw.Value());
+
+  // Hidden, the switch no longer polls: the pointer leaving goes unnoticed.
+  form.hide();
+  SetCursorPos(0, 0);
+  Sleep(200);
+  pump();
+  EXPECT_TRUE(form.sw.hovering());
+  // Shown again, the poll resumes and sees the pointer gone.
+  form.show();
+  EXPECT_TRUE(pumpUntil([&] { return !form.sw.hovering(); }));
 }
 
 }  // namespace
