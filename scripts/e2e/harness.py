@@ -132,16 +132,21 @@ def window_opacity(wid: int) -> int | None:
 # ---------------------------------------------------------------- input
 
 
+# A hand rests on a control before it clicks; the switches only take a click once their 50 ms
+# pointer poll has seen the pointer arrive.
+POINTER_REST = 0.15
+
+
 def click(wid: int, x: int, y: int, button: int = 1) -> None:
     """Clicks at a pixel position relative to the window's top-left corner."""
     _run(["xdotool", "mousemove", "--sync", "--window", str(wid), str(x), str(y)])
-    time.sleep(0.05)
+    time.sleep(POINTER_REST)
     _run(["xdotool", "click", str(button)])
 
 
 def click_screen(x: int, y: int, button: int = 1) -> None:
     _run(["xdotool", "mousemove", "--sync", str(x), str(y)])
-    time.sleep(0.05)
+    time.sleep(POINTER_REST)
     _run(["xdotool", "click", str(button)])
 
 

@@ -731,6 +731,9 @@ FormWindow::FormWindow(Backend& backend, ui::Form& form)
   // Containers before their children: allControls() is in design order, and a container is
   // always placed before what it holds.
   for (auto& view : views_) view->createWindow();
+  // Fonts are made with the window rather than at first paint, so what a window holds does
+  // not depend on which of its captions happened to be drawn.
+  for (ui::Control* c : form.allControls()) backend.font(c->font(), dpi_);
   applyStyles();
   place(false);
 }
