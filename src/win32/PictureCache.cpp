@@ -47,61 +47,80 @@ int resourceId(ui::Picture picture) {
   return 0;
 }
 
-PictureCache::PictureCache() {
-  CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                   reinterpret_cast<void**>(&factory_));
+namespace {
+
+// Decodes one embedded GIF or JPEG into premultiplied 32-bit pixels.
+ui::PixelImage decode(IWICImagingFactory* factory, ui::Picture picture) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resourceId(picture)), MAKEINTRESOURCEW(10));
+  if (!found) return {};
+  auto* bytes = static_cast<BYTE*>(LockResource(LoadResource(module, found)));
+  DWORD size = SizeofResource(module, found);
+  if (!bytes || !size) return {};
+
+  ComPtr<IWICStream> stream;
+  ComPtr<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  ComPtr<IWICFormatConverter> converter;
+  UINT width = 0, height = 0;
+  if (FAILED(factory->CreateStream(stream.out())) ||
+      FAILED(stream->InitializeFromMemory(bytes, size)) ||
+      FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnLoad,
+                                              decoder.out())) ||
+      FAILED(decoder->GetFrame(0, frame.out())) ||
+      FAILED(factory->CreateFormatConverter(converter.out())) ||
+      FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+                                   nullptr, 0, WICBitmapPaletteTypeCustom)) ||
+      FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > 4096 ||
+      height > 4096)
+    return {};
+  ui::PixelImage image{static_cast<int>(width), static_cast<int>(height), {}};
+  image.pixels.resize(static_cast<std::size_t>(width) * height);
+  UINT stride = width * 4;
+  if (FAILED(converter->CopyPixels(nullptr, stride, stride * height,
+                                   reinterpret_cast<BYTE*>(image.pixels.data()))))
+    return {};
+  return image;
 }
 
-PictureCache::~PictureCache() {
-  bitmaps_.clear();
-  if (factory_) factory_->Release();
+}  // namespace
+
+void PictureCache::decodeAll() {
+  decoded_ = true;
+  // The imaging library is needed only for these few small pictures: it is loaded for them,
+  // without starting COM, and let go at once, so the program does not carry it while it
+  // sits in the tray.
+  HMODULE codecs = LoadLibraryW(L"windowscodecs.dll");
+  if (!codecs) return;
+  using CreateFactory = HRESULT(WINAPI*)(UINT, IWICImagingFactory**);
+  auto create = reinterpret_cast<CreateFactory>(
+      reinterpret_cast<void*>(GetProcAddress(codecs, "WICCreateImagingFactory_Proxy")));
+  IWICImagingFactory* factory = nullptr;
+  if (create && SUCCEEDED(create(WINCODEC_SDK_VERSION, &factory)) && factory) {
+    for (std::size_t i = 1; i < originals_.size(); ++i)
+      originals_[i] = decode(factory, static_cast<ui::Picture>(i));
+    factory->Release();
+  }
+  FreeLibrary(codecs);
 }
 
 HBITMAP PictureCache::scaled(ui::Picture picture, int width, int height) {
   auto key = std::make_tuple(picture, width, height);
   if (auto it = bitmaps_.find(key); it != bitmaps_.end()) return it->second.get();
   UniqueBitmap& slot = bitmaps_[key];
-  if (!factory_ || width <= 0 || height <= 0) return nullptr;
-
-  HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resourceId(picture)), MAKEINTRESOURCEW(10));
-  if (!found) return nullptr;
-  HGLOBAL loaded = LoadResource(module, found);
-  auto* bytes = static_cast<BYTE*>(LockResource(loaded));
-  DWORD size = SizeofResource(module, found);
-  if (!bytes || !size) return nullptr;
-
-  ComPtr<IWICStream> stream;
-  ComPtr<IWICBitmapDecoder> decoder;
-  ComPtr<IWICBitmapFrameDecode> frame;
-  ComPtr<IWICFormatConverter> converter;
-  UINT sourceWidth = 0, sourceHeight = 0;
-  if (FAILED(factory_->CreateStream(stream.out())) ||
-      FAILED(stream->InitializeFromMemory(bytes, size)) ||
-      FAILED(factory_->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnLoad,
-                                               decoder.out())) ||
-      FAILED(decoder->GetFrame(0, frame.out())) ||
-      FAILED(factory_->CreateFormatConverter(converter.out())) ||
-      FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
-                                   nullptr, 0, WICBitmapPaletteTypeCustom)) ||
-      FAILED(converter->GetSize(&sourceWidth, &sourceHeight)) || sourceWidth == 0 ||
-      sourceHeight == 0 || sourceWidth > 4096 || sourceHeight > 4096)
-    return nullptr;
-  ui::PixelImage source{static_cast<int>(sourceWidth), static_cast<int>(sourceHeight), {}};
-  source.pixels.resize(static_cast<std::size_t>(sourceWidth) * sourceHeight);
-  UINT sourceStride = sourceWidth * 4;
-  if (FAILED(converter->CopyPixels(nullptr, sourceStride, sourceStride * sourceHeight,
-                                   reinterpret_cast<BYTE*>(source.pixels.data()))))
-    return nullptr;
-  // Our own filter rather than WIC's scaler: some WIC implementations stretch by nearest
-  // neighbour whatever mode is asked for, which makes enlarged pictures blocky.
+  if (width <= 0 || height <= 0) return nullptr;
+  if (!decoded_) decodeAll();
+  const ui::PixelImage& source = originals_[static_cast<std::size_t>(picture)];
+  if (source.pixels.empty()) return nullptr;
+  // Our own filter rather than the imaging library's scaler: some implementations stretch by
+  // nearest neighbour whatever mode is asked for, which makes enlarged pictures blocky.
   ui::PixelImage fitted = ui::resample(source, width, height);
   if (fitted.pixels.empty()) return nullptr;
 
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down, as WIC writes rows
+  info.bmiHeader.biHeight = -height;  // top-down, as the pixels are kept
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;

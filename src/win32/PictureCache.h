@@ -1,21 +1,21 @@
 #pragma once
-// Decodes the embedded pictures once and keeps smooth-scaled copies for the sizes asked for.
+// The embedded pictures, decoded once and kept as pixels, with smooth-scaled copies for the
+// sizes asked for.
 #include <windows.h>
 
+#include <array>
 #include <map>
 #include <tuple>
 
 #include "ui/Pictures.h"
+#include "ui/Resample.h"
 #include "win32/Handles.h"
-
-struct IWICImagingFactory;
 
 namespace win32 {
 
 class PictureCache {
  public:
-  PictureCache();
-  ~PictureCache();
+  PictureCache() = default;
   PictureCache(const PictureCache&) = delete;
   PictureCache& operator=(const PictureCache&) = delete;
 
@@ -23,9 +23,11 @@ class PictureCache {
   void draw(HDC dc, ui::Picture picture, const RECT& to);
 
  private:
+  void decodeAll();
   HBITMAP scaled(ui::Picture picture, int width, int height);
 
-  IWICImagingFactory* factory_ = nullptr;
+  bool decoded_ = false;
+  std::array<ui::PixelImage, static_cast<std::size_t>(ui::Picture::RestClose) + 1> originals_;
   std::map<std::tuple<ui::Picture, int, int>, UniqueBitmap> bitmaps_;
 };
 

@@ -1,5 +1,6 @@
 #include "win32/Services.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <vector>
@@ -82,6 +83,10 @@ std::string ProfileFile::path() const {
 }
 
 void Shell::openUrl(const std::string& url) {
+  // Whatever opens the address may be a shell extension that needs COM on this thread; it is
+  // started here, when first needed, rather than carried from start-up.
+  [[maybe_unused]] static const bool comStarted =
+      SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
   ShellExecuteW(backend_.ownerWindow(), L"open", widen(url).c_str(), nullptr, nullptr,
                 SW_SHOWNORMAL);
 }

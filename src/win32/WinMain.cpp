@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include "app/Program.h"
 #include "win32/Backend.h"
@@ -33,7 +32,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
   win32::becomeDpiAware();
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
@@ -72,6 +70,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     exitCode = static_cast<int>(message.wParam);
   }
-  CoUninitialize();
   return exitCode;
 }
