@@ -90,8 +90,4 @@ void Form::startDrag() {
   if (view_) view_->startDrag();
 }
 
-void Form::activate() {
-  if (view_) view_->activate();
-}
-
 }  // namespace ui

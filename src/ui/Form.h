@@ -19,8 +19,6 @@ class FormView {
   virtual void update(FormProperty property) = 0;
   // Lets the system move the window with the pointer while the left button is held.
   virtual void startDrag() = 0;
-  // Brings the window to the foreground (before a tray menu, for instance).
-  virtual void activate() = 0;
   // Destroys the window; the form's model stays until its owner drops it.
   virtual void destroy() = 0;
 };
@@ -96,7 +94,6 @@ class Form {
   bool closed() const { return closed_; }
 
   void startDrag();
-  void activate();
 
   Event<> Load;
   Event<> Resize;

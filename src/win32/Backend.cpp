@@ -138,7 +138,6 @@ class ControlViewImpl : public ui::ControlView {
   RECT pixelRect() const { return toPixels(control_.place(), dpi()); }
   void invalidateArea();
   Container* container() const;
-  bool settingFromModel() const { return settingFromModel_; }
 
   // System controls' notifications, reached through their parent.
   void onCommand(WORD code);
@@ -191,14 +190,12 @@ class FormWindow : public Container, public ui::FormView {
 
   void update(ui::FormProperty property) override;
   void startDrag() override;
-  void activate() override;
   void destroy() override;
 
   ui::Form& form() { return model_; }
   int windowDpi() const { return dpi_; }
   UINT_PTR addTimer(ui::Timer* timer);
   void removeTimer(UINT_PTR id);
-  std::vector<std::unique_ptr<ControlViewImpl>>& views() { return views_; }
 
  protected:
   LRESULT handle(UINT message, WPARAM wp, LPARAM lp) override;
@@ -806,10 +803,6 @@ void FormWindow::startDrag() {
   if (IsZoomed(hwnd_) || GetAsyncKeyState(VK_LBUTTON) >= 0) return;
   ReleaseCapture();
   SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
-}
-
-void FormWindow::activate() {
-  SetForegroundWindow(hwnd_);
 }
 
 void FormWindow::destroy() {

@@ -57,7 +57,6 @@ class Backend : public ui::FormHost {
   void forget(FormWindow* window);
   void registerWindow(WindowBase* window) { windows_.push_back(window); }
   void unregisterWindow(WindowBase* window);
-  const std::deque<WindowBase*>& windows() const { return windows_; }
 
  private:
   static LRESULT CALLBACK postProc(HWND, UINT, WPARAM, LPARAM);

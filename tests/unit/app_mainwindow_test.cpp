@@ -26,7 +26,6 @@ struct FormView : ui::FormView {
   int drags = 0;
   void update(ui::FormProperty) override {}
   void startDrag() override { ++drags; }
-  void activate() override {}
   void destroy() override {}
 };
 
