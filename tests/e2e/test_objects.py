@@ -52,7 +52,12 @@ def test_objects_do_not_grow_over_open_close_cycles(lumora, objects_probe):
 
     # A count of nothing would hide every leak.
     assert before.user > 0 and before.gdi > 0, before
+    # The system's own DC cache may take one more entry, a DC and its clipping region, the first
+    # time more windows paint at once than before: in a fresh prefix the count once went from
+    # 143 to 145 after the warm-up and stayed there, while runs in a used prefix stay flat. That
+    # is bounded; a leak of one object per cycle would exceed it many times over.
+    dc_cache_entry = 2
     assert after_panels.user <= before.user, (before, after_panels)
-    assert after_panels.gdi <= before.gdi, (before, after_panels)
+    assert after_panels.gdi <= before.gdi + dc_cache_entry, (before, after_panels)
     assert after_rests.user <= before.user, (before, after_rests)
-    assert after_rests.gdi <= before.gdi, (before, after_rests)
+    assert after_rests.gdi <= before.gdi + dc_cache_entry, (before, after_rests)
