@@ -20,31 +20,19 @@ struct RestFixture : ::testing::Test {
   ui::Timer Timer1{"Timer1"};
   ui::CommandButton form2tip{"form2tip"}, okdsxxadd{"okdsxxadd"};
 
+  rest::RestControls controls() {
+    return {Text1,       Text2,    Text3,    Label5,   {&dhhour0, &dhhour1},
+            SafeSwitch2, Label2_1, edit1,    ppset,    Timer1,
+            setok1,      setno1,   form2tip, okdsxxadd};
+  }
+
   fakes::Clock clock;  // 14:07:30
   fakes::Screen screen;
   fakes::Host host;
   fakes::ProfileStore store;
   fakes::Shell shell;
   settings::Ini ini{store, shell};
-  rest::Rest rest{{Text1,
-                   Text2,
-                   Text3,
-                   Label5,
-                   {&dhhour0, &dhhour1},
-                   SafeSwitch2,
-                   Label2_1,
-                   edit1,
-                   ppset,
-                   Timer1,
-                   setok1,
-                   setno1,
-                   form2tip,
-                   okdsxxadd},
-                  clock,
-                  screen,
-                  &host,
-                  ini,
-                  shell};
+  rest::Rest rest{controls(), clock, screen, &host, ini, shell};
 
   RestFixture() {
     Text1.setText("12:30");

@@ -125,25 +125,7 @@ TEST_F(RestWindows, ClosingTheRestScreenStartsANewWorkingPeriod) {
 }
 
 TEST_F(RestWindows, WithoutAHostTheRestCycleStillRuns) {
-  rest::Rest hostless{{Text1,
-                       Text2,
-                       Text3,
-                       Label5,
-                       {&dhhour0, &dhhour1},
-                       SafeSwitch2,
-                       Label2_1,
-                       edit1,
-                       ppset,
-                       Timer1,
-                       setok1,
-                       setno1,
-                       form2tip,
-                       okdsxxadd},
-                      clock,
-                      screen,
-                      nullptr,
-                      ini,
-                      shell};
+  rest::Rest hostless{controls(), clock, screen, nullptr, ini, shell};
   hostless.connect();
   switchOn();
   tickUntil(14, 52, 0);
