@@ -32,10 +32,6 @@ class Unique {
   H h_ = Traits::invalid();
 };
 
-struct GdiObjectTraits {
-  static HGDIOBJ invalid() { return nullptr; }
-  static void close(HGDIOBJ h) { DeleteObject(h); }
-};
 template <class H>
 struct GdiTraits {
   static H invalid() { return nullptr; }
