@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <string_view>
 
 #include "controls/SafeSwitch.h"
 
@@ -43,18 +42,6 @@ class Canvas {
         pixels_(std::size_t(width) * std::size_t(height)) {}
 
   void clear(Rgb colour) { std::fill(pixels_.begin(), pixels_.end(), colour); }
-
-  double scale() const { return std::min(sx_, sy_); }
-  PixelRect toDevice(PixelRect design) const {
-    return {int(std::lround(design.left * sx_)), int(std::lround(design.top * sy_)),
-            int(std::lround(design.right * sx_)), int(std::lround(design.bottom * sy_))};
-  }
-  // Paints whole device pixels, clipped to the canvas.
-  void fillDevice(PixelRect r, Rgb colour) {
-    for (int y = std::max(r.top, 0); y < std::min(r.bottom, height_); ++y)
-      for (int x = std::max(r.left, 0); x < std::min(r.right, width_); ++x)
-        pixels_[std::size_t(y) * std::size_t(width_) + std::size_t(x)] = colour;
-  }
 
   template <class Inside, class Paint>
   void fill(Inside inside, Paint paint) {
@@ -127,79 +114,6 @@ auto vertical(double y0, double y1, Rgb top, Rgb bottom) {
   };
 }
 
-// A small pixel font of Latin capitals: rows top to bottom, the leftmost column in the
-// highest bit of the glyph's width.
-struct Glyph {
-  char letter;
-  int width;
-  std::array<std::uint8_t, 7> rows;
-};
-struct PixelFont {
-  int height;
-  const Glyph* glyphs;
-  std::size_t count;
-  const Glyph* find(char c) const {
-    for (std::size_t i = 0; i < count; ++i)
-      if (glyphs[i].letter == c) return &glyphs[i];
-    return nullptr;
-  }
-};
-
-constexpr Glyph kFont5x7[] = {
-    {'C', 5, {0b01110, 0b10001, 0b10000, 0b10000, 0b10000, 0b10001, 0b01110}},
-    {'D', 5, {0b11110, 0b10001, 0b10001, 0b10001, 0b10001, 0b10001, 0b11110}},
-    {'E', 5, {0b11111, 0b10000, 0b10000, 0b11110, 0b10000, 0b10000, 0b11111}},
-    {'F', 5, {0b11111, 0b10000, 0b10000, 0b11110, 0b10000, 0b10000, 0b10000}},
-    {'L', 5, {0b10000, 0b10000, 0b10000, 0b10000, 0b10000, 0b10000, 0b11111}},
-    {'N', 5, {0b10001, 0b10001, 0b11001, 0b10101, 0b10011, 0b10001, 0b10001}},
-    {'O', 5, {0b01110, 0b10001, 0b10001, 0b10001, 0b10001, 0b10001, 0b01110}},
-    {'P', 5, {0b11110, 0b10001, 0b10001, 0b11110, 0b10000, 0b10000, 0b10000}},
-    {'S', 5, {0b01111, 0b10000, 0b10000, 0b01110, 0b00001, 0b00001, 0b11110}},
-};
-constexpr Glyph kFont4x5[] = {
-    {'F', 4, {0b1111, 0b1000, 0b1110, 0b1000, 0b1000}},
-    {'N', 4, {0b1001, 0b1101, 0b1011, 0b1001, 0b1001}},
-    {'O', 4, {0b0110, 0b1001, 0b1001, 0b1001, 0b0110}},
-};
-constexpr PixelFont kLargeFont{7, kFont5x7, std::size(kFont5x7)};
-constexpr PixelFont kSmallFont{5, kFont4x5, std::size(kFont4x5)};
-
-int textWidth(const PixelFont& font, std::string_view text) {
-  int width = 0;
-  for (char c : text)
-    if (const Glyph* g = font.find(c)) width += g->width + 1;
-  return width > 0 ? width - 1 : 0;
-}
-
-// Draws text centred in a box of the design. The glyph cells are whole device pixels (the
-// largest that fits, near the DPI's scale), so the lettering stays crisp at every DPI; an
-// optional shadow one cell below keeps light lettering legible on a light tab.
-void drawText(Canvas& canvas, const PixelFont& font, std::string_view text, PixelRect box,
-              Rgb colour, const Rgb* shadow) {
-  PixelRect device = canvas.toDevice(box);
-  int width = textWidth(font, text);
-  int cell = std::max(1, int(canvas.scale() + 0.5));
-  while (cell > 1 && (width * cell > device.width() || font.height * cell > device.height()))
-    --cell;
-  int x = device.left + (device.width() - width * cell + 1) / 2;
-  int y = device.top + (device.height() - font.height * cell + 1) / 2;
-  for (int pass = shadow ? 0 : 1; pass < 2; ++pass) {
-    int penX = x;
-    int dy = pass == 0 ? cell : 0;
-    for (char c : text) {
-      const Glyph* g = font.find(c);
-      if (!g) continue;
-      for (int row = 0; row < font.height; ++row)
-        for (int col = 0; col < g->width; ++col)
-          if (g->rows[std::size_t(row)] & (1 << (g->width - 1 - col)))
-            canvas.fillDevice({penX + col * cell, y + row * cell + dy, penX + (col + 1) * cell,
-                               y + (row + 1) * cell + dy},
-                              pass == 0 ? *shadow : colour);
-      penX += (g->width + 1) * cell;
-    }
-  }
-}
-
 enum FrameState { kNormal, kInside, kPressed, kDisabled };
 
 struct SkinColours {
@@ -242,15 +156,6 @@ void drawSkin0(Canvas& canvas, bool on, FrameState state) {
                                                         : vertical(1, 22, grey(248), grey(228)));
   for (int line : {7, 11, 15})
     canvas.fill(rect(kx + line, 7, kx + line + 1, 16), flat(disabled ? grey(218) : grey(188)));
-
-  if (disabled) return;
-  PixelRect box = letteringBoxAt96(0, on);
-  if (on) {
-    Rgb shadow = darken(tab, 0.35);
-    drawText(canvas, kLargeFont, "OPENED", box, grey(255), &shadow);
-  } else {
-    drawText(canvas, kLargeFont, "CLOSED", box, grey(96), nullptr);
-  }
 }
 
 void drawSkin1(Canvas& canvas, bool on, FrameState state) {
@@ -266,7 +171,7 @@ void drawSkin1(Canvas& canvas, bool on, FrameState state) {
   for (int line : {8, 11}) canvas.fill(rect(kx + line, 7, kx + line + 1, 17), flat(grey(150)));
 }
 
-void drawSkin2(Canvas& canvas, bool on, FrameState state) {
+void drawSkin2(Canvas& canvas, bool on) {
   Rgb pill = on ? kSmallOn : kSmallOff;
   canvas.clear(kSmallRim);
   canvas.fill(roundRect(1, 2, 35, 15, 6.5), vertical(2, 15, lighten(pill, 0.25), pill));
@@ -274,10 +179,6 @@ void drawSkin2(Canvas& canvas, bool on, FrameState state) {
   double cx = on ? 28 : 8;
   canvas.fill(circle(cx, 8, 8), flat(kSmallRim));
   canvas.fill(circle(cx, 8, 7), vertical(1, 15, of(232, 246, 253), of(150, 205, 238)));
-
-  if (state == kDisabled) return;
-  Rgb shadow = darken(pill, 0.35);
-  drawText(canvas, kSmallFont, on ? "ON" : "OFF", letteringBoxAt96(2, on), grey(255), &shadow);
 }
 
 int clampSkinSet(int skinSet) {
@@ -347,32 +248,45 @@ SwitchOutline switchOutline(int skinSet, bool on, int dpi) {
   return outline;
 }
 
-std::string switchLettering(int skinSet, int frame) {
-  if (frame < 0 || frame > 7 || frame % 4 == kDisabled) return {};
+SwitchLettering switchLettering(int skinSet, int frame, int dpi) {
+  skinSet = clampSkinSet(skinSet);
+  SwitchLettering out;
+  if (frame < 0 || frame > 7 || frame % 4 == kDisabled) return out;
   bool on = frame < 4;
-  switch (clampSkinSet(skinSet)) {
+  auto state = FrameState(frame % 4);
+  PixelRect box = letteringBoxAt96(skinSet, on);
+  out.box = {scaledPixels(box.left, dpi), scaledPixels(box.top, dpi), scaledPixels(box.right, dpi),
+             scaledPixels(box.bottom, dpi)};
+  out.shadowOffset = scaledPixels(1, dpi);
+  // Character heights whose capitals are as tall as the design's lettering at 96 DPI: 7 pixels
+  // on the large tabs, 5 on the small pill.
+  std::optional<Rgb> shadow;
+  switch (skinSet) {
     case 0:
-      return on ? "OPENED" : "CLOSED";
+      out.text = on ? "OPENED" : "CLOSED";
+      out.emHeight = scaledPixels(10, dpi);
+      if (on) {
+        out.colour = ui::rgb(255, 255, 255);
+        shadow = darken(kSkin0.on[std::size_t(state)], 0.35);
+      } else {
+        out.colour = ui::rgb(96, 96, 96);
+      }
+      break;
     case 1:
-      return on ? "已开启" : "已关闭";
+      out.text = on ? "已开启" : "已关闭";
+      out.emHeight = scaledPixels(12, dpi);
+      break;
     default:
-      return on ? "ON" : "OFF";
+      // The small skin has no hover or pressed look.
+      out.text = on ? "ON" : "OFF";
+      out.emHeight = scaledPixels(7, dpi);
+      shadow = darken(on ? kSmallOn : kSmallOff, 0.35);
+      break;
   }
-}
-
-bool switchDrawsLettering(int skinSet) {
-  return clampSkinSet(skinSet) != 1;
-}
-
-PixelRect switchLetteringBox(int skinSet, int frame, int dpi) {
-  PixelRect box = letteringBoxAt96(clampSkinSet(skinSet), frame < 4);
-  return {scaledPixels(box.left, dpi), scaledPixels(box.top, dpi), scaledPixels(box.right, dpi),
-          scaledPixels(box.bottom, dpi)};
-}
-
-ui::Colour switchLetteringColour(int skinSet) {
-  (void)skinSet;  // white on every tab
-  return ui::rgb(255, 255, 255);
+  if (shadow)
+    out.shadow = ui::rgb(int(std::lround(shadow->r)), int(std::lround(shadow->g)),
+                         int(std::lround(shadow->b)));
+  return out;
 }
 
 PixelBuffer switchFrame(int skinSet, int frame, int dpi) {
@@ -380,8 +294,6 @@ PixelBuffer switchFrame(int skinSet, int frame, int dpi) {
   frame = std::clamp(frame, 0, 7);
   bool on = frame < 4;
   auto state = FrameState(frame % 4);
-  // The small skin has no hover or pressed look.
-  if (skinSet == 2 && state != kDisabled) state = kNormal;
   ui::Size size = switchFrameSizeAt(skinSet, dpi);
   Canvas canvas(size.width, size.height, switchFrameSize(skinSet));
   switch (skinSet) {
@@ -392,7 +304,7 @@ PixelBuffer switchFrame(int skinSet, int frame, int dpi) {
       drawSkin1(canvas, on, state);
       break;
     default:
-      drawSkin2(canvas, on, state);
+      drawSkin2(canvas, on);
       break;
   }
   return canvas.finish(switchOutline(skinSet, on, dpi));

@@ -1,7 +1,7 @@
 #pragma once
-// The switch's artwork, drawn anew for every DPI: eight frames per skin set and the on/off
-// outlines. Frames are 32-bit pixels laid out as a top-down 32-bit DIB (0x00RRGGBB), so the
-// backend can copy them straight into a DIB section.
+// The switch's artwork, drawn anew for every DPI: eight frames per skin set, their lettering and
+// the on/off outlines. Frames are 32-bit pixels laid out as a top-down 32-bit DIB (0x00RRGGBB), so
+// the backend can copy them straight into a DIB section.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -40,14 +40,18 @@ ui::Size switchFrameSizeAt(int skinSet, int dpi);
 // The outline in force when the switch is on or off.
 SwitchOutline switchOutline(int skinSet, bool on, int dpi);
 
-// The lettering of a frame (UTF-8), empty for the disabled frames.
-std::string switchLettering(int skinSet, int frame);
-// Whether the frames carry their lettering; skin set 1 leaves it to the backend, which draws
-// it with a system font (the built-in pixel font has Latin capitals only).
-bool switchDrawsLettering(int skinSet);
-// Where the lettering of a frame is centred and its colour, at a DPI.
-PixelRect switchLetteringBox(int skinSet, int frame, int dpi);
-ui::Colour switchLetteringColour(int skinSet);
+// The lettering of a frame. The frames leave it out: the backend draws it with the program's
+// face, smooth at the target size, since a pixel font scaled to other DPIs looks blocky.
+struct SwitchLettering {
+  std::string text;  // UTF-8, empty for the disabled frames
+  PixelRect box;     // the text is centred in it
+  ui::Colour colour = ui::rgb(255, 255, 255);
+  std::optional<ui::Colour> shadow;  // drawn shadowOffset pixels lower, under light lettering
+  int shadowOffset = 0;
+  int emHeight = 0;  // the font's character height in pixels
+  bool bold = true;
+};
+SwitchLettering switchLettering(int skinSet, int frame, int dpi);
 
 // One frame (0 to 7) of a skin set at a DPI; pixels outside the frame's outline are
 // kSwitchTransparent.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -13,25 +14,39 @@ namespace win32 {
 
 namespace {
 
-// Letters that the pixel font does not have are drawn into the strip with a system font.
-void drawLettering(HDC dc, int skinSet, int dpi, int frameHeight) {
-  UniqueFont font(CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
-                              GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              ANTIALIASED_QUALITY, DEFAULT_PITCH, L"微软雅黑"));
-  SelectObjectScope selected(dc, font.get());
+// The lettering of every enabled frame, drawn into the strip with the program's face, smooth at
+// the DPI's own size.
+void drawLettering(HDC dc, int skinSet, int dpi, int frameHeight, bool contrast) {
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, static_cast<COLORREF>(controls::switchLetteringColour(skinSet)));
   for (int frame = 0; frame < 8; ++frame) {
-    std::wstring text = widen(controls::switchLettering(skinSet, frame));
-    if (text.empty()) continue;
-    controls::PixelRect box = controls::switchLetteringBox(skinSet, frame, dpi);
-    RECT r{box.left, box.top + frame * frameHeight, box.right, box.bottom + frame * frameHeight};
-    DrawTextW(dc, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    controls::SwitchLettering l = controls::switchLettering(skinSet, frame, dpi);
+    if (l.text.empty()) continue;
+    UniqueFont font(CreateFontW(-l.emHeight, 0, 0, 0, l.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                                FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                ANTIALIASED_QUALITY, DEFAULT_PITCH, L"微软雅黑"));
+    SelectObjectScope selected(dc, font.get());
+    std::wstring text = widen(l.text);
+    RECT r{l.box.left, l.box.top + frame * frameHeight, l.box.right,
+           l.box.bottom + frame * frameHeight};
+    auto draw = [&](COLORREF colour, int dy) {
+      SetTextColor(dc, colour);
+      RECT at = r;
+      OffsetRect(&at, 0, dy);
+      DrawTextW(dc, text.c_str(), -1, &at, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    };
+    if (contrast) {
+      bool on = frame < 4;
+      FillRect(dc, &r, GetSysColorBrush(on ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+      draw(GetSysColor(on ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT), 0);
+      continue;
+    }
+    if (l.shadow) draw(static_cast<COLORREF>(*l.shadow), l.shadowOffset);
+    draw(static_cast<COLORREF>(l.colour), 0);
   }
 }
 
 // The eight frames of a skin at a DPI, as a top-down DIB section.
-UniqueBitmap makeStrip(int skinSet, int dpi) {
+UniqueBitmap makeStrip(int skinSet, int dpi, bool contrast) {
   controls::PixelBuffer strip = controls::switchStrip(skinSet, dpi);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -44,27 +59,35 @@ UniqueBitmap makeStrip(int skinSet, int dpi) {
   UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || !bits) return {};
   std::memcpy(bits, strip.pixels.data(), strip.pixels.size() * sizeof(strip.pixels[0]));
-  if (!controls::switchDrawsLettering(skinSet)) {
-    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-    SelectObjectScope selected(dc.get(), bitmap.get());
-    drawLettering(dc.get(), skinSet, dpi, strip.height / 8);
-    GdiFlush();
-  }
+  UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  if (!dc) return {};
+  SelectObjectScope selected(dc.get(), bitmap.get());
+  drawLettering(dc.get(), skinSet, dpi, strip.height / 8, contrast);
+  GdiFlush();
   return bitmap;
 }
 
-HBITMAP stripFor(int skinSet, int dpi) {
-  static std::map<std::pair<int, int>, UniqueBitmap> cache;
-  auto& slot = cache[{skinSet, dpi}];
-  if (!slot) slot = makeStrip(skinSet, dpi);
+HBITMAP stripFor(int skinSet, int dpi, bool contrast) {
+  static std::map<std::tuple<int, int, bool>, UniqueBitmap> cache;
+  auto& slot = cache[{skinSet, dpi, contrast}];
+  if (!slot) slot = makeStrip(skinSet, dpi, contrast);
   return slot.get();
 }
 
 }  // namespace
 
-void paintSwitch(HDC dc, const controls::SafeSwitch& control, int dpi) {
+// Asked at every paint: turning high contrast on or off changes the system colours, which
+// repaints every window.
+bool highContrastOn() {
+  HIGHCONTRASTW hc{};
+  hc.cbSize = sizeof(hc);
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) &&
+         (hc.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+void paintSwitch(HDC dc, const controls::SafeSwitch& control, int dpi, bool highContrast) {
   int skinSet = control.skinSet();
-  HBITMAP strip = stripFor(skinSet, dpi);
+  HBITMAP strip = stripFor(skinSet, dpi, highContrast);
   if (!strip) return;
   ui::Size size = controls::switchFrameSizeAt(skinSet, dpi);
   UniqueMemoryDc source(CreateCompatibleDC(dc));

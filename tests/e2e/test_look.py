@@ -1,4 +1,4 @@
-"""The windows as they look on screen at 96 and 144 DPI: sizes, colours, pictures, and text
+"""The windows as they look on screen at 96, 144 and 168 DPI: sizes, colours, pictures, and text
 that is neither clipped nor covered, sampled from screenshots of the real program.
 
 Each scenario saves its screenshots in its pytest temporary folder; with
@@ -92,6 +92,29 @@ def duplicate_ratio(image: Image.Image) -> float:
     return same / total
 
 
+def lettering_tones(image: Image.Image) -> tuple[int, int]:
+    """The lettering's ink pixels and those of them in an intermediate tone. Each row's first
+    pixel is the tab, left of the letters; ink is what differs from it. Lettering drawn in whole pixels
+    has two inks only (the letters and their shadow); smooth lettering blends them into the
+    tab along every edge."""
+    pixels = image.load()
+    ink = []
+    for y in range(image.height):
+        row = [pixels[x, y] for x in range(image.width)]
+        ground = row[0]
+        ink += [p for p in row if differs(p, ground, 16)]
+    if not ink:
+        return 0, 0
+    lightest, darkest = max(ink, key=sum), min(ink, key=sum)
+    between = [p for p in ink if differs(p, lightest, 8) and differs(p, darkest, 8)]
+    return len(ink), len(between)
+
+
+def scaled(pixels_at_96: int, dpi: int) -> int:
+    """A length of the switch's 96-DPI artwork at a DPI, rounded as the program rounds it."""
+    return (pixels_at_96 * dpi + 48) // 96
+
+
 def keep(folder: Path, image: Image.Image, name: str) -> None:
     """Saves a screenshot in the test's folder, and as a reference picture on request."""
     image.save(folder / f"{name}.png")
@@ -114,32 +137,41 @@ def settle(wid: int, seconds: float = 0.6):
     return previous
 
 
-# ---------------------------------------------------------------- a prefix at 144 DPI
+# ---------------------------------------------------------------- prefixes at other DPIs
 
 
 @pytest.fixture(scope="session")
-def prefix_144(tmp_path_factory):
-    """A copy of the run's prepared prefix with the display at 144 DPI, made once."""
-    harness.wine_kill()
-    source = Path(os.environ["WINEPREFIX"])
-    target = tmp_path_factory.mktemp("dpi144") / "prefix"
-    shutil.copytree(source, target, symlinks=True)
-    env = dict(os.environ, WINEPREFIX=str(target))
-    for key in (r"HKCU\Control Panel\Desktop", r"HKCC\Software\Fonts"):
-        subprocess.run(["wine", "reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD",
-                        "/d", "144", "/f"], env=env, capture_output=True, timeout=60, check=True)
-    subprocess.run(["wineserver", "-w"], env=env, capture_output=True, timeout=60)
-    yield target
-    subprocess.run(["wineserver", "-k"], env=env, capture_output=True, timeout=30)
-    shutil.rmtree(target, ignore_errors=True)
+def dpi_prefixes(tmp_path_factory):
+    """Copies of the run's prepared prefix with the display at another DPI, made once each."""
+    made: dict[int, Path] = {}
+
+    def prefix(dpi: int) -> Path:
+        if dpi not in made:
+            harness.wine_kill()
+            target = tmp_path_factory.mktemp(f"dpi{dpi}") / "prefix"
+            shutil.copytree(Path(os.environ["WINEPREFIX"]), target, symlinks=True)
+            env = dict(os.environ, WINEPREFIX=str(target))
+            for key in (r"HKCU\Control Panel\Desktop", r"HKCC\Software\Fonts"):
+                subprocess.run(["wine", "reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD",
+                                "/d", str(dpi), "/f"], env=env, capture_output=True, timeout=60,
+                               check=True)
+            subprocess.run(["wineserver", "-w"], env=env, capture_output=True, timeout=60)
+            made[dpi] = target
+        return made[dpi]
+
+    yield prefix
+    for target in made.values():
+        subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=str(target)),
+                       capture_output=True, timeout=30)
+        shutil.rmtree(target, ignore_errors=True)
 
 
-@pytest.fixture(params=[96, 144], ids=["96dpi", "144dpi"])
+@pytest.fixture(params=[96, 144], ids=lambda dpi: f"{dpi}dpi")
 def dpi_app(request, program_dir, monkeypatch):
     """The program in a plain Wine session at the given DPI, not yet started."""
     dpi = request.param
     if dpi != 96:
-        monkeypatch.setenv("WINEPREFIX", str(request.getfixturevalue("prefix_144")))
+        monkeypatch.setenv("WINEPREFIX", str(request.getfixturevalue("dpi_prefixes")(dpi)))
     harness.wine_kill()
     harness.gamma_reset()
     app = harness.Lumora(program_dir)
@@ -198,6 +230,7 @@ def check_covers_apart(image, sentence, covers, ground, framed: bool) -> None:
         assert lo > 0 and hi + 1 < len(ink), f"no words around {cover}"
 
 
+@pytest.mark.parametrize("dpi_app", [96, 144, 168], ids=lambda dpi: f"{dpi}dpi", indirect=True)
 def test_main_window_rows_and_panels(dpi_app, tmp_path):
     dpi, app = dpi_app
     app.write_config(BOTH_ON)
@@ -205,7 +238,7 @@ def test_main_window_rows_and_panels(dpi_app, tmp_path):
     wid = app.wait_main_window()
     g = harness.geometry(wid)
     assert (g.width, g.height) == (px(9615, dpi), px(4725, dpi))
-    assert (g.width, g.height) == ((641, 315) if dpi == 96 else (962, 473))
+    assert (g.width, g.height) == {96: (641, 315), 144: (962, 473), 168: (1122, 551)}[dpi]
     image = settle(wid)
     keep(tmp_path, image, f"main-{dpi}")
 
@@ -238,6 +271,23 @@ def test_main_window_rows_and_panels(dpi_app, tmp_path):
         smooth = duplicate_ratio(source.resize(eye.size, Image.BILINEAR))
         measured = duplicate_ratio(eye)
         assert measured < (blocky + smooth) / 2, (measured, smooth, blocky)
+
+    # The switches' OPENED is drawn smooth at the target size, not as pixel art scaled up: its
+    # edges blend into the tab about as much as in the reference picture. (At 96 DPI the
+    # letters' strokes are one pixel wide and may be drawn crisp.)
+    for left in (2160, 5400):
+        at = (px(left, dpi) + scaled(3, dpi), px(4080, dpi) + scaled(2, dpi))
+        lettering = image.crop((*at, at[0] + scaled(51, dpi), at[1] + scaled(19, dpi)))
+        ink, between = lettering_tones(lettering)
+        assert ink > 30 * (dpi / 96) ** 2, f"no lettering on the switch at {left}"
+        if dpi == 96:
+            continue
+        keep(tmp_path, lettering, f"lettering-{dpi}")
+        assert between / ink > 0.25, f"blocky lettering at {left}: {between} of {ink} blend"
+        reference = Image.open(REFERENCE / f"lettering-{dpi}.png").convert("RGB")
+        ref_ink, ref_between = lettering_tones(reference)
+        assert between / ink > 0.6 * ref_between / ref_ink, (left, between, ink, ref_between,
+                                                             ref_ink)
 
     # "Rest 5 minutes every 45 minutes": the numbers sit in the sentence's gaps, apart from
     # the words on either side ("Rest", "minutes", "every", "minutes" and the two numbers).

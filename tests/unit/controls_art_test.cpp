@@ -1,5 +1,7 @@
-// The switch's artwork: sizes per DPI, outlines, frames.
+// The switch's artwork: sizes per DPI, outlines, frames and their lettering.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "controls/SwitchArt.h"
 
@@ -92,18 +94,56 @@ TEST(SwitchArt, TabShadesAndLetteringFollowTheFrame) {
   // The small skin has no hover or pressed look.
   EXPECT_EQ(switchFrame(2, 4, 96).pixels, switchFrame(2, 5, 96).pixels);
   EXPECT_EQ(switchFrame(2, 4, 96).pixels, switchFrame(2, 6, 96).pixels);
+}
 
-  auto white = [](const controls::PixelBuffer& b) {
-    int n = 0;
-    for (auto p : b.pixels) n += p == 0xFFFFFFu;
-    return n;
+TEST(SwitchArt, LetteringFollowsTheFrameAndScalesWithTheDpi) {
+  struct Case {
+    int skin, frame;
+    const char* text;
+    ui::Colour colour;
+    bool shadow;
+  } cases[] = {
+      {0, 0, "OPENED", ui::rgb(255, 255, 255), true},
+      {0, 5, "CLOSED", ui::rgb(96, 96, 96), false},
+      {0, 3, "", {}, false},  // disabled
+      {1, 2, "已开启", ui::rgb(255, 255, 255), false},
+      {1, 6, "已关闭", ui::rgb(255, 255, 255), false},
+      {1, 7, "", {}, false},
+      {2, 1, "ON", ui::rgb(255, 255, 255), true},
+      {2, 4, "OFF", ui::rgb(255, 255, 255), true},
+      {9, 7, "", {}, false},
   };
-  EXPECT_GT(white(switchFrame(0, 0, 96)), 40);  // OPENED
-  EXPECT_EQ(white(switchFrame(0, 3, 96)), 0);
-  EXPECT_GT(white(switchFrame(2, 4, 96)), 15);  // OFF
-  EXPECT_EQ(white(switchFrame(2, 7, 96)), 0);
-  EXPECT_EQ(controls::switchLettering(1, 6), "已关闭");
-  EXPECT_EQ(controls::switchLettering(1, 7), "");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "skin " << c.skin << " frame " << c.frame);
+    auto at96 = controls::switchLettering(c.skin, c.frame, 96);
+    EXPECT_EQ(at96.text, c.text);
+    if (at96.text.empty()) continue;
+    EXPECT_EQ(at96.colour, c.colour);
+    EXPECT_EQ(at96.shadow.has_value(), c.shadow);
+    // The box lies on the tab, clear of the knob, at every DPI.
+    for (int dpi : {96, 144, 168}) {
+      auto l = controls::switchLettering(c.skin, c.frame, dpi);
+      auto frame = switchFrame(c.skin, c.frame, dpi);
+      auto outline = switchOutline(c.skin, c.frame < 4, dpi);
+      int mid = (l.box.top + l.box.bottom) / 2, quarter = l.box.width() / 4;
+      ui::Colour tab = frame.colourAt(l.box.left + l.box.width() / 2, mid);
+      for (int x : {l.box.left + quarter, l.box.right - 1 - quarter}) {
+        EXPECT_TRUE(outline.contains(x, mid)) << dpi;
+        EXPECT_LT(std::abs(ui::green(frame.colourAt(x, mid)) - ui::green(tab)), 30) << dpi;
+      }
+      EXPECT_EQ(l.emHeight, controls::scaledPixels(at96.emHeight, dpi));
+      EXPECT_EQ(l.shadowOffset, controls::scaledPixels(1, dpi));
+    }
+    // Light lettering carries a shadow darker than its tab.
+    if (c.shadow) {
+      ui::Colour tab =
+          switchFrame(c.skin, c.frame, 96).colourAt(at96.box.left + 2, at96.box.top + 2);
+      EXPECT_LT(ui::green(*at96.shadow) + 40, ui::green(tab));
+    }
+  }
+  // The small tab's lettering is shorter than the large tabs'.
+  EXPECT_LT(controls::switchLettering(2, 0, 96).emHeight,
+            controls::switchLettering(0, 0, 96).emHeight);
 }
 
 }  // namespace
