@@ -286,6 +286,7 @@ void MainWindow::connect() {
   for (ui::Image& e : edit) e.Click = [this, &e] { edit_Click(e.index()); };
   Image8.Click = [this] { Image8_Click(); };
   Image1.Click = [this] { Image1_Click(); };
+  CloseRequest = [this] { Image1_Click(); };
   image2.Click = [this] { image2_Click(); };
   pmenu.MouseMove = [this](const ui::MouseArgs& m) { pmenu_MouseMove(m); };
   title.MouseMove = [this](const ui::MouseArgs& m) { title_MouseMove(m); };

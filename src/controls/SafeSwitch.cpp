@@ -88,6 +88,12 @@ void SafeSwitch::poll(bool pointerInside) {
 
 void SafeSwitch::buttonDown(int button) {
   if (button != ui::kLeftButton || !enable_) return;
+  // A press shows the pointer is inside, whether or not the poll has seen it yet: a tap or a
+  // click the instant the pointer arrives toggles like any other.
+  if (!hovering_) {
+    hovering_ = true;
+    MouseIn();
+  }
   pendingValue_ = !value_;
   armed_ = true;
   frameIndex_ = value_ ? 2 : 6;

@@ -53,6 +53,7 @@ PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
   Load = [this] { Form_Load(); };
   Label1.Click = [this] { Label1_Click(); };
   Label2.Click = [this] { Label2_Click(); };
+  CloseRequest = [this] { Label2_Click(); };
 }
 
 void PromptWindow::Form_Load() {

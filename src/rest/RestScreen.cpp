@@ -49,6 +49,7 @@ RestScreen::RestScreen(Rest& main, ui::Screen& screen, ui::FormHost* host)
 
   Load = [this] { Form_Load(); };
   imgclose.Click = [this] { imgclose_Click(); };
+  CloseRequest = [this] { imgclose_Click(); };
 }
 
 void RestScreen::Form_Load() {

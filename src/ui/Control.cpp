@@ -1,6 +1,7 @@
 #include "ui/Control.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "ui/Form.h"
 
@@ -31,7 +32,9 @@ Control::Control(Kind kind, std::string name, int index)
     back_ = kSystemButtonFace;
 }
 
-Control::~Control() = default;
+Control::~Control() {
+  if (view_) std::exchange(view_, nullptr)->controlGone();
+}
 
 void Control::changed(Property property) {
   if (view_) view_->update(property);

@@ -47,10 +47,14 @@ enum class Property {
   ZOrder,
 };
 
+// A view may outlive its control, and a control its view: whichever goes first unlinks the pair,
+// so neither ever touches the other once it is gone.
 class ControlView {
  public:
   virtual ~ControlView() = default;
   virtual void update(Property property) = 0;
+  // The control is going away: the view must not touch it from now on.
+  virtual void controlGone() {}
 };
 
 class Control {

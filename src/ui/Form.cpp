@@ -86,6 +86,14 @@ void Form::close() {
   }
 }
 
+void Form::requestClose() {
+  if (closed_) return;
+  if (CloseRequest)
+    CloseRequest();
+  else
+    hide();
+}
+
 void Form::startDrag() {
   if (view_) view_->startDrag();
 }

@@ -91,6 +91,9 @@ class Form {
   void setVisible(bool visible) { visible ? show() : hide(); }
   // Destroys the window. The form object itself is dropped by its owner.
   void close();
+  // A close request from outside the program (Alt+F4, another program's polite close): runs
+  // CloseRequest when the form has one, else hides the form. The window itself never closes.
+  void requestClose();
   bool closed() const { return closed_; }
 
   void startDrag();
@@ -98,6 +101,7 @@ class Form {
   Event<> Load;
   Event<> Resize;
   Event<> Unload;
+  Event<> CloseRequest;
   // The form's own mouse events (a form without controls, such as the tray form).
   Event<const MouseArgs&> MouseMove;
 

@@ -27,6 +27,13 @@ constexpr UINT kPostedWork = WM_APP + 1;
 constexpr UINT_PTR kPollTimer = 1;
 constexpr UINT kPollMilliseconds = 50;
 
+std::wstring windowText(HWND hwnd) {
+  int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
+  return text;
+}
+
 RECT toPixels(const ui::Rect& r, int dpi) {
   return {twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi), twipsToPixels(r.right(), dpi),
           twipsToPixels(r.bottom(), dpi)};
@@ -120,15 +127,16 @@ class ControlViewImpl : public ui::ControlView {
       : backend_(backend), form_(form), control_(control) {
     control.attachView(this);
   }
-  ~ControlViewImpl() override {
-    control_.attachView(nullptr);
-    if (hwnd_) RemovePropW(hwnd_, kViewProperty);
-  }
+  ~ControlViewImpl() override { release(); }
   ControlViewImpl(const ControlViewImpl&) = delete;
   ControlViewImpl& operator=(const ControlViewImpl&) = delete;
 
   void createWindow();
   void update(ui::Property property) override;
+  void controlGone() override { release(); }
+  // Unlinks the view from its control and its window from the view: nothing reaches the
+  // control through this view afterwards. The window itself goes with its form's window.
+  void release();
 
   ui::Control& control() { return control_; }
   HWND hwnd() const { return hwnd_; }
@@ -152,6 +160,7 @@ class ControlViewImpl : public ui::ControlView {
   HWND hwnd_ = nullptr;
   std::unique_ptr<WindowBase> own_;  // for the program's own window classes
   bool settingFromModel_ = false;
+  bool attached_ = true;
   UINT_PTR timerId_ = 0;
 };
 
@@ -174,8 +183,9 @@ class Container : public WindowBase {
   void routeMouse(UINT message, WPARAM wp, LPARAM lp);
 
   FormWindow& form_;
-  ui::Control* control_;  // null for the form itself
-  ui::Control* pressed_ = nullptr;
+  ui::Control* control_;            // null for the form itself
+  ui::Control* pressed_ = nullptr;  // null with pressing_: the form itself
+  bool pressing_ = false;
 
  public:
   void paintTo(HDC dc, const RECT& client);
@@ -194,6 +204,9 @@ class FormWindow : public Container, public ui::FormView {
 
   ui::Form& form() { return model_; }
   int windowDpi() const { return dpi_; }
+  // The buttons of the mouse message being handled (MK_*), 0 outside one: the logical buttons,
+  // as the user's button swap maps them.
+  WPARAM mouseKeys = 0;
   UINT_PTR addTimer(ui::Timer* timer);
   void removeTimer(UINT_PTR id);
 
@@ -205,8 +218,10 @@ class FormWindow : public Container, public ui::FormView {
  private:
   void place(bool centre);
   void applyStyles();
+  void release();
 
   ui::Form& model_;
+  bool attached_ = true;
   int dpi_ = 96;
   bool placedOnce_ = false;
   std::vector<std::unique_ptr<ControlViewImpl>> views_;
@@ -299,13 +314,19 @@ void Container::routeMouse(UINT message, WPARAM wp, LPARAM lp) {
   int d = dpi();
   ui::Point at{pixelsToTwips(GET_X_LPARAM(lp), d), pixelsToTwips(GET_Y_LPARAM(lp), d)};
   ui::Control* hit = ui::windowlessAt(children(), at);
-  ui::Control* target = hit ? hit : control_;
+  ui::Control* under = hit ? hit : control_;
+  // While a press lasts, moves and the release go to the control that took it, wherever the
+  // pointer is: a press on an image slid onto the strip must not drag the window.
+  ui::Control* target = pressing_ && message != WM_LBUTTONDOWN && message != WM_RBUTTONDOWN &&
+                                message != WM_MBUTTONDOWN
+                            ? pressed_
+                            : under;
   ui::MouseArgs args;
   args.shift = shiftState(wp);
-  if (target)
-    args.at = {at.x - (hit ? hit->place().left : 0), at.y - (hit ? hit->place().top : 0)};
-  else
-    args.at = at;
+  args.at = at;
+  if (target && target != control_)
+    args.at = {at.x - target->place().left, at.y - target->place().top};
+  WPARAM outerKeys = std::exchange(form_.mouseKeys, wp);
 
   switch (message) {
     case WM_MOUSEMOVE:
@@ -320,6 +341,7 @@ void Container::routeMouse(UINT message, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONDOWN:
       args.button = buttonOf(message);
       pressed_ = target;
+      pressing_ = true;
       SetCapture(hwnd_);
       if (target) target->MouseDown(args);
       break;
@@ -328,15 +350,17 @@ void Container::routeMouse(UINT message, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONUP: {
       args.button = buttonOf(message);
       ui::Control* pressed = std::exchange(pressed_, nullptr);
+      pressing_ = false;
       if (GetCapture() == hwnd_) ReleaseCapture();
       if (target) target->MouseUp(args);
-      if (target && target == pressed && message == WM_LBUTTONUP) target->Click();
+      if (under && under == pressed && message == WM_LBUTTONUP) under->Click();
       break;
     }
     case WM_LBUTTONDBLCLK:
       if (target) target->DblClick();
       break;
   }
+  form_.mouseKeys = outerKeys;
 }
 
 LRESULT Container::handle(UINT message, WPARAM wp, LPARAM lp) {
@@ -358,6 +382,7 @@ LRESULT Container::handle(UINT message, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_CAPTURECHANGED:
       pressed_ = nullptr;
+      pressing_ = false;
       return 0;
     case WM_COMMAND:
       if (lp) {
@@ -524,6 +549,16 @@ class ProgButtonWindow : public WindowBase {
 
 // --- ControlViewImpl ---
 
+void ControlViewImpl::release() {
+  if (!attached_) return;
+  attached_ = false;
+  if (timerId_) form_.removeTimer(std::exchange(timerId_, 0));
+  if (hwnd_) RemovePropW(hwnd_, kViewProperty);
+  // The program's own windows stop reaching their object (and through it the control).
+  if (own_ && own_->hwnd()) SetWindowLongPtrW(own_->hwnd(), GWLP_USERDATA, 0);
+  if (control_.view() == this) control_.attachView(nullptr);
+}
+
 Container* ControlViewImpl::container() const {
   return dynamic_cast<Container*>(own_.get());
 }
@@ -634,7 +669,10 @@ void ControlViewImpl::applyToWindow(ui::Property property) {
       EnableWindow(hwnd_, control_.enabled());
       break;
     case ui::Property::Text:
-      if (control_.kind() == ui::Kind::TextBox || control_.kind() == ui::Kind::CommandButton)
+      // Text typed into a box comes back here as the model's new text: writing it again would
+      // put the caret at the start, so the window is written only when it differs.
+      if ((control_.kind() == ui::Kind::TextBox || control_.kind() == ui::Kind::CommandButton) &&
+          windowText(hwnd_) != widen(control_.text()))
         SetWindowTextW(hwnd_, widen(control_.text()).c_str());
       InvalidateRect(hwnd_, nullptr, FALSE);
       break;
@@ -646,12 +684,16 @@ void ControlViewImpl::applyToWindow(ui::Property property) {
     case ui::Property::Range:
       if (control_.kind() == ui::Kind::Slider) {
         auto& slider = static_cast<ui::Slider&>(control_);
-        // One TBM_SETRANGE rather than TBM_SETRANGEMIN/MAX: a new range moves where an
-        // unchanged value sits, and some trackbars place the thumb again only for this message.
-        // The sliders' bounds are small (-50 to 100), well inside its 16-bit halves.
-        SendMessageW(hwnd_, TBM_SETRANGE, TRUE,
-                     MAKELPARAM(static_cast<WORD>(slider.min()), static_cast<WORD>(slider.max())));
+        // Each end on its own: TBM_SETRANGE packs both into unsigned 16-bit halves, where a
+        // negative minimum does not fit. A new range moves where an unchanged value sits, and
+        // some trackbars place the thumb again only when the position changes: it is moved
+        // away, quietly, and back.
+        SendMessageW(hwnd_, TBM_SETRANGEMIN, FALSE, slider.min());
+        SendMessageW(hwnd_, TBM_SETRANGEMAX, FALSE, slider.max());
         SendMessageW(hwnd_, TBM_SETPAGESIZE, 0, std::max(1, (slider.max() - slider.min()) / 10));
+        SendMessageW(hwnd_, TBM_SETPOS, FALSE,
+                     slider.value() == slider.max() ? slider.min() : slider.max());
+        SendMessageW(hwnd_, TBM_SETPOS, TRUE, slider.value());
       }
       break;
     case ui::Property::Value:
@@ -669,6 +711,7 @@ void ControlViewImpl::applyToWindow(ui::Property property) {
 }
 
 void ControlViewImpl::update(ui::Property property) {
+  if (!attached_) return;
   if (control_.kind() == ui::Kind::Timer) {
     auto& timer = static_cast<ui::Timer&>(control_);
     if (timerId_) form_.removeTimer(std::exchange(timerId_, 0));
@@ -689,20 +732,16 @@ void ControlViewImpl::update(ui::Property property) {
 }
 
 void ControlViewImpl::onCommand(WORD code) {
-  if (settingFromModel_) return;
+  if (settingFromModel_ || !attached_) return;
   if (control_.kind() == ui::Kind::TextBox && code == EN_CHANGE) {
-    int length = GetWindowTextLengthW(hwnd_);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(hwnd_, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    static_cast<ui::TextBox&>(control_).userTyped(narrow(text));
+    static_cast<ui::TextBox&>(control_).userTyped(narrow(windowText(hwnd_)));
   } else if (control_.kind() == ui::Kind::CommandButton && code == BN_CLICKED) {
     control_.Click();
   }
 }
 
 void ControlViewImpl::onScroll() {
-  if (settingFromModel_ || control_.kind() != ui::Kind::Slider) return;
+  if (settingFromModel_ || !attached_ || control_.kind() != ui::Kind::Slider) return;
   auto position = static_cast<int>(SendMessageW(hwnd_, TBM_GETPOS, 0, 0));
   static_cast<ui::Slider&>(control_).setValue(position);
 }
@@ -736,6 +775,7 @@ FormWindow::FormWindow(Backend& backend, ui::Form& form)
 }
 
 FormWindow::~FormWindow() {
+  release();
   views_.clear();
   if (hwnd_) {
     HWND hwnd = std::exchange(hwnd_, nullptr);
@@ -800,20 +840,29 @@ void FormWindow::update(ui::FormProperty property) {
 
 void FormWindow::startDrag() {
   // Only while the left button is held: otherwise the system's move loop may follow the pointer.
-  if (IsZoomed(hwnd_) || GetAsyncKeyState(VK_LBUTTON) >= 0) return;
+  // The button is the one the mouse message carries, the logical primary button: the physical
+  // state (GetAsyncKeyState) is the other button when the user has swapped them.
+  if (IsZoomed(hwnd_) || !(mouseKeys & MK_LBUTTON)) return;
   ReleaseCapture();
   SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
-void FormWindow::destroy() {
+void FormWindow::release() {
+  if (!attached_) return;
+  attached_ = false;
   for (auto& [id, timer] : timers_) KillTimer(hwnd_, id);
   timers_.clear();
-  for (auto& view : views_) {
-    if (view->control().kind() == ui::Kind::Timer) view->control().attachView(nullptr);
-  }
-  model_.attachView(nullptr);
-  // The window and its views go once the current message has been handled: this is often
-  // called from one of the window's own handlers.
+  for (auto& view : views_) view->release();
+  // From here the window's messages go to the default procedure: none reaches the model.
+  if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  if (model_.view() == this) model_.attachView(nullptr);
+}
+
+void FormWindow::destroy() {
+  // Unlinked now, whatever happens to the model next (its owner may free it before the
+  // window goes); the window and the views themselves go once the current message has been
+  // handled, since this is often called from one of the window's own handlers.
+  release();
   ShowWindow(hwnd_, SW_HIDE);
   backend_.forget(this);
 }
@@ -843,8 +892,9 @@ LRESULT FormWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_CLOSE:
-      // Alt+F4 on a borderless window: hide it like the hide image does, never end the program.
-      ShowWindow(hwnd_, SW_HIDE);
+      // Alt+F4 or another program's polite close: the form decides, through its model, so the
+      // model never loses track of its window. The program never ends this way.
+      model_.requestClose();
       return 0;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(wp);
@@ -940,6 +990,7 @@ Backend::Backend(HINSTANCE instance) : instance_(instance) {
 }
 
 Backend::~Backend() {
+  posted_.clear();
   forms_.clear();
   if (hiddenOwner_) DestroyWindow(hiddenOwner_);
   if (postWindow_) DestroyWindow(postWindow_);
@@ -964,12 +1015,19 @@ LRESULT CALLBACK Backend::postProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp
     }
     return 0;
   }
+  // The hidden owner is a top-level window another program may ask to close (a polite
+  // taskkill closes them all); closing it would take every form it owns with it.
+  if (message == WM_CLOSE) return 0;
   return DefWindowProcW(hwnd, message, wp, lp);
 }
 
 void Backend::forget(FormWindow* window) {
-  const ui::Form* key = &window->form();
-  post([this, key] { forms_.erase(key); });
+  // Out of the table at once (its model may be freed before the posted work runs), freed later.
+  auto it = forms_.find(&window->form());
+  if (it == forms_.end() || it->second.get() != window) return;
+  std::shared_ptr<FormWindow> leaving(std::move(it->second));
+  forms_.erase(it);
+  post([leaving]() mutable { leaving.reset(); });
 }
 
 HWND Backend::windowOf(const ui::Form& form) const {

@@ -92,6 +92,7 @@ void Shell::openUrl(const std::string& url) {
 }
 
 void Shell::messageBox(const std::string& text, const std::string& title, ui::MessageIcon icon) {
+  if (sessionEnding_) return;
   UINT type = MB_OK | (icon == ui::MessageIcon::Warning ? MB_ICONWARNING
                        : icon == ui::MessageIcon::Error ? MB_ICONERROR
                                                         : MB_ICONINFORMATION);

@@ -48,9 +48,12 @@ class Shell : public ui::Shell {
   void messageBox(const std::string& text, const std::string& title, ui::MessageIcon icon) override;
   std::optional<std::string> readProgramFile(const std::string& name) override;
   void quit() override;
+  // From the end of the session on, no modal window is shown: it would hold the session up.
+  void sessionEnds() { sessionEnding_ = true; }
 
  private:
   Backend& backend_;
+  bool sessionEnding_ = false;
 };
 
 class NotifyArea : public tray::NotifyArea {

@@ -52,6 +52,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       if (message == taskbarCreated) {
         program.taskbarCreated();
       } else if (message == WM_ENDSESSION && wp) {
+        shell.sessionEnds();
         program.sessionEnding();
       } else if (message == WM_DISPLAYCHANGE ||
                  (message == WM_POWERBROADCAST && wp == PBT_APMRESUMEAUTOMATIC) ||

@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -130,12 +131,52 @@ class Screen : public ui::Screen {
   int twipsPerPixelY() override { return 15; }
 };
 
-// Runs forms without windows; posted work waits until run() is called.
+// A control's view as a backend keeps one: it lets go of its control when it is dropped.
+class ControlView : public ui::ControlView {
+ public:
+  explicit ControlView(ui::Control& control) : control_(&control) { control.attachView(this); }
+  ~ControlView() override {
+    if (control_) control_->attachView(nullptr);
+  }
+  void update(ui::Property) override {}
+  void controlGone() override { control_ = nullptr; }
+
+ private:
+  ui::Control* control_;
+};
+
+// A form's window as a backend keeps one: closing it drops it, and the views of its controls,
+// only after the current handler has returned.
+class FormView : public ui::FormView {
+ public:
+  FormView(ui::Form& form, ui::FormHost& host) : host_(host) {
+    for (ui::Control* c : form.allControls())
+      controls_.push_back(std::make_unique<ControlView>(*c));
+    form.attachView(this);
+  }
+  void update(ui::FormProperty) override {}
+  void startDrag() override {}
+  void destroy() override;
+  std::unique_ptr<FormView> self;
+
+ private:
+  ui::FormHost& host_;
+  std::vector<std::unique_ptr<ControlView>> controls_;
+};
+
+// Runs forms without windows; posted work waits until run() is called. With views on, every form
+// gets views that outlive it the way a backend's do.
 class Host : public ui::FormHost {
  public:
   std::deque<std::function<void()>> queue;
   std::vector<std::string> created;
-  void create(ui::Form& form) override { created.push_back(form.name()); }
+  bool views = false;
+  void create(ui::Form& form) override {
+    created.push_back(form.name());
+    if (!views) return;
+    auto* view = new FormView(form, *this);
+    view->self.reset(view);
+  }
   void post(std::function<void()> work) override { queue.push_back(std::move(work)); }
   std::vector<std::pair<const ui::Control*, const ui::Control*>> copies;
   void copyImage(const ui::Control& from, ui::Control& to) override {
@@ -149,6 +190,10 @@ class Host : public ui::FormHost {
     }
   }
 };
+
+inline void FormView::destroy() {
+  host_.post([this] { self.reset(); });
+}
 
 // The notification area: records the icon's adds and removes and answers the pop-up menu with a
 // prepared choice.

@@ -203,16 +203,20 @@ TEST_F(MainWindowTest, PencilsOpenTheirSubPanelAtTheSamePlace) {
   EXPECT_FALSE(w.ppset.visible());
 }
 
+// The hide image, or a close request from outside (Alt+F4) that takes its step.
 TEST_F(MainWindowTest, AnOpenPanelSurvivesHidingToTheTray) {
   app::MainWindow& w = start();
   w.edit[1].Click();
-  w.Image1.Click();
-  EXPECT_FALSE(w.visible());
-  EXPECT_EQ(shell.quits, 0);
-  EXPECT_TRUE(notify.removed.empty());
-  program->trayForm().xs_Click();
-  EXPECT_TRUE(w.visible());
-  EXPECT_TRUE(w.xxset.shown());
+  for (auto hide : {+[](app::MainWindow& m) { m.Image1.Click(); },
+                    +[](app::MainWindow& m) { m.requestClose(); }}) {
+    hide(w);
+    EXPECT_FALSE(w.visible());
+    EXPECT_EQ(shell.quits, 0);
+    EXPECT_TRUE(notify.removed.empty());
+    program->trayForm().xs_Click();
+    EXPECT_TRUE(w.visible());
+    EXPECT_TRUE(w.xxset.shown());
+  }
 }
 
 TEST_F(MainWindowTest, ThePopUpCoversBothSwitchesAndBothPencils) {

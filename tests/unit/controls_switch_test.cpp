@@ -71,18 +71,18 @@ TEST_F(SwitchTest, ReleaseAfterThePollSawThePointerLeaveChangesNothing) {
   EXPECT_EQ(events, (Events{"MouseIn", "MouseOut"}));
 }
 
-TEST_F(SwitchTest, TheFirstPollDecidesWhetherAReleaseToggles) {
-  press();
-  release();  // both before any poll found the pointer inside
-  EXPECT_TRUE(sw.Value());
-  EXPECT_TRUE(events.empty());
-
-  press();
-  sw.poll(true);
-  EXPECT_EQ(sw.frameIndex(), 1);
+TEST_F(SwitchTest, ALeftPressShowsThePointerInsideBeforeAnyPoll) {
+  sw.buttonDown(ui::kRightButton);  // other buttons tell nothing
+  EXPECT_FALSE(sw.hovering());
+  press();  // a tap, or a click the instant the pointer arrived
+  EXPECT_TRUE(sw.hovering());
+  EXPECT_EQ(sw.frameIndex(), 2);
   release();
   EXPECT_FALSE(sw.Value());
-  EXPECT_EQ(events, (Events{"MouseIn", "Click(0)"}));
+  EXPECT_EQ(sw.frameIndex(), 5);
+  sw.poll(true);  // already known: nothing raised again
+  sw.poll(false);
+  EXPECT_EQ(events, (Events{"MouseIn", "Click(0)", "MouseOut"}));
 }
 
 TEST_F(SwitchTest, OnlyTheReleaseOfALeftPressOnTheSwitchToggles) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <utility>
+#include <vector>
 #include <string>
 
 #include "rest_fixture_test.h"
@@ -121,6 +124,42 @@ TEST_F(RestWindows, ClosingTheRestScreenStartsANewWorkingPeriod) {
   EXPECT_EQ(rest.Pdtipshow, 0);
   EXPECT_EQ(Text1.text(), "15:43");
   EXPECT_EQ(Label5.text(), "15:43");
+  host.run();
+}
+
+// Every way out of the prompt and the rest screen, a close request from outside included,
+// takes their steps. Closing frees the form in work posted before the work that drops its
+// views, as the program's own teardown does: no view may touch a freed control then, nor after
+// the whole reminder goes with its windows open.
+TEST_F(RestWindows, ClosedFormsLeaveNoViewPointingIntoThem) {
+  host.views = true;
+  const std::vector<std::pair<const char*, std::function<void()>>> closes = {
+      {"Do Not", [&] { rest.prompt()->Label2.Click(); }},
+      {"a close request on the prompt (Do Not)", [&] { rest.prompt()->requestClose(); }},
+      {"rest now, then a close request on the rest screen (its close image)",
+       [&] {
+         rest.prompt()->Label1.Click();
+         host.run();
+         rest.restScreen()->requestClose();
+       }},
+  };
+  switchOn();
+  for (const auto& [what, close] : closes) {
+    SCOPED_TRACE(what);
+    rest.dsxxadd();
+    const int due = rest::parseTimeOfDay(Text1.text()).value();
+    tickUntil(due / 60, due % 60);
+    ASSERT_NE(rest.prompt(), nullptr);
+    close();
+    host.run();
+    EXPECT_EQ(rest.prompt(), nullptr);
+    EXPECT_EQ(rest.restScreen(), nullptr);
+    EXPECT_EQ(rest.Pdtipshow, 0);  // so reminders go on
+  }
+  {
+    rest::Rest open{controls(), clock, screen, &host, ini, shell};
+    open.showRestScreen();
+  }
   host.run();
 }
 

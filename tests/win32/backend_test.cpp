@@ -4,7 +4,11 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <filesystem>
+#include <new>
+#include <string>
+#include <vector>
 
 #include "controls/SafeSwitch.h"
 #include "ui/Form.h"
@@ -35,6 +39,7 @@ bool pumpUntil(Pred done, int milliseconds = 3000) {
 
 struct TestForm : ui::Form {
   ui::Label label{"label"};
+  ui::TextBox text{"text"};
   ui::PictureBox panel{"panel"};
   ui::Slider slider{"slider"};
   ui::Timer timer{"timer"};
@@ -46,10 +51,12 @@ struct TestForm : ui::Form {
     setBackColour(ui::hex(0xF3F8FB));
     label.setPlace({120, 120, 1500, 300});
     label.setText("Hello");
+    text.setPlace({5000, 120, 1500, 300});
     panel.setPlace({1500, 1500, 3000, 1200});
     slider.setPlace({150, 150, 2535, 255});
     cover.setPlace({0, 1000, 9615, 3000});
     add(label);
+    add(text);
     add(panel);
     add(slider, &panel);
     add(timer);
@@ -131,6 +138,7 @@ TEST_F(BackendTest, TrackbarMovesReachTheModelAndCodeMovesReachTheTrackbar) {
   ASSERT_TRUE(trackbar);
   EXPECT_EQ(GetParent(trackbar), panel);
   EXPECT_EQ(SendMessageW(trackbar, TBM_GETRANGEMIN, 0, 0), -50);
+  EXPECT_EQ(SendMessageW(trackbar, TBM_GETRANGEMAX, 0, 0), 50);
   // The user drags: the trackbar tells its parent.
   SendMessageW(trackbar, TBM_SETPOS, TRUE, -20);
   SendMessageW(panel, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 0), reinterpret_cast<LPARAM>(trackbar));
@@ -141,6 +149,89 @@ TEST_F(BackendTest, TrackbarMovesReachTheModelAndCodeMovesReachTheTrackbar) {
   EXPECT_EQ(SendMessageW(trackbar, TBM_GETPOS, 0, 0), 33);
   pump();
   EXPECT_EQ(changes, 2);
+  // A new range reaches both ends of the trackbar.
+  form.slider.setRange(-100, 100);
+  EXPECT_EQ(SendMessageW(trackbar, TBM_GETRANGEMIN, 0, 0), -100);
+  EXPECT_EQ(SendMessageW(trackbar, TBM_GETRANGEMAX, 0, 0), 100);
+}
+
+// What the user types stays where it was typed: the model's copy of the text is not written
+// back over it, which would put the caret at the start.
+TEST_F(BackendTest, TypingKeepsTheCaretAndReachesTheModel) {
+  TestForm form(&backend);
+  form.text.setText("45");
+  std::vector<std::string> changes;
+  form.text.Change = [&] { changes.push_back(form.text.text()); };
+  form.show();
+  HWND edit = win32::Backend::windowOf(form.text);
+  ASSERT_TRUE(edit);
+  SetFocus(edit);
+  struct Edit {
+    int selStart, selEnd;
+    const wchar_t* typed;
+    const char* expected;
+    int caret;
+  };
+  const Edit edits[] = {
+      {2, 2, L"3", "453", 3},  // typed at the end
+      {0, 3, L"30", "30", 2},  // replacing a selection
+      {2, 2, L"\b\b", "", 0},  // BackSpace twice
+      {0, 0, L"12", "12", 2},
+  };
+  for (const Edit& e : edits) {
+    SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(e.selStart), e.selEnd);
+    for (const wchar_t* c = e.typed; *c; ++c) SendMessageW(edit, WM_CHAR, *c, 1);
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(form.text.text(), e.expected) << e.expected;
+    EXPECT_EQ(static_cast<int>(start), e.caret) << e.expected;
+    EXPECT_EQ(static_cast<int>(end), e.caret) << e.expected;
+  }
+  EXPECT_EQ(changes, (std::vector<std::string>{"453", "3", "30", "3", "", "1", "12"}));
+  // Text set by code still reaches the box.
+  form.text.setText("7");
+  wchar_t shown[8] = L"";
+  GetWindowTextW(edit, shown, 8);
+  EXPECT_STREQ(shown, L"7");
+}
+
+// A press belongs to the control that took it until the release: moves elsewhere go to it,
+// and the release elsewhere clicks nothing.
+TEST_F(BackendTest, APressKeepsItsControlUntilRelease) {
+  TestForm form(&backend);
+  form.show();
+  HWND hwnd = backend.windowOf(form);
+  std::vector<std::string> seen;
+  form.label.MouseMove = [&](const ui::MouseArgs& m) {
+    seen.push_back("label move " + std::to_string(m.button));
+  };
+  form.MouseMove = [&](const ui::MouseArgs&) { seen.push_back("form move"); };
+  form.label.Click = [&] { seen.push_back("label click"); };
+  int dpi = win32::dpiOf(hwnd);
+  auto at = [&](int x, int y) { return MAKELPARAM(MulDiv(x, dpi, 1440), MulDiv(y, dpi, 1440)); };
+  SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at(200, 200));
+  SendMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, at(3000, 200));  // slid off the label
+  SendMessageW(hwnd, WM_LBUTTONUP, 0, at(3000, 200));
+  SendMessageW(hwnd, WM_MOUSEMOVE, 0, at(3000, 200));
+  EXPECT_EQ(seen, (std::vector<std::string>{"label move 1", "form move"}));
+}
+
+// A close request from outside (Alt+F4, another program's WM_CLOSE) goes through the model:
+// without a handler the form is hidden as the model knows it; with one, the handler decides.
+TEST_F(BackendTest, ACloseRequestGoesThroughTheForm) {
+  TestForm form(&backend);
+  form.show();
+  HWND hwnd = backend.windowOf(form);
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(form.visible());
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+  form.show();
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+  form.CloseRequest = [&] { form.close(); };
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(form.closed());
+  pump();
+  EXPECT_FALSE(IsWindow(hwnd));
 }
 
 TEST_F(BackendTest, ANewRangeRedrawsTheThumbWhereTheUnchangedValueNowSits) {
@@ -224,6 +315,35 @@ TEST_F(BackendTest, ClosedFormsChildWindowsGoWithoutReachingTheirFreedViews) {
   }
   RemoveVectoredExceptionHandler(handler);
   EXPECT_EQ(accessViolations, 0);
+}
+
+// The program's own order: a form closed from its own handler is freed by its owner in work
+// posted before the backend drops the form's window. Nothing may be written into its memory
+// after that; the freed memory is filled here to see any write.
+TEST_F(BackendTest, AFormFreedBeforeItsWindowGoesIsNeverWrittenAgain) {
+  alignas(TestForm) static unsigned char memory[sizeof(TestForm)];
+  constexpr unsigned char kFreed = 0xDD;
+  auto* form = new (memory) TestForm(&backend);
+  form->show();
+  HWND hwnd = backend.windowOf(*form);
+  bool freed = false;
+  form->Unload = [&] {
+    backend.post([&] {
+      form->~TestForm();
+      std::memset(memory, kFreed, sizeof(memory));
+      freed = true;
+    });
+  };
+  form->label.Click = [&] { form->close(); };
+  int dpi = win32::dpiOf(hwnd);
+  LPARAM at = MAKELPARAM(MulDiv(200, dpi, 1440), MulDiv(200, dpi, 1440));
+  SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
+  ASSERT_TRUE(pumpUntil([&] { return freed && !IsWindow(hwnd); }));
+  pump();
+  int written = 0;
+  for (unsigned char b : memory) written += b != kFreed;
+  EXPECT_EQ(written, 0);
 }
 
 TEST(ProfileFileTest, RoundTripsThroughTheSystemsProfileFunctions) {
