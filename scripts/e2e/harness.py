@@ -132,16 +132,24 @@ def window_opacity(wid: int) -> int | None:
 # ---------------------------------------------------------------- input
 
 
-# A hand rests on a control before it clicks; the switches only take a click once their 50 ms
-# pointer poll has seen the pointer arrive.
+# A hand rests on a pop-up menu's entry before it clicks it.
 POINTER_REST = 0.15
 
 
 def click(wid: int, x: int, y: int, button: int = 1) -> None:
-    """Clicks at a pixel position relative to the window's top-left corner."""
-    _run(["xdotool", "mousemove", "--sync", "--window", str(wid), str(x), str(y)])
-    time.sleep(POINTER_REST)
-    _run(["xdotool", "click", str(button)])
+    """Clicks at a pixel position relative to the window's top-left corner the instant the
+    pointer arrives there, as a tap or a quick hand does."""
+    _run(["xdotool", "mousemove", "--sync", "--window", str(wid), str(x), str(y),
+          "click", str(button)])
+
+
+def keys(*names: str) -> None:
+    """Presses keys (xdotool names: End, BackSpace, shift+Home, ctrl+v, alt+F4 ...) in turn."""
+    _run(["xdotool", "key", "--delay", "30", *names])
+
+
+def type_text(text: str) -> None:
+    _run(["xdotool", "type", "--delay", "30", text])
 
 
 def click_screen(x: int, y: int, button: int = 1) -> None:

@@ -100,6 +100,7 @@ int printMenuTexts(int count, wchar_t** texts) {
 // probe menutext TEXT...              TEXT drawn as a pop-up menu entry, as pixels
 // probe [--desktop NAME] foreground   the foreground window, the one with the keyboard
 // probe [--desktop NAME] workarea     the primary work area: left top right bottom
+// probe post HWND MESSAGE WPARAM      posts a message (numbers in C notation) to a window
 // --desktop looks into a Wine desktop started with "explorer /desktop=NAME,...".
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 3 && std::wcscmp(argv[1], L"--desktop") == 0) {
@@ -135,10 +136,17 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
     return 0;
   }
+  if (argc >= 5 && std::wcscmp(argv[1], L"post") == 0) {
+    auto number = [](const wchar_t* text) { return std::wcstoul(text, nullptr, 0); };
+    HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(number(argv[2])));
+    return PostMessageW(hwnd, number(argv[3]), number(argv[4]), 0) ? 0 : 1;
+  }
   if (argc >= 2 && std::wcscmp(argv[1], L"windows") == 0) {
     EnumWindows(onTopLevel, 0);
     return 0;
   }
-  std::fprintf(stderr, "usage: probe windows | probe class NAME | probe menutext TEXT...\n");
+  std::fprintf(stderr,
+               "usage: probe windows | probe class NAME | probe menutext TEXT... | probe post HWND "
+               "MSG WP\n");
   return 2;
 }

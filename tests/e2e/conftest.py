@@ -2,6 +2,7 @@
 (made by scripts/test), a fresh program folder and an identity gamma ramp per scenario."""
 
 import os
+import subprocess
 import sys
 from pathlib import Path
 
@@ -54,3 +55,14 @@ def lumora_desktop(program_dir):
 def lumora_any(request, program_dir):
     """The program in each mode in turn."""
     yield from _launch(program_dir, desktop=request.param)
+
+
+@pytest.fixture
+def swapped_buttons():
+    """The mouse's buttons swapped for a left hand, as the X server maps them (Wine 8 does not
+    act on the system's own swap setting). Yields the physical button that is now primary."""
+    subprocess.run(["xmodmap", "-e", "pointer = 3 2 1"], check=True, capture_output=True)
+    try:
+        yield "3"
+    finally:
+        subprocess.run(["xmodmap", "-e", "pointer = default"], check=True, capture_output=True)

@@ -1,6 +1,7 @@
 """The main window's settings pop-up, hiding to the tray, dragging, and the tray menu,
 driven as a user would and observed from outside the program."""
 
+import os
 import subprocess
 import time
 
@@ -14,6 +15,7 @@ POPUP = (7, 59, 627, 300)  # ppset
 SUB_PANEL = (15, 67)  # where a sub-panel opens: ppset + (8, 8)
 COLOUR_BACK = (15 + 208 + 24, 67 + 116 + 24)  # centre of Image8
 REST_BACK = (15 + 237 + 24, 67 + 93 + 24)  # centre of setno(1)
+REST_OK = (15 + 310 + 24, 67 + 92 + 24)  # centre of setok(1)
 HIDE_IMAGE = (556, 7)  # centre of Image1 (534..579, 0..15)
 POPUP_BACKGROUND = (243, 248, 251)
 
@@ -157,7 +159,7 @@ class TestSettingsPopup:
 
 class TestHideAndDisplay:
     def test_hidden_window_comes_back_from_the_menu_with_its_sub_panel_open(self, lumora):
-        wid = start(lumora)
+        wid = start(lumora, "[dsxx]\nmei=45\nxiuxi=5\npdrun=1\n")
         place = harness.geometry(wid)
         harness.click(wid, *centre(PENCILS[1]))
         harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 2, 5,
@@ -181,6 +183,35 @@ class TestHideAndDisplay:
         harness.wait_until(menu_gone, 5, what="the menu to close")
         assert harness.is_mapped(wid) and harness.geometry(wid) == place
         assert len(popup_controls(wid, "Edit")) == 2
+
+        # Every way of editing lands at the caret: "45" and "5" both become "30".
+        length_box, interval_box = sorted(popup_controls(wid, "Edit"))  # Text3, Text2
+        harness.click(wid, *centre(interval_box))
+        harness.keys("End", "BackSpace", "BackSpace", "BackSpace")
+        harness.type_text("30")
+        harness.keys("shift+Home", "ctrl+c")  # select all of it, copy it
+        harness.type_text("30")  # and type over the selection
+        harness.click(wid, *centre(length_box))
+        harness.keys("End")
+        harness.type_text("1")  # "51"
+        harness.keys("BackSpace", "Home", "Delete", "ctrl+v")  # "5", "", "30"
+        harness.type_text("7")
+        harness.keys("BackSpace")
+
+        # Alt+F4 hides the window as the hide image does: Display brings it back as it was.
+        harness.keys("alt+F4")
+        harness.wait_until(lambda: not harness.is_mapped(wid), 5, what="Alt+F4 to hide")
+        assert len(harness.lumora_pids()) == 1, "Alt+F4 must not end the program"
+        menu = open_menu(button=1)
+        harness.click_screen(*dict(harness.menu_entries(menu, MENU))["Display"])
+        harness.wait_until(lambda: harness.is_mapped(wid), 5, what="Display after Alt+F4")
+        assert harness.geometry(wid) == place
+        assert len(popup_controls(wid, "Edit")) == 2
+
+        harness.click(wid, *REST_OK)
+        harness.wait_until(lambda: not popup_controls(wid, "Edit"), 5, what="OK to close")
+        stored = lumora.config()["dsxx"]
+        assert (stored["mei"], stored["xiuxi"]) == ("30", "30")
 
 
 class TestTitleStripDrag:
@@ -210,6 +241,30 @@ class TestTitleStripDrag:
         # After the release the window stays put when the pointer moves on.
         harness.move_pointer(harness.SCREEN_W - 5, harness.SCREEN_H - 5)
         assert settled_geometry(wid) == moved
+
+        # A press on the hide image slid along the strip neither drags nor hides the window.
+        hx, hy = moved.x + HIDE_IMAGE[0], moved.y + HIDE_IMAGE[1]
+        xdotool("mousemove", "--sync", str(hx), str(hy), "mousedown", "1")
+        for i in range(1, 11):
+            time.sleep(0.03)
+            xdotool("mousemove", str(hx - 30 * i), str(hy + 2))
+        xdotool("mouseup", "1")
+        harness.move_pointer(harness.SCREEN_W - 5, harness.SCREEN_H - 5)
+        assert settled_geometry(wid) == moved and harness.is_mapped(wid)
+
+    def test_with_the_buttons_swapped_the_primary_button_drags(self, lumora, swapped_buttons):
+        wid = start(lumora)
+        g0 = harness.geometry(wid)
+        primary = swapped_buttons  # the physical button the user drags with
+        sx, sy = g0.x + 200, g0.y + 12
+        xdotool("mousemove", "--sync", str(sx), str(sy), "mousedown", primary)
+        xdotool("mousemove", "--sync", str(sx - 1), str(sy))
+        for i in range(1, 11):
+            time.sleep(0.03)
+            xdotool("mousemove", str(sx + 12 * i), str(sy + 6 * i))
+        xdotool("mouseup", primary)
+        moved = settled_geometry(wid)
+        assert abs(moved.x - g0.x - 120) <= 1 and moved.y - g0.y == 60, (moved, g0)
 
 
 class TestTrayMenu:
@@ -259,3 +314,31 @@ class TestTrayMenu:
         assert lumora.config_path.read_bytes() == saved
         # The colour adjustment outlives the program.
         assert harness.ramps_match(harness.gamma_get(), adjusted)
+
+
+def message_boxes(title: str) -> list[dict]:
+    return [r for r in harness.probe("windows")
+            if r["class"] == "#32770" and r["title"] == title and r["visible"]]
+
+
+class TestSessionEnd:
+    def test_an_unwritable_config_is_reported_but_never_while_the_session_ends(self, lumora):
+        lumora.config_path.mkdir()  # a folder where config.ini should be: no write succeeds
+        start(lumora)
+        main = [r for r in harness.probe("windows") if r["title"] == "Form1"][0]
+        WM_ENDSESSION = 0x16
+        harness._run(["wine", os.environ["LUMORA_PROBE"], "post", hex(main["hwnd"]),
+                      hex(WM_ENDSESSION), "1"])
+        time.sleep(3)  # the settings are saved now, and fail to be
+        assert message_boxes("Lumora") == [], "a modal message while the session ends"
+        assert len(harness.lumora_pids()) == 1
+
+        # The same save from the rest panel's OK in a new run does say so.
+        lumora.stop()
+        harness.wine_kill()
+        wid = start(lumora)
+        harness.click(wid, *centre(PENCILS[1]))
+        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 2, 5,
+                           what="the rest sub-panel")
+        harness.click(wid, *REST_OK)
+        harness.wait_until(lambda: message_boxes("Lumora"), 10, what="the unwritable message")

@@ -201,6 +201,13 @@ class TestPrompt:
         wait_gone(prompt)
         assert harness.is_mapped(again)
 
+        # Another program's polite close (taskkill without /f) is "Do Not" as well: the
+        # program runs on and the prompt comes back.
+        harness._run(["wine", "taskkill", "/im", "Lumora.exe"], check=False)
+        wait_new_prompt(again)
+        wait_gone(again)
+        assert len(harness.lumora_pids()) == 1
+
 
 class TestRestScreen:
     def test_rest_screen_counts_down_and_ends_itself(self, lumora):
@@ -251,4 +258,13 @@ class TestRestScreen:
         wait_gone(screen)
         assert time.monotonic() - clicked < 15
         # The next rest is now + M = now: the prompt comes on the next tick.
+        prompt = harness.wait_window("Form2", 5)
+
+        # Alt+F4 on the next rest screen takes the close image's steps: the prompt comes again.
+        harness.click(prompt, *MESSAGE)
+        screen = harness.wait_window("Form3", 5)
+        wait_gone(prompt)
+        harness.keys("alt+F4")
+        wait_gone(screen)
         harness.wait_window("Form2", 5)
+        assert len(harness.lumora_pids()) == 1
