@@ -2,7 +2,7 @@
 enable_language(RC)
 
 set(LUMORA_WIN32_DEFINES UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
-set(LUMORA_WIN32_LIBS user32 gdi32 msimg32 comctl32 shell32 ole32 uuid)
+set(LUMORA_WIN32_LIBS user32 gdi32 comctl32 shell32 ole32 uuid)
 target_compile_definitions(lumora_core PUBLIC ${LUMORA_WIN32_DEFINES})
 
 file(GLOB LUMORA_WIN32_SOURCES CONFIGURE_DEPENDS src/win32/*.cpp)
@@ -24,7 +24,10 @@ if(NOT MSVC)
   foreach(target lumora_core lumora_win32 Lumora)
     target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
   endforeach()
-  target_link_options(Lumora PRIVATE -municode -static -s -Wl,--gc-sections)
+  # Address-space layout randomisation, no execution of data, and terminal-server aware; the
+  # import-table test checks all three in the built program.
+  target_link_options(Lumora PRIVATE -municode -static -s -Wl,--gc-sections
+    -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware)
   target_compile_options(Lumora PRIVATE -municode)
 endif()
 

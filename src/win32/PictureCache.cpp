@@ -6,6 +6,7 @@
 
 #include "resource.h"
 #include "ui/Resample.h"
+#include "win32/SystemLibrary.h"
 
 namespace win32 {
 
@@ -90,7 +91,7 @@ void PictureCache::decodeAll() {
   // The imaging library is needed only for these few small pictures: it is loaded for them,
   // without starting COM, and let go at once, so the program does not carry it while it
   // sits in the tray.
-  HMODULE codecs = LoadLibraryW(L"windowscodecs.dll");
+  HMODULE codecs = loadSystemLibrary(L"windowscodecs.dll");
   if (!codecs) return;
   using CreateFactory = HRESULT(WINAPI*)(UINT, IWICImagingFactory**);
   auto create = reinterpret_cast<CreateFactory>(
@@ -139,7 +140,9 @@ void PictureCache::draw(HDC dc, ui::Picture picture, const RECT& to) {
   UniqueMemoryDc source(CreateCompatibleDC(dc));
   SelectObjectScope select(source.get(), bitmap);
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, to.left, to.top, width, height, source.get(), 0, 0, width, height, blend);
+  // gdi32's own entry: the other library that offers it is not a known system library, and a
+  // copy planted beside the program would be loaded in its place.
+  GdiAlphaBlend(dc, to.left, to.top, width, height, source.get(), 0, 0, width, height, blend);
 }
 
 }  // namespace win32

@@ -25,7 +25,8 @@ void gradient(HDC dc, const controls::Gradient& g) {
   TRIVERTEX vertices[2] = {vertex(g.rect.left, g.rect.top, g.from),
                            vertex(g.rect.right, g.rect.bottom, g.to)};
   GRADIENT_RECT rect{0, 1};
-  GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+  // gdi32's entry, for the same reason as the pictures' blend.
+  GdiGradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
 }
 
 // The release that ends a double click is not a click of its own.

@@ -8,15 +8,16 @@
 #include "win32/Dpi.h"
 #include "win32/GammaDisplay.h"
 #include "win32/Services.h"
+#include "win32/SystemLibrary.h"
 
 namespace {
 
 constexpr wchar_t kInstanceMutex[] = L"Local\\Tavik.Lumora.SingleInstance";
 
-// Session notifications (unlock) come only to windows that ask; the library is loaded by name
-// so the program still starts where it is missing.
+// Session notifications (unlock) come only to windows that ask; the library is loaded at run
+// time so the program still starts where it is missing.
 void askForSessionNotifications(HWND hwnd) {
-  HMODULE wts = LoadLibraryW(L"wtsapi32.dll");
+  HMODULE wts = win32::loadSystemLibrary(L"wtsapi32.dll");
   if (!wts) return;
   using Register = BOOL(WINAPI*)(HWND, DWORD);
   auto reg = reinterpret_cast<Register>(
@@ -27,6 +28,9 @@ void askForSessionNotifications(HWND hwnd) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Before anything is loaded: no library is ever taken from the program's own folder.
+  win32::searchSystemFolderOnly();
+
   // A second copy ends here, before any window or icon exists.
   win32::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kInstanceMutex));
   if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;

@@ -1,0 +1,33 @@
+#include "win32/SystemLibrary.h"
+
+#include <string>
+
+namespace win32 {
+
+void searchSystemFolderOnly() {
+  // Taken from kernel32 by name: Windows 7 has the call only with its loader update, and the
+  // program must still start there.
+  using SetDirectories = BOOL(WINAPI*)(DWORD);
+  auto set = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  if (set && set(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+  // Without it, at least the current folder leaves the search.
+  SetDllDirectoryW(L"");
+}
+
+HMODULE loadSystemLibrary(const wchar_t* fileName) {
+  if (HMODULE module = LoadLibraryExW(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
+    return module;
+  // Systems without the loader update refuse the flag; the full path of the system folder
+  // gives the same library there.
+  if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
+  std::wstring path(MAX_PATH, L'\0');
+  UINT n = GetSystemDirectoryW(path.data(), static_cast<UINT>(path.size()));
+  if (n == 0 || n >= path.size()) return nullptr;
+  path.resize(n);
+  path += L'\\';
+  path += fileName;
+  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+}  // namespace win32
