@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "settings/ProfileText.h"
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
 #include "win32/Text.h"
@@ -58,8 +59,52 @@ int Screen::twipsPerPixelY() {
   return 1440 / screenDpi();
 }
 
+namespace {
+
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+// Far beyond any settings file; a bigger one is not read whole into memory.
+constexpr LONGLONG kMaxProfileBytes = 64 * 1024 * 1024;
+
+// A value is one line of the file: a line break would end it there and start another key.
+std::string oneLine(const std::string& value) {
+  return value.substr(0, value.find_first_of("\r\n"));
+}
+
+}  // namespace
+
+std::optional<std::string> ProfileFile::utf8Text() const {
+  UniqueFile file(CreateFileW(path_.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 3 || size.QuadPart > kMaxProfileBytes)
+    return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+      read < 3 || bytes.compare(0, 3, kUtf8Mark) != 0)
+    return std::nullopt;
+  bytes.resize(read);
+  return bytes.substr(3);
+}
+
+bool ProfileFile::replaceText(const std::string& text) const {
+  // In place, as the profile functions write: the file keeps its attributes, and a read-only
+  // or locked one is refused here.
+  UniqueFile file(CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  std::string bytes = kUtf8Mark + text;
+  DWORD written = 0;
+  return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size() && SetEndOfFile(file.get());
+}
+
 std::string ProfileFile::read(const std::string& section, const std::string& key,
                               const std::string& fallback) {
+  if (std::optional<std::string> text = utf8Text())
+    return settings::profileValue(*text, section, key).value_or(fallback);
   std::wstring wsection = widen(section), wkey = widen(key), wfallback = widen(fallback);
   std::vector<wchar_t> buffer(1024);
   for (;;) {
@@ -73,9 +118,16 @@ std::string ProfileFile::read(const std::string& section, const std::string& key
 
 bool ProfileFile::write(const std::string& section, const std::string& key,
                         const std::optional<std::string>& value) {
-  std::wstring wvalue = value ? widen(*value) : std::wstring();
+  // The user's read-only mark is kept whoever runs the program: the system refuses the write to
+  // most users, but not to every account on every file system.
+  DWORD attributes = GetFileAttributesW(path_.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  std::optional<std::string> line = value ? std::optional(oneLine(*value)) : std::nullopt;
+  if (std::optional<std::string> text = utf8Text())
+    return replaceText(settings::withProfileValue(*text, section, key, line));
+  std::wstring wvalue = line ? widen(*line) : std::wstring();
   return WritePrivateProfileStringW(widen(section).c_str(), widen(key).c_str(),
-                                    value ? wvalue.c_str() : nullptr, path_.c_str()) != FALSE;
+                                    line ? wvalue.c_str() : nullptr, path_.c_str()) != FALSE;
 }
 
 std::string ProfileFile::path() const {

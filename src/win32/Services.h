@@ -28,6 +28,11 @@ class Screen : public ui::Screen {
   int twipsPerPixelY() override;
 };
 
+// config.ini. The system's profile functions read and write a file in the ANSI code page, and
+// one that starts with the UTF-16 LE byte-order mark as UTF-16, keeping it so. They do not know
+// the UTF-8 byte-order mark: to them it is part of the first line, which hides the first section
+// and makes a write add a second one. Such a file, as editors save it, is read and written here
+// instead, kept in UTF-8 with its mark.
 class ProfileFile : public ui::ProfileStore {
  public:
   explicit ProfileFile(std::wstring path) : path_(std::move(path)) {}
@@ -38,6 +43,10 @@ class ProfileFile : public ui::ProfileStore {
   std::string path() const override;
 
  private:
+  // The text after the mark, when the file starts with the UTF-8 byte-order mark.
+  std::optional<std::string> utf8Text() const;
+  bool replaceText(const std::string& text) const;
+
   std::wstring path_;
 };
 
