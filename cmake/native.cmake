@@ -11,3 +11,8 @@ gtest_discover_tests(lumora_unit_tests DISCOVERY_TIMEOUT 60)
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
   add_subdirectory(bench)
 endif()
+
+option(LUMORA_FUZZ "Build the libFuzzer targets (clang; the fuzz preset)" OFF)
+if(LUMORA_FUZZ)
+  add_subdirectory(bench/fuzz)
+endif()

@@ -6,8 +6,7 @@
 namespace app {
 
 Program::Program(const Services& services)
-    : services_(services),
-      ini_(services.profile, services.shell),
+    : ini_(services.profile, services.shell),
       gamma_(std::make_unique<colour::GammaEngine>(services.gamma)),
       icon_(services.notify) {
   mainWindow_ = std::make_unique<MainWindow>(MainWindowServices{

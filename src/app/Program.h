@@ -53,7 +53,6 @@ class Program {
   settings::Ini& ini() { return ini_; }
 
  private:
-  Services services_;
   settings::Ini ini_;
   std::unique_ptr<colour::GammaEngine> gamma_;
   tray::Icon icon_;

@@ -1,0 +1,45 @@
+// Stored values as people leave them in config.ini: the colour sliders take any text into their
+// range, the rest settings keep a whole number of minutes in range or fall back to the default.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "colour/EyeCare.h"
+#include "rest/Rest.h"
+
+namespace {
+
+void check(bool ok) {
+  if (!ok) std::abort();
+}
+
+void slider(const std::string& text, int min, int max, int neutral) {
+  int v = colour::storedSliderValue(text, min, max, neutral);
+  check(v >= min && v <= max);
+}
+
+void minutes(const std::string& text, std::string (*orDefault)(const std::string&), int min,
+             int max, int fallback) {
+  std::string taken = orDefault(text);
+  std::optional<int> whole = rest::wholeMinutes(taken, min, max);
+  check(whole.has_value());
+  // Either the stored number itself or the default, never a third value.
+  check(*whole == fallback || rest::wholeMinutes(text, min, max) == whole);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string text(reinterpret_cast<const char*>(data), size);
+  slider(text, -50, 50, 0);
+  slider(text, 1, 100, 100);
+  minutes(text, rest::intervalOrDefault, rest::kMinInterval, rest::kMaxInterval,
+          rest::kDefaultInterval);
+  minutes(text, rest::lengthOrDefault, rest::kMinLength, rest::kMaxLength, rest::kDefaultLength);
+  if (std::optional<int> t = rest::parseTimeOfDay(text)) {
+    check(*t >= 0 && *t < 1440);
+    check(rest::parseTimeOfDay(rest::formatTimeOfDay(*t)) == t);
+  }
+  return 0;
+}
