@@ -1,7 +1,11 @@
 """Start-up, the single instance, the notification icon and the close image, driven as a
 user would and observed from outside the program."""
 
+import random
+import subprocess
 import time
+
+import pytest
 
 import harness
 
@@ -49,6 +53,52 @@ class TestStartup:
         lumora.wait_main_window()
         time.sleep(1)
         assert harness.ramps_match(harness.gamma_get(), ramp)
+
+
+UTF8_MARK = b"\xef\xbb\xbf"
+# Settings files as people leave them; each is the bytes of config.ini, or None for a folder of
+# that name. The rest settings come first, where a byte-order mark would hide them.
+WORST_FILES = {
+    "utf8-mark": UTF8_MARK + b"[dsxx]\r\nmei=30\r\nxiuxi=7\r\n[mine]\r\nk=v\r\n",
+    "utf8-mark-5mb": UTF8_MARK + b"[dsxx]\nmei=30\nxiuxi=7\n[mine]\n"
+    + b"".join(b"k%d=%s\n" % (i, b"x" * 64) for i in range(76000)),
+    "garbage": random.Random(7).randbytes(65536),
+    "folder": None,
+}
+
+
+class TestDamagedSettings:
+    @pytest.mark.parametrize("name", WORST_FILES)
+    def test_starts_keeps_the_ramp_and_saves_without_loss_or_reports(self, lumora, name):
+        content = WORST_FILES[name]
+        if content is None:
+            lumora.config_path.mkdir()
+        else:
+            lumora.config_path.write_bytes(content)
+        ramp = [min(65535, 2000 + i * 200) for i in range(256)] * 3
+        harness.gamma_set(ramp)
+        lumora.start()
+        wid = lumora.wait_main_window(timeout=30)
+        time.sleep(1)
+        assert harness.ramps_match(harness.gamma_get(), ramp)
+
+        harness.click(wid, *CLOSE_IMAGE)
+        if content is None:
+            # One message names the file; after it the program ends without another.
+            box = harness.wait_window("Lumora", timeout=10)
+            subprocess.run(["xdotool", "key", "--window", str(box), "Return"], check=True,
+                           timeout=10)
+            lumora.wait_exit(timeout=10)
+            assert lumora.config_path.is_dir()
+            return
+        lumora.wait_exit(timeout=20)
+        saved = lumora.config_path.read_bytes()
+        assert b"mei=" in saved and b"liangdu=0" in saved
+        if content.startswith(UTF8_MARK):
+            # Read through the mark, saved back as they were, with the user's own section.
+            assert saved.startswith(UTF8_MARK + b"[dsxx]")
+            assert b"mei=30" in saved and b"xiuxi=7" in saved
+            assert content[content.index(b"[mine]"):] in saved
 
 
 class TestSingleInstance:
