@@ -11,21 +11,13 @@ struct Line {
   std::size_t next = 0;            // where the following line starts (after the line break)
 };
 
-std::vector<Line> splitLines(std::string_view text) {
-  std::vector<Line> lines;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", at);
-    if (end == std::string_view::npos) {
-      lines.push_back({at, text.size(), text.size()});
-      break;
-    }
-    std::size_t next = end + 1;
-    if (text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
-    lines.push_back({at, end, next});
-    at = next;
-  }
-  return lines;
+// The line that starts at `at` (less than text.size()).
+Line lineAt(std::string_view text, std::size_t at) {
+  std::size_t end = text.find_first_of("\r\n", at);
+  if (end == std::string_view::npos) return {at, text.size(), text.size()};
+  std::size_t next = end + 1;
+  if (text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
+  return {at, end, next};
 }
 
 std::string_view trimmed(std::string_view s) {
@@ -45,18 +37,23 @@ bool sameName(std::string_view a, std::string_view b) {
 
 // What the lines hold for one section and key.
 struct Found {
-  bool section = false;               // the section exists
-  std::size_t lastOfSection = 0;      // index of its last line that is not blank
-  std::vector<std::size_t> keyLines;  // lines holding the key, in order
-  std::string_view firstValue;        // the value on the first of them
+  bool section = false;         // the section exists
+  Line lastOfSection;           // its last line that is not blank
+  std::vector<Line> keyLines;   // lines holding the key, in order
+  std::string_view firstValue;  // the value on the first of them
+  std::string_view lineBreak;   // the text's first line break
 };
 
-Found find(std::string_view text, const std::vector<Line>& lines, std::string_view section,
-           std::string_view key) {
+Found find(std::string_view text, std::string_view section, std::string_view key) {
   Found found;
   enum { Before, Inside, After } state = Before;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string_view line = trimmed(text.substr(lines[i].begin, lines[i].end - lines[i].begin));
+  for (std::size_t at = 0; at < text.size();) {
+    const Line l = lineAt(text, at);
+    at = l.next;
+    if (found.lineBreak.empty() && l.next > l.end)
+      found.lineBreak = text.substr(l.end, l.next - l.end);
+    if (state == After && !found.lineBreak.empty()) break;  // nothing more to learn
+    std::string_view line = trimmed(text.substr(l.begin, l.end - l.begin));
     if (line.empty()) continue;
     if (line.front() == '[') {
       if (state == Inside) state = After;
@@ -65,33 +62,27 @@ Found find(std::string_view text, const std::vector<Line>& lines, std::string_vi
       if (state == Before && sameName(name, section)) {
         state = Inside;
         found.section = true;
-        found.lastOfSection = i;
+        found.lastOfSection = l;
       }
       continue;
     }
     if (state != Inside) continue;
-    found.lastOfSection = i;
+    found.lastOfSection = l;
     std::size_t equals = line.find('=');
     if (equals == std::string_view::npos || !sameName(trimmed(line.substr(0, equals)), key))
       continue;
     if (found.keyLines.empty()) found.firstValue = trimmed(line.substr(equals + 1));
-    found.keyLines.push_back(i);
+    found.keyLines.push_back(l);
   }
+  if (found.lineBreak.empty()) found.lineBreak = "\r\n";
   return found;
-}
-
-std::string_view lineBreakOf(std::string_view text, const std::vector<Line>& lines) {
-  for (const Line& l : lines)
-    if (l.next > l.end) return text.substr(l.end, l.next - l.end);
-  return "\r\n";
 }
 
 }  // namespace
 
 std::optional<std::string> profileValue(std::string_view text, std::string_view section,
                                         std::string_view key) {
-  std::vector<Line> lines = splitLines(text);
-  Found found = find(text, lines, section, key);
+  Found found = find(text, section, key);
   if (found.keyLines.empty()) return std::nullopt;
   std::string_view value = found.firstValue;
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -102,9 +93,8 @@ std::optional<std::string> profileValue(std::string_view text, std::string_view 
 
 std::string withProfileValue(std::string_view text, std::string_view section, std::string_view key,
                              const std::optional<std::string>& value) {
-  std::vector<Line> lines = splitLines(text);
-  Found found = find(text, lines, section, key);
-  std::string_view lineBreak = lineBreakOf(text, lines);
+  Found found = find(text, section, key);
+  std::string_view lineBreak = found.lineBreak;
   std::string entry;
   if (value) {
     std::string_view v = *value;
@@ -117,7 +107,7 @@ std::string withProfileValue(std::string_view text, std::string_view section, st
     // Each line holding the key goes; the first is replaced by the new entry.
     std::size_t at = 0;
     for (std::size_t n = 0; n < found.keyLines.size(); ++n) {
-      const Line& l = lines[found.keyLines[n]];
+      const Line& l = found.keyLines[n];
       out.append(text.substr(at, l.begin - at));
       if (n == 0 && value) {
         out.append(entry);
@@ -130,7 +120,7 @@ std::string withProfileValue(std::string_view text, std::string_view section, st
   }
   if (!value) return std::string(text);
   if (found.section) {
-    const Line& l = lines[found.lastOfSection];
+    const Line& l = found.lastOfSection;
     out.append(text.substr(0, l.next));
     if (l.next == l.end) out.append(lineBreak);  // the section's last line ends the text
     out.append(entry).append(lineBreak);
@@ -138,7 +128,7 @@ std::string withProfileValue(std::string_view text, std::string_view section, st
     return out;
   }
   out.append(text);
-  if (!lines.empty() && lines.back().next == lines.back().end) out.append(lineBreak);
+  if (!text.empty() && text.back() != '\n' && text.back() != '\r') out.append(lineBreak);
   out.append("[").append(section).append("]").append(lineBreak);
   out.append(entry).append(lineBreak);
   return out;
