@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <string_view>
 #include <vector>
 
 #include "settings/ProfileText.h"
@@ -77,16 +78,19 @@ std::optional<std::string> ProfileFile::utf8Text() const {
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 3 || size.QuadPart > kMaxProfileBytes)
-    return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  char mark[3];
   DWORD read = 0;
-  if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-      read < 3 || bytes.compare(0, 3, kUtf8Mark) != 0)
+  if (!ReadFile(file.get(), mark, sizeof mark, &read, nullptr) || read != sizeof mark ||
+      std::string_view(mark, sizeof mark) != kUtf8Mark)
     return std::nullopt;
-  bytes.resize(read);
-  return bytes.substr(3);
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxProfileBytes) return std::nullopt;
+  std::string text(static_cast<std::size_t>(size.QuadPart) - sizeof mark, '\0');
+  if (!text.empty() &&
+      !ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr))
+    return std::nullopt;
+  text.resize(text.empty() ? 0 : read);
+  return text;
 }
 
 bool ProfileFile::replaceText(const std::string& text) const {
