@@ -123,9 +123,10 @@ void Rest::dsxxadd() {
   c_.Text1.setText(formatTimeOfDay(currentMinute + interval_));
   c_.Label5.setText(c_.Text1.text());
 
-  // The current minute has not been checked against the new time yet (M = 0 makes it due now).
-  lastSeenSecond_ = absoluteSecond(now);
-  checkedThrough_ = floorDiv(*lastSeenSecond_, 60) - 1;
+  // With M = 0 the current minute is due at once; with M = 1440 the same minute is due again
+  // tomorrow, so the current minute counts as checked.
+  lastSeenMs_ = clock_.monotonicMs();
+  checkedThrough_ = floorDiv(absoluteSecond(now), 60) - (interval_ == 0 ? 1 : 0);
 }
 
 void Rest::SafeSwitch2_Click(bool value) {
@@ -202,37 +203,33 @@ void Rest::Timer1_Timer() {
   retired_.clear();  // forms closed without a host to drop them; no handler of theirs is running
 
   const ui::LocalTime now = clock_.now();
-  const long long nowSecond = absoluteSecond(now);
-  const long long nowMinute = floorDiv(nowSecond, 60);
-  const std::optional<long long> previousSeen = lastSeenSecond_;
-  const std::optional<long long> checkedThrough = checkedThrough_;
-  lastSeenSecond_ = nowSecond;
+  const long long nowMinute = floorDiv(absoluteSecond(now), 60);
+  const std::int64_t nowMs = clock_.monotonicMs();
+  const std::optional<std::int64_t> previousMs = lastSeenMs_;
+  const long long firstUnchecked = checkedThrough_ ? *checkedThrough_ + 1 : nowMinute;
+  lastSeenMs_ = nowMs;
   checkedThrough_ = nowMinute;
 
   if (restOn_ != kOn) return;
 
-  // Due check. The next rest time is a time of day; it is due in the current minute, or it was
-  // skipped when one of its occurrences lies strictly after the last minute already checked and
-  // before the current one (the clock jumped: sleep, hibernation, a clock change). Minutes are
-  // counted on the local calendar, so midnight is nothing special; a gap of a day or more always
-  // holds an occurrence; a clock set back holds none (the time comes round again normally).
+  // Due check. The next rest time is a time of day; its first occurrence after the last minute
+  // already checked is due when it is the current minute, and was skipped when it lies before it
+  // (the wall clock jumped: sleep, hibernation, a clock set forward). Minutes are counted on the
+  // local calendar, so midnight is nothing special; a clock set back holds no occurrence (the
+  // time comes round again normally).
   if (Pdtipshow == 0) {
     if (auto due = parseTimeOfDay(c_.Text1.text())) {
-      bool skipped = false;
-      if (checkedThrough) {
-        const long long first = *checkedThrough + 1;
-        const long long occurrence =
-            first +
-            ((*due - first % kMinutesPerDay) % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay;
-        skipped = occurrence < nowMinute;
-      }
-      if ((nowMinute % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay == *due) {
+      const long long occurrence =
+          firstUnchecked +
+          ((*due - firstUnchecked % kMinutesPerDay) % kMinutesPerDay + kMinutesPerDay) %
+              kMinutesPerDay;
+      if (occurrence == nowMinute) {
         showPrompt();
-      } else if (skipped) {
-        // Time away, from the last tick or the start of the working period if later. Away for at
+      } else if (occurrence < nowMinute) {
+        // Time away, on the monotonic counter: a clock set forward is no time away. Away for at
         // least a rest's length: that was the rest.
-        const long long gap = previousSeen ? nowSecond - *previousSeen : 0;
-        if (gap >= typedLengthOrCurrent() * 60LL)
+        const std::int64_t gap = previousMs ? nowMs - *previousMs : 0;
+        if (gap >= typedLengthOrCurrent() * 60000LL)
           dsxxadd();
         else
           showPrompt();

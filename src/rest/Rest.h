@@ -126,9 +126,9 @@ class Rest {
   int interval_ = kDefaultInterval;
   int length_ = kDefaultLength;
 
-  // Skipped-minute tracking (absolute minutes and seconds of local time).
+  // Skipped-minute tracking: absolute minutes of local time, and the monotonic counter.
   std::optional<long long> checkedThrough_;  // last minute the due check has covered
-  std::optional<long long> lastSeenSecond_;  // last tick or new working period
+  std::optional<std::int64_t> lastSeenMs_;   // last tick or new working period
 
   std::unique_ptr<PromptWindow> prompt_;
   std::unique_ptr<RestScreen> screen_;

@@ -18,7 +18,11 @@ struct LocalTime {
 class Clock {
  public:
   virtual ~Clock() = default;
+  // Local wall-clock time: it decides which minute a rest is due in.
   virtual LocalTime now() = 0;
+  // Milliseconds on a counter that never goes back and keeps running while the machine sleeps:
+  // time away is measured on it, so a clock set forward is not mistaken for a rest.
+  virtual std::int64_t monotonicMs() = 0;
 };
 
 // A display gamma ramp: red entries 0-255, then green, then blue.

@@ -31,6 +31,12 @@ ui::LocalTime Clock::now() {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
+std::int64_t Clock::monotonicMs() {
+  // The tick count includes time spent asleep or hibernating (the unbiased interrupt time would
+  // not), and no clock change moves it.
+  return static_cast<std::int64_t>(GetTickCount64());
+}
+
 namespace {
 int screenDpi() {
   return dpiOf(nullptr);

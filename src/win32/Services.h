@@ -18,6 +18,7 @@ std::wstring programFolder();
 class Clock : public ui::Clock {
  public:
   ui::LocalTime now() override;
+  std::int64_t monotonicMs() override;
 };
 
 class Screen : public ui::Screen {

@@ -75,10 +75,14 @@ class Shell : public ui::Shell {
   void quit() override { ++quits; }
 };
 
+// Local time and a monotonic counter. advance() is time passing (awake or asleep); set() is a
+// change of the wall clock alone (a manual correction, daylight saving).
 class Clock : public ui::Clock {
  public:
   ui::LocalTime time{2026, 12, 7, 14, 7, 30};
+  std::int64_t monotonic = 1'000'000;
   ui::LocalTime now() override { return time; }
+  std::int64_t monotonicMs() override { return monotonic; }
   void set(int hour, int minute, int second = 0) {
     time.hour = hour;
     time.minute = minute;
@@ -86,6 +90,7 @@ class Clock : public ui::Clock {
   }
   // Moves the clock on by whole seconds, wrapping days.
   void advance(long seconds) {
+    monotonic += seconds * 1000LL;
     long s = time.hour * 3600L + time.minute * 60L + time.second + seconds;
     long days = s / 86400;
     s %= 86400;

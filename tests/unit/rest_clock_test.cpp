@@ -271,6 +271,52 @@ TEST_F(RestClock, SleepOfSeveralDaysStartsANewWorkingPeriod) {
   EXPECT_EQ(Text1.text(), "15:02");
 }
 
+// The wall clock jumps forward over the due minute while no time passes: not a rest.
+TEST_F(RestClock, AClockSetForwardAcrossTheDueMinuteStillPrompts) {
+  struct Case {
+    const char* what;
+    int startHour, startMinute;  // switched on at hh:mm:30 with M = 45: due 45 minutes later
+    int jumpFromHour, jumpFromMinute, jumpFromSecond, jumpToHour, jumpToMinute;
+  };
+  const Case cases[] = {
+      {"daylight saving, due 02:30", 1, 45, 1, 59, 59, 3, 0},
+      {"manual correction, due 14:52", 14, 7, 14, 40, 0, 15, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    clock.set(c.startHour, c.startMinute, 30);
+    SafeSwitch2.setValue(false);
+    switchOn();
+    tickUntil(c.jumpFromHour, c.jumpFromMinute, c.jumpFromSecond);
+    ASSERT_EQ(rest.prompt(), nullptr);
+    clock.set(c.jumpToHour, c.jumpToMinute, 0);
+    Timer1.Tick();
+    ASSERT_NE(rest.prompt(), nullptr);
+    EXPECT_EQ(rest.Pdtipshow, 1);
+    rest.prompt()->Label2.Click();
+    host.run();
+  }
+}
+
+TEST_F(RestClock, ADayIntervalPromptsTheSameMinuteTomorrow) {
+  Text2.setText("1440");
+  switchOn();  // 14:07:30
+  ASSERT_EQ(Text1.text(), "14:07");
+  tick(3600);
+  EXPECT_EQ(rest.prompt(), nullptr);
+  tickUntil(14, 6, 59);  // the next day
+  EXPECT_EQ(rest.prompt(), nullptr);
+  tick();  // 14:07:00 the next day
+  ASSERT_NE(rest.prompt(), nullptr);
+
+  rest.prompt()->Label2.Click();  // Do Not: again a day later, not at once
+  host.run();
+  EXPECT_EQ(Text1.text(), "14:07");
+  tick(120);
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_EQ(formsCreated("Form2"), 1);
+}
+
 TEST_F(RestClock, ClockSetBackSkipsNothing) {
   switchOn();
   tickUntil(14, 51, 50);
