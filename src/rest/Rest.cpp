@@ -9,87 +9,12 @@ namespace rest {
 
 namespace {
 
-constexpr int kMinutesPerDay = 1440;
 constexpr ui::Colour kRestOnColour = ui::rgb(34, 139, 34);
 constexpr ui::Colour kRestOffColour = 0;
 const std::string kOn = "1";
 const std::string kOff = "0";
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-// Days since 1970-01-01 of a civil date; linear in the day, so a day past the month's end counts
-// on into the next month.
-long long daysFromCivil(int year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const long long era = (year >= 0 ? year : year - 399) / 400;
-  const long long yoe = year - era * 400;
-  const long long mp = (month + 9) % 12;
-  const long long doy = (153 * mp + 2) / 5 + day - 1;
-  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-long long absoluteSecond(const ui::LocalTime& t) {
-  return daysFromCivil(t.year, t.month, t.day) * 86400LL + t.hour * 3600LL + t.minute * 60LL +
-         t.second;
-}
-
-long long floorDiv(long long a, long long b) {
-  long long q = a / b;
-  return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-
-std::string countdownCaption(int hours, int minutes, int seconds) {
-  return std::to_string(hours) + ":" + std::to_string(minutes) + ":" + std::to_string(seconds);
-}
-
 }  // namespace
-
-std::optional<int> wholeMinutes(std::string_view text, int min, int max) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  if (text.empty()) return std::nullopt;
-  long long value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    if (value > max) return std::nullopt;  // also keeps a long run of digits from overflowing
-  }
-  if (value < min) return std::nullopt;
-  return static_cast<int>(value);
-}
-
-std::string intervalOrDefault(const std::string& stored) {
-  return std::to_string(
-      wholeMinutes(stored, kMinInterval, kMaxInterval).value_or(kDefaultInterval));
-}
-
-std::string lengthOrDefault(const std::string& stored) {
-  return std::to_string(wholeMinutes(stored, kMinLength, kMaxLength).value_or(kDefaultLength));
-}
-
-std::string formatTimeOfDay(int minuteOfDay) {
-  minuteOfDay = ((minuteOfDay % kMinutesPerDay) + kMinutesPerDay) % kMinutesPerDay;
-  const int hour = minuteOfDay / 60;
-  const int minute = minuteOfDay % 60;
-  std::string text = "00:00";
-  text[0] = static_cast<char>('0' + hour / 10);
-  text[1] = static_cast<char>('0' + hour % 10);
-  text[3] = static_cast<char>('0' + minute / 10);
-  text[4] = static_cast<char>('0' + minute % 10);
-  return text;
-}
-
-std::optional<int> parseTimeOfDay(std::string_view text) {
-  auto colon = text.find(':');
-  if (colon == std::string_view::npos) return std::nullopt;
-  auto hour = wholeMinutes(text.substr(0, colon), 0, 23);
-  auto minute = wholeMinutes(text.substr(colon + 1), 0, 59);
-  if (!hour || !minute) return std::nullopt;
-  return *hour * 60 + *minute;
-}
 
 Rest::Rest(RestControls controls, ui::Clock& clock, ui::Screen& screen, ui::FormHost* host,
            settings::Ini& ini, ui::Shell& shell)
@@ -118,15 +43,8 @@ void Rest::dsxxadd() {
   c_.dhhour[1]->setText(c_.Text3.text());
   c_.ppset.setVisible(false);
 
-  const ui::LocalTime now = clock_.now();
-  const int currentMinute = now.hour * 60 + now.minute;  // seconds dropped
-  c_.Text1.setText(formatTimeOfDay(currentMinute + interval_));
+  c_.Text1.setText(formatTimeOfDay(schedule_.newPeriod(clock_.now(), elapsed(), interval_)));
   c_.Label5.setText(c_.Text1.text());
-
-  // With M = 0 the current minute is due at once; with M = 1440 the same minute is due again
-  // tomorrow, so the current minute counts as checked.
-  lastSeenMs_ = clock_.monotonicMs();
-  checkedThrough_ = floorDiv(absoluteSecond(now), 60) - (interval_ == 0 ? 1 : 0);
 }
 
 void Rest::SafeSwitch2_Click(bool value) {
@@ -182,77 +100,33 @@ int Rest::typedLengthOrCurrent() const {
 }
 
 void Rest::form2tip_Click() {
-  const int n = typedLengthOrCurrent();
-  if (n < 60) {
-    restHours_ = 0;
-    restMinutes_ = static_cast<std::int16_t>(n);
-  } else {
-    restHours_ = static_cast<std::int16_t>(n / 60);
-    restMinutes_ = static_cast<std::int16_t>(n % 60);
-    if (restMinutes_ == 0) {
-      restMinutes_ = 60;
-      --restHours_;
-    }
-  }
-  restSeconds_ = 60;
-  restCounting_ = 1;
-  --restMinutes_;
+  schedule_.startCountdown(typedLengthOrCurrent());
+}
+
+Elapsed Rest::elapsed() {
+  return {clock_.monotonicMs()};
 }
 
 void Rest::Timer1_Timer() {
   retired_.clear();  // forms closed without a host to drop them; no handler of theirs is running
+  apply(schedule_.onTick(clock_.now(), elapsed(),
+                         {restOn_ == kOn, Pdtipshow != 0, typedLengthOrCurrent()}));
+}
 
-  const ui::LocalTime now = clock_.now();
-  const long long nowMinute = floorDiv(absoluteSecond(now), 60);
-  const std::int64_t nowMs = clock_.monotonicMs();
-  const std::optional<std::int64_t> previousMs = lastSeenMs_;
-  const long long firstUnchecked = checkedThrough_ ? *checkedThrough_ + 1 : nowMinute;
-  lastSeenMs_ = nowMs;
-  checkedThrough_ = nowMinute;
+void Rest::apply(const TickOutcome& outcome) {
+  if (outcome.due == Due::Prompt) showPrompt();
+  if (outcome.due == Due::NewPeriod) dsxxadd();
+  if (!outcome.counted) return;
+  showCountdown(outcome.countdown);
+  if (outcome.countdown.ended()) endRest();
+}
 
-  if (restOn_ != kOn) return;
-
-  // Due check. The next rest time is a time of day; its first occurrence after the last minute
-  // already checked is due when it is the current minute, and was skipped when it lies before it
-  // (the wall clock jumped: sleep, hibernation, a clock set forward). Minutes are counted on the
-  // local calendar, so midnight is nothing special; a clock set back holds no occurrence (the
-  // time comes round again normally).
-  if (Pdtipshow == 0) {
-    if (auto due = parseTimeOfDay(c_.Text1.text())) {
-      const long long occurrence =
-          firstUnchecked +
-          ((*due - firstUnchecked % kMinutesPerDay) % kMinutesPerDay + kMinutesPerDay) %
-              kMinutesPerDay;
-      if (occurrence == nowMinute) {
-        showPrompt();
-      } else if (occurrence < nowMinute) {
-        // Time away, on the monotonic counter: a clock set forward is no time away. Away for at
-        // least a rest's length: that was the rest.
-        const std::int64_t gap = previousMs ? nowMs - *previousMs : 0;
-        if (gap >= typedLengthOrCurrent() * 60000LL)
-          dsxxadd();
-        else
-          showPrompt();
-      }
-    }
+void Rest::showCountdown(const Countdown& countdown) {
+  for (const auto& screen : screens_) {
+    screen->refreshSnapshot();
+    // The last caption stays up as the rest ends.
+    if (!countdown.ended()) screen->Label1.setText(countdown.caption());
   }
-
-  if (restCounting_ != 1) return;
-  --restSeconds_;
-  if (restSeconds_ == 0 && restMinutes_ > 0) {
-    restSeconds_ = 60;
-    --restMinutes_;
-  } else if (restSeconds_ == 0 && restMinutes_ == 0 && restHours_ > 0) {
-    restSeconds_ = 60;
-    restMinutes_ = 59;
-    --restHours_;
-  }
-  const bool ended = restHours_ == 0 && restMinutes_ == 0 && restSeconds_ == 0;
-  if (screen_) {
-    screen_->refreshSnapshot();
-    if (!ended) screen_->Label1.setText(countdownCaption(restHours_, restMinutes_, restSeconds_));
-  }
-  if (ended) endRest();
 }
 
 void Rest::showPrompt() {
@@ -277,21 +151,35 @@ void Rest::closePrompt() {
 }
 
 void Rest::showRestScreen() {
-  if (screen_) screen_->close();  // a rest restarted while its screen is open gets a fresh one
-  screen_ = std::make_unique<RestScreen>(*this, display_, host_);
-  RestScreen* opened = screen_.get();
-  screen_->Unload = [this, opened] {
-    if (screen_.get() == opened) retire(screen_);
+  closeRestScreens();  // a rest restarted while its screen is open gets a fresh one
+  auto screen = std::make_unique<RestScreen>(*this, display_, host_);
+  RestScreen* opened = screen.get();
+  screens_.push_back(std::move(screen));
+  opened->Unload = [this, opened] {
+    for (auto it = screens_.begin(); it != screens_.end(); ++it) {
+      if (it->get() != opened) continue;
+      std::unique_ptr<RestScreen> closed = std::move(*it);
+      screens_.erase(it);
+      retire(closed);
+      return;
+    }
   };
-  screen_->show();
+  opened->show();
+}
+
+void Rest::closeRestScreens() {
+  // Each close takes its screen out of the list.
+  std::vector<RestScreen*> open;
+  for (const auto& screen : screens_) open.push_back(screen.get());
+  for (RestScreen* screen : open) screen->close();
 }
 
 void Rest::endRest() {
-  restCounting_ = 0;
   dsxxadd();
   closePrompt();
-  if (screen_) {
-    screen_->imgclose_Click();
+  if (!screens_.empty()) {
+    screens_.front()->imgclose_Click();
+    closeRestScreens();
   } else {
     // The screen was closed early: its close steps run all the same, without a window.
     okdsxxadd_Click();

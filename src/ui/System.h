@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui/Types.h"
 
@@ -49,9 +50,19 @@ class ProfileStore {
   virtual std::string path() const = 0;
 };
 
+// One monitor of the desktop: its rectangle in twips at its own DPI (so pixels = twips x dpi /
+// 1440 give desktop coordinates back), and that DPI.
+struct Monitor {
+  Rect area;
+  int dpi = 96;
+  bool primary = false;
+};
+
 class Screen {
  public:
   virtual ~Screen() = default;
+  // Every monitor of the desktop, the primary one first.
+  virtual std::vector<Monitor> monitors() = 0;
   // The primary display, in twips.
   virtual Size size() = 0;
   // The desktop's work area (the screen less the taskbar), in twips.

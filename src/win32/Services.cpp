@@ -57,6 +57,48 @@ ui::Rect Screen::workArea() {
           pixelsToTwips(r.right - r.left, dpi), pixelsToTwips(r.bottom - r.top, dpi)};
 }
 
+namespace {
+
+// Per-monitor DPI is offered from Windows 8.1 on; elsewhere every monitor has the system's DPI.
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int /* MDT_EFFECTIVE_DPI */, UINT*, UINT*);
+
+GetDpiForMonitorFn getDpiForMonitor() {
+  static const GetDpiForMonitorFn fn = [] {
+    HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                        reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                  : nullptr;
+  }();
+  return fn;
+}
+
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  int dpi = screenDpi();
+  UINT x = 0, y = 0;
+  if (GetDpiForMonitorFn fn = getDpiForMonitor(); fn && SUCCEEDED(fn(monitor, 0, &x, &y)) && x)
+    dpi = static_cast<int>(x);
+  const RECT& r = info.rcMonitor;
+  const bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+  auto& monitors = *reinterpret_cast<std::vector<ui::Monitor>*>(list);
+  ui::Monitor m{{pixelsToTwips(r.left, dpi), pixelsToTwips(r.top, dpi),
+                 pixelsToTwips(r.right - r.left, dpi), pixelsToTwips(r.bottom - r.top, dpi)},
+                dpi,
+                primary};
+  monitors.insert(primary ? monitors.begin() : monitors.end(), m);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<ui::Monitor> Screen::monitors() {
+  std::vector<ui::Monitor> list;
+  EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&list));
+  return list;
+}
+
 int Screen::twipsPerPixelX() {
   return 1440 / screenDpi();
 }

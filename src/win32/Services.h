@@ -23,6 +23,7 @@ class Clock : public ui::Clock {
 
 class Screen : public ui::Screen {
  public:
+  std::vector<ui::Monitor> monitors() override;
   ui::Size size() override;
   ui::Rect workArea() override;
   int twipsPerPixelX() override;

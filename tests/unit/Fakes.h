@@ -130,6 +130,9 @@ class Screen : public ui::Screen {
  public:
   ui::Size pixels{1280, 800};
   int taskbar = 40;
+  std::vector<ui::Monitor> monitors() override {
+    return {{{0, 0, pixels.width * 15, pixels.height * 15}, 96, true}};
+  }
   ui::Size size() override { return {pixels.width * 15, pixels.height * 15}; }
   ui::Rect workArea() override { return {0, 0, pixels.width * 15, (pixels.height - taskbar) * 15}; }
   int twipsPerPixelX() override { return 15; }

@@ -369,6 +369,26 @@ TEST(ProfileFileTest, AFileThatCannotBeWrittenSaysSo) {
   EXPECT_FALSE(file.write("dsxx", "mei", "45"));
 }
 
+TEST(SystemServicesTest, MonitorsListThePrimaryFirstAndTheCounterRuns) {
+  win32::Screen screen;
+  const std::vector<ui::Monitor> monitors = screen.monitors();
+  ASSERT_EQ(monitors.size(), static_cast<std::size_t>(GetSystemMetrics(SM_CMONITORS)));
+  const ui::Monitor& primary = monitors.front();
+  EXPECT_TRUE(primary.primary);
+  EXPECT_EQ(primary.dpi, GetDeviceCaps(win32::WindowDc(nullptr).get(), LOGPIXELSX));
+  EXPECT_EQ(primary.area.left, 0);
+  EXPECT_EQ(primary.area.top, 0);
+  EXPECT_EQ(MulDiv(primary.area.width, primary.dpi, 1440), GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(MulDiv(primary.area.height, primary.dpi, 1440), GetSystemMetrics(SM_CYSCREEN));
+
+  win32::Clock clock;
+  const std::int64_t before = clock.monotonicMs();
+  Sleep(60);
+  const std::int64_t after = clock.monotonicMs();
+  EXPECT_GE(after - before, 40);
+  EXPECT_LT(after - before, 5000);
+}
+
 }  // namespace
 
 namespace {

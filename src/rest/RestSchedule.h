@@ -1,0 +1,91 @@
+#pragma once
+// The rest clock without any window: which minute a rest is due in, time away, and the countdown.
+// Rest feeds it a tick and applies what it returns.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/System.h"
+
+namespace rest {
+
+constexpr int kDefaultInterval = 45;  // minutes of work between rests
+constexpr int kDefaultLength = 5;     // minutes of rest
+constexpr int kMinInterval = 0;
+constexpr int kMaxInterval = 1440;
+constexpr int kMinLength = 1;
+constexpr int kMaxLength = 1440;
+
+// A whole number of minutes within [min, max]: decimal digits after an optional minus sign,
+// surrounding blanks allowed (the system's profile functions drop them too).
+std::optional<int> wholeMinutes(std::string_view text, int min, int max);
+// Stored settings as the load step takes them: the number, or the default when the stored text is
+// not a whole number of minutes in range.
+std::string intervalOrDefault(const std::string& stored);
+std::string lengthOrDefault(const std::string& stored);
+
+// Times of day as minutes since midnight (0-1439) and as "hh:mm" text.
+std::string formatTimeOfDay(int minuteOfDay);
+std::optional<int> parseTimeOfDay(std::string_view text);
+
+// Time left of a rest. The seconds run 60..1, never 0, until the very end.
+struct Countdown {
+  std::int16_t hours = 0;
+  std::int16_t minutes = 0;
+  std::int16_t seconds = 0;
+  bool ended() const { return hours == 0 && minutes == 0 && seconds == 0; }
+  long long totalSeconds() const { return hours * 3600LL + minutes * 60LL + seconds; }
+  // "h:m:s", each without leading zeros.
+  std::string caption() const;
+};
+
+// What the system reports at a tick.
+struct Elapsed {
+  std::int64_t monotonicMs = 0;  // the counter that runs on through sleep
+};
+
+// The reminder's state that lives in the main window.
+struct Reminder {
+  bool on = false;        // reminders switched on
+  bool prompted = false;  // Pdtipshow: a prompt is up or a rest runs
+  int lengthMinutes = kDefaultLength;
+};
+
+enum class Due {
+  Nothing,
+  Prompt,     // show the prompt
+  NewPeriod,  // the person has rested already: start a new working period
+};
+
+struct TickOutcome {
+  Due due = Due::Nothing;
+  bool counted = false;  // the countdown moved this tick; countdown holds its new value
+  Countdown countdown;
+};
+
+class RestSchedule {
+ public:
+  // A new working period from the current minute: returns the next rest's minute of the day.
+  int newPeriod(const ui::LocalTime& now, const Elapsed& elapsed, int intervalMinutes);
+  // Starts (or restarts) a countdown of the given length.
+  void startCountdown(int lengthMinutes);
+
+  TickOutcome onTick(const ui::LocalTime& now, const Elapsed& elapsed, const Reminder& reminder);
+
+  bool counting() const { return counting_; }
+  const Countdown& countdown() const { return countdown_; }
+
+ private:
+  Due dueCheck(long long nowMinute, long long firstUnchecked, std::int64_t gapMs,
+               const Reminder& reminder) const;
+  bool advanceCountdown();
+
+  std::optional<int> next_;                  // minute of the day of the next rest
+  std::optional<long long> checkedThrough_;  // last local minute the due check has covered
+  std::optional<std::int64_t> lastSeenMs_;   // last tick or new working period
+  bool counting_ = false;
+  Countdown countdown_;
+};
+
+}  // namespace rest
