@@ -293,6 +293,7 @@ void MainWindow::connect() {
   Command3.Click = [this] { eyeCare_->Command3_Click(); };
   eyeCare_->connect();
   rest_->connect();
+  rest_->TipChanged = [this] { icon_.setTip(rest_->tip()); };
 }
 
 void MainWindow::Form_Load() {

@@ -43,8 +43,10 @@ void Rest::dsxxadd() {
   c_.dhhour[1]->setText(c_.Text3.text());
   c_.ppset.setVisible(false);
 
-  c_.Text1.setText(formatTimeOfDay(schedule_.newPeriod(clock_.now(), elapsed(), interval_)));
+  c_.Text1.setText(
+      formatTimeOfDay(schedule_.newPeriod(clock_.now(), {clock_.monotonicMs()}, interval_)));
   c_.Label5.setText(c_.Text1.text());
+  TipChanged();
 }
 
 void Rest::SafeSwitch2_Click(bool value) {
@@ -58,6 +60,7 @@ void Rest::SafeSwitch2_Click(bool value) {
     c_.Label2_1.setForeColour(kRestOffColour);
     c_.edit1.setVisible(false);
   }
+  TipChanged();
 }
 
 void Rest::setok_Click(int /*index*/) {
@@ -104,7 +107,15 @@ void Rest::form2tip_Click() {
 }
 
 Elapsed Rest::elapsed() {
-  return {clock_.monotonicMs()};
+  return {clock_.monotonicMs(), clock_.idleMs(), clock_.userBusy()};
+}
+
+void Rest::sessionLocked(bool locked) {
+  schedule_.sessionLocked(locked, clock_.monotonicMs());
+}
+
+std::string Rest::tip() const {
+  return restOn_ == kOn ? "Next rest at " + c_.Text1.text() : "Rest reminders are off";
 }
 
 void Rest::Timer1_Timer() {
@@ -115,7 +126,12 @@ void Rest::Timer1_Timer() {
 
 void Rest::apply(const TickOutcome& outcome) {
   if (outcome.due == Due::Prompt) showPrompt();
-  if (outcome.due == Due::NewPeriod) dsxxadd();
+  if (outcome.due == Due::NewPeriod) {
+    // Back from time away as long as a rest: an unanswered prompt is no longer a question.
+    closePrompt();
+    Pdtipshow = 0;
+    dsxxadd();
+  }
   if (!outcome.counted) return;
   showCountdown(outcome.countdown);
   if (outcome.countdown.ended()) endRest();

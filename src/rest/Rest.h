@@ -61,6 +61,13 @@ class Rest {
   void form2tip_Click();
   // The one-second tick: the schedule decides, this applies.
   void Timer1_Timer();
+  // The session was locked or unlocked.
+  void sessionLocked(bool locked);
+
+  // The notification icon's tip: the next rest, or that reminders are off. TipChanged is raised
+  // whenever it may have changed.
+  std::string tip() const;
+  ui::Event<> TipChanged;
 
   const std::string& restOn() const { return restOn_; }
   void setRestOn(std::string value) { restOn_ = std::move(value); }

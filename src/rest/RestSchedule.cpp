@@ -1,5 +1,7 @@
 #include "rest/RestSchedule.h"
 
+#include <algorithm>
+
 namespace rest {
 
 namespace {
@@ -79,6 +81,14 @@ std::optional<int> parseTimeOfDay(std::string_view text) {
   return *hour * 60 + *minute;
 }
 
+Countdown Countdown::ofSeconds(long long total) {
+  if (total <= 0) return {};
+  // The seconds field stands for the minute begun: 60 where a clock would show 0.
+  return {static_cast<std::int16_t>((total - 1) / 3600),
+          static_cast<std::int16_t>((total - 1) % 3600 / 60),
+          static_cast<std::int16_t>((total - 1) % 60 + 1)};
+}
+
 std::string Countdown::caption() const {
   return std::to_string(hours) + ":" + std::to_string(minutes) + ":" + std::to_string(seconds);
 }
@@ -90,15 +100,25 @@ int RestSchedule::newPeriod(const ui::LocalTime& now, const Elapsed& elapsed, in
   // tomorrow, so the current minute counts as checked.
   checkedThrough_ = nowMinute - (intervalMinutes == 0 ? 1 : 0);
   lastSeenMs_ = elapsed.monotonicMs;
+  // A working period starts with the person here: time away counts from now at the earliest.
+  presentMs_ = elapsed.monotonicMs;
+  restedAway_ = false;
+  held_ = false;
   return *next_;
 }
 
 void RestSchedule::startCountdown(int n) {
-  // N minutes as hours, minutes and a seconds field of 60 that stands for the minute begun.
-  countdown_.hours = static_cast<std::int16_t>((n - 1) / 60);
-  countdown_.minutes = static_cast<std::int16_t>((n - 1) % 60);
-  countdown_.seconds = 60;
+  countdown_ = Countdown::ofSeconds(n * 60LL);
   counting_ = true;
+}
+
+void RestSchedule::sessionLocked(bool locked, std::int64_t monotonicMs) {
+  if (locked) {
+    if (!lockedSinceMs_) lockedSinceMs_ = monotonicMs;
+  } else {
+    lockedSinceMs_.reset();
+    presentMs_ = monotonicMs;  // whoever unlocks is back, whatever the input count says
+  }
 }
 
 TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapsed,
@@ -108,47 +128,63 @@ TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapse
   const std::int64_t gapMs = lastSeenMs_ ? elapsed.monotonicMs - *lastSeenMs_ : 0;
   checkedThrough_ = nowMinute;
   lastSeenMs_ = elapsed.monotonicMs;
+  // Full-screen work is no rest, however long it goes without input.
+  if (elapsed.busy) presentMs_ = elapsed.monotonicMs;
 
   TickOutcome out;
   if (!reminder.on) return out;  // a countdown that runs does not advance either
-  out.due = dueCheck(nowMinute, firstUnchecked, gapMs, reminder);
+
   if (counting_) {
+    // The rest is taken on the screen: time away is the rest itself. The countdown keeps to the
+    // counter: a late tick counts its seconds, and a machine that slept through the rest wakes to
+    // its end.
+    presentMs_ = elapsed.monotonicMs;
+    restedAway_ = false;
+    const long long seconds = std::max<long long>(1, (gapMs + 500) / 1000);
+    countdown_ = Countdown::ofSeconds(countdown_.totalSeconds() - seconds);
+    counting_ = !countdown_.ended();
     out.counted = true;
-    counting_ = !advanceCountdown();
+    out.countdown = countdown_;
+    if (!counting_) return out;  // the end of the rest starts the next period
+  } else if (backFromRestAway(elapsed, gapMs, reminder.lengthMinutes * 60000LL)) {
+    held_ = false;
+    out.due = Due::NewPeriod;
+    return out;
   }
-  out.countdown = countdown_;
+
+  if (reminder.prompted || restedAway_) return out;  // away long enough: the return decides
+  if (dueNow(nowMinute, firstUnchecked)) held_ = true;
+  if (held_ && !elapsed.busy) {
+    held_ = false;
+    out.due = Due::Prompt;
+  }
   return out;
 }
 
-Due RestSchedule::dueCheck(long long nowMinute, long long firstUnchecked, std::int64_t gapMs,
-                           const Reminder& reminder) const {
-  if (reminder.prompted || !next_) return Due::Nothing;
-  // The next rest time is a time of day; its first occurrence after the last minute checked is
-  // due when it is the current minute, and was skipped when it lies before it (the wall clock
-  // jumped: sleep, hibernation, a clock set forward). Minutes are counted on the local calendar,
-  // so midnight is nothing special; a clock set back holds no occurrence (the time comes round
-  // again normally).
-  const long long occurrence = firstUnchecked + minuteOfDay(*next_ - firstUnchecked);
-  if (occurrence == nowMinute) return Due::Prompt;
-  if (occurrence > nowMinute) return Due::Nothing;
-  // Skipped. Time away is measured on the monotonic counter, so a clock set forward is none; away
-  // for at least a rest's length, the person has rested.
-  return gapMs >= reminder.lengthMinutes * 60000LL ? Due::NewPeriod : Due::Prompt;
+// True on the tick the person comes back from an absence of at least a rest's length: asleep
+// (the counter ran on between two ticks), without input, or with the session locked.
+bool RestSchedule::backFromRestAway(const Elapsed& elapsed, std::int64_t gapMs,
+                                    std::int64_t restMs) {
+  const std::int64_t mono = elapsed.monotonicMs;
+  std::int64_t away = presentMs_ ? std::min(elapsed.idleMs, mono - *presentMs_) : elapsed.idleMs;
+  if (lockedSinceMs_) away = std::max(away, mono - *lockedSinceMs_);
+  if (gapMs >= restMs || (restedAway_ && away < restMs)) {
+    restedAway_ = false;
+    presentMs_ = mono;
+    return true;
+  }
+  if (away >= restMs) restedAway_ = true;
+  return false;
 }
 
-// One second less; true when the rest has ended.
-bool RestSchedule::advanceCountdown() {
-  Countdown& c = countdown_;
-  --c.seconds;
-  if (c.seconds == 0 && c.minutes > 0) {
-    c.seconds = 60;
-    --c.minutes;
-  } else if (c.seconds == 0 && c.minutes == 0 && c.hours > 0) {
-    c.seconds = 60;
-    c.minutes = 59;
-    --c.hours;
-  }
-  return c.ended();
+bool RestSchedule::dueNow(long long nowMinute, long long firstUnchecked) const {
+  if (!next_) return false;
+  // The next rest time is a time of day; its first occurrence after the last minute checked is
+  // due when it is the current minute, and also when the wall clock jumped over it (sleep shorter
+  // than a rest, a clock set forward: no rest was taken). Minutes are counted on the local
+  // calendar, so midnight is nothing special; a clock set back holds no occurrence (the time comes
+  // round again normally).
+  return firstUnchecked + minuteOfDay(*next_ - firstUnchecked) <= nowMinute;
 }
 
 }  // namespace rest

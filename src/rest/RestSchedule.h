@@ -34,6 +34,7 @@ struct Countdown {
   std::int16_t hours = 0;
   std::int16_t minutes = 0;
   std::int16_t seconds = 0;
+  static Countdown ofSeconds(long long total);
   bool ended() const { return hours == 0 && minutes == 0 && seconds == 0; }
   long long totalSeconds() const { return hours * 3600LL + minutes * 60LL + seconds; }
   // "h:m:s", each without leading zeros.
@@ -43,6 +44,8 @@ struct Countdown {
 // What the system reports at a tick.
 struct Elapsed {
   std::int64_t monotonicMs = 0;  // the counter that runs on through sleep
+  std::int64_t idleMs = 0;       // since the last keyboard or mouse input
+  bool busy = false;             // full-screen work, a presentation, quiet time
 };
 
 // The reminder's state that lives in the main window.
@@ -55,7 +58,7 @@ struct Reminder {
 enum class Due {
   Nothing,
   Prompt,     // show the prompt
-  NewPeriod,  // the person has rested already: start a new working period
+  NewPeriod,  // the person has rested already: close any prompt, start a new working period
 };
 
 struct TickOutcome {
@@ -72,18 +75,26 @@ class RestSchedule {
   void startCountdown(int lengthMinutes);
 
   TickOutcome onTick(const ui::LocalTime& now, const Elapsed& elapsed, const Reminder& reminder);
+  // The session was locked or unlocked: a locked session is time away.
+  void sessionLocked(bool locked, std::int64_t monotonicMs);
 
   bool counting() const { return counting_; }
   const Countdown& countdown() const { return countdown_; }
 
  private:
-  Due dueCheck(long long nowMinute, long long firstUnchecked, std::int64_t gapMs,
-               const Reminder& reminder) const;
-  bool advanceCountdown();
+  bool dueNow(long long nowMinute, long long firstUnchecked) const;
+  bool backFromRestAway(const Elapsed& elapsed, std::int64_t gapMs, std::int64_t restMs);
 
   std::optional<int> next_;                  // minute of the day of the next rest
   std::optional<long long> checkedThrough_;  // last local minute the due check has covered
   std::optional<std::int64_t> lastSeenMs_;   // last tick or new working period
+  // Time away: when the person was last known to be here (back from an absence, busy at a
+  // full-screen task), since when the session is locked, and whether the absence under way has
+  // lasted a rest's length already.
+  std::optional<std::int64_t> presentMs_;
+  std::optional<std::int64_t> lockedSinceMs_;
+  bool restedAway_ = false;
+  bool held_ = false;  // a prompt came due while the person was busy; it waits
   bool counting_ = false;
   Countdown countdown_;
 };

@@ -24,6 +24,11 @@ class Clock {
   // Milliseconds on a counter that never goes back and keeps running while the machine sleeps:
   // time away is measured on it, so a clock set forward is not mistaken for a rest.
   virtual std::int64_t monotonicMs() = 0;
+  // Milliseconds since the person last used the keyboard or mouse.
+  virtual std::int64_t idleMs() = 0;
+  // The person is at full-screen work (a full-screen program, a presentation, quiet time), where
+  // no prompt should appear.
+  virtual bool userBusy() = 0;
 };
 
 // A display gamma ramp: red entries 0-255, then green, then blue.

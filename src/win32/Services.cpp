@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <cstring>
 #include <vector>
 
 #include "win32/Backend.h"
@@ -35,6 +36,22 @@ std::int64_t Clock::monotonicMs() {
   // The tick count includes time spent asleep or hibernating (the unbiased interrupt time would
   // not), and no clock change moves it.
   return static_cast<std::int64_t>(GetTickCount64());
+}
+
+std::int64_t Clock::idleMs() {
+  LASTINPUTINFO info{sizeof info, 0};
+  if (!GetLastInputInfo(&info)) return 0;
+  // Both are the 32-bit tick count: the difference is right across its wrap every 49.7 days.
+  return static_cast<DWORD>(GetTickCount() - info.dwTime);
+}
+
+bool Clock::userBusy() {
+  QUERY_USER_NOTIFICATION_STATE state{};
+  if (FAILED(SHQueryUserNotificationState(&state))) return false;
+  // Not QUNS_NOT_PRESENT (locked, screen saver): that is time away, not work. Not QUNS_APP either:
+  // a store app in front is no sign of full-screen work.
+  return state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN ||
+         state == QUNS_PRESENTATION_MODE || state == QUNS_QUIET_TIME;
 }
 
 namespace {
@@ -185,6 +202,9 @@ NOTIFYICONDATAA toRecord(const tray::NotifyRecord& r) {
   data.uFlags = r.uFlags;
   data.uCallbackMessage = r.uCallbackMessage;
   data.hIcon = reinterpret_cast<HICON>(r.hIcon);
+  // Newer headers declare a longer tip; with cbSize 88 the shell reads the first 64 bytes.
+  static_assert(sizeof data.szTip >= sizeof r.szTip);
+  std::memcpy(data.szTip, r.szTip.data(), sizeof r.szTip);
   return data;
 }
 
@@ -195,6 +215,11 @@ bool NotifyArea::add(const tray::NotifyRecord& record) {
   backend_.trayMessage = record.uCallbackMessage;
   NOTIFYICONDATAA data = toRecord(record);
   return Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+}
+
+bool NotifyArea::modify(const tray::NotifyRecord& record) {
+  NOTIFYICONDATAA data = toRecord(record);
+  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
 bool NotifyArea::remove(const tray::NotifyRecord& record) {

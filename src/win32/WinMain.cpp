@@ -16,7 +16,7 @@ constexpr wchar_t kInstanceMutex[] = L"Local\\Tavik.Lumora.SingleInstance";
 // Session notifications (unlock) come only to windows that ask; the library is loaded by name
 // so the program still starts where it is missing.
 void askForSessionNotifications(HWND hwnd) {
-  HMODULE wts = LoadLibraryW(L"wtsapi32.dll");
+  HMODULE wts = LoadLibraryExW(L"wtsapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!wts) return;
   using Register = BOOL(WINAPI*)(HWND, DWORD);
   auto reg = reinterpret_cast<Register>(
@@ -54,9 +54,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       } else if (message == WM_ENDSESSION && wp) {
         shell.sessionEnds();
         program.sessionEnding();
+      } else if (message == WM_WTSSESSION_CHANGE && wp == 0x7 /* WTS_SESSION_LOCK */) {
+        program.sessionLocked(true);
       } else if (message == WM_DISPLAYCHANGE ||
                  (message == WM_POWERBROADCAST && wp == PBT_APMRESUMEAUTOMATIC) ||
                  (message == WM_WTSSESSION_CHANGE && wp == 0x8 /* WTS_SESSION_UNLOCK */)) {
+        if (message == WM_WTSSESSION_CHANGE) program.sessionLocked(false);
         program.displayReset();
       }
     };

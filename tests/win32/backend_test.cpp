@@ -387,6 +387,18 @@ TEST(SystemServicesTest, MonitorsListThePrimaryFirstAndTheCounterRuns) {
   const std::int64_t after = clock.monotonicMs();
   EXPECT_GE(after - before, 40);
   EXPECT_LT(after - before, 5000);
+
+  // Input resets the idle time; nothing here is full screen.
+  INPUT move{};
+  move.type = INPUT_MOUSE;
+  move.mi.dwFlags = MOUSEEVENTF_MOVE;
+  move.mi.dx = 1;
+  ASSERT_EQ(SendInput(1, &move, sizeof move), 1u);
+  Sleep(300);
+  const std::int64_t idle = clock.idleMs();
+  EXPECT_GE(idle, 200);
+  EXPECT_LT(idle, 2000);
+  EXPECT_FALSE(clock.userBusy());
 }
 
 }  // namespace
