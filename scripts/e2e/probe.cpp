@@ -101,8 +101,8 @@ BOOL CALLBACK printTooltip(HWND hwnd, LPARAM) {
   if (std::wcscmp(cls, L"tooltips_class32") != 0 || !IsWindowVisible(hwnd)) return TRUE;
   wchar_t text[256] = L"";
   DWORD_PTR copied = 0;
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                      2000, &copied);
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                      &copied);
   std::printf("%s\n", utf8(text).c_str());
   return TRUE;
 }
