@@ -28,8 +28,13 @@ namespace {
 class FakeClock : public ui::Clock {
  public:
   ui::LocalTime time{2026, 12, 7, 9, 0, 0};
+  std::int64_t ms = 0;
   ui::LocalTime now() override { return time; }
+  std::int64_t monotonicMs() override { return ms; }
+  std::int64_t idleMs() override { return 0; }
+  bool userBusy() override { return false; }
   void advance() {
+    ms += 1000;
     if (++time.second < 60) return;
     time.second = 0;
     if (++time.minute < 60) return;

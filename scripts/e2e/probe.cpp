@@ -93,8 +93,23 @@ int printMenuTexts(int count, wchar_t** texts) {
   return 0;
 }
 
+// A tooltip's own text: another process's GetWindowText reads only the stored caption, while a
+// sent WM_GETTEXT is answered by the tooltip with the tip it shows.
+BOOL CALLBACK printTooltip(HWND hwnd, LPARAM) {
+  wchar_t cls[64] = L"";
+  GetClassNameW(hwnd, cls, 64);
+  if (std::wcscmp(cls, L"tooltips_class32") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+  wchar_t text[256] = L"";
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                      &copied);
+  std::printf("%s\n", utf8(text).c_str());
+  return TRUE;
+}
+
 }  // namespace
 
+// probe [--desktop NAME] tooltips     the text of every visible tooltip, one a line
 // probe [--desktop NAME] windows      every top-level window and its descendants
 // probe [--desktop NAME] class CLASS   windows of class CLASS (top-level) and their descendants
 // probe menutext TEXT...              TEXT drawn as a pop-up menu entry, as pixels
@@ -140,6 +155,10 @@ int wmain(int argc, wchar_t** argv) {
     auto number = [](const wchar_t* text) { return std::wcstoul(text, nullptr, 0); };
     HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(number(argv[2])));
     return PostMessageW(hwnd, number(argv[3]), number(argv[4]), 0) ? 0 : 1;
+  }
+  if (argc >= 2 && std::wcscmp(argv[1], L"tooltips") == 0) {
+    EnumWindows(printTooltip, 0);
+    return 0;
   }
   if (argc >= 2 && std::wcscmp(argv[1], L"windows") == 0) {
     EnumWindows(onTopLevel, 0);

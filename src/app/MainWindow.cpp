@@ -53,20 +53,20 @@ MainWindow::MainWindow(const MainWindowServices& services)
                               Image7,
                               colourStatus},
       services.gamma, services.ini, services.shell);
-  rest_ = std::make_unique<rest::Rest>(rest::RestControls{Text1,
-                                                          Text2,
-                                                          Text3,
-                                                          Label5,
-                                                          {&dhhour[0], &dhhour[1]},
-                                                          SafeSwitch2,
-                                                          Label2[1],
-                                                          edit[1],
-                                                          ppset,
-                                                          Timer1,
-                                                          setok[1],
-                                                          setno[1],
-                                                          form2tip,
-                                                          okdsxxadd},
+  rest_ = std::make_unique<rest::Rest>(rest::RestControls{.Text1 = Text1,
+                                                          .Text2 = Text2,
+                                                          .Text3 = Text3,
+                                                          .Label5 = Label5,
+                                                          .dhhour = {&dhhour[0], &dhhour[1]},
+                                                          .SafeSwitch2 = SafeSwitch2,
+                                                          .Label2_1 = Label2[1],
+                                                          .edit1 = edit[1],
+                                                          .ppset = ppset,
+                                                          .Timer1 = Timer1,
+                                                          .setok1 = setok[1],
+                                                          .setno1 = setno[1],
+                                                          .form2tip = form2tip,
+                                                          .okdsxxadd = okdsxxadd},
                                        services.clock, services.screen, services.host, services.ini,
                                        services.shell);
   connect();
@@ -293,6 +293,7 @@ void MainWindow::connect() {
   Command3.Click = [this] { eyeCare_->Command3_Click(); };
   eyeCare_->connect();
   rest_->connect();
+  rest_->TipChanged = [this] { icon_.setTip(rest_->tip()); };
 }
 
 void MainWindow::Form_Load() {

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "colour/GammaEngine.h"
+#include "rest/Rest.h"
 
 namespace app {
 
@@ -31,6 +32,10 @@ void Program::sessionEnding() {
 
 void Program::displayReset() {
   mainWindow_->displayReset();
+}
+
+void Program::sessionLocked(bool locked) {
+  mainWindow_->rest().sessionLocked(locked);
 }
 
 void Program::taskbarCreated() {

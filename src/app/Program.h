@@ -42,6 +42,8 @@ class Program {
   void sessionEnding();
   // Display mode change, resume, unlock: the display may have dropped our ramp.
   void displayReset();
+  // WTS_SESSION_LOCK / WTS_SESSION_UNLOCK.
+  void sessionLocked(bool locked);
   // "TaskbarCreated": the shell restarted and lost the icon.
   void taskbarCreated();
   // The icon's callback message, with its lParam.

@@ -9,87 +9,12 @@ namespace rest {
 
 namespace {
 
-constexpr int kMinutesPerDay = 1440;
 constexpr ui::Colour kRestOnColour = ui::rgb(34, 139, 34);
 constexpr ui::Colour kRestOffColour = 0;
 const std::string kOn = "1";
 const std::string kOff = "0";
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-// Days since 1970-01-01 of a civil date; linear in the day, so a day past the month's end counts
-// on into the next month.
-long long daysFromCivil(int year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const long long era = (year >= 0 ? year : year - 399) / 400;
-  const long long yoe = year - era * 400;
-  const long long mp = (month + 9) % 12;
-  const long long doy = (153 * mp + 2) / 5 + day - 1;
-  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-long long absoluteSecond(const ui::LocalTime& t) {
-  return daysFromCivil(t.year, t.month, t.day) * 86400LL + t.hour * 3600LL + t.minute * 60LL +
-         t.second;
-}
-
-long long floorDiv(long long a, long long b) {
-  long long q = a / b;
-  return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-
-std::string countdownCaption(int hours, int minutes, int seconds) {
-  return std::to_string(hours) + ":" + std::to_string(minutes) + ":" + std::to_string(seconds);
-}
-
 }  // namespace
-
-std::optional<int> wholeMinutes(std::string_view text, int min, int max) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  if (text.empty()) return std::nullopt;
-  long long value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    if (value > max) return std::nullopt;  // also keeps a long run of digits from overflowing
-  }
-  if (value < min) return std::nullopt;
-  return static_cast<int>(value);
-}
-
-std::string intervalOrDefault(const std::string& stored) {
-  return std::to_string(
-      wholeMinutes(stored, kMinInterval, kMaxInterval).value_or(kDefaultInterval));
-}
-
-std::string lengthOrDefault(const std::string& stored) {
-  return std::to_string(wholeMinutes(stored, kMinLength, kMaxLength).value_or(kDefaultLength));
-}
-
-std::string formatTimeOfDay(int minuteOfDay) {
-  minuteOfDay = ((minuteOfDay % kMinutesPerDay) + kMinutesPerDay) % kMinutesPerDay;
-  const int hour = minuteOfDay / 60;
-  const int minute = minuteOfDay % 60;
-  std::string text = "00:00";
-  text[0] = static_cast<char>('0' + hour / 10);
-  text[1] = static_cast<char>('0' + hour % 10);
-  text[3] = static_cast<char>('0' + minute / 10);
-  text[4] = static_cast<char>('0' + minute % 10);
-  return text;
-}
-
-std::optional<int> parseTimeOfDay(std::string_view text) {
-  auto colon = text.find(':');
-  if (colon == std::string_view::npos) return std::nullopt;
-  auto hour = wholeMinutes(text.substr(0, colon), 0, 23);
-  auto minute = wholeMinutes(text.substr(colon + 1), 0, 59);
-  if (!hour || !minute) return std::nullopt;
-  return *hour * 60 + *minute;
-}
 
 Rest::Rest(RestControls controls, ui::Clock& clock, ui::Screen& screen, ui::FormHost* host,
            settings::Ini& ini, ui::Shell& shell)
@@ -118,14 +43,10 @@ void Rest::dsxxadd() {
   c_.dhhour[1]->setText(c_.Text3.text());
   c_.ppset.setVisible(false);
 
-  const ui::LocalTime now = clock_.now();
-  const int currentMinute = now.hour * 60 + now.minute;  // seconds dropped
-  c_.Text1.setText(formatTimeOfDay(currentMinute + interval_));
+  c_.Text1.setText(
+      formatTimeOfDay(schedule_.newPeriod(clock_.now(), {clock_.monotonicMs()}, interval_)));
   c_.Label5.setText(c_.Text1.text());
-
-  // The current minute has not been checked against the new time yet (M = 0 makes it due now).
-  lastSeenSecond_ = absoluteSecond(now);
-  checkedThrough_ = floorDiv(*lastSeenSecond_, 60) - 1;
+  TipChanged();
 }
 
 void Rest::SafeSwitch2_Click(bool value) {
@@ -139,6 +60,7 @@ void Rest::SafeSwitch2_Click(bool value) {
     c_.Label2_1.setForeColour(kRestOffColour);
     c_.edit1.setVisible(false);
   }
+  TipChanged();
 }
 
 void Rest::setok_Click(int /*index*/) {
@@ -181,81 +103,46 @@ int Rest::typedLengthOrCurrent() const {
 }
 
 void Rest::form2tip_Click() {
-  const int n = typedLengthOrCurrent();
-  if (n < 60) {
-    restHours_ = 0;
-    restMinutes_ = static_cast<std::int16_t>(n);
-  } else {
-    restHours_ = static_cast<std::int16_t>(n / 60);
-    restMinutes_ = static_cast<std::int16_t>(n % 60);
-    if (restMinutes_ == 0) {
-      restMinutes_ = 60;
-      --restHours_;
-    }
-  }
-  restSeconds_ = 60;
-  restCounting_ = 1;
-  --restMinutes_;
+  schedule_.startCountdown(typedLengthOrCurrent());
+}
+
+Elapsed Rest::elapsed() {
+  return {clock_.monotonicMs(), clock_.idleMs(), clock_.userBusy()};
+}
+
+void Rest::sessionLocked(bool locked) {
+  schedule_.sessionLocked(locked, clock_.monotonicMs());
+}
+
+std::string Rest::tip() const {
+  return restOn_ == kOn ? "Next rest at " + c_.Text1.text() : "Rest reminders are off";
 }
 
 void Rest::Timer1_Timer() {
   retired_.clear();  // forms closed without a host to drop them; no handler of theirs is running
+  apply(schedule_.onTick(clock_.now(), elapsed(),
+                         {restOn_ == kOn, Pdtipshow != 0, typedLengthOrCurrent()}));
+}
 
-  const ui::LocalTime now = clock_.now();
-  const long long nowSecond = absoluteSecond(now);
-  const long long nowMinute = floorDiv(nowSecond, 60);
-  const std::optional<long long> previousSeen = lastSeenSecond_;
-  const std::optional<long long> checkedThrough = checkedThrough_;
-  lastSeenSecond_ = nowSecond;
-  checkedThrough_ = nowMinute;
-
-  if (restOn_ != kOn) return;
-
-  // Due check. The next rest time is a time of day; it is due in the current minute, or it was
-  // skipped when one of its occurrences lies strictly after the last minute already checked and
-  // before the current one (the clock jumped: sleep, hibernation, a clock change). Minutes are
-  // counted on the local calendar, so midnight is nothing special; a gap of a day or more always
-  // holds an occurrence; a clock set back holds none (the time comes round again normally).
-  if (Pdtipshow == 0) {
-    if (auto due = parseTimeOfDay(c_.Text1.text())) {
-      bool skipped = false;
-      if (checkedThrough) {
-        const long long first = *checkedThrough + 1;
-        const long long occurrence =
-            first +
-            ((*due - first % kMinutesPerDay) % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay;
-        skipped = occurrence < nowMinute;
-      }
-      if ((nowMinute % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay == *due) {
-        showPrompt();
-      } else if (skipped) {
-        // Time away, from the last tick or the start of the working period if later. Away for at
-        // least a rest's length: that was the rest.
-        const long long gap = previousSeen ? nowSecond - *previousSeen : 0;
-        if (gap >= typedLengthOrCurrent() * 60LL)
-          dsxxadd();
-        else
-          showPrompt();
-      }
-    }
+void Rest::apply(const TickOutcome& outcome) {
+  if (outcome.due == Due::Prompt) showPrompt();
+  if (outcome.due == Due::NewPeriod) {
+    // Back from time away as long as a rest: an unanswered prompt is no longer a question.
+    closePrompt();
+    Pdtipshow = 0;
+    dsxxadd();
   }
+  if (!outcome.counted) return;
+  showCountdown(outcome.countdown);
+  if (outcome.countdown.ended()) endRest();
+}
 
-  if (restCounting_ != 1) return;
-  --restSeconds_;
-  if (restSeconds_ == 0 && restMinutes_ > 0) {
-    restSeconds_ = 60;
-    --restMinutes_;
-  } else if (restSeconds_ == 0 && restMinutes_ == 0 && restHours_ > 0) {
-    restSeconds_ = 60;
-    restMinutes_ = 59;
-    --restHours_;
+void Rest::showCountdown(const Countdown& countdown) {
+  for (const auto& screen : screens_) {
+    screen->refreshSnapshot();
+    // The last caption stays up as the rest ends.
+    if (!countdown.ended()) screen->Label1.setText(countdown.caption());
   }
-  const bool ended = restHours_ == 0 && restMinutes_ == 0 && restSeconds_ == 0;
-  if (screen_) {
-    screen_->refreshSnapshot();
-    if (!ended) screen_->Label1.setText(countdownCaption(restHours_, restMinutes_, restSeconds_));
-  }
-  if (ended) endRest();
 }
 
 void Rest::showPrompt() {
@@ -280,21 +167,35 @@ void Rest::closePrompt() {
 }
 
 void Rest::showRestScreen() {
-  if (screen_) screen_->close();  // a rest restarted while its screen is open gets a fresh one
-  screen_ = std::make_unique<RestScreen>(*this, display_, host_);
-  RestScreen* opened = screen_.get();
-  screen_->Unload = [this, opened] {
-    if (screen_.get() == opened) retire(screen_);
+  closeRestScreens();  // a rest restarted while its screen is open gets a fresh one
+  auto screen = std::make_unique<RestScreen>(*this, display_, host_);
+  RestScreen* opened = screen.get();
+  screens_.push_back(std::move(screen));
+  opened->Unload = [this, opened] {
+    for (auto it = screens_.begin(); it != screens_.end(); ++it) {
+      if (it->get() != opened) continue;
+      std::unique_ptr<RestScreen> closed = std::move(*it);
+      screens_.erase(it);
+      retire(closed);
+      return;
+    }
   };
-  screen_->show();
+  opened->show();
+}
+
+void Rest::closeRestScreens() {
+  // Each close takes its screen out of the list.
+  std::vector<RestScreen*> open;
+  for (const auto& screen : screens_) open.push_back(screen.get());
+  for (RestScreen* screen : open) screen->close();
 }
 
 void Rest::endRest() {
-  restCounting_ = 0;
   dsxxadd();
   closePrompt();
-  if (screen_) {
-    screen_->imgclose_Click();
+  if (!screens_.empty()) {
+    screens_.front()->imgclose_Click();
+    closeRestScreens();
   } else {
     // The screen was closed early: its close steps run all the same, without a window.
     okdsxxadd_Click();

@@ -14,30 +14,13 @@
 #include "settings/Ini.h"
 #include "ui/Control.h"
 #include "ui/Form.h"
+#include "rest/RestSchedule.h"
 #include "ui/System.h"
 
 namespace rest {
 
 class PromptWindow;
 class RestScreen;
-
-constexpr int kDefaultInterval = 45;  // minutes of work between rests
-constexpr int kDefaultLength = 5;     // minutes of rest
-constexpr int kMinInterval = 0;
-constexpr int kMaxInterval = 1440;
-constexpr int kMinLength = 1;
-constexpr int kMaxLength = 1440;
-
-// A whole number of minutes within [min, max]: decimal digits only, surrounding blanks allowed.
-std::optional<int> wholeMinutes(std::string_view text, int min, int max);
-// Stored settings as the load step takes them: the number, or the default when the stored text is
-// not a whole number of minutes in range.
-std::string intervalOrDefault(const std::string& stored);
-std::string lengthOrDefault(const std::string& stored);
-
-// Times of day as minutes since midnight (0-1439) and as "hh:mm" text.
-std::string formatTimeOfDay(int minuteOfDay);
-std::optional<int> parseTimeOfDay(std::string_view text);
 
 // The main window's controls that the rest reminder reads and writes.
 struct RestControls {
@@ -76,8 +59,15 @@ class Rest {
   void okdsxxadd_Click();
   // Starts a countdown of N minutes (restarts one that runs).
   void form2tip_Click();
-  // The one-second tick.
+  // The one-second tick: the schedule decides, this applies.
   void Timer1_Timer();
+  // The session was locked or unlocked.
+  void sessionLocked(bool locked);
+
+  // The notification icon's tip: the next rest, or that reminders are off. TipChanged is raised
+  // whenever it may have changed.
+  std::string tip() const;
+  ui::Event<> TipChanged;
 
   const std::string& restOn() const { return restOn_; }
   void setRestOn(std::string value) { restOn_ = std::move(value); }
@@ -85,14 +75,15 @@ class Rest {
   // 1 from the prompt until the rest is declined, ends or its screen is closed.
   std::int16_t Pdtipshow = 0;
 
-  std::int16_t restCounting() const { return restCounting_; }
-  std::int16_t restHours() const { return restHours_; }
-  std::int16_t restMinutes() const { return restMinutes_; }
-  std::int16_t restSeconds() const { return restSeconds_; }
+  std::int16_t restCounting() const { return schedule_.counting() ? 1 : 0; }
+  std::int16_t restHours() const { return schedule_.countdown().hours; }
+  std::int16_t restMinutes() const { return schedule_.countdown().minutes; }
+  std::int16_t restSeconds() const { return schedule_.countdown().seconds; }
 
-  // The open windows; null when closed.
+  // The open windows; null when closed. One rest screen per monitor is the plan; today there is
+  // one, on the primary monitor.
   PromptWindow* prompt() const { return prompt_.get(); }
-  RestScreen* restScreen() const { return screen_.get(); }
+  RestScreen* restScreen() const { return screens_.empty() ? nullptr : screens_.front().get(); }
 
   // Opens the rest screen (the prompt's rest-now action).
   void showRestScreen();
@@ -102,9 +93,13 @@ class Rest {
   int length() const { return length_; }
 
  private:
+  void apply(const TickOutcome& outcome);
+  void showCountdown(const Countdown& countdown);
   void showPrompt();
   void closePrompt();
+  void closeRestScreens();
   void endRest();
+  Elapsed elapsed();
   // The typed length when it is valid, else the one in force.
   int typedLengthOrCurrent() const;
   // A closed form is dropped after the handler that closed it has returned.
@@ -119,19 +114,12 @@ class Rest {
   ui::Shell& shell_;
 
   std::string restOn_ = "0";
-  std::int16_t restCounting_ = 0;
-  std::int16_t restHours_ = 0;
-  std::int16_t restMinutes_ = 0;
-  std::int16_t restSeconds_ = 0;
   int interval_ = kDefaultInterval;
   int length_ = kDefaultLength;
-
-  // Skipped-minute tracking (absolute minutes and seconds of local time).
-  std::optional<long long> checkedThrough_;  // last minute the due check has covered
-  std::optional<long long> lastSeenSecond_;  // last tick or new working period
+  RestSchedule schedule_;
 
   std::unique_ptr<PromptWindow> prompt_;
-  std::unique_ptr<RestScreen> screen_;
+  std::vector<std::unique_ptr<RestScreen>> screens_;
   std::vector<std::shared_ptr<ui::Form>> retired_;  // closed forms awaiting a host to drop them
 };
 

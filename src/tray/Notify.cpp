@@ -3,7 +3,9 @@
 namespace tray {
 
 void Icon::fill(std::uintptr_t window, std::uintptr_t icon) {
+  const std::array<char, 64> tip = record_.szTip;
   record_ = NotifyRecord{};
+  record_.szTip = tip;
   record_.hWnd = window;
   record_.uID = icon;
   record_.hIcon = icon;
@@ -14,6 +16,14 @@ void Icon::add() {
   if (!filled_ || removed_) return;
   // A failed add leaves the program running without an icon.
   present_ = area_.add(record_);
+}
+
+void Icon::setTip(const std::string& text) {
+  std::array<char, 64> tip{};
+  text.copy(tip.data(), tip.size() - 1);
+  if (tip == record_.szTip) return;
+  record_.szTip = tip;
+  if (present_) area_.modify(record_);
 }
 
 void Icon::readd() {

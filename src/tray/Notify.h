@@ -3,6 +3,7 @@
 // the shell's notification area.
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "tray/Menu.h"
 #include "ui/Form.h"
@@ -13,8 +14,7 @@ constexpr std::uint32_t kNotifyRecordSize = 88;
 constexpr std::uint32_t kNotifyFlags = 7;                 // message + icon + tip
 constexpr std::uint32_t kNotifyCallbackMessage = 0x0200;  // arrives as a mouse move of cd
 
-// A portable description of the notification record, filled once and passed unchanged to every
-// add and delete.
+// A portable description of the notification record, filled once; only its tip changes after.
 struct NotifyRecord {
   std::uint32_t cbSize = kNotifyRecordSize;
   std::uintptr_t hWnd = 0;
@@ -22,7 +22,7 @@ struct NotifyRecord {
   std::uint32_t uFlags = kNotifyFlags;
   std::uint32_t uCallbackMessage = kNotifyCallbackMessage;
   std::uintptr_t hIcon = 0;
-  std::array<char, 64> szTip{};  // never written: no tip text
+  std::array<char, 64> szTip{};  // ANSI text, NUL-terminated
 };
 
 // Implemented by the backend.
@@ -31,6 +31,8 @@ class NotifyArea {
   virtual ~NotifyArea() = default;
   virtual bool add(const NotifyRecord& record) = 0;
   virtual bool remove(const NotifyRecord& record) = 0;
+  // Changes the icon's tip to the record's.
+  virtual bool modify(const NotifyRecord& record) = 0;
   // The program icon's handle.
   virtual std::uintptr_t iconHandle() = 0;
   // The window handle of a form whose window exists.
@@ -49,6 +51,9 @@ class Icon {
   const NotifyRecord& record() const { return record_; }
 
   void add();
+  // The tip shown over the icon (at most 63 characters are kept); sent at once when the icon is
+  // in the notification area, and with every later add.
+  void setTip(const std::string& text);
   // Puts the icon back after the shell restarted, unless it was removed for good.
   void readd();
   void remove();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui/Types.h"
 
@@ -18,7 +19,16 @@ struct LocalTime {
 class Clock {
  public:
   virtual ~Clock() = default;
+  // Local wall-clock time: it decides which minute a rest is due in.
   virtual LocalTime now() = 0;
+  // Milliseconds on a counter that never goes back and keeps running while the machine sleeps:
+  // time away is measured on it, so a clock set forward is not mistaken for a rest.
+  virtual std::int64_t monotonicMs() = 0;
+  // Milliseconds since the person last used the keyboard or mouse.
+  virtual std::int64_t idleMs() = 0;
+  // The person is at full-screen work (a full-screen program, a presentation, quiet time), where
+  // no prompt should appear.
+  virtual bool userBusy() = 0;
 };
 
 // A display gamma ramp: red entries 0-255, then green, then blue.
@@ -45,9 +55,19 @@ class ProfileStore {
   virtual std::string path() const = 0;
 };
 
+// One monitor of the desktop: its rectangle in twips at its own DPI (so pixels = twips x dpi /
+// 1440 give desktop coordinates back), and that DPI.
+struct Monitor {
+  Rect area;
+  int dpi = 96;
+  bool primary = false;
+};
+
 class Screen {
  public:
   virtual ~Screen() = default;
+  // Every monitor of the desktop, the primary one first.
+  virtual std::vector<Monitor> monitors() = 0;
   // The primary display, in twips.
   virtual Size size() = 0;
   // The desktop's work area (the screen less the taskbar), in twips.

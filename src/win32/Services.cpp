@@ -3,12 +3,14 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <cstring>
 #include <string_view>
 #include <vector>
 
 #include "settings/ProfileText.h"
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
+#include "win32/SystemLibrary.h"
 #include "win32/Text.h"
 
 namespace win32 {
@@ -33,6 +35,28 @@ ui::LocalTime Clock::now() {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
+std::int64_t Clock::monotonicMs() {
+  // The tick count includes time spent asleep or hibernating (the unbiased interrupt time would
+  // not), and no clock change moves it.
+  return static_cast<std::int64_t>(GetTickCount64());
+}
+
+std::int64_t Clock::idleMs() {
+  LASTINPUTINFO info{sizeof info, 0};
+  if (!GetLastInputInfo(&info)) return 0;
+  // Both are the 32-bit tick count: the difference is right across its wrap every 49.7 days.
+  return static_cast<DWORD>(GetTickCount() - info.dwTime);
+}
+
+bool Clock::userBusy() {
+  QUERY_USER_NOTIFICATION_STATE state{};
+  if (FAILED(SHQueryUserNotificationState(&state))) return false;
+  // Not QUNS_NOT_PRESENT (locked, screen saver): that is time away, not work. Not QUNS_APP either:
+  // a store app in front is no sign of full-screen work.
+  return state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN ||
+         state == QUNS_PRESENTATION_MODE || state == QUNS_QUIET_TIME;
+}
+
 namespace {
 int screenDpi() {
   return dpiOf(nullptr);
@@ -51,6 +75,48 @@ ui::Rect Screen::workArea() {
   int dpi = screenDpi();
   return {pixelsToTwips(r.left, dpi), pixelsToTwips(r.top, dpi),
           pixelsToTwips(r.right - r.left, dpi), pixelsToTwips(r.bottom - r.top, dpi)};
+}
+
+namespace {
+
+// Per-monitor DPI is offered from Windows 8.1 on; elsewhere every monitor has the system's DPI.
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int /* MDT_EFFECTIVE_DPI */, UINT*, UINT*);
+
+GetDpiForMonitorFn getDpiForMonitor() {
+  static const GetDpiForMonitorFn fn = [] {
+    HMODULE shcore = loadSystemLibrary(L"shcore.dll");
+    return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                        reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                  : nullptr;
+  }();
+  return fn;
+}
+
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  int dpi = screenDpi();
+  UINT x = 0, y = 0;
+  if (GetDpiForMonitorFn fn = getDpiForMonitor(); fn && SUCCEEDED(fn(monitor, 0, &x, &y)) && x)
+    dpi = static_cast<int>(x);
+  const RECT& r = info.rcMonitor;
+  const bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+  auto& monitors = *reinterpret_cast<std::vector<ui::Monitor>*>(list);
+  ui::Monitor m{{pixelsToTwips(r.left, dpi), pixelsToTwips(r.top, dpi),
+                 pixelsToTwips(r.right - r.left, dpi), pixelsToTwips(r.bottom - r.top, dpi)},
+                dpi,
+                primary};
+  monitors.insert(primary ? monitors.begin() : monitors.end(), m);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<ui::Monitor> Screen::monitors() {
+  std::vector<ui::Monitor> list;
+  EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&list));
+  return list;
 }
 
 int Screen::twipsPerPixelX() {
@@ -193,6 +259,9 @@ NOTIFYICONDATAA toRecord(const tray::NotifyRecord& r) {
   data.uFlags = r.uFlags;
   data.uCallbackMessage = r.uCallbackMessage;
   data.hIcon = reinterpret_cast<HICON>(r.hIcon);
+  // Newer headers declare a longer tip; with cbSize 88 the shell reads the first 64 bytes.
+  static_assert(sizeof data.szTip >= sizeof r.szTip);
+  std::memcpy(data.szTip, r.szTip.data(), sizeof r.szTip);
   return data;
 }
 
@@ -203,6 +272,11 @@ bool NotifyArea::add(const tray::NotifyRecord& record) {
   backend_.trayMessage = record.uCallbackMessage;
   NOTIFYICONDATAA data = toRecord(record);
   return Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+}
+
+bool NotifyArea::modify(const tray::NotifyRecord& record) {
+  NOTIFYICONDATAA data = toRecord(record);
+  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
 bool NotifyArea::remove(const tray::NotifyRecord& record) {

@@ -18,10 +18,14 @@ std::wstring programFolder();
 class Clock : public ui::Clock {
  public:
   ui::LocalTime now() override;
+  std::int64_t monotonicMs() override;
+  std::int64_t idleMs() override;
+  bool userBusy() override;
 };
 
 class Screen : public ui::Screen {
  public:
+  std::vector<ui::Monitor> monitors() override;
   ui::Size size() override;
   ui::Rect workArea() override;
   int twipsPerPixelX() override;
@@ -70,6 +74,7 @@ class NotifyArea : public tray::NotifyArea {
   explicit NotifyArea(Backend& backend);
   bool add(const tray::NotifyRecord& record) override;
   bool remove(const tray::NotifyRecord& record) override;
+  bool modify(const tray::NotifyRecord& record) override;
   std::uintptr_t iconHandle() override;
   std::uintptr_t windowHandle(const ui::Form& form) override;
   int popupMenu(const tray::Menu& menu) override;

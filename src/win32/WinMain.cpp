@@ -58,9 +58,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       } else if (message == WM_ENDSESSION && wp) {
         shell.sessionEnds();
         program.sessionEnding();
+      } else if (message == WM_WTSSESSION_CHANGE && wp == 0x7 /* WTS_SESSION_LOCK */) {
+        program.sessionLocked(true);
       } else if (message == WM_DISPLAYCHANGE ||
                  (message == WM_POWERBROADCAST && wp == PBT_APMRESUMEAUTOMATIC) ||
                  (message == WM_WTSSESSION_CHANGE && wp == 0x8 /* WTS_SESSION_UNLOCK */)) {
+        if (message == WM_WTSSESSION_CHANGE) program.sessionLocked(false);
         program.displayReset();
       }
     };

@@ -27,6 +27,11 @@ MAIN_TITLE = (100, 9)
 WS_EX_TOPMOST = 0x00000008
 REST_TICKS = 60  # N = 1
 
+REST_PENCIL = (498, 74)  # edit(1)
+INTERVAL_BOX = (366, 101)  # Text2 in the open rest panel
+REST_OK = (349, 183)  # setok(1)
+REST_SWITCH = (399, 283)  # SafeSwitch2
+
 
 def opacity(alpha: int) -> int:
     return alpha * 0x01010101
@@ -82,6 +87,41 @@ def wait_new_prompt(old: int, timeout: float = 5) -> int:
     found = harness.wait_until(lambda: [w for w in harness.find_windows("Form2") if w != old],
                                timeout, what="a new prompt")
     return found[0]
+
+
+def icon_tip() -> str:
+    """Hovers the notification icon of the Wine desktop and reads the tooltip it shows, then
+    moves the pointer away and waits for the tooltip to go (so the next hover shows afresh)."""
+    x, y = harness.wait_until(lambda: harness.tray_icons(True), 10, what="the icon")[0]
+    harness.move_pointer(x - 2, y)
+    harness.move_pointer(x, y)
+    tips = harness.wait_until(lambda: [t for t in tooltips() if t], 5, what="the icon's tooltip")
+    harness.move_pointer(harness.SCREEN_W // 2, harness.SCREEN_H // 2)
+    harness.wait_until(lambda: not tooltips(), 5, what="the tooltip to go")
+    return tips[0]
+
+
+def tooltips() -> list[str]:
+    out = harness._run(["wine", os.environ["LUMORA_PROBE"], "--desktop", harness.DESKTOP_NAME,
+                        "tooltips"])
+    return [line.rstrip("\r") for line in out.splitlines()]
+
+
+def visible_edits() -> list[dict]:
+    return [r for r in harness.probe("--desktop", harness.DESKTOP_NAME, "windows")
+            if r["class"] == "Edit" and r["visible"]]
+
+
+def next_rest(minute: float, interval: int) -> str:
+    """The tip for a working period begun in the minute holding `minute` (seconds since 1970)."""
+    due = time.localtime((int(minute // 60) + interval) * 60)
+    return f"Next rest at {due.tm_hour:02d}:{due.tm_min:02d}"
+
+
+def wait_minute_start(latest_second: int) -> None:
+    """Waits for the next minute when the current one is past `latest_second`."""
+    if time.time() % 60 > latest_second:
+        time.sleep(61 - time.time() % 60)
 
 
 def countdown_picture():
@@ -268,3 +308,48 @@ class TestRestScreen:
         wait_gone(screen)
         harness.wait_window("Form2", 5)
         assert len(harness.lumora_pids()) == 1
+
+
+class TestNextRestAtAGlance:
+    def test_icon_tip_after_start_after_ok_and_switched_off(self, lumora_desktop):
+        wait_minute_start(40)
+        started = time.time()
+        main = start_with(lumora_desktop, config(mei=30))
+        assert icon_tip() in {next_rest(started, 30), next_rest(time.time(), 30)}
+
+        # Interval 7 typed over the 30 selected with the keyboard, then OK.
+        boxes = len(visible_edits())
+        harness.click(main, *REST_PENCIL)
+        harness.wait_until(lambda: len(visible_edits()) == boxes + 2, 5, what="the rest panel")
+        harness.click(main, *INTERVAL_BOX)
+        harness.keys("Home", "shift+End")
+        harness.type_text("7")
+        before = time.time()
+        harness.click(main, *REST_OK)
+        after = time.time()
+        assert icon_tip() in {next_rest(before, 7), next_rest(after, 7)}
+
+        harness.click(main, *REST_SWITCH)
+        assert icon_tip() == "Rest reminders are off"
+
+
+class TestTimeAway:
+    def test_idle_for_a_rest_length_moves_next_time_without_a_prompt(self, lumora_desktop):
+        # M = 2, N = 1: the idle minute completes before the due minute. (With M = 1 the due
+        # minute always comes less than a minute into the period, so it prompts first, as an
+        # absence shorter than a rest changes nothing.)
+        wait_minute_start(30)
+        started = time.time()
+        start_with(lumora_desktop, config(mei=2))
+        assert icon_tip() == next_rest(started, 2)  # the last input for a while
+        due = (int(started // 60) + 2) * 60
+        assert time.time() < due - 62, "the idle minute would not end before the due one"
+
+        while time.time() < due + 4:
+            assert harness.find_windows("Form2") == [], "prompted while away"
+            time.sleep(0.5)
+        back = time.time()
+        # Hovering the icon is the return: a new period from this minute, still no prompt.
+        assert harness.wait_until(lambda: icon_tip() == next_rest(back, 2) or None, 8,
+                                  interval=0.5, what="NEXT TIME to move")
+        assert harness.find_windows("Form2") == []

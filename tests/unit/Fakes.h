@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -75,10 +76,21 @@ class Shell : public ui::Shell {
   void quit() override { ++quits; }
 };
 
+// Local time and a monotonic counter. advance() is time passing (awake or asleep); set() is a
+// change of the wall clock alone (a manual correction, daylight saving).
 class Clock : public ui::Clock {
  public:
   ui::LocalTime time{2026, 12, 7, 14, 7, 30};
+  std::int64_t monotonic = 1'000'000;
+  std::optional<std::int64_t> lastInput;  // none: the person is at it all the time
+  bool busy = false;
   ui::LocalTime now() override { return time; }
+  std::int64_t monotonicMs() override { return monotonic; }
+  std::int64_t idleMs() override { return lastInput ? monotonic - *lastInput : 0; }
+  bool userBusy() override { return busy; }
+  // The person stops using the keyboard and mouse, and comes back.
+  void leave() { lastInput = monotonic; }
+  void comeBack() { lastInput.reset(); }
   void set(int hour, int minute, int second = 0) {
     time.hour = hour;
     time.minute = minute;
@@ -86,6 +98,7 @@ class Clock : public ui::Clock {
   }
   // Moves the clock on by whole seconds, wrapping days.
   void advance(long seconds) {
+    monotonic += seconds * 1000LL;
     long s = time.hour * 3600L + time.minute * 60L + time.second + seconds;
     long days = s / 86400;
     s %= 86400;
@@ -125,6 +138,9 @@ class Screen : public ui::Screen {
  public:
   ui::Size pixels{1280, 800};
   int taskbar = 40;
+  std::vector<ui::Monitor> monitors() override {
+    return {{{0, 0, pixels.width * 15, pixels.height * 15}, 96, true}};
+  }
   ui::Size size() override { return {pixels.width * 15, pixels.height * 15}; }
   ui::Rect workArea() override { return {0, 0, pixels.width * 15, (pixels.height - taskbar) * 15}; }
   int twipsPerPixelX() override { return 15; }
@@ -199,7 +215,7 @@ inline void FormView::destroy() {
 // prepared choice.
 class NotifyArea : public tray::NotifyArea {
  public:
-  std::vector<tray::NotifyRecord> added, removed;
+  std::vector<tray::NotifyRecord> added, removed, modified;
   std::vector<std::string> menusShown;              // root names of the menus shown
   int choice = 0;                                   // command the "user" picks; 0 dismisses
   std::function<void(const std::string&)> onEvent;  // "add", "remove"
@@ -207,6 +223,10 @@ class NotifyArea : public tray::NotifyArea {
   bool add(const tray::NotifyRecord& r) override {
     added.push_back(r);
     if (onEvent) onEvent("add");
+    return true;
+  }
+  bool modify(const tray::NotifyRecord& r) override {
+    modified.push_back(r);
     return true;
   }
   bool remove(const tray::NotifyRecord& r) override {

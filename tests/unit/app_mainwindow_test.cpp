@@ -105,6 +105,75 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
 
+// Stored rest values that are whole numbers of minutes in range are taken; anything else gives
+// the defaults 45 and 5. Blanks around a number are allowed, as the system's profile functions drop
+// them anyway; a minus sign is part of a number, so "-0" is 0.
+TEST_F(MainWindowTest, StoredRestValuesAreWholeMinutesInRangeOrTheDefaults) {
+  struct Case {
+    const char* stored;
+    const char* mei;    // interval, 0 to 1440
+    const char* xiuxi;  // length, 1 to 1440
+  };
+  const Case cases[] = {
+      {" 45 ", "45", "45"},
+      {"45abc", "45", "5"},
+      {"-0", "0", "5"},
+      {"1e3", "45", "5"},
+      {"99999999999999999999", "45", "5"},
+      {"30", "30", "30"},
+      {"\t030 ", "30", "30"},
+      {"0", "0", "5"},
+      {"1440", "1440", "1440"},
+      {"1441", "45", "5"},
+      {"-5", "45", "5"},
+      {"+3", "45", "5"},
+      {"2.5", "45", "5"},
+      {"", "45", "5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("stored \"") + c.stored + "\"");
+    stored("dsxx", "mei", c.stored);
+    stored("dsxx", "xiuxi", c.stored);
+    app::MainWindow& w = start();
+    EXPECT_EQ(w.Text2.text(), c.mei);
+    EXPECT_EQ(w.Text3.text(), c.xiuxi);
+    EXPECT_EQ(w.dhhour[0].text(), c.mei);
+    EXPECT_EQ(w.dhhour[1].text(), c.xiuxi);
+  }
+}
+
+// The icon's tip follows the next rest time and the switch; the rest of the record stays.
+TEST_F(MainWindowTest, TheIconTipShowsTheNextRest) {
+  auto tip = [](const tray::NotifyRecord& r) { return std::string(r.szTip.data()); };
+  app::MainWindow& w = start();
+  ASSERT_FALSE(notify.modified.empty());
+  EXPECT_EQ(tip(notify.modified.back()), "Next rest at 14:52");
+
+  w.SafeSwitch2.setValue(false);
+  EXPECT_EQ(tip(notify.modified.back()), "Rest reminders are off");
+  clock.set(15, 0, 30);
+  w.SafeSwitch2.setValue(true);
+  EXPECT_EQ(tip(notify.modified.back()), "Next rest at 15:45");
+
+  w.Text2.userTyped("30");
+  w.setok[1].Click();
+  EXPECT_EQ(tip(notify.modified.back()), "Next rest at 15:30");
+  for (const tray::NotifyRecord& r : notify.modified) {
+    EXPECT_EQ(r.cbSize, 88u);
+    EXPECT_EQ(r.uFlags, 7u);
+    EXPECT_EQ(r.uCallbackMessage, 0x0200u);
+    EXPECT_EQ(r.hWnd, notify.added[0].hWnd);
+    EXPECT_EQ(r.hIcon, notify.added[0].hIcon);
+    EXPECT_EQ(r.szTip.back(), '\0');
+  }
+
+  program->taskbarCreated();  // a restarted shell gets the tip with the icon
+  EXPECT_EQ(tip(notify.added.back()), "Next rest at 15:30");
+  const std::size_t sent = notify.modified.size();
+  program->mainWindow().rest().dsxxadd();  // the same minute: nothing new to send
+  EXPECT_EQ(notify.modified.size(), sent);
+}
+
 TEST_F(MainWindowTest, OnlyZeroSwitchesRemindersOff) {
   for (const char* flag : {"0", "1", "", "pdrun", "yes"}) {
     SCOPED_TRACE(flag);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -271,6 +272,52 @@ TEST_F(RestClock, SleepOfSeveralDaysStartsANewWorkingPeriod) {
   EXPECT_EQ(Text1.text(), "15:02");
 }
 
+// The wall clock jumps forward over the due minute while no time passes: not a rest.
+TEST_F(RestClock, AClockSetForwardAcrossTheDueMinuteStillPrompts) {
+  struct Case {
+    const char* what;
+    int startHour, startMinute;  // switched on at hh:mm:30 with M = 45: due 45 minutes later
+    int jumpFromHour, jumpFromMinute, jumpFromSecond, jumpToHour, jumpToMinute;
+  };
+  const Case cases[] = {
+      {"daylight saving, due 02:30", 1, 45, 1, 59, 59, 3, 0},
+      {"manual correction, due 14:52", 14, 7, 14, 40, 0, 15, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    clock.set(c.startHour, c.startMinute, 30);
+    SafeSwitch2.setValue(false);
+    switchOn();
+    tickUntil(c.jumpFromHour, c.jumpFromMinute, c.jumpFromSecond);
+    ASSERT_EQ(rest.prompt(), nullptr);
+    clock.set(c.jumpToHour, c.jumpToMinute, 0);
+    Timer1.Tick();
+    ASSERT_NE(rest.prompt(), nullptr);
+    EXPECT_EQ(rest.Pdtipshow, 1);
+    rest.prompt()->Label2.Click();
+    host.run();
+  }
+}
+
+TEST_F(RestClock, ADayIntervalPromptsTheSameMinuteTomorrow) {
+  Text2.setText("1440");
+  switchOn();  // 14:07:30
+  ASSERT_EQ(Text1.text(), "14:07");
+  tick(3600);
+  EXPECT_EQ(rest.prompt(), nullptr);
+  tickUntil(14, 6, 59);  // the next day
+  EXPECT_EQ(rest.prompt(), nullptr);
+  tick();  // 14:07:00 the next day
+  ASSERT_NE(rest.prompt(), nullptr);
+
+  rest.prompt()->Label2.Click();  // Do Not: again a day later, not at once
+  host.run();
+  EXPECT_EQ(Text1.text(), "14:07");
+  tick(120);
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_EQ(formsCreated("Form2"), 1);
+}
+
 TEST_F(RestClock, ClockSetBackSkipsNothing) {
   switchOn();
   tickUntil(14, 51, 50);
@@ -281,16 +328,6 @@ TEST_F(RestClock, ClockSetBackSkipsNothing) {
   EXPECT_EQ(rest.prompt(), nullptr);
   tick();
   EXPECT_NE(rest.prompt(), nullptr);
-}
-
-TEST_F(RestClock, NoSkipCheckWhileAPromptIsOpen) {
-  switchOn();
-  tickUntil(14, 52, 0);
-  ASSERT_NE(rest.prompt(), nullptr);
-  clock.advance(86400 + 120);  // the due minute skipped while the prompt waits
-  Timer1.Tick();
-  EXPECT_EQ(formsCreated("Form2"), 1);
-  EXPECT_EQ(Text1.text(), "14:52");
 }
 
 TEST_F(RestClock, NoPromptDuringARest) {
@@ -308,5 +345,139 @@ TEST_F(RestClock, NoPromptDuringARest) {
   EXPECT_EQ(formsCreated("Form2"), 1);
   EXPECT_NE(rest.restScreen(), nullptr);
 }
+
+// Time away counts as rest; full-screen work holds the prompt back. Reminders are switched on at
+// 14:07:30 with M = 45 and N = 5 (due 14:52); each case lives through its story and ends with
+// whether a prompt is up and the next rest time.
+struct Away {
+  const char* name;
+  std::function<void(RestFixture&)> live;
+  bool promptUp;
+  const char* next;
+};
+
+struct TimeAway : RestFixture, ::testing::WithParamInterface<Away> {};
+
+TEST_P(TimeAway, CountsAsRestOnlyWhenItLastsARestsLength) {
+  switchOn();
+  GetParam().live(*this);
+  EXPECT_EQ(rest.prompt() != nullptr, GetParam().promptUp);
+  EXPECT_EQ(rest.Pdtipshow, GetParam().promptUp ? 1 : 0);
+  EXPECT_EQ(Text1.text(), GetParam().next);
+  EXPECT_EQ(Label5.text(), GetParam().next);
+}
+
+const Away kAway[] = {
+    {"IdleJustUnderNPrompts",
+     [](RestFixture& f) {
+       f.tickUntil(14, 47, 1);
+       f.clock.leave();
+       f.tickUntil(14, 52, 0);  // idle 4:59 at the due minute
+       ASSERT_NE(f.rest.prompt(), nullptr);
+       f.clock.comeBack();
+       f.tick(5);
+     },
+     true, "14:52"},
+    {"IdleJustOverNNoPromptAndTheReturnStartsAPeriod",
+     [](RestFixture& f) {
+       f.tickUntil(14, 46, 59);
+       f.clock.leave();
+       f.tickUntil(14, 53, 10);  // idle 5:00 by 14:51:59: the due minute passes quietly
+       ASSERT_EQ(f.rest.prompt(), nullptr);
+       ASSERT_EQ(f.Text1.text(), "14:52");
+       f.clock.comeBack();
+       f.tick();  // 14:53:11: back, rested
+     },
+     false, "15:38"},
+    {"IdleOfNAfterThePromptClosesItOnTheReturn",
+     [](RestFixture& f) {
+       f.tickUntil(14, 51, 0);
+       f.clock.leave();
+       f.tickUntil(14, 56, 0);
+       ASSERT_NE(f.rest.prompt(), nullptr);
+       f.clock.comeBack();
+       f.tick();
+       f.host.run();
+     },
+     false, "15:41"},
+    {"LockOfNMinutes",
+     [](RestFixture& f) {
+       f.tickUntil(14, 50, 0);
+       f.rest.sessionLocked(true);
+       f.clock.leave();  // the locked desktop reports no input
+       f.tickUntil(14, 55, 0);
+       f.rest.sessionLocked(false);
+       f.tick();
+     },
+     false, "15:40"},
+    {"LockShorterThanNChangesNothing",
+     [](RestFixture& f) {
+       f.tickUntil(14, 50, 0);
+       f.rest.sessionLocked(true);
+       f.clock.leave();
+       f.tickUntil(14, 54, 59);
+       f.rest.sessionLocked(false);
+       f.tick(3);
+     },
+     true, "14:52"},
+    {"AsleepADayWithThePromptUp",
+     [](RestFixture& f) {
+       f.tickUntil(14, 52, 0);
+       ASSERT_NE(f.rest.prompt(), nullptr);
+       f.clock.advance(86400 + 120);
+       f.tick();
+       f.host.run();
+     },
+     false, "15:39"},
+    {"SleepThroughARestEndsItsScreen",
+     [](RestFixture& f) {
+       f.tickUntil(14, 52, 0);
+       ASSERT_NE(f.rest.prompt(), nullptr);
+       f.rest.prompt()->Label1.Click();
+       f.tick(10);
+       ASSERT_NE(f.rest.restScreen(), nullptr);
+       ASSERT_EQ(f.caption(), "0:4:50");
+       f.clock.advance(119);  // asleep two minutes
+       f.tick();
+       ASSERT_NE(f.rest.restScreen(), nullptr);
+       ASSERT_EQ(f.caption(), "0:2:50") << "minutes asleep count as rested";
+       f.clock.advance(10 * 60);  // asleep again, past the end
+       f.tick();                  // 15:04:11
+       ASSERT_EQ(f.rest.restScreen(), nullptr);
+       ASSERT_EQ(f.rest.restCounting(), 0);
+     },
+     false, "15:49"},
+    {"BusyAcrossTheDueMinuteShort",
+     [](RestFixture& f) {
+       f.tickUntil(14, 51, 30);
+       f.clock.busy = true;
+       f.tickUntil(14, 52, 20);
+       ASSERT_EQ(f.rest.prompt(), nullptr);
+       f.clock.busy = false;
+       f.tick();
+       ASSERT_NE(f.rest.prompt(), nullptr);
+       EXPECT_EQ(f.rest.prompt()->Label1.text(), "Let's take a 5 minute rest");
+       f.tick(60);
+     },
+     true, "14:52"},
+    {"BusyLongerThanNStillPromptsAfterwards",
+     [](RestFixture& f) {
+       f.tickUntil(14, 51, 0);
+       f.clock.busy = true;
+       f.clock.leave();  // a film: no input, yet no rest
+       f.tickUntil(15, 10, 0);
+       ASSERT_EQ(f.rest.prompt(), nullptr);
+       f.clock.busy = false;
+       f.tick();
+       ASSERT_NE(f.rest.prompt(), nullptr);
+       f.rest.prompt()->Label2.Click();  // Do Not: the schedule goes on from here
+       f.host.run();
+       f.tick(10);
+     },
+     false, "15:55"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rest, TimeAway, ::testing::ValuesIn(kAway),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -21,9 +21,20 @@ struct RestFixture : ::testing::Test {
   ui::CommandButton form2tip{"form2tip"}, okdsxxadd{"okdsxxadd"};
 
   rest::RestControls controls() {
-    return {Text1,       Text2,    Text3,    Label5,   {&dhhour0, &dhhour1},
-            SafeSwitch2, Label2_1, edit1,    ppset,    Timer1,
-            setok1,      setno1,   form2tip, okdsxxadd};
+    return {.Text1 = Text1,
+            .Text2 = Text2,
+            .Text3 = Text3,
+            .Label5 = Label5,
+            .dhhour = {&dhhour0, &dhhour1},
+            .SafeSwitch2 = SafeSwitch2,
+            .Label2_1 = Label2_1,
+            .edit1 = edit1,
+            .ppset = ppset,
+            .Timer1 = Timer1,
+            .setok1 = setok1,
+            .setno1 = setno1,
+            .form2tip = form2tip,
+            .okdsxxadd = okdsxxadd};
   }
 
   fakes::Clock clock;  // 14:07:30

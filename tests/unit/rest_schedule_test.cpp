@@ -8,25 +8,6 @@ namespace {
 
 using RestSchedule = RestFixture;
 
-TEST(RestSettings, StoredValuesThatAreNotWholeMinutesInRangeGiveTheDefaults) {
-  EXPECT_EQ(rest::intervalOrDefault("mei"), "45");  // a missing key reads as its name
-  EXPECT_EQ(rest::intervalOrDefault(""), "45");
-  EXPECT_EQ(rest::intervalOrDefault("-1"), "45");
-  EXPECT_EQ(rest::intervalOrDefault("1441"), "45");
-  EXPECT_EQ(rest::intervalOrDefault("2.5"), "45");
-  EXPECT_EQ(rest::intervalOrDefault("99999999999999999999999"), "45");
-  EXPECT_EQ(rest::intervalOrDefault("0"), "0");
-  EXPECT_EQ(rest::intervalOrDefault("1440"), "1440");
-  EXPECT_EQ(rest::intervalOrDefault(" 030 "), "30");
-
-  EXPECT_EQ(rest::lengthOrDefault("xiuxi"), "5");
-  EXPECT_EQ(rest::lengthOrDefault("0"), "5");
-  EXPECT_EQ(rest::lengthOrDefault("+3"), "5");
-  EXPECT_EQ(rest::lengthOrDefault("1"), "1");
-  EXPECT_EQ(rest::lengthOrDefault("1440"), "1440");
-  EXPECT_EQ(rest::lengthOrDefault("1441"), "5");
-}
-
 TEST(RestSettings, TimesOfDay) {
   EXPECT_EQ(rest::formatTimeOfDay(9 * 60 + 5), "09:05");
   EXPECT_EQ(rest::parseTimeOfDay("12:30"), 750);

@@ -369,6 +369,38 @@ TEST(ProfileFileTest, AFileThatCannotBeWrittenSaysSo) {
   EXPECT_FALSE(file.write("dsxx", "mei", "45"));
 }
 
+TEST(SystemServicesTest, MonitorsListThePrimaryFirstAndTheCounterRuns) {
+  win32::Screen screen;
+  const std::vector<ui::Monitor> monitors = screen.monitors();
+  ASSERT_EQ(monitors.size(), static_cast<std::size_t>(GetSystemMetrics(SM_CMONITORS)));
+  const ui::Monitor& primary = monitors.front();
+  EXPECT_TRUE(primary.primary);
+  EXPECT_EQ(primary.dpi, GetDeviceCaps(win32::WindowDc(nullptr).get(), LOGPIXELSX));
+  EXPECT_EQ(primary.area.left, 0);
+  EXPECT_EQ(primary.area.top, 0);
+  EXPECT_EQ(MulDiv(primary.area.width, primary.dpi, 1440), GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(MulDiv(primary.area.height, primary.dpi, 1440), GetSystemMetrics(SM_CYSCREEN));
+
+  win32::Clock clock;
+  const std::int64_t before = clock.monotonicMs();
+  Sleep(60);
+  const std::int64_t after = clock.monotonicMs();
+  EXPECT_GE(after - before, 40);
+  EXPECT_LT(after - before, 5000);
+
+  // Input resets the idle time; nothing here is full screen.
+  INPUT move{};
+  move.type = INPUT_MOUSE;
+  move.mi.dwFlags = MOUSEEVENTF_MOVE;
+  move.mi.dx = 1;
+  ASSERT_EQ(SendInput(1, &move, sizeof move), 1u);
+  Sleep(300);
+  const std::int64_t idle = clock.idleMs();
+  EXPECT_GE(idle, 200);
+  EXPECT_LT(idle, 2000);
+  EXPECT_FALSE(clock.userBusy());
+}
+
 }  // namespace
 
 namespace {

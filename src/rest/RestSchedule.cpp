@@ -1,0 +1,190 @@
+#include "rest/RestSchedule.h"
+
+#include <algorithm>
+
+namespace rest {
+
+namespace {
+
+constexpr int kMinutesPerDay = 1440;
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// Days since 1970-01-01 of a civil date; linear in the day, so a day past the month's end counts
+// on into the next month.
+long long daysFromCivil(int year, int month, int day) {
+  year -= month <= 2 ? 1 : 0;
+  const long long era = (year >= 0 ? year : year - 399) / 400;
+  const long long yoe = year - era * 400;
+  const long long mp = (month + 9) % 12;
+  const long long doy = (153 * mp + 2) / 5 + day - 1;
+  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+// Minutes of local time since 1970, seconds dropped.
+long long absoluteMinute(const ui::LocalTime& t) {
+  return daysFromCivil(t.year, t.month, t.day) * kMinutesPerDay + t.hour * 60LL + t.minute;
+}
+
+int minuteOfDay(long long absolute) {
+  return static_cast<int>((absolute % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay);
+}
+
+}  // namespace
+
+std::optional<int> wholeMinutes(std::string_view text, int min, int max) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  if (text.empty()) return std::nullopt;
+  long long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+    // Past every bound in either sign: stop before a long run of digits overflows.
+    if (value > max && value > -static_cast<long long>(min)) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value < min || value > max) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+std::string intervalOrDefault(const std::string& stored) {
+  return std::to_string(
+      wholeMinutes(stored, kMinInterval, kMaxInterval).value_or(kDefaultInterval));
+}
+
+std::string lengthOrDefault(const std::string& stored) {
+  return std::to_string(wholeMinutes(stored, kMinLength, kMaxLength).value_or(kDefaultLength));
+}
+
+std::string formatTimeOfDay(int minute) {
+  minute = minuteOfDay(minute);
+  std::string text = "00:00";
+  text[0] = static_cast<char>('0' + minute / 600);
+  text[1] = static_cast<char>('0' + minute / 60 % 10);
+  text[3] = static_cast<char>('0' + minute % 60 / 10);
+  text[4] = static_cast<char>('0' + minute % 10);
+  return text;
+}
+
+std::optional<int> parseTimeOfDay(std::string_view text) {
+  auto colon = text.find(':');
+  if (colon == std::string_view::npos) return std::nullopt;
+  auto hour = wholeMinutes(text.substr(0, colon), 0, 23);
+  auto minute = wholeMinutes(text.substr(colon + 1), 0, 59);
+  if (!hour || !minute) return std::nullopt;
+  return *hour * 60 + *minute;
+}
+
+Countdown Countdown::ofSeconds(long long total) {
+  if (total <= 0) return {};
+  // The seconds field stands for the minute begun: 60 where a clock would show 0.
+  return {static_cast<std::int16_t>((total - 1) / 3600),
+          static_cast<std::int16_t>((total - 1) % 3600 / 60),
+          static_cast<std::int16_t>((total - 1) % 60 + 1)};
+}
+
+std::string Countdown::caption() const {
+  return std::to_string(hours) + ":" + std::to_string(minutes) + ":" + std::to_string(seconds);
+}
+
+int RestSchedule::newPeriod(const ui::LocalTime& now, const Elapsed& elapsed, int intervalMinutes) {
+  const long long nowMinute = absoluteMinute(now);
+  next_ = minuteOfDay(nowMinute + intervalMinutes);
+  // With M = 0 the current minute is due at once; with M = 1440 the same minute is due again
+  // tomorrow, so the current minute counts as checked.
+  checkedThrough_ = nowMinute - (intervalMinutes == 0 ? 1 : 0);
+  lastSeenMs_ = elapsed.monotonicMs;
+  // A working period starts with the person here: time away counts from now at the earliest.
+  presentMs_ = elapsed.monotonicMs;
+  restedAway_ = false;
+  held_ = false;
+  return *next_;
+}
+
+void RestSchedule::startCountdown(int n) {
+  countdown_ = Countdown::ofSeconds(n * 60LL);
+  counting_ = true;
+}
+
+void RestSchedule::sessionLocked(bool locked, std::int64_t monotonicMs) {
+  if (locked) {
+    if (!lockedSinceMs_) lockedSinceMs_ = monotonicMs;
+  } else {
+    lockedSinceMs_.reset();
+    presentMs_ = monotonicMs;  // whoever unlocks is back, whatever the input count says
+  }
+}
+
+TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapsed,
+                                 const Reminder& reminder) {
+  const long long nowMinute = absoluteMinute(now);
+  const long long firstUnchecked = checkedThrough_ ? *checkedThrough_ + 1 : nowMinute;
+  const std::int64_t gapMs = lastSeenMs_ ? elapsed.monotonicMs - *lastSeenMs_ : 0;
+  checkedThrough_ = nowMinute;
+  lastSeenMs_ = elapsed.monotonicMs;
+  // Full-screen work is no rest, however long it goes without input.
+  if (elapsed.busy) presentMs_ = elapsed.monotonicMs;
+
+  TickOutcome out;
+  if (!reminder.on) return out;  // a countdown that runs does not advance either
+
+  if (counting_) {
+    // The rest is taken on the screen: time away is the rest itself. The countdown keeps to the
+    // counter: a late tick counts its seconds, and a machine that slept through the rest wakes to
+    // its end.
+    presentMs_ = elapsed.monotonicMs;
+    restedAway_ = false;
+    const long long seconds = std::max<long long>(1, (gapMs + 500) / 1000);
+    countdown_ = Countdown::ofSeconds(countdown_.totalSeconds() - seconds);
+    counting_ = !countdown_.ended();
+    out.counted = true;
+    out.countdown = countdown_;
+    if (!counting_) return out;  // the end of the rest starts the next period
+  } else if (backFromRestAway(elapsed, gapMs, reminder.lengthMinutes * 60000LL)) {
+    held_ = false;
+    out.due = Due::NewPeriod;
+    return out;
+  }
+
+  if (reminder.prompted || restedAway_) return out;  // away long enough: the return decides
+  if (dueNow(nowMinute, firstUnchecked)) held_ = true;
+  if (held_ && !elapsed.busy) {
+    held_ = false;
+    out.due = Due::Prompt;
+  }
+  return out;
+}
+
+// True on the tick the person comes back from an absence of at least a rest's length: asleep
+// (the counter ran on between two ticks), without input, or with the session locked.
+bool RestSchedule::backFromRestAway(const Elapsed& elapsed, std::int64_t gapMs,
+                                    std::int64_t restMs) {
+  const std::int64_t mono = elapsed.monotonicMs;
+  std::int64_t away = presentMs_ ? std::min(elapsed.idleMs, mono - *presentMs_) : elapsed.idleMs;
+  if (lockedSinceMs_) away = std::max(away, mono - *lockedSinceMs_);
+  if (gapMs >= restMs || (restedAway_ && away < restMs)) {
+    restedAway_ = false;
+    presentMs_ = mono;
+    return true;
+  }
+  if (away >= restMs) restedAway_ = true;
+  return false;
+}
+
+bool RestSchedule::dueNow(long long nowMinute, long long firstUnchecked) const {
+  if (!next_) return false;
+  // The next rest time is a time of day; its first occurrence after the last minute checked is
+  // due when it is the current minute, and also when the wall clock jumped over it (sleep shorter
+  // than a rest, a clock set forward: no rest was taken). Minutes are counted on the local
+  // calendar, so midnight is nothing special; a clock set back holds no occurrence (the time comes
+  // round again normally).
+  return firstUnchecked + minuteOfDay(*next_ - firstUnchecked) <= nowMinute;
+}
+
+}  // namespace rest
