@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 namespace controls {
 
@@ -197,6 +198,13 @@ void ProgButton::mouseUp(const ui::MouseArgs& args) {
   repaint(ui::Property::Look);
 }
 
+void ProgButton::release(const ui::MouseArgs& args, bool captured, bool inside) {
+  mouseUp(args);
+  if (args.button != ui::kLeftButton) return;
+  bool afterDoubleClick = std::exchange(afterDoubleClick_, false);
+  if (captured && inside && !afterDoubleClick) click();
+}
+
 void ProgButton::mouseMove(const ui::MouseArgs& args) {
   MouseMove(args);
 }
@@ -207,6 +215,7 @@ void ProgButton::click() {
 }
 
 void ProgButton::dblClick() {
+  afterDoubleClick_ = true;
   DblClick();
   repaint(ui::Property::Look);
 }

@@ -107,6 +107,9 @@ class ProgButton : public ui::Control {
   // click; the Control's MouseDown, MouseUp, MouseMove, Click and DblClick events are raised.
   void mouseDown(const ui::MouseArgs& args);
   void mouseUp(const ui::MouseArgs& args);
+  // A release: MouseUp, then a click when the left button comes up inside the control over a
+  // press it captured, unless the release ends a double click.
+  void release(const ui::MouseArgs& args, bool captured, bool inside);
   void mouseMove(const ui::MouseArgs& args);
   void click();
   void dblClick();
@@ -134,6 +137,7 @@ class ProgButton : public ui::Control {
   char32_t accessKey_ = 0;
   bool focused_ = false;
   bool pressed_ = false;
+  bool afterDoubleClick_ = false;
   Palette palette_{};
   int rightEdge_ = 0;
   int bottomEdge_ = 0;

@@ -179,4 +179,11 @@ Control* windowlessAt(const std::vector<Control*>& children, Point at) {
   return nullptr;
 }
 
+std::vector<Control*> paintOrder(const std::vector<Control*>& children) {
+  std::vector<Control*> order;
+  for (Control* c : children)
+    if (c->visible() && !isWindowed(c->kind()) && c->kind() != Kind::Timer) order.push_back(c);
+  return order;
+}
+
 }  // namespace ui

@@ -247,4 +247,8 @@ class Timer : public Control {
 // container's windowless children, or null. Later children lie in front of earlier ones.
 Control* windowlessAt(const std::vector<Control*>& children, Point at);
 
+// The shown windowless children a container paints, back to front: design order, behind every
+// windowed control whatever its place in that order.
+std::vector<Control*> paintOrder(const std::vector<Control*>& children);
+
 }  // namespace ui

@@ -1,5 +1,9 @@
 #include "ui/GapText.h"
 
+#include <algorithm>
+
+#include "ui/Control.h"
+
 namespace ui {
 
 std::vector<std::string> splitAtGaps(std::string_view text) {
@@ -34,6 +38,29 @@ std::optional<std::vector<int>> placePieces(const std::vector<int>& widths,
       left[k] = covers[k - 1].right + (covers[k].left - covers[k - 1].right - widths[k]) / 2;
   }
   return left;
+}
+
+std::vector<Span> labelCovers(const Control& label, const std::vector<Control*>& siblings,
+                              int lineHeight, const std::function<int(int)>& toPixels) {
+  const Rect& l = label.place();
+  int top = toPixels(l.top), left = toPixels(l.left), right = toPixels(l.right());
+  std::vector<Span> covers;
+  bool inFront = false;
+  for (const Control* c : siblings) {
+    if (c == &label) {
+      inFront = true;
+      continue;
+    }
+    if (!c->visible() || (!inFront && !isWindowed(c->kind()))) continue;
+    const Rect& p = c->place();
+    Span span{toPixels(p.left), toPixels(p.right())};
+    if (toPixels(p.top) < top + lineHeight && toPixels(p.bottom()) > top && span.left >= left &&
+        span.right <= right && span.right > span.left)
+      covers.push_back(span);
+  }
+  std::sort(covers.begin(), covers.end(),
+            [](const Span& a, const Span& b) { return a.left < b.left; });
+  return covers;
 }
 
 }  // namespace ui

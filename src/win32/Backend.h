@@ -13,11 +13,11 @@
 #include "ui/Form.h"
 #include "win32/Handles.h"
 #include "win32/PictureCache.h"
+#include "win32/Report.h"
 
 namespace win32 {
 
 class FormWindow;
-class WindowBase;
 
 class Backend : public ui::FormHost {
  public:
@@ -46,17 +46,12 @@ class Backend : public ui::FormHost {
   UINT trayMessage = 0;
   std::function<void(LPARAM)> onTrayNotify;
 
-  // Starts or stops every switch's pointer poll according to whether it can be seen.
-  void refreshPolls();
-
   // Implementation details shared by the views.
   HINSTANCE instance() const { return instance_; }
   PictureCache& pictures() { return pictures_; }
   HFONT font(const ui::Font& font, int dpi);
   HBRUSH brush(ui::Colour colour);
   void forget(FormWindow* window);
-  void registerWindow(WindowBase* window) { windows_.push_back(window); }
-  void unregisterWindow(WindowBase* window);
 
  private:
   static LRESULT CALLBACK postProc(HWND, UINT, WPARAM, LPARAM);
@@ -66,7 +61,6 @@ class Backend : public ui::FormHost {
   std::map<const ui::Form*, std::unique_ptr<FormWindow>> forms_;
   std::map<std::tuple<std::string, int, bool, int, bool, int>, UniqueFont> fonts_;
   std::map<ui::Colour, UniqueBrush> brushes_;
-  std::deque<WindowBase*> windows_;
   std::deque<std::function<void()>> posted_;
   HWND postWindow_ = nullptr;
   HWND hiddenOwner_ = nullptr;
@@ -74,34 +68,5 @@ class Backend : public ui::FormHost {
 
 // Resolves the toolkit's system colours.
 COLORREF colourRef(ui::Colour colour);
-
-// Every window of the backend: one window procedure dispatches to the object attached at
-// WM_NCCREATE.
-class WindowBase {
- public:
-  explicit WindowBase(Backend& backend) : backend_(backend) {}
-  // A child window outlives its object until its parent is destroyed: from then on its
-  // messages go to the default procedure, never to the freed object.
-  virtual ~WindowBase() {
-    if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-  }
-  WindowBase(const WindowBase&) = delete;
-  WindowBase& operator=(const WindowBase&) = delete;
-  HWND hwnd() const { return hwnd_; }
-  virtual bool isSwitch() const { return false; }
-  virtual void setPolling(bool) {}
-
-  static void registerClasses(HINSTANCE instance);
-  static LRESULT CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
-
- protected:
-  virtual LRESULT handle(UINT message, WPARAM wp, LPARAM lp);
-  HWND createWindow(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style,
-                    RECT place, HWND parent);
-
-  Backend& backend_;
-  HWND hwnd_ = nullptr;
-  bool subclassed_ = false;
-};
 
 }  // namespace win32

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "ui/Types.h"
+
 namespace win32 {
 
 // Declares per-monitor awareness where the system offers it (the manifest asks for it too).
@@ -12,6 +14,10 @@ inline int twipsToPixels(int twips, int dpi) {
 }
 inline int pixelsToTwips(int pixels, int dpi) {
   return MulDiv(pixels, 1440, dpi);
+}
+inline RECT toPixels(const ui::Rect& r, int dpi) {
+  return {twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi), twipsToPixels(r.right(), dpi),
+          twipsToPixels(r.bottom(), dpi)};
 }
 
 }  // namespace win32

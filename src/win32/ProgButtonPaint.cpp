@@ -4,6 +4,7 @@
 
 #include "win32/Dpi.h"
 #include "win32/Handles.h"
+#include "win32/Mouse.h"
 #include "win32/Text.h"
 
 namespace win32 {
@@ -29,22 +30,8 @@ void gradient(HDC dc, const controls::Gradient& g) {
   GdiGradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
 }
 
-// The release that ends a double click is not a click of its own.
-constexpr wchar_t kAfterDoubleClick[] = L"Lumora.AfterDoubleClick";
-
 ui::MouseArgs mouseArgs(HWND hwnd, int button, WPARAM wp, LPARAM lp) {
-  int dpi = dpiOf(hwnd);
-  ui::MouseArgs args;
-  args.button = button;
-  args.shift =
-      ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-  args.at = {pixelsToTwips(GET_X_LPARAM(lp), dpi), pixelsToTwips(GET_Y_LPARAM(lp), dpi)};
-  return args;
-}
-
-int heldButtons(WPARAM wp) {
-  return ((wp & MK_LBUTTON) ? ui::kLeftButton : 0) | ((wp & MK_RBUTTON) ? ui::kRightButton : 0) |
-         ((wp & MK_MBUTTON) ? ui::kMiddleButton : 0);
+  return {button, shiftState(wp), pointOf(lp, dpiOf(hwnd))};
 }
 
 bool inClient(HWND hwnd, LPARAM lp) {
@@ -148,37 +135,24 @@ bool handleProgButtonInput(HWND hwnd, controls::ProgButton& control, UINT messag
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-      int button = message == WM_RBUTTONDOWN   ? ui::kRightButton
-                   : message == WM_MBUTTONDOWN ? ui::kMiddleButton
-                                               : ui::kLeftButton;
+      int button = buttonOf(message);
       // Buttons take the focus when pressed; the progress kind never shows it.
       if (button == ui::kLeftButton && control.Style() != 0 && GetFocus() != hwnd) SetFocus(hwnd);
       SetCapture(hwnd);
       control.mouseDown(mouseArgs(hwnd, button, wp, lp));
-      if (message == WM_LBUTTONDBLCLK) {
-        control.dblClick();
-        SetPropW(hwnd, kAfterDoubleClick, reinterpret_cast<HANDLE>(1));
-      }
+      if (message == WM_LBUTTONDBLCLK) control.dblClick();
       return true;
     }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
-      int button = message == WM_RBUTTONUP   ? ui::kRightButton
-                   : message == WM_MBUTTONUP ? ui::kMiddleButton
-                                             : ui::kLeftButton;
       bool captured = GetCapture() == hwnd;
       if (captured && (wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0) ReleaseCapture();
-      control.mouseUp(mouseArgs(hwnd, button, wp, lp));
-      if (button == ui::kLeftButton) {
-        bool afterDoubleClick = RemovePropW(hwnd, kAfterDoubleClick) != nullptr;
-        bool click = captured && inClient(hwnd, lp) && !afterDoubleClick;
-        if (click) control.click();
-      }
+      control.release(mouseArgs(hwnd, buttonOf(message), wp, lp), captured, inClient(hwnd, lp));
       return true;
     }
     case WM_MOUSEMOVE:
-      control.mouseMove(mouseArgs(hwnd, heldButtons(wp), wp, lp));
+      control.mouseMove(mouseArgs(hwnd, buttonsHeld(wp), wp, lp));
       return true;
     case WM_SETFOCUS:
       control.focusGained();

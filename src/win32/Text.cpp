@@ -22,4 +22,11 @@ std::string narrow(std::wstring_view utf16) {
   return out;
 }
 
+std::wstring windowText(HWND hwnd) {
+  int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
+  return text;
+}
+
 }  // namespace win32

@@ -130,6 +130,32 @@ TEST(ProgButtonEvents, MouseForEveryKindKeysOnlyForStyleOne) {
   EXPECT_FALSE(b.pressed());
 }
 
+// A release is a click only for the left button, inside, over a press the control captured, and
+// not when it ends a double click.
+TEST(ProgButtonEvents, AReleaseClicksOnlyAfterItsOwnLeftPress) {
+  struct Case {
+    int button;
+    bool captured, inside, afterDoubleClick;
+    int clicks;
+  } cases[] = {
+      {ui::kLeftButton, true, true, false, 1},  {ui::kLeftButton, false, true, false, 0},
+      {ui::kLeftButton, true, false, false, 0}, {ui::kRightButton, true, true, false, 0},
+      {ui::kLeftButton, true, true, true, 1},
+  };
+  for (const Case& c : cases) {
+    ProgButton b{"b"};
+    int clicks = 0, ups = 0;
+    b.Click = [&] { ++clicks; };
+    b.MouseUp = [&](const ui::MouseArgs&) { ++ups; };
+    if (c.afterDoubleClick) b.dblClick();
+    b.release({c.button, 0, {}}, c.captured, c.inside);
+    // The release ending a double click clicks nothing; the next one does.
+    if (c.afterDoubleClick) b.release({c.button, 0, {}}, c.captured, c.inside);
+    EXPECT_EQ(clicks, c.clicks) << c.button << c.captured << c.inside << c.afterDoubleClick;
+    EXPECT_EQ(ups, c.afterDoubleClick ? 2 : 1);
+  }
+}
+
 TEST(ProgButtonPlan, ProgressAtHalfOnA297PixelBar) {
   ProgButton b{"tippro"};
   b.setValue(50);

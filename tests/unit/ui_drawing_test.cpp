@@ -1,7 +1,9 @@
 // Sentences with controls laid over their runs of blanks, and smooth picture scaling.
 #include <gtest/gtest.h>
 
+#include "ui/Form.h"
 #include "ui/GapText.h"
+#include "ui/MouseRouter.h"
 #include "ui/Resample.h"
 
 namespace {
@@ -48,6 +50,111 @@ TEST(GapText, CountsThatDoNotMatchLeaveThePlainText) {
   EXPECT_FALSE(ui::placePieces({24, 75, 43}, {{367, 400}}, 3));
   EXPECT_FALSE(ui::placePieces({24}, {}, 3));
   EXPECT_FALSE(ui::placePieces({}, {}, 3));
+}
+
+// "Rest ___ minutes" with a box over the gap, a shape behind the label, a picture box in front of
+// it whatever the order, and controls that do not count: hidden, past the label's line or width.
+struct CoverForm : ui::Form {
+  ui::Shape behind{"behind"};
+  ui::PictureBox windowedBefore{"windowedBefore"};
+  ui::Label label{"label"};
+  ui::Image after{"after"};
+  ui::Image hidden{"hidden"};
+  ui::Image below{"below"};
+  ui::Image wider{"wider"};
+  ui::Timer timer{"timer"};
+  CoverForm() : ui::Form("f", nullptr) {
+    label.setPlace({0, 0, 3000, 300});
+    behind.setPlace({150, 0, 300, 300});
+    windowedBefore.setPlace({1500, 0, 300, 300});
+    after.setPlace({600, 0, 300, 300});
+    hidden.setPlace({900, 0, 150, 150});
+    hidden.setVisible(false);
+    below.setPlace({1200, 300, 150, 150});
+    wider.setPlace({2850, 0, 300, 300});
+    for (ui::Control* c :
+         {static_cast<ui::Control*>(&behind), static_cast<ui::Control*>(&windowedBefore),
+          static_cast<ui::Control*>(&label), static_cast<ui::Control*>(&after),
+          static_cast<ui::Control*>(&hidden), static_cast<ui::Control*>(&below),
+          static_cast<ui::Control*>(&wider), static_cast<ui::Control*>(&timer)})
+      add(*c);
+  }
+};
+
+TEST(GapText, ControlsInFrontOfTheLabelsFirstLineCoverIt) {
+  CoverForm f;
+  auto px = [](int twips) { return twips / 15; };
+  EXPECT_EQ(ui::labelCovers(f.label, f.controls(), 20, px),
+            (std::vector<Span>{{40, 60}, {100, 120}}));
+  // A shorter line: what starts below it no longer counts (the box at 300 twips never did).
+  EXPECT_EQ(ui::labelCovers(f.label, f.controls(), 1, px).size(), 2u);
+}
+
+TEST(Container, PaintsShownWindowlessControlsBackToFront) {
+  CoverForm f;
+  EXPECT_EQ(ui::paintOrder(f.controls()),
+            (std::vector<ui::Control*>{&f.behind, &f.label, &f.after, &f.below, &f.wider}));
+}
+
+// Presses, moves and releases as a container receives them, and what the controls hear.
+TEST(MouseRouter, APressKeepsItsControlAndALeftReleaseOverItClicks) {
+  struct Step {
+    ui::MouseAct act;
+    int button;
+    ui::Point at;
+  };
+  using A = ui::MouseAct;
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    std::vector<std::string> heard;
+  } cases[] = {
+      {"click",
+       {{A::Down, 1, {10, 10}}, {A::Up, 1, {20, 20}}},
+       {"capture", "a down 10,10", "release", "a up 20,20", "a click"}},
+      {"slid off: moves and the release stay with the press, no click",
+       {{A::Down, 1, {10, 10}},
+        {A::Move, 1, {900, 10}},
+        {A::Up, 1, {900, 10}},
+        {A::Move, 0, {900, 10}}},
+       {"capture", "a down 10,10", "a move 900,10", "release", "a up 900,10", "form move"}},
+      {"slid on: a press on the form clicks nothing",
+       {{A::Down, 1, {900, 10}}, {A::Up, 1, {10, 10}}},
+       {"capture", "release"}},
+      {"right button: no click",
+       {{A::Down, 2, {10, 10}}, {A::Up, 2, {10, 10}}},
+       {"capture", "a down 10,10", "release", "a up 10,10"}},
+      {"double click goes to the control under the pointer",
+       {{A::DoubleClick, 1, {510, 10}}},
+       {"b dblclick"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ui::Form form("f", nullptr);
+    ui::Label a("a"), b("b");
+    a.setPlace({0, 0, 300, 300});
+    b.setPlace({500, 0, 300, 300});
+    form.add(a);
+    form.add(b);
+    std::vector<std::string> heard;
+    auto where = [](const ui::MouseArgs& m) {
+      return std::to_string(m.at.x) + "," + std::to_string(m.at.y);
+    };
+    for (ui::Label* l : {&a, &b}) {
+      std::string n = l->name();
+      l->MouseDown = [&, n](const ui::MouseArgs& m) { heard.push_back(n + " down " + where(m)); };
+      l->MouseUp = [&, n](const ui::MouseArgs& m) { heard.push_back(n + " up " + where(m)); };
+      l->MouseMove = [&, n](const ui::MouseArgs& m) { heard.push_back(n + " move " + where(m)); };
+      l->Click = [&, n] { heard.push_back(n + " click"); };
+      l->DblClick = [&, n] { heard.push_back(n + " dblclick"); };
+    }
+    form.MouseMove = [&](const ui::MouseArgs&) { heard.push_back("form move"); };
+    ui::MouseRouter router;
+    router.capture = [&](bool take) { heard.push_back(take ? "capture" : "release"); };
+    for (const Step& s : c.steps)
+      router.route(s.act, s.button, 0, s.at, form.controls(), nullptr, form);
+    EXPECT_EQ(heard, c.heard);
+  }
 }
 
 ui::PixelImage image(int w, int h, std::vector<std::uint32_t> pixels) {

@@ -1,0 +1,183 @@
+#include "win32/FormWindow.h"
+
+#include "win32/Backend.h"
+#include "win32/Dpi.h"
+#include "win32/Text.h"
+#include "win32/View.h"
+
+namespace win32 {
+
+FormWindow::FormWindow(Backend& backend, ui::Form& form)
+    : Window(backend), model_(form), container_(*this, *this, nullptr) {
+  dpi_ = dpiOf(nullptr);
+  DWORD style =
+      WS_CLIPCHILDREN | (form.border() == ui::Border::None ? WS_POPUP : WS_OVERLAPPEDWINDOW);
+  DWORD exStyle = form.showInTaskbar() ? 0 : WS_EX_TOOLWINDOW;
+  if (form.noActivate()) exStyle |= WS_EX_NOACTIVATE;
+  RECT r = toPixels(form.place(), dpi_);
+  createWindow(exStyle, kFormClass, widen(form.caption()).c_str(), style, r,
+               form.showInTaskbar() ? nullptr : backend.hiddenOwner());
+  dpi_ = dpiOf(hwnd_);
+  form.attachView(this);
+  for (ui::Control* c : form.allControls()) views_.push_back(makeView(*this, *c));
+  // Containers before their children: allControls() is in design order, and a container is
+  // always placed before what it holds.
+  for (auto& view : views_) view->create();
+  // Fonts are made with the window rather than at first paint, so what a window holds does
+  // not depend on which of its captions happened to be drawn.
+  for (ui::Control* c : form.allControls()) backend.font(c->font(), dpi_);
+  applyStyles();
+  place(false);
+}
+
+FormWindow::~FormWindow() {
+  release();
+  views_.clear();
+  if (HWND hwnd = std::exchange(hwnd_, nullptr)) DestroyWindow(hwnd);
+}
+
+void FormWindow::place(bool centre) {
+  ui::Rect p = model_.place();
+  int width = twipsToPixels(p.width, dpi_), height = twipsToPixels(p.height, dpi_);
+  int left = twipsToPixels(p.left, dpi_), top = twipsToPixels(p.top, dpi_);
+  if (centre) {
+    // Centred on the monitor the window is on, as the designer's start-up position does.
+    MONITORINFO info{sizeof(info), {}, {}, 0};
+    GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &info);
+    left = info.rcMonitor.left + (info.rcMonitor.right - info.rcMonitor.left - width) / 2;
+    top = info.rcMonitor.top + (info.rcMonitor.bottom - info.rcMonitor.top - height) / 2;
+  }
+  SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::applyStyles() {
+  LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+  if (model_.alpha() < 255) {
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(hwnd_, 0, static_cast<BYTE>(model_.alpha()), LWA_ALPHA);
+  }
+  if (model_.topmost())
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void FormWindow::update(ui::FormProperty property) {
+  switch (property) {
+    case ui::FormProperty::Place:
+      place(false);
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      break;
+    case ui::FormProperty::Visible:
+      if (model_.visible()) {
+        if (!placedOnce_ && model_.centred()) place(true);
+        placedOnce_ = true;
+        ShowWindow(hwnd_, model_.noActivate() ? SW_SHOWNOACTIVATE : SW_SHOW);
+        if (!model_.noActivate()) SetForegroundWindow(hwnd_);
+      } else {
+        ShowWindow(hwnd_, SW_HIDE);
+      }
+      shownChanged();
+      break;
+    case ui::FormProperty::Caption:
+      SetWindowTextW(hwnd_, widen(model_.caption()).c_str());
+      break;
+    case ui::FormProperty::Colours:
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      break;
+    case ui::FormProperty::Alpha:
+    case ui::FormProperty::Topmost:
+      applyStyles();
+      break;
+  }
+}
+
+void FormWindow::startDrag() {
+  // Only while the left button is held: otherwise the system's move loop may follow the pointer.
+  // The button is the one the mouse message carries, the logical primary button: the physical
+  // state (GetAsyncKeyState) is the other button when the user has swapped them.
+  if (IsZoomed(hwnd_) || !(mouseKeys & MK_LBUTTON)) return;
+  ReleaseCapture();
+  SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+void FormWindow::shownChanged() {
+  for (auto& view : views_) view->shownChanged();
+}
+
+void FormWindow::release() {
+  if (!attached_) return;
+  attached_ = false;
+  for (auto& [id, timer] : timers_) KillTimer(hwnd_, id);
+  timers_.clear();
+  for (auto& view : views_) view->release();
+  // From here the window's messages go to the default procedure: none reaches the model.
+  detach();
+  if (model_.view() == this) model_.attachView(nullptr);
+}
+
+void FormWindow::destroy() {
+  // Unlinked now, whatever happens to the model next (its owner may free it before the
+  // window goes); the window and the views themselves go once the current message has been
+  // handled, since this is often called from one of the window's own handlers.
+  release();
+  ShowWindow(hwnd_, SW_HIDE);
+  backend_.forget(this);
+}
+
+UINT_PTR FormWindow::addTimer(ui::Timer* timer) {
+  UINT_PTR id = nextTimer_++;
+  timers_[id] = timer;
+  SetTimer(hwnd_, id, static_cast<UINT>(timer->interval()), nullptr);
+  return id;
+}
+
+void FormWindow::removeTimer(UINT_PTR id) {
+  KillTimer(hwnd_, id);
+  timers_.erase(id);
+}
+
+void FormWindow::dpiChanged(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  for (auto& view : views_) view->dpiChanged();
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+LRESULT FormWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
+  if (hwnd_ == backend_.trayWindow && message == backend_.trayMessage && backend_.onTrayNotify) {
+    backend_.onTrayNotify(lp);
+    return 0;
+  }
+  switch (message) {
+    case WM_TIMER:
+      if (auto it = timers_.find(wp); it != timers_.end()) {
+        it->second->Tick();
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // Alt+F4 or another program's polite close: the form decides, through its model, so the
+      // model never loses track of its window. The program never ends this way.
+      model_.requestClose();
+      return 0;
+    case WM_DPICHANGED:
+      dpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+    case WM_DISPLAYCHANGE:
+    case WM_POWERBROADCAST:
+    case WM_WTSSESSION_CHANGE:
+      if (backend_.onSystemMessage) backend_.onSystemMessage(message, wp, lp);
+      return message == WM_QUERYENDSESSION || message == WM_POWERBROADCAST ? TRUE : 0;
+  }
+  static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+  if (message == taskbarCreated && backend_.onSystemMessage) {
+    backend_.onSystemMessage(message, wp, lp);
+    return 0;
+  }
+  if (auto result = container_.handle(message, wp, lp)) return *result;
+  return Window::handle(message, wp, lp);
+}
+
+}  // namespace win32

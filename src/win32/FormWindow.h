@@ -1,0 +1,58 @@
+#pragma once
+// The window of a form: it holds the views of the form's controls, paints the windowless ones
+// through its container, runs the form's timers and keeps its size in pixels at its DPI.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "ui/Form.h"
+#include "win32/Container.h"
+#include "win32/Window.h"
+
+namespace win32 {
+
+class View;
+
+class FormWindow : public Window, public ui::FormView {
+ public:
+  FormWindow(Backend& backend, ui::Form& form);
+  ~FormWindow() override;
+
+  void update(ui::FormProperty property) override;
+  void startDrag() override;
+  void destroy() override;
+
+  Backend& backend() { return backend_; }
+  ui::Form& form() { return model_; }
+  int windowDpi() const { return dpi_; }
+  Container& container() { return container_; }
+  // The buttons of the mouse message being handled (MK_*), 0 outside one: the logical buttons,
+  // as the user's button swap maps them.
+  WPARAM mouseKeys = 0;
+  UINT_PTR addTimer(ui::Timer* timer);
+  void removeTimer(UINT_PTR id);
+  // Tells every control's view that what can be seen may have changed.
+  void shownChanged();
+
+ protected:
+  LRESULT handle(UINT message, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void place(bool centre);
+  void applyStyles();
+  void release();
+  void dpiChanged(int dpi, const RECT& suggested);
+
+  ui::Form& model_;
+  Container container_;
+  bool attached_ = true;
+  int dpi_ = 96;
+  bool placedOnce_ = false;
+  std::vector<std::unique_ptr<View>> views_;
+  std::map<UINT_PTR, ui::Timer*> timers_;
+  UINT_PTR nextTimer_ = 100;
+};
+
+}  // namespace win32

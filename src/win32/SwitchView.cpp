@@ -1,0 +1,112 @@
+// The on/off switch: draws its frame, keeps its window region to the outline and polls the
+// pointer only while it can be seen.
+#include "controls/SafeSwitch.h"
+#include "win32/FormWindow.h"
+#include "win32/Handles.h"
+#include "win32/Mouse.h"
+#include "win32/SwitchPaint.h"
+#include "win32/View.h"
+
+namespace win32 {
+
+namespace {
+
+constexpr UINT_PTR kPollTimer = 1;
+
+class SwitchView : public WindowedView {
+ public:
+  SwitchView(FormWindow& form, ui::Control& control)
+      : WindowedView(form, control), model_(static_cast<controls::SafeSwitch&>(control)) {}
+
+  void shownChanged() override { setPolling(hwnd_ && attached_ && IsWindowVisible(hwnd_)); }
+  void release() override {
+    setPolling(false);
+    WindowedView::release();
+  }
+
+ protected:
+  HWND makeWindow(RECT place, HWND parent) override {
+    HWND hwnd = createWindow(0, kSwitchClass, L"", WS_CHILD | WS_CLIPSIBLINGS, place, parent);
+    if (hwnd) applyOutline();
+    return shown(hwnd);
+  }
+  void applyOwn(ui::Property property) override {
+    if (property == ui::Property::Value) applyOutline();
+  }
+  LRESULT handle(UINT message, WPARAM wp, LPARAM lp) override {
+    switch (message) {
+      case WM_ERASEBKGND:
+        return 1;
+      case WM_PAINT: {
+        PaintDc dc(hwnd_);
+        paintSwitch(dc.get(), model_, form_.windowDpi());
+        return 0;
+      }
+      case WM_TIMER:
+        if (wp != kPollTimer) break;
+        poll();
+        return 0;
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+        SetCapture(hwnd_);
+        model_.buttonDown(buttonOf(message));
+        return 0;
+      case WM_LBUTTONUP:
+      case WM_RBUTTONUP:
+      case WM_MBUTTONUP:
+        if (GetCapture() == hwnd_) ReleaseCapture();
+        model_.buttonUp(buttonOf(message));
+        return 0;
+      case WM_LBUTTONDBLCLK:
+        // A quick second click is a click of its own.
+        model_.buttonDown(ui::kLeftButton);
+        return 0;
+    }
+    return Window::handle(message, wp, lp);
+  }
+
+ private:
+  void setPolling(bool on) {
+    if (on == polling_) return;
+    polling_ = on;
+    if (on)
+      SetTimer(hwnd_, kPollTimer, controls::SafeSwitch::kPollMilliseconds, nullptr);
+    else if (hwnd_)
+      KillTimer(hwnd_, kPollTimer);
+  }
+  void poll() {
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(hwnd_, &p);
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    model_.poll(p.x >= 0 && p.x <= r.right && p.y >= 0 && p.y <= r.bottom);
+  }
+  void applyOutline() {
+    bool on = model_.Value();
+    int skin = model_.skinSet();
+    int dpi = form_.windowDpi();
+    if (on == outlineOn_ && skin == outlineSkin_ && dpi == outlineDpi_) return;
+    outlineOn_ = on;
+    outlineSkin_ = skin;
+    outlineDpi_ = dpi;
+    UniqueRegion region(switchRegion(model_, dpi));
+    // The system owns the region once it is set.
+    if (SetWindowRgn(hwnd_, region.get(), TRUE)) region.release();
+  }
+
+  controls::SafeSwitch& model_;
+  bool polling_ = false;
+  bool outlineOn_ = false;
+  int outlineSkin_ = -1;
+  int outlineDpi_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<View> makeSwitchView(FormWindow& form, ui::Control& control) {
+  return std::make_unique<SwitchView>(form, control);
+}
+
+}  // namespace win32

@@ -1,0 +1,210 @@
+#include "win32/View.h"
+
+#include "win32/Backend.h"
+#include "win32/Dpi.h"
+#include "win32/FormWindow.h"
+#include "win32/Report.h"
+#include "win32/Text.h"
+
+namespace win32 {
+
+// Each windowed kind's view, in a file of its own.
+std::unique_ptr<View> makeTextBoxView(FormWindow& form, ui::Control& control);
+std::unique_ptr<View> makeCommandButtonView(FormWindow& form, ui::Control& control);
+std::unique_ptr<View> makeSliderView(FormWindow& form, ui::Control& control);
+std::unique_ptr<View> makePanelView(FormWindow& form, ui::Control& control);
+std::unique_ptr<View> makeSwitchView(FormWindow& form, ui::Control& control);
+std::unique_ptr<View> makeProgButtonView(FormWindow& form, ui::Control& control);
+
+namespace {
+
+// Labels, images, lines and shapes: painted by their container, so a change repaints the area.
+class WindowlessView : public View {
+ public:
+  using View::View;
+
+ protected:
+  void apply(ui::Property property) override {
+    HWND container = containerHwnd();
+    if (!container) return;
+    RECT r = pixelRect();
+    // Lines may run along an edge of their extent: widen the area a little.
+    InflateRect(&r, 2, 2);
+    if (control_.kind() == ui::Kind::Line)
+      r = {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
+           std::max(r.top, r.bottom)};
+    InvalidateRect(container, &r, FALSE);
+    // Moved: the new area too.
+    if (property == ui::Property::Place) InvalidateRect(container, nullptr, FALSE);
+  }
+};
+
+// A timer ticks on its form's window while it runs.
+class TimerView : public View {
+ public:
+  using View::View;
+  void create() override { apply(ui::Property::Enabled); }
+  void release() override {
+    if (attached_ && id_) form_.removeTimer(std::exchange(id_, 0));
+    View::release();
+  }
+
+ protected:
+  void apply(ui::Property) override {
+    auto& timer = static_cast<ui::Timer&>(control_);
+    if (id_) form_.removeTimer(std::exchange(id_, 0));
+    if (timer.running()) id_ = form_.addTimer(&timer);
+  }
+
+ private:
+  UINT_PTR id_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<View> makeView(FormWindow& form, ui::Control& control) {
+  switch (control.kind()) {
+    case ui::Kind::TextBox:
+      return makeTextBoxView(form, control);
+    case ui::Kind::CommandButton:
+      return makeCommandButtonView(form, control);
+    case ui::Kind::Slider:
+      return makeSliderView(form, control);
+    case ui::Kind::PictureBox:
+      return makePanelView(form, control);
+    case ui::Kind::Switch:
+      return makeSwitchView(form, control);
+    case ui::Kind::ProgButton:
+      return makeProgButtonView(form, control);
+    case ui::Kind::Timer:
+      return std::make_unique<TimerView>(form, control);
+    default:
+      return std::make_unique<WindowlessView>(form, control);
+  }
+}
+
+// --- View ---
+
+View::View(FormWindow& form, ui::Control& control) : form_(form), control_(control) {
+  control.attachView(this);
+}
+
+void View::update(ui::Property property) {
+  if (attached_) apply(property);
+}
+
+void View::release() {
+  if (!attached_) return;
+  attached_ = false;
+  if (control_.view() == this) control_.attachView(nullptr);
+}
+
+HWND View::containerHwnd() const {
+  if (ui::Control* container = control_.container()) {
+    if (auto* view = static_cast<View*>(container->view())) return view->hwnd();
+  }
+  return form_.hwnd();
+}
+
+int View::dpi() const {
+  return form_.windowDpi();
+}
+
+RECT View::pixelRect() const {
+  return toPixels(control_.place(), dpi());
+}
+
+// --- WindowedView ---
+
+WindowedView::WindowedView(FormWindow& form, ui::Control& control)
+    : View(form, control), Window(form.backend()) {}
+
+void WindowedView::create() {
+  if (!makeWindow(pixelRect(), containerHwnd())) return;
+  // Design order is stacking order: each new window goes in front of the ones before it.
+  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  apply(ui::Property::Font);
+  apply(ui::Property::Range);
+  apply(ui::Property::Value);
+}
+
+void WindowedView::release() {
+  View::release();
+  detach();
+}
+
+void WindowedView::dpiChanged() {
+  if (!hwnd_) return;
+  update(ui::Property::Place);
+  update(ui::Property::Font);
+  update(ui::Property::Value);
+}
+
+HWND WindowedView::makeSystemControl(DWORD exStyle, const wchar_t* className, DWORD style, RECT r,
+                                     HWND parent) {
+  DWORD visible = control_.visible() ? WS_VISIBLE : 0;
+  HWND hwnd =
+      CreateWindowExW(exStyle, className, widen(control_.text()).c_str(),
+                      WS_CHILD | WS_CLIPSIBLINGS | style | visible, r.left, r.top, r.right - r.left,
+                      r.bottom - r.top, parent, nullptr, backend_.instance(), nullptr);
+  if (!hwnd) {
+    reportFailure(L"CreateWindowExW", className);
+    return nullptr;
+  }
+  attach(hwnd);
+  return hwnd;
+}
+
+HWND WindowedView::shown(HWND hwnd) {
+  if (hwnd && control_.visible()) ShowWindow(hwnd, SW_SHOWNA);
+  return hwnd;
+}
+
+void WindowedView::apply(ui::Property property) {
+  if (!hwnd_) return;
+  settingFromModel_ = true;
+  switch (property) {
+    case ui::Property::Place: {
+      RECT r = pixelRect();
+      SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    }
+    case ui::Property::Visible:
+      ShowWindow(hwnd_, control_.visible() ? SW_SHOWNA : SW_HIDE);
+      form_.shownChanged();
+      break;
+    case ui::Property::Enabled:
+      EnableWindow(hwnd_, control_.enabled());
+      break;
+    case ui::Property::Font:
+    case ui::Property::Range:
+      applyOwn(property);
+      break;
+    default:
+      applyOwn(property);
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      break;
+  }
+  settingFromModel_ = false;
+}
+
+void WindowedView::applyCaption(ui::Property property) {
+  if (property == ui::Property::Text) {
+    // Text typed into a box comes back here as the model's new text: writing it again would
+    // put the caret at the start, so the window is written only when it differs.
+    if (windowText(hwnd_) != widen(control_.text()))
+      SetWindowTextW(hwnd_, widen(control_.text()).c_str());
+  } else if (property == ui::Property::Font) {
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(backend_.font(control_.font(), dpi())),
+                 TRUE);
+  }
+}
+
+HBRUSH WindowedView::colours(HDC dc, ui::Colour) {
+  SetTextColor(dc, colourRef(control_.foreColour()));
+  SetBkColor(dc, colourRef(control_.backColour()));
+  return backend_.brush(control_.backColour());
+}
+
+}  // namespace win32
