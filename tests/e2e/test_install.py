@@ -202,6 +202,7 @@ def test_install_use_update_and_uninstall(prefix, tmp_path):
     menu, entries = open_menu()
     assert sign_in_checked(menu, entries[SIGN_IN])
     subprocess.run(["xdotool", "key", "Escape"], check=True, timeout=10)
+    harness.wait_until(lambda: not harness.popup_menus(), 5, what="Escape to close the menu")
 
     # Installing again while it runs ends it and keeps the user's settings.
     (folder / "config.ini").write_bytes(EYE_CARE_ON.replace("\n", "\r\n").encode())
