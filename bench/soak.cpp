@@ -132,6 +132,13 @@ void print(const char* what, int cycles, const Sample& s, DWORD ms) {
   std::fflush(stdout);
 }
 
+// The soak never touches the user's sign-in entry.
+class NoSignIn : public tray::SignInEntry {
+ public:
+  bool enabled() override { return false; }
+  bool setEnabled(bool) override { return false; }
+};
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -149,7 +156,8 @@ int wmain(int argc, wchar_t** argv) {
   store.values["dsxx/xiuxi"] = "1";
   QuietShell shell;
   win32::NotifyArea notify(backend);
-  app::Program program({backend, clock, gamma, store, screen, shell, notify});
+  NoSignIn signIn;
+  app::Program program({backend, clock, gamma, store, screen, shell, notify, signIn});
   program.start();
   pump();
   app::MainWindow& main = program.mainWindow();

@@ -2,7 +2,7 @@
 enable_language(RC)
 
 set(LUMORA_WIN32_DEFINES UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
-set(LUMORA_WIN32_LIBS user32 gdi32 comctl32 shell32 ole32 uuid)
+set(LUMORA_WIN32_LIBS user32 gdi32 comctl32 shell32 ole32 uuid advapi32)
 target_compile_definitions(lumora_core PUBLIC ${LUMORA_WIN32_DEFINES})
 
 file(GLOB LUMORA_WIN32_SOURCES CONFIGURE_DEPENDS src/win32/*.cpp)
@@ -12,13 +12,15 @@ target_link_libraries(lumora_win32 PUBLIC lumora_core ${LUMORA_WIN32_LIBS})
 target_compile_options(lumora_win32 PRIVATE ${LUMORA_WARNINGS})
 target_include_directories(lumora_win32 PRIVATE resources)
 
+include(cmake/version.cmake)
 add_executable(Lumora WIN32 src/win32/WinMain.cpp resources/lumora.rc)
 target_link_libraries(Lumora PRIVATE lumora_win32)
 target_compile_options(Lumora PRIVATE ${LUMORA_WARNINGS})
 file(GLOB LUMORA_PICTURES CONFIGURE_DEPENDS resources/pictures/*)
 set_source_files_properties(resources/lumora.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/lumora.manifest;${LUMORA_PICTURES}")
-target_include_directories(Lumora PRIVATE resources)
+  OBJECT_DEPENDS "${LUMORA_GENERATED_DIR}/lumora.manifest;${LUMORA_GENERATED_DIR}/version.h;${LUMORA_PICTURES}")
+# The generated folder holds version.h and the manifest the resource script names.
+target_include_directories(Lumora PRIVATE resources ${LUMORA_GENERATED_DIR})
 
 if(NOT MSVC)
   foreach(target lumora_core lumora_win32 Lumora)

@@ -52,8 +52,9 @@ lumora_wait_displayfd() {
 # what the program's windows need: the CJK font substitutes and 96 DPI.
 lumora_prefix_prepare() {
   export WINEDEBUG=-all
-  # No Mono/Gecko install prompts: nothing here uses .NET or HTML.
-  export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+  # No Mono/Gecko install prompts: nothing here uses .NET or HTML. No menu entries on the host
+  # for the shortcuts an installer makes in the prefix.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
   if [ -z "${WINEPREFIX:-}" ]; then
     WINEPREFIX="$(mktemp -d /tmp/lumora-wineprefix.XXXXXX)"
     LUMORA_WINEPREFIX_CREATED="$WINEPREFIX"

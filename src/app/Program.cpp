@@ -1,10 +1,25 @@
 #include "app/Program.h"
 
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
 #include "app/MainWindow.h"
 #include "colour/GammaEngine.h"
 #include "rest/Rest.h"
 
 namespace app {
+
+bool iconOnlyStart(const std::vector<std::string>& arguments) {
+  auto isTraySwitch = [](const std::string& argument) {
+    std::string_view expected = kTraySwitch;
+    return argument.size() == expected.size() && (argument[0] == '/' || argument[0] == '-') &&
+           std::equal(
+               argument.begin() + 1, argument.end(), expected.begin() + 1,
+               [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+  };
+  return std::any_of(arguments.begin(), arguments.end(), isTraySwitch);
+}
 
 Program::Program(const Services& services)
     : ini_(services.profile, services.shell),
@@ -13,7 +28,7 @@ Program::Program(const Services& services)
   mainWindow_ = std::make_unique<MainWindow>(MainWindowServices{
       &services.host, services.clock, services.screen, services.shell, ini_, *gamma_, icon_});
   trayForm_ = std::make_unique<tray::TrayForm>(&services.host, icon_, services.notify,
-                                               services.shell, *mainWindow_);
+                                               services.shell, services.signIn, *mainWindow_);
 }
 
 // The forms go before the engine and the store they refer to.
@@ -22,8 +37,12 @@ Program::~Program() {
   mainWindow_.reset();
 }
 
-void Program::start() {
-  trayForm_->start();
+void Program::start(bool iconOnly) {
+  trayForm_->start(iconOnly);
+}
+
+void Program::exitRequested() {
+  trayForm_->tc_Click();
 }
 
 void Program::sessionEnding() {

@@ -3,9 +3,12 @@
 // the tray form. WinMain creates it after the single-instance check and forwards system events.
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "settings/Ini.h"
 #include "tray/Notify.h"
+#include "tray/SignIn.h"
 #include "tray/TrayForm.h"
 #include "ui/Form.h"
 #include "ui/System.h"
@@ -26,7 +29,15 @@ struct Services {
   ui::Screen& screen;
   ui::Shell& shell;
   tray::NotifyArea& notify;
+  tray::SignInEntry& signIn;
 };
+
+// The switch the sign-in entry passes: start with the icon only.
+constexpr const char* kTraySwitch = "/tray";
+
+// Whether the command-line arguments (without the program's own name) ask for the icon-only
+// start: "/tray" or "-tray" in any case.
+bool iconOnlyStart(const std::vector<std::string>& arguments);
 
 class Program {
  public:
@@ -35,8 +46,11 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  // Loads the tray form, which adds the icon and opens the main window.
-  void start();
+  // Loads the tray form, which adds the icon and opens the main window (loaded but hidden when
+  // iconOnly).
+  void start(bool iconOnly = false);
+  // Another program (the installer) asked this copy to end: it ends as the tray menu's Exit.
+  void exitRequested();
 
   // WM_QUERYENDSESSION / WM_ENDSESSION: the settings are saved.
   void sessionEnding();

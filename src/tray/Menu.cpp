@@ -15,8 +15,17 @@ Menu trayMenu() {
   root.items.push_back({"xs", "Display", kDisplay, {}});
   root.items.push_back({"mah", "Tavik:Health: ", kHealth, {}});
   root.items.push_back({"abt", "About", kNoCommand, {{"aapp", "About APP", kAboutApp, {}}}});
+  root.items.push_back({"startWithWindows", "Start with Windows", kStartWithWindows, {}});
   root.items.push_back({"tc", "Exit", kExit, {}});
   return root;
+}
+
+MenuItem* findCommand(Menu& menu, int command) {
+  for (MenuItem& item : menu.items) {
+    if (item.command == command) return &item;
+    if (MenuItem* found = findCommand(item, command)) return found;
+  }
+  return nullptr;
 }
 
 TrayAction trayAction(std::intptr_t lParam) {

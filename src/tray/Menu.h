@@ -19,6 +19,7 @@ enum Command : int {
   kHealth = 2,    // mah
   kAboutApp = 3,  // aapp
   kExit = 4,      // tc
+  kStartWithWindows = 5,
 };
 
 // One entry; an entry with items opens a sub-menu and has no command of its own.
@@ -27,12 +28,16 @@ struct MenuItem {
   std::string caption;  // UTF-8, shown exactly so
   int command = kNoCommand;
   std::vector<MenuItem> items;
+  bool checked = false;  // shown with a check mark
 };
 
 using Menu = MenuItem;
 
-// The root "cd" with Display, Tavik:Health: , About > About APP, Exit.
+// The root "cd" with Display, Tavik:Health: , About > About APP, Start with Windows, Exit.
 Menu trayMenu();
+
+// The entry that runs command, searched through the sub-menus; null when there is none.
+MenuItem* findCommand(Menu& menu, int command);
 
 enum class TrayAction { None, OpenMenu };
 

@@ -3,11 +3,12 @@
 namespace tray {
 
 TrayForm::TrayForm(ui::FormHost* host, Icon& icon, NotifyArea& area, ui::Shell& shell,
-                   ui::Form& mainWindow)
+                   SignInEntry& signIn, ui::Form& mainWindow)
     : ui::Form("cd", host),
       icon_(icon),
       area_(area),
       shell_(shell),
+      signIn_(signIn),
       mainWindow_(mainWindow),
       menu_(trayMenu()) {
   setCaption("Form3");
@@ -16,7 +17,8 @@ TrayForm::TrayForm(ui::FormHost* host, Icon& icon, NotifyArea& area, ui::Shell& 
   Load = [this] { Form_Load(); };
 }
 
-void TrayForm::start() {
+void TrayForm::start(bool iconOnly) {
+  iconOnly_ = iconOnly;
   // Hiding an unloaded form loads it (creating its window hidden) without showing it.
   hide();
 }
@@ -25,11 +27,17 @@ void TrayForm::Form_Load() {
   icon_.fill(area_.windowHandle(*this), area_.iconHandle());
   icon_.add();
   hide();
-  mainWindow_.show();
+  // Hiding an unloaded main window runs its load step (reminders, eye care) and shows nothing.
+  if (iconOnly_)
+    mainWindow_.hide();
+  else
+    mainWindow_.show();
 }
 
 void TrayForm::trayNotify(std::intptr_t lParam) {
   if (trayAction(lParam) != TrayAction::OpenMenu) return;
+  // The entry may have changed outside the program (Task Manager, an installer): ask each time.
+  findCommand(menu_, kStartWithWindows)->checked = signIn_.enabled();
   runCommand(area_.popupMenu(menu_));
 }
 
@@ -47,6 +55,9 @@ void TrayForm::runCommand(int command) {
       break;
     case kAboutApp:
       aapp_Click();
+      break;
+    case kStartWithWindows:
+      startWithWindows_Click();
       break;
     case kExit:
       tc_Click();
@@ -66,6 +77,15 @@ void TrayForm::mah_Click() {
 
 void TrayForm::aapp_Click() {
   shell_.openUrl(productPageUrl());
+}
+
+void TrayForm::startWithWindows_Click() {
+  bool on = !signIn_.enabled();
+  if (!signIn_.setEnabled(on))
+    shell_.messageBox(on ? "Lumora could not add itself to the programs that start with Windows."
+                         : "Lumora could not remove itself from the programs that start with "
+                           "Windows.",
+                      "Lumora", ui::MessageIcon::Warning);
 }
 
 void TrayForm::tc_Click() {

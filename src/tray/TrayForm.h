@@ -5,6 +5,7 @@
 
 #include "tray/Menu.h"
 #include "tray/Notify.h"
+#include "tray/SignIn.h"
 #include "ui/Form.h"
 #include "ui/System.h"
 
@@ -12,11 +13,12 @@ namespace tray {
 
 class TrayForm : public ui::Form {
  public:
-  TrayForm(ui::FormHost* host, Icon& icon, NotifyArea& area, ui::Shell& shell,
+  TrayForm(ui::FormHost* host, Icon& icon, NotifyArea& area, ui::Shell& shell, SignInEntry& signIn,
            ui::Form& mainWindow);
 
-  // Loads the form without ever showing it; the load opens the main window.
-  void start();
+  // Loads the form without ever showing it; the load opens the main window. With iconOnly (the
+  // start at sign-in) the main window is loaded but stays hidden until "Display".
+  void start(bool iconOnly = false);
 
   // The icon's callback message, with its lParam.
   void trayNotify(std::intptr_t lParam);
@@ -28,6 +30,7 @@ class TrayForm : public ui::Form {
   void xs_Click();
   void mah_Click();
   void aapp_Click();
+  void startWithWindows_Click();
   void tc_Click();
 
   const Menu& menu() const { return menu_; }
@@ -36,8 +39,10 @@ class TrayForm : public ui::Form {
   Icon& icon_;
   NotifyArea& area_;
   ui::Shell& shell_;
+  SignInEntry& signIn_;
   ui::Form& mainWindow_;
   Menu menu_;
+  bool iconOnly_ = false;
 };
 
 }  // namespace tray

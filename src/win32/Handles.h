@@ -61,6 +61,10 @@ struct WindowTraits {
   static HWND invalid() { return nullptr; }
   static void close(HWND h) { DestroyWindow(h); }
 };
+struct KeyTraits {
+  static HKEY invalid() { return nullptr; }
+  static void close(HKEY h) { RegCloseKey(h); }
+};
 
 using UniqueBrush = Unique<HBRUSH, GdiTraits<HBRUSH>>;
 using UniquePen = Unique<HPEN, GdiTraits<HPEN>>;
@@ -73,6 +77,7 @@ using UniqueMenu = Unique<HMENU, MenuTraits>;
 using UniqueHandle = Unique<HANDLE, KernelTraits>;
 using UniqueFile = Unique<HANDLE, FileTraits>;
 using UniqueWindow = Unique<HWND, WindowTraits>;
+using UniqueKey = Unique<HKEY, KeyTraits>;
 
 // A DC from GetDC, released to its window.
 class WindowDc {

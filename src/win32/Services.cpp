@@ -15,7 +15,7 @@
 
 namespace win32 {
 
-std::wstring programFolder() {
+std::wstring programPath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -25,6 +25,11 @@ std::wstring programFolder() {
     }
     path.resize(path.size() * 2);
   }
+  return path;
+}
+
+std::wstring programFolder() {
+  std::wstring path = programPath();
   path.resize(path.find_last_of(L'\\') + 1);
   return path;
 }
@@ -298,7 +303,8 @@ void appendItems(HMENU menu, const std::vector<tray::MenuItem>& items) {
   for (const tray::MenuItem& item : items) {
     std::wstring caption = widen(item.caption);
     if (item.items.empty()) {
-      AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.command), caption.c_str());
+      AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED),
+                  static_cast<UINT_PTR>(item.command), caption.c_str());
     } else {
       HMENU sub = CreatePopupMenu();
       appendItems(sub, item.items);

@@ -12,7 +12,8 @@ namespace win32 {
 
 class Backend;
 
-// The folder that holds Lumora.exe, with a trailing backslash.
+// The full path of Lumora.exe, and the folder that holds it with a trailing backslash.
+std::wstring programPath();
 std::wstring programFolder();
 
 class Clock : public ui::Clock {

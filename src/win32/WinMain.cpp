@@ -2,17 +2,38 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
 
 #include "app/Program.h"
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
 #include "win32/GammaDisplay.h"
+#include "win32/MessageLoop.h"
 #include "win32/Services.h"
 #include "win32/SystemLibrary.h"
+#include "win32/SignIn.h"
+#include "win32/Text.h"
 
 namespace {
 
+// The installer also opens this mutex by name to wait until a running copy has ended.
 constexpr wchar_t kInstanceMutex[] = L"Local\\Tavik.Lumora.SingleInstance";
+// The Run value's name; the installer and uninstaller write and remove the same one.
+constexpr wchar_t kSignInValue[] = L"Lumora";
+
+// The command-line arguments after the program's own name.
+std::vector<std::string> arguments() {
+  std::vector<std::string> result;
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!argv) return result;
+  for (int i = 1; i < count; ++i) result.push_back(win32::narrow(argv[i]));
+  LocalFree(argv);
+  return result;
+}
 
 // Session notifications (unlock) come only to windows that ask; the library is loaded at run
 // time so the program still starts where it is missing.
@@ -34,6 +55,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // A second copy ends here, before any window or icon exists.
   win32::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kInstanceMutex));
   if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+  // Auto-reset: each request is answered once. Without it the program runs on; it just cannot be
+  // asked to end from outside.
+  win32::UniqueHandle exitRequest(CreateEventW(nullptr, FALSE, FALSE, win32::kExitEventName));
 
   win32::becomeDpiAware();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
@@ -47,8 +71,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::ProfileFile profile(win32::programFolder() + L"config.ini");
     win32::Shell shell(backend);
     win32::NotifyArea notify(backend);
+    win32::SignInEntry signIn(kSignInValue, win32::programPath());
     win32::GammaDisplay gamma;
-    app::Program program({backend, clock, gamma, profile, screen, shell, notify});
+    app::Program program({backend, clock, gamma, profile, screen, shell, notify, signIn});
 
     backend.onTrayNotify = [&program](LPARAM lp) { program.trayNotify(lp); };
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
@@ -68,15 +93,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       }
     };
 
-    program.start();
+    program.start(app::iconOnlyStart(arguments()));
     askForSessionNotifications(backend.windowOf(program.trayForm()));
 
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    exitCode = static_cast<int>(message.wParam);
+    exitCode = win32::runMessageLoop(exitRequest.get(), [&program] { program.exitRequested(); });
   }
   return exitCode;
 }

@@ -20,7 +20,7 @@ HIDE_IMAGE = (556, 7)  # centre of Image1 (534..579, 0..15)
 POPUP_BACKGROUND = (243, 248, 251)
 
 EYE_ON = "[eye]\npdrun=1\nliangdu=-20\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\n"
-MENU = ["Display", "Tavik:Health: ", "About", "Exit"]
+MENU = ["Display", "Tavik:Health: ", "About", "Start with Windows", "Exit"]
 
 
 def centre(box):

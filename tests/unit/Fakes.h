@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tray/Notify.h"
+#include "tray/SignIn.h"
 #include "ui/Form.h"
 #include "ui/System.h"
 
@@ -217,6 +218,7 @@ class NotifyArea : public tray::NotifyArea {
  public:
   std::vector<tray::NotifyRecord> added, removed, modified;
   std::vector<std::string> menusShown;              // root names of the menus shown
+  tray::Menu lastMenu;                              // the last menu shown, as shown
   int choice = 0;                                   // command the "user" picks; 0 dismisses
   std::function<void(const std::string&)> onEvent;  // "add", "remove"
 
@@ -240,7 +242,26 @@ class NotifyArea : public tray::NotifyArea {
   }
   int popupMenu(const tray::Menu& menu) override {
     menusShown.push_back(menu.name);
+    lastMenu = menu;
     return choice;
+  }
+};
+
+// The sign-in entry as a flag, with a disable the system may have set and writes that can fail.
+class SignInEntry : public tray::SignInEntry {
+ public:
+  bool present = false;
+  bool disabled = false;
+  bool refuses = false;
+  std::vector<bool> writes;
+
+  bool enabled() override { return present && !disabled; }
+  bool setEnabled(bool on) override {
+    writes.push_back(on);
+    if (refuses) return false;
+    present = on;
+    disabled = false;
+    return true;
   }
 };
 

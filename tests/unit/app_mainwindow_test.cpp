@@ -37,6 +37,7 @@ struct MainWindowTest : ::testing::Test {
   fakes::Screen screen;
   Shell shell;
   fakes::NotifyArea notify;
+  fakes::SignInEntry signIn;
   FormView view;
   std::unique_ptr<app::Program> program;
 
@@ -44,11 +45,11 @@ struct MainWindowTest : ::testing::Test {
     shell.timeline = &store.log;
     notify.onEvent = [this](const std::string& e) { store.log.push_back("icon " + e); };
   }
-  app::MainWindow& start() {
+  app::MainWindow& start(bool iconOnly = false) {
     program = std::make_unique<app::Program>(
-        app::Services{host, clock, gamma, store, screen, shell, notify});
+        app::Services{host, clock, gamma, store, screen, shell, notify, signIn});
     program->mainWindow().attachView(&view);
-    program->start();
+    program->start(iconOnly);
     return program->mainWindow();
   }
   void stored(const std::string& section, const std::string& key, const std::string& value) {
@@ -328,12 +329,47 @@ TEST_F(MainWindowTest, SessionEndSavesWithoutEnding) {
   EXPECT_TRUE(notify.removed.empty());
 }
 
-TEST_F(MainWindowTest, TrayExitSavesNothing) {
-  start();
-  std::size_t before = store.log.size();
-  notify.choice = tray::kExit;
-  program->trayNotify(0x0205);
-  EXPECT_EQ(logFrom(before), (std::vector<std::string>{"icon remove", "quit"}));
+TEST_F(MainWindowTest, TrayExitAndAnExitRequestSaveNothing) {
+  for (bool fromOutside : {false, true}) {
+    SCOPED_TRACE(fromOutside ? "exit request" : "tray Exit");
+    start();
+    std::size_t before = store.log.size();
+    if (fromOutside) {
+      program->exitRequested();
+    } else {
+      notify.choice = tray::kExit;
+      program->trayNotify(0x0205);
+    }
+    EXPECT_EQ(logFrom(before), (std::vector<std::string>{"icon remove", "quit"}));
+  }
+}
+
+TEST_F(MainWindowTest, IconOnlyStartRunsTheLoadStepAndShowsTheWindowOnlyOnDisplay) {
+  stored("eye", "pdrun", "1");
+  stored("eye", "liangdu", "-20");
+  app::MainWindow& w = start(true);
+  EXPECT_EQ(notify.added.size(), 1u);
+  EXPECT_TRUE(w.loaded());
+  EXPECT_FALSE(w.visible());
+  // Reminders and eye care run as after a plain start.
+  EXPECT_TRUE(w.Timer1.running());
+  EXPECT_EQ(w.Label5.text(), "14:52");
+  EXPECT_EQ(w.Slider1.value(), -20);
+  EXPECT_EQ(gamma.ramp[255], 52428);  // 0.8 x 65535
+  notify.choice = tray::kDisplay;
+  program->trayNotify(0x0202);
+  EXPECT_TRUE(w.visible());
+}
+
+TEST(IconOnlyStart, OnlyTheTraySwitchInAnyCase) {
+  const std::pair<std::vector<std::string>, bool> cases[] = {
+      {{}, false},       {{"/tray"}, true},      {{"/TRAY"}, true},
+      {{"-Tray"}, true}, {{"x", "/tray"}, true}, {{"/tray2"}, false},
+      {{"tray"}, false}, {{"/tra"}, false},      {{"\\tray"}, false},
+      {{""}, false},
+  };
+  for (const auto& [arguments, expected] : cases)
+    EXPECT_EQ(app::iconOnlyStart(arguments), expected) << ::testing::PrintToString(arguments);
 }
 
 TEST_F(MainWindowTest, DisplayResetResendsTheRampWhileEyeCareIsOn) {

@@ -13,9 +13,10 @@ struct TrayFormTest : ::testing::Test {
   fakes::Host host;
   fakes::Shell shell;
   fakes::NotifyArea notify;
+  fakes::SignInEntry signIn;
   tray::Icon icon{notify};
   ui::Form mainWindow{"Form1", &host};
-  tray::TrayForm cd{&host, icon, notify, shell, mainWindow};
+  tray::TrayForm cd{&host, icon, notify, shell, signIn, mainWindow};
 
   TrayFormTest() {
     notify.onEvent = [this](const std::string& e) { events.push_back("icon " + e); };
@@ -39,7 +40,7 @@ TEST(TrayCallback, OnlyButtonReleasesOpenTheMenu) {
 TEST(TrayMenu, EntriesInOrderWithExactCaptions) {
   tray::Menu m = tray::trayMenu();
   EXPECT_EQ(m.name, "cd");
-  ASSERT_EQ(m.items.size(), 4u);
+  ASSERT_EQ(m.items.size(), 5u);
   EXPECT_EQ(m.items[0].caption, "Display");
   EXPECT_EQ(m.items[0].command, tray::kDisplay);
   EXPECT_EQ(m.items[1].caption, "Tavik:Health: ");
@@ -49,10 +50,15 @@ TEST(TrayMenu, EntriesInOrderWithExactCaptions) {
   ASSERT_EQ(m.items[2].items.size(), 1u);
   EXPECT_EQ(m.items[2].items[0].caption, "About APP");
   EXPECT_EQ(m.items[2].items[0].command, tray::kAboutApp);
-  EXPECT_EQ(m.items[3].caption, "Exit");
-  EXPECT_EQ(m.items[3].command, tray::kExit);
+  EXPECT_EQ(m.items[3].caption, "Start with Windows");
+  EXPECT_EQ(m.items[3].command, tray::kStartWithWindows);
+  EXPECT_EQ(m.items[4].caption, "Exit");
+  EXPECT_EQ(m.items[4].command, tray::kExit);
+  EXPECT_EQ(tray::findCommand(m, tray::kAboutApp), &m.items[2].items[0]);
+  EXPECT_EQ(tray::findCommand(m, tray::kNoCommand + 99), nullptr);
   // 0 is the dismissed menu, so every command is distinct and above it.
-  std::vector<int> ids{tray::kDisplay, tray::kHealth, tray::kAboutApp, tray::kExit};
+  std::vector<int> ids{tray::kDisplay, tray::kHealth, tray::kAboutApp, tray::kStartWithWindows,
+                       tray::kExit};
   std::sort(ids.begin(), ids.end());
   EXPECT_GE(ids.front(), 1);
   EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
@@ -123,6 +129,40 @@ TEST_F(TrayFormTest, ExitRemovesTheSameRecordThenQuits) {
   EXPECT_EQ(notify.removed[0].uID, notify.added[0].uID);
   EXPECT_EQ(shell.quits, 1);
   EXPECT_FALSE(icon.present());
+}
+
+TEST_F(TrayFormTest, StartWithWindowsShowsTheEntryAsItIsAndTurnsItOverOnClick) {
+  struct Case {
+    const char* what;
+    bool present, disabled, refuses;
+    bool checked;               // as the menu shows it
+    bool written;               // what the click asks for
+    bool presentAfter, warned;  // the entry afterwards, a message shown
+  };
+  const Case cases[] = {
+      {"no entry", false, false, false, false, true, true, false},
+      {"entry", true, false, false, true, false, false, false},
+      {"entry disabled in Task Manager", true, true, false, false, true, true, false},
+      {"write refused", false, false, true, false, true, false, true},
+  };
+  cd.start();
+  notify.choice = tray::kStartWithWindows;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    signIn = {};
+    signIn.present = c.present;
+    signIn.disabled = c.disabled;
+    signIn.refuses = c.refuses;
+    shell.messages.clear();
+    release(0x0205);
+    EXPECT_EQ(tray::findCommand(notify.lastMenu, tray::kStartWithWindows)->checked, c.checked);
+    EXPECT_EQ(signIn.writes, std::vector<bool>{c.written});
+    EXPECT_EQ(signIn.present, c.presentAfter);
+    ASSERT_EQ(shell.messages.size(), c.warned ? 1u : 0u);
+    EXPECT_EQ(shell.quits, 0);
+  }
+  EXPECT_EQ(shell.messages[0].text,
+            "Lumora could not add itself to the programs that start with Windows.");
 }
 
 TEST_F(TrayFormTest, TaskbarRestartReaddsTheIconUntilItIsRemoved) {

@@ -1,0 +1,17 @@
+#pragma once
+// The program's message loop, which also answers a request to end sent from outside.
+#include <windows.h>
+
+#include <functional>
+
+namespace win32 {
+
+// The event another program (the installer, the uninstaller) sets to ask a running copy to end.
+// Its name is fixed: packaging/installer.nsi opens it by this name.
+constexpr wchar_t kExitEventName[] = L"Local\\Tavik.Lumora.Exit";
+
+// Dispatches messages until WM_QUIT and returns its exit code. Whenever exitRequest (an
+// auto-reset event; may be null) is set, onExitRequest runs on this thread between messages.
+int runMessageLoop(HANDLE exitRequest, const std::function<void()>& onExitRequest);
+
+}  // namespace win32
