@@ -41,7 +41,7 @@ void brightness(benchmark::State& state) {
   engine.setBaseRamp(colour::identityRamp());
   int p = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(engine.setbright(nextPosition(p)));
+    benchmark::DoNotOptimize(engine.adjust({nextPosition(p), 100, 0, 0, 0}));
     benchmark::ClobberMemory();
   }
 }
@@ -53,7 +53,7 @@ void contrast(benchmark::State& state) {
   int p = 0;
   for (auto _ : state) {
     // The contrast slider runs 1..100.
-    benchmark::DoNotOptimize(engine.setcontrast((nextPosition(p) + 50) % 100 + 1));
+    benchmark::DoNotOptimize(engine.adjust({0, (nextPosition(p) + 50) % 100 + 1, 0, 0, 0}));
     benchmark::ClobberMemory();
   }
 }
@@ -64,12 +64,21 @@ void colourBalance(benchmark::State& state) {
   engine.setBaseRamp(colour::identityRamp());
   int p = 0;
   for (auto _ : state) {
-    // One balance change rebuilds all three channels and sends once.
     const int a = nextPosition(p);
-    engine.setchannel(a, 0);
-    engine.setchannel(-a, 1);
-    engine.setchannel(a / 2, 2);
-    benchmark::DoNotOptimize(engine.sendWork());
+    benchmark::DoNotOptimize(engine.adjust({0, 100, a, -a, a / 2}));
+    benchmark::ClobberMemory();
+  }
+}
+
+// Every family away from neutral: the most work one slider move can cost.
+void allFive(benchmark::State& state) {
+  NoDisplay display;
+  colour::GammaEngine engine(display);
+  engine.setBaseRamp(colour::identityRamp());
+  int p = 0;
+  for (auto _ : state) {
+    const int a = nextPosition(p) / 2;
+    benchmark::DoNotOptimize(engine.adjust({a, 80, a + 1, -a, a - 1}));
     benchmark::ClobberMemory();
   }
 }
@@ -79,6 +88,7 @@ void colourBalance(benchmark::State& state) {
 BENCHMARK(brightness<NoDisplay>)->Name("ramp/brightness");
 BENCHMARK(contrast)->Name("ramp/contrast");
 BENCHMARK(colourBalance)->Name("ramp/colour_balance");
+BENCHMARK(allFive)->Name("ramp/all_five");
 BENCHMARK(brightness<EchoDisplay>)->Name("ramp/brightness_with_readback");
 
 BENCHMARK_MAIN();

@@ -40,19 +40,15 @@ MainWindow::MainWindow(const MainWindowServices& services)
       ini_(services.ini),
       icon_(services.icon) {
   design();
-  eyeCare_ = std::make_unique<colour::EyeCare>(
-      colour::EyeCareControls{SafeSwitch1,
-                              Slider1,
-                              Slider2,
-                              {&Slider3[0], &Slider3[1], &Slider3[2]},
-                              colo[1],
-                              colo[3],
-                              edit[0],
-                              Label2[0],
-                              ppset,
-                              Image7,
-                              colourStatus},
-      services.gamma, services.ini, services.shell);
+  eyeCare_ =
+      std::make_unique<colour::EyeCare>(colour::EyeCareControls{.SafeSwitch1 = SafeSwitch1,
+                                                                .sliders = colourSliders(),
+                                                                .edit0 = edit[0],
+                                                                .Label2_0 = Label2[0],
+                                                                .ppset = ppset,
+                                                                .Image7 = Image7,
+                                                                .colourStatus = colourStatus},
+                                        services.gamma, services.ini, services.shell);
   rest_ = std::make_unique<rest::Rest>(rest::RestControls{.Text1 = Text1,
                                                           .Text2 = Text2,
                                                           .Text3 = Text3,
@@ -278,6 +274,16 @@ void MainWindow::design() {
     t->setBackColour(ui::kSystemWindow);
     add(*t, &xxset);
   }
+}
+
+std::array<colour::SliderControl, colour::kSliderCount> MainWindow::colourSliders() {
+  std::array<colour::SliderControl, colour::kSliderCount> sliders;
+  for (std::size_t n = 0; n < colour::kSliderCount; ++n) {
+    const colour::SliderSpec& spec = colour::kSliders[n];
+    sliders[n].slider = dynamic_cast<ui::Slider*>(find(spec.control, spec.index));
+    if (spec.caption >= 0) sliders[n].caption = &colo[static_cast<std::size_t>(spec.caption)];
+  }
+  return sliders;
 }
 
 void MainWindow::connect() {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "colour/EyeCare.h"
 #include "controls/SafeSwitch.h"
 #include "settings/Ini.h"
 #include "tray/Notify.h"
@@ -13,10 +14,6 @@
 #include "ui/Form.h"
 #include "ui/System.h"
 
-namespace colour {
-class EyeCare;
-class GammaEngine;
-}  // namespace colour
 namespace rest {
 class Rest;
 }  // namespace rest
@@ -116,6 +113,8 @@ class MainWindow : public ui::Form {
 
  private:
   void design();
+  // The colour sliders of the design and their captions, in the order of the slider table.
+  std::array<colour::SliderControl, colour::kSliderCount> colourSliders();
   void connect();
   void saveSettings();
 

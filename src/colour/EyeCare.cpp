@@ -9,11 +9,7 @@ namespace colour {
 
 namespace {
 
-constexpr int kLevelMin = -50, kLevelMax = 50, kLevelNeutral = 0;
-constexpr int kContrastMin = 1, kContrastMax = 100, kContrastNeutral = 100;
-
-constexpr const char* kSection = "eye";
-constexpr std::array<const char*, 3> kBalanceKeys = {"rgbr", "rgbg", "rgbb"};
+constexpr const char* kSection = settings::keys::kEyeSection;
 
 std::string_view trimSpaces(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -61,9 +57,7 @@ EyeCare::EyeCare(const EyeCareControls& controls, GammaEngine& engine, settings:
     : c_(controls), engine_(engine), ini_(ini), shell_(shell) {}
 
 void EyeCare::connect() {
-  c_.Slider1.Change = [this] { Slider1_Change(); };
-  c_.Slider2.Change = [this] { Slider2_Change(); };
-  for (int i = 0; i < 3; ++i) c_.Slider3[i]->Change = [this, i] { Slider3_Change(i); };
+  for (std::size_t n = 0; n < kSliderCount; ++n) slider(n).Change = [this, n] { Slider_Change(n); };
   c_.Image7.Click = [this] { Image7_Click(); };
   c_.SafeSwitch1.Click = [this](bool value) { SafeSwitch1_Click(value); };
 }
@@ -73,36 +67,27 @@ void EyeCare::colorload() {
   // New bounds can move a designed value, which would send a ramp per move; the display already
   // shows baseRamp, which is where the neutral sliders leave it.
   loading_ = true;
-  c_.Slider1.setRange(kLevelMin, kLevelMax);
-  c_.Slider1.setValue(kLevelNeutral);
-  c_.Slider2.setRange(kContrastMin, kContrastMax);
-  c_.Slider2.setValue(kContrastNeutral);
-  for (ui::Slider* slider : c_.Slider3) {
-    slider->setRange(kLevelMin, kLevelMax);
-    slider->setValue(kLevelNeutral);
+  for (std::size_t n = 0; n < kSliderCount; ++n) {
+    slider(n).setRange(kSliders[n].min, kSliders[n].max);
+    slider(n).setValue(kSliders[n].neutral);
   }
   loading_ = false;
-  c_.colo1.setText(std::to_string(c_.Slider1.value()));
-  c_.colo3.setText(std::to_string(c_.Slider2.value()));
+  for (const SliderControl& s : c_.sliders)
+    if (s.caption) s.caption->setText(std::to_string(s.slider->value()));
   c_.colourStatus.setText(captured ? "" : kCaptureFailedStatus);
 }
 
-void EyeCare::Slider1_Change() {
-  c_.colo1.setText(std::to_string(c_.Slider1.value()));
-  if (!loading_) show(engine_.setbright(c_.Slider1.value()));
+Amounts EyeCare::amounts() const {
+  Amounts a{};
+  for (std::size_t n = 0; n < kSliderCount; ++n) a[n] = slider(n).value();
+  return a;
 }
 
-void EyeCare::Slider2_Change() {
-  c_.colo3.setText(std::to_string(c_.Slider2.value()));
-  if (!loading_) show(engine_.setcontrast(c_.Slider2.value()));
-}
-
-void EyeCare::Slider3_Change(int /*index*/) {
-  if (loading_) return;
-  // Whichever slider moved, all three channels are rebuilt from baseRamp.
-  for (int channel = 0; channel < 3; ++channel)
-    engine_.setchannel(c_.Slider3[channel]->value(), channel);
-  show(engine_.sendWork());
+void EyeCare::Slider_Change(std::size_t n) {
+  if (ui::Label* caption = c_.sliders[n].caption)
+    caption->setText(std::to_string(slider(n).value()));
+  // Whichever slider moved, the work ramp is built from baseRamp through all of them.
+  if (!loading_) show(engine_.adjust(amounts()));
 }
 
 void EyeCare::SafeSwitch1_Click(bool value) {
@@ -110,15 +95,11 @@ void EyeCare::SafeSwitch1_Click(bool value) {
     c_.edit0.setVisible(true);
     c_.Label2_0.setForeColour(kEyeOnColour);
     Command3_Click();
-    // Each assignment that moves a slider applies its family alone, so the display ends with the
-    // last family that differs from neutral.
-    c_.Slider1.setValue(
-        storedSliderValue(ini_.readini(kSection, "liangdu"), kLevelMin, kLevelMax, kLevelNeutral));
-    c_.Slider2.setValue(storedSliderValue(ini_.readini(kSection, "duibidu"), kContrastMin,
-                                          kContrastMax, kContrastNeutral));
-    for (int i = 0; i < 3; ++i)
-      c_.Slider3[i]->setValue(storedSliderValue(ini_.readini(kSection, kBalanceKeys[i]), kLevelMin,
-                                                kLevelMax, kLevelNeutral));
+    for (std::size_t n = 0; n < kSliderCount; ++n) {
+      const SliderSpec& spec = kSliders[n];
+      slider(n).setValue(
+          storedSliderValue(ini_.readini(kSection, spec.key), spec.min, spec.max, spec.neutral));
+    }
     eyeOn_ = std::string("1");  // a bare literal here trips a GCC 12 -Wrestrict false positive
   } else {
     c_.edit0.setVisible(false);
@@ -131,16 +112,12 @@ void EyeCare::SafeSwitch1_Click(bool value) {
 
 void EyeCare::Image7_Click() {
   c_.ppset.setVisible(false);
-  ini_.writeini(kSection, "liangdu", std::to_string(c_.Slider1.value()));
-  ini_.writeini(kSection, "duibidu", std::to_string(c_.Slider2.value()));
-  for (int i = 0; i < 3; ++i)
-    ini_.writeini(kSection, kBalanceKeys[i], std::to_string(c_.Slider3[i]->value()));
+  for (std::size_t n = 0; n < kSliderCount; ++n)
+    ini_.writeini(kSection, kSliders[n].key, std::to_string(slider(n).value()));
 }
 
 void EyeCare::Command3_Click() {
-  c_.Slider1.setValue(kLevelNeutral);
-  c_.Slider2.setValue(kContrastNeutral);
-  for (ui::Slider* slider : c_.Slider3) slider->setValue(kLevelNeutral);
+  for (std::size_t n = 0; n < kSliderCount; ++n) slider(n).setValue(kSliders[n].neutral);
 
   if (auto text = shell_.readProgramFile(kDefaultRampFile)) {
     DefaultRampResult parsed = parseDefaultRamp(*text);

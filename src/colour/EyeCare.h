@@ -6,6 +6,7 @@
 #include <string>
 
 #include "colour/GammaEngine.h"
+#include "colour/Sliders.h"
 #include "controls/SafeSwitch.h"
 #include "settings/Ini.h"
 #include "ui/Control.h"
@@ -13,19 +14,21 @@
 
 namespace colour {
 
+// A colour slider and the label that shows its value, when it has one.
+struct SliderControl {
+  ui::Slider* slider = nullptr;
+  ui::Label* caption = nullptr;
+};
+
 // The main window's controls that eye care drives.
 struct EyeCareControls {
   controls::SafeSwitch& SafeSwitch1;
-  ui::Slider& Slider1;                 // brightness
-  ui::Slider& Slider2;                 // contrast
-  std::array<ui::Slider*, 3> Slider3;  // red, green, blue balance
-  ui::Label& colo1;                    // value of Slider1
-  ui::Label& colo3;                    // value of Slider2
-  ui::Image& edit0;                    // edit icon of the eye-care row
-  ui::Label& Label2_0;                 // "Eyes Better"
-  ui::PictureBox& ppset;               // the settings panel
-  ui::Image& Image7;                   // OK of the colour panel
-  ui::Label& colourStatus;             // a line for a ramp the display refused; empty when well
+  std::array<SliderControl, kSliderCount> sliders;  // in the order of kSliders
+  ui::Image& edit0;                                 // edit icon of the eye-care row
+  ui::Label& Label2_0;                              // "Eyes Better"
+  ui::PictureBox& ppset;                            // the settings panel
+  ui::Image& Image7;                                // OK of the colour panel
+  ui::Label& colourStatus;  // a line for a ramp the display refused; empty when well
 };
 
 inline constexpr ui::Colour kEyeOnColour = ui::rgb(34, 139, 34);
@@ -58,9 +61,8 @@ class EyeCare {
   void Image7_Click();
   // Restore: sliders to neutral, baseRamp from monitor.txt when it is sound, then baseRamp sent.
   void Command3_Click();
-  void Slider1_Change();
-  void Slider2_Change();
-  void Slider3_Change(int index);
+  // Change of the slider in row n of kSliders: its caption, then the work ramp from all of them.
+  void Slider_Change(std::size_t n);
 
   // "1" after eye care was switched on, "0" after it was switched off; nothing before.
   const std::optional<std::string>& eyeOn() const { return eyeOn_; }
@@ -69,6 +71,8 @@ class EyeCare {
 
  private:
   void show(SendResult result);
+  ui::Slider& slider(std::size_t n) const { return *c_.sliders[n].slider; }
+  Amounts amounts() const;
 
   EyeCareControls c_;
   GammaEngine& engine_;

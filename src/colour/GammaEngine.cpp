@@ -43,6 +43,23 @@ std::uint16_t contrastAdjust(int k, std::uint16_t v) {
   return static_cast<std::uint16_t>(t < 0 ? t + 65536 : t);
 }
 
+Ramp adjustedRamp(const Ramp& base, const Amounts& amounts) {
+  Ramp ramp = base;
+  // Each formula acts on one entry at a time, so applying them slider by slider over the whole
+  // ramp is the same as taking every entry through all of them in turn.
+  for (std::size_t n = 0; n < kSliderCount; ++n) {
+    const SliderSpec& slider = kSliders[n];
+    const int amount = amounts[n];
+    if (amount == slider.neutral) continue;
+    const int first = slider.channel == kAllChannels ? 0 : slider.channel;
+    const int last = slider.channel == kAllChannels ? kChannels - 1 : slider.channel;
+    for (std::size_t e = at(first, 0); e < at(last, 0) + kEntries; ++e)
+      ramp[e] = slider.formula == Formula::Level ? levelAdjust(amount, ramp[e])
+                                                 : contrastAdjust(amount, ramp[e]);
+  }
+  return ramp;
+}
+
 Ramp identityRamp() {
   Ramp ramp{};
   for (int c = 0; c < kChannels; ++c)
@@ -67,19 +84,9 @@ bool GammaEngine::capture() {
   return false;
 }
 
-SendResult GammaEngine::setbright(int a) {
-  for (std::size_t n = 0; n < baseRamp_.size(); ++n) workRamp_[n] = levelAdjust(a, baseRamp_[n]);
-  return sendWork();
-}
-
-void GammaEngine::setchannel(int a, int c) {
-  if (c < 0 || c >= kChannels) return;
-  for (int i = 0; i < kEntries; ++i) workRamp_[at(c, i)] = levelAdjust(a, baseRamp_[at(c, i)]);
-}
-
-SendResult GammaEngine::setcontrast(int k) {
-  for (std::size_t n = 0; n < baseRamp_.size(); ++n) workRamp_[n] = contrastAdjust(k, baseRamp_[n]);
-  return sendWork();
+SendResult GammaEngine::adjust(const Amounts& amounts) {
+  workRamp_ = adjustedRamp(baseRamp_, amounts);
+  return send(workRamp_);
 }
 
 SendResult GammaEngine::resend() {

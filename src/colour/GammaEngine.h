@@ -1,10 +1,12 @@
 #pragma once
 // The display's gamma ramp: capture, the brightness, contrast and colour balance formulas, and
-// checked sends. Every adjustment starts from baseRamp, so the last one made decides the display.
+// checked sends. The work ramp is built from baseRamp through every slider at once, so the
+// adjustments add up instead of the last one moved replacing the others.
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "colour/Sliders.h"
 #include "ui/System.h"
 
 namespace colour {
@@ -26,6 +28,10 @@ std::uint16_t levelAdjust(int a, std::uint16_t v);
 // Contrast k (1 to 100 from the slider): v read as signed 16-bit is scaled by k/100 (rounded,
 // halves to even). A negative entry never rounds up to 0, so the top of the range stays up.
 std::uint16_t contrastAdjust(int k, std::uint16_t v);
+
+// baseRamp taken entry by entry through each slider's formula in the table's order: brightness,
+// then contrast, then each channel's balance. A neutral amount changes no entry.
+Ramp adjustedRamp(const Ramp& base, const Amounts& amounts);
 
 // 257 * i in every channel.
 Ramp identityRamp();
@@ -55,14 +61,8 @@ class GammaEngine {
   void setBaseRamp(const Ramp& ramp) { baseRamp_ = ramp; }
   const Ramp& workRamp() const { return workRamp_; }
 
-  // workRamp = level formula on all channels of baseRamp; sends it.
-  SendResult setbright(int a);
-  // Channel c of workRamp = level formula on the same channel of baseRamp; sends nothing.
-  void setchannel(int a, int c);
-  // workRamp = contrast formula on all channels of baseRamp; sends it.
-  SendResult setcontrast(int k);
-
-  SendResult sendWork() { return send(workRamp_); }
+  // workRamp = baseRamp through every slider's amount; sends it.
+  SendResult adjust(const Amounts& amounts);
   SendResult sendBase() { return send(baseRamp_); }
   // Sends the last ramp sent again (after the system reset the display's ramp). Applied when
   // nothing was sent yet.

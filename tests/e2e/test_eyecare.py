@@ -12,6 +12,7 @@ SUB_PANEL = (15, 67)  # the colour sub-panel inside the pop-up
 OK_IMAGE = (SUB_PANEL[0] + 280 + 24, SUB_PANEL[1] + 116 + 24)  # Image7
 BACK_IMAGE = (SUB_PANEL[0] + 208 + 24, SUB_PANEL[1] + 116 + 24)  # Image8
 SLIDER1 = (SUB_PANEL[0] + 93, SUB_PANEL[1] + 39, 169, 17)  # left, top, width, height
+SLIDER2_TOP_THUMB = (SUB_PANEL[0] + 93 + 161 - 9, SUB_PANEL[1] + 87 + 8)  # Slider2's thumb at 100
 BLUE = (556, 162)  # a point on the channel of Slider3(2), window (356..589, 154..171)
 
 STATUS_RED = (0xC0, 0x00, 0x00)
@@ -35,8 +36,23 @@ def level(a: int, v: int) -> int:
     return v
 
 
+def contrast(k: int, v: int) -> int:
+    """The contrast formula on one entry; the upper half stays in the upper half."""
+    s = v if v < 32768 else v - 65536
+    t = round(s * k / 100)
+    if s < 0 and t >= 0:
+        t = -1
+    return t + 65536 if t < 0 else t
+
+
+def adjusted(b: int = 0, k: int = 100, rgb: tuple[int, int, int] = (0, 0, 0)) -> list[int]:
+    """The identity ramp through brightness, then contrast, then each channel's balance."""
+    return [level(rgb[n // 256], contrast(k, level(b, v)))
+            for n, v in enumerate(harness.IDENTITY_RAMP)]
+
+
 def brightness(a: int) -> list[int]:
-    return [level(a, v) for v in harness.IDENTITY_RAMP]
+    return adjusted(a)
 
 
 def wait_ramp(expected: list[int], what: str, timeout: float = 5) -> None:
@@ -133,6 +149,19 @@ class TestSliders:
         wait_ramp(brightness(-35), "the ramp after a page step")
         assert status_lines(wid) == 0
 
+    def test_brightness_and_contrast_add_up(self, lumora):
+        wid = start(lumora, stored())
+        open_colour_panel(wid)
+        harness.click(wid, thumb_x(0), SLIDER1[1] + SLIDER1[3] // 2)  # focus, no move
+        key("Prior", "Prior")  # two pages of 10 to the left
+        wait_ramp(brightness(-20), "brightness -20")
+        harness.click(wid, *SLIDER2_TOP_THUMB)
+        key("Prior", "Prior", "Left", "Left")  # pages of 9 on 1..100: 100 -> 82 -> 80
+        both = adjusted(-20, 80)
+        assert both[255] == 55050 and both[255] < harness.IDENTITY_RAMP[255]
+        wait_ramp(both, "brightness -20 and contrast 80 together")
+        assert status_lines(wid) == 0
+
     def test_a_ramp_the_display_refuses_is_reported_in_the_panel(self, lumora):
         # Wine takes no ramp whose first entry is above 0, so every brightening is refused.
         wid = start(lumora, stored(liangdu=-20))
@@ -177,13 +206,13 @@ class TestSwitchingOff:
 
 class TestOk:
     def test_ok_stores_the_five_slider_values_and_back_stores_nothing(self, lumora):
-        wid = start(lumora, stored(liangdu=-20, rgbb=4))
+        wid = start(lumora, stored(liangdu=-20, rgbb=-4))
         before = lumora.config_path.read_bytes()
         open_colour_panel(wid)
         # Focus Slider1 by pressing and releasing on its thumb, then three steps right.
         harness.click(wid, thumb_x(-20), SLIDER1[1] + SLIDER1[3] // 2)
         key("Right", "Right", "Right")
-        wait_ramp(brightness(-17), "brightness -17")
+        wait_ramp(adjusted(-17, rgb=(0, 0, -4)), "brightness -17 with blue -4")
 
         harness.click(wid, *BACK_IMAGE)
         harness.wait_until(lambda: not colour_panel_open(), 5, what="Back to close the panel")

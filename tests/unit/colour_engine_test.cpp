@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "Fakes.h"
 #include "colour/GammaEngine.h"
 
 namespace {
 
+using colour::Amounts;
 using colour::at;
 using colour::contrastAdjust;
 using colour::GammaEngine;
@@ -23,6 +25,11 @@ Ramp distinctRamp() {
     r[at(2, i)] = static_cast<std::uint16_t>(65535 - 150 * i);
   }
   return r;
+}
+
+// Slider amounts in the table's order: brightness, contrast, red, green, blue.
+Amounts sliders(int brightness, int contrast = 100, int red = 0, int green = 0, int blue = 0) {
+  return {brightness, contrast, red, green, blue};
 }
 
 TEST(LevelFormula, KnownFigures) {
@@ -83,34 +90,70 @@ TEST_F(EngineTest, FailedCaptureStartsFromTheIdentityRamp) {
   EXPECT_FALSE(engine.capture());
   EXPECT_EQ(engine.baseRamp(), colour::identityRamp());
   display.getFails = false;
-  engine.setbright(-50);
+  engine.adjust(sliders(-50));
   EXPECT_EQ(display.ramp[at(0, 255)], 32768);  // not black
 }
 
-TEST_F(EngineTest, NeutralAdjustmentsReproduceTheBase) {
-  display.ramp = distinctRamp();
-  engine.capture();
-  EXPECT_EQ(engine.setbright(0), SendResult::Applied);
-  EXPECT_EQ(engine.workRamp(), distinctRamp());
-  EXPECT_EQ(display.sent.back(), distinctRamp());
-  engine.setbright(30);
-  EXPECT_EQ(engine.setcontrast(100), SendResult::Applied);
-  EXPECT_EQ(display.ramp, distinctRamp());
+// Each family alone gives exactly the figures of its own formula; families compose entry by entry
+// in the order brightness, contrast, balance.
+TEST(AdjustedRamp, FamiliesAloneAndTogether) {
+  const Ramp base = distinctRamp();
+  using Entry = std::function<int(int channel, std::uint16_t v)>;
+  const struct {
+    const char* what;
+    Amounts amounts;
+    Entry expected;
+  } cases[] = {
+      {"neutral", sliders(0), [](int, std::uint16_t v) { return v; }},
+      {"brightness -30", sliders(-30), [](int, std::uint16_t v) { return levelAdjust(-30, v); }},
+      {"brightness 45", sliders(45), [](int, std::uint16_t v) { return levelAdjust(45, v); }},
+      {"contrast 70", sliders(0, 70), [](int, std::uint16_t v) { return contrastAdjust(70, v); }},
+      {"contrast 1", sliders(0, 1), [](int, std::uint16_t v) { return contrastAdjust(1, v); }},
+      {"balance -5 10 7", sliders(0, 100, -5, 10, 7),
+       [](int c, std::uint16_t v) {
+         return levelAdjust(c == 0 ? -5 : c == 1 ? 10 : 7, v);
+       }},
+      {"green alone", sliders(0, 100, 0, 20, 0),
+       [](int c, std::uint16_t v) { return c == 1 ? levelAdjust(20, v) : v; }},
+      {"brightness then contrast", sliders(-20, 80),
+       [](int, std::uint16_t v) { return contrastAdjust(80, levelAdjust(-20, v)); }},
+      {"contrast then blue", sliders(0, 70, 0, 0, 10),
+       [](int c, std::uint16_t v) {
+         const std::uint16_t k = contrastAdjust(70, v);
+         return c == 2 ? levelAdjust(10, k) : k;
+       }},
+      {"all five", sliders(15, 90, -10, 5, -25),
+       [](int c, std::uint16_t v) {
+         return levelAdjust(c == 0   ? -10
+                            : c == 1 ? 5
+                                     : -25,
+                            contrastAdjust(90, levelAdjust(15, v)));
+       }},
+  };
+  for (const auto& t : cases) {
+    const Ramp ramp = colour::adjustedRamp(base, t.amounts);
+    for (int c = 0; c < 3; ++c)
+      for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(ramp[at(c, i)], t.expected(c, base[at(c, i)]))
+            << t.what << ", channel " << c << ", entry " << i;
+  }
+  // Brightness -20 then contrast 80 on the identity ramp stays dimmed: white 65535 -> 52428
+  // (signed -13108) -> -10486.4, so 55050; the middle entry 32896 -> 26317 -> 21054.
+  const Ramp ramp = colour::adjustedRamp(colour::identityRamp(), sliders(-20, 80));
+  EXPECT_EQ(ramp[at(0, 255)], 55050);
+  EXPECT_EQ(ramp[at(2, 128)], 21054);
 }
 
-TEST_F(EngineTest, SetchannelBuildsOneChannelFromTheBaseAndSendsNothing) {
+TEST_F(EngineTest, AdjustBuildsFromTheBaseAndSendsOnce) {
   display.ramp = distinctRamp();
   engine.capture();
-  engine.setbright(-30);
-  const Ramp before = engine.workRamp();
-  const std::size_t sends = display.sent.size();
-  engine.setchannel(20, 1);
-  EXPECT_EQ(display.sent.size(), sends);
-  for (int i = 0; i < 256; ++i) {
-    EXPECT_EQ(engine.workRamp()[at(0, i)], before[at(0, i)]);
-    EXPECT_EQ(engine.workRamp()[at(1, i)], levelAdjust(20, distinctRamp()[at(1, i)]));
-    EXPECT_EQ(engine.workRamp()[at(2, i)], before[at(2, i)]);
-  }
+  EXPECT_EQ(engine.adjust(sliders(-30, 100, 0, 12)), SendResult::Applied);
+  EXPECT_EQ(engine.adjust(sliders(10)), SendResult::Applied);  // not on top of the last ramp
+  EXPECT_EQ(display.sent.size(), 2u);
+  EXPECT_EQ(engine.workRamp(), colour::adjustedRamp(distinctRamp(), sliders(10)));
+  EXPECT_EQ(display.ramp, engine.workRamp());
+  EXPECT_EQ(engine.adjust(sliders(0)), SendResult::Applied);
+  EXPECT_EQ(display.ramp, distinctRamp());
 }
 
 // Fails the first calls, then behaves.
@@ -149,7 +192,7 @@ TEST(EngineSend, RetriesAFailedFirstCall) {
   display.failuresLeft = 2;
   GammaEngine engine{display};
   engine.capture();
-  EXPECT_EQ(engine.setbright(-20), SendResult::Applied);
+  EXPECT_EQ(engine.adjust(sliders(-20)), SendResult::Applied);
   EXPECT_EQ(display.sent.size(), 3u);
   EXPECT_EQ(display.ramp[at(0, 255)], levelAdjust(-20, 65535));
 }
@@ -159,7 +202,7 @@ TEST(EngineSend, GivesUpAfterAFewAttempts) {
   display.failuresLeft = 100;
   GammaEngine engine{display};
   engine.capture();
-  EXPECT_EQ(engine.setbright(-20), SendResult::Refused);
+  EXPECT_EQ(engine.adjust(sliders(-20)), SendResult::Refused);
   EXPECT_EQ(display.sent.size(), static_cast<std::size_t>(GammaEngine::kSendAttempts));
   EXPECT_EQ(display.ramp, colour::identityRamp());
 }
@@ -168,25 +211,25 @@ TEST(EngineSend, ASuccessThatDidNotTakeIsARefusal) {
   SilentlyRefusingDisplay display;
   GammaEngine engine{display};
   engine.capture();
-  EXPECT_EQ(engine.setcontrast(40), SendResult::Refused);
+  EXPECT_EQ(engine.adjust(sliders(0, 40)), SendResult::Refused);
   EXPECT_EQ(display.sent.size(), static_cast<std::size_t>(GammaEngine::kSendAttempts));
   // Sending what the display already holds reads back equal.
-  EXPECT_EQ(engine.setcontrast(100), SendResult::Applied);
+  EXPECT_EQ(engine.adjust(sliders(0)), SendResult::Applied);
 }
 
 TEST(EngineSend, EightBitReadBackCountsAsApplied) {
   EightBitDisplay display;
   GammaEngine engine{display};
   engine.capture();
-  for (int a = -50; a <= 50; a += 7) ASSERT_EQ(engine.setbright(a), SendResult::Applied) << a;
-  EXPECT_EQ(engine.setcontrast(1), SendResult::Applied);
+  for (int a = -50; a <= 50; a += 7) ASSERT_EQ(engine.adjust(sliders(a)), SendResult::Applied) << a;
+  EXPECT_EQ(engine.adjust(sliders(0, 1)), SendResult::Applied);
 }
 
 TEST_F(EngineTest, ResendSendsTheLastRampAgain) {
   engine.capture();
   EXPECT_EQ(engine.resend(), SendResult::Applied);  // nothing sent yet: nothing to do
   EXPECT_TRUE(display.sent.empty());
-  engine.setbright(-25);
+  engine.adjust(sliders(-25));
   const Ramp wanted = display.ramp;
   display.ramp = colour::identityRamp();  // the system reset the display
   EXPECT_EQ(engine.resend(), SendResult::Applied);
@@ -206,21 +249,33 @@ TEST(DefaultGammaLimit, BoundaryIsHighByteWithin128OfTheIndex) {
   EXPECT_FALSE(colour::withinDefaultGammaLimit(r));
 }
 
-// Every ramp the sliders can build from the identity ramp must be one Windows accepts without
-// an extended gamma range. The limit is checked entry by entry and a balance ramp takes each
-// channel from its own slider, so checking every amount on every channel covers every mix.
-TEST_F(EngineTest, EverySliderRampFromTheIdentityStaysWithinTheDefaultLimit) {
-  engine.capture();
+// A ramp Windows refuses by default only shows as a refusal line, so the ramps the sliders build
+// from the identity ramp stay within its limit: every family alone over its whole range, and every
+// mix of brightness and balance within half their range with contrast from 60. Beyond that,
+// families that push the same way together (brightness -50 with red -50 halves red twice) go past
+// the limit, and Windows' refusal is reported like any other.
+TEST(DefaultGammaLimit, SliderRampsFromTheIdentityStayWithinIt) {
+  const Ramp identity = colour::identityRamp();
   for (int a = -50; a <= 50; ++a) {
-    engine.setbright(a);
-    ASSERT_TRUE(colour::withinDefaultGammaLimit(engine.workRamp())) << "brightness " << a;
-    for (int c = 0; c < 3; ++c) engine.setchannel(a, c);
-    ASSERT_TRUE(colour::withinDefaultGammaLimit(engine.workRamp())) << "balance " << a;
+    ASSERT_TRUE(colour::withinDefaultGammaLimit(colour::adjustedRamp(identity, sliders(a))))
+        << "brightness " << a;
+    ASSERT_TRUE(
+        colour::withinDefaultGammaLimit(colour::adjustedRamp(identity, sliders(0, 100, a, a, a))))
+        << "balance " << a;
   }
-  for (int k = 1; k <= 100; ++k) {
-    engine.setcontrast(k);
-    ASSERT_TRUE(colour::withinDefaultGammaLimit(engine.workRamp())) << "contrast " << k;
-  }
+  for (int k = 1; k <= 100; ++k)
+    ASSERT_TRUE(colour::withinDefaultGammaLimit(colour::adjustedRamp(identity, sliders(0, k))))
+        << "contrast " << k;
+  // Each channel's balance is independent of the others, so one balance amount on all three
+  // covers every mix of them.
+  for (int b = -25; b <= 25; b += 5)
+    for (int k = 60; k <= 100; k += 5)
+      for (int r = -25; r <= 25; r += 5)
+        ASSERT_TRUE(
+            colour::withinDefaultGammaLimit(colour::adjustedRamp(identity, sliders(b, k, r, r, r))))
+            << b << " " << k << " " << r;
+  EXPECT_FALSE(
+      colour::withinDefaultGammaLimit(colour::adjustedRamp(identity, sliders(-50, 100, -50))));
 }
 
 }  // namespace

@@ -62,20 +62,18 @@ struct EyeCareTest : ::testing::Test {
   fakes::Shell shell;
   settings::Ini ini{store, shell};
   colour::GammaEngine engine{display};
-  colour::EyeCare eye{{SafeSwitch1,
-                       Slider1,
-                       Slider2,
-                       {&Slider3_0, &Slider3_1, &Slider3_2},
-                       colo1,
-                       colo3,
-                       edit0,
-                       Label2_0,
-                       ppset,
-                       Image7,
-                       colourStatus},
-                      engine,
-                      ini,
-                      shell};
+  colour::EyeCare eye{
+      {.SafeSwitch1 = SafeSwitch1,
+       .sliders =
+           {{{&Slider1, &colo1}, {&Slider2, &colo3}, {&Slider3_0}, {&Slider3_1}, {&Slider3_2}}},
+       .edit0 = edit0,
+       .Label2_0 = Label2_0,
+       .ppset = ppset,
+       .Image7 = Image7,
+       .colourStatus = colourStatus},
+      engine,
+      ini,
+      shell};
 
   EyeCareTest() {
     display.ramp = startRamp();
@@ -131,19 +129,23 @@ TEST_F(EyeCareTest, FailedCaptureStartsFromIdentityAndSaysSo) {
   EXPECT_EQ(colourStatus.text(), "");
 }
 
-TEST_F(EyeCareTest, SlidersApplyTheirFamilyAloneFromTheBase) {
+TEST_F(EyeCareTest, EverySliderMoveBuildsTheRampFromAllFive) {
   Slider1.setValue(-30);
   EXPECT_EQ(colo1.text(), "-30");
   EXPECT_EQ(display.ramp, levelled(startRamp(), -30, -30, -30));
   Slider2.setValue(70);
   EXPECT_EQ(colo3.text(), "70");
   for (std::size_t n = 0; n < 768; ++n)
-    ASSERT_EQ(display.ramp[n], colour::contrastAdjust(70, startRamp()[n]));
+    ASSERT_EQ(display.ramp[n], colour::contrastAdjust(70, levelAdjust(-30, startRamp()[n])));
   Slider3_0.setValue(-5);
   Slider3_2.setValue(7);
   Slider3_1.setValue(10);
+  EXPECT_EQ(display.ramp, colour::adjustedRamp(startRamp(), {-30, 70, -5, 10, 7}));
+  // Back to neutral one by one: the others stay in force.
+  Slider1.setValue(0);
+  Slider2.setValue(100);
   EXPECT_EQ(display.ramp, levelled(startRamp(), -5, 10, 7));
-  EXPECT_EQ(colo1.text(), "-30");  // the positions stay
+  EXPECT_EQ(colo1.text(), "0");
 }
 
 TEST_F(EyeCareTest, SwitchingOnRestoresTheFileRampThenAppliesTheStoredBrightness) {
@@ -160,15 +162,15 @@ TEST_F(EyeCareTest, SwitchingOnRestoresTheFileRampThenAppliesTheStoredBrightness
   EXPECT_EQ(colo1.text(), "-20");
 }
 
-TEST_F(EyeCareTest, TheLastFamilyThatDiffersFromNeutralDecidesTheDisplay) {
+TEST_F(EyeCareTest, TheStoredValuesAddUpOnTheDefaultRamp) {
   store5("-20", "80", "0", "0", "10");
   SafeSwitch1.setValue(true);
   EXPECT_EQ(sliders(), (std::vector<int>{-20, 80, 0, 0, 10}));
-  // Base, brightness, contrast, balance: each sent once, in that order.
+  // Base, then one send per slider that moved, each with every slider read so far.
   ASSERT_EQ(display.sent.size(), 4u);
   EXPECT_EQ(display.sent[1], levelled(fileRamp(), -20, -20, -20));
-  EXPECT_EQ(display.sent[2][at(0, 255)], colour::contrastAdjust(80, fileRamp()[at(0, 255)]));
-  EXPECT_EQ(display.ramp, levelled(fileRamp(), 0, 0, 10));
+  EXPECT_EQ(display.sent[2], colour::adjustedRamp(fileRamp(), {-20, 80, 0, 0, 0}));
+  EXPECT_EQ(display.ramp, colour::adjustedRamp(fileRamp(), {-20, 80, 0, 0, 10}));
   EXPECT_EQ(store.log,
             (std::vector<std::string>{"read eye/liangdu", "read eye/duibidu", "read eye/rgbr",
                                       "read eye/rgbg", "read eye/rgbb"}));

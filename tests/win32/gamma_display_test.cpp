@@ -55,11 +55,11 @@ TEST(GammaDisplay, EngineSendsAreConfirmedOnTheRealDisplay) {
 
   colour::GammaEngine engine{display};
   engine.setBaseRamp(colour::identityRamp());
-  EXPECT_EQ(engine.setbright(-30), colour::SendResult::Applied);
+  EXPECT_EQ(engine.adjust({-30, 100, 0, 0, 0}), colour::SendResult::Applied);
   ui::Ramp back{};
   ASSERT_TRUE(display.get(back));
   EXPECT_LE(largestDifference(back, engine.workRamp()), 257);
-  EXPECT_EQ(engine.setcontrast(40), colour::SendResult::Applied);
+  EXPECT_EQ(engine.adjust({-20, 80, 0, 0, 0}), colour::SendResult::Applied);
   EXPECT_EQ(engine.sendBase(), colour::SendResult::Applied);
 }
 
