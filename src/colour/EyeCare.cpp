@@ -119,8 +119,8 @@ void EyeCare::Image7_Click() {
 void EyeCare::Command3_Click() {
   for (std::size_t n = 0; n < kSliderCount; ++n) slider(n).setValue(kSliders[n].neutral);
 
-  if (auto text = shell_.readProgramFile(kDefaultRampFile)) {
-    DefaultRampResult parsed = parseDefaultRamp(*text);
+  if (auto file = shell_.openProgramFile(kDefaultRampFile)) {
+    DefaultRampResult parsed = readDefaultRamp(*file);
     if (parsed.ramp) {
       engine_.setBaseRamp(*parsed.ramp);
     } else {

@@ -3,7 +3,9 @@
 // them.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -79,6 +81,14 @@ class Screen {
 
 enum class MessageIcon { Information, Warning, Error };
 
+// A file opened for reading in pieces.
+class FileReader {
+ public:
+  virtual ~FileReader() = default;
+  // Fills the start of `into` with the next bytes: the count, 0 at the end, nothing on an error.
+  virtual std::optional<std::size_t> read(std::span<char> into) = 0;
+};
+
 class Shell {
  public:
   virtual ~Shell() = default;
@@ -86,8 +96,9 @@ class Shell {
   virtual void openUrl(const std::string& url) = 0;
   // A modal message box with one OK button.
   virtual void messageBox(const std::string& text, const std::string& title, MessageIcon icon) = 0;
-  // Reads a file of the program's folder; nothing when it does not exist or cannot be read.
-  virtual std::optional<std::string> readProgramFile(const std::string& name) = 0;
+  // Opens a file of the program's folder for reading; nothing when it does not exist or cannot be
+  // opened.
+  virtual std::unique_ptr<FileReader> openProgramFile(const std::string& name) = 0;
   // Ends the program at once (no window receives a closing event).
   virtual void quit() = 0;
 };

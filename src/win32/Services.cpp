@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -226,21 +227,30 @@ void Shell::messageBox(const std::string& text, const std::string& title, ui::Me
   MessageBoxW(backend_.ownerWindow(), widen(text).c_str(), widen(title).c_str(), type);
 }
 
-std::optional<std::string> Shell::readProgramFile(const std::string& name) {
+namespace {
+
+class FileReader final : public ui::FileReader {
+ public:
+  explicit FileReader(UniqueFile file) : file_(std::move(file)) {}
+  std::optional<std::size_t> read(std::span<char> into) override {
+    DWORD read = 0;
+    const auto size = static_cast<DWORD>(std::min<std::size_t>(into.size(), 1u << 20));
+    if (!ReadFile(file_.get(), into.data(), size, &read, nullptr)) return std::nullopt;
+    return read;
+  }
+
+ private:
+  UniqueFile file_;
+};
+
+}  // namespace
+
+std::unique_ptr<ui::FileReader> Shell::openProgramFile(const std::string& name) {
   std::wstring path = programFolder() + widen(name);
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
-  LARGE_INTEGER size{};
-  // The files read this way are small; anything absurdly large is not one of ours.
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 16 * 1024 * 1024) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-  DWORD read = 0;
-  if (!bytes.empty() &&
-      !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-    return std::nullopt;
-  bytes.resize(read);
-  return bytes;
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return nullptr;
+  return std::make_unique<FileReader>(std::move(file));
 }
 
 void Shell::quit() {

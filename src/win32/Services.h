@@ -60,7 +60,7 @@ class Shell : public ui::Shell {
   explicit Shell(Backend& backend) : backend_(backend) {}
   void openUrl(const std::string& url) override;
   void messageBox(const std::string& text, const std::string& title, ui::MessageIcon icon) override;
-  std::optional<std::string> readProgramFile(const std::string& name) override;
+  std::unique_ptr<ui::FileReader> openProgramFile(const std::string& name) override;
   void quit() override;
   // From the end of the session on, no modal window is shown: it would hold the session up.
   void sessionEnds() { sessionEnding_ = true; }

@@ -4,6 +4,8 @@ The display's ramp is read from the X server (8 bits per entry, so within 257)."
 
 import subprocess
 
+import pytest
+
 import harness
 
 EYE_SWITCH = (183, 283)  # centre of SafeSwitch1 (144..222, 272..295)
@@ -100,13 +102,18 @@ def tips_boxes() -> list[dict]:
             if r["class"] == "#32770" and r["title"] == "tips" and r["visible"]]
 
 
-def answer_tips() -> None:
+def damaged(fault: str) -> str:
+    return (f"The default data file monitor.txt is damaged ({fault}), can only be restored to "
+            "the state before the adjustment!")
+
+
+def answer_tips(text: str = MISSING_RAMP) -> None:
     """Checks the one warning box and presses its OK button."""
     box = harness.wait_until(tips_boxes, 5, what='the "tips" box')
     assert len(box) == 1, box
     rows = harness.probe("windows")
     children = [r for r in rows if r["parent"] == box[0]["hwnd"] and r["visible"]]
-    assert MISSING_RAMP in [r["title"] for r in children if r["class"] == "Static"], children
+    assert text in [r["title"] for r in children if r["class"] == "Static"], children
     buttons = [r for r in children if r["class"] == "Button"]
     assert [b["title"] for b in buttons] == ["OK"], buttons
     left, top, right, bottom = buttons[0]["rect"]
@@ -202,6 +209,47 @@ class TestSwitchingOff:
         harness.click(wid, *EYE_SWITCH)  # off
         answer_tips()
         wait_ramp(EARLIER_RAMP, "the ramp the display had at start")
+
+
+def identity_file(sep: str) -> str:
+    return "".join(f"{v if v < 32768 else v - 65536}{sep}" for v in harness.IDENTITY_RAMP[:256]
+                   for _ in range(3))
+
+
+def write_100_mb_of_numbers(path) -> None:
+    block = b"12345\r\n" * (1 << 16)
+    with open(path, "wb") as f:
+        for _ in range((100 << 20) // len(block)):
+            f.write(block)
+
+
+class TestDefaultRampFile:
+    @pytest.mark.parametrize("kind", ["utf16", "767 lines", "100 MB"])
+    def test_the_file_as_it_can_arrive(self, lumora, kind):
+        """A sound file in UTF-16 is taken; a damaged one is reported with its line while the
+        window starts and the display keeps the ramp it had."""
+        monitor = lumora.folder / "monitor.txt"
+        fault = None
+        if kind == "utf16":
+            monitor.write_bytes(identity_file("\r\n").encode("utf-16"))  # with its mark
+        elif kind == "767 lines":
+            monitor.write_text("\n".join(identity_file("\n").split("\n")[:767]) + "\n")
+            fault = "it ends after line 767 with only 767 of the 768 numbers"
+        else:
+            write_100_mb_of_numbers(monitor)
+            fault = 'line 769: "12345" follows the 768th number; there must be 768'
+        harness.gamma_set(EARLIER_RAMP)
+        lumora.write_config(stored())
+        lumora.start()
+        if fault:
+            # Seen on X first: a second Wine process started while the program's own is still
+            # starting can stall for half a minute.
+            harness.wait_window("tips", 20)
+            answer_tips(damaged(fault))
+        wid = lumora.wait_main_window()
+        assert harness.is_mapped(wid)
+        wait_ramp(EARLIER_RAMP if fault else harness.IDENTITY_RAMP, "the ramp after start")
+        assert tips_boxes() == []
 
 
 class TestOk:

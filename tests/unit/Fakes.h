@@ -1,5 +1,6 @@
 #pragma once
 // Fake system services for the unit tests.
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
@@ -50,6 +51,23 @@ class ProfileStore : public ui::ProfileStore {
   }
 };
 
+// Hands out a text in pieces of at most `piece` bytes.
+class StringReader : public ui::FileReader {
+ public:
+  StringReader(std::string text, std::size_t piece) : text_(std::move(text)), piece_(piece) {}
+  std::optional<std::size_t> read(std::span<char> into) override {
+    const std::size_t n = std::min({into.size(), piece_, text_.size() - at_});
+    std::copy_n(text_.data() + at_, n, into.data());
+    at_ += n;
+    return n;
+  }
+
+ private:
+  std::string text_;
+  std::size_t piece_;
+  std::size_t at_ = 0;
+};
+
 struct Message {
   std::string text, title;
   ui::MessageIcon icon;
@@ -69,10 +87,11 @@ class Shell : public ui::Shell {
     messages.push_back({text, title, icon});
     if (onMessage) onMessage();
   }
-  std::optional<std::string> readProgramFile(const std::string& name) override {
+  std::size_t piece = 4096;  // bytes a read hands out at most
+  std::unique_ptr<ui::FileReader> openProgramFile(const std::string& name) override {
     auto it = files.find(name);
-    if (it == files.end()) return std::nullopt;
-    return it->second;
+    if (it == files.end()) return nullptr;
+    return std::make_unique<StringReader>(it->second, piece);
   }
   void quit() override { ++quits; }
 };

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "Fakes.h"
 #include "colour/DefaultRamp.h"
 #include "colour/GammaEngine.h"
 
@@ -51,53 +52,128 @@ TEST(DefaultRampFile, ChannelsAreInterleavedEntryByEntry) {
   EXPECT_EQ((*parsed.ramp)[at(1, 5)], 30500);
 }
 
-TEST(DefaultRampFile, SeparatorsAndSpacesDoNotMatter) {
-  const ui::Ramp r = distinctRamp();
-  for (const std::string sep : {",", "\n", "\r\n", " , ", "\t\r\n", ",\r\n", "\r\n\r\n"}) {
-    auto parsed = parseDefaultRamp(fileText(r, sep));
-    ASSERT_TRUE(parsed.ramp) << "separator [" << sep << "]: " << parsed.error;
-    EXPECT_EQ(*parsed.ramp, r);
-  }
-  // Spaces before the first number, no separator after the last, a UTF-8 mark at the start.
-  std::string text = "\xEF\xBB\xBF  " + fileText(r, ", ");
-  text.resize(text.size() - 2);
-  auto parsed = parseDefaultRamp(text);
-  ASSERT_TRUE(parsed.ramp) << parsed.error;
-  EXPECT_EQ(*parsed.ramp, r);
+std::string utf16(const std::string& ascii, bool littleEndian) {
+  std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (char ch : ascii) out += littleEndian ? std::string{ch, '\0'} : std::string{'\0', ch};
+  return out;
 }
 
-TEST(DefaultRampFile, NumbersAfterThe768thAreIgnored) {
-  const std::string text = fileText(distinctRamp(), "\n") + "5\n70000\nnot a number\n";
-  auto parsed = parseDefaultRamp(text);
+// The file read in pieces of every size from one byte up, so that a number, a CRLF, a mark or a
+// UTF-16 character split between two reads shows.
+colour::DefaultRampResult readInPieces(const std::string& text, std::size_t piece) {
+  fakes::StringReader file(text, piece);
+  return colour::readDefaultRamp(file);
+}
+
+TEST(DefaultRampFile, HowTheFileCanArrive) {
+  const ui::Ramp r = distinctRamp();  // holds -32768 and -1
+  const std::string lf = fileText(r, "\n"), crlf = fileText(r, "\r\n");
+  std::string lf767 = lf.substr(0, lf.rfind('\n', lf.size() - 2) + 1);
+  const struct {
+    const char* what;
+    std::string text;
+    const char* error;  // nullptr: the file is read as distinctRamp()
+  } cases[] = {
+      {"LF", lf, nullptr},
+      {"CRLF", crlf, nullptr},
+      {"CR", fileText(r, "\r"), nullptr},
+      {"commas", fileText(r, ","), nullptr},
+      {"commas and CRLF", fileText(r, ",\r\n"), nullptr},
+      {"spaces and tabs", fileText(r, " \t, "), nullptr},
+      {"blank lines", "\r\n  \r\n" + fileText(r, "\r\n\r\n") + "\r\n\t\r\n", nullptr},
+      {"no line end after the last", lf.substr(0, lf.size() - 1), nullptr},
+      {"UTF-8 mark", "\xEF\xBB\xBF" + crlf, nullptr},
+      {"UTF-16 LE with a mark", utf16(crlf, true), nullptr},
+      {"UTF-16 BE with a mark", utf16(lf, false), nullptr},
+      {"empty", "", "it holds no numbers"},
+      {"only blank lines", "\r\n \r\n\t\r\n", "it holds no numbers"},
+      {"767 lines", lf767, "it ends after line 767 with only 767 of the 768 numbers"},
+      {"769 lines", lf + "5\n", "line 769: \"5\" follows the 768th number"},
+      {"text after the 768th", crlf + "\r\nend\r\n", "line 770: \"end\" follows the 768th"},
+      {"65536", "1\n2\n65536\n" + lf, "line 3: \"65536\" is outside the range -32768 to 32767"},
+      {"-32769", "1,2\n-32769\n" + lf, "line 2: \"-32769\" is outside the range"},
+      {"20 digits", "99999999999999999999\n" + lf, "line 1: \"99999999999999999999\" is outside"},
+      {"a line of digits", std::string(5000, '7'),
+       "line 1: \"77777777777777777777...\" is outside"},
+      {"text", "1\r\n2\r\nabc\r\n" + crlf, "line 3: \"abc\" is not a whole number"},
+      {"a fraction", "1\n12.5\n" + lf, "line 2: \"12.5\" is not a whole number"},
+      {"exponent", "1e3\n" + lf, "line 1: \"1e3\" is not a whole number"},
+      {"hexadecimal", "0x10\n" + lf, "line 1: \"0x10\" is not a whole number"},
+      {"two signs", "--1\n" + lf, "line 1: \"--1\" is not a whole number"},
+      {"a sign alone", "1\n-\n" + lf, "line 2: \"-\" is not a whole number"},
+      {"a space inside", "1\n- 4\n" + lf, "line 2: \"- 4\" is not a whole number"},
+      {"blank lines are counted", "1\n\n\r\n\rx\n" + lf, "line 5: \"x\" is not a whole number"},
+      {"binary", std::string("\x01\x00\xFF", 3) + lf, "line 1: \"???0\" is not a whole number"},
+      {"UTF-16 without a mark", utf16(lf, true).substr(2), "line 1: \"0?\" is not"},
+      {"UTF-16 with text on line 3", utf16("1\r\n2\r\nzwei\r\n" + crlf, true),
+       "line 3: \"zwei\" is not a whole number"},
+      {"UTF-16 cut in half a character", utf16(crlf, true) + "7", "\"?\" follows the 768th"},
+  };
+  for (const auto& t : cases) {
+    for (std::size_t piece :
+         {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, std::size_t{16384}}) {
+      const auto parsed = readInPieces(t.text, piece);
+      if (!t.error) {
+        ASSERT_TRUE(parsed.ramp) << t.what << ", pieces of " << piece << ": " << parsed.error;
+        EXPECT_EQ(*parsed.ramp, r) << t.what;
+      } else {
+        EXPECT_FALSE(parsed.ramp) << t.what;
+        EXPECT_NE(parsed.error.find(t.error), std::string::npos)
+            << t.what << ", pieces of " << piece << ": " << parsed.error;
+      }
+    }
+  }
+}
+
+// Makes a file of any size without holding it: a head, then a filler repeated up to `size`.
+class GeneratedFile : public ui::FileReader {
+ public:
+  GeneratedFile(std::string head, std::string filler, std::size_t size)
+      : head_(std::move(head)), filler_(std::move(filler)), size_(size) {}
+  std::optional<std::size_t> read(std::span<char> into) override {
+    std::size_t n = 0;
+    for (; n < into.size() && at_ < size_; ++n, ++at_)
+      into[n] = at_ < head_.size() ? head_[at_] : filler_[(at_ - head_.size()) % filler_.size()];
+    return n;
+  }
+  std::size_t consumed() const { return at_; }
+
+ private:
+  std::string head_, filler_;
+  std::size_t size_, at_ = 0;
+};
+
+TEST(DefaultRampFile, AHundredMegabyteFileIsReadInPieces) {
+  constexpr std::size_t k100MB = 100u << 20;
+  // Numbers without end: the reading stops at the 769th, a few pieces in.
+  GeneratedFile numbers("", "12345\r\n", k100MB);
+  auto parsed = colour::readDefaultRamp(numbers);
+  EXPECT_NE(parsed.error.find("line 769: \"12345\" follows the 768th"), std::string::npos)
+      << parsed.error;
+  EXPECT_LE(numbers.consumed(), 32u * 1024);
+
+  GeneratedFile oneLine("", "9", k100MB);
+  parsed = colour::readDefaultRamp(oneLine);
+  EXPECT_NE(parsed.error.find("is outside"), std::string::npos) << parsed.error;
+  EXPECT_LE(oneLine.consumed(), 32u * 1024);
+
+  // A sound ramp followed by 100 MB of blank lines is read to the end and taken.
+  GeneratedFile blanks(fileText(distinctRamp(), "\r\n"), "\r\n  \r\n", k100MB);
+  parsed = colour::readDefaultRamp(blanks);
   ASSERT_TRUE(parsed.ramp) << parsed.error;
   EXPECT_EQ(*parsed.ramp, distinctRamp());
+  EXPECT_EQ(blanks.consumed(), k100MB);
 }
 
-TEST(DefaultRampFile, DamagedFilesAreRefusedWithTheFault) {
-  const std::string good = fileText(colour::identityRamp(), "\n");
+struct FailingFile : ui::FileReader {
+  std::optional<std::size_t> read(std::span<char>) override { return std::nullopt; }
+};
 
-  std::string shortText = good.substr(0, good.rfind("-1\n"));  // 767 numbers
-  auto parsed = parseDefaultRamp(shortText);
+TEST(DefaultRampFile, AReadErrorIsAFault) {
+  FailingFile file;
+  const auto parsed = colour::readDefaultRamp(file);
   EXPECT_FALSE(parsed.ramp);
-  EXPECT_NE(parsed.error.find("767"), std::string::npos) << parsed.error;
-
-  parsed = parseDefaultRamp("");
-  EXPECT_FALSE(parsed.ramp);
-  EXPECT_NE(parsed.error.find("0 of the 768"), std::string::npos) << parsed.error;
-
-  for (const std::string bad : {"32768", "-32769", "99999999999999999999"}) {
-    parsed = parseDefaultRamp("1\n2\n" + bad + "\n" + good);
-    EXPECT_FALSE(parsed.ramp) << bad;
-    EXPECT_NE(parsed.error.find("line 3"), std::string::npos) << parsed.error;
-    EXPECT_NE(parsed.error.find("outside"), std::string::npos) << parsed.error;
-  }
-
-  for (const std::string bad : {"abc", "12.5", "1e3", "- 4", "0x10", "--1", "-"}) {
-    parsed = parseDefaultRamp("1,2\r\n3,\r\n" + bad + "\r\n" + good);
-    EXPECT_FALSE(parsed.ramp) << bad;
-    EXPECT_NE(parsed.error.find("line 3"), std::string::npos) << bad << ": " << parsed.error;
-    EXPECT_NE(parsed.error.find("not a whole number"), std::string::npos) << parsed.error;
-  }
+  EXPECT_EQ(parsed.error, "it could not be read");
 }
 
 TEST(DefaultRampFile, TheShippedFileIsTheIdentityRamp) {
