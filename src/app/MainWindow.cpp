@@ -4,10 +4,13 @@
 #include "colour/EyeCare.h"
 #include "colour/GammaEngine.h"
 #include "rest/Rest.h"
+#include "settings/Keys.h"
 
 namespace app {
 
 namespace {
+
+namespace keys = settings::keys;
 
 constexpr ui::Colour kTitleStripColour = ui::hex(0x6ABDD9);
 constexpr ui::Colour kWindowColour = ui::hex(0xF3F8FB);
@@ -16,7 +19,6 @@ constexpr ui::Colour kBlack = ui::hex(0x000000);
 constexpr ui::Colour kCaptionGrey = ui::hex(0x404040);
 constexpr ui::Colour kRuleGrey = ui::hex(0xC0C0C0);
 constexpr ui::Colour kStatusRed = ui::hex(0xC00000);
-constexpr ui::Colour kFeatureOnColour = ui::rgb(34, 139, 34);
 
 constexpr const char* kRestSentence = "Rest       minutes every        minutes";
 
@@ -308,9 +310,9 @@ void MainWindow::Form_Load() {
   Shape1.setPlace({2, 2, place().width - 2, place().height - 2});
 
   // Stored rest times that are not whole minutes in range give the defaults.
-  Text2.setText(rest::intervalOrDefault(ini_.readini("dsxx", "mei")));
-  Text3.setText(rest::lengthOrDefault(ini_.readini("dsxx", "xiuxi")));
-  zhuan.setText(ini_.readini("dsxx", "pdrun"));
+  Text2.setText(rest::intervalOrDefault(ini_.readini(keys::kRestSection, keys::kInterval)));
+  Text3.setText(rest::lengthOrDefault(ini_.readini(keys::kRestSection, keys::kLength)));
+  zhuan.setText(ini_.readini(keys::kRestSection, keys::kOn));
   rest_->setRestOn(zhuan.text());
 
   // Any stored text but "0" means reminders on; the switch's Click runs the rest handling.
@@ -323,11 +325,11 @@ void MainWindow::Form_Load() {
   rest_->dsxxadd();
 
   // The ramp is captured before eye care may restore and adjust it.
-  zhuan.setText(ini_.readini("eye", "pdrun"));
+  zhuan.setText(ini_.readini(keys::kEyeSection, keys::kOn));
   eyeCare_->colorload();
   if (zhuan.text() == "1") {
     edit[0].setVisible(true);
-    Label2[0].setForeColour(kFeatureOnColour);
+    Label2[0].setForeColour(ui::kFeatureOnColour);
     SafeSwitch1.setValue(true);
     ppset.setVisible(false);
   }
@@ -397,11 +399,7 @@ void MainWindow::saveSettings() {
   s.mei = Text2.text();
   s.xiuxi = Text3.text();
   s.restOn = rest_->restOn();
-  s.liangdu = Slider1.value();
-  s.duibidu = Slider2.value();
-  s.rgbr = Slider3[0].value();
-  s.rgbg = Slider3[1].value();
-  s.rgbb = Slider3[2].value();
+  s.colour = eyeCare_->storedValues();
   s.eyeOn = eyeCare_->eyeOn();
   settings::saveAll(ini_, s);
 }

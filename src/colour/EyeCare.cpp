@@ -4,18 +4,13 @@
 #include <string_view>
 
 #include "colour/DefaultRamp.h"
+#include "settings/Values.h"
 
 namespace colour {
 
 namespace {
 
 constexpr const char* kSection = settings::keys::kEyeSection;
-
-std::string_view trimSpaces(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
 
 bool allDigits(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
@@ -24,7 +19,7 @@ bool allDigits(std::string_view s) {
 }  // namespace
 
 int storedSliderValue(const std::string& text, int min, int max, int neutral) {
-  std::string_view s = trimSpaces(text);
+  std::string_view s = settings::trimBlanks(text);
   bool negative = false;
   if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
     negative = s.front() == '-';
@@ -93,7 +88,7 @@ void EyeCare::Slider_Change(std::size_t n) {
 void EyeCare::SafeSwitch1_Click(bool value) {
   if (value) {
     c_.edit0.setVisible(true);
-    c_.Label2_0.setForeColour(kEyeOnColour);
+    c_.Label2_0.setForeColour(ui::kFeatureOnColour);
     Command3_Click();
     for (std::size_t n = 0; n < kSliderCount; ++n) {
       const SliderSpec& spec = kSliders[n];
@@ -112,8 +107,15 @@ void EyeCare::SafeSwitch1_Click(bool value) {
 
 void EyeCare::Image7_Click() {
   c_.ppset.setVisible(false);
+  for (const auto& [key, value] : storedValues())
+    ini_.writeini(kSection, key, std::to_string(value));
+}
+
+std::vector<std::pair<std::string, int>> EyeCare::storedValues() const {
+  std::vector<std::pair<std::string, int>> values;
   for (std::size_t n = 0; n < kSliderCount; ++n)
-    ini_.writeini(kSection, kSliders[n].key, std::to_string(slider(n).value()));
+    values.emplace_back(kSliders[n].key, slider(n).value());
+  return values;
 }
 
 void EyeCare::Command3_Click() {

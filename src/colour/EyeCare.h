@@ -4,6 +4,8 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "colour/GammaEngine.h"
 #include "colour/Sliders.h"
@@ -31,7 +33,6 @@ struct EyeCareControls {
   ui::Label& colourStatus;  // a line for a ramp the display refused; empty when well
 };
 
-inline constexpr ui::Colour kEyeOnColour = ui::rgb(34, 139, 34);
 inline constexpr ui::Colour kEyeOffColour = ui::rgb(0, 0, 0);
 
 inline constexpr const char* kMissingDefaultRampText =
@@ -59,6 +60,8 @@ class EyeCare {
   void SafeSwitch1_Click(bool value);
   // OK of the colour panel: hides ppset and stores the five slider values.
   void Image7_Click();
+  // Each slider's key and value, in the order they are stored.
+  std::vector<std::pair<std::string, int>> storedValues() const;
   // Restore: sliders to neutral, baseRamp from monitor.txt when it is sound, then baseRamp sent.
   void Command3_Click();
   // Change of the slider in row n of kSliders: its caption, then the work ramp from all of them.

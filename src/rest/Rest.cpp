@@ -9,7 +9,6 @@ namespace rest {
 
 namespace {
 
-constexpr ui::Colour kRestOnColour = ui::rgb(34, 139, 34);
 constexpr ui::Colour kRestOffColour = 0;
 const std::string kOn = "1";
 const std::string kOff = "0";
@@ -53,7 +52,7 @@ void Rest::SafeSwitch2_Click(bool value) {
   if (value) {
     dsxxadd();
     restOn_ = kOn;
-    c_.Label2_1.setForeColour(kRestOnColour);
+    c_.Label2_1.setForeColour(ui::kFeatureOnColour);
     c_.edit1.setVisible(true);
   } else {
     restOn_ = kOff;

@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "settings/Values.h"
+
 namespace rest {
 
 namespace {
 
 constexpr int kMinutesPerDay = 1440;
-
-bool isBlank(char c) {
-  return c == ' ' || c == '\t';
-}
 
 // Days since 1970-01-01 of a civil date; linear in the day, so a day past the month's end counts
 // on into the next month.
@@ -36,8 +34,7 @@ int minuteOfDay(long long absolute) {
 }  // namespace
 
 std::optional<int> wholeMinutes(std::string_view text, int min, int max) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  text = settings::trimBlanks(text);
   const bool negative = !text.empty() && text.front() == '-';
   if (negative) text.remove_prefix(1);
   if (text.empty()) return std::nullopt;

@@ -1,5 +1,7 @@
 #include "settings/Ini.h"
 
+#include "settings/Keys.h"
+
 namespace settings {
 
 namespace {
@@ -14,6 +16,8 @@ std::string cutToBytes(std::string text, std::size_t max) {
 }
 
 }  // namespace
+
+namespace keys = settings::keys;
 
 std::string Ini::readini(const std::string& section, const std::string& key) {
   std::string value = store_.read(section, key, key);
@@ -33,15 +37,12 @@ void Ini::writeini(const std::string& section, const std::string& key,
 }
 
 void saveAll(Ini& ini, const SavedSettings& s) {
-  ini.writeini("dsxx", "mei", s.mei);
-  ini.writeini("dsxx", "xiuxi", s.xiuxi);
-  ini.writeini("dsxx", "pdrun", s.restOn);
-  ini.writeini("eye", "liangdu", std::to_string(s.liangdu));
-  ini.writeini("eye", "duibidu", std::to_string(s.duibidu));
-  ini.writeini("eye", "rgbr", std::to_string(s.rgbr));
-  ini.writeini("eye", "rgbg", std::to_string(s.rgbg));
-  ini.writeini("eye", "rgbb", std::to_string(s.rgbb));
-  ini.writeini("eye", "pdrun", s.eyeOn);
+  ini.writeini(keys::kRestSection, keys::kInterval, s.mei);
+  ini.writeini(keys::kRestSection, keys::kLength, s.xiuxi);
+  ini.writeini(keys::kRestSection, keys::kOn, s.restOn);
+  for (const auto& [key, value] : s.colour)
+    ini.writeini(keys::kEyeSection, key, std::to_string(value));
+  ini.writeini(keys::kEyeSection, keys::kOn, s.eyeOn);
 }
 
 }  // namespace settings

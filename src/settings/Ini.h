@@ -2,6 +2,8 @@
 // config.ini, one value at a time. Nothing is cached: every call goes to the file.
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/System.h"
 
@@ -32,9 +34,8 @@ struct SavedSettings {
   std::string mei;     // rest interval, the text as typed
   std::string xiuxi;   // rest length, the text as typed
   std::string restOn;  // "1" or "0"
-  int liangdu = 0;     // brightness
-  int duibidu = 100;   // contrast
-  int rgbr = 0, rgbg = 0, rgbb = 0;
+  // The colour sliders' keys under "eye" with their values, in the order they are stored.
+  std::vector<std::pair<std::string, int>> colour;
   std::optional<std::string> eyeOn;  // never set when eye care was not touched in this run
 };
 

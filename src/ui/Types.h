@@ -52,6 +52,9 @@ constexpr int blue(Colour c) {
   return static_cast<int>((c >> 16) & 0xFF);
 }
 
+// A feature row's title while the feature is on.
+constexpr Colour kFeatureOnColour = rgb(34, 139, 34);
+
 // A system colour, resolved by the backend (the high bit marks it, as the Windows designer does).
 constexpr Colour kSystemButtonFace = 0x8000000F;
 constexpr Colour kSystemWindowText = 0x80000008;

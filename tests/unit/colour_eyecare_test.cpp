@@ -188,19 +188,45 @@ TEST_F(EyeCareTest, StoredValuesAreRoundedClampedOrNeutral) {
   EXPECT_EQ(display.ramp, fileRamp());
 }
 
-TEST(StoredSliderValue, ConvertsAsTheSliderTakesIt) {
-  using colour::storedSliderValue;
-  EXPECT_EQ(storedSliderValue("12.5", -50, 50, 0), 12);
-  EXPECT_EQ(storedSliderValue("13.5", -50, 50, 0), 14);
-  EXPECT_EQ(storedSliderValue("-12.5", -50, 50, 0), -12);
-  EXPECT_EQ(storedSliderValue("12.51", -50, 50, 0), 13);
-  EXPECT_EQ(storedSliderValue("-0.5", -50, 50, 0), 0);
-  EXPECT_EQ(storedSliderValue(" 7 ", -50, 50, 0), 7);
-  EXPECT_EQ(storedSliderValue("-80", -50, 50, 0), -50);
-  EXPECT_EQ(storedSliderValue("0", 1, 100, 100), 1);
-  EXPECT_EQ(storedSliderValue("99999999999999999999", 1, 100, 100), 100);
-  for (const char* bad : {"abc", "", ".", "-", "1e3", "12abc", "1.2.3", "duibidu", "0x10", "5 5"})
-    EXPECT_EQ(storedSliderValue(bad, 1, 100, 100), 100) << bad;
+// A stored value is a number when it is a decimal with an optional sign and an optional fraction
+// after a point, with blanks around it; it is rounded, halves to even, and clamped into the
+// slider's range. Anything else (the key's own name, exponents, trailing text) gives neutral.
+TEST(StoredSliderValue, NumbersAreRoundedAndClampedAnythingElseIsNeutral) {
+  const struct {
+    const char* text;
+    int brightness;  // -50..50, neutral 0
+    int contrast;    // 1..100, neutral 100
+  } cases[] = {
+      {" 45 ", 45, 45},
+      {"\t-7\t", -7, 1},
+      {"+7", 7, 7},
+      {"-0", 0, 1},
+      {"12.5", 12, 12},
+      {"13.5", 14, 14},
+      {"-12.5", -12, 1},
+      {"12.51", 13, 13},
+      {"-0.5", 0, 1},
+      {"12.", 12, 12},
+      {".5", 0, 1},
+      {"-80", -50, 1},
+      {"0", 0, 1},
+      {"99999999999999999999", 50, 100},
+      {"-99999999999999999999.5", -50, 1},
+      {"45abc", 0, 100},
+      {"1e3", 0, 100},
+      {"abc", 0, 100},
+      {"", 0, 100},
+      {".", 0, 100},
+      {"-", 0, 100},
+      {"1.2.3", 0, 100},
+      {"0x10", 0, 100},
+      {"5 5", 0, 100},
+      {"duibidu", 0, 100},
+  };
+  for (const auto& t : cases) {
+    EXPECT_EQ(colour::storedSliderValue(t.text, -50, 50, 0), t.brightness) << "[" << t.text << "]";
+    EXPECT_EQ(colour::storedSliderValue(t.text, 1, 100, 100), t.contrast) << "[" << t.text << "]";
+  }
 }
 
 TEST_F(EyeCareTest, SwitchingOffClosesThePanelAndReturnsToNeutral) {
@@ -215,7 +241,7 @@ TEST_F(EyeCareTest, SwitchingOffClosesThePanelAndReturnsToNeutral) {
     EXPECT_EQ(eye.eyeOn(), "0");
     EXPECT_FALSE(ppset.visible());
     EXPECT_FALSE(edit0.visible());
-    EXPECT_EQ(Label2_0.foreColour(), colour::kEyeOnColour);
+    EXPECT_EQ(Label2_0.foreColour(), ui::rgb(34, 139, 34));
     EXPECT_EQ(sliders(), (std::vector<int>{0, 100, 0, 0, 0}));
   };
   SafeSwitch1.setValue(false);
@@ -233,7 +259,7 @@ TEST_F(EyeCareTest, SwitchingOnShowsTheRowBeforeTheRestore) {
   shell.onMessage = [&] {
     checked = true;
     EXPECT_TRUE(edit0.visible());
-    EXPECT_EQ(Label2_0.foreColour(), colour::kEyeOnColour);
+    EXPECT_EQ(Label2_0.foreColour(), ui::rgb(34, 139, 34));
     EXPECT_FALSE(eye.eyeOn());
   };
   SafeSwitch1.setValue(true);

@@ -55,9 +55,7 @@ TEST_F(IniTest, SaveAllWritesTheNineKeysInOrder) {
   s.mei = "45";
   s.xiuxi = "abc";  // stored exactly as typed
   s.restOn = "1";
-  s.liangdu = -7;
-  s.duibidu = 100;
-  s.rgbb = 12;
+  s.colour = {{"liangdu", -7}, {"duibidu", 100}, {"rgbr", 0}, {"rgbg", 0}, {"rgbb", 12}};
   s.eyeOn = "0";
   settings::saveAll(ini, s);
   std::vector<std::string> expected = {
@@ -73,6 +71,7 @@ TEST_F(IniTest, SaveAllRemovesTheEyeFlagWhenEyeCareWasNeverTouched) {
   s.mei = "45";
   s.xiuxi = "5";
   s.restOn = "0";
+  s.colour = {{"liangdu", 0}, {"duibidu", 100}, {"rgbr", 0}, {"rgbg", 0}, {"rgbb", 0}};
   settings::saveAll(ini, s);
   EXPECT_FALSE(store.has("eye", "pdrun"));
   EXPECT_EQ(store.values.size(), 8u);
