@@ -23,7 +23,7 @@ bool iconOnlyStart(const std::vector<std::string>& arguments) {
 
 Program::Program(const Services& services)
     : ini_(services.profile, services.shell),
-      gamma_(std::make_unique<colour::GammaEngine>(services.gamma)),
+      gamma_(std::make_unique<colour::GammaEngine>(services.displays)),
       icon_(services.notify) {
   mainWindow_ = std::make_unique<MainWindow>(MainWindowServices{
       &services.host, services.clock, services.screen, services.shell, ini_, *gamma_, icon_});

@@ -24,7 +24,7 @@ class MainWindow;
 struct Services {
   ui::FormHost& host;
   ui::Clock& clock;
-  ui::GammaDisplay& gamma;
+  ui::DisplaySet& displays;
   ui::ProfileStore& profile;
   ui::Screen& screen;
   ui::Shell& shell;

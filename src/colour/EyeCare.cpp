@@ -143,7 +143,18 @@ void EyeCare::displayReset() {
 }
 
 void EyeCare::show(SendResult result) {
-  c_.colourStatus.setText(result == SendResult::Applied ? "" : kRefusedStatus);
+  c_.colourStatus.setText(result == SendResult::Applied ? "" : refusedStatus());
+}
+
+std::string EyeCare::refusedStatus() const {
+  const std::vector<std::string>& names = engine_.refused();
+  // With one display, which display is plain; with several, the line says which refused.
+  if (engine_.displayCount() < 2 || names.empty()) return kRefusedStatus;
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text + (names.size() == 1
+                     ? " did not accept this colour setting and keeps its previous colours."
+                     : " did not accept this colour setting and keep their previous colours.");
 }
 
 }  // namespace colour

@@ -74,6 +74,7 @@ class EyeCare {
 
  private:
   void show(SendResult result);
+  std::string refusedStatus() const;
   ui::Slider& slider(std::size_t n) const { return *c_.sliders[n].slider; }
   Amounts amounts() const;
 

@@ -74,40 +74,109 @@ bool withinDefaultGammaLimit(const Ramp& ramp) {
   return true;
 }
 
-bool GammaEngine::capture() {
-  Ramp ramp{};
-  if (display_.get(ramp)) {
-    baseRamp_ = ramp;
-    return true;
+namespace {
+
+// A display the caller keeps, offered as the only one attached.
+class OneDisplay final : public ui::DisplaySet {
+ public:
+  explicit OneDisplay(ui::GammaDisplay& display) : display_(display) {}
+  std::vector<ui::AttachedDisplay> enumerate() override {
+    std::vector<ui::AttachedDisplay> list;
+    list.push_back({"", std::make_unique<Borrowed>(display_)});
+    return list;
   }
-  baseRamp_ = identityRamp();
-  return false;
+
+ private:
+  struct Borrowed final : ui::GammaDisplay {
+    explicit Borrowed(ui::GammaDisplay& d) : display(d) {}
+    bool get(Ramp& ramp) override { return display.get(ramp); }
+    bool set(const Ramp& ramp) override { return display.set(ramp); }
+    ui::GammaDisplay& display;
+  };
+  ui::GammaDisplay& display_;
+};
+
+const Ramp& identity() {
+  static const Ramp ramp = identityRamp();
+  return ramp;
+}
+
+}  // namespace
+
+GammaEngine::GammaEngine(ui::GammaDisplay& display)
+    : ownDisplays_(std::make_unique<OneDisplay>(display)), displays_(*ownDisplays_) {}
+
+GammaEngine::~GammaEngine() = default;
+
+void GammaEngine::enumerate(bool keepBases) {
+  std::vector<Output> outputs;
+  captureFailed_ = false;
+  for (ui::AttachedDisplay& attached : displays_.enumerate()) {
+    Output output{attached.name, std::move(attached.gamma)};
+    auto known = std::find_if(outputs_.begin(), outputs_.end(),
+                              [&](const Output& o) { return o.name == output.name; });
+    if (keepBases && known != outputs_.end()) {
+      output.base = known->base;
+    } else if (!output.gamma->get(output.base)) {
+      output.base = identityRamp();
+      captureFailed_ = true;
+    }
+    output.work = output.base;
+    outputs.push_back(std::move(output));
+  }
+  // The old ways to the displays go only now: a display removed is never reached through them.
+  outputs_ = std::move(outputs);
+}
+
+bool GammaEngine::capture() {
+  enumerate(false);
+  return !captureFailed_;
+}
+
+const Ramp& GammaEngine::baseRamp() const {
+  return outputs_.empty() ? identity() : outputs_.front().base;
+}
+
+const Ramp& GammaEngine::workRamp() const {
+  return outputs_.empty() ? identity() : outputs_.front().work;
+}
+
+void GammaEngine::setBaseRamp(const Ramp& ramp) {
+  for (Output& output : outputs_) output.base = ramp;
 }
 
 SendResult GammaEngine::adjust(const Amounts& amounts) {
-  workRamp_ = adjustedRamp(baseRamp_, amounts);
-  return send(workRamp_);
+  last_ = amounts;
+  refused_.clear();
+  bool applied = true;
+  for (Output& output : outputs_) {
+    output.work = adjustedRamp(output.base, amounts);
+    if (!send(output, output.work)) {
+      applied = false;
+      refused_.push_back(output.name);
+    }
+  }
+  return applied ? SendResult::Applied : SendResult::Refused;
 }
 
 SendResult GammaEngine::resend() {
-  if (!lastSent_) return SendResult::Applied;
-  const Ramp ramp = *lastSent_;
-  return send(ramp);
+  if (!last_) return SendResult::Applied;
+  enumerate(true);
+  return adjust(*last_);
 }
 
-SendResult GammaEngine::send(const Ramp& ramp) {
-  lastSent_ = ramp;
+bool GammaEngine::send(Output& output, const Ramp& ramp) {
   for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
-    if (!display_.set(ramp)) continue;
+    if (!output.gamma->set(ramp)) continue;
     // Windows may return success for a ramp it ignored, so only the ramp read back counts.
     Ramp back{};
-    if (!display_.get(back)) return SendResult::Applied;  // nothing to check against
+    if (!output.gamma->get(back)) return true;  // nothing to check against
     bool same = true;
     for (std::size_t n = 0; n < ramp.size() && same; ++n)
       same = std::abs(static_cast<int>(back[n]) - static_cast<int>(ramp[n])) <= kReadBackTolerance;
-    if (same) return SendResult::Applied;
+    if (same) return true;
   }
-  return SendResult::Refused;
+  return false;
 }
 
 }  // namespace colour

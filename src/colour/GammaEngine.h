@@ -3,8 +3,10 @@
 // checked sends. The work ramp is built from baseRamp through every slider at once, so the
 // adjustments add up instead of the last one moved replacing the others.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "colour/Sliders.h"
 #include "ui/System.h"
@@ -44,6 +46,8 @@ enum class SendResult {
   Refused,  // the display failed or ignored every attempt; it keeps its previous ramp
 };
 
+// Every display attached to the desktop, each with its own base ramp: the same adjustment goes to
+// each, built from that display's base, and each send is checked on its own.
 class GammaEngine {
  public:
   // Attempts per send; some drivers fail the first call.
@@ -51,31 +55,51 @@ class GammaEngine {
   // How far an entry read back may lie from the one sent (displays keep 8 bits per entry).
   static constexpr int kReadBackTolerance = 256;
 
-  explicit GammaEngine(ui::GammaDisplay& display) : display_(display) {}
+  explicit GammaEngine(ui::DisplaySet& displays) : displays_(displays) {}
+  // One display only, which the caller keeps.
+  explicit GammaEngine(ui::GammaDisplay& display);
+  ~GammaEngine();
 
-  // Reads the display's ramp into baseRamp. When that fails, baseRamp becomes the identity ramp
-  // (an all-zero base would black out the screen at the first adjustment) and false is returned.
+  // Reads every display's ramp into its base. A display whose ramp cannot be read starts from the
+  // identity ramp (an all-zero base would black it out at the first adjustment); false then.
   bool capture();
 
-  const Ramp& baseRamp() const { return baseRamp_; }
-  void setBaseRamp(const Ramp& ramp) { baseRamp_ = ramp; }
-  const Ramp& workRamp() const { return workRamp_; }
+  // The first display's ramps (the identity ramp when there is no display).
+  const Ramp& baseRamp() const;
+  const Ramp& workRamp() const;
+  // The default ramp becomes every display's base.
+  void setBaseRamp(const Ramp& ramp);
 
-  // workRamp = baseRamp through every slider's amount; sends it.
+  // Each display's work ramp = its base through every slider's amount; sends them.
   SendResult adjust(const Amounts& amounts);
-  SendResult sendBase() { return send(baseRamp_); }
-  // Sends the last ramp sent again (after the system reset the display's ramp). Applied when
+  // Each display's base, unchanged.
+  SendResult sendBase() { return adjust(neutralAmounts()); }
+  // After the system reset the displays' ramps or changed the displays: enumerates them again,
+  // capturing the base of any new one, and sends the last adjustment to each. Applied when
   // nothing was sent yet.
   SendResult resend();
-  const std::optional<Ramp>& lastSent() const { return lastSent_; }
+
+  // Names of the displays that refused the last send (empty for a single unnamed display).
+  const std::vector<std::string>& refused() const { return refused_; }
+  std::size_t displayCount() const { return outputs_.size(); }
 
  private:
-  SendResult send(const Ramp& ramp);
+  struct Output {
+    std::string name;
+    std::unique_ptr<ui::GammaDisplay> gamma;
+    Ramp base{};
+    Ramp work{};
+  };
 
-  ui::GammaDisplay& display_;
-  Ramp baseRamp_{};
-  Ramp workRamp_{};
-  std::optional<Ramp> lastSent_;
+  void enumerate(bool keepBases);
+  bool send(Output& output, const Ramp& ramp);
+
+  std::unique_ptr<ui::DisplaySet> ownDisplays_;
+  ui::DisplaySet& displays_;
+  std::vector<Output> outputs_;
+  std::optional<Amounts> last_;
+  std::vector<std::string> refused_;
+  bool captureFailed_ = false;
 };
 
 }  // namespace colour

@@ -43,6 +43,20 @@ class GammaDisplay {
   virtual bool set(const Ramp& ramp) = 0;
 };
 
+// A display attached to the desktop, by the name the system gives it.
+struct AttachedDisplay {
+  std::string name;
+  std::unique_ptr<GammaDisplay> gamma;
+};
+
+// The displays whose ramps eye care sets.
+class DisplaySet {
+ public:
+  virtual ~DisplaySet() = default;
+  // The displays attached now, each with a fresh way to its ramp.
+  virtual std::vector<AttachedDisplay> enumerate() = 0;
+};
+
 // The settings file, through the system's profile functions.
 class ProfileStore {
  public:

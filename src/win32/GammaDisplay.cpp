@@ -1,18 +1,41 @@
 #include "win32/GammaDisplay.h"
 
+#include "win32/Text.h"
+
 namespace win32 {
 
 // The ramp's layout (red 0-255, then green, then blue) is the one the gamma functions use.
 static_assert(sizeof(ui::Ramp) == 3 * 256 * sizeof(WORD));
 
+HDC GammaDisplay::dc() const {
+  return std::visit([](const auto& dc) { return dc.get(); }, dc_);
+}
+
 bool GammaDisplay::get(ui::Ramp& ramp) {
-  return dc_.get() && GetDeviceGammaRamp(dc_.get(), ramp.data()) != FALSE;
+  return dc() && GetDeviceGammaRamp(dc(), ramp.data()) != FALSE;
 }
 
 bool GammaDisplay::set(const ui::Ramp& ramp) {
   // The function takes a non-const pointer but only reads the ramp.
   ui::Ramp copy = ramp;
-  return dc_.get() && SetDeviceGammaRamp(dc_.get(), copy.data()) != FALSE;
+  return dc() && SetDeviceGammaRamp(dc(), copy.data()) != FALSE;
+}
+
+std::vector<ui::AttachedDisplay> GammaDisplays::enumerate() {
+  std::vector<ui::AttachedDisplay> displays;
+  DISPLAY_DEVICEW device{};
+  device.cb = sizeof(device);
+  for (DWORD i = 0; EnumDisplayDevicesW(nullptr, i, &device, 0); ++i) {
+    // On an extended desktop the desktop window's context may reach one display or none, so
+    // each display gets a context of its own.
+    if (device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP)
+      displays.push_back(
+          {narrow(device.DeviceName), std::make_unique<GammaDisplay>(device.DeviceName)});
+    device = {};
+    device.cb = sizeof(device);
+  }
+  if (displays.empty()) displays.push_back({"", std::make_unique<GammaDisplay>()});
+  return displays;
 }
 
 }  // namespace win32

@@ -1,7 +1,9 @@
 #pragma once
-// The display's gamma ramp through the desktop window's device context, which is taken once and
-// held for the whole run.
+// The displays' gamma ramps: one device context per display attached to the desktop, or the
+// desktop window's when the system lists none.
 #include <windows.h>
+
+#include <variant>
 
 #include "ui/System.h"
 #include "win32/Handles.h"
@@ -10,14 +12,26 @@ namespace win32 {
 
 class GammaDisplay final : public ui::GammaDisplay {
  public:
-  GammaDisplay() : dc_(GetDesktopWindow()) {}
+  // The whole desktop, through the desktop window's device context.
+  GammaDisplay() : dc_(std::in_place_type<WindowDc>, GetDesktopWindow()) {}
+  // One display device, such as \\.\DISPLAY2, through a device context of its own.
+  explicit GammaDisplay(const wchar_t* device)
+      : dc_(std::in_place_type<Unique<HDC, DcTraits>>,
+            CreateDCW(device, nullptr, nullptr, nullptr)) {}
 
   bool get(ui::Ramp& ramp) override;
   // One call; the engine checks what the display kept and retries.
   bool set(const ui::Ramp& ramp) override;
 
  private:
-  WindowDc dc_;
+  HDC dc() const;
+
+  std::variant<WindowDc, Unique<HDC, DcTraits>> dc_;
+};
+
+class GammaDisplays final : public ui::DisplaySet {
+ public:
+  std::vector<ui::AttachedDisplay> enumerate() override;
 };
 
 }  // namespace win32

@@ -72,8 +72,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::Shell shell(backend);
     win32::NotifyArea notify(backend);
     win32::SignInEntry signIn(kSignInValue, win32::programPath());
-    win32::GammaDisplay gamma;
-    app::Program program({backend, clock, gamma, profile, screen, shell, notify, signIn});
+    win32::GammaDisplays displays;
+    app::Program program({backend, clock, displays, profile, screen, shell, notify, signIn});
 
     backend.onTrayNotify = [&program](LPARAM lp) { program.trayNotify(lp); };
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");

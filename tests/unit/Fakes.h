@@ -153,6 +153,33 @@ class GammaDisplay : public ui::GammaDisplay {
   }
 };
 
+// Displays the test keeps, attached under their names; the list may change between enumerations.
+class DisplaySet : public ui::DisplaySet {
+ public:
+  DisplaySet() = default;
+  explicit DisplaySet(std::vector<std::pair<std::string, ui::GammaDisplay*>> displays)
+      : attached(std::move(displays)) {}
+
+  std::vector<std::pair<std::string, ui::GammaDisplay*>> attached;
+  int enumerations = 0;
+
+  std::vector<ui::AttachedDisplay> enumerate() override {
+    ++enumerations;
+    std::vector<ui::AttachedDisplay> list;
+    for (auto& [name, display] : attached)
+      list.push_back({name, std::make_unique<Borrowed>(*display)});
+    return list;
+  }
+
+ private:
+  struct Borrowed : ui::GammaDisplay {
+    explicit Borrowed(ui::GammaDisplay& d) : display(d) {}
+    bool get(ui::Ramp& r) override { return display.get(r); }
+    bool set(const ui::Ramp& r) override { return display.set(r); }
+    ui::GammaDisplay& display;
+  };
+};
+
 // A 1280 x 800 pixel screen at 96 DPI with a 40-pixel taskbar at the bottom.
 class Screen : public ui::Screen {
  public:

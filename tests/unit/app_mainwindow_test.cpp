@@ -33,6 +33,7 @@ struct MainWindowTest : ::testing::Test {
   fakes::Host host;
   fakes::Clock clock;
   fakes::GammaDisplay gamma;
+  fakes::DisplaySet displays{{{"\\\\.\\DISPLAY1", &gamma}}};
   fakes::ProfileStore store;
   fakes::Screen screen;
   Shell shell;
@@ -47,7 +48,7 @@ struct MainWindowTest : ::testing::Test {
   }
   app::MainWindow& start(bool iconOnly = false) {
     program = std::make_unique<app::Program>(
-        app::Services{host, clock, gamma, store, screen, shell, notify, signIn});
+        app::Services{host, clock, displays, store, screen, shell, notify, signIn});
     program->mainWindow().attachView(&view);
     program->start(iconOnly);
     return program->mainWindow();

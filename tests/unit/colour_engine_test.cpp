@@ -234,7 +234,6 @@ TEST_F(EngineTest, ResendSendsTheLastRampAgain) {
   display.ramp = colour::identityRamp();  // the system reset the display
   EXPECT_EQ(engine.resend(), SendResult::Applied);
   EXPECT_EQ(display.ramp, wanted);
-  EXPECT_EQ(engine.lastSent(), wanted);
 }
 
 TEST(DefaultGammaLimit, BoundaryIsHighByteWithin128OfTheIndex) {
@@ -247,6 +246,80 @@ TEST(DefaultGammaLimit, BoundaryIsHighByteWithin128OfTheIndex) {
   r = colour::identityRamp();
   r[at(1, 0)] = 129 << 8;
   EXPECT_FALSE(colour::withinDefaultGammaLimit(r));
+}
+
+// Every display attached gets the adjustment built from its own base and is checked on its own.
+struct TwoDisplays : ::testing::Test {
+  fakes::GammaDisplay first, second;
+  fakes::DisplaySet displays{{{"\\\\.\\DISPLAY1", &first}, {"\\\\.\\DISPLAY2", &second}}};
+  GammaEngine engine{displays};
+
+  TwoDisplays() {
+    second.ramp = distinctRamp();
+    EXPECT_TRUE(engine.capture());
+  }
+};
+
+TEST_F(TwoDisplays, EachDisplayIsAdjustedFromItsOwnBase) {
+  EXPECT_EQ(engine.adjust(sliders(-20, 80, 0, 0, -5)), SendResult::Applied);
+  EXPECT_EQ(first.ramp, colour::adjustedRamp(colour::identityRamp(), sliders(-20, 80, 0, 0, -5)));
+  EXPECT_EQ(second.ramp, colour::adjustedRamp(distinctRamp(), sliders(-20, 80, 0, 0, -5)));
+  // The default ramp becomes the base of both.
+  Ramp file = distinctRamp();
+  file[at(1, 7)] = 1234;
+  engine.setBaseRamp(file);
+  EXPECT_EQ(engine.sendBase(), SendResult::Applied);
+  EXPECT_EQ(first.ramp, file);
+  EXPECT_EQ(second.ramp, file);
+}
+
+TEST_F(TwoDisplays, ARefusalNamesItsDisplayAndTheOtherStillFollows) {
+  second.refuses = true;
+  EXPECT_EQ(engine.adjust(sliders(-30)), SendResult::Refused);
+  EXPECT_EQ(engine.refused(), std::vector<std::string>{"\\\\.\\DISPLAY2"});
+  EXPECT_EQ(first.ramp, colour::adjustedRamp(colour::identityRamp(), sliders(-30)));
+  EXPECT_EQ(second.ramp, distinctRamp());
+  second.refuses = false;
+  EXPECT_EQ(engine.adjust(sliders(-31)), SendResult::Applied);
+  EXPECT_TRUE(engine.refused().empty());
+}
+
+TEST_F(TwoDisplays, ADisplayRemovedMidDragIsDroppedAtTheNextChange) {
+  engine.adjust(sliders(-10));
+  // Unplugged: its device context fails every call until the displays are listed again.
+  second.refuses = second.getFails = true;
+  EXPECT_EQ(engine.adjust(sliders(-12)), SendResult::Refused);
+  EXPECT_EQ(engine.refused(), std::vector<std::string>{"\\\\.\\DISPLAY2"});
+  EXPECT_EQ(first.ramp, colour::adjustedRamp(colour::identityRamp(), sliders(-12)));
+
+  // The display change: the list is read again, the last adjustment goes to what is attached,
+  // and a display plugged in meanwhile is captured first and then adjusted.
+  fakes::GammaDisplay third;
+  third.ramp = distinctRamp();
+  displays.attached = {{"\\\\.\\DISPLAY1", &first}, {"\\\\.\\DISPLAY3", &third}};
+  first.ramp = colour::identityRamp();  // the change also reset the ramp
+  const std::size_t secondSends = second.sent.size();
+  EXPECT_EQ(engine.resend(), SendResult::Applied);
+  EXPECT_EQ(engine.displayCount(), 2u);
+  EXPECT_EQ(second.sent.size(), secondSends);
+  EXPECT_EQ(first.ramp, colour::adjustedRamp(colour::identityRamp(), sliders(-12)));
+  EXPECT_EQ(third.ramp, colour::adjustedRamp(distinctRamp(), sliders(-12)));
+  // Known displays keep the base they had, not the adjusted ramp they show.
+  EXPECT_EQ(engine.adjust(sliders(0)), SendResult::Applied);
+  EXPECT_EQ(first.ramp, colour::identityRamp());
+}
+
+TEST(EveryDisplay, AFailedCaptureOnOneStartsThatOneFromTheIdentity) {
+  fakes::GammaDisplay first, second;
+  first.ramp = distinctRamp();
+  second.getFails = true;
+  fakes::DisplaySet displays{{{"\\\\.\\DISPLAY1", &first}, {"\\\\.\\DISPLAY2", &second}}};
+  GammaEngine engine{displays};
+  EXPECT_FALSE(engine.capture());
+  second.getFails = false;
+  engine.adjust(sliders(-50));
+  EXPECT_EQ(first.ramp, colour::adjustedRamp(distinctRamp(), sliders(-50)));
+  EXPECT_EQ(second.ramp[at(0, 255)], 32768);  // from the identity, not black
 }
 
 // A ramp Windows refuses by default only shows as a refusal line, so the ramps the sliders build

@@ -58,10 +58,11 @@ struct EyeCareTest : ::testing::Test {
   ui::Label colourStatus{"colourStatus"};
 
   fakes::GammaDisplay display;
+  fakes::DisplaySet displays{{{"\\\\.\\DISPLAY1", &display}}};
   fakes::ProfileStore store;
   fakes::Shell shell;
   settings::Ini ini{store, shell};
-  colour::GammaEngine engine{display};
+  colour::GammaEngine engine{displays};
   colour::EyeCare eye{
       {.SafeSwitch1 = SafeSwitch1,
        .sliders =
@@ -323,6 +324,26 @@ TEST_F(EyeCareTest, RefusedRampShowsAStatusLineAndTheSlidersStay) {
   display.refuses = false;
   Slider1.setValue(-10);
   EXPECT_EQ(colourStatus.text(), "");
+}
+
+TEST_F(EyeCareTest, WithSeveralDisplaysTheRefusalLineNamesTheOneThatRefused) {
+  fakes::GammaDisplay second;
+  displays.attached.push_back({"\\\\.\\DISPLAY2", &second});
+  eye.colorload();
+  second.refuses = true;
+  Slider1.setValue(-40);
+  EXPECT_EQ(colourStatus.text(),
+            "\\\\.\\DISPLAY2 did not accept this colour setting and keeps its previous colours.");
+  EXPECT_EQ(display.ramp, levelled(startRamp(), -40, -40, -40));
+  display.refuses = true;
+  Slider1.setValue(-41);
+  EXPECT_EQ(colourStatus.text(),
+            "\\\\.\\DISPLAY1, \\\\.\\DISPLAY2 did not accept this colour setting and keep their "
+            "previous colours.");
+  display.refuses = second.refuses = false;
+  Slider1.setValue(-42);
+  EXPECT_EQ(colourStatus.text(), "");
+  EXPECT_EQ(second.ramp, levelled(fakes::GammaDisplay().ramp, -42, -42, -42));
 }
 
 TEST_F(EyeCareTest, DisplayResetResendsTheLastRampOnlyWhileEyeCareIsOn) {

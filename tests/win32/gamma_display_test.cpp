@@ -63,4 +63,29 @@ TEST(GammaDisplay, EngineSendsAreConfirmedOnTheRealDisplay) {
   EXPECT_EQ(engine.sendBase(), colour::SendResult::Applied);
 }
 
+// Each display attached to the desktop has a device context of its own that takes a ramp, and
+// the engine's send to all of them reads back.
+TEST(GammaDisplay, EveryDisplayIsSentARampThatReadsBack) {
+  win32::GammaDisplay desktop;
+  ui::Ramp original{};
+  ASSERT_TRUE(desktop.get(original)) << "GetDeviceGammaRamp failed: no display gamma ramp";
+  RampRestorer restorer{desktop, original};
+
+  win32::GammaDisplays displays;
+  std::vector<ui::AttachedDisplay> attached = displays.enumerate();
+  ASSERT_FALSE(attached.empty());
+  for (const ui::AttachedDisplay& d : attached)
+    EXPECT_EQ(d.name.rfind("\\\\.\\DISPLAY", 0), 0u) << d.name;
+
+  colour::GammaEngine engine{displays};
+  EXPECT_TRUE(engine.capture());
+  EXPECT_EQ(engine.displayCount(), attached.size());
+  EXPECT_EQ(engine.adjust({-25, 90, 0, -3, 0}), colour::SendResult::Applied);
+  for (ui::AttachedDisplay& d : attached) {
+    ui::Ramp back{};
+    ASSERT_TRUE(d.gamma->get(back)) << d.name;
+    EXPECT_LE(largestDifference(back, engine.workRamp()), 257) << d.name;
+  }
+}
+
 }  // namespace
