@@ -38,6 +38,7 @@ template <class Display>
 void brightness(benchmark::State& state) {
   Display display;
   colour::GammaEngine engine(display);
+  engine.capture();
   engine.setBaseRamp(colour::identityRamp());
   int p = 0;
   for (auto _ : state) {
@@ -49,6 +50,7 @@ void brightness(benchmark::State& state) {
 void contrast(benchmark::State& state) {
   NoDisplay display;
   colour::GammaEngine engine(display);
+  engine.capture();
   engine.setBaseRamp(colour::identityRamp());
   int p = 0;
   for (auto _ : state) {
@@ -61,6 +63,7 @@ void contrast(benchmark::State& state) {
 void colourBalance(benchmark::State& state) {
   NoDisplay display;
   colour::GammaEngine engine(display);
+  engine.capture();
   engine.setBaseRamp(colour::identityRamp());
   int p = 0;
   for (auto _ : state) {
@@ -74,6 +77,7 @@ void colourBalance(benchmark::State& state) {
 void allFive(benchmark::State& state) {
   NoDisplay display;
   colour::GammaEngine engine(display);
+  engine.capture();
   engine.setBaseRamp(colour::identityRamp());
   int p = 0;
   for (auto _ : state) {

@@ -47,6 +47,7 @@ bool DefaultRampReader::fail(std::string error) {
 }
 
 bool DefaultRampReader::endField() {
+  if (fieldLength_ == 0) return true;  // blank lines and runs of separators cost nothing
   const std::string raw = std::move(field_);
   const bool cut = fieldLength_ > raw.size();
   field_.clear();

@@ -53,9 +53,14 @@ Ramp adjustedRamp(const Ramp& base, const Amounts& amounts) {
     if (amount == slider.neutral) continue;
     const int first = slider.channel == kAllChannels ? 0 : slider.channel;
     const int last = slider.channel == kAllChannels ? kChannels - 1 : slider.channel;
-    for (std::size_t e = at(first, 0); e < at(last, 0) + kEntries; ++e)
-      ramp[e] = slider.formula == Formula::Level ? levelAdjust(amount, ramp[e])
-                                                 : contrastAdjust(amount, ramp[e]);
+    const auto each = [&](auto formula) {
+      for (std::size_t e = at(first, 0); e < at(last, 0) + kEntries; ++e)
+        ramp[e] = formula(amount, ramp[e]);
+    };
+    if (slider.formula == Formula::Level)
+      each([](int a, std::uint16_t v) { return levelAdjust(a, v); });
+    else
+      each([](int a, std::uint16_t v) { return contrastAdjust(a, v); });
   }
   return ramp;
 }
