@@ -139,7 +139,10 @@ void EyeCare::Command3_Click() {
 }
 
 void EyeCare::displayReset() {
-  if (eyeOn_ == "1") show(engine_.resend());
+  if (eyeOn_ == "1")
+    show(engine_.resend());
+  else
+    engine_.refresh();  // nothing to put back, but a display plugged in is known when it comes on
 }
 
 void EyeCare::show(SendResult result) {

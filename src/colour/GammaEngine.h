@@ -78,6 +78,8 @@ class GammaEngine {
   // capturing the base of any new one, and sends the last adjustment to each. Applied when
   // nothing was sent yet.
   SendResult resend();
+  // Lists the displays again without sending anything.
+  void refresh() { enumerate(true); }
 
   // Names of the displays that refused the last send (empty for a single unnamed display).
   const std::vector<std::string>& refused() const { return refused_; }

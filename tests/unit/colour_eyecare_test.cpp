@@ -360,8 +360,14 @@ TEST_F(EyeCareTest, DisplayResetResendsTheLastRampOnlyWhileEyeCareIsOn) {
 
   SafeSwitch1.setValue(false);
   const std::size_t sends = display.sent.size();
+  // A display plugged in while eye care is off gets nothing until eye care comes on again.
+  fakes::GammaDisplay second;
+  displays.attached.push_back({"\\\\.\\DISPLAY2", &second});
   eye.displayReset();
   EXPECT_EQ(display.sent.size(), sends);
+  EXPECT_TRUE(second.sent.empty());
+  SafeSwitch1.setValue(true);
+  EXPECT_EQ(second.ramp, levelled(fileRamp(), 0, -15, 0));
 }
 
 }  // namespace
