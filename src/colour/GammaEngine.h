@@ -81,7 +81,7 @@ class GammaEngine {
   // Lists the displays again without sending anything.
   void refresh() { enumerate(true); }
 
-  // Names of the displays that refused the last send (empty for a single unnamed display).
+  // Names of the displays that refused the last send.
   const std::vector<std::string>& refused() const { return refused_; }
   std::size_t displayCount() const { return outputs_.size(); }
 
