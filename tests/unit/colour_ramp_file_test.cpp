@@ -132,8 +132,16 @@ class GeneratedFile : public ui::FileReader {
       : head_(std::move(head)), filler_(std::move(filler)), size_(size) {}
   std::optional<std::size_t> read(std::span<char> into) override {
     std::size_t n = 0;
-    for (; n < into.size() && at_ < size_; ++n, ++at_)
-      into[n] = at_ < head_.size() ? head_[at_] : filler_[(at_ - head_.size()) % filler_.size()];
+    while (n < into.size() && at_ < size_) {
+      const std::string_view from =
+          at_ < head_.size()
+              ? std::string_view(head_).substr(at_)
+              : std::string_view(filler_).substr((at_ - head_.size()) % filler_.size());
+      const std::size_t count = std::min({from.size(), into.size() - n, size_ - at_});
+      std::copy_n(from.data(), count, into.data() + n);
+      n += count;
+      at_ += count;
+    }
     return n;
   }
   std::size_t consumed() const { return at_; }
