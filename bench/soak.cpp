@@ -14,6 +14,7 @@
 
 #include "app/MainWindow.h"
 #include "app/Program.h"
+#include "colour/GammaEngine.h"
 #include "rest/PromptWindow.h"
 #include "rest/Rest.h"
 #include "rest/RestScreen.h"
@@ -84,7 +85,7 @@ class QuietShell : public ui::Shell {
     ++messages;
     std::fprintf(stderr, "soak: message: %s\n", text.c_str());
   }
-  std::optional<std::string> readProgramFile(const std::string&) override { return std::nullopt; }
+  std::unique_ptr<ui::FileReader> openProgramFile(const std::string&) override { return nullptr; }
   void quit() override {}
 };
 
@@ -151,13 +152,14 @@ int wmain(int argc, wchar_t** argv) {
   FakeClock clock;
   win32::Screen screen;
   Gamma gamma;
+  colour::OneDisplay displays{gamma};
   Store store;
   store.values["dsxx/mei"] = "1";  // a rest every minute of the fake clock
   store.values["dsxx/xiuxi"] = "1";
   QuietShell shell;
   win32::NotifyArea notify(backend);
   NoSignIn signIn;
-  app::Program program({backend, clock, gamma, store, screen, shell, notify, signIn});
+  app::Program program({backend, clock, displays, store, screen, shell, notify, signIn});
   program.start();
   pump();
   app::MainWindow& main = program.mainWindow();

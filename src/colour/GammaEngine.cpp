@@ -81,32 +81,24 @@ bool withinDefaultGammaLimit(const Ramp& ramp) {
 
 namespace {
 
-// A display the caller keeps, offered as the only one attached.
-class OneDisplay final : public ui::DisplaySet {
- public:
-  explicit OneDisplay(ui::GammaDisplay& display) : display_(display) {}
-  std::vector<ui::AttachedDisplay> enumerate() override {
-    std::vector<ui::AttachedDisplay> list;
-    list.push_back({"", std::make_unique<Borrowed>(display_)});
-    return list;
-  }
-
- private:
-  struct Borrowed final : ui::GammaDisplay {
-    explicit Borrowed(ui::GammaDisplay& d) : display(d) {}
-    bool get(Ramp& ramp) override { return display.get(ramp); }
-    bool set(const Ramp& ramp) override { return display.set(ramp); }
-    ui::GammaDisplay& display;
-  };
-  ui::GammaDisplay& display_;
-};
-
 const Ramp& identity() {
   static const Ramp ramp = identityRamp();
   return ramp;
 }
 
 }  // namespace
+
+std::vector<ui::AttachedDisplay> OneDisplay::enumerate() {
+  struct Borrowed final : ui::GammaDisplay {
+    explicit Borrowed(ui::GammaDisplay& d) : display(d) {}
+    bool get(Ramp& ramp) override { return display.get(ramp); }
+    bool set(const Ramp& ramp) override { return display.set(ramp); }
+    ui::GammaDisplay& display;
+  };
+  std::vector<ui::AttachedDisplay> list;
+  list.push_back({"", std::make_unique<Borrowed>(display_)});
+  return list;
+}
 
 GammaEngine::GammaEngine(ui::GammaDisplay& display)
     : ownDisplays_(std::make_unique<OneDisplay>(display)), displays_(*ownDisplays_) {}

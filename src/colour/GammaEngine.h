@@ -46,6 +46,16 @@ enum class SendResult {
   Refused,  // the display failed or ignored every attempt; it keeps its previous ramp
 };
 
+// A display the caller keeps, offered as the only one attached.
+class OneDisplay final : public ui::DisplaySet {
+ public:
+  explicit OneDisplay(ui::GammaDisplay& display) : display_(display) {}
+  std::vector<ui::AttachedDisplay> enumerate() override;
+
+ private:
+  ui::GammaDisplay& display_;
+};
+
 // Every display attached to the desktop, each with its own base ramp: the same adjustment goes to
 // each, built from that display's base, and each send is checked on its own.
 class GammaEngine {
