@@ -17,8 +17,6 @@ std::string cutToBytes(std::string text, std::size_t max) {
 
 }  // namespace
 
-namespace keys = settings::keys;
-
 std::string Ini::readini(const std::string& section, const std::string& key) {
   std::string value = store_.read(section, key, key);
   // A stored NUL ends the value, as it ends every consumer's reading of it.
