@@ -55,7 +55,6 @@ bool DefaultRampReader::endField() {
   const std::string_view field = settings::trimBlanks(raw);
   if (field.empty()) return true;
   const std::string where = "line " + std::to_string(fieldLine_) + ": " + quoted(field, cut);
-  if (count_ == kNumbers) return fail(where + " follows the 768th number; there must be 768");
   // A run of digits too long to keep is a number far out of range.
   const auto number = parseWhole(cut ? std::string_view(raw) : field);
   if (!number) return fail(where + " is not a whole number");
@@ -66,7 +65,9 @@ bool DefaultRampReader::endField() {
       static_cast<std::uint16_t>(*number < 0 ? *number + 65536 : *number);
   ++count_;
   lastLine_ = fieldLine_;
-  return true;
+  // Whatever follows the 768th number is not read, so a huge file costs no more than a sound one.
+  complete_ = count_ == kNumbers;
+  return !complete_;
 }
 
 bool DefaultRampReader::take(char ch) {
@@ -127,21 +128,22 @@ bool DefaultRampReader::start() {
 }
 
 bool DefaultRampReader::feed(std::string_view bytes) {
-  if (error_) return false;
+  if (error_ || complete_) return false;
   if (encoding_ == Encoding::Unknown) {
     // The byte-order mark, if any, is in the first three bytes.
     const std::size_t n = std::min(bytes.size(), 3 - head_.size());
     head_.append(bytes.substr(0, n));
     bytes.remove_prefix(n);
-    if (head_.size() < 3 || !start()) return !error_;
+    if (head_.size() < 3) return true;
+    if (!start()) return false;
   }
   return decode(bytes);
 }
 
 DefaultRampResult DefaultRampReader::finish() {
   if (!error_ && encoding_ == Encoding::Unknown) start();
-  if (!error_ && pendingByte_ >= 0) take('?');  // half a UTF-16 character
-  if (!error_) endField();
+  if (!error_ && !complete_ && pendingByte_ >= 0) take('?');  // half a UTF-16 character
+  if (!error_ && !complete_) endField();
   if (!error_ && count_ == 0) error_ = "it holds no numbers";
   if (!error_ && count_ < kNumbers)
     error_ = "it ends after line " + std::to_string(lastLine_) + " with only " +

@@ -20,8 +20,9 @@ struct DefaultRampResult {
 // Reads the file piece by piece, keeping only the number being read, so a huge file costs no
 // memory and ends the reading at its first fault. Plain text in UTF-8 (with or without a mark) or
 // UTF-16 with a byte-order mark; CRLF, LF or CR line ends; blank lines and spaces are ignored.
-// Fewer or more than 768 numbers, a number outside -32768 to 32767 or text that is not a whole
-// number gives no ramp and an error naming the line and the fault.
+// Fewer than 768 numbers, a number outside -32768 to 32767 or text that is not a whole number
+// gives no ramp and an error naming the line and the fault. Whatever follows the 768th number is
+// ignored, as it always was: files that carry a trailer keep working.
 class DefaultRampReader {
  public:
   // Takes the next bytes of the file; false once the outcome is known and no more are needed.
@@ -47,14 +48,15 @@ class DefaultRampReader {
   int line_ = 1;
   bool afterCr_ = false;
   int count_ = 0;
-  int lastLine_ = 0;  // line of the last number read
+  bool complete_ = false;  // the 768th number has been read
+  int lastLine_ = 0;       // line of the last number read
   ui::Ramp ramp_{};
   std::optional<std::string> error_;
 };
 
 // The whole file at once.
 DefaultRampResult parseDefaultRamp(std::string_view text);
-// The file in pieces, stopping at the first fault or after the number that follows the 768th.
+// The file in pieces, stopping at the first fault or after the 768th number.
 DefaultRampResult readDefaultRamp(ui::FileReader& file);
 
 }  // namespace colour
