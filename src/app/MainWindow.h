@@ -116,6 +116,8 @@ class MainWindow : public ui::Form {
   // The colour sliders of the design and their captions, in the order of the slider table.
   std::array<colour::SliderControl, colour::kSliderCount> colourSliders();
   void connect();
+  // Names for assistive technology, Tab order and the keys of each panel.
+  void keyboardAccess();
   void saveSettings();
 
   ui::Shell& shell_;

@@ -240,6 +240,21 @@ void ProgButton::focusLost() {
   repaint(ui::Property::Look);
 }
 
+ui::Role ProgButton::role() const {
+  return style_ == 0 ? ui::Role::ProgressBar : ui::Role::PushButton;
+}
+
+std::string ProgButton::accessValue() const {
+  if (style_ != 0) return {};
+  return progressText(progressPercent(value_, min_, max_), separator_);
+}
+
+bool ProgButton::activate() {
+  if (style_ == 0 || !enabled()) return false;
+  click();
+  return true;
+}
+
 DrawPlan ProgButton::redraw(int width, int height, const Measure& measure,
                             std::string_view decimalSeparator) {
   width = std::max(width, 0);
@@ -274,6 +289,7 @@ DrawPlan ProgButton::redraw(int width, int height, const Measure& measure,
     plan.text = progressText(percent, decimalSeparator);
   }
 
+  separator_ = decimalSeparator;
   plan.border = {0, 0, rightEdge_, bottomEdge_};
   plan.borderColour = p[kBorder];
   plan.textColour = 0;

@@ -93,6 +93,11 @@ class ProgButton : public ui::Control {
                   std::optional<std::string> caption, std::optional<int> style,
                   std::optional<int> color);
 
+  // A progress bar (Style 0) whose value is the percentage it shows, else a push button.
+  ui::Role role() const override;
+  std::string accessValue() const override;
+  bool activate() override;
+
   // The access key (a Unicode code point), 0 when none.
   char32_t accessKey() const { return accessKey_; }
   bool focused() const { return focused_; }
@@ -144,6 +149,7 @@ class ProgButton : public ui::Control {
   int fillWidth_ = 0;
   PixelRect textRect_;
   PixelRect focusRect_;
+  std::string separator_ = ".";  // the decimal separator of the last repaint
 };
 
 // The access key a caption gives: nothing when it has no "&" (the key stays as it was),

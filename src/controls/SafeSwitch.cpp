@@ -66,6 +66,15 @@ void SafeSwitch::setValue(bool value) {
   Click(value_);
 }
 
+bool SafeSwitch::activate() {
+  if (!enable_ || !enabled()) return false;
+  value_ = !value_;
+  frameIndex_ = stateFrame();
+  paint();
+  Click(value_);
+  return true;
+}
+
 void SafeSwitch::setskin(int skin) {
   skin_ = skin;
   applySkin();

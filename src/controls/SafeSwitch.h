@@ -34,6 +34,10 @@ class SafeSwitch : public ui::Control {
   // The host cannot give the switch another size.
   void setPlace(ui::Rect place) override;
 
+  bool checked() const override { return value_; }
+  // Space, Enter or a screen reader's action: the toggle a completed click makes.
+  bool activate() override;
+
   // Input from the backend. poll(): the pointer is inside (client pixels, both ends included).
   // The backend polls every kPollMilliseconds, only while the switch can be seen.
   static constexpr int kPollMilliseconds = 50;

@@ -140,7 +140,7 @@ void Rest::showCountdown(const Countdown& countdown) {
   for (const auto& screen : screens_) {
     screen->refreshSnapshot();
     // The last caption stays up as the rest ends.
-    if (!countdown.ended()) screen->Label1.setText(countdown.caption());
+    if (!countdown.ended()) screen->showCountdown(countdown.caption());
   }
 }
 

@@ -33,6 +33,7 @@ RestScreen::RestScreen(Rest& main, ui::Screen& screen, ui::FormHost* host)
 
   Label1.setPlace({0, 0, 13215, 2295});
   Label1.setText("Start");
+  Label1.setAccessName("Start");
   Label1.setForeColour(kWhite);
   Label1.setBackColour(kBlack);
   Label1.setFont(ui::designFont(72, true));
@@ -41,6 +42,8 @@ RestScreen::RestScreen(Rest& main, ui::Screen& screen, ui::FormHost* host)
 
   imgclose.setPlace({6840, 5280, 900, 900});
   imgclose.setPicture(ui::Picture::RestClose);
+  imgclose.setAccessName("Close");
+  imgclose.setTabStop(true);
   add(imgclose);
 
   Picture2.setPlace({5880, 7680, 2775, 615});
@@ -50,6 +53,14 @@ RestScreen::RestScreen(Rest& main, ui::Screen& screen, ui::FormHost* host)
   Load = [this] { Form_Load(); };
   imgclose.Click = [this] { imgclose_Click(); };
   CloseRequest = [this] { imgclose_Click(); };
+  setTabOrder({&imgclose});
+  setKeys(nullptr, &imgclose);
+}
+
+void RestScreen::showCountdown(const std::string& caption) {
+  Label1.setText(caption);
+  // A screen reader reads the countdown every ten seconds, not every second.
+  if (ticksSinceAnnounced_++ % kAnnounceEvery == 0) Label1.setAccessName(caption);
 }
 
 void RestScreen::Form_Load() {

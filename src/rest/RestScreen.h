@@ -1,6 +1,7 @@
 #pragma once
 // Form3: the dark, see-through layer over the whole screen that counts a rest down.
 #include <functional>
+#include <string>
 
 #include "ui/Control.h"
 #include "ui/Form.h"
@@ -26,12 +27,17 @@ class RestScreen : public ui::Form {
   // Closes the rest screen and starts a new working period; also run at the end of a rest.
   void imgclose_Click();
 
+  // The countdown's caption, shown every second and announced every kAnnounceEvery seconds.
+  static constexpr int kAnnounceEvery = 10;
+  void showCountdown(const std::string& caption);
+
   // Copies what Picture1 shows into Picture2 (the backend does the pixel work).
   void refreshSnapshot();
 
  private:
   Rest& main_;
   ui::Screen& screen_;
+  int ticksSinceAnnounced_ = 0;
 };
 
 }  // namespace rest

@@ -40,6 +40,57 @@ void Control::changed(Property property) {
   if (view_) view_->update(property);
 }
 
+void Control::setAccessName(std::string name) {
+  if (hasAccessName_ && name == accessName_) return;
+  accessName_ = std::move(name);
+  hasAccessName_ = true;
+  changed(Property::AccessName);
+}
+
+Role Control::role() const {
+  switch (kind_) {
+    case Kind::Label:
+      return Role::StaticText;
+    case Kind::Image:
+      // A picture that does something is a button; one that only shows is a graphic.
+      return Click ? Role::PushButton : Role::Graphic;
+    case Kind::Line:
+    case Kind::Shape:
+      return Role::Graphic;
+    case Kind::PictureBox:
+      return Role::Pane;
+    case Kind::TextBox:
+      return Role::Text;
+    case Kind::CommandButton:
+      return Role::PushButton;
+    case Kind::Slider:
+      return Role::Slider;
+    case Kind::Switch:
+      return Role::CheckButton;
+    case Kind::ProgButton:
+      return Role::ProgressBar;
+    case Kind::Timer:
+      return Role::None;
+  }
+  return Role::None;
+}
+
+std::string Control::accessValue() const {
+  return kind_ == Kind::TextBox ? text_ : std::string();
+}
+
+bool Control::activate() {
+  if (!enabled_ || (role() != Role::PushButton)) return false;
+  Click();
+  return true;
+}
+
+void Control::setKeyPanel(Control* enter, Control* escape) {
+  keyPanel_ = true;
+  enter_ = enter;
+  escape_ = escape;
+}
+
 void Control::setPlace(Rect place) {
   if (place == place_) return;
   place_ = place;

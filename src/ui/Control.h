@@ -45,7 +45,21 @@ enum class Property {
   Range,
   Look,  // anything else that only changes what is drawn
   ZOrder,
+  AccessName,  // the name assistive technology reads changed
 };
+
+// What a control is to assistive technology.
+enum class Role {
+  None,  // not exposed (timers)
+  StaticText,
+  Graphic,
+  PushButton,
+  CheckButton,
+  ProgressBar,
+  Text,  // an editable box
+  Slider,
+  Pane,
+}; 
 
 // A view may outlive its control, and a control its view: whichever goes first unlinks the pair,
 // so neither ever touches the other once it is gone.
@@ -118,6 +132,28 @@ class Control {
   const std::string& toolTip() const { return toolTip_; }
   void setToolTip(std::string tip) { toolTip_ = std::move(tip); }
 
+  // What assistive technology reads: the name given, else the caption.
+  const std::string& accessName() const { return hasAccessName_ ? accessName_ : text_; }
+  void setAccessName(std::string name);
+  virtual Role role() const;
+  virtual bool checked() const { return false; }
+  // A value read beside the name (a progress bar's percentage, a box's text).
+  virtual std::string accessValue() const;
+  // Space, Enter or a screen reader's default action: false when the control does not act.
+  virtual bool activate();
+
+  // Reached with Tab, in the order the form gives, while it is shown and enabled.
+  bool tabStop() const { return tabStop_; }
+  void setTabStop(bool stop) { tabStop_ = stop; }
+  bool focusable() const { return tabStop_ && shown() && enabled(); }
+
+  // A container that keeps Tab among its own controls while it is shown, with the controls
+  // Enter and Esc click (either may be null).
+  bool keyPanel() const { return keyPanel_; }
+  void setKeyPanel(Control* enter, Control* escape);
+  Control* enterControl() const { return enter_; }
+  Control* escapeControl() const { return escape_; }
+
   Event<> Click;
   Event<> DblClick;
   Event<const MouseArgs&> MouseDown;
@@ -153,6 +189,12 @@ class Control {
   bool stretch_ = false;
   int lineWidth_ = 1;
   std::string toolTip_;
+  std::string accessName_;
+  bool hasAccessName_ = false;
+  bool tabStop_ = false;
+  bool keyPanel_ = false;
+  Control* enter_ = nullptr;
+  Control* escape_ = nullptr;
   ControlView* view_ = nullptr;
 };
 

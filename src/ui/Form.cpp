@@ -1,5 +1,7 @@
 #include "ui/Form.h"
 
+#include <algorithm>
+
 namespace ui {
 
 Form::Form(std::string name, FormHost* host) : name_(std::move(name)), host_(host) {}
@@ -96,6 +98,115 @@ void Form::requestClose() {
 
 void Form::startDrag() {
   if (view_) view_->startDrag();
+}
+
+namespace {
+
+bool inside(const Control* control, const Control* container) {
+  for (const Control* c = control; c; c = c->container())
+    if (c == container) return true;
+  return !container;
+}
+
+}  // namespace
+
+void Form::setKeys(Control* enter, Control* escape) {
+  enter_ = enter;
+  escape_ = escape;
+}
+
+Control* Form::keyScope() const {
+  Control* scope = nullptr;
+  for (Control* c : all_)
+    if (c->keyPanel() && c->shown()) scope = c;  // later ones lie in front
+  return scope;
+}
+
+std::vector<Control*> Form::focusCycle() const {
+  Control* scope = keyScope();
+  std::vector<Control*> cycle;
+  for (Control* c : tabOrder_)
+    if (c->focusable() && inside(c, scope)) cycle.push_back(c);
+  return cycle;
+}
+
+void Form::moveFocus(Control* to) {
+  if (to == focused_) return;
+  focused_ = to;
+  if (view_) view_->update(FormProperty::Focus);
+}
+
+void Form::setFocus(Control* control) {
+  if (control && control->form() != this) return;
+  moveFocus(control);
+}
+
+void Form::followScope(Control* scopeBefore) {
+  Control* scope = keyScope();
+  if (scope == scopeBefore || !visible_) return;
+  // A panel opened or closed: the focus goes where it last was in the new scope, else to the
+  // first control there, and is remembered for the scope it leaves.
+  auto remembered = [this](Control* s) -> Control*& {
+    for (auto& [key, value] : resume_)
+      if (key == s) return value;
+    return resume_.emplace_back(s, nullptr).second;
+  };
+  remembered(scopeBefore) = focused_;
+  std::vector<Control*> cycle = focusCycle();
+  Control* back = remembered(scope);
+  moveFocus(std::find(cycle.begin(), cycle.end(), back) != cycle.end() ? back
+            : cycle.empty()                                           ? nullptr
+                                                                      : cycle.front());
+}
+
+bool Form::keyDown(Key key, bool shift) {
+  if (closed_ || !visible_) return false;
+  Control* scope = keyScope();
+  std::vector<Control*> cycle = focusCycle();
+  auto at = std::find(cycle.begin(), cycle.end(), focused_);
+  Control* current = at == cycle.end() ? nullptr : focused_;
+  bool wasUsed = std::exchange(keyboardUsed_, true);
+  auto markChanged = [&] {
+    if (!wasUsed && focused_ && view_) view_->update(FormProperty::Focus);
+  };
+
+  switch (key) {
+    case Key::Tab: {
+      if (cycle.empty()) return true;
+      auto n = static_cast<long>(cycle.size());
+      long i = current ? at - cycle.begin() : (shift ? 0 : -1);
+      i = ((i + (shift ? -1 : 1)) % n + n) % n;
+      moveFocus(cycle[static_cast<std::size_t>(i)]);
+      markChanged();
+      return true;
+    }
+    case Key::Space:
+    case Key::Enter: {
+      Role role = current ? current->role() : Role::None;
+      Control* target = nullptr;
+      if (role == Role::PushButton || role == Role::CheckButton)
+        target = current;
+      else if (key == Key::Enter)
+        target = scope ? scope->enterControl() : enter_;
+      markChanged();
+      if (!target || !target->shown()) return false;
+      target->activate();
+      followScope(scope);
+      return true;
+    }
+    case Key::Escape: {
+      Control* target = scope ? scope->escapeControl() : escape_;
+      markChanged();
+      if (!target) return false;
+      target->activate();
+      followScope(scope);
+      return true;
+    }
+    case Key::Other:
+      break;
+  }
+  markChanged();
+  return false;
 }
 
 }  // namespace ui

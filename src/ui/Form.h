@@ -10,7 +10,10 @@ namespace ui {
 
 class Form;
 
-enum class FormProperty { Place, Visible, Caption, Colours, Alpha, Topmost };
+enum class FormProperty { Place, Visible, Caption, Colours, Alpha, Topmost, Focus };
+
+// The keys the form handles itself; the rest go to the focused control's window.
+enum class Key { Tab, Enter, Space, Escape, Other };
 
 // The backend's window for a form.
 class FormView {
@@ -98,6 +101,24 @@ class Form {
 
   void startDrag();
 
+  // Keyboard access. Tab visits the focusable controls of this order (reading order); while a
+  // key panel is shown it visits only that panel's controls.
+  void setTabOrder(std::vector<Control*> order) { tabOrder_ = std::move(order); }
+  // Enter and Esc with no key panel shown click these (either may be null).
+  void setKeys(Control* enter, Control* escape);
+  // The shown key panel in front, or null.
+  Control* keyScope() const;
+  // The controls Tab visits now.
+  std::vector<Control*> focusCycle() const;
+  // The control with the keyboard focus, or null (the form itself).
+  Control* focused() const { return focused_; }
+  // As the system's focus cues do, the mark shows only once the keyboard has been used.
+  bool focusMarkShown() const { return focused_ && keyboardUsed_ && focused_->shown(); }
+  // The user put the focus on a control some other way (clicked into a box).
+  void setFocus(Control* control);
+  // A key pressed while the form has the focus; true when the form used it.
+  bool keyDown(Key key, bool shift = false);
+
   Event<> Load;
   Event<> Resize;
   Event<> Unload;
@@ -110,6 +131,8 @@ class Form {
 
  private:
   void load();
+  void moveFocus(Control* to);
+  void followScope(Control* scopeBefore);
 
   std::string name_;
   FormHost* host_;
@@ -127,6 +150,13 @@ class Form {
   bool loaded_ = false;
   bool visible_ = false;
   bool closed_ = false;
+  std::vector<Control*> tabOrder_;
+  Control* enter_ = nullptr;
+  Control* escape_ = nullptr;
+  Control* focused_ = nullptr;
+  bool keyboardUsed_ = false;
+  // Where the focus was in each scope (null: the form) when a panel took it away.
+  std::vector<std::pair<Control*, Control*>> resume_;
   FormView* view_ = nullptr;
 };
 

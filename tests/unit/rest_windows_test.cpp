@@ -127,6 +127,34 @@ TEST_F(RestWindows, ClosingTheRestScreenStartsANewWorkingPeriod) {
   host.run();
 }
 
+// Esc is the close image; the countdown's name, which screen readers read, follows the caption
+// only every ten seconds.
+TEST_F(RestWindows, RestScreenEscClosesItAndItsCountdownIsAnnouncedEveryTenSeconds) {
+  openPrompt(*this);
+  rest.prompt()->Label1.Click();
+  host.run();
+  rest::RestScreen* s = rest.restScreen();
+  EXPECT_FALSE(rest.prompt()) << "the prompt has gone";
+  std::vector<std::string> names;
+  for (int i = 0; i < 25; ++i) {
+    tick();
+    if (names.empty() || names.back() != s->Label1.accessName())
+      names.push_back(s->Label1.accessName());
+    EXPECT_EQ(s->Label1.text(), caption());
+  }
+  ASSERT_EQ(names.size(), 3u);
+  EXPECT_EQ(names[0], "0:4:59");
+  EXPECT_EQ(names[1], "0:4:49");
+  EXPECT_EQ(names[2], "0:4:39");
+  EXPECT_EQ(caption(), "0:4:35");
+
+  EXPECT_TRUE(s->keyDown(ui::Key::Escape));
+  EXPECT_TRUE(s->closed());
+  EXPECT_EQ(rest.restScreen(), nullptr);
+  EXPECT_EQ(rest.Pdtipshow, 0);
+  host.run();
+}
+
 // Every way out of the prompt and the rest screen, a close request from outside included,
 // takes their steps. Closing frees the form in work posted before the work that drops its
 // views, as the program's own teardown does: no view may touch a freed control then, nor after

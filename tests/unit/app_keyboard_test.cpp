@@ -1,0 +1,158 @@
+// The main window without a mouse: Tab order per panel, Space and Enter, Esc.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Fakes.h"
+#include "app/MainWindow.h"
+#include "app/Program.h"
+#include "colour/EyeCare.h"
+#include "rest/Rest.h"
+
+namespace {
+
+struct KeyboardTest : ::testing::Test {
+  fakes::Host host;
+  fakes::Clock clock;
+  fakes::GammaDisplay gamma;
+  fakes::ProfileStore store;
+  fakes::Screen screen;
+  fakes::Shell shell;
+  fakes::NotifyArea notify;
+  std::unique_ptr<app::Program> program;
+
+  app::MainWindow& start(bool eyeOn, bool restOn) {
+    store.values[{"eye", "pdrun"}] = eyeOn ? "1" : "0";
+    (store.values[{"dsxx", "pdrun"}]) = restOn ? "1" : "0";
+    program = std::make_unique<app::Program>(
+        app::Services{host, clock, gamma, store, screen, shell, notify});
+    program->start();
+    return program->mainWindow();
+  }
+};
+
+// Presses keys written as letters: T Tab, t Shift+Tab, S Space, E Enter, X Esc.
+void press(ui::Form& form, const std::string& keys) {
+  for (char k : keys) {
+    switch (k) {
+      case 'T':
+        form.keyDown(ui::Key::Tab);
+        break;
+      case 't':
+        form.keyDown(ui::Key::Tab, true);
+        break;
+      case 'S':
+        form.keyDown(ui::Key::Space);
+        break;
+      case 'E':
+        form.keyDown(ui::Key::Enter);
+        break;
+      case 'X':
+        form.keyDown(ui::Key::Escape);
+        break;
+    }
+  }
+}
+
+std::string where(const app::MainWindow& w) {
+  if (!w.visible()) return "hidden";
+  if (!w.ppset.visible()) return "window";
+  return w.eyeset.visible() ? "colour panel" : "rest panel";
+}
+
+TEST_F(KeyboardTest, TabOrderSpaceEnterAndEscPerPanel) {
+  struct Case {
+    bool eyeOn, restOn;
+    const char* keys;
+    const char* focused;  // the focused control's name
+    const char* shows;
+  };
+  const Case cases[] = {
+      {false, false, "T", "Eye care", "window"},
+      // Hidden pencils are skipped; Tab wraps round, Shift+Tab goes back.
+      {false, false, "TTT", "Hide to the tray", "window"},
+      {false, false, "TTTTT", "Eye care", "window"},
+      {false, false, "t", "Close", "window"},
+      {false, true, "TTT", "Rest settings", "window"},
+      {true, true, "TTT", "Colour settings", "window"},
+      {true, true, "TTTT", "Rest settings", "window"},
+      {true, true, "TTTTTtt", "Colour settings", "window"},
+      // Space on a switch runs its Click: eye care on brings its pencil into the order.
+      {false, false, "TSTT", "Colour settings", "window"},
+      {false, false, "TETT", "Colour settings", "window"},
+      // A pencil opens its panel, which takes the focus and keeps Tab inside it.
+      {true, true, "TTTE", "Brightness", "colour panel"},
+      {true, true, "TTTST", "Contrast", "colour panel"},
+      {true, true, "TTTEt", "OK", "colour panel"},
+      {true, true, "TTTETTTTTTT", "Brightness", "colour panel"},
+      {true, true, "TTTTE", "Rest length in minutes", "rest panel"},
+      {true, true, "TTTTETTT", "OK", "rest panel"},
+      {true, true, "TTTTETTTT", "Rest length in minutes", "rest panel"},
+      // Esc and Back close the panel and the focus returns to its pencil; Enter is OK.
+      {true, true, "TTTTEX", "Rest settings", "window"},
+      {true, true, "TTTTETTE", "Rest settings", "window"},
+      {true, true, "TTTTEE", "Rest settings", "window"},
+      {true, true, "TTTEE", "Colour settings", "window"},
+      {true, true, "TTTEX", "Colour settings", "window"},
+      {true, true, "TTTETTTTTE", "Colour settings", "window"},
+      // Esc with no panel hides the window, as the hide image does; Enter there does nothing.
+      {true, true, "X", "", "hidden"},
+      {true, true, "TE", "Eye care", "window"},
+      {true, true, "E", "", "window"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.keys) + (c.eyeOn ? " eye on" : " eye off") +
+                 (c.restOn ? " rest on" : " rest off"));
+    app::MainWindow& w = start(c.eyeOn, c.restOn);
+    press(w, c.keys);
+    EXPECT_EQ(w.focused() ? w.focused()->accessName() : "", c.focused);
+    EXPECT_EQ(where(w), c.shows);
+    program.reset();
+  }
+}
+
+TEST_F(KeyboardTest, SwitchesToggleThroughTheirClickAndTheMarkShowsOnlyForTheKeyboard) {
+  app::MainWindow& w = start(false, true);
+  EXPECT_FALSE(w.focusMarkShown());
+  w.setFocus(&w.SafeSwitch2);  // as a click into it leaves it
+  EXPECT_FALSE(w.focusMarkShown());
+  press(w, "tS");
+  EXPECT_EQ(w.focused(), &w.SafeSwitch1);
+  EXPECT_TRUE(w.focusMarkShown());
+  EXPECT_TRUE(w.SafeSwitch1.Value());
+  EXPECT_TRUE(w.SafeSwitch1.checked());
+  EXPECT_EQ(w.eyeCare().eyeOn(), "1");
+  EXPECT_TRUE(w.edit[0].visible());
+  press(w, "TS");
+  EXPECT_FALSE(w.SafeSwitch2.Value());
+  EXPECT_EQ(w.rest().restOn(), "0");
+  // A switch that cannot be used ignores the keys.
+  w.SafeSwitch2.setEnable(false);
+  w.SafeSwitch2.Click = [](bool) { ADD_FAILURE() << "a disabled switch raised Click"; };
+  press(w, "S");
+  EXPECT_FALSE(w.SafeSwitch2.Value());
+}
+
+TEST_F(KeyboardTest, TypedRestTimesAreStoredByEnterAndBadOnesKeepThePanelOpen) {
+  app::MainWindow& w = start(true, true);
+  press(w, "TTTTE");
+  ASSERT_EQ(w.focused(), &w.Text3);
+  w.Text3.userTyped("7");
+  press(w, "T");
+  w.Text2.userTyped("30");
+  press(w, "E");
+  EXPECT_EQ(where(w), "window");
+  EXPECT_EQ((store.values[{"dsxx", "xiuxi"}]), "7");
+  EXPECT_EQ((store.values[{"dsxx", "mei"}]), "30");
+
+  press(w, "E");  // the focus is back on the pencil
+  w.Text2.userTyped("abc");
+  const std::size_t before = shell.messages.size();
+  press(w, "E");
+  EXPECT_EQ(where(w), "rest panel");
+  ASSERT_EQ(shell.messages.size(), before + 1);
+  EXPECT_NE(shell.messages.back().text.find("1440"), std::string::npos);
+  EXPECT_EQ((store.values[{"dsxx", "mei"}]), "30");
+}
+
+}  // namespace
