@@ -78,30 +78,21 @@ void MainWindow::keyboardAccess() {
     ui::Control* control;
     const char* name;
   };
-  for (const Named& n : {Named{&SafeSwitch1, "Eye care"},
-                         Named{&SafeSwitch2, "Rest reminders"},
-                         Named{&edit[0], "Colour settings"},
-                         Named{&edit[1], "Rest settings"},
-                         Named{&Image1, "Hide to the tray"},
-                         Named{&image2, "Close"},
-                         Named{&Slider1, "Brightness"},
-                         Named{&Slider2, "Contrast"},
-                         Named{&Slider3[0], "Red"},
-                         Named{&Slider3[1], "Green"},
-                         Named{&Slider3[2], "Blue"},
-                         Named{&Image8, "Back"},
-                         Named{&Image7, "OK"},
-                         Named{&Text3, "Rest length in minutes"},
-                         Named{&Text2, "Minutes between rests"},
-                         Named{&setno[1], "Back"},
-                         Named{&setok[1], "OK"}}) {
+  for (const Named& n :
+       {Named{&SafeSwitch1, "Eye care"}, Named{&SafeSwitch2, "Rest reminders"},
+        Named{&edit[0], "Colour settings"}, Named{&edit[1], "Rest settings"},
+        Named{&Image1, "Hide to the tray"}, Named{&image2, "Close"}, Named{&Slider1, "Brightness"},
+        Named{&Slider2, "Contrast"}, Named{&Slider3[0], "Red"}, Named{&Slider3[1], "Green"},
+        Named{&Slider3[2], "Blue"}, Named{&Image8, "Back"}, Named{&Image7, "OK"},
+        Named{&Text3, "Rest length in minutes"}, Named{&Text2, "Minutes between rests"},
+        Named{&setno[1], "Back"}, Named{&setok[1], "OK"}}) {
     n.control->setAccessName(n.name);
     n.control->setTabStop(true);
   }
   // Reading order: the window's row of controls, then each panel's own.
-  setTabOrder({&SafeSwitch1, &SafeSwitch2, &edit[0], &edit[1], &Image1, &image2, &Slider1,
-               &Slider2, &Slider3[0], &Slider3[1], &Slider3[2], &Image8, &Image7, &Text3, &Text2,
-               &setno[1], &setok[1]});
+  setTabOrder({&SafeSwitch1, &SafeSwitch2, &edit[0], &edit[1], &Image1, &image2, &Slider1, &Slider2,
+               &Slider3[0], &Slider3[1], &Slider3[2], &Image8, &Image7, &Text3, &Text2, &setno[1],
+               &setok[1]});
   eyeset.setKeyPanel(&Image7, &Image8);
   xxset.setKeyPanel(&setok[1], &setno[1]);
   setKeys(nullptr, &Image1);

@@ -59,7 +59,7 @@ enum class Role {
   Text,  // an editable box
   Slider,
   Pane,
-}; 
+};
 
 // A view may outlive its control, and a control its view: whichever goes first unlinks the pair,
 // so neither ever touches the other once it is gone.

@@ -155,8 +155,8 @@ void Form::followScope(Control* scopeBefore) {
   std::vector<Control*> cycle = focusCycle();
   Control* back = remembered(scope);
   moveFocus(std::find(cycle.begin(), cycle.end(), back) != cycle.end() ? back
-            : cycle.empty()                                           ? nullptr
-                                                                      : cycle.front());
+            : cycle.empty()                                            ? nullptr
+                                                                       : cycle.front());
 }
 
 bool Form::keyDown(Key key, bool shift) {

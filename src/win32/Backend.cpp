@@ -78,6 +78,43 @@ void Backend::forget(FormWindow* window) {
   post([leaving]() mutable { leaving.reset(); });
 }
 
+bool Backend::translateKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN) return false;
+  ui::Key key = ui::Key::Other;
+  switch (message.wParam) {
+    case VK_TAB:
+      key = ui::Key::Tab;
+      break;
+    case VK_RETURN:
+      key = ui::Key::Enter;
+      break;
+    case VK_SPACE:
+      key = ui::Key::Space;
+      break;
+    case VK_ESCAPE:
+      key = ui::Key::Escape;
+      break;
+    default:
+      return false;
+  }
+  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+  HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  for (auto& [form, window] : forms_)
+    if (window->hwnd() == root) return window->keyDown(key, message);
+  return false;
+}
+
+AccessTarget Backend::Access::targetOf(HWND hwnd) const {
+  // Only the form and control windows carry a Window; the post window keeps the backend.
+  if (!hwnd || GetAncestor(hwnd, GA_ROOT) == backend_.hiddenOwner_ || hwnd == backend_.postWindow_)
+    return {};
+  Window* window = Window::from(hwnd);
+  if (auto* form = dynamic_cast<FormWindow*>(window)) return {&form->form(), nullptr};
+  if (auto* view = dynamic_cast<View*>(window); view && view->attached())
+    return {&view->formWindow().form(), &view->control()};
+  return {};
+}
+
 HWND Backend::windowOf(const ui::Form& form) const {
   auto it = forms_.find(&form);
   return it == forms_.end() ? nullptr : it->second->hwnd();

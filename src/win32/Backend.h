@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "ui/Form.h"
+#include "win32/Accessible.h"
 #include "win32/Handles.h"
 #include "win32/PictureCache.h"
 #include "win32/Report.h"
@@ -46,6 +47,12 @@ class Backend : public ui::FormHost {
   UINT trayMessage = 0;
   std::function<void(LPARAM)> onTrayNotify;
 
+  // The keys a form handles itself (Tab, Space, Enter, Esc), taken from the message loop before
+  // they reach the focused window, as a dialog's message loop does. True when the form used it.
+  bool translateKey(const MSG& message);
+  // What the program's windows tell assistive technology comes from here.
+  const AccessSite& access() const { return access_; }
+
   // Implementation details shared by the views.
   HINSTANCE instance() const { return instance_; }
   PictureCache& pictures() { return pictures_; }
@@ -56,6 +63,17 @@ class Backend : public ui::FormHost {
  private:
   static LRESULT CALLBACK postProc(HWND, UINT, WPARAM, LPARAM);
 
+  class Access : public AccessSite {
+   public:
+    explicit Access(const Backend& backend) : backend_(backend) {}
+    AccessTarget targetOf(HWND hwnd) const override;
+    HWND windowOf(const ui::Control& control) const override { return Backend::windowOf(control); }
+    HWND windowOf(const ui::Form& form) const override { return backend_.windowOf(form); }
+
+   private:
+    const Backend& backend_;
+  };
+
   HINSTANCE instance_;
   PictureCache pictures_;
   std::map<const ui::Form*, std::unique_ptr<FormWindow>> forms_;
@@ -64,6 +82,7 @@ class Backend : public ui::FormHost {
   std::deque<std::function<void()>> posted_;
   HWND postWindow_ = nullptr;
   HWND hiddenOwner_ = nullptr;
+  Access access_{*this};
 };
 
 // Resolves the toolkit's system colours.

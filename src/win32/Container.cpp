@@ -48,6 +48,23 @@ bool drawAroundCovers(HDC dc, const ui::Control& label, const RECT& r,
   return true;
 }
 
+// The keyboard focus mark around a control, kept inside the container so that every side shows.
+// With high contrast on, a solid frame in the system's text colour goes round the dotted one: the
+// dotted mark alone may be faint on the user's colours.
+void drawFocusMark(HDC dc, RECT r, const RECT& client) {
+  InflateRect(&r, 2, 2);
+  IntersectRect(&r, &r, &client);
+  HIGHCONTRASTW contrast{sizeof(contrast), 0, nullptr};
+  if (SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+      (contrast.dwFlags & HCF_HIGHCONTRASTON)) {
+    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWTEXT));
+    InflateRect(&r, -1, -1);
+  }
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkColor(dc, RGB(255, 255, 255));
+  DrawFocusRect(dc, &r);
+}
+
 }  // namespace
 
 Container::Container(Window& window, FormWindow& form, ui::Control* control)
@@ -102,6 +119,10 @@ void Container::paintTo(HDC dc, const RECT& client) {
   }
   SetBkMode(dc, TRANSPARENT);
   for (ui::Control* c : ui::paintOrder(children())) paintControl(dc, *c, d);
+  const ui::Form& form = form_.form();
+  if (const ui::Control* focused = form.focused();
+      form.focusMarkShown() && focused->container() == control_ && marksFocus(*focused))
+    drawFocusMark(dc, toPixels(focused->place(), d), client);
 }
 
 void Container::paintControl(HDC dc, const ui::Control& c, int d) {

@@ -25,6 +25,10 @@ class Container {
   std::optional<LRESULT> handle(UINT message, WPARAM wp, LPARAM lp);
   void paintTo(HDC dc, const RECT& client);
   HWND hwnd() const;
+  // The controls whose keyboard focus mark their container draws; the others show it themselves.
+  static bool marksFocus(const ui::Control& control) {
+    return control.kind() == ui::Kind::Image || control.kind() == ui::Kind::Switch;
+  }
 
   // What was drawn into the container from outside; it stays until replaced.
   UniqueBitmap persistent;

@@ -87,7 +87,57 @@ void FormWindow::update(ui::FormProperty property) {
     case ui::FormProperty::Topmost:
       applyStyles();
       break;
+    case ui::FormProperty::Focus:
+      applyFocus();
+      break;
   }
+}
+
+void FormWindow::invalidateFocusMark(const ui::Control* control) {
+  if (!control || !Container::marksFocus(*control)) return;
+  HWND container = control->container() ? Backend::windowOf(*control->container()) : hwnd_;
+  if (!container) return;
+  RECT r = toPixels(control->place(), dpi_);
+  InflateRect(&r, 3, 3);
+  InvalidateRect(container, &r, FALSE);
+}
+
+void FormWindow::applyFocus() {
+  const ui::Control* focused = model_.focused();
+  invalidateFocusMark(std::exchange(marked_, focused));
+  invalidateFocusMark(focused);
+  // The system's focus moves only within the active window, and not for a box the user clicked.
+  if (!focused || following_ || GetActiveWindow() != hwnd_) return;
+  if (HWND window = Backend::windowOf(*focused)) {
+    SetFocus(window);
+    // As in a dialog, a box reached with Tab has its text selected, so typing replaces it.
+    if (focused->kind() == ui::Kind::TextBox) SendMessageW(window, EM_SETSEL, 0, -1);
+  } else {
+    SetFocus(hwnd_);
+    notifyAccessFocus(backend_.access(), *focused);
+  }
+}
+
+void FormWindow::followSystemFocus() {
+  HWND focus = GetFocus();
+  if (!focus || focus == hwnd_ || !IsChild(hwnd_, focus)) return;
+  auto* view = dynamic_cast<View*>(Window::from(focus));
+  if (!view || !view->attached() || !view->control().tabStop() ||
+      model_.focused() == &view->control())
+    return;
+  following_ = true;
+  model_.setFocus(&view->control());
+  following_ = false;
+}
+
+bool FormWindow::keyDown(ui::Key key, const MSG& message) {
+  if (!attached_) return false;
+  followSystemFocus();
+  const ui::Control* focused = model_.focused();
+  bool typing = focused && focused->kind() == ui::Kind::TextBox && key == ui::Key::Space;
+  // A held key acts once; Tab repeats, and a held space in a box types spaces.
+  if ((HIWORD(message.lParam) & KF_REPEAT) && key != ui::Key::Tab) return !typing;
+  return model_.keyDown(key, GetKeyState(VK_SHIFT) < 0);
 }
 
 void FormWindow::startDrag() {
@@ -155,6 +205,13 @@ LRESULT FormWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
+    case WM_SETFOCUS:
+      // Back in the window (activated again, shown again): the focus returns to the control
+      // that had it.
+      if (const ui::Control* focused = model_.focused())
+        if (HWND window = Backend::windowOf(*focused); window && IsWindowVisible(window))
+          SetFocus(window);
+      return 0;
     case WM_CLOSE:
       // Alt+F4 or another program's polite close: the form decides, through its model, so the
       // model never loses track of its window. The program never ends this way.

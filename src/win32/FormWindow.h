@@ -35,6 +35,8 @@ class FormWindow : public Window, public ui::FormView {
   void removeTimer(UINT_PTR id);
   // Tells every control's view that what can be seen may have changed.
   void shownChanged();
+  // A key the form handles itself; true when it used it.
+  bool keyDown(ui::Key key, const MSG& message);
 
  protected:
   LRESULT handle(UINT message, WPARAM wp, LPARAM lp) override;
@@ -44,6 +46,12 @@ class FormWindow : public Window, public ui::FormView {
   void applyStyles();
   void release();
   void dpiChanged(int dpi, const RECT& suggested);
+  // The model's focus reaches the window: a windowed control takes the system's focus, a
+  // windowless one leaves it on the form, whose container draws its mark.
+  void applyFocus();
+  void invalidateFocusMark(const ui::Control* control);
+  // A control the user gave the focus some other way (a click into a box) becomes the model's.
+  void followSystemFocus();
 
   ui::Form& model_;
   Container container_;
@@ -53,6 +61,8 @@ class FormWindow : public Window, public ui::FormView {
   std::vector<std::unique_ptr<View>> views_;
   std::map<UINT_PTR, ui::Timer*> timers_;
   UINT_PTR nextTimer_ = 100;
+  const ui::Control* marked_ = nullptr;  // the control whose focus mark may be drawn
+  bool following_ = false;
 };
 
 }  // namespace win32

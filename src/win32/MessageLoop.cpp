@@ -2,7 +2,8 @@
 
 namespace win32 {
 
-int runMessageLoop(HANDLE exitRequest, const std::function<void()>& onExitRequest) {
+int runMessageLoop(HANDLE exitRequest, const std::function<void()>& onExitRequest,
+                   const std::function<bool(const MSG&)>& takeKey) {
   const DWORD count = exitRequest ? 1 : 0;
   for (;;) {
     // MWMO_INPUTAVAILABLE: also wake for messages that arrived before this call and were seen,
@@ -16,6 +17,7 @@ int runMessageLoop(HANDLE exitRequest, const std::function<void()>& onExitReques
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+      if (takeKey && takeKey(message)) continue;
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }

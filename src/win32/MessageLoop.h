@@ -12,6 +12,8 @@ constexpr wchar_t kExitEventName[] = L"Local\\Tavik.Lumora.Exit";
 
 // Dispatches messages until WM_QUIT and returns its exit code. Whenever exitRequest (an
 // auto-reset event; may be null) is set, onExitRequest runs on this thread between messages.
-int runMessageLoop(HANDLE exitRequest, const std::function<void()>& onExitRequest);
+// A message takeKey takes (the keys a form handles itself) goes no further.
+int runMessageLoop(HANDLE exitRequest, const std::function<void()>& onExitRequest,
+                   const std::function<bool(const MSG&)>& takeKey = {});
 
 }  // namespace win32

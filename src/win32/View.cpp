@@ -90,7 +90,9 @@ View::View(FormWindow& form, ui::Control& control) : form_(form), control_(contr
 }
 
 void View::update(ui::Property property) {
-  if (attached_) apply(property);
+  if (!attached_) return;
+  apply(property);
+  notifyAccessChange(form_.backend().access(), control_, property);
 }
 
 void View::release() {

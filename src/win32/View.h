@@ -29,6 +29,9 @@ class View : public ui::ControlView {
   // control through this view afterwards. The window itself goes with its form's window.
   virtual void release();
   virtual HWND hwnd() const { return nullptr; }
+  bool attached() const { return attached_; }
+  ui::Control& control() { return control_; }
+  FormWindow& formWindow() { return form_; }
   // The picture box's painter, for copying what it shows.
   virtual Container* container() { return nullptr; }
   // What can be seen may have changed (a form or a container shown or hidden).

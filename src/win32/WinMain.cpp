@@ -96,7 +96,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     program.start(app::iconOnlyStart(arguments()));
     askForSessionNotifications(backend.windowOf(program.trayForm()));
 
-    exitCode = win32::runMessageLoop(exitRequest.get(), [&program] { program.exitRequested(); });
+    exitCode = win32::runMessageLoop(
+        exitRequest.get(), [&program] { program.exitRequested(); },
+        [&backend](const MSG& message) { return backend.translateKey(message); });
   }
   return exitCode;
 }

@@ -58,6 +58,10 @@ LRESULT CALLBACK Window::proc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT Window::handle(UINT message, WPARAM wp, LPARAM lp) {
+  if (message == WM_GETOBJECT) {
+    LRESULT result = 0;
+    if (answerGetObject(backend_.access(), hwnd_, wp, lp, result)) return result;
+  }
   return DefWindowProcW(hwnd_, message, wp, lp);
 }
 

@@ -1,0 +1,452 @@
+#include "win32/Accessible.h"
+
+#include <oleacc.h>
+
+#include <algorithm>
+#include <string>
+
+#include "win32/Dpi.h"
+#include "win32/Text.h"
+
+namespace win32 {
+
+namespace {
+
+// oleacc.dll and oleaut32.dll are loaded from the system folder when first needed: the program
+// imports only libraries the system itself keeps (oleacc is not one of them), so no copy beside
+// the program can ever be loaded in their place.
+struct AccessLibrary {
+  using CreateStd = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
+  using FromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+  using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+  using AllocString = BSTR(WINAPI*)(const OLECHAR*);
+  CreateStd createStd = nullptr;
+  FromObject fromObject = nullptr;
+  FromWindow fromWindow = nullptr;
+  AllocString allocString = nullptr;
+
+  AccessLibrary() {
+    HMODULE oleacc = LoadLibraryExW(L"oleacc.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE oleaut = LoadLibraryExW(L"oleaut32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!oleacc || !oleaut) return;
+    createStd = reinterpret_cast<CreateStd>(
+        reinterpret_cast<void*>(GetProcAddress(oleacc, "CreateStdAccessibleObject")));
+    fromObject = reinterpret_cast<FromObject>(
+        reinterpret_cast<void*>(GetProcAddress(oleacc, "LresultFromObject")));
+    fromWindow = reinterpret_cast<FromWindow>(
+        reinterpret_cast<void*>(GetProcAddress(oleacc, "AccessibleObjectFromWindow")));
+    allocString = reinterpret_cast<AllocString>(
+        reinterpret_cast<void*>(GetProcAddress(oleaut, "SysAllocString")));
+  }
+  bool ready() const { return createStd && fromObject && fromWindow && allocString; }
+};
+
+const AccessLibrary& library() {
+  static const AccessLibrary loaded;
+  return loaded;
+}
+
+LONG roleCode(ui::Role role) {
+  switch (role) {
+    case ui::Role::StaticText:
+      return ROLE_SYSTEM_STATICTEXT;
+    case ui::Role::Graphic:
+      return ROLE_SYSTEM_GRAPHIC;
+    case ui::Role::PushButton:
+      return ROLE_SYSTEM_PUSHBUTTON;
+    case ui::Role::CheckButton:
+      return ROLE_SYSTEM_CHECKBUTTON;
+    case ui::Role::ProgressBar:
+      return ROLE_SYSTEM_PROGRESSBAR;
+    case ui::Role::Text:
+      return ROLE_SYSTEM_TEXT;
+    case ui::Role::Slider:
+      return ROLE_SYSTEM_SLIDER;
+    case ui::Role::Pane:
+    case ui::Role::None:
+      break;
+  }
+  return ROLE_SYSTEM_PANE;
+}
+
+bool isChildId(const VARIANT& v) {
+  return v.vt == VT_I4;
+}
+
+class Accessible final : public IAccessible {
+ public:
+  Accessible(const AccessSite& site, HWND hwnd, IAccessible* standard)
+      : site_(site), hwnd_(hwnd), standard_(standard) {}
+  Accessible(const Accessible&) = delete;
+  Accessible& operator=(const Accessible&) = delete;
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+        IsEqualIID(riid, __uuidof(IAccessible))) {
+      *out = static_cast<IAccessible*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override {
+    return static_cast<ULONG>(InterlockedIncrement(&refs_));
+  }
+  ULONG STDMETHODCALLTYPE Release() override {
+    LONG left = InterlockedDecrement(&refs_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+  // IDispatch: clients use the IAccessible methods directly.
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return E_NOTIMPL;
+  }
+
+  // IAccessible
+  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+    if (!alive()) return RPC_E_DISCONNECTED;
+    return standard_->get_accParent(parent);
+  }
+  HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
+    if (!count) return E_POINTER;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    *count = static_cast<long>(children().size());
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    ui::Control* c = childOf(child);
+    if (!c) return E_INVALIDARG;
+    HWND window = ui::isWindowed(c->kind()) ? site_.windowOf(*c) : nullptr;
+    if (!window) return S_FALSE;  // a simple element of this object
+    return library().fromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IDispatch,
+                                reinterpret_cast<void**>(out));
+  }
+  HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+    if (!name) return E_POINTER;
+    *name = nullptr;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    ui::Control* c = described(child);
+    if (!c) return isSelf(child) ? standard_->get_accName(child, name) : E_INVALIDARG;
+    return text(c->accessName(), name);
+  }
+  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+    if (!value) return E_POINTER;
+    *value = nullptr;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    ui::Control* c = described(child);
+    if (!c) return isSelf(child) ? standard_->get_accValue(child, value) : E_INVALIDARG;
+    return text(c->accessValue(), value);
+  }
+  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    ui::Control* c = described(child);
+    if (!c) return isSelf(child) ? standard_->get_accDescription(child, out) : E_INVALIDARG;
+    return text(c->toolTip() == c->accessName() ? std::string() : c->toolTip(), out);
+  }
+  HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+    if (!role) return E_POINTER;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    ui::Control* c = described(child);
+    if (!c) return isSelf(child) ? standard_->get_accRole(child, role) : E_INVALIDARG;
+    role->vt = VT_I4;
+    role->lVal = roleCode(c->role());
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+    if (!state) return E_POINTER;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    ui::Control* c = described(child);
+    if (!c) return isSelf(child) ? standard_->get_accState(child, state) : E_INVALIDARG;
+    LONG s = 0;
+    if (!c->shown()) s |= STATE_SYSTEM_INVISIBLE;
+    if (!c->enabled()) s |= STATE_SYSTEM_UNAVAILABLE;
+    if (c->checked()) s |= STATE_SYSTEM_CHECKED;
+    if (c->tabStop()) s |= STATE_SYSTEM_FOCUSABLE;
+    if (hasFocus(*c)) s |= STATE_SYSTEM_FOCUSED;
+    if (c->kind() == ui::Kind::Label || c->kind() == ui::Kind::ProgButton)
+      s |= STATE_SYSTEM_READONLY;
+    state->vt = VT_I4;
+    state->lVal = s;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
+    if (!help) return E_POINTER;
+    *help = nullptr;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    return isSelf(child) ? standard_->get_accHelp(child, help) : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
+    if (!alive()) return RPC_E_DISCONNECTED;
+    return isSelf(child) ? standard_->get_accHelpTopic(file, child, topic) : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) override {
+    if (!keys) return E_POINTER;
+    *keys = nullptr;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    return isSelf(child) ? standard_->get_accKeyboardShortcut(child, keys) : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
+    if (!focus) return E_POINTER;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    std::vector<ui::Control*> list = children();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      if (!ui::isWindowed(list[i]->kind()) && hasFocus(*list[i])) {
+        focus->vt = VT_I4;
+        focus->lVal = static_cast<LONG>(i + 1);
+        return S_OK;
+      }
+    }
+    return standard_->get_accFocus(focus);
+  }
+  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
+    if (!alive()) return RPC_E_DISCONNECTED;
+    return standard_->get_accSelection(selection);
+  }
+  HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+    if (!action) return E_POINTER;
+    *action = nullptr;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    ui::Control* c = described(child);
+    if (!c) return isSelf(child) ? standard_->get_accDefaultAction(child, action) : E_INVALIDARG;
+    switch (c->role()) {
+      case ui::Role::PushButton:
+        return text("Press", action);
+      case ui::Role::CheckButton:
+        return text(c->checked() ? "Uncheck" : "Check", action);
+      default:
+        return S_FALSE;
+    }
+  }
+  HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
+    if (!alive()) return RPC_E_DISCONNECTED;
+    return isSelf(child) ? standard_->accSelect(flags, child) : DISP_E_MEMBERNOTFOUND;
+  }
+  HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
+                                        VARIANT child) override {
+    if (!left || !top || !width || !height) return E_POINTER;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    if (isSelf(child)) return standard_->accLocation(left, top, width, height, child);
+    ui::Control* c = childOf(child);
+    if (!c) return E_INVALIDARG;
+    int dpi = dpiOf(hwnd_);
+    const ui::Rect& p = c->place();
+    // A line's extent may run backwards.
+    POINT corners[2] = {{twipsToPixels(std::min(p.left, p.right()), dpi),
+                         twipsToPixels(std::min(p.top, p.bottom()), dpi)},
+                        {twipsToPixels(std::max(p.left, p.right()), dpi),
+                         twipsToPixels(std::max(p.top, p.bottom()), dpi)}};
+    MapWindowPoints(hwnd_, nullptr, corners, 2);
+    *left = corners[0].x;
+    *top = corners[0].y;
+    *width = corners[1].x - corners[0].x;
+    *height = corners[1].y - corners[0].y;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
+    if (!end) return E_POINTER;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    long count = static_cast<long>(children().size());
+    long from = isSelf(start) ? 0 : (childOf(start) ? start.lVal : -1);
+    if (from < 0) return E_INVALIDARG;
+    long to = 0;
+    if (from == 0 && direction == NAVDIR_FIRSTCHILD)
+      to = 1;
+    else if (from == 0 && direction == NAVDIR_LASTCHILD)
+      to = count;
+    else if (from > 0 && direction == NAVDIR_NEXT)
+      to = from + 1;
+    else if (from > 0 && direction == NAVDIR_PREVIOUS)
+      to = from - 1;
+    else if (from == 0)
+      return standard_->accNavigate(direction, start, end);
+    else
+      return DISP_E_MEMBERNOTFOUND;
+    if (to < 1 || to > count) {
+      end->vt = VT_EMPTY;
+      return S_FALSE;
+    }
+    end->vt = VT_I4;
+    end->lVal = to;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) override {
+    if (!hit) return E_POINTER;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    POINT at{x, y};
+    ScreenToClient(hwnd_, &at);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    if (!PtInRect(&client, at)) {
+      hit->vt = VT_EMPTY;
+      return S_FALSE;
+    }
+    // A child window in front wins; then the topmost windowless control under the point.
+    HWND window = ChildWindowFromPointEx(hwnd_, at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (window && window != hwnd_) {
+      IDispatch* object = nullptr;
+      if (SUCCEEDED(library().fromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IDispatch,
+                                         reinterpret_cast<void**>(&object))) &&
+          object) {
+        hit->vt = VT_DISPATCH;
+        hit->pdispVal = object;
+        return S_OK;
+      }
+    }
+    AccessTarget t = target();
+    int dpi = dpiOf(hwnd_);
+    ui::Point twips{pixelsToTwips(at.x, dpi), pixelsToTwips(at.y, dpi)};
+    const std::vector<ui::Control*>& all = t.control ? t.control->children() : t.form->controls();
+    ui::Control* under = ui::windowlessAt(all, twips);
+    std::vector<ui::Control*> list = children();
+    auto found = std::find(list.begin(), list.end(), under);
+    hit->vt = VT_I4;
+    hit->lVal = found == list.end() ? CHILDID_SELF : static_cast<LONG>(found - list.begin() + 1);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+    if (!alive()) return RPC_E_DISCONNECTED;
+    ui::Control* c = described(child);
+    if (!c) return isSelf(child) ? standard_->accDoDefaultAction(child) : E_INVALIDARG;
+    return c->activate() ? S_OK : DISP_E_MEMBERNOTFOUND;
+  }
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+
+ private:
+  ~Accessible() { standard_->Release(); }
+
+  // The window and its model may go while a client still holds this object.
+  bool alive() const { return IsWindow(hwnd_) && site_.targetOf(hwnd_).form; }
+  AccessTarget target() const { return site_.targetOf(hwnd_); }
+  std::vector<ui::Control*> children() const {
+    AccessTarget t = target();
+    return accessChildren(*t.form, t.control);
+  }
+  static bool isSelf(const VARIANT& child) {
+    return isChildId(child) && child.lVal == CHILDID_SELF;
+  }
+  ui::Control* childOf(const VARIANT& child) const {
+    if (!isChildId(child)) return nullptr;
+    std::vector<ui::Control*> list = children();
+    if (child.lVal < 1 || child.lVal > static_cast<long>(list.size())) return nullptr;
+    return list[static_cast<std::size_t>(child.lVal - 1)];
+  }
+  // The control a request is about: a child, or the control whose window this is.
+  ui::Control* described(const VARIANT& child) const {
+    return isSelf(child) ? target().control : childOf(child);
+  }
+  bool hasFocus(const ui::Control& c) const {
+    ui::Form* form = c.form();
+    if (!form || form->focused() != &c) return false;
+    HWND focus = GetFocus();
+    HWND formWindow = site_.windowOf(*form);
+    return focus && formWindow && (focus == formWindow || IsChild(formWindow, focus));
+  }
+  static HRESULT text(const std::string& utf8, BSTR* out) {
+    if (utf8.empty()) return S_FALSE;
+    *out = library().allocString(widen(utf8).c_str());
+    return *out ? S_OK : E_OUTOFMEMORY;
+  }
+
+  LONG refs_ = 1;
+  const AccessSite& site_;
+  HWND hwnd_;
+  IAccessible* standard_;
+};
+
+// The window a control's change shows on and its child id there.
+bool eventTarget(const AccessSite& site, const ui::Control& control, HWND& hwnd, LONG& child) {
+  if (ui::isWindowed(control.kind())) {
+    hwnd = site.windowOf(control);
+    child = CHILDID_SELF;
+    return hwnd != nullptr;
+  }
+  if (!control.form()) return false;
+  hwnd = control.container() ? site.windowOf(*control.container()) : site.windowOf(*control.form());
+  std::vector<ui::Control*> list = accessChildren(*control.form(), control.container());
+  auto found = std::find(list.begin(), list.end(), &control);
+  if (!hwnd || found == list.end()) return false;
+  child = static_cast<LONG>(found - list.begin() + 1);
+  return true;
+}
+
+}  // namespace
+
+std::vector<ui::Control*> accessChildren(const ui::Form& form, const ui::Control* container) {
+  const std::vector<ui::Control*>& all = container ? container->children() : form.controls();
+  std::vector<ui::Control*> list;
+  for (ui::Control* c : all)
+    if (c->role() != ui::Role::None) list.push_back(c);
+  return list;
+}
+
+bool answerGetObject(const AccessSite& site, HWND hwnd, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (static_cast<LONG>(lp) != OBJID_CLIENT || !library().ready() || !site.targetOf(hwnd).form)
+    return false;
+  IAccessible* standard = nullptr;
+  if (FAILED(library().createStd(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
+                                 reinterpret_cast<void**>(&standard))) ||
+      !standard)
+    return false;
+  auto* object = new Accessible(site, hwnd, standard);
+  result = library().fromObject(__uuidof(IAccessible), wp, object);
+  object->Release();  // LresultFromObject holds its own reference
+  return true;
+}
+
+void notifyAccessChange(const AccessSite& site, const ui::Control& control, ui::Property property) {
+  DWORD event = 0;
+  switch (property) {
+    case ui::Property::Value:
+      if (control.role() == ui::Role::CheckButton)
+        event = EVENT_OBJECT_STATECHANGE;
+      else if (control.role() == ui::Role::ProgressBar)
+        event = EVENT_OBJECT_VALUECHANGE;
+      break;
+    case ui::Property::Text:
+      // A control named by code keeps its name when its caption changes (the countdown).
+      if (control.kind() != ui::Kind::TextBox && control.accessName() == control.text())
+        event = EVENT_OBJECT_NAMECHANGE;
+      break;
+    case ui::Property::AccessName:
+      event = EVENT_OBJECT_NAMECHANGE;
+      break;
+    case ui::Property::Enabled:
+      event = EVENT_OBJECT_STATECHANGE;
+      break;
+    default:
+      break;
+  }
+  HWND hwnd = nullptr;
+  LONG child = CHILDID_SELF;
+  if (event && eventTarget(site, control, hwnd, child))
+    NotifyWinEvent(event, hwnd, OBJID_CLIENT, child);
+}
+
+void notifyAccessFocus(const AccessSite& site, const ui::Control& control) {
+  HWND hwnd = nullptr;
+  LONG child = CHILDID_SELF;
+  if (!ui::isWindowed(control.kind()) && eventTarget(site, control, hwnd, child))
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd, OBJID_CLIENT, child);
+}
+
+}  // namespace win32
