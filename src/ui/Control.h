@@ -260,6 +260,7 @@ class Slider : public Control {
   void setMax(int max) { setRange(min_ > max ? max : min_, max); }
   // Clamped into the range.
   void setValue(int value);
+  std::string accessValue() const override { return std::to_string(value_); }
 
   Event<> Change;
 

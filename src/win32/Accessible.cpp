@@ -1,5 +1,6 @@
 #include "win32/Accessible.h"
 
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include <algorithm>
@@ -71,6 +72,11 @@ LONG roleCode(ui::Role role) {
 
 bool isChildId(const VARIANT& v) {
   return v.vt == VT_I4;
+}
+
+bool isSystemControl(const ui::Control& c) {
+  return c.kind() == ui::Kind::TextBox || c.kind() == ui::Kind::Slider ||
+         c.kind() == ui::Kind::CommandButton;
 }
 
 class Accessible final : public IAccessible {
@@ -184,6 +190,13 @@ class Accessible final : public IAccessible {
     if (hasFocus(*c)) s |= STATE_SYSTEM_FOCUSED;
     if (c->kind() == ui::Kind::Label || c->kind() == ui::Kind::ProgButton)
       s |= STATE_SYSTEM_READONLY;
+    // A system control's own object knows its focus and selection.
+    if (isSelf(child) && isSystemControl(*c)) {
+      VARIANT standard;
+      VariantInit(&standard);
+      if (SUCCEEDED(standard_->get_accState(child, &standard)) && standard.vt == VT_I4)
+        s |= standard.lVal & ~(STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE);
+    }
     state->vt = VT_I4;
     state->lVal = s;
     return S_OK;
@@ -394,9 +407,35 @@ bool eventTarget(const AccessSite& site, const ui::Control& control, HWND& hwnd,
 std::vector<ui::Control*> accessChildren(const ui::Form& form, const ui::Control* container) {
   const std::vector<ui::Control*>& all = container ? container->children() : form.controls();
   std::vector<ui::Control*> list;
-  for (ui::Control* c : all)
-    if (c->role() != ui::Role::None) list.push_back(c);
+  const ui::Rect area = container ? container->place() : form.place();
+  for (ui::Control* c : all) {
+    const ui::Rect& p = c->place();
+    bool outside = std::max(p.left, p.right()) <= 0 || std::max(p.top, p.bottom()) <= 0 ||
+                   std::min(p.left, p.right()) >= area.width ||
+                   std::min(p.top, p.bottom()) >= area.height;
+    if (c->role() != ui::Role::None && !outside) list.push_back(c);
+  }
   return list;
+}
+
+namespace {
+
+LRESULT CALLBACK systemControlProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                   DWORD_PTR data) {
+  if (message == WM_GETOBJECT) {
+    LRESULT result = 0;
+    if (answerGetObject(*reinterpret_cast<const AccessSite*>(data), hwnd, wp, lp, result))
+      return result;
+  } else if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, &systemControlProc, id);
+  }
+  return DefSubclassProc(hwnd, message, wp, lp);
+}
+
+}  // namespace
+
+void exposeSystemControl(const AccessSite& site, HWND hwnd) {
+  SetWindowSubclass(hwnd, &systemControlProc, 1, reinterpret_cast<DWORD_PTR>(&site));
 }
 
 bool answerGetObject(const AccessSite& site, HWND hwnd, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -29,7 +29,12 @@ class AccessSite {
 // object (the caller passes it to the default procedure).
 bool answerGetObject(const AccessSite& site, HWND hwnd, WPARAM wp, LPARAM lp, LRESULT& result);
 
-// The controls a container's object holds as children, child id i + 1 for entry i.
+// Gives a system control's window (box, trackbar, button) the name and role of its control while
+// the system's own object keeps answering the rest (its state, its text, its position).
+void exposeSystemControl(const AccessSite& site, HWND hwnd);
+
+// The controls a container's object holds as children, child id i + 1 for entry i: those that
+// can be seen at all (controls used only by code lie outside the window and are left out).
 std::vector<ui::Control*> accessChildren(const ui::Form& form, const ui::Control* container);
 
 // Raises the system's event for a change assistive technology follows: a switch's state, a

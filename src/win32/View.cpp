@@ -154,6 +154,7 @@ HWND WindowedView::makeSystemControl(DWORD exStyle, const wchar_t* className, DW
     return nullptr;
   }
   attach(hwnd);
+  exposeSystemControl(backend_.access(), hwnd);
   return hwnd;
 }
 
