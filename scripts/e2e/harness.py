@@ -148,6 +148,11 @@ def keys(*names: str) -> None:
     _run(["xdotool", "key", "--delay", "30", *names])
 
 
+def focus_window(wid: int) -> None:
+    """Gives a window the X keyboard focus, as a window manager does for the active window."""
+    _run(["xdotool", "windowfocus", str(wid)])
+
+
 def type_text(text: str) -> None:
     _run(["xdotool", "type", "--delay", "30", text])
 

@@ -342,3 +342,40 @@ class TestSessionEnd:
                            what="the rest sub-panel")
         harness.click(wid, *REST_OK)
         harness.wait_until(lambda: message_boxes("Lumora"), 10, what="the unwritable message")
+
+
+class TestKeyboardOnly:
+    def test_the_whole_window_works_with_tab_space_enter_and_escape(self, lumora):
+        wid = start(lumora, "[dsxx]\nmei=45\nxiuxi=5\npdrun=1\n")
+        # No window manager runs here to hand the shown window the keyboard: do as one does.
+        harness.focus_window(wid)
+
+        # Tab reaches the eye-care switch first; Space turns eye care on, and its pencil shows.
+        harness.keys("Tab", "space")
+
+        # Tab, Tab: the colour pencil; Enter opens the panel on the brightness slider, whose
+        # arrows move it (down: the display refuses ramps that lift black); Enter is OK.
+        harness.keys("Tab", "Tab", "Return")
+        harness.wait_until(lambda: len(popup_controls(wid, "msctls_trackbar32")) == 5, 5,
+                           what="the colour sub-panel")
+        harness.keys("Left", "Left", "Left", "Return")
+        harness.wait_until(lambda: not popup_controls(wid, "msctls_trackbar32"), 5,
+                           what="OK to close the colour sub-panel")
+        assert lumora.config()["eye"]["liangdu"] == "-3"
+
+        # The focus is back on the colour pencil: Tab goes on to the rest pencil. Tab selects a
+        # box's text, so typing replaces it; Enter is OK.
+        harness.keys("Tab", "Return")
+        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 2, 5,
+                           what="the rest sub-panel")
+        harness.keys("Tab")
+        harness.type_text("30")
+        harness.keys("Return")
+        harness.wait_until(lambda: not popup_controls(wid, "Edit"), 5, what="OK to close")
+        stored = lumora.config()["dsxx"]
+        assert (stored["mei"], stored["xiuxi"]) == ("30", "5")
+
+        # Esc with no panel open hides the window, and the program runs on in the tray.
+        harness.keys("Escape")
+        harness.wait_until(lambda: not harness.is_mapped(wid), 5, what="Esc to hide")
+        assert len(harness.lumora_pids()) == 1, "hiding must not end the program"
