@@ -24,6 +24,9 @@ namespace {
 
 struct Clock : ui::Clock {
   ui::LocalTime now() override { return {2026, 12, 7, 14, 7, 30}; }
+  std::int64_t monotonicMs() override { return 0; }
+  std::int64_t idleMs() override { return 0; }
+  bool userBusy() override { return false; }
 };
 struct Gamma : ui::GammaDisplay {
   ui::Ramp ramp{};
@@ -59,6 +62,7 @@ struct Shell : ui::Shell {
 struct Notify : tray::NotifyArea {
   bool add(const tray::NotifyRecord&) override { return true; }
   bool remove(const tray::NotifyRecord&) override { return true; }
+  bool modify(const tray::NotifyRecord&) override { return true; }
   std::uintptr_t iconHandle() override { return 0; }
   std::uintptr_t windowHandle(const ui::Form&) override { return 0; }
   int popupMenu(const tray::Menu&) override { return 0; }
