@@ -192,8 +192,7 @@ class Accessible final : public IAccessible {
       s |= STATE_SYSTEM_READONLY;
     // A system control's own object knows its focus and selection.
     if (isSelf(child) && isSystemControl(*c)) {
-      VARIANT standard;
-      VariantInit(&standard);
+      VARIANT standard{};  // VT_EMPTY, without importing oleaut32 for VariantInit
       if (SUCCEEDED(standard_->get_accState(child, &standard)) && standard.vt == VT_I4)
         s |= standard.lVal & ~(STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE);
     }
