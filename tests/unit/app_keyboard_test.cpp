@@ -19,13 +19,14 @@ struct KeyboardTest : ::testing::Test {
   fakes::Screen screen;
   fakes::Shell shell;
   fakes::NotifyArea notify;
+  fakes::SignInEntry signIn;
   std::unique_ptr<app::Program> program;
 
   app::MainWindow& start(bool eyeOn, bool restOn) {
     store.values[{"eye", "pdrun"}] = eyeOn ? "1" : "0";
     (store.values[{"dsxx", "pdrun"}]) = restOn ? "1" : "0";
     program = std::make_unique<app::Program>(
-        app::Services{host, clock, gamma, store, screen, shell, notify});
+        app::Services{host, clock, gamma, store, screen, shell, notify, signIn});
     program->start();
     return program->mainWindow();
   }

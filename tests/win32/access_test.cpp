@@ -135,6 +135,11 @@ IAccessible* objectOf(HWND hwnd) {
   return object;
 }
 
+struct SignIn : tray::SignInEntry {
+  bool enabled() override { return false; }
+  bool setEnabled(bool) override { return true; }
+};
+
 struct AccessTest : ::testing::Test {
   win32::Backend backend{GetModuleHandleW(nullptr)};
   Clock clock;
@@ -143,13 +148,14 @@ struct AccessTest : ::testing::Test {
   win32::Screen screen;
   Shell shell;
   Notify notify;
+  SignIn signIn;
   std::unique_ptr<app::Program> program;
 
   app::MainWindow& start(bool eyeOn) {
     store.values[{"eye", "pdrun"}] = eyeOn ? "1" : "0";
     store.values[{"dsxx", "pdrun"}] = "1";
     program = std::make_unique<app::Program>(
-        app::Services{backend, clock, gamma, store, screen, shell, notify});
+        app::Services{backend, clock, gamma, store, screen, shell, notify, signIn});
     program->start();
     app::MainWindow& w = program->mainWindow();
     if (!w.visible()) w.show();
