@@ -350,8 +350,15 @@ class TestKeyboardOnly:
         # No window manager runs here to hand the shown window the keyboard: do as one does.
         harness.focus_window(wid)
 
-        # Tab reaches the eye-care switch first; Space turns eye care on, and its pencil shows.
-        harness.keys("Tab", "space")
+        # Tab reaches the eye-care switch first, and only then does a focus mark show round it.
+        around = (EYE_SWITCH[0] - 4, EYE_SWITCH[1] - 4, EYE_SWITCH[2] + 4, EYE_SWITCH[3] + 4)
+        park_pointer()
+        unfocused = harness.window_picture(wid).crop(around)
+        harness.keys("Tab")
+        harness.wait_until(lambda: harness.window_picture(wid).crop(around) != unfocused, 5,
+                           what="the focus mark round the eye-care switch")
+        # Space turns eye care on, and its pencil shows.
+        harness.keys("space")
 
         # Tab, Tab: the colour pencil; Enter opens the panel on the brightness slider, whose
         # arrows move it (down: the display refuses ramps that lift black); Enter is OK.

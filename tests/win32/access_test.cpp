@@ -15,6 +15,8 @@
 #include "app/Program.h"
 #include "controls/ProgButton.h"
 #include "colour/EyeCare.h"
+#include "rest/Rest.h"
+#include "rest/RestScreen.h"
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
 #include "win32/Services.h"
@@ -319,6 +321,27 @@ TEST_F(AccessTest, KeysMoveTheFocusAndToggleASwitchThroughTheMessageLoop) {
   // Esc with no panel hides the window.
   press(VK_ESCAPE, hwnd);
   EXPECT_FALSE(IsWindowVisible(hwnd));
+}
+
+TEST_F(AccessTest, TheRestScreenReadsItsTextsAndEscClosesIt) {
+  app::MainWindow& w = start(false);
+  w.rest().showRestScreen();
+  pump();
+  rest::RestScreen* screen = w.rest().restScreen();
+  ASSERT_TRUE(screen);
+  HWND hwnd = backend.windowOf(*screen);
+  std::vector<Element> all = everything(hwnd);
+  for (const Element& x :
+       {Element{"Close", "", ROLE_SYSTEM_PUSHBUTTON}, Element{"Start", "", ROLE_SYSTEM_STATICTEXT},
+        Element{"Time：", "Time：", ROLE_SYSTEM_TEXT}}) {
+    const Element* e = find(all, x.name);
+    ASSERT_TRUE(e) << x.name;
+    EXPECT_EQ(e->role, x.role) << x.name;
+    EXPECT_EQ(e->value, x.value) << x.name;
+  }
+  press(VK_ESCAPE, hwnd);
+  pump();
+  EXPECT_FALSE(w.rest().restScreen());
 }
 
 TEST_F(AccessTest, TheGradientBarIsAProgressBarWhoseValueIsItsPercentage) {
