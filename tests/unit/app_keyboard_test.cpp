@@ -15,6 +15,7 @@ struct KeyboardTest : ::testing::Test {
   fakes::Host host;
   fakes::Clock clock;
   fakes::GammaDisplay gamma;
+  fakes::DisplaySet displays{{{"\\\\.\\DISPLAY1", &gamma}}};
   fakes::ProfileStore store;
   fakes::Screen screen;
   fakes::Shell shell;
@@ -26,7 +27,7 @@ struct KeyboardTest : ::testing::Test {
     store.values[{"eye", "pdrun"}] = eyeOn ? "1" : "0";
     (store.values[{"dsxx", "pdrun"}]) = restOn ? "1" : "0";
     program = std::make_unique<app::Program>(
-        app::Services{host, clock, gamma, store, screen, shell, notify, signIn});
+        app::Services{host, clock, displays, store, screen, shell, notify, signIn});
     program->start();
     return program->mainWindow();
   }

@@ -15,6 +15,7 @@
 #include "app/Program.h"
 #include "controls/ProgButton.h"
 #include "colour/EyeCare.h"
+#include "colour/GammaEngine.h"
 #include "rest/Rest.h"
 #include "rest/RestScreen.h"
 #include "win32/Backend.h"
@@ -58,7 +59,7 @@ struct Shell : ui::Shell {
   int quits = 0;
   void openUrl(const std::string&) override {}
   void messageBox(const std::string&, const std::string&, ui::MessageIcon) override {}
-  std::optional<std::string> readProgramFile(const std::string&) override { return {}; }
+  std::unique_ptr<ui::FileReader> openProgramFile(const std::string&) override { return {}; }
   void quit() override { ++quits; }
 };
 struct Notify : tray::NotifyArea {
@@ -146,6 +147,7 @@ struct AccessTest : ::testing::Test {
   win32::Backend backend{GetModuleHandleW(nullptr)};
   Clock clock;
   Gamma gamma;
+  colour::OneDisplay displays{gamma};
   Store store;
   win32::Screen screen;
   Shell shell;
@@ -157,7 +159,7 @@ struct AccessTest : ::testing::Test {
     store.values[{"eye", "pdrun"}] = eyeOn ? "1" : "0";
     store.values[{"dsxx", "pdrun"}] = "1";
     program = std::make_unique<app::Program>(
-        app::Services{backend, clock, gamma, store, screen, shell, notify, signIn});
+        app::Services{backend, clock, displays, store, screen, shell, notify, signIn});
     program->start();
     app::MainWindow& w = program->mainWindow();
     if (!w.visible()) w.show();
