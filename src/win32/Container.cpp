@@ -6,6 +6,7 @@
 #include "ui/GapText.h"
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
+#include "win32/FocusMark.h"
 #include "win32/FormWindow.h"
 #include "win32/Mouse.h"
 #include "win32/Text.h"
@@ -46,23 +47,6 @@ bool drawAroundCovers(HDC dc, const ui::Control& label, const RECT& r,
               DT_NOPREFIX | DT_SINGLELINE | DT_NOCLIP);
   }
   return true;
-}
-
-// The keyboard focus mark around a control, kept inside the container so that every side shows.
-// With high contrast on, a solid frame in the system's text colour goes round the dotted one: the
-// dotted mark alone may be faint on the user's colours.
-void drawFocusMark(HDC dc, RECT r, const RECT& client) {
-  InflateRect(&r, 2, 2);
-  IntersectRect(&r, &r, &client);
-  HIGHCONTRASTW contrast{sizeof(contrast), 0, nullptr};
-  if (SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
-      (contrast.dwFlags & HCF_HIGHCONTRASTON)) {
-    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWTEXT));
-    InflateRect(&r, -1, -1);
-  }
-  SetTextColor(dc, RGB(0, 0, 0));
-  SetBkColor(dc, RGB(255, 255, 255));
-  DrawFocusRect(dc, &r);
 }
 
 }  // namespace

@@ -3,11 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "controls/ProgButton.h"
 #include "controls/SafeSwitch.h"
 #include "controls/SwitchArt.h"
+#include "win32/FocusMark.h"
 #include "win32/Handles.h"
 #include "win32/ProgButtonPaint.h"
 #include "win32/SwitchPaint.h"
@@ -191,6 +193,37 @@ TEST(SwitchPaint, HighContrastLetteringUsesTheSystemColours) {
     EXPECT_EQ(frame.surface.at(box.left, box.top), ground) << value;
     EXPECT_EQ(frame.surface.at(box.right - 1, box.bottom - 1), ground) << value;
     EXPECT_GT(frame.ink(box, text).full, 20) << value;
+  }
+}
+
+// The focus mark: dotted, two pixels outside the control and kept inside the container; with high
+// contrast on, framed solid in the system's text colour.
+TEST(FocusMark, ShowsOnEverySideAndIsFramedSolidUnderHighContrast) {
+  for (bool highContrast : {false, true}) {
+    Surface s(60, 30);
+    RECT client{0, 0, 60, 30};
+    FillRect(s.dc.get(), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    win32::drawFocusMark(s.dc.get(), {10, -1, 40, 20}, client, highContrast);  // above the top
+    const ui::Colour white = ui::hex(0xFFFFFF);
+    auto marked = [&](int x0, int y0, int x1, int y1) {  // pixels off white along a side
+      int n = 0;
+      for (int x = x0; x <= x1; ++x)
+        for (int y = y0; y <= y1; ++y) n += s.at(x, y) != white;
+      return n;
+    };
+    // Sides at x 8 and 41, y 0 (kept inside) and 21; nothing inside or outside them.
+    for (auto [x0, y0, x1, y1] : {std::array{8, 0, 41, 0}, std::array{8, 21, 41, 21},
+                                  std::array{8, 0, 8, 21}, std::array{41, 0, 41, 21}}) {
+      int length = (x1 - x0) + (y1 - y0) + 1;
+      if (highContrast)
+        EXPECT_EQ(marked(x0, y0, x1, y1), length) << x0 << "," << y0;
+      else
+        EXPECT_GE(2 * marked(x0, y0, x1, y1), length - 1) << x0 << "," << y0;
+    }
+    EXPECT_EQ(marked(12, 5, 37, 16), 0) << highContrast;
+    EXPECT_EQ(marked(43, 0, 59, 29) + marked(0, 23, 59, 29), 0) << highContrast;
+    if (highContrast)
+      EXPECT_EQ(s.at(20, 0), static_cast<ui::Colour>(GetSysColor(COLOR_WINDOWTEXT)));
   }
 }
 
