@@ -174,6 +174,13 @@ void Container::routeMouse(UINT message, WPARAM wp, LPARAM lp) {
       act = ui::MouseAct::DoubleClick;
       break;
   }
+  if (message == WM_LBUTTONDOWN) {
+    POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    ClientToScreen(hwnd(), &at);
+    form_.pressedAt = at;
+  } else if (message == WM_LBUTTONUP) {
+    form_.pressedAt.reset();
+  }
   // The handlers may start a drag, which needs the buttons of this message.
   WPARAM outerKeys = std::exchange(form_.mouseKeys, wp);
   mouse_.route(act, button, shiftState(wp), pointOf(lp, form_.windowDpi()), children(), control_,

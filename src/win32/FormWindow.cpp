@@ -1,5 +1,7 @@
 #include "win32/FormWindow.h"
 
+#include <windowsx.h>
+
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
 #include "win32/Text.h"
@@ -145,8 +147,19 @@ void FormWindow::startDrag() {
   // The button is the one the mouse message carries, the logical primary button: the physical
   // state (GetAsyncKeyState) is the other button when the user has swapped them.
   if (IsZoomed(hwnd_) || !(mouseKeys & MK_LBUTTON)) return;
+  // The move loop follows the pointer from where the current move message found it. Moves
+  // queue up and merge while the program is busy, so that can be well past the press: the
+  // window first catches up with the pointer, so that it moves by the whole drag.
+  const DWORD message = GetMessagePos();
+  const POINT at{GET_X_LPARAM(message), GET_Y_LPARAM(message)};
+  const POINT from = pressedAt.value_or(at);
+  pressedAt.reset();
+  RECT place{};
+  if ((at.x != from.x || at.y != from.y) && GetWindowRect(hwnd_, &place))
+    SetWindowPos(hwnd_, nullptr, place.left + at.x - from.x, place.top + at.y - from.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ReleaseCapture();
-  SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
 }
 
 void FormWindow::shownChanged() {

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "ui/Form.h"
@@ -31,6 +32,9 @@ class FormWindow : public Window, public ui::FormView {
   // The buttons of the mouse message being handled (MK_*), 0 outside one: the logical buttons,
   // as the user's button swap maps them.
   WPARAM mouseKeys = 0;
+  // Where the left button went down on the form or one of its picture boxes (screen pixels),
+  // until it comes up again: a drag starts from there.
+  std::optional<POINT> pressedAt;
   UINT_PTR addTimer(ui::Timer* timer);
   void removeTimer(UINT_PTR id);
   // Tells every control's view that what can be seen may have changed.
