@@ -69,6 +69,18 @@ def next_time_picture(main: int):
     return harness.screenshot().crop((g.x + x0, g.y + y0, g.x + x1, g.y + y1))
 
 
+def shown_next_time(main: int, unlike=None):
+    """What the main window shows under NEXT TIME once it has painted it (and, given an
+    earlier picture, once it shows something else)."""
+    def painted():
+        picture = next_time_picture(main)
+        ready = shows_text(picture) and (unlike is None or differs(picture, unlike))
+        return [picture] if ready else None
+
+    what = "NEXT TIME to move" if unlike is not None else "NEXT TIME to show"
+    return harness.wait_until(painted, 5, what=what)[0]
+
+
 def shows_text(picture) -> bool:
     """White lettering on the label's blue ground."""
     return any(min(p) >= 230 for p in picture.getdata())
@@ -139,7 +151,7 @@ def open_rest_screen(app: harness.Lumora):
     showed under "NEXT TIME" then, the rest screen and when the rest began."""
     main = start_with(app, config(mei=0))
     prompt = harness.wait_window("Form2", 10)
-    next_time = next_time_picture(main)
+    next_time = shown_next_time(main)
     harness.click(prompt, *MESSAGE)
     clicked = time.monotonic()
     screen = harness.wait_window("Form3", 5)
@@ -157,8 +169,7 @@ class TestPrompt:
         assert int(time.time() // 60) == int(launched // 60), "start straddled a minute"
         due = (int(launched // 60) + 1) * 60
         assert foreground(False) == "Form1"
-        before = next_time_picture(main)
-        assert shows_text(before)
+        before = shown_next_time(main)
 
         prompt = harness.wait_until(lambda: harness.find_windows("Form2"), due + 5 - time.time(),
                                     interval=0.1, what="the prompt")[0]
@@ -193,9 +204,7 @@ class TestPrompt:
         # "Do Not": the prompt goes and the next rest is a minute later.
         harness.click(prompt, *DO_NOT)
         wait_gone(prompt)
-        after = next_time_picture(main)
-        assert shows_text(after)
-        assert differs(after, before), "NEXT TIME did not move"
+        shown_next_time(main, unlike=before)
         assert time.time() < due + 50
         time.sleep(3)
         assert harness.find_windows("Form2") == []
@@ -220,8 +229,14 @@ class TestPrompt:
     def test_layout_and_do_not_with_no_interval_prompts_again(self, lumora):
         start_with(lumora, config(mei=0))
         prompt = harness.wait_window("Form2", 10)
-        time.sleep(0.3)
-        picture = harness.window_picture(prompt)
+        # Mapped comes before painted: wait for the message, green, then read the rest.
+        def painted():
+            picture = harness.window_picture(prompt)
+            message = picture.crop((16, 24, 16 + 305, 24 + 25))
+            green = any(harness.close_colour(p, (0, 0x80, 0), 40) for p in message.getdata())
+            return [picture] if green else None
+
+        picture = harness.wait_until(painted, 5, what="the prompt's green message")[0]
         x0, y0, x1, y1 = TITLE_STRIP
         # The strip: its caption at the left, plain #E0E0E0 after it, the face around it.
         assert picture.crop((120, y0, x1, y1)).getcolors() == [(209 * 17, (0xE0, 0xE0, 0xE0))]
@@ -230,8 +245,6 @@ class TestPrompt:
         assert harness.hex_colour(face) != "#E0E0E0"
         assert picture.getpixel((x1, 5)) == face and picture.getpixel((200, y1)) == face
         assert harness.hex_colour(picture.getpixel((30, SEPARATOR_Y))) == "#C0C0C0"
-        message = picture.crop((16, 24, 16 + 305, 24 + 25))
-        assert any(harness.close_colour(p, (0, 0x80, 0), 40) for p in message.getdata())
         do_not = picture.crop((88, 64, 88 + 145, 64 + 17))
         assert any(harness.close_colour(p, (0xFF, 0x80, 0), 40) for p in do_not.getdata())
 
@@ -287,9 +300,7 @@ class TestRestScreen:
         assert REST_TICKS - 2 <= ended <= REST_TICKS + 7, ended
         # M = 0: the next rest is the minute the rest ended in, so the prompt comes again.
         harness.wait_window("Form2", 5)
-        after = next_time_picture(main)
-        assert shows_text(after)
-        assert differs(after, next_time), "NEXT TIME did not move"
+        shown_next_time(main, unlike=next_time)
 
     def test_close_image_ends_the_rest_screen_early(self, lumora):
         _, _, screen, clicked = open_rest_screen(lumora)
