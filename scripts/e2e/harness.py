@@ -267,6 +267,27 @@ class _Gamma:
             self._x11.XCloseDisplay(display)
 
 
+def focus_reset() -> None:
+    """Gives the X keyboard focus back to whatever window the pointer is in, as on a fresh
+    display. Without a window manager nobody else does: a focused window whose program is
+    killed can leave the focus on nothing, and every key typed afterwards is lost."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XSetInputFocus.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_ulong]
+    x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(os.environ["DISPLAY"].encode())
+    if not display:
+        raise HarnessError("cannot open the X display")
+    try:
+        pointer_root, revert_to_pointer_root, current_time = 1, 1, 0
+        x11.XSetInputFocus(display, pointer_root, revert_to_pointer_root, current_time)
+        x11.XSync(display, 0)
+    finally:
+        x11.XCloseDisplay(display)
+
+
 _gamma: _Gamma | None = None
 
 

@@ -33,6 +33,7 @@ def program_dir(tmp_path):
 def _launch(program_dir, desktop):
     harness.wine_kill()
     harness.gamma_reset()
+    harness.focus_reset()
     app = harness.Lumora(program_dir, desktop=desktop)
     yield app
     app.stop()
