@@ -5,6 +5,7 @@
 #include "colour/GammaEngine.h"
 #include "rest/Rest.h"
 #include "settings/Keys.h"
+#include "ui/Design.h"
 
 namespace app {
 
@@ -21,18 +22,6 @@ constexpr ui::Colour kRuleGrey = ui::hex(0xC0C0C0);
 constexpr ui::Colour kStatusRed = ui::hex(0xC00000);
 
 constexpr const char* kRestSentence = "Rest       minutes every        minutes";
-
-ui::Font defaultFont() {
-  ui::Font font;
-  font.systemDefault = true;
-  return font;
-}
-
-void label(ui::Control& c, ui::Rect place, std::string text, ui::Font font) {
-  c.setPlace(place);
-  c.setText(std::move(text));
-  c.setFont(std::move(font));
-}
 
 }  // namespace
 
@@ -105,203 +94,112 @@ void MainWindow::design() {
   setPlace({0, 0, 14970, 4725});
   setCentred(true);
   setShowInTaskbar(false);
-
-  // Windowless controls of the window first: they lie behind its windowed ones.
-  Shape1.setPlace({19440, 600, 2535, 1215});
-  Shape1.setForeColour(kTitleStripColour);
-  Shape1.setTransparent(true);  // a frame: only its outline is drawn
-  add(Shape1);
-
-  label(Label2[0], {2040, 840, 1815, 375}, "Eyes Better", ui::designFont(15, true));
-  Label2[0].setForeColour(kBlack);
-  Label2[0].setTransparent(true);
-  add(Label2[0]);
-
-  edit[0].setPlace({3840, 960, 300, 300});
-  edit[0].setPicture(ui::Picture::Pencil);
-  edit[0].setVisible(false);
-  add(edit[0]);
-
-  label(Label3[0], {1800, 1320, 2415, 495}, "Relieve eye fatigue caused by your computer screen",
-        ui::designFont(9, false));
-  Label3[0].setForeColour(kCaptionGrey);
-  Label3[0].setTransparent(true);
-  Label3[0].setWordWrap(true);
-  add(Label3[0]);
-
-  Image3.setPlace({1920, 1920, 1920, 1920});
-  Image3.setPicture(ui::Picture::EyeMonitor);
-  add(Image3);
-
-  label(Label2[1], {5160, 840, 2055, 375}, "Health Better", ui::designFont(15, true));
-  Label2[1].setForeColour(kBlack);
-  Label2[1].setTransparent(true);
-  add(Label2[1]);
-
-  edit[1].setStretch(true);
-  edit[1].setPlace({7320, 960, 300, 300});
-  edit[1].setVisible(false);
-  add(edit[1]);
-
-  label(Label3[1], {5160, 1320, 3465, 495}, kRestSentence, ui::designFont(9, false));
-  Label3[1].setForeColour(kCaptionGrey);
-  Label3[1].setTransparent(true);
-  add(Label3[1]);
-
-  // The gaps of the row sentence: length first, then interval.
-  for (auto [i, left] : {std::pair{1, 5505}, std::pair{0, 7140}}) {
-    label(dhhour[static_cast<std::size_t>(i)], {left, 1320, 495, 255}, "240",
-          ui::designFont(9, true));
-    dhhour[static_cast<std::size_t>(i)].setAlign(ui::Align::Centre);
-    dhhour[static_cast<std::size_t>(i)].setTransparent(true);
-    add(dhhour[static_cast<std::size_t>(i)]);
-  }
-
   Timer1.setInterval(1000);
-  add(Timer1);
-
-  // Title strip.
-  pmenu.setPlace({0, 0, 9615, 375});
-  pmenu.setBackColour(kTitleStripColour);
-  add(pmenu);
-  // Drawn with the horizontal face: the design's "@" face would turn the caption on its side.
-  ui::Font titleFont = ui::designFont(9, true);
-  titleFont.charset = 0;
-  label(title, {120, 26, 2655, 255}, "Tavik Lumora", titleFont);
-  title.setForeColour(kWhite);
-  title.setTransparent(true);
-  add(title, &pmenu);
-  Image1.setStretch(true);
-  Image1.setPlace({8010, -15, 675, 255});
-  Image1.setPicture(ui::Picture::Hide);
-  add(Image1, &pmenu);
-  image2.setPlace({8800, 0, 720, 285});
-  image2.setPicture(ui::Picture::Close);
-  add(image2, &pmenu);
-
-  // Next-rest panel.
-  Picture1.setPlace({5295, 1965, 1920, 1920});
-  Picture1.setPicture(ui::Picture::Monitor);
-  add(Picture1);
-  label(Label4, {135, 255, 1620, 255}, "NEXT TIME", ui::designFont(9, true));
-  label(Label5, {180, 630, 1590, 375}, "12:30", ui::designFont(14.25, true));
-  for (ui::Label* l : {&Label4, &Label5}) {
-    l->setForeColour(kWhite);
-    l->setAlign(ui::Align::Centre);
-    l->setTransparent(true);
-    add(*l, &Picture1);
-  }
-
-  // Switches: the eye-care switch is stored off, the rest switch keeps the control's default.
-  SafeSwitch1.setPlace({2160, 4080, 1170, 345});
+  // The eye-care switch is stored off, the rest switch keeps the control's default.
   SafeSwitch1.loadStored(false, std::nullopt, 0);
-  add(SafeSwitch1);
-  SafeSwitch2.setPlace({5400, 4080, 1170, 345});
   SafeSwitch2.loadStored(std::nullopt, std::nullopt, 0);
-  add(SafeSwitch2);
 
-  // Controls that are never seen.
-  Text1.setPlace({9555, 1020, 735, 390});
-  Text1.setText("12:30");
-  Text1.setBackColour(ui::kSystemWindow);
-  Text1.setVisible(false);
-  add(Text1);
-  zhuan.setPlace({11760, 8400, 1335, 375});
-  zhuan.setText("zhuan");
-  zhuan.setBackColour(ui::kSystemWindow);
-  add(zhuan);
-  form2tip.setPlace({13080, 840, 1695, 495});
-  form2tip.setText("from2tip");
-  add(form2tip);
-  okdsxxadd.setPlace({13440, 1680, 1575, 855});
-  okdsxxadd.setText("okdsxxadd");
-  add(okdsxxadd);
-
-  // The settings pop-up comes last so that it lies in front of everything, switches included.
-  ppset.setPlace({105, 885, 9300, 3615});
-  ppset.setBackColour(kWindowColour);
-  ppset.setVisible(false);
-  add(ppset);
-  Line1[0].setEnds({210, 0}, {9300, 0});
-  Line1[1].setEnds({285, 2760}, {9360, 2760});
-  for (ui::Line& line : Line1) {
-    line.setForeColour(kRuleGrey);
-    add(line, &ppset);
-  }
-  eyeset.setPlace({345, 75, 8520, 2415});
-  eyeset.setBackColour(kWindowColour);
-  add(eyeset, &ppset);
-  xxset.setPlace({120, 345, 8895, 2190});
-  xxset.setBackColour(kWindowColour);
-  add(xxset, &ppset);
-
-  // Colour sub-panel: headings, value captions, Back/OK, the status line, then the windowed ones.
-  struct Caption {
-    std::size_t index;
-    ui::Rect place;
-    const char* text;
-  };
-  for (const Caption& h :
-       {Caption{0, {435, 225, 3735, 255}, "brightness "},
-        Caption{2, {435, 945, 3735, 255}, "contrast"}, Caption{4, {4515, 225, 4095, 255}, "RGB"}}) {
-    label(colo[h.index], h.place, h.text, ui::designFont(9, true));
-    colo[h.index].setForeColour(kWhite);
-    colo[h.index].setBackColour(kTitleStripColour);
-  }
-  for (const Caption& v :
-       {Caption{1, {435, 585, 495, 255}, "1"}, Caption{3, {435, 1305, 495, 255}, "2"},
-        Caption{5, {4515, 585, 495, 255}, "Red"}, Caption{6, {4515, 945, 495, 255}, "Green"},
-        Caption{7, {4515, 1305, 495, 255}, "Blue"}}) {
-    label(colo[v.index], v.place, v.text, defaultFont());
-    colo[v.index].setBackColour(kWindowColour);
-  }
-  for (ui::Label& c : colo) add(c, &eyeset);
-  Image8.setPlace({3120, 1740, 735, 495});
-  add(Image8, &eyeset);
-  Image7.setPlace({4200, 1740, 735, 495});
-  add(Image7, &eyeset);
-  // Three lines high: the refusal message wraps to three lines at this width.
-  label(colourStatus, {435, 1650, 2565, 735}, "", defaultFont());
-  colourStatus.setForeColour(kStatusRed);
-  colourStatus.setBackColour(kWindowColour);
-  colourStatus.setWordWrap(true);
-  add(colourStatus, &eyeset);
-
-  Slider1.setPlace({1395, 585, 2535, 255});
-  add(Slider1, &eyeset);
-  Slider2.setPlace({1395, 1305, 2415, 255});
-  add(Slider2, &eyeset);
-  Slider3[0].setPlace({5115, 600, 3495, 255});
-  Slider3[1].setPlace({5115, 945, 3495, 255});
-  Slider3[2].setPlace({5115, 1305, 3495, 255});
-  for (ui::Slider& s : Slider3) add(s, &eyeset);
-  Command3.setPlace({-2280, 1440, 3015, 375});
-  Command3.setText("恢复");
-  Command3.setVisible(false);
-  add(Command3, &eyeset);
-
-  // Rest sub-panel.
-  label(Label1, {0, 345, 8895, 735}, kRestSentence, ui::designFont(12, false));
-  Label1.setAlign(ui::Align::Centre);
-  Label1.setBackColour(kWindowColour);
-  add(Label1, &xxset);
-  setno[1].setPlace({3555, 1395, 720, 720});
-  setno[1].setPicture(ui::Picture::Back);
-  setno[1].setToolTip("Back");
-  add(setno[1], &xxset);
-  setok[1].setPlace({4650, 1380, 720, 720});
-  setok[1].setPicture(ui::Picture::Ok);
-  setok[1].setToolTip("OK");
-  add(setok[1], &xxset);
-  Text3.setPlace({2895, 390, 495, 270});
-  Text2.setPlace({5010, 375, 525, 270});
-  for (ui::TextBox* t : {&Text3, &Text2}) {
-    t->setText("1");
-    t->setAlign(ui::Align::Centre);
-    t->setFont(defaultFont());
-    t->setBackColour(ui::kSystemWindow);
-    add(*t, &xxset);
-  }
+  using ui::kCentred, ui::kHidden, ui::kStretch, ui::kTransparent, ui::kWrap;
+  const ui::Font title9 = ui::designFont(9, true), plain9 = ui::designFont(9, false);
+  // Drawn with the horizontal face: the design's "@" face would turn the caption on its side.
+  ui::Font titleFont = title9;
+  titleFont.charset = 0;
+  const ui::Font system = ui::systemFont();
+  // clang-format off
+  ui::build(*this, {
+    // Windowless controls of the window first: they lie behind its windowed ones. Shape1 is a
+    // frame: only its outline is drawn.
+    {.control = Shape1, .place = {19440, 600, 2535, 1215}, .fore = kTitleStripColour,
+     .flags = kTransparent},
+    {.control = Label2[0], .place = {2040, 840, 1815, 375}, .text = "Eyes Better",
+     .font = ui::designFont(15, true), .fore = kBlack, .flags = kTransparent},
+    {.control = edit[0], .place = {3840, 960, 300, 300}, .picture = ui::Picture::Pencil,
+     .flags = kHidden},
+    {.control = Label3[0], .place = {1800, 1320, 2415, 495},
+     .text = "Relieve eye fatigue caused by your computer screen", .font = plain9,
+     .fore = kCaptionGrey, .flags = kTransparent | kWrap},
+    {.control = Image3, .place = {1920, 1920, 1920, 1920}, .picture = ui::Picture::EyeMonitor},
+    {.control = Label2[1], .place = {5160, 840, 2055, 375}, .text = "Health Better",
+     .font = ui::designFont(15, true), .fore = kBlack, .flags = kTransparent},
+    {.control = edit[1], .place = {7320, 960, 300, 300}, .flags = kStretch | kHidden},
+    {.control = Label3[1], .place = {5160, 1320, 3465, 495}, .text = kRestSentence, .font = plain9,
+     .fore = kCaptionGrey, .flags = kTransparent},
+    // The gaps of the row sentence: length first, then interval.
+    {.control = dhhour[1], .place = {5505, 1320, 495, 255}, .text = "240", .font = title9,
+     .flags = kCentred | kTransparent},
+    {.control = dhhour[0], .place = {7140, 1320, 495, 255}, .text = "240", .font = title9,
+     .flags = kCentred | kTransparent},
+    {.control = Timer1},
+    // Title strip.
+    {.control = pmenu, .place = {0, 0, 9615, 375}, .back = kTitleStripColour},
+    {.control = title, .in = &pmenu, .place = {120, 26, 2655, 255}, .text = "Tavik Lumora",
+     .font = titleFont, .fore = kWhite, .flags = kTransparent},
+    {.control = Image1, .in = &pmenu, .place = {8010, -15, 675, 255}, .picture = ui::Picture::Hide,
+     .flags = kStretch},
+    {.control = image2, .in = &pmenu, .place = {8800, 0, 720, 285}, .picture = ui::Picture::Close},
+    // Next-rest panel.
+    {.control = Picture1, .place = {5295, 1965, 1920, 1920}, .picture = ui::Picture::Monitor},
+    {.control = Label4, .in = &Picture1, .place = {135, 255, 1620, 255}, .text = "NEXT TIME",
+     .font = title9, .fore = kWhite, .flags = kCentred | kTransparent},
+    {.control = Label5, .in = &Picture1, .place = {180, 630, 1590, 375}, .text = "12:30",
+     .font = ui::designFont(14.25, true), .fore = kWhite, .flags = kCentred | kTransparent},
+    {.control = SafeSwitch1, .place = {2160, 4080, 1170, 345}},
+    {.control = SafeSwitch2, .place = {5400, 4080, 1170, 345}},
+    // Controls that are never seen.
+    {.control = Text1, .place = {9555, 1020, 735, 390}, .text = "12:30", .back = ui::kSystemWindow,
+     .flags = kHidden},
+    {.control = zhuan, .place = {11760, 8400, 1335, 375}, .text = "zhuan",
+     .back = ui::kSystemWindow},
+    {.control = form2tip, .place = {13080, 840, 1695, 495}, .text = "from2tip"},
+    {.control = okdsxxadd, .place = {13440, 1680, 1575, 855}, .text = "okdsxxadd"},
+    // The settings pop-up comes last so that it lies in front of everything, switches included.
+    {.control = ppset, .place = {105, 885, 9300, 3615}, .back = kWindowColour, .flags = kHidden},
+    {.control = Line1[0], .in = &ppset, .place = {210, 0, 9090, 0}, .fore = kRuleGrey},
+    {.control = Line1[1], .in = &ppset, .place = {285, 2760, 9075, 0}, .fore = kRuleGrey},
+    {.control = eyeset, .in = &ppset, .place = {345, 75, 8520, 2415}, .back = kWindowColour},
+    {.control = xxset, .in = &ppset, .place = {120, 345, 8895, 2190}, .back = kWindowColour},
+    // Colour sub-panel: headings, value captions, Back/OK, the status line, then the windowed ones.
+    {.control = colo[0], .in = &eyeset, .place = {435, 225, 3735, 255}, .text = "brightness ",
+     .font = title9, .fore = kWhite, .back = kTitleStripColour},
+    {.control = colo[1], .in = &eyeset, .place = {435, 585, 495, 255}, .text = "1", .font = system,
+     .back = kWindowColour},
+    {.control = colo[2], .in = &eyeset, .place = {435, 945, 3735, 255}, .text = "contrast",
+     .font = title9, .fore = kWhite, .back = kTitleStripColour},
+    {.control = colo[3], .in = &eyeset, .place = {435, 1305, 495, 255}, .text = "2", .font = system,
+     .back = kWindowColour},
+    {.control = colo[4], .in = &eyeset, .place = {4515, 225, 4095, 255}, .text = "RGB",
+     .font = title9, .fore = kWhite, .back = kTitleStripColour},
+    {.control = colo[5], .in = &eyeset, .place = {4515, 585, 495, 255}, .text = "Red",
+     .font = system, .back = kWindowColour},
+    {.control = colo[6], .in = &eyeset, .place = {4515, 945, 495, 255}, .text = "Green",
+     .font = system, .back = kWindowColour},
+    {.control = colo[7], .in = &eyeset, .place = {4515, 1305, 495, 255}, .text = "Blue",
+     .font = system, .back = kWindowColour},
+    {.control = Image8, .in = &eyeset, .place = {3120, 1740, 735, 495}},
+    {.control = Image7, .in = &eyeset, .place = {4200, 1740, 735, 495}},
+    // Three lines high: the refusal message wraps to three lines at this width.
+    {.control = colourStatus, .in = &eyeset, .place = {435, 1650, 2565, 735}, .text = "",
+     .font = system, .fore = kStatusRed, .back = kWindowColour, .flags = kWrap},
+    {.control = Slider1, .in = &eyeset, .place = {1395, 585, 2535, 255}},
+    {.control = Slider2, .in = &eyeset, .place = {1395, 1305, 2415, 255}},
+    {.control = Slider3[0], .in = &eyeset, .place = {5115, 600, 3495, 255}},
+    {.control = Slider3[1], .in = &eyeset, .place = {5115, 945, 3495, 255}},
+    {.control = Slider3[2], .in = &eyeset, .place = {5115, 1305, 3495, 255}},
+    {.control = Command3, .in = &eyeset, .place = {-2280, 1440, 3015, 375}, .text = "恢复",
+     .flags = kHidden},
+    // Rest sub-panel.
+    {.control = Label1, .in = &xxset, .place = {0, 345, 8895, 735}, .text = kRestSentence,
+     .font = ui::designFont(12, false), .back = kWindowColour, .flags = kCentred},
+    {.control = setno[1], .in = &xxset, .place = {3555, 1395, 720, 720},
+     .picture = ui::Picture::Back, .tip = "Back"},
+    {.control = setok[1], .in = &xxset, .place = {4650, 1380, 720, 720}, .picture = ui::Picture::Ok,
+     .tip = "OK"},
+    {.control = Text3, .in = &xxset, .place = {2895, 390, 495, 270}, .text = "1", .font = system,
+     .back = ui::kSystemWindow, .flags = kCentred},
+    {.control = Text2, .in = &xxset, .place = {5010, 375, 525, 270}, .text = "1", .font = system,
+     .back = ui::kSystemWindow, .flags = kCentred},
+  });
+  // clang-format on
 }
 
 std::array<colour::SliderControl, colour::kSliderCount> MainWindow::colourSliders() {

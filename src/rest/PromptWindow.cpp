@@ -1,6 +1,7 @@
 #include "rest/PromptWindow.h"
 
 #include "rest/Rest.h"
+#include "ui/Design.h"
 
 namespace rest {
 
@@ -14,41 +15,22 @@ PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
   setNoActivate(true);
   setPlace({0, 0, kWidth, kHeight});
 
-  Label3.setPlace({0, 0, 4935, 255});
-  Label3.setText("Tavik Lumora");
-  Label3.setFont(ui::designFont(9, true));
-  Label3.setBackColour(ui::hex(0xE0E0E0));
-  add(Label3);
-
-  Label1.setPlace({240, 360, 4575, 375});
-  Label1.setText("立即休息3分钟");
-  Label1.setForeColour(ui::hex(0x008000));
-  Label1.setFont(ui::designFont(15, true));
-  Label1.setAlign(ui::Align::Centre);
-  Label1.setTransparent(true);
-  add(Label1);
-
-  Line1.setEnds({360, 840}, {4920, 840});
-  Line1.setForeColour(ui::hex(0xC0C0C0));
-  add(Line1);
-
-  Label2.setPlace({1320, 960, 2175, 255});
-  Label2.setText("Do Not");
-  Label2.setForeColour(ui::hex(0xFF8000));
-  Label2.setFont(ui::designFont(12, true));
-  Label2.setAlign(ui::Align::Centre);
-  Label2.setTransparent(true);
-  add(Label2);
-
-  tip.setPlace({1920, 2400, 1935, 495});
-  tip.setText("Text1");
-  tip.setFont(ui::designFont(14.25, true));
-  tip.setVisible(false);
-  add(tip);
-
-  tippro.setPlace({960, 2880, 4455, 615});
-  tippro.setVisible(false);
-  add(tippro);
+  // clang-format off
+  ui::build(*this, {
+    {.control = Label3, .place = {0, 0, 4935, 255}, .text = "Tavik Lumora",
+     .font = ui::designFont(9, true), .back = ui::hex(0xE0E0E0)},
+    {.control = Label1, .place = {240, 360, 4575, 375}, .text = "立即休息3分钟",
+     .font = ui::designFont(15, true), .fore = ui::hex(0x008000),
+     .flags = ui::kCentred | ui::kTransparent},
+    {.control = Line1, .place = {360, 840, 4560, 0}, .fore = ui::hex(0xC0C0C0)},
+    {.control = Label2, .place = {1320, 960, 2175, 255}, .text = "Do Not",
+     .font = ui::designFont(12, true), .fore = ui::hex(0xFF8000),
+     .flags = ui::kCentred | ui::kTransparent},
+    {.control = tip, .place = {1920, 2400, 1935, 495}, .text = "Text1",
+     .font = ui::designFont(14.25, true), .flags = ui::kHidden},
+    {.control = tippro, .place = {960, 2880, 4455, 615}, .flags = ui::kHidden},
+  });
+  // clang-format on
 
   Load = [this] { Form_Load(); };
   Label1.Click = [this] { Label1_Click(); };

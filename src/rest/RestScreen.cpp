@@ -1,6 +1,7 @@
 #include "rest/RestScreen.h"
 
 #include "rest/Rest.h"
+#include "ui/Design.h"
 
 namespace rest {
 
@@ -19,36 +20,20 @@ RestScreen::RestScreen(Rest& main, ui::Screen& screen, ui::FormHost* host)
   setShowInTaskbar(false);
   setPlace({0, 0, 14535, 8340});
 
-  Text1.setPlace({1800, 1560, 10935, 855});
-  Text1.setText("Time：");
-  Text1.setForeColour(kWhite);
-  Text1.setBackColour(kBlack);
-  Text1.setFont(ui::designFont(21.75, true));
-  Text1.setAlign(ui::Align::Centre);
-  add(Text1);
-
-  Picture1.setPlace({840, 2880, 13215, 2055});
-  Picture1.setBackColour(kBlack);
-  add(Picture1);
-
-  Label1.setPlace({0, 0, 13215, 2295});
-  Label1.setText("Start");
+  // clang-format off
+  ui::build(*this, {
+    {.control = Text1, .place = {1800, 1560, 10935, 855}, .text = "Time：",
+     .font = ui::designFont(21.75, true), .fore = kWhite, .back = kBlack, .flags = ui::kCentred},
+    {.control = Picture1, .place = {840, 2880, 13215, 2055}, .back = kBlack},
+    {.control = Label1, .in = &Picture1, .place = {0, 0, 13215, 2295}, .text = "Start",
+     .font = ui::designFont(72, true), .fore = kWhite, .back = kBlack, .flags = ui::kCentred},
+    {.control = imgclose, .place = {6840, 5280, 900, 900}, .picture = ui::Picture::RestClose},
+    {.control = Picture2, .place = {5880, 7680, 2775, 615}, .back = kBlack},
+  });
+  // clang-format on
   Label1.setAccessName("Start");
-  Label1.setForeColour(kWhite);
-  Label1.setBackColour(kBlack);
-  Label1.setFont(ui::designFont(72, true));
-  Label1.setAlign(ui::Align::Centre);
-  add(Label1, &Picture1);
-
-  imgclose.setPlace({6840, 5280, 900, 900});
-  imgclose.setPicture(ui::Picture::RestClose);
   imgclose.setAccessName("Close");
   imgclose.setTabStop(true);
-  add(imgclose);
-
-  Picture2.setPlace({5880, 7680, 2775, 615});
-  Picture2.setBackColour(kBlack);
-  add(Picture2);
 
   Load = [this] { Form_Load(); };
   imgclose.Click = [this] { imgclose_Click(); };
