@@ -3,17 +3,12 @@
 #include <algorithm>
 
 #include "win32/FormWindow.h"
+#include "win32/SystemWindow.h"
 #include "win32/Text.h"
 #include "win32/View.h"
 #include "win32/Window.h"
 
 namespace win32 {
-
-namespace {
-
-constexpr UINT kPostedWork = WM_APP + 1;
-
-}  // namespace
 
 COLORREF colourRef(ui::Colour colour) {
   if (ui::isSystemColour(colour)) return GetSysColor(static_cast<int>(colour & 0xFF));
@@ -24,24 +19,13 @@ COLORREF colourRef(ui::Colour colour) {
 
 Backend::Backend(HINSTANCE instance) : instance_(instance) {
   Window::registerClasses(instance);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = &Backend::postProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = L"LumoraPost";
-  RegisterClassExW(&wc);
-  postWindow_ = CreateWindowExW(0, L"LumoraPost", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                instance, nullptr);
-  SetWindowLongPtrW(postWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  hiddenOwner_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"LumoraPost", L"", WS_POPUP, 0, 0, 0, 0,
-                                 nullptr, nullptr, instance, nullptr);
+  system_ = std::make_unique<SystemWindow>(*this, [this] { runPosted(); });
 }
 
 Backend::~Backend() {
   posted_.clear();
   forms_.clear();
-  if (hiddenOwner_) DestroyWindow(hiddenOwner_);
-  if (postWindow_) DestroyWindow(postWindow_);
+  system_.reset();
 }
 
 void Backend::create(ui::Form& form) {
@@ -50,23 +34,14 @@ void Backend::create(ui::Form& form) {
 
 void Backend::post(std::function<void()> work) {
   posted_.push_back(std::move(work));
-  PostMessageW(postWindow_, kPostedWork, 0, 0);
+  PostMessageW(system_->hwnd(), SystemWindow::kPostedWork, 0, 0);
 }
 
-LRESULT CALLBACK Backend::postProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
-  if (message == kPostedWork) {
-    auto* self = reinterpret_cast<Backend*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self && !self->posted_.empty()) {
-      auto work = std::move(self->posted_.front());
-      self->posted_.pop_front();
-      work();
-    }
-    return 0;
-  }
-  // The hidden owner is a top-level window another program may ask to close (a polite
-  // taskkill closes them all); closing it would take every form it owns with it.
-  if (message == WM_CLOSE) return 0;
-  return DefWindowProcW(hwnd, message, wp, lp);
+void Backend::runPosted() {
+  if (posted_.empty()) return;
+  auto work = std::move(posted_.front());
+  posted_.pop_front();
+  work();
 }
 
 void Backend::forget(FormWindow* window) {
@@ -105,9 +80,7 @@ bool Backend::translateKey(const MSG& message) {
 }
 
 AccessTarget Backend::Access::targetOf(HWND hwnd) const {
-  // Only the form and control windows carry a Window; the post window keeps the backend.
-  if (!hwnd || GetAncestor(hwnd, GA_ROOT) == backend_.hiddenOwner_ || hwnd == backend_.postWindow_)
-    return {};
+  // Only form and control windows answer for a form; the system window answers for none.
   Window* window = Window::from(hwnd);
   if (auto* form = dynamic_cast<FormWindow*>(window)) return {&form->form(), nullptr};
   if (auto* view = dynamic_cast<View*>(window); view && view->attached())

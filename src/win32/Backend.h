@@ -15,6 +15,7 @@
 #include "win32/Handles.h"
 #include "win32/PictureCache.h"
 #include "win32/Report.h"
+#include "win32/SystemWindow.h"
 
 namespace win32 {
 
@@ -38,14 +39,9 @@ class Backend : public ui::FormHost {
   HWND ownerWindow() const;
   // A hidden window that owns every form without a taskbar button: owned windows get none, on
   // Windows and in Wine's desktop alike, whatever their styles.
-  HWND hiddenOwner() const { return hiddenOwner_; }
-
-  // System notifications that any of the program's windows receives.
-  std::function<void(UINT message, WPARAM, LPARAM)> onSystemMessage;
-  // The notification icon's callback: the window and message it was registered with.
-  HWND trayWindow = nullptr;
-  UINT trayMessage = 0;
-  std::function<void(LPARAM)> onTrayNotify;
+  HWND hiddenOwner() const { return system_->hwnd(); }
+  // Where system events arrive.
+  SystemWindow& system() { return *system_; }
 
   // The keys a form handles itself (Tab, Space, Enter, Esc), taken from the message loop before
   // they reach the focused window, as a dialog's message loop does. True when the form used it.
@@ -61,7 +57,7 @@ class Backend : public ui::FormHost {
   void forget(FormWindow* window);
 
  private:
-  static LRESULT CALLBACK postProc(HWND, UINT, WPARAM, LPARAM);
+  void runPosted();
 
   class Access : public AccessSite {
    public:
@@ -80,8 +76,7 @@ class Backend : public ui::FormHost {
   std::map<std::tuple<std::string, int, bool, int, bool, int>, UniqueFont> fonts_;
   std::map<ui::Colour, UniqueBrush> brushes_;
   std::deque<std::function<void()>> posted_;
-  HWND postWindow_ = nullptr;
-  HWND hiddenOwner_ = nullptr;
+  std::unique_ptr<SystemWindow> system_;
   Access access_{*this};
 };
 

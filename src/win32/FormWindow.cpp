@@ -4,6 +4,7 @@
 
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
+#include "win32/SystemWindow.h"
 #include "win32/Text.h"
 #include "win32/View.h"
 
@@ -207,10 +208,7 @@ void FormWindow::dpiChanged(int dpi, const RECT& suggested) {
 }
 
 LRESULT FormWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
-  if (hwnd_ == backend_.trayWindow && message == backend_.trayMessage && backend_.onTrayNotify) {
-    backend_.onTrayNotify(lp);
-    return 0;
-  }
+  if (backend_.system().trayCallback(hwnd_, message, lp)) return 0;
   switch (message) {
     case WM_TIMER:
       if (auto it = timers_.find(wp); it != timers_.end()) {
@@ -233,18 +231,6 @@ LRESULT FormWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
     case WM_DPICHANGED:
       dpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return 0;
-    case WM_QUERYENDSESSION:
-    case WM_ENDSESSION:
-    case WM_DISPLAYCHANGE:
-    case WM_POWERBROADCAST:
-    case WM_WTSSESSION_CHANGE:
-      if (backend_.onSystemMessage) backend_.onSystemMessage(message, wp, lp);
-      return message == WM_QUERYENDSESSION || message == WM_POWERBROADCAST ? TRUE : 0;
-  }
-  static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-  if (message == taskbarCreated && backend_.onSystemMessage) {
-    backend_.onSystemMessage(message, wp, lp);
-    return 0;
   }
   if (auto result = container_.handle(message, wp, lp)) return *result;
   return Window::handle(message, wp, lp);

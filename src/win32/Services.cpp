@@ -10,6 +10,8 @@
 
 #include "settings/ProfileText.h"
 #include "win32/Backend.h"
+#include "win32/Report.h"
+#include "win32/SystemWindow.h"
 #include "win32/Dpi.h"
 #include "win32/SystemLibrary.h"
 #include "win32/Text.h"
@@ -257,10 +259,33 @@ void Shell::quit() {
   PostQuitMessage(0);
 }
 
-NotifyArea::NotifyArea(Backend& backend) : backend_(backend) {
-  icon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
-                                            IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                            GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+namespace {
+
+HICON loadProgramIcon(int size) {
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                       size, size, LR_DEFAULTCOLOR));
+}
+
+}  // namespace
+
+NotifyArea::NotifyArea(Backend& backend)
+    : backend_(backend), iconSize_(GetSystemMetrics(SM_CXSMICON)) {
+  icon_.reset(loadProgramIcon(iconSize_));
+}
+
+void NotifyArea::reloadIcon(int dpi) {
+  // The record keeps the first icon's handle as the icon's identifier; only the picture the
+  // shell shows changes, drawn for the new DPI instead of stretched.
+  int size = MulDiv(GetSystemMetrics(SM_CXSMICON), dpi, dpiOf(nullptr));
+  if (size == iconSize_ || !icon_) return;
+  UniqueIcon scaled(loadProgramIcon(size));
+  if (!scaled) return reportFailure(L"LoadImageW", L"notification icon");
+  iconSize_ = size;
+  scaled_ = std::move(scaled);
+  if (!added_) return;
+  NOTIFYICONDATAA data = toData(*added_);
+  data.uFlags = NIF_ICON;
+  if (!Shell_NotifyIconA(NIM_MODIFY, &data)) reportFailure(L"Shell_NotifyIcon", L"NIM_MODIFY");
 }
 
 namespace {
@@ -282,20 +307,33 @@ NOTIFYICONDATAA toRecord(const tray::NotifyRecord& r) {
 
 }  // namespace
 
-bool NotifyArea::add(const tray::NotifyRecord& record) {
-  backend_.trayWindow = reinterpret_cast<HWND>(record.hWnd);
-  backend_.trayMessage = record.uCallbackMessage;
+NOTIFYICONDATAA NotifyArea::toData(const tray::NotifyRecord& record) const {
   NOTIFYICONDATAA data = toRecord(record);
-  return Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+  if (scaled_ && data.hIcon == icon_.get()) data.hIcon = scaled_.get();
+  return data;
+}
+
+bool NotifyArea::add(const tray::NotifyRecord& record) {
+  backend_.system().expectTrayCallback(reinterpret_cast<HWND>(record.hWnd),
+                                       record.uCallbackMessage);
+  NOTIFYICONDATAA data = toData(record);
+  if (!Shell_NotifyIconA(NIM_ADD, &data)) {
+    reportFailure(L"Shell_NotifyIcon", L"NIM_ADD");
+    backend_.system().retryIconAdd();
+    return false;
+  }
+  added_ = record;
+  return true;
 }
 
 bool NotifyArea::modify(const tray::NotifyRecord& record) {
-  NOTIFYICONDATAA data = toRecord(record);
+  NOTIFYICONDATAA data = toData(record);
   return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
 bool NotifyArea::remove(const tray::NotifyRecord& record) {
-  NOTIFYICONDATAA data = toRecord(record);
+  added_.reset();
+  NOTIFYICONDATAA data = toData(record);
   return Shell_NotifyIconA(NIM_DELETE, &data) != FALSE;
 }
 
@@ -329,7 +367,7 @@ void appendItems(HMENU menu, const std::vector<tray::MenuItem>& items) {
 int NotifyArea::popupMenu(const tray::Menu& menu) {
   UniqueMenu popup(CreatePopupMenu());
   appendItems(popup.get(), menu.items);
-  HWND owner = backend_.trayWindow;
+  HWND owner = backend_.system().trayWindow();
   // Without the foreground the menu would not close when the user clicks elsewhere.
   SetForegroundWindow(owner);
   POINT at;

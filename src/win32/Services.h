@@ -2,6 +2,9 @@
 // The system services the portable code reaches through its interfaces.
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <optional>
 #include <string>
 
 #include "tray/Notify.h"
@@ -79,10 +82,17 @@ class NotifyArea : public tray::NotifyArea {
   std::uintptr_t iconHandle() override;
   std::uintptr_t windowHandle(const ui::Form& form) override;
   int popupMenu(const tray::Menu& menu) override;
+  // The display's DPI changed: the icon is drawn again at its new size.
+  void reloadIcon(int dpi);
 
  private:
+  NOTIFYICONDATAA toData(const tray::NotifyRecord& record) const;
+
   Backend& backend_;
-  UniqueIcon icon_;
+  UniqueIcon icon_;    // its handle is also the icon's identifier in the record
+  UniqueIcon scaled_;  // the same picture for a later DPI
+  int iconSize_;
+  std::optional<tray::NotifyRecord> added_;
 };
 
 }  // namespace win32

@@ -15,6 +15,7 @@
 #include "win32/Services.h"
 #include "win32/SystemLibrary.h"
 #include "win32/SignIn.h"
+#include "win32/SystemWindow.h"
 #include "win32/Text.h"
 
 namespace {
@@ -33,17 +34,6 @@ std::vector<std::string> arguments() {
   for (int i = 1; i < count; ++i) result.push_back(win32::narrow(argv[i]));
   LocalFree(argv);
   return result;
-}
-
-// Session notifications (unlock) come only to windows that ask; the library is loaded at run
-// time so the program still starts where it is missing.
-void askForSessionNotifications(HWND hwnd) {
-  HMODULE wts = win32::loadSystemLibrary(L"wtsapi32.dll");
-  if (!wts) return;
-  using Register = BOOL(WINAPI*)(HWND, DWORD);
-  auto reg = reinterpret_cast<Register>(
-      reinterpret_cast<void*>(GetProcAddress(wts, "WTSRegisterSessionNotification")));
-  if (reg) reg(hwnd, 0 /* NOTIFY_FOR_THIS_SESSION */);
 }
 
 }  // namespace
@@ -75,29 +65,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::GammaDisplays displays;
     app::Program program({backend, clock, displays, profile, screen, shell, notify, signIn});
 
-    backend.onTrayNotify = [&program](LPARAM lp) { program.trayNotify(lp); };
-    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    backend.onSystemMessage = [&](UINT message, WPARAM wp, LPARAM) {
-      if (message == taskbarCreated) {
-        program.taskbarCreated();
-      } else if (message == WM_ENDSESSION && wp) {
-        shell.sessionEnds();
-        program.sessionEnding();
-      } else if (message == WM_WTSSESSION_CHANGE && wp == 0x7 /* WTS_SESSION_LOCK */) {
-        program.sessionLocked(true);
-      } else if (message == WM_DISPLAYCHANGE ||
-                 (message == WM_POWERBROADCAST && wp == PBT_APMRESUMEAUTOMATIC) ||
-                 (message == WM_WTSSESSION_CHANGE && wp == 0x8 /* WTS_SESSION_UNLOCK */)) {
-        if (message == WM_WTSSESSION_CHANGE) program.sessionLocked(false);
-        program.displayReset();
-      }
-    };
+    backend.system().deliverTo(program, shell, notify);
+    backend.system().askForSessionNotifications();
 
     program.start(app::iconOnlyStart(arguments()));
-    askForSessionNotifications(backend.windowOf(program.trayForm()));
 
     exitCode = win32::runMessageLoop(
-        exitRequest.get(), [&program] { program.exitRequested(); },
+        exitRequest.get(), [&backend] { backend.system().exitRequested(); },
         [&backend](const MSG& message) { return backend.translateKey(message); });
   }
   return exitCode;

@@ -17,7 +17,8 @@ void Window::registerClasses(HINSTANCE instance) {
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
   wc.style = CS_DBLCLKS;
-  for (const wchar_t* name : {kFormClass, kPanelClass, kSwitchClass, kProgButtonClass}) {
+  for (const wchar_t* name :
+       {kFormClass, kPanelClass, kSwitchClass, kProgButtonClass, kSystemClass}) {
     wc.lpszClassName = name;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
       reportFailure(L"RegisterClassExW", name);

@@ -35,6 +35,7 @@ class Window {
   static constexpr wchar_t kPanelClass[] = L"LumoraPanel";
   static constexpr wchar_t kSwitchClass[] = L"LumoraSwitch";
   static constexpr wchar_t kProgButtonClass[] = L"LumoraProgButton";
+  static constexpr wchar_t kSystemClass[] = L"LumoraSystem";
 
  protected:
   virtual LRESULT handle(UINT message, WPARAM wp, LPARAM lp);

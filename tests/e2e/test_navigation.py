@@ -333,10 +333,14 @@ class TestSessionEnd:
     def test_an_unwritable_config_is_reported_but_never_while_the_session_ends(self, lumora):
         lumora.config_path.mkdir()  # a folder where config.ini should be: no write succeeds
         start(lumora)
-        main = [r for r in harness.probe("windows") if r["title"] == "Form1"][0]
+        # As the system ends a session: to every top-level window of the program.
         WM_ENDSESSION = 0x16
-        harness._run(["wine", os.environ["LUMORA_PROBE"], "post", hex(main["hwnd"]),
-                      hex(WM_ENDSESSION), "1"])
+        windows = harness.probe("windows")
+        listed = {r["hwnd"] for r in windows}
+        for window in windows:
+            if window["parent"] not in listed and window["class"].startswith("Lumora"):
+                harness._run(["wine", os.environ["LUMORA_PROBE"], "post", hex(window["hwnd"]),
+                              hex(WM_ENDSESSION), "1"])
         time.sleep(3)  # the settings are saved now, and fail to be
         assert message_boxes("Lumora") == [], "a modal message while the session ends"
         assert len(harness.lumora_pids()) == 1
