@@ -2,14 +2,13 @@
 // The system services the portable code reaches through its interfaces.
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <optional>
 #include <string>
 
 #include "tray/Notify.h"
 #include "ui/System.h"
 #include "win32/Handles.h"
+#include "win32/NotifyArea.h"
 
 namespace win32 {
 
@@ -71,28 +70,6 @@ class Shell : public ui::Shell {
  private:
   Backend& backend_;
   bool sessionEnding_ = false;
-};
-
-class NotifyArea : public tray::NotifyArea {
- public:
-  explicit NotifyArea(Backend& backend);
-  bool add(const tray::NotifyRecord& record) override;
-  bool remove(const tray::NotifyRecord& record) override;
-  bool modify(const tray::NotifyRecord& record) override;
-  std::uintptr_t iconHandle() override;
-  std::uintptr_t windowHandle(const ui::Form& form) override;
-  int popupMenu(const tray::Menu& menu) override;
-  // The display's DPI changed: the icon is drawn again at its new size.
-  void reloadIcon(int dpi);
-
- private:
-  NOTIFYICONDATAA toData(const tray::NotifyRecord& record) const;
-
-  Backend& backend_;
-  UniqueIcon icon_;    // its handle is also the icon's identifier in the record
-  UniqueIcon scaled_;  // the same picture for a later DPI
-  int iconSize_;
-  std::optional<tray::NotifyRecord> added_;
 };
 
 }  // namespace win32

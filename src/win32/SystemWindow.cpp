@@ -2,6 +2,7 @@
 
 #include "app/Program.h"
 #include "win32/Dpi.h"
+#include "win32/NotifyArea.h"
 #include "win32/Report.h"
 #include "win32/Services.h"
 #include "win32/SystemLibrary.h"

@@ -12,6 +12,7 @@
 #include "win32/Dpi.h"
 #include "win32/GammaDisplay.h"
 #include "win32/MessageLoop.h"
+#include "win32/NotifyArea.h"
 #include "win32/Services.h"
 #include "win32/SystemLibrary.h"
 #include "win32/SignIn.h"

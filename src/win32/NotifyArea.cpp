@@ -1,0 +1,133 @@
+#include "win32/NotifyArea.h"
+
+#include <cstring>
+#include <string>
+
+#include "win32/Backend.h"
+#include "win32/Dpi.h"
+#include "win32/Report.h"
+#include "win32/SystemWindow.h"
+#include "win32/Text.h"
+
+namespace win32 {
+
+namespace {
+
+HICON loadProgramIcon(int size) {
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                       size, size, LR_DEFAULTCOLOR));
+}
+
+}  // namespace
+
+NotifyArea::NotifyArea(Backend& backend)
+    : backend_(backend), iconSize_(GetSystemMetrics(SM_CXSMICON)) {
+  icon_.reset(loadProgramIcon(iconSize_));
+}
+
+void NotifyArea::reloadIcon(int dpi) {
+  // The record keeps the first icon's handle as the icon's identifier; only the picture the
+  // shell shows changes, drawn for the new DPI instead of stretched.
+  int size = MulDiv(GetSystemMetrics(SM_CXSMICON), dpi, dpiOf(nullptr));
+  if (size == iconSize_ || !icon_) return;
+  UniqueIcon scaled(loadProgramIcon(size));
+  if (!scaled) return reportFailure(L"LoadImageW", L"notification icon");
+  iconSize_ = size;
+  scaled_ = std::move(scaled);
+  if (!added_) return;
+  NOTIFYICONDATAA data = toData(*added_);
+  data.uFlags = NIF_ICON;
+  if (!Shell_NotifyIconA(NIM_MODIFY, &data)) reportFailure(L"Shell_NotifyIcon", L"NIM_MODIFY");
+}
+
+namespace {
+
+// The 88-byte record of the first shell versions, passed unchanged to every call.
+NOTIFYICONDATAA toRecord(const tray::NotifyRecord& r) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = r.cbSize;
+  data.hWnd = reinterpret_cast<HWND>(r.hWnd);
+  data.uID = static_cast<UINT>(r.uID);
+  data.uFlags = r.uFlags;
+  data.uCallbackMessage = r.uCallbackMessage;
+  data.hIcon = reinterpret_cast<HICON>(r.hIcon);
+  // Newer headers declare a longer tip; with cbSize 88 the shell reads the first 64 bytes.
+  static_assert(sizeof data.szTip >= sizeof r.szTip);
+  std::memcpy(data.szTip, r.szTip.data(), sizeof r.szTip);
+  return data;
+}
+
+}  // namespace
+
+NOTIFYICONDATAA NotifyArea::toData(const tray::NotifyRecord& record) const {
+  NOTIFYICONDATAA data = toRecord(record);
+  if (scaled_ && data.hIcon == icon_.get()) data.hIcon = scaled_.get();
+  return data;
+}
+
+bool NotifyArea::add(const tray::NotifyRecord& record) {
+  backend_.system().expectTrayCallback(reinterpret_cast<HWND>(record.hWnd),
+                                       record.uCallbackMessage);
+  NOTIFYICONDATAA data = toData(record);
+  if (!Shell_NotifyIconA(NIM_ADD, &data)) {
+    reportFailure(L"Shell_NotifyIcon", L"NIM_ADD");
+    backend_.system().retryIconAdd();
+    return false;
+  }
+  added_ = record;
+  return true;
+}
+
+bool NotifyArea::modify(const tray::NotifyRecord& record) {
+  NOTIFYICONDATAA data = toData(record);
+  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+bool NotifyArea::remove(const tray::NotifyRecord& record) {
+  added_.reset();
+  NOTIFYICONDATAA data = toData(record);
+  return Shell_NotifyIconA(NIM_DELETE, &data) != FALSE;
+}
+
+std::uintptr_t NotifyArea::iconHandle() {
+  return reinterpret_cast<std::uintptr_t>(icon_.get());
+}
+
+std::uintptr_t NotifyArea::windowHandle(const ui::Form& form) {
+  return reinterpret_cast<std::uintptr_t>(backend_.windowOf(form));
+}
+
+namespace {
+
+void appendItems(HMENU menu, const std::vector<tray::MenuItem>& items) {
+  for (const tray::MenuItem& item : items) {
+    std::wstring caption = widen(item.caption);
+    if (item.items.empty()) {
+      AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED),
+                  static_cast<UINT_PTR>(item.command), caption.c_str());
+    } else {
+      HMENU sub = CreatePopupMenu();
+      appendItems(sub, item.items);
+      // The parent menu owns and destroys the sub-menu.
+      AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str());
+    }
+  }
+}
+
+}  // namespace
+
+int NotifyArea::popupMenu(const tray::Menu& menu) {
+  UniqueMenu popup(CreatePopupMenu());
+  appendItems(popup.get(), menu.items);
+  HWND owner = backend_.system().trayWindow();
+  // Without the foreground the menu would not close when the user clicks elsewhere.
+  SetForegroundWindow(owner);
+  POINT at;
+  GetCursorPos(&at);
+  int command = static_cast<int>(
+      TrackPopupMenu(popup.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
+  PostMessageW(owner, WM_NULL, 0, 0);
+  return command;
+}
+
+}  // namespace win32
