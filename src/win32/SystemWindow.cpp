@@ -29,10 +29,8 @@ SystemWindow::SystemWindow(Backend& backend, std::function<void()> runPosted)
 }
 
 SystemWindow::~SystemWindow() {
-  if (HWND hwnd = std::exchange(hwnd_, nullptr)) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd);
-  }
+  detach();
+  if (HWND hwnd = std::exchange(hwnd_, nullptr)) DestroyWindow(hwnd);
 }
 
 void SystemWindow::deliverTo(app::Program& program, Shell& shell, NotifyArea& notify) {
