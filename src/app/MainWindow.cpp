@@ -205,9 +205,9 @@ void MainWindow::design() {
 std::array<colour::SliderControl, colour::kSliderCount> MainWindow::colourSliders() {
   std::array<colour::SliderControl, colour::kSliderCount> sliders;
   for (std::size_t n = 0; n < colour::kSliderCount; ++n) {
-    const colour::SliderSpec& spec = colour::kSliders[n];
-    sliders[n].slider = dynamic_cast<ui::Slider*>(find(spec.control, spec.index));
-    if (spec.caption >= 0) sliders[n].caption = &colo[static_cast<std::size_t>(spec.caption)];
+    const colour::SliderSpec& row = colour::kSliders[n];
+    sliders[n].slider = dynamic_cast<ui::Slider*>(find(row.control, row.index));
+    if (row.caption >= 0) sliders[n].caption = &colo[static_cast<std::size_t>(row.caption)];
   }
   return sliders;
 }

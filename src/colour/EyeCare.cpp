@@ -91,9 +91,9 @@ void EyeCare::SafeSwitch1_Click(bool value) {
     c_.Label2_0.setForeColour(ui::kFeatureOnColour);
     Command3_Click();
     for (std::size_t n = 0; n < kSliderCount; ++n) {
-      const SliderSpec& spec = kSliders[n];
+      const SliderSpec& row = kSliders[n];
       slider(n).setValue(
-          storedSliderValue(ini_.readini(kSection, spec.key), spec.min, spec.max, spec.neutral));
+          storedSliderValue(ini_.readini(kSection, row.key), row.min, row.max, row.neutral));
     }
     eyeOn_ = std::string("1");  // a bare literal here trips a GCC 12 -Wrestrict false positive
   } else {
