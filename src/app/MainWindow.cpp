@@ -316,6 +316,7 @@ void MainWindow::sessionEnding() {
 
 void MainWindow::displayReset() {
   eyeCare_->displayReset();
+  rest_->monitorsChanged();
 }
 
 void MainWindow::saveSettings() {

@@ -105,7 +105,7 @@ class MainWindow : public ui::Form {
 
   // Windows is ending the session: everything is saved, as the close image does, without ending.
   void sessionEnding();
-  // The system reset the display's ramp.
+  // The system reset the display's ramp, and displays may have come or gone.
   void displayReset();
 
   colour::EyeCare& eyeCare() { return *eyeCare_; }

@@ -54,7 +54,8 @@ class Program {
 
   // WM_QUERYENDSESSION / WM_ENDSESSION: the settings are saved.
   void sessionEnding();
-  // Display mode change, resume, unlock: the display may have dropped our ramp.
+  // Display mode change, resume, unlock: the display may have dropped our ramp, and monitors may
+  // have come or gone (a rest screen follows them).
   void displayReset();
   // WTS_SESSION_LOCK / WTS_SESSION_UNLOCK.
   void sessionLocked(bool locked);

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "rest/Monitors.h"
 #include "rest/PromptWindow.h"
 #include "rest/RestScreen.h"
 
@@ -165,9 +166,24 @@ void Rest::closePrompt() {
   if (prompt_) prompt_->close();
 }
 
+std::vector<RestScreen*> Rest::restScreens() const {
+  std::vector<RestScreen*> open;
+  for (const auto& screen : screens_) open.push_back(screen.get());
+  return open;
+}
+
 void Rest::showRestScreen() {
-  closeRestScreens();  // a rest restarted while its screen is open gets a fresh one
-  auto screen = std::make_unique<RestScreen>(*this, display_, host_);
+  closeRestScreens();  // a rest restarted while its screens are open gets fresh ones
+  std::vector<ui::Monitor> monitors = display_.monitors();
+  if (monitors.empty()) {
+    const ui::Size size = display_.size();
+    monitors.push_back({{0, 0, size.width, size.height}, 0, true});
+  }
+  for (const ui::Monitor& monitor : monitors) openRestScreen(monitor);
+}
+
+void Rest::openRestScreen(const ui::Monitor& monitor) {
+  auto screen = std::make_unique<RestScreen>(*this, monitor, host_);
   RestScreen* opened = screen.get();
   screens_.push_back(std::move(screen));
   opened->Unload = [this, opened] {
@@ -184,9 +200,22 @@ void Rest::showRestScreen() {
 
 void Rest::closeRestScreens() {
   // Each close takes its screen out of the list.
-  std::vector<RestScreen*> open;
-  for (const auto& screen : screens_) open.push_back(screen.get());
-  for (RestScreen* screen : open) screen->close();
+  for (RestScreen* screen : restScreens()) screen->close();
+}
+
+void Rest::monitorsChanged() {
+  if (screens_.empty()) return;  // no rest on screen
+  std::vector<ui::Monitor> covered;
+  for (const auto& screen : screens_) covered.push_back(screen->monitor());
+  const MonitorChange change = followMonitors(covered, display_.monitors());
+  const std::vector<RestScreen*> before = restScreens();
+  // A screen that comes mid-rest shows the countdown as the others do, not "Start".
+  const std::string caption = before.front()->Label1.text();
+  for (const ui::Monitor& monitor : change.open) {
+    openRestScreen(monitor);
+    screens_.back()->showCountdown(caption);
+  }
+  for (std::size_t i : change.close) before[i]->close();
 }
 
 void Rest::endRest() {
@@ -194,7 +223,6 @@ void Rest::endRest() {
   closePrompt();
   if (!screens_.empty()) {
     screens_.front()->imgclose_Click();
-    closeRestScreens();
   } else {
     // The screen was closed early: its close steps run all the same, without a window.
     okdsxxadd_Click();

@@ -80,13 +80,19 @@ class Rest {
   std::int16_t restMinutes() const { return schedule_.countdown().minutes; }
   std::int16_t restSeconds() const { return schedule_.countdown().seconds; }
 
-  // The open windows; null when closed. One rest screen per monitor is the plan; today there is
-  // one, on the primary monitor.
+  // The open windows; null when closed. A rest shows one rest screen on every monitor, the
+  // primary monitor's first.
   PromptWindow* prompt() const { return prompt_.get(); }
   RestScreen* restScreen() const { return screens_.empty() ? nullptr : screens_.front().get(); }
+  std::vector<RestScreen*> restScreens() const;
 
-  // Opens the rest screen (the prompt's rest-now action).
+  // Opens the rest screen on every monitor (the prompt's rest-now action).
   void showRestScreen();
+  // Closes the rest screens together.
+  void closeRestScreens();
+  // The desktop's monitors may have changed: during a rest, a monitor that came gets a rest
+  // screen and one that went loses its own; the rest goes on.
+  void monitorsChanged();
 
   // The values in force: the last accepted interval and length.
   int interval() const { return interval_; }
@@ -97,7 +103,7 @@ class Rest {
   void showCountdown(const Countdown& countdown);
   void showPrompt();
   void closePrompt();
-  void closeRestScreens();
+  void openRestScreen(const ui::Monitor& monitor);
   void endRest();
   Elapsed elapsed();
   // The typed length when it is valid, else the one in force.

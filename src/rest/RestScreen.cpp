@@ -12,13 +12,15 @@ constexpr ui::Colour kWhite = ui::hex(0xFFFFFF);
 
 }  // namespace
 
-RestScreen::RestScreen(Rest& main, ui::Screen& screen, ui::FormHost* host)
-    : ui::Form("Form3", host), main_(main), screen_(screen) {
+RestScreen::RestScreen(Rest& main, const ui::Monitor& monitor, ui::FormHost* host)
+    : ui::Form("Form3", host), main_(main), monitor_(monitor) {
   setCaption("Form3");
   setBorder(ui::Border::None);
   setBackColour(kBlack);
   setShowInTaskbar(false);
-  setPlace({0, 0, 14535, 8340});
+  // The window is made on its monitor, at that monitor's DPI.
+  setDpi(monitor.dpi);
+  setPlace(monitor.area);
 
   // clang-format off
   ui::build(*this, {
@@ -49,10 +51,9 @@ void RestScreen::showCountdown(const std::string& caption) {
 }
 
 void RestScreen::Form_Load() {
-  // The whole primary screen, taskbar included; not topmost, so other windows can still be
-  // brought over it.
-  const ui::Size size = screen_.size();
-  setPlace({0, 0, size.width, size.height});
+  // The whole monitor, taskbar included; not topmost, so other windows can still be brought over
+  // it.
+  setPlace(monitor_.area);
   setAlpha(kAlpha);
 
   // The countdown fills its panel and is centred in it.
@@ -60,13 +61,13 @@ void RestScreen::Form_Load() {
 
   for (ui::Control* c : {static_cast<ui::Control*>(&imgclose), static_cast<ui::Control*>(&Text1),
                          static_cast<ui::Control*>(&Picture1)})
-    c->setLeft(size.width / 2 - c->place().width / 2);
+    c->setLeft(monitor_.area.width / 2 - c->place().width / 2);
 }
 
 void RestScreen::imgclose_Click() {
   main_.okdsxxadd_Click();
   main_.Pdtipshow = 0;
-  close();
+  main_.closeRestScreens();
 }
 
 void RestScreen::refreshSnapshot() {

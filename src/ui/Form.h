@@ -67,6 +67,11 @@ class Form {
   void setHeight(int height) { setPlace({place_.left, place_.top, place_.width, height}); }
   bool centred() const { return centred_; }
   void setCentred(bool centred) { centred_ = centred; }
+  // The DPI the place is measured at, for a form placed on a given monitor (see ui::Monitor):
+  // its window is made there and takes that monitor's DPI. 0: the system's DPI. Set before the
+  // window is made.
+  int dpi() const { return dpi_; }
+  void setDpi(int dpi) { dpi_ = dpi; }
 
   const std::string& caption() const { return caption_; }
   void setCaption(std::string caption);
@@ -140,6 +145,7 @@ class Form {
   std::vector<Control*> all_;
   Rect place_;
   bool centred_ = false;
+  int dpi_ = 0;
   std::string caption_;
   Colour back_ = kSystemButtonFace;
   Border border_ = Border::None;

@@ -12,7 +12,9 @@ namespace win32 {
 
 FormWindow::FormWindow(Backend& backend, ui::Form& form)
     : Window(backend), model_(form), container_(*this, *this, nullptr) {
-  dpi_ = dpiOf(nullptr);
+  // Made at its place on its own monitor, the window has that monitor's DPI from the start (per
+  // monitor aware): it never crosses monitors, so no WM_DPICHANGED resizes it on the way.
+  dpi_ = form.dpi() ? form.dpi() : dpiOf(nullptr);
   DWORD style =
       WS_CLIPCHILDREN | (form.border() == ui::Border::None ? WS_POPUP : WS_OVERLAPPEDWINDOW);
   DWORD exStyle = form.showInTaskbar() ? 0 : WS_EX_TOOLWINDOW;
