@@ -185,8 +185,13 @@ class Screen : public ui::Screen {
  public:
   ui::Size pixels{1280, 800};
   int taskbar = 40;
+  std::vector<ui::Monitor> others;  // monitors besides the primary one
+  bool noMonitors = false;          // a desktop in the middle of a change lists none
   std::vector<ui::Monitor> monitors() override {
-    return {{{0, 0, pixels.width * 15, pixels.height * 15}, 96, true}};
+    if (noMonitors) return {};
+    std::vector<ui::Monitor> list{{{0, 0, pixels.width * 15, pixels.height * 15}, 96, true}};
+    list.insert(list.end(), others.begin(), others.end());
+    return list;
   }
   ui::Size size() override { return {pixels.width * 15, pixels.height * 15}; }
   ui::Rect workArea() override { return {0, 0, pixels.width * 15, (pixels.height - taskbar) * 15}; }

@@ -373,14 +373,18 @@ TEST(IconOnlyStart, OnlyTheTraySwitchInAnyCase) {
     EXPECT_EQ(app::iconOnlyStart(arguments), expected) << ::testing::PrintToString(arguments);
 }
 
-TEST_F(MainWindowTest, DisplayResetResendsTheRampWhileEyeCareIsOn) {
+TEST_F(MainWindowTest, DisplayResetResendsTheRampAndARestFollowsTheMonitors) {
   stored("eye", "pdrun", "1");
   stored("eye", "liangdu", "-20");
   start();
   ui::Ramp adjusted = gamma.ramp;
   gamma.ramp = colour::identityRamp();  // the system dropped our ramp
+  rest::Rest& rest = program->mainWindow().rest();
+  rest.showRestScreen();
+  screen.others = {{{1280 * 15, 0, 1024 * 15, 768 * 15}, 96, false}};  // plugged in meanwhile
   program->displayReset();
   EXPECT_EQ(gamma.ramp, adjusted);
+  EXPECT_EQ(rest.restScreens().size(), 2u);
 }
 
 TEST_F(MainWindowTest, TitleStripDragsOnlyWithTheLeftButtonHeld) {

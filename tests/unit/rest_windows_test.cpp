@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <tuple>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -82,34 +84,198 @@ TEST_F(RestWindows, RestNowOpensTheRestScreenAndDropsThePromptAfterItsHandler) {
   EXPECT_EQ(formsCreated("Form3"), 1);
 }
 
-TEST_F(RestWindows, RestScreenCoversTheScreenAndCentresItsControls) {
-  for (ui::Size px : {ui::Size{1280, 800}, ui::Size{1024, 768}, ui::Size{2561, 1440}}) {
-    SCOPED_TRACE(px.width);
-    screen.pixels = px;
+// Monitors beside the 1280 x 800 primary, each rectangle in twips at its own DPI: one right of
+// it at 144 DPI (1536 x 864 pixels, 10 twips a pixel) and one left of it at 96 DPI.
+const ui::Monitor kRightAt144{{1280 * 10, 0, 1536 * 10, 864 * 10}, 144, false};
+const ui::Monitor kLeft{{-1024 * 15, 0, 1024 * 15, 768 * 15}, 96, false};
+
+TEST_F(RestWindows, RestScreenCoversEveryMonitorAndCentresItsControlsOnEach) {
+  struct Desktop {
+    const char* what;
+    ui::Size primary;
+    std::vector<ui::Monitor> others;
+    bool listed = true;
+  };
+  const std::vector<Desktop> desktops = {
+      {"1280 x 800", {1280, 800}, {}},
+      {"1024 x 768", {1024, 768}, {}},
+      {"2561 x 1440", {2561, 1440}, {}},
+      {"a second monitor at 144 DPI", {1280, 800}, {kRightAt144}},
+      {"three, one left of the primary", {1280, 800}, {kLeft, kRightAt144}},
+      {"none listed: the primary screen", {1600, 900}, {}, false},
+  };
+  int opened = 0;
+  for (const Desktop& d : desktops) {
+    SCOPED_TRACE(d.what);
+    screen.pixels = d.primary;
+    screen.others = d.others;
+    screen.noMonitors = !d.listed;
+    std::vector<ui::Monitor> expected = screen.monitors();
+    if (!d.listed) expected = {{{0, 0, d.primary.width * 15, d.primary.height * 15}, 0, true}};
     rest.showRestScreen();
-    const rest::RestScreen& s = *rest.restScreen();
-    const int width = px.width * 15;
-    EXPECT_EQ(s.place(), (ui::Rect{0, 0, width, px.height * 15}));
-    EXPECT_EQ(s.alpha(), 200);
-    EXPECT_FALSE(s.topmost());
+    const std::vector<rest::RestScreen*> screens = rest.restScreens();
+    ASSERT_EQ(screens.size(), expected.size());
+    opened += static_cast<int>(screens.size());
+    for (std::size_t i = 0; i < screens.size(); ++i) {
+      const rest::RestScreen& s = *screens[i];
+      const int width = expected[i].area.width;
+      EXPECT_EQ(s.place(), expected[i].area);
+      EXPECT_EQ(s.dpi(), expected[i].dpi);  // made on its monitor, at its DPI
+      EXPECT_TRUE(s.visible());
+      EXPECT_EQ(s.alpha(), 200);
+      EXPECT_FALSE(s.topmost());
 
-    EXPECT_TRUE(centredOn(s.Text1, width));
-    EXPECT_TRUE(centredOn(s.Picture1, width));
-    EXPECT_TRUE(centredOn(s.imgclose, width));
-    EXPECT_EQ(s.Text1.place().top, 1560);
-    EXPECT_EQ(s.Picture1.place().top, 2880);
-    EXPECT_EQ(s.imgclose.place().top, 5280);
-    EXPECT_EQ(s.imgclose.place().width, 900);
-    EXPECT_EQ(s.Picture2.place(), (ui::Rect{5880, 7680, 2775, 615}));
+      EXPECT_TRUE(centredOn(s.Text1, width));
+      EXPECT_TRUE(centredOn(s.Picture1, width));
+      EXPECT_TRUE(centredOn(s.imgclose, width));
+      EXPECT_EQ(s.Text1.place().top, 1560);
+      EXPECT_EQ(s.Picture1.place().top, 2880);
+      EXPECT_EQ(s.imgclose.place().top, 5280);
+      EXPECT_EQ(s.imgclose.place().width, 900);
+      EXPECT_EQ(s.Picture2.place(), (ui::Rect{5880, 7680, 2775, 615}));
 
-    EXPECT_EQ(s.Label1.container(), &s.Picture1);
-    EXPECT_EQ(s.Label1.place(), (ui::Rect{0, 0, 13215, 2055}));
-    EXPECT_EQ(s.Label1.text(), "Start");
-    EXPECT_EQ(s.Text1.text(), "Time\xEF\xBC\x9A");  // full-width colon
+      EXPECT_EQ(s.Label1.container(), &s.Picture1);
+      EXPECT_EQ(s.Label1.place(), (ui::Rect{0, 0, 13215, 2055}));
+      EXPECT_EQ(s.Label1.text(), "Start");
+      EXPECT_EQ(s.Text1.text(), "Time\xEF\xBC\x9A");  // full-width colon
+    }
   }
-  // Each new rest screen closed the one before it.
+  // Each new rest closed the screens before it.
   host.run();
-  EXPECT_EQ(formsCreated("Form3"), 3);
+  EXPECT_EQ(formsCreated("Form3"), opened);
+}
+
+// Reminders on; the next prompt comes and is accepted.
+void restNow(RestFixture& f) {
+  f.switchOn();
+  for (int guard = 0; guard < 86400 && !f.rest.prompt(); ++guard) f.tick();
+  ASSERT_NE(f.rest.prompt(), nullptr);
+  f.rest.prompt()->Label1.Click();
+  f.host.run();
+}
+
+// Whichever way a rest ends, the screens of every monitor close together and the close image's
+// steps run once: as many new working periods begin as with a single monitor.
+TEST_F(RestWindows, RestScreensOfEveryMonitorCloseTogether) {
+  host.views = true;
+  screen.others = {kRightAt144};
+  int periods = 0;
+  rest.TipChanged = [&] { ++periods; };
+  const std::vector<std::tuple<const char*, std::function<void()>, int>> ends = {
+      {"the close image on the second monitor", [&] { rest.restScreens()[1]->imgclose.Click(); },
+       1},
+      {"a close request on the second monitor", [&] { rest.restScreens()[1]->requestClose(); }, 1},
+      {"the close image on the primary monitor", [&] { rest.restScreens()[0]->imgclose.Click(); },
+       1},
+      // The end sets the next rest and then runs the close image's steps, which set it again.
+      {"the end of the rest", [&] { tick(5 * 60 - 1); }, 2},
+  };
+  for (const auto& [what, end, expected] : ends) {
+    SCOPED_TRACE(what);
+    restNow(*this);
+    tick();
+    const std::vector<rest::RestScreen*> screens = rest.restScreens();
+    ASSERT_EQ(screens.size(), 2u);
+    for (const rest::RestScreen* s : screens) EXPECT_EQ(s->Label1.text(), "0:4:59");
+    periods = 0;
+    end();
+    EXPECT_TRUE(rest.restScreens().empty());
+    EXPECT_EQ(periods, expected);
+    EXPECT_EQ(rest.Pdtipshow, 0);
+    host.run();
+  }
+}
+
+TEST_F(RestWindows, MonitorsThatComeAndGoDuringARestAreFollowed) {
+  const ui::Monitor primary{{0, 0, 1280 * 15, 800 * 15}, 96, true};
+  const ui::Monitor rightAt96{{1280 * 15, 0, 1536 * 15, 864 * 15}, 96, false};
+  struct Change {
+    const char* what;
+    std::vector<ui::Monitor> before;
+    std::function<void(fakes::Screen&)> change;
+    std::vector<ui::Monitor> after;  // the monitors covered then
+    bool primaryKept;
+    int opened;  // new windows
+  };
+  const std::vector<Change> changes = {
+      {"one plugged in",
+       {},
+       [&](fakes::Screen& s) { s.others = {kRightAt144}; },
+       {primary, kRightAt144},
+       true,
+       1},
+      {"one unplugged", {kRightAt144}, [](fakes::Screen& s) { s.others = {}; }, {primary}, true, 0},
+      {"a DPI changed",
+       {kRightAt144},
+       [&](fakes::Screen& s) { s.others = {rightAt96}; },
+       {primary, rightAt96},
+       true,
+       1},
+      {"none listed for a moment",
+       {kRightAt144},
+       [](fakes::Screen& s) { s.noMonitors = true; },
+       {primary, kRightAt144},
+       true,
+       0},
+      {"the primary resized",
+       {kLeft},
+       [](fakes::Screen& s) {
+         s.pixels = {1024, 768};
+       },
+       {kLeft, {{0, 0, 1024 * 15, 768 * 15}, 96, true}},
+       false,
+       1},
+  };
+  for (const Change& c : changes) {
+    SCOPED_TRACE(c.what);
+    screen = fakes::Screen{};
+    screen.others = c.before;
+    restNow(*this);
+    tick(10);
+    rest::RestScreen* first = rest.restScreen();
+    const int created = formsCreated("Form3");
+    c.change(screen);
+    rest.monitorsChanged();
+    EXPECT_EQ(first->closed(), !c.primaryKept);
+    host.run();
+    std::vector<ui::Rect> covered, expected;
+    for (const rest::RestScreen* s : rest.restScreens()) {
+      covered.push_back(s->place());
+      EXPECT_TRUE(s->visible());
+      EXPECT_EQ(s->Label1.text(), "0:4:50");  // a new one too, not "Start"
+    }
+    for (const ui::Monitor& m : c.after) expected.push_back(m.area);
+    std::sort(covered.begin(), covered.end(), [](auto& a, auto& b) { return a.left < b.left; });
+    std::sort(expected.begin(), expected.end(), [](auto& a, auto& b) { return a.left < b.left; });
+    EXPECT_EQ(covered, expected);
+    EXPECT_EQ(formsCreated("Form3") - created, c.opened);
+
+    // The rest goes on on every screen and ends them all.
+    tick();
+    for (const rest::RestScreen* s : rest.restScreens()) EXPECT_EQ(s->Label1.text(), "0:4:49");
+    EXPECT_EQ(rest.restCounting(), 1);
+    tick(5 * 60 - 11);
+    EXPECT_TRUE(rest.restScreens().empty());
+    EXPECT_EQ(rest.Pdtipshow, 0);
+  }
+
+  // Without a rest on screen a new monitor gets nothing: not with the prompt up, nor while a rest
+  // closed early still counts.
+  screen = fakes::Screen{};
+  switchOn();
+  for (int guard = 0; guard < 86400 && !rest.prompt(); ++guard) tick();
+  ASSERT_NE(rest.prompt(), nullptr);
+  screen.others = {kRightAt144};
+  rest.monitorsChanged();
+  EXPECT_TRUE(rest.restScreens().empty());
+  screen.others = {};
+  rest.prompt()->Label1.Click();
+  rest.restScreen()->imgclose.Click();
+  ASSERT_EQ(rest.restCounting(), 1);
+  screen.others = {kRightAt144};
+  rest.monitorsChanged();
+  EXPECT_TRUE(rest.restScreens().empty());
+  host.run();
 }
 
 TEST_F(RestWindows, ClosingTheRestScreenStartsANewWorkingPeriod) {
