@@ -29,6 +29,7 @@ What Wine 8 shows on X, found by experiment on the Xorg dummy display:
 from __future__ import annotations
 
 import configparser
+import contextlib
 import ctypes
 import io
 import os
@@ -430,6 +431,61 @@ class Lumora:
             except subprocess.TimeoutExpired:
                 os.killpg(launcher.pid, signal.SIGKILL)
                 launcher.wait(timeout=5)
+
+
+# ---------------------------------------------------------------- displays
+
+
+SECOND_DISPLAY = Geometry(SCREEN_W, 0, 1024, 768)  # right of the first
+WM_DISPLAYCHANGE = 0x007E
+
+
+def _xrandr(*args: str, check: bool = True) -> None:
+    _run(["xrandr", *args], check=check)
+
+
+def monitors() -> list[tuple[int, int, int, int]]:
+    """The monitors the program would see now (Wine's list): left, top, right, bottom."""
+    out = _run(["wine", os.environ["LUMORA_PROBE"], "monitors"], timeout=30, check=False)
+    return sorted(tuple(int(v) for v in line.split()[:4]) for line in out.splitlines()
+                  if len(line.split()) == 5)
+
+
+def plug_second_display() -> None:
+    """Turns on the dummy driver's second output as a 1024 x 768 display right of the first,
+    and waits until Wine lists it."""
+    _xrandr("--newmode", "1024x768d", "65.00", "1024", "1048", "1184", "1344", "768", "771",
+            "777", "806", "-hsync", "-vsync", check=False)  # kept from an earlier scenario
+    _xrandr("--addmode", "DUMMY1", "1024x768d", check=False)
+    _xrandr("--output", "DUMMY1", "--mode", "1024x768d", "--right-of", "DUMMY0")
+    g = SECOND_DISPLAY
+    # The first Wine process after a while starts cold and may take several seconds to answer.
+    wait_until(lambda: (g.x, g.y, g.x + g.width, g.y + g.height) in monitors(), 30,
+               what="Wine to list the second display")
+
+
+def unplug_second_display() -> None:
+    _xrandr("--output", "DUMMY1", "--off")
+    wait_until(lambda: monitors() == [(0, 0, SCREEN_W, SCREEN_H)], 30,
+               what="Wine to drop the second display")
+
+
+@contextlib.contextmanager
+def second_display():
+    """A second display for the length of the block."""
+    plug_second_display()
+    try:
+        yield SECOND_DISPLAY
+    finally:
+        _xrandr("--output", "DUMMY1", "--off", check=False)
+
+
+def announce_display_change() -> None:
+    """Sends WM_DISPLAYCHANGE to every top-level window, as Windows does after a display change:
+    Wine updates its list of monitors but sends none."""
+    lparam = SCREEN_W | SCREEN_H << 16
+    _run(["wine", os.environ["LUMORA_PROBE"], "broadcast", str(WM_DISPLAYCHANGE), "24",
+          str(lparam)], timeout=30)
 
 
 # ---------------------------------------------------------------- notification area and taskbar

@@ -107,6 +107,16 @@ BOOL CALLBACK printTooltip(HWND hwnd, LPARAM) {
   return TRUE;
 }
 
+BOOL CALLBACK printMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  const RECT& r = info.rcMonitor;
+  std::printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right, r.bottom,
+              (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+  return TRUE;
+}
+
 }  // namespace
 
 // probe [--desktop NAME] tooltips     the text of every visible tooltip, one a line
@@ -115,7 +125,11 @@ BOOL CALLBACK printTooltip(HWND hwnd, LPARAM) {
 // probe menutext TEXT...              TEXT drawn as a pop-up menu entry, as pixels
 // probe [--desktop NAME] foreground   the foreground window, the one with the keyboard
 // probe [--desktop NAME] workarea     the primary work area: left top right bottom
+// probe [--desktop NAME] monitors     every monitor: left top right bottom primary(0/1)
 // probe post HWND MESSAGE WPARAM      posts a message (numbers in C notation) to a window
+// probe [--desktop NAME] broadcast MESSAGE WPARAM LPARAM
+//                                     sends a message to every top-level window, as the system
+//                                     sends WM_DISPLAYCHANGE, and waits until each has handled it
 // --desktop looks into a Wine desktop started with "explorer /desktop=NAME,...".
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 3 && std::wcscmp(argv[1], L"--desktop") == 0) {
@@ -156,6 +170,17 @@ int wmain(int argc, wchar_t** argv) {
     HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(number(argv[2])));
     return PostMessageW(hwnd, number(argv[3]), number(argv[4]), 0) ? 0 : 1;
   }
+  if (argc >= 2 && std::wcscmp(argv[1], L"monitors") == 0)
+    return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? 0 : 1;
+  if (argc >= 5 && std::wcscmp(argv[1], L"broadcast") == 0) {
+    auto number = [](const wchar_t* text) { return std::wcstol(text, nullptr, 0); };
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(HWND_BROADCAST, static_cast<UINT>(number(argv[2])),
+                               static_cast<WPARAM>(number(argv[3])), number(argv[4]),
+                               SMTO_ABORTIFHUNG, 10000, &result)
+               ? 0
+               : 1;
+  }
   if (argc >= 2 && std::wcscmp(argv[1], L"tooltips") == 0) {
     EnumWindows(printTooltip, 0);
     return 0;
@@ -166,6 +191,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::fprintf(stderr,
                "usage: probe windows | probe class NAME | probe menutext TEXT... | probe post HWND "
-               "MSG WP\n");
+               "MSG WP | probe broadcast MSG WP LP | probe monitors\n");
   return 2;
 }

@@ -2,7 +2,6 @@
 to the default ramp, the warning without monitor.txt, and OK storing the five values.
 The display's ramp is read from the X server (8 bits per entry, so within 257)."""
 
-import contextlib
 import subprocess
 
 import pytest
@@ -129,26 +128,11 @@ class TestStart:
         wait_ramp(brightness(-20), "the ramp to show brightness -20")
 
 
-@contextlib.contextmanager
-def second_display():
-    """A 1024 x 768 display right of the first (the dummy driver's second output)."""
-    def xrandr(*args: str, check: bool = True) -> None:
-        subprocess.run(["xrandr", *args], check=check, timeout=20, capture_output=True)
-    xrandr("--newmode", "1024x768d", "65.00", "1024", "1048", "1184", "1344", "768", "771",
-           "777", "806", "-hsync", "-vsync", check=False)  # kept from an earlier scenario
-    xrandr("--addmode", "DUMMY1", "1024x768d", check=False)
-    xrandr("--output", "DUMMY1", "--mode", "1024x768d", "--right-of", "DUMMY0")
-    try:
-        yield
-    finally:
-        xrandr("--output", "DUMMY1", "--off")
-
-
 class TestTwoDisplays:
     def test_a_stored_adjustment_and_every_move_reach_both_displays(self, lumora):
         # Wine keeps one ramp for the whole X screen, so the two cannot be told apart here; what
         # shows is that each display's own context takes every ramp: no refusal line.
-        with second_display():
+        with harness.second_display():
             wid = start(lumora, stored(liangdu=-20))
             wait_ramp(brightness(-20), "the stored brightness")
             open_colour_panel(wid)

@@ -1,5 +1,6 @@
-"""Rest reminders end to end: the prompt in the corner, "Do Not", the full-screen rest screen with
-its countdown, its end and its close image, driven as a user would and observed from outside.
+"""Rest reminders end to end: the prompt in the corner, "Do Not", the rest screen on every
+monitor with its countdown, its end and its close image, driven as a user would and observed from
+outside.
 
 Wine maps a window that is shown without activation as an override-redirect X window, which
 carries no _NET_WM_STATE at all; the prompt's topmost state is therefore read from the window
@@ -19,8 +20,9 @@ DO_NOT = (88 + 145 // 2, 64 + 17 // 2)  # Label2
 TITLE_STRIP = (0, 0, 329, 17)
 SEPARATOR_Y = 56
 
-CLOSE_IMAGE = (harness.SCREEN_W // 2, 352 + 30)  # imgclose, 60 x 60, centred, top 352
-COUNTDOWN = (200, 192, 1080, 329)  # the countdown panel, centred, top 192
+CLOSE_IMAGE_TOP = 352  # imgclose, 60 x 60, centred
+CLOSE_IMAGE = (harness.SCREEN_W // 2, CLOSE_IMAGE_TOP + 30)
+FULL_SCREEN = harness.Geometry(0, 0, harness.SCREEN_W, harness.SCREEN_H)
 NEXT_TIME = (353, 173, 481, 198)  # Label5 in the main window, under "NEXT TIME"
 MAIN_TITLE = (100, 9)
 
@@ -136,8 +138,45 @@ def wait_minute_start(latest_second: int) -> None:
         time.sleep(61 - time.time() % 60)
 
 
+def countdown_box(screen: harness.Geometry) -> tuple[int, int, int, int]:
+    """The countdown panel of the rest screen that covers `screen`: centred, top 192, 880 x 137."""
+    centre = screen.x + screen.width // 2
+    return centre - 440, screen.y + 192, centre + 440, screen.y + 329
+
+
 def countdown_picture():
-    return harness.screenshot().crop(COUNTDOWN)
+    return harness.screenshot().crop(countdown_box(FULL_SCREEN))
+
+
+def lettering(picture) -> bool:
+    """White digits on black."""
+    pixels = list(picture.getdata())
+    white = sum(1 for p in pixels if min(p) >= 230)
+    black = sum(1 for p in pixels if max(p) <= 20)
+    return white > 0.01 * len(pixels) and black > 0.6 * len(pixels)
+
+
+def rest_screens(count: int) -> dict[harness.Geometry, int]:
+    """The rest screens once `count` are shown, by the place each covers."""
+    wids = harness.wait_until(lambda: len(found := harness.find_windows("Form3")) == count
+                              and found, 5, what=f"{count} rest screens")
+    return {harness.geometry(wid): wid for wid in wids}
+
+
+def assert_counting(screens: list[harness.Geometry], seconds: float = 3.5) -> None:
+    """Each screen's countdown changes tick by tick, and at some moment all show the same."""
+    shots = []
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        image = harness.screenshot()
+        shots.append([image.crop(countdown_box(screen)) for screen in screens])
+        time.sleep(0.1)
+    for i, screen in enumerate(screens):
+        pictures = [shot[i] for shot in shots]
+        changes = sum(1 for a, b in zip(pictures, pictures[1:]) if differs(a, b))
+        assert changes >= 2, (screen, changes)
+        assert lettering(pictures[-1]), screen
+    assert any(not any(differs(shot[0], other) for other in shot[1:]) for shot in shots)
 
 
 def start_with(app: harness.Lumora, text: str) -> int:
@@ -285,10 +324,7 @@ class TestRestScreen:
         assert len(changes) >= 3, changes
         gaps = [b - a for a, b in zip(changes, changes[1:])]
         assert all(0.5 <= gap <= 1.6 for gap in gaps), gaps
-        pixels = list(last.getdata())
-        white = sum(1 for p in pixels if min(p) >= 230)
-        black = sum(1 for p in pixels if max(p) <= 20)
-        assert white > 0.01 * len(pixels) and black > 0.6 * len(pixels), (white, black)
+        assert lettering(last)
 
         # The rest lasts its 60 ticks, then the screen closes and the next rest is set.
         time.sleep(max(0.0, clicked + REST_TICKS - 5 - time.monotonic()))
@@ -318,6 +354,51 @@ class TestRestScreen:
         harness.keys("alt+F4")
         wait_gone(screen)
         harness.wait_window("Form2", 5)
+        assert len(harness.lumora_pids()) == 1
+
+
+    def test_on_two_monitors_each_is_covered_both_close_together_and_unplugging_is_followed(
+            self, lumora):
+        start_with(lumora, config(mei=0))
+        prompt = harness.wait_window("Form2", 10)
+        with harness.second_display() as second:
+            # Each monitor covered exactly by its own rest screen, 200/255 opaque, counting.
+            harness.click(prompt, *MESSAGE)
+            screens = rest_screens(2)
+            assert sorted(screens, key=lambda g: g.x) == [FULL_SCREEN, second]
+            for wid in screens.values():
+                assert harness.window_opacity(wid) == opacity(200)
+            rows = [r for r in harness.probe("windows") if r["title"] == "Form3" and r["visible"]]
+            assert sorted((r["rect"], r["alpha"]) for r in rows) == [
+                ((0, 0, harness.SCREEN_W, harness.SCREEN_H), 200),
+                ((second.x, second.y, second.x + second.width, second.y + second.height), 200)]
+            assert_counting([FULL_SCREEN, second])
+
+            # The close image on the second monitor ends the rest on both; the next prompt
+            # still comes in the primary work area's corner.
+            harness.click(screens[second], second.width // 2, CLOSE_IMAGE_TOP + 30)
+            for wid in screens.values():
+                wait_gone(wid)
+            prompt = harness.wait_window("Form2", 5)
+            g = harness.geometry(prompt)
+            assert (g.x + g.width, g.y + g.height) == (harness.SCREEN_W, work_area(False)[3])
+
+            # Unplugged during a rest, the second display loses its window; the first counts on.
+            harness.click(prompt, *MESSAGE)
+            screens = rest_screens(2)
+            harness.unplug_second_display()
+            harness.announce_display_change()
+            wait_gone(screens[second])
+            assert harness.find_windows("Form3") == [screens[FULL_SCREEN]]
+            assert_counting([FULL_SCREEN])
+
+            # Plugged in again during the rest, it gets a window showing the same countdown.
+            harness.plug_second_display()
+            harness.announce_display_change()
+            again = rest_screens(2)
+            assert again[FULL_SCREEN] == screens[FULL_SCREEN]
+            assert harness.window_opacity(again[second]) == opacity(200)
+            assert_counting([FULL_SCREEN, second])
         assert len(harness.lumora_pids()) == 1
 
 
