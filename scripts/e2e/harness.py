@@ -458,6 +458,9 @@ def plug_second_display() -> None:
             "777", "806", "-hsync", "-vsync", check=False)  # kept from an earlier scenario
     _xrandr("--addmode", "DUMMY1", "1024x768d", check=False)
     _xrandr("--output", "DUMMY1", "--mode", "1024x768d", "--right-of", "DUMMY0")
+    # A query makes the server probe its outputs again. Wine reads the configuration the server
+    # last probed, which on a fresh server does not hold the first output turned on this way.
+    _xrandr()
     g = SECOND_DISPLAY
     # The first Wine process after a while starts cold and may take several seconds to answer.
     wait_until(lambda: (g.x, g.y, g.x + g.width, g.y + g.height) in monitors(), 30,
