@@ -77,6 +77,20 @@ class MainWindow : public ui::Form {
   ui::Image Image7{"Image7"};
   ui::CommandButton Command3{"Command3"};
   ui::Label colourStatus{"colourStatus"};
+  // Night row of the colour sub-panel: "Night light", "From", "To", "Sunset to sunrise", "Lat",
+  // "Lon", then the warmth's caption.
+  std::array<ui::Label, 7> nightText{ui::Label{"nightText", 0}, ui::Label{"nightText", 1},
+                                     ui::Label{"nightText", 2}, ui::Label{"nightText", 3},
+                                     ui::Label{"nightText", 4}, ui::Label{"nightText", 5},
+                                     ui::Label{"nightText", 6}};
+  controls::SafeSwitch nightOn{"nightOn"};
+  controls::SafeSwitch nightSun{"nightSun"};
+  ui::TextBox nightFrom{"nightFrom"};
+  ui::TextBox nightTo{"nightTo"};
+  ui::TextBox nightLat{"nightLat"};
+  ui::TextBox nightLon{"nightLon"};
+  ui::Slider nightWarmth{"nightWarmth"};
+  ui::CommandButton allowStronger{"allowStronger"};
 
   // Rest sub-panel; of the setok/setno arrays only index 1 is placed on the window.
   ui::Label Label1{"Label1"};
@@ -87,6 +101,7 @@ class MainWindow : public ui::Form {
 
   // Never seen: used by code.
   ui::Timer Timer1{"Timer1"};
+  ui::Timer nightTimer{"nightTimer"};
   ui::TextBox Text1{"Text1"};
   ui::TextBox zhuan{"zhuan"};
   ui::CommandButton form2tip{"form2tip"};
@@ -119,6 +134,8 @@ class MainWindow : public ui::Form {
   // Names for assistive technology, Tab order and the keys of each panel.
   void keyboardAccess();
   void saveSettings();
+  // The rest's line, then eye care's, as many whole lines as the icon's tip holds.
+  void updateTip();
 
   ui::Shell& shell_;
   settings::Ini& ini_;

@@ -29,6 +29,8 @@ Program::Program(const Services& services)
       &services.host, services.clock, services.screen, services.shell, ini_, *gamma_, icon_});
   trayForm_ = std::make_unique<tray::TrayForm>(&services.host, icon_, services.notify,
                                                services.shell, services.signIn, *mainWindow_);
+  trayForm_->nightLightOn = [this] { return mainWindow_->eyeCare().nightLightOn(); };
+  trayForm_->toggleNightLight = [this] { toggleNightLight(); };
 }
 
 // The forms go before the engine and the store they refer to.
@@ -63,6 +65,10 @@ void Program::taskbarCreated() {
 
 void Program::trayNotify(std::intptr_t lParam) {
   trayForm_->trayNotify(lParam);
+}
+
+void Program::toggleNightLight() {
+  mainWindow_->eyeCare().toggleNightLight();
 }
 
 }  // namespace app

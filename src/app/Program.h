@@ -63,6 +63,8 @@ class Program {
   void taskbarCreated();
   // The icon's callback message, with its lParam.
   void trayNotify(std::intptr_t lParam);
+  // Night light on or off, stored: the tray's "Night light".
+  void toggleNightLight();
 
   MainWindow& mainWindow() { return *mainWindow_; }
   tray::TrayForm& trayForm() { return *trayForm_; }

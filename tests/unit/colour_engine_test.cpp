@@ -21,8 +21,8 @@ Ramp distinctRamp() {
   Ramp r{};
   for (int i = 0; i < 256; ++i) {
     r[at(0, i)] = static_cast<std::uint16_t>(257 * i);
-    r[at(1, i)] = static_cast<std::uint16_t>(200 * i + 100);
-    r[at(2, i)] = static_cast<std::uint16_t>(65535 - 150 * i);
+    r[at(1, i)] = static_cast<std::uint16_t>(256 * i + 50);
+    r[at(2, i)] = static_cast<std::uint16_t>(240 * i + 4000);  // within the limit at brightness -50
   }
   return r;
 }
@@ -222,7 +222,7 @@ TEST(EngineSend, EightBitReadBackCountsAsApplied) {
   GammaEngine engine{display};
   engine.capture();
   for (int a = -50; a <= 50; a += 7) ASSERT_EQ(engine.adjust(sliders(a)), SendResult::Applied) << a;
-  EXPECT_EQ(engine.adjust(sliders(0, 1)), SendResult::Applied);
+  EXPECT_EQ(engine.adjust(sliders(0, 50)), SendResult::Applied);
 }
 
 TEST_F(EngineTest, ResendSendsTheLastRampAgain) {
