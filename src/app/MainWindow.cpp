@@ -31,26 +31,25 @@ MainWindow::MainWindow(const MainWindowServices& services)
       ini_(services.ini),
       icon_(services.icon) {
   design();
-  eyeCare_ =
-      std::make_unique<colour::EyeCare>(colour::EyeCareControls{.SafeSwitch1 = SafeSwitch1,
-                                                                .sliders = colourSliders(),
-                                                                .edit0 = edit[0],
-                                                                .Label2_0 = Label2[0],
-                                                                .ppset = ppset,
-                                                                .Image7 = Image7,
-                                                                .colourStatus = colourStatus,
-                                                                .nightTimer = nightTimer,
-                                                                .nightOn = nightOn,
-                                                                .nightSun = nightSun,
-                                                                .nightFrom = nightFrom,
-                                                                .nightTo = nightTo,
-                                                                .nightLat = nightLat,
-                                                                .nightLon = nightLon,
-                                                                .nightWarmth = nightWarmth,
-                                                                .nightWarmthCaption = nightText[6],
-                                                                .allowStronger = allowStronger},
-                                        services.gamma, services.ini, services.shell,
-                                        services.clock);
+  eyeCare_ = std::make_unique<colour::EyeCare>(
+      colour::EyeCareControls{.SafeSwitch1 = SafeSwitch1,
+                              .sliders = colourSliders(),
+                              .edit0 = edit[0],
+                              .Label2_0 = Label2[0],
+                              .ppset = ppset,
+                              .Image7 = Image7,
+                              .colourStatus = colourStatus,
+                              .nightTimer = nightTimer,
+                              .nightOn = nightOn,
+                              .nightSun = nightSun,
+                              .nightFrom = nightFrom,
+                              .nightTo = nightTo,
+                              .nightLat = nightLat,
+                              .nightLon = nightLon,
+                              .nightWarmth = nightWarmth,
+                              .nightWarmthCaption = nightText[6],
+                              .allowStronger = allowStronger},
+      services.gamma, services.ini, services.shell, services.clock);
   rest_ = std::make_unique<rest::Rest>(rest::RestControls{.Text1 = Text1,
                                                           .Text2 = Text2,
                                                           .Text3 = Text3,
@@ -78,27 +77,40 @@ void MainWindow::keyboardAccess() {
     ui::Control* control;
     const char* name;
   };
-  for (const Named& n :
-       {Named{&SafeSwitch1, "Eye care"}, Named{&SafeSwitch2, "Rest reminders"},
-        Named{&edit[0], "Colour settings"}, Named{&edit[1], "Rest settings"},
-        Named{&Image1, "Hide to the tray"}, Named{&image2, "Close"}, Named{&Slider1, "Brightness"},
-        Named{&Slider2, "Contrast"}, Named{&Slider3[0], "Red"}, Named{&Slider3[1], "Green"},
-        Named{&Slider3[2], "Blue"}, Named{&nightOn, "Night light"},
-        Named{&nightFrom, "Night light from"}, Named{&nightTo, "Night light to"},
-        Named{&nightWarmth, "Night warmth"}, Named{&nightSun, "From sunset to sunrise"},
-        Named{&nightLat, "Latitude"}, Named{&nightLon, "Longitude"},
-        Named{&allowStronger, "Allow stronger settings"}, Named{&Image8, "Back"},
-        Named{&Image7, "OK"},
-        Named{&Text3, "Rest length in minutes"}, Named{&Text2, "Minutes between rests"},
-        Named{&setno[1], "Back"}, Named{&setok[1], "OK"}}) {
+  for (const Named& n : {Named{&SafeSwitch1, "Eye care"},
+                         Named{&SafeSwitch2, "Rest reminders"},
+                         Named{&edit[0], "Colour settings"},
+                         Named{&edit[1], "Rest settings"},
+                         Named{&Image1, "Hide to the tray"},
+                         Named{&image2, "Close"},
+                         Named{&Slider1, "Brightness"},
+                         Named{&Slider2, "Contrast"},
+                         Named{&Slider3[0], "Red"},
+                         Named{&Slider3[1], "Green"},
+                         Named{&Slider3[2], "Blue"},
+                         Named{&nightOn, "Night light"},
+                         Named{&nightFrom, "Night light from"},
+                         Named{&nightTo, "Night light to"},
+                         Named{&nightWarmth, "Night warmth"},
+                         Named{&nightSun, "From sunset to sunrise"},
+                         Named{&nightLat, "Latitude"},
+                         Named{&nightLon, "Longitude"},
+                         Named{&allowStronger, "Allow stronger settings"},
+                         Named{&Image8, "Back"},
+                         Named{&Image7, "OK"},
+                         Named{&Text3, "Rest length in minutes"},
+                         Named{&Text2, "Minutes between rests"},
+                         Named{&setno[1], "Back"},
+                         Named{&setok[1], "OK"}}) {
     n.control->setAccessName(n.name);
     n.control->setTabStop(true);
   }
   // Reading order: the window's row of controls, then each panel's own.
-  setTabOrder({&SafeSwitch1, &SafeSwitch2, &edit[0], &edit[1], &Image1, &image2, &Slider1, &Slider2,
-               &Slider3[0], &Slider3[1], &Slider3[2], &nightOn, &nightFrom, &nightTo, &nightWarmth,
-               &nightSun, &nightLat, &nightLon, &allowStronger, &Image8, &Image7, &Text3, &Text2,
-               &setno[1], &setok[1]});
+  setTabOrder({&SafeSwitch1, &SafeSwitch2, &edit[0],   &edit[1],       &Image1,
+               &image2,      &Slider1,     &Slider2,   &Slider3[0],    &Slider3[1],
+               &Slider3[2],  &nightOn,     &nightFrom, &nightTo,       &nightWarmth,
+               &nightSun,    &nightLat,    &nightLon,  &allowStronger, &Image8,
+               &Image7,      &Text3,       &Text2,     &setno[1],      &setok[1]});
   eyeset.setKeyPanel(&Image7, &Image8);
   xxset.setKeyPanel(&setok[1], &setno[1]);
   setKeys(nullptr, &Image1);

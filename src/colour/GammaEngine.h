@@ -51,9 +51,9 @@ bool unreadable(const Ramp& ramp);
 Ramp scaledRamp(const Ramp& ramp, const std::array<double, 3>& factors);
 
 enum class SendResult {
-  Applied,   // the display reads back what was sent
-  Limited,   // applied after moving it towards the identity, as far as Windows' limit needs
-  Refused,   // the display failed or ignored every attempt; it keeps its previous ramp
+  Applied,     // the display reads back what was sent
+  Limited,     // applied after moving it towards the identity, as far as Windows' limit needs
+  Refused,     // the display failed or ignored every attempt; it keeps its previous ramp
   Unreadable,  // never sent: the screen would be too dark to read
 };
 

@@ -138,9 +138,8 @@ SunTimes sunTimes(double lat, double lon, const ui::LocalTime& date) {
       const double g = 2 * std::numbers::pi / (leap ? 366 : 365) * (yday + (t / 60 - 12) / 24);
       const double eqtime = 229.18 * (0.000075 + 0.001868 * cos(g) - 0.032077 * sin(g) -
                                       0.014615 * cos(2 * g) - 0.040849 * sin(2 * g));
-      const double decl = 0.006918 - 0.399912 * cos(g) + 0.070257 * sin(g) -
-                          0.006758 * cos(2 * g) + 0.000907 * sin(2 * g) -
-                          0.002697 * cos(3 * g) + 0.00148 * sin(3 * g);
+      const double decl = 0.006918 - 0.399912 * cos(g) + 0.070257 * sin(g) - 0.006758 * cos(2 * g) +
+                          0.000907 * sin(2 * g) - 0.002697 * cos(3 * g) + 0.00148 * sin(3 * g);
       cosHourAngle = cos(90.833 * kRad) / (cos(lat * kRad) * cos(decl)) -
                      std::tan(lat * kRad) * std::tan(decl);
       const double ha = std::acos(std::clamp(cosHourAngle, -1.0, 1.0)) / kRad;
@@ -193,7 +192,8 @@ NightState nightAt(const NightSettings& s, const ui::LocalTime& now) {
     state.secondsToChange =
         std::min({state.secondsToChange, kDaySeconds - sinceFrom, kDaySeconds - sinceTo});
     if (state.fading) state.secondsToChange = fade - elapsed;
-    state.tip = evening ? "Warm until " + clockText(to / 60) : "Night light from " + clockText(from / 60);
+    state.tip =
+        evening ? "Warm until " + clockText(to / 60) : "Night light from " + clockText(from / 60);
   }
   // Even steps in mired look even to the eye; kelvin would rush through the warm end.
   const double mired = 1e6 / s.day + level * (1e6 / s.night - 1e6 / s.day);

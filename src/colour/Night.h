@@ -18,13 +18,13 @@ std::array<double, 3> warmthFactors(int kelvin);
 
 struct NightSettings {
   bool on = true;
-  bool sun = false;            // mode=sun: from sunset to sunrise at lat/lon
-  int from = 21 * 60;          // minutes of the day
+  bool sun = false;    // mode=sun: from sunset to sunrise at lat/lon
+  int from = 21 * 60;  // minutes of the day
   int to = 7 * 60;
   int day = kNeutralKelvin;
   int night = 3400;
-  int fade = 30;               // minutes
-  std::optional<double> lat;   // both or neither
+  int fade = 30;              // minutes
+  std::optional<double> lat;  // both or neither
   std::optional<double> lon;
   friend bool operator==(const NightSettings&, const NightSettings&) = default;
 };
@@ -50,9 +50,9 @@ SunTimes sunTimes(double lat, double lon, const ui::LocalTime& date);
 struct NightState {
   int kelvin = kNeutralKelvin;
   bool fading = false;
-  int secondsToChange = 0;  // until the warmth next starts to change (or midnight)
-  std::string tip;          // "Warm until 07:00", "Night light from 21:00" or nothing
-  bool sunFallback = false; // sun mode without a valid location: the times were used
+  int secondsToChange = 0;   // until the warmth next starts to change (or midnight)
+  std::string tip;           // "Warm until 07:00", "Night light from 21:00" or nothing
+  bool sunFallback = false;  // sun mode without a valid location: the times were used
 };
 
 NightState nightAt(const NightSettings& s, const ui::LocalTime& now);

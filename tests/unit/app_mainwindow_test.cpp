@@ -101,12 +101,11 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
   app::MainWindow& w = start();
   EXPECT_EQ(w.Text2.text(), "45");
   EXPECT_EQ(w.Text3.text(), "5");
-  EXPECT_EQ(reads(),
-            (std::vector<std::string>{"read dsxx/mei", "read dsxx/xiuxi", "read dsxx/pdrun",
-                                      "read eye/pdrun", "read night/on", "read night/mode",
-                                      "read night/from", "read night/to", "read night/day",
-                                      "read night/night", "read night/fade", "read night/lat",
-                                      "read night/lon"}));
+  EXPECT_EQ(reads(), (std::vector<std::string>{
+                         "read dsxx/mei", "read dsxx/xiuxi", "read dsxx/pdrun", "read eye/pdrun",
+                         "read night/on", "read night/mode", "read night/from", "read night/to",
+                         "read night/day", "read night/night", "read night/fade", "read night/lat",
+                         "read night/lon"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }

@@ -59,8 +59,8 @@ TEST(TrayMenu, EntriesInOrderWithExactCaptions) {
   EXPECT_EQ(tray::findCommand(m, tray::kAboutApp), &m.items[2].items[0]);
   EXPECT_EQ(tray::findCommand(m, tray::kNoCommand + 99), nullptr);
   // 0 is the dismissed menu, so every command is distinct and above it.
-  std::vector<int> ids{tray::kDisplay, tray::kHealth, tray::kAboutApp, tray::kStartWithWindows,
-                       tray::kExit, tray::kNightLight};
+  std::vector<int> ids{tray::kDisplay,          tray::kHealth, tray::kAboutApp,
+                       tray::kStartWithWindows, tray::kExit,   tray::kNightLight};
   std::sort(ids.begin(), ids.end());
   EXPECT_GE(ids.front(), 1);
   EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
