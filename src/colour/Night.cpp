@@ -117,29 +117,37 @@ void writeNightSettings(settings::Ini& ini, const NightSettings& s) {
   write(keys::kNightLon, degrees(s.lon));
 }
 
-// NOAA's general solar position equations (fractional-year series for the equation of time and
-// the declination), evaluated at the event itself, with the sun's centre 90.833 degrees from the
-// zenith at sunrise and sunset.
+// The sun's declination and the equation of time from the low-precision solar coordinates of
+// Meeus' Astronomical Algorithms (as NOAA's solar calculator uses them), evaluated at the event
+// itself, with the sun's centre 90.833 degrees from the zenith at sunrise and sunset.
 SunTimes sunTimes(double lat, double lon, const ui::LocalTime& date) {
   using std::cos, std::sin;
   constexpr double kRad = std::numbers::pi / 180;
   constexpr std::array<int, 12> kDaysBefore{0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
   const int y = date.year;
   const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  const int yday = kDaysBefore[static_cast<std::size_t>(std::clamp(date.month, 1, 12) - 1)] +
-                   date.day - 1 + (leap && date.month > 2 ? 1 : 0);
-  // UTC minutes from the UTC midnight of the local date; the shift keeps the local date's noon
-  // (across the date line too).
+  // Days from 2000-01-01 12:00 UTC to the UTC midnight of the local date (leap years to 2099).
+  const double days = 365.0 * (y - 2000) + (y - 1997) / 4 +
+                      kDaysBefore[static_cast<std::size_t>(std::clamp(date.month, 1, 12) - 1)] +
+                      date.day - 1 + (leap && date.month > 2 ? 1 : 0) - 0.5;
+  // Minutes from that midnight; the shift keeps the local date's noon (across the date line too).
   const double shift = 1440 * std::floor((720 - 4 * lon + date.utcOffset) / 1440);
   double cosHourAngle = 0;
   auto event = [&](int sign) {  // -1 sunrise, 0 noon, +1 sunset
     double t = 720 - 4 * lon - shift;
     for (int pass = 0; pass < 3; ++pass) {
-      const double g = 2 * std::numbers::pi / (leap ? 366 : 365) * (yday + (t / 60 - 12) / 24);
-      const double eqtime = 229.18 * (0.000075 + 0.001868 * cos(g) - 0.032077 * sin(g) -
-                                      0.014615 * cos(2 * g) - 0.040849 * sin(2 * g));
-      const double decl = 0.006918 - 0.399912 * cos(g) + 0.070257 * sin(g) - 0.006758 * cos(2 * g) +
-                          0.000907 * sin(2 * g) - 0.002697 * cos(3 * g) + 0.00148 * sin(3 * g);
+      const double c = (days + (t + shift) / 1440) / 36525;  // Julian centuries
+      const double l0 = (280.46646 + c * 36000.76983) * kRad,
+                   m = (357.52911 + c * 35999.05029) * kRad;
+      const double e = 0.016708634 - c * 0.000042037, omega = (125.04 - 1934.136 * c) * kRad;
+      const double centre =
+          sin(m) * (1.914602 - c * 0.004817) + sin(2 * m) * 0.019993 + sin(3 * m) * 0.000289;
+      const double lambda = l0 + (centre - 0.00569 - 0.00478 * sin(omega)) * kRad;
+      const double eps = (23.4392911 - c * 0.0130042 + 0.00256 * cos(omega)) * kRad;
+      const double decl = std::asin(sin(eps) * sin(lambda)), v = std::pow(std::tan(eps / 2), 2);
+      const double eqtime = 4 / kRad *
+                            (v * sin(2 * l0) - 2 * e * sin(m) + 4 * e * v * sin(m) * cos(2 * l0) -
+                             0.5 * v * v * sin(4 * l0) - 1.25 * e * e * sin(2 * m));
       cosHourAngle = cos(90.833 * kRad) / (cos(lat * kRad) * cos(decl)) -
                      std::tan(lat * kRad) * std::tan(decl);
       const double ha = std::acos(std::clamp(cosHourAngle, -1.0, 1.0)) / kRad;
