@@ -408,6 +408,7 @@ TEST_F(EyeCareTest, TheRampRules) {
   EXPECT_LT(display.ramp[at(2, 255)], display.ramp[at(0, 255)]);
   EXPECT_EQ(eye.tipLines(), "Night light from 21:00\nLimited by Windows");
   displays.lifted = true;  // GdiIcmGammaRange = 256
+  display.ramp = colour::identityRamp();
   eye.colorload();
   Slider1.setValue(-50);
   Slider3_2.setValue(-50);
