@@ -109,6 +109,9 @@ LRESULT SystemWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
     case WM_POWERBROADCAST:
       if (wp == PBT_APMRESUMEAUTOMATIC) program_->displayReset();
       return TRUE;
+    case WM_TIMECHANGE:  // the night light's warmth is for the new time
+      program_->displayReset();
+      return 0;
     case WM_DISPLAYCHANGE:
       notify_->reloadIcon(dpiOf(hwnd_));
       program_->displayReset();
