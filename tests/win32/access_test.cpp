@@ -6,6 +6,7 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -182,6 +183,19 @@ struct AccessTest : ::testing::Test {
     PostMessageW(to, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
     pump();
   }
+  // A screen reader's default action on a windowless control.
+  HRESULT doDefault(app::MainWindow& w, ui::Control& c) {
+    std::vector<ui::Control*> list = win32::accessChildren(w, c.container());
+    IAccessible* object =
+        objectOf(c.container() ? backend.windowOf(*c.container()) : backend.windowOf(w));
+    VARIANT child{};
+    child.vt = VT_I4;
+    child.lVal = static_cast<LONG>(std::find(list.begin(), list.end(), &c) - list.begin() + 1);
+    HRESULT hr = object ? object->accDoDefaultAction(child) : E_FAIL;
+    if (object) object->Release();
+    pump();
+    return hr;
+  }
   std::vector<Element> everything(HWND hwnd) {
     std::vector<Element> all;
     IAccessible* object = objectOf(hwnd);
@@ -237,6 +251,8 @@ TEST_F(AccessTest, EveryControlOfTheMainWindowAndBothPanelsHasANameARoleAndAStat
   EXPECT_FALSE(find(all, "OK"));
   EXPECT_TRUE(find(all, "OK", false));
   EXPECT_EQ(countRole(all, ROLE_SYSTEM_SLIDER), 0);
+  EXPECT_NE(doDefault(w, w.edit[0]), S_OK);
+  EXPECT_FALSE(w.ppset.visible());
 
   // The windowless hide image has its own place and is found there.
   RECT image = find(all, "Hide to the tray")->place;
@@ -267,6 +283,11 @@ TEST_F(AccessTest, EveryControlOfTheMainWindowAndBothPanelsHasANameARoleAndAStat
     EXPECT_EQ(e->role, ROLE_SYSTEM_PUSHBUTTON) << name;
   }
   EXPECT_EQ(countRole(all, ROLE_SYSTEM_TEXT), 0);
+  // A screen reader presses only what a person could: not the pencil under the panel; Back.
+  EXPECT_NE(doDefault(w, w.edit[1]), S_OK);
+  EXPECT_TRUE(w.eyeset.shown());
+  EXPECT_EQ(doDefault(w, w.Image8), S_OK);
+  EXPECT_FALSE(w.ppset.visible());
 
   // The rest panel: its two boxes, Back and OK.
   w.edit_Click(1);
