@@ -1,12 +1,14 @@
 // The program's windows as assistive technology and the keyboard reach them: every control's
 // name, role and state through the system's accessibility functions, keys through the message
-// loop.
+// loop; and the system's events that put the ramp back.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <oleacc.h>
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -344,6 +346,37 @@ TEST_F(AccessTest, KeysMoveTheFocusAndToggleASwitchThroughTheMessageLoop) {
   // Esc with no panel hides the window.
   press(VK_ESCAPE, hwnd);
   EXPECT_FALSE(IsWindowVisible(hwnd));
+}
+
+// Windows may drop the ramp without an event of its own: the system window puts it back.
+TEST_F(AccessTest, TheRampGoesBackWhenADisplayPowersOnTheDesktopReturnsOrTheSessionReconnects) {
+  start(true);
+  win32::Shell systemShell(backend);
+  win32::NotifyArea systemNotify(backend);
+  backend.system().deliverTo(*program, systemShell, systemNotify);
+  backend.system().askForSessionNotifications();
+  HWND system = backend.system().hwnd();
+  auto resent = [&](const std::function<void()>& event) {
+    gamma.ramp.fill(0);
+    event();
+    pump();
+    return gamma.ramp[767] == 65535;
+  };
+  auto displayPower = [&](DWORD state) {
+    POWERBROADCAST_SETTING s{GUID_CONSOLE_DISPLAY_STATE, sizeof(DWORD), {}};
+    std::memcpy(s.Data, &state, sizeof state);  // the record ends in a DWORD for this setting
+    return [=]() mutable {
+      SendMessageW(system, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&s));
+    };
+  };
+  EXPECT_FALSE(resent(displayPower(0)));
+  EXPECT_TRUE(resent(displayPower(1)));
+  EXPECT_FALSE(resent(displayPower(1)));  // it was on already
+  for (WPARAM reason : {WTS_CONSOLE_CONNECT, WTS_REMOTE_CONNECT})
+    EXPECT_TRUE(resent([&] { SendMessageW(system, WM_WTSSESSION_CHANGE, reason, 0); }));
+  EXPECT_TRUE(resent([] {
+    NotifyWinEvent(EVENT_SYSTEM_DESKTOPSWITCH, GetDesktopWindow(), OBJID_WINDOW, CHILDID_SELF);
+  }));
 }
 
 TEST_F(AccessTest, TheRestScreenReadsItsTextsAndEscClosesIt) {
