@@ -282,11 +282,12 @@ class NotifyArea : public tray::NotifyArea {
   tray::Menu lastMenu;                              // the last menu shown, as shown
   int choice = 0;                                   // command the "user" picks; 0 dismisses
   std::function<void(const std::string&)> onEvent;  // "add", "remove"
+  bool there = false;                               // as the shell, which adds an icon once
 
   bool add(const tray::NotifyRecord& r) override {
     added.push_back(r);
     if (onEvent) onEvent("add");
-    return true;
+    return !std::exchange(there, true);
   }
   bool modify(const tray::NotifyRecord& r) override {
     modified.push_back(r);
@@ -294,6 +295,7 @@ class NotifyArea : public tray::NotifyArea {
   }
   bool remove(const tray::NotifyRecord& r) override {
     removed.push_back(r);
+    there = false;
     if (onEvent) onEvent("remove");
     return true;
   }
