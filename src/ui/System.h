@@ -81,6 +81,7 @@ struct Monitor {
   Rect area;
   int dpi = 96;
   bool primary = false;
+  Rect work;  // the area less the taskbar, in the same twips
 };
 
 class Screen {

@@ -126,13 +126,13 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   UINT x = 0, y = 0;
   if (GetDpiForMonitorFn fn = getDpiForMonitor(); fn && SUCCEEDED(fn(monitor, 0, &x, &y)) && x)
     dpi = static_cast<int>(x);
-  const RECT& r = info.rcMonitor;
+  auto twips = [dpi](const RECT& r) -> ui::Rect {
+    return {pixelsToTwips(r.left, dpi), pixelsToTwips(r.top, dpi),
+            pixelsToTwips(r.right - r.left, dpi), pixelsToTwips(r.bottom - r.top, dpi)};
+  };
   const bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
   auto& monitors = *reinterpret_cast<std::vector<ui::Monitor>*>(list);
-  ui::Monitor m{{pixelsToTwips(r.left, dpi), pixelsToTwips(r.top, dpi),
-                 pixelsToTwips(r.right - r.left, dpi), pixelsToTwips(r.bottom - r.top, dpi)},
-                dpi,
-                primary};
+  ui::Monitor m{twips(info.rcMonitor), dpi, primary, twips(info.rcWork)};
   monitors.insert(primary ? monitors.begin() : monitors.end(), m);
   return TRUE;
 }

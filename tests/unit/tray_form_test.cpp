@@ -173,6 +173,10 @@ TEST_F(TrayFormTest, TaskbarRestartReaddsTheIconUntilItIsRemoved) {
   ASSERT_EQ(notify.added.size(), 2u);
   EXPECT_EQ(notify.added[1].hWnd, notify.added[0].hWnd);
   EXPECT_EQ(notify.added[1].hIcon, notify.added[0].hIcon);
+  // The new taskbar may have kept the icon: it is still there and its tip still follows.
+  EXPECT_TRUE(icon.present());
+  icon.setTip("Rest now");
+  EXPECT_STREQ(notify.modified.back().szTip.data(), "Rest now");
   icon.remove();
   cd.taskbarCreated();
   EXPECT_EQ(notify.added.size(), 2u);
