@@ -41,7 +41,9 @@ void Program::start(bool iconOnly) {
   trayForm_->start(iconOnly);
 }
 
-void Program::exitRequested() {
+void Program::exitRequested(bool uninstalling) {
+  mainWindow_->sessionEnding();
+  if (uninstalling && mainWindow_->loaded()) mainWindow_->eyeCare().Command3_Click();
   trayForm_->tc_Click();
 }
 

@@ -49,8 +49,10 @@ class Program {
   // Loads the tray form, which adds the icon and opens the main window (loaded but hidden when
   // iconOnly).
   void start(bool iconOnly = false);
-  // Another program (the installer) asked this copy to end: it ends as the tray menu's Exit.
-  void exitRequested();
+  // The installer or the uninstaller asked this copy to end: the settings are saved as at the end
+  // of a session, and it ends as the tray menu's Exit. The uninstalled copy first puts the
+  // default ramp back, since no copy will be left to do it.
+  void exitRequested(bool uninstalling = false);
 
   // WM_QUERYENDSESSION / WM_ENDSESSION: the settings are saved.
   void sessionEnding();

@@ -2,6 +2,7 @@
 
 #include "app/Program.h"
 #include "win32/Dpi.h"
+#include "win32/MessageLoop.h"
 #include "win32/NotifyArea.h"
 #include "win32/Report.h"
 #include "win32/Services.h"
@@ -62,7 +63,10 @@ bool SystemWindow::trayCallback(HWND window, UINT message, LPARAM lp) {
 }
 
 void SystemWindow::exitRequested() {
-  if (program_) program_->exitRequested();
+  if (!program_) return;
+  UniqueHandle uninstalling(OpenEventW(SYNCHRONIZE, FALSE, kUninstallEventName));
+  shell_->sessionEnds();  // the installer waits for this copy to end: no message may hold it up
+  program_->exitRequested(static_cast<bool>(uninstalling));
 }
 
 void SystemWindow::retryIconAdd() {
