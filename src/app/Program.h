@@ -49,9 +49,8 @@ class Program {
   // Loads the tray form, which adds the icon and opens the main window (loaded but hidden when
   // iconOnly).
   void start(bool iconOnly = false);
-  // The installer or the uninstaller asked this copy to end: the settings are saved as at the end
-  // of a session, and it ends as the tray menu's Exit. The uninstalled copy first puts the
-  // default ramp back, since no copy will be left to do it.
+  // The installer or the uninstaller asked this copy to end: it saves as at a session's end and
+  // ends as the tray menu's Exit; the uninstalled copy first puts the default ramp back.
   void exitRequested(bool uninstalling = false);
 
   // WM_QUERYENDSESSION / WM_ENDSESSION: the settings are saved.

@@ -1,7 +1,6 @@
 #pragma once
-// Failed system calls the program carries on without, reported to the debugger's output and to
-// lumora.log beside config.ini with the local time and the system's error code, so a missing
-// window or icon, or settings not saved, is never a silent mystery and a person can send the file.
+// Failed system calls the program carries on without, reported to the debugger's output and, with
+// the local time and the error code, to lumora.log beside config.ini, for a person to send.
 #include <windows.h>
 
 namespace win32 {

@@ -139,8 +139,7 @@ void reportFailure(const wchar_t* call, const wchar_t* detail) {
   const std::wstring what =
       std::wstring(call) + L" failed (" + detail + L"), error " + std::to_wstring(error);
   OutputDebugStringW((L"Lumora: " + what + L"\n").c_str());
-  // The log keeps the newest lines under 64 KB: the older half goes when it would grow past.
-  constexpr DWORD kMaxLogBytes = 64 * 1024;
+  constexpr DWORD kMaxLogBytes = 64 * 1024;  // past it, the older half goes
   UniqueFile log(CreateFileW((programFolder() + L"lumora.log").c_str(),
                              GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -171,11 +170,8 @@ std::optional<std::string> ProfileFile::load(std::size_t limit) {
     return std::nullopt;
   std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
   DWORD read = 0;
-  if (!bytes.empty() &&
-      (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-       read != bytes.size()))
-    return std::nullopt;
-  return bytes;
+  bool whole = ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  return whole && read == bytes.size() ? std::optional(bytes) : std::nullopt;
 }
 
 bool ProfileFile::replace(const std::string& bytes) {
@@ -183,8 +179,8 @@ bool ProfileFile::replace(const std::string& bytes) {
   // most users, but not to every account on every file system.
   DWORD attributes = GetFileAttributesW(path_.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-  // Written whole and flushed beside the file, then swapped in: a crash, a power cut or a full
-  // disk leaves the old file or the new one, never a torn one.
+  // Written whole beside the file, flushed, then swapped in: a crash, a power cut or a full disk
+  // leaves the old file or the new one, never a torn one.
   const std::wstring temp = path_ + L".tmp";
   UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));

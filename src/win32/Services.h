@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/ProfileFile.h"
+#include "settings/ProfileText.h"
 #include "tray/Notify.h"
 #include "ui/System.h"
 #include "win32/Handles.h"
