@@ -66,12 +66,12 @@ class Store : public ui::ProfileStore {
     auto it = values.find(s + "/" + k);
     return it == values.end() ? f : it->second;
   }
-  bool write(const std::string& s, const std::string& k,
-             const std::optional<std::string>& v) override {
-    if (v)
-      values[s + "/" + k] = *v;
-    else
-      values.erase(s + "/" + k);
+  bool write(const std::vector<ui::ProfileEntry>& entries) override {
+    for (const auto& [s, k, v] : entries)
+      if (v)
+        values[s + "/" + k] = *v;
+      else
+        values.erase(s + "/" + k);
     return true;
   }
   std::string path() const override { return "memory"; }

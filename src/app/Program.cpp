@@ -46,7 +46,9 @@ void Program::start(bool iconOnly) {
   readShortcuts();
 }
 
-void Program::exitRequested() {
+void Program::exitRequested(bool uninstalling) {
+  mainWindow_->sessionEnding();
+  if (uninstalling && mainWindow_->loaded()) mainWindow_->eyeCare().Command3_Click();
   trayForm_->tc_Click();
 }
 

@@ -55,8 +55,9 @@ class Program {
   // Loads the tray form, which adds the icon and opens the main window (loaded but hidden when
   // iconOnly), and reads the shortcuts.
   void start(bool iconOnly = false);
-  // Another program (the installer) asked this copy to end: it ends as the tray menu's Exit.
-  void exitRequested();
+  // The installer or the uninstaller asked this copy to end: it saves as at a session's end and
+  // ends as the tray menu's Exit; the uninstalled copy first puts the default ramp back.
+  void exitRequested(bool uninstalling = false);
 
   // WM_QUERYENDSESSION / WM_ENDSESSION: the settings are saved.
   void sessionEnding();

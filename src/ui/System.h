@@ -61,16 +61,21 @@ class DisplaySet {
   virtual bool limitLifted() { return false; }
 };
 
-// The settings file, through the system's profile functions.
+// One value of the settings file; no value removes the key.
+struct ProfileEntry {
+  std::string section, key;
+  std::optional<std::string> value;
+};
+
+// The settings file.
 class ProfileStore {
  public:
   virtual ~ProfileStore() = default;
   // The stored value, or fallback when the file, section or key does not exist.
   virtual std::string read(const std::string& section, const std::string& key,
                            const std::string& fallback) = 0;
-  // Stores value, or removes the key when there is none. False when the file cannot be written.
-  virtual bool write(const std::string& section, const std::string& key,
-                     const std::optional<std::string>& value) = 0;
+  // Stores the values in one step, all or none. False when the file cannot be written.
+  virtual bool write(const std::vector<ProfileEntry>& entries) = 0;
   // Full path of the file, for messages.
   virtual std::string path() const = 0;
 };

@@ -4,11 +4,11 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
-#include "settings/ProfileText.h"
 #include "win32/Backend.h"
 #include "win32/Report.h"
 #include "win32/SystemLibrary.h"
@@ -152,78 +152,87 @@ int Screen::twipsPerPixelY() {
   return 1440 / screenDpi();
 }
 
-namespace {
-
-constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
-// Far beyond any settings file; a bigger one is not read whole into memory.
-constexpr LONGLONG kMaxProfileBytes = 64 * 1024 * 1024;
-
-// A value is one line of the file: a line break would end it there and start another key.
-std::string oneLine(const std::string& value) {
-  return value.substr(0, value.find_first_of("\r\n"));
+void reportFailure(const wchar_t* call, const wchar_t* detail) {
+  const DWORD error = GetLastError();
+  const std::wstring what =
+      std::wstring(call) + L" failed (" + detail + L"), error " + std::to_wstring(error);
+  OutputDebugStringW((L"Lumora: " + what + L"\n").c_str());
+  constexpr DWORD kMaxLogBytes = 64 * 1024;  // past it, the older half goes
+  UniqueFile log(CreateFileW((programFolder() + L"lumora.log").c_str(),
+                             GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string text(kMaxLogBytes, '\0');
+  DWORD done = 0;
+  if (!log || !ReadFile(log.get(), text.data(), kMaxLogBytes, &done, nullptr)) return;
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char time[24];
+  std::snprintf(time, sizeof time, "%04u-%02u-%02u %02u:%02u:%02u ", t.wYear, t.wMonth, t.wDay,
+                t.wHour, t.wMinute, t.wSecond);
+  text.resize(done);
+  text += time + narrow(what) + "\r\n";
+  if (text.size() >= kMaxLogBytes) text.erase(0, text.find('\n', text.size() / 2) + 1);
+  SetFilePointer(log.get(), 0, nullptr, FILE_BEGIN);
+  WriteFile(log.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+  SetEndOfFile(log.get());
 }
 
-}  // namespace
-
-std::optional<std::string> ProfileFile::utf8Text() const {
+std::optional<std::string> ProfileFile::load(std::size_t limit) {
   UniqueFile file(CreateFileW(path_.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
-  char mark[3];
-  DWORD read = 0;
-  if (!ReadFile(file.get(), mark, sizeof mark, &read, nullptr) || read != sizeof mark ||
-      std::string_view(mark, sizeof mark) != kUtf8Mark)
-    return std::nullopt;
+  if (!file)
+    return GetLastError() == ERROR_FILE_NOT_FOUND ? std::optional(std::string()) : std::nullopt;
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxProfileBytes) return std::nullopt;
-  std::string text(static_cast<std::size_t>(size.QuadPart) - sizeof mark, '\0');
-  if (!text.empty() &&
-      !ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr))
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > static_cast<LONGLONG>(limit))
     return std::nullopt;
-  text.resize(text.empty() ? 0 : read);
-  return text;
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  bool whole = ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  return whole && read == bytes.size() ? std::optional(bytes) : std::nullopt;
 }
 
-bool ProfileFile::replaceText(const std::string& text) const {
-  // In place, as the profile functions write: the file keeps its attributes, and a read-only
-  // or locked one is refused here.
-  UniqueFile file(CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  std::string bytes = kUtf8Mark + text;
-  DWORD written = 0;
-  return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size() && SetEndOfFile(file.get());
-}
-
-std::string ProfileFile::read(const std::string& section, const std::string& key,
-                              const std::string& fallback) {
-  if (std::optional<std::string> text = utf8Text())
-    return settings::profileValue(*text, section, key).value_or(fallback);
-  std::wstring wsection = widen(section), wkey = widen(key), wfallback = widen(fallback);
-  std::vector<wchar_t> buffer(1024);
-  for (;;) {
-    DWORD n =
-        GetPrivateProfileStringW(wsection.c_str(), wkey.c_str(), wfallback.c_str(), buffer.data(),
-                                 static_cast<DWORD>(buffer.size()), path_.c_str());
-    if (n + 2 < buffer.size()) return narrow(std::wstring_view(buffer.data(), n));
-    buffer.resize(buffer.size() * 4);
-  }
-}
-
-bool ProfileFile::write(const std::string& section, const std::string& key,
-                        const std::optional<std::string>& value) {
+bool ProfileFile::replace(const std::string& bytes) {
   // The user's read-only mark is kept whoever runs the program: the system refuses the write to
   // most users, but not to every account on every file system.
   DWORD attributes = GetFileAttributesW(path_.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-  std::optional<std::string> line = value ? std::optional(oneLine(*value)) : std::nullopt;
-  if (std::optional<std::string> text = utf8Text())
-    return replaceText(settings::withProfileValue(*text, section, key, line));
-  std::wstring wvalue = line ? widen(*line) : std::wstring();
-  return WritePrivateProfileStringW(widen(section).c_str(), widen(key).c_str(),
-                                    line ? wvalue.c_str() : nullptr, path_.c_str()) != FALSE;
+  // Written whole beside the file, flushed, then swapped in: a crash, a power cut or a full disk
+  // leaves the old file or the new one, never a torn one.
+  const std::wstring temp = path_ + L".tmp";
+  UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  bool swapped =
+      file &&
+      WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written == bytes.size() && FlushFileBuffers(file.get());
+  if (!swapped) reportFailure(file ? L"WriteFile" : L"CreateFileW", temp.c_str());
+  file.reset();
+  // A first save moves the file in; so does a swap that renamed the old file away but could not
+  // move the new one in.
+  if (swapped && !ReplaceFileW(path_.c_str(), temp.c_str(), nullptr,
+                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    DWORD error = GetLastError();
+    swapped = (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) &&
+              MoveFileExW(temp.c_str(), path_.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!swapped) reportFailure(L"ReplaceFileW", path_.c_str());
+  }
+  if (!swapped) DeleteFileW(temp.c_str());
+  // ReplaceFileW is documented to keep the file's permissions, streams and times, but not its
+  // hidden or system mark (and under Wine keeps none): they are put back.
+  if (swapped && attributes != INVALID_FILE_ATTRIBUTES)
+    SetFileAttributesW(path_.c_str(), attributes);
+  return swapped;
+}
+
+std::string ProfileFile::fromAnsi(std::string_view text) {
+  return narrow(widen(text, CP_ACP));
+}
+
+std::string ProfileFile::toAnsi(std::string_view utf8) {
+  return narrow(widen(utf8), CP_ACP);
 }
 
 std::string ProfileFile::path() const {

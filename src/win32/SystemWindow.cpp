@@ -2,6 +2,7 @@
 
 #include "app/Program.h"
 #include "win32/Dpi.h"
+#include "win32/MessageLoop.h"
 #include "win32/NotifyArea.h"
 #include "win32/Report.h"
 #include "win32/Services.h"
@@ -37,7 +38,7 @@ SystemWindow::SystemWindow(Backend& backend, std::function<void()> runPosted)
 }
 
 SystemWindow::~SystemWindow() {
-  for (int id = 0; id < app::kActionCount; ++id) UnregisterHotKey(hwnd_, id);
+  for (int id = 0; id < int{app::kActionCount}; ++id) UnregisterHotKey(hwnd_, id);
   if (desktopWatcher == this) desktopWatcher = nullptr;
   detach();
   if (HWND hwnd = std::exchange(hwnd_, nullptr)) DestroyWindow(hwnd);
@@ -82,7 +83,10 @@ void SystemWindow::displayReset() {
 }
 
 void SystemWindow::exitRequested() {
-  if (program_) program_->exitRequested();
+  if (!program_) return;
+  UniqueHandle uninstalling(OpenEventW(SYNCHRONIZE, FALSE, kUninstallEventName));
+  shell_->sessionEnds();  // the installer waits for this copy to end: no message may hold it up
+  program_->exitRequested(static_cast<bool>(uninstalling));
 }
 
 void SystemWindow::retryIconAdd() {

@@ -23,6 +23,7 @@ class ProfileStore : public ui::ProfileStore {
   std::map<std::pair<std::string, std::string>, std::string> values;
   std::vector<std::string> log;  // "read section/key", "write section/key=value", "remove ..."
   bool writable = true;
+  int saves = 0;  // calls of write, each one swap of the file
 
   std::string read(const std::string& section, const std::string& key,
                    const std::string& fallback) override {
@@ -30,15 +31,17 @@ class ProfileStore : public ui::ProfileStore {
     auto it = values.find({section, key});
     return it == values.end() ? fallback : it->second;
   }
-  bool write(const std::string& section, const std::string& key,
-             const std::optional<std::string>& value) override {
-    log.push_back(value ? "write " + section + "/" + key + "=" + *value
-                        : "remove " + section + "/" + key);
+  bool write(const std::vector<ui::ProfileEntry>& entries) override {
+    ++saves;
+    for (const auto& [section, key, value] : entries)
+      log.push_back(value ? "write " + section + "/" + key + "=" + *value
+                          : "remove " + section + "/" + key);
     if (!writable) return false;
-    if (value)
-      values[{section, key}] = *value;
-    else
-      values.erase({section, key});
+    for (const auto& [section, key, value] : entries)
+      if (value)
+        values[{section, key}] = *value;
+      else
+        values.erase({section, key});
     return true;
   }
   std::string path() const override { return "C:\\Lumora\\config.ini"; }

@@ -334,18 +334,26 @@ TEST_F(MainWindowTest, SessionEndSavesWithoutEnding) {
   EXPECT_TRUE(notify.removed.empty());
 }
 
-TEST_F(MainWindowTest, TrayExitAndAnExitRequestSaveNothing) {
-  for (bool fromOutside : {false, true}) {
-    SCOPED_TRACE(fromOutside ? "exit request" : "tray Exit");
-    start();
-    std::size_t before = store.log.size();
-    if (fromOutside) {
-      program->exitRequested();
-    } else {
+TEST_F(MainWindowTest, TrayExitSavesNothingAnExitRequestSavesAndTheUninstallerRestores) {
+  for (int way : {0, 1, 2}) {  // tray Exit, the installer's request, the uninstaller's
+    SCOPED_TRACE(way);
+    gamma.ramp = colour::identityRamp();
+    stored("eye", "pdrun", "1");
+    stored("eye", "liangdu", "-20");
+    const std::string typed = std::to_string(7 + way);
+    start().Text3.userTyped(typed);
+    const int saves = store.saves;
+    if (way == 0) {
       notify.choice = tray::kExit;
       program->trayNotify(0x0205);
+    } else {
+      program->exitRequested(way == 2);
     }
-    EXPECT_EQ(logFrom(before), (std::vector<std::string>{"icon remove", "quit"}));
+    EXPECT_EQ(store.saves - saves, way == 0 ? 0 : 1);
+    EXPECT_EQ(store.has("dsxx", "xiuxi") && store.at("dsxx", "xiuxi") == typed, way != 0);
+    EXPECT_EQ(store.at("eye", "liangdu"), "-20");  // saved before the ramp is restored
+    EXPECT_EQ(gamma.ramp[255], way == 2 ? 65535 : 52428);
+    EXPECT_EQ(logFrom(store.log.size() - 2), (std::vector<std::string>{"icon remove", "quit"}));
   }
 }
 

@@ -51,9 +51,9 @@ struct Store : ui::ProfileStore {
     auto it = values.find({s, k});
     return it == values.end() ? f : it->second;
   }
-  bool write(const std::string& s, const std::string& k,
-             const std::optional<std::string>& v) override {
-    if (v) values[{s, k}] = *v;
+  bool write(const std::vector<ui::ProfileEntry>& entries) override {
+    for (const auto& [s, k, v] : entries)
+      if (v) values[{s, k}] = *v;
     return true;
   }
   std::string path() const override { return "config.ini"; }
