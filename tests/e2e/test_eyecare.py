@@ -292,3 +292,49 @@ class TestOk:
         assert dict(eye) == {"pdrun": "1", "liangdu": "-17", "duibidu": "100",
                              "rgbr": "0", "rgbg": "0", "rgbb": "50"}
         assert harness.lumora_pids(), "the values are stored while the program runs"
+
+
+def focus_elsewhere() -> None:
+    """Hands the focus to the Wine desktop itself: Wine sees shortcuts only while one of its
+    windows has the X focus, and a shortcut must work while the program's own has not."""
+    harness.click_screen(60, 60)
+    harness.wait_until(lambda: "Form1" not in [r["title"] for r in harness.probe(
+        "--desktop", harness.DESKTOP_NAME, "foreground")], 5, what="the desktop to take the focus")
+
+
+class TestShortcuts:
+    NIGHT_OFF = "[night]\non=0\n"
+
+    def test_brightness_steps_from_another_window_and_the_close_image_stores_them(
+            self, lumora_desktop):
+        wid = start(lumora_desktop, stored(liangdu=-10) + self.NIGHT_OFF)
+        wait_ramp(brightness(-10), "the stored brightness")
+        focus_elsewhere()
+        key("ctrl+alt+Next", "ctrl+alt+Next")
+        wait_ramp(brightness(-20), "two steps darker")
+        key("ctrl+alt+Prior")
+        wait_ramp(brightness(-15), "a step brighter")
+        harness.click(wid, 610, 9)  # the close image
+        lumora_desktop.wait_exit()
+        assert lumora_desktop.config()["eye"]["liangdu"] == "-15"
+
+    def test_a_key_another_program_holds_is_named_once_and_the_others_work(self, lumora_desktop):
+        import test_rest
+        # Wine keeps shortcuts per desktop: the holder runs in the program's.
+        desktop = f"/desktop={harness.DESKTOP_NAME},{harness.SCREEN_W}x{harness.SCREEN_H}"
+        holder = subprocess.Popen(["wine", "explorer", desktop, harness.os.environ["LUMORA_PROBE"],
+                                   "hold", "3", "0x22"], stdout=subprocess.PIPE, text=True)
+        try:
+            assert holder.stdout.readline().strip() == "held"
+            start(lumora_desktop, stored(liangdu=-10) + self.NIGHT_OFF)
+            wait_ramp(brightness(-10), "the stored brightness")
+            assert test_rest.icon_tip().split("\n")[1:] == ["Keys taken: Ctrl+Alt+PageDown"]
+            assert not [r for r in harness.probe("--desktop", harness.DESKTOP_NAME, "windows")
+                        if r["class"] == "#32770" and r["visible"]], "no message box"
+            focus_elsewhere()
+            key("ctrl+alt+Next", "ctrl+alt+Prior")  # the first goes to the holder
+            wait_ramp(brightness(-5), "a step brighter, none darker")
+            key("ctrl+alt+End")
+            wait_ramp(harness.IDENTITY_RAMP, "eye care off: the default ramp")
+        finally:
+            holder.kill()
