@@ -83,7 +83,7 @@ void SystemWindow::retryTick() {
 
 void SystemWindow::registerShortcuts() {
   // A key held down acts once: a switch must not flip with the keyboard's repeat.
-  program_->registerShortcuts([this](app::Action id, settings::HotKey key) {
+  program_->registerShortcuts([this](app::Action id, app::HotKey key) {
     return RegisterHotKey(hwnd_, static_cast<int>(id), key.modifiers | MOD_NOREPEAT, key.vk) != 0;
   });
 }

@@ -70,6 +70,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     backend.system().askForSessionNotifications();
 
     program.start(app::iconOnlyStart(arguments()));
+    program.readShortcuts();
     backend.system().registerShortcuts();
 
     exitCode = win32::runMessageLoop(
