@@ -130,6 +130,8 @@ BOOL CALLBACK printMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
 // probe [--desktop NAME] broadcast MESSAGE WPARAM LPARAM
 //                                     sends a message to every top-level window, as the system
 //                                     sends WM_DISPLAYCHANGE, and waits until each has handled it
+// probe hold MODIFIERS VK            holds a system-wide shortcut as another program would, prints
+//                                     "held" and keeps it until it is ended
 // --desktop looks into a Wine desktop started with "explorer /desktop=NAME,...".
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 3 && std::wcscmp(argv[1], L"--desktop") == 0) {
@@ -169,6 +171,16 @@ int wmain(int argc, wchar_t** argv) {
     auto number = [](const wchar_t* text) { return std::wcstoul(text, nullptr, 0); };
     HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(number(argv[2])));
     return PostMessageW(hwnd, number(argv[3]), number(argv[4]), 0) ? 0 : 1;
+  }
+  if (argc >= 4 && std::wcscmp(argv[1], L"hold") == 0) {
+    if (!RegisterHotKey(nullptr, 1, std::wcstoul(argv[2], nullptr, 0),
+                        std::wcstoul(argv[3], nullptr, 0)))
+      return 1;
+    std::printf("held\n");
+    std::fflush(stdout);
+    for (MSG m; GetMessageW(&m, nullptr, 0, 0) > 0;) {
+    }
+    return 0;
   }
   if (argc >= 2 && std::wcscmp(argv[1], L"monitors") == 0)
     return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? 0 : 1;

@@ -5,11 +5,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/Ini.h"
-#include "settings/Values.h"
 #include "tray/Notify.h"
 #include "tray/SignIn.h"
 #include "tray/TrayForm.h"
@@ -23,9 +24,6 @@ class GammaEngine;
 namespace app {
 
 class MainWindow;
-
-// What a system-wide shortcut does; its id is the action.
-enum Action : unsigned { kDarker, kBrighter, kEyeCare, kActionCount };
 
 struct Services {
   ui::FormHost& host;
@@ -45,6 +43,16 @@ constexpr const char* kTraySwitch = "/tray";
 // start: "/tray" or "-tray" in any case.
 bool iconOnlyStart(const std::vector<std::string>& arguments);
 
+// A system-wide shortcut: what it does (also its id), and the system's own modifier flags and
+// virtual-key code (vk 0: none).
+enum Action : unsigned { kDarker, kBrighter, kEyeCare, kActionCount };
+struct HotKey {
+  unsigned modifiers = 0, vk = 0;
+};
+// "Ctrl+Alt+PageDown" in any case and spacing; empty is no shortcut. Nothing when the text does
+// not parse, or when a key other than F1-F24 has no modifier (every program would lose it).
+std::optional<HotKey> parseHotKey(std::string_view text);
+
 class Program {
  public:
   explicit Program(const Services& services);
@@ -53,7 +61,7 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   // Loads the tray form, which adds the icon and opens the main window (loaded but hidden when
-  // iconOnly), and reads the shortcuts.
+  // iconOnly).
   void start(bool iconOnly = false);
   // The installer or the uninstaller asked this copy to end: it saves as at a session's end and
   // ends as the tray menu's Exit; the uninstalled copy first puts the default ramp back.
@@ -73,10 +81,11 @@ class Program {
   // Night light on or off, stored: the tray's "Night light".
   void toggleNightLight();
 
+  // [keys]: a text that does not parse is reported once and its default taken.
+  void readShortcuts();
   // Offers each shortcut not registered yet to add (false: another program holds it); those held
   // elsewhere are named in the icon's tip.
-  void registerShortcuts(const std::function<bool(Action, settings::HotKey)>& add);
-  // Acts through the control the shortcut stands for.
+  void registerShortcuts(const std::function<bool(Action, HotKey)>& add);
   void shortcut(Action action);
 
   MainWindow& mainWindow() { return *mainWindow_; }
@@ -85,12 +94,10 @@ class Program {
   settings::Ini& ini() { return ini_; }
 
  private:
-  void readShortcuts();
-
   ui::Shell& shell_;
   settings::Ini ini_;
   std::array<std::string, kActionCount> shortcutTexts_;
-  std::array<settings::HotKey, kActionCount> pending_;  // vk 0 once registered, and for none
+  std::array<HotKey, kActionCount> pending_;  // vk 0 once registered, and for none
   std::unique_ptr<colour::GammaEngine> gamma_;
   tray::Icon icon_;
   std::unique_ptr<MainWindow> mainWindow_;

@@ -16,9 +16,10 @@ inline constexpr const char* kRedBalance = "rgbr";
 inline constexpr const char* kGreenBalance = "rgbg";
 inline constexpr const char* kBlueBalance = "rgbb";
 
-// System-wide shortcuts, as key texts ("Ctrl+Alt+PageDown"), in the order of app::Action.
+// System-wide shortcuts as key texts, and their defaults, in the order of app::Action.
 inline constexpr const char* kKeysSection = "keys";
-inline constexpr const char* kShortcuts[] = {"darker", "brighter", "eyecare"};
+inline constexpr const char* kShortcuts[][2] = {
+    {"darker", "Ctrl+Alt+PageDown"}, {"brighter", "Ctrl+Alt+PageUp"}, {"eyecare", "Ctrl+Alt+End"}};
 
 // Night light.
 inline constexpr const char* kNightSection = "night";

@@ -38,7 +38,7 @@ SystemWindow::SystemWindow(Backend& backend, std::function<void()> runPosted)
 }
 
 SystemWindow::~SystemWindow() {
-  for (int id = 0; id < int{app::kActionCount}; ++id) UnregisterHotKey(hwnd_, id);
+  for (unsigned id = 0; id < app::kActionCount; ++id) UnregisterHotKey(hwnd_, static_cast<int>(id));
   if (desktopWatcher == this) desktopWatcher = nullptr;
   detach();
   if (HWND hwnd = std::exchange(hwnd_, nullptr)) DestroyWindow(hwnd);
@@ -106,7 +106,7 @@ void SystemWindow::retryTick() {
 
 void SystemWindow::registerShortcuts() {
   // A key held down acts once: a switch must not flip with the keyboard's repeat.
-  program_->registerShortcuts([this](app::Action id, settings::HotKey key) {
+  program_->registerShortcuts([this](app::Action id, app::HotKey key) {
     return RegisterHotKey(hwnd_, static_cast<int>(id), key.modifiers | MOD_NOREPEAT, key.vk) != 0;
   });
 }

@@ -50,7 +50,6 @@ class SystemWindow : public Window {
 
   // Registers the program's shortcuts; those another program holds are tried after each unlock.
   void registerShortcuts();
-
   static constexpr UINT kPostedWork = WM_APP + 1;
 
  protected:

@@ -76,6 +76,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     backend.system().askForSessionNotifications();
 
     program.start(app::iconOnlyStart(args));
+    program.readShortcuts();
     backend.system().registerShortcuts();
 
     exitCode = win32::runMessageLoop(
