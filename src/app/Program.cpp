@@ -126,6 +126,7 @@ void Program::readShortcuts() {
     if (!hotKey) hotKey = parseHotKey(text = fallback);
     pending_[a] = *hotKey;
   }
+  trayForm_->nightLightKeys = shortcutTexts_[kNightLight];
 }
 
 void Program::registerShortcuts(const std::function<bool(Action, HotKey)>& add) {
@@ -141,7 +142,9 @@ void Program::registerShortcuts(const std::function<bool(Action, HotKey)>& add) 
 
 void Program::shortcut(Action action) {
   MainWindow& w = *mainWindow_;  // the brightness keys, like the slider, only with eye care on
-  if (action == kEyeCare)
+  if (action == kNightLight)
+    toggleNightLight();
+  else if (action == kEyeCare)
     w.SafeSwitch1.setValue(!w.SafeSwitch1.Value());
   else if (w.SafeSwitch1.Value())
     w.Slider1.setValue(w.Slider1.value() + (action == kDarker ? -5 : 5));

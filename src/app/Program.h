@@ -45,7 +45,7 @@ bool iconOnlyStart(const std::vector<std::string>& arguments);
 
 // A system-wide shortcut: what it does (also its id), and the system's own modifier flags and
 // virtual-key code (vk 0: none).
-enum Action : unsigned { kDarker, kBrighter, kEyeCare, kActionCount };
+enum Action : unsigned { kDarker, kBrighter, kEyeCare, kNightLight, kActionCount };
 struct HotKey {
   unsigned modifiers = 0, vk = 0;
 };

@@ -18,8 +18,10 @@ inline constexpr const char* kBlueBalance = "rgbb";
 
 // System-wide shortcuts as key texts, and their defaults, in the order of app::Action.
 inline constexpr const char* kKeysSection = "keys";
-inline constexpr const char* kShortcuts[][2] = {
-    {"darker", "Ctrl+Alt+PageDown"}, {"brighter", "Ctrl+Alt+PageUp"}, {"eyecare", "Ctrl+Alt+End"}};
+inline constexpr const char* kShortcuts[][2] = {{"darker", "Ctrl+Alt+PageDown"},
+                                                {"brighter", "Ctrl+Alt+PageUp"},
+                                                {"eyecare", "Ctrl+Alt+End"},
+                                                {"nightlight", "Ctrl+Alt+Home"}};
 
 // Night light.
 inline constexpr const char* kNightSection = "night";

@@ -38,7 +38,9 @@ void TrayForm::trayNotify(std::intptr_t lParam) {
   if (trayAction(lParam) != TrayAction::OpenMenu) return;
   // The entry may have changed outside the program (Task Manager, an installer): ask each time.
   findCommand(menu_, kStartWithWindows)->checked = signIn_.enabled();
-  findCommand(menu_, kNightLight)->checked = nightLightOn && nightLightOn();
+  MenuItem* night = findCommand(menu_, kNightLight);
+  night->checked = nightLightOn && nightLightOn();
+  night->caption = "Night light" + (nightLightKeys.empty() ? "" : "\t" + nightLightKeys);
   runCommand(area_.popupMenu(menu_));
 }
 

@@ -2,6 +2,7 @@
 // The hidden start-up form cd: it puts the icon in the notification area, opens the main window
 // and answers the icon's menu.
 #include <cstdint>
+#include <string>
 #include <functional>
 
 #include "tray/Menu.h"
@@ -39,6 +40,7 @@ class TrayForm : public ui::Form {
   // "Night light": whether it is on (its check mark), and what the item runs.
   std::function<bool()> nightLightOn;
   std::function<void()> toggleNightLight;
+  std::string nightLightKeys;  // its shortcut, shown beside it
 
  private:
   Icon& icon_;

@@ -312,6 +312,8 @@ class TestShortcuts:
         wait_ramp(brightness(-20), "two steps darker")
         press_elsewhere("ctrl+alt+Prior")
         wait_ramp(brightness(-15), "a step brighter")
+        press_elsewhere("ctrl+alt+Home")  # night light on, stored at once
+        harness.wait_until(lambda: lumora_desktop.config()["night"]["on"] == "1", 5, what="night on")
         harness.click(wid, 610, 9)  # the close image
         lumora_desktop.wait_exit()
         assert lumora_desktop.config()["eye"]["liangdu"] == "-15"

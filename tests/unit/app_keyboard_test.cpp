@@ -159,6 +159,15 @@ TEST_F(KeyboardTest, TypedRestTimesAreStoredByEnterAndBadOnesKeepThePanelOpen) {
   EXPECT_EQ((store.values[{"dsxx", "mei"}]), "30");
 }
 
+TEST_F(KeyboardTest, TheTrayMenuShowsTheNightLightShortcutAsStored) {
+  store.values[{"keys", "nightlight"}] = "ctrl + shift+N";
+  start(false, false);
+  program->readShortcuts();
+  program->trayNotify(0x0205);  // right button released over the icon
+  EXPECT_EQ(tray::findCommand(notify.lastMenu, tray::kNightLight)->caption,
+            "Night light\tctrl + shift+N");
+}
+
 }  // namespace
 
 TEST(HotKeyText, ModifiersKeysSpacingAndCase) {
