@@ -29,6 +29,28 @@ Program::Program(const Services& services)
       &services.host, services.clock, services.screen, services.shell, ini_, *gamma_, icon_});
   trayForm_ = std::make_unique<tray::TrayForm>(&services.host, icon_, services.notify,
                                                services.shell, services.signIn, *mainWindow_);
+  rest::Rest& rest = mainWindow_->rest();
+  trayForm_->restMenu = [&rest] {
+    return tray::RestMenu{rest.prompt() != nullptr, rest.canPutOff(), rest.paused()};
+  };
+  trayForm_->restCommand = [&rest](int command) {
+    switch (command) {
+      case tray::kRestNow:
+        return rest.restNow();
+      case tray::kLater:
+        return rest.later();
+      case tray::kSkipRest:
+        return rest.decline();
+      case tray::kPauseHalfHour:
+        return rest.pause(rest::PauseFor::HalfHour);
+      case tray::kPauseHour:
+        return rest.pause(rest::PauseFor::Hour);
+      case tray::kPauseTomorrow:
+        return rest.pause(rest::PauseFor::Tomorrow);
+      case tray::kResume:
+        return rest.resume();
+    }
+  };
 }
 
 // The forms go before the engine and the store they refer to.

@@ -20,6 +20,13 @@ enum Command : int {
   kAboutApp = 3,  // aapp
   kExit = 4,      // tc
   kStartWithWindows = 5,
+  kRestNow = 6,
+  kLater = 7,
+  kSkipRest = 8,
+  kPauseHalfHour = 9,
+  kPauseHour = 10,
+  kPauseTomorrow = 11,
+  kResume = 12,
 };
 
 // One entry; an entry with items opens a sub-menu and has no command of its own.
@@ -29,12 +36,21 @@ struct MenuItem {
   int command = kNoCommand;
   std::vector<MenuItem> items;
   bool checked = false;  // shown with a check mark
+  bool enabled = true;
 };
 
 using Menu = MenuItem;
 
-// The root "cd" with Display, Tavik:Health: , About > About APP, Start with Windows, Exit.
-Menu trayMenu();
+// What the rest reminder offers at the moment the menu opens.
+struct RestMenu {
+  bool prompt = false;  // a prompt is up: its answers are offered too
+  bool canPutOff = true;
+  bool paused = false;
+};
+
+// The root "cd" with Display, Tavik:Health: , About > About APP, Start with Windows, Pause
+// reminders, Exit; while a prompt is up, its answers first.
+Menu trayMenu(const RestMenu& rest = {});
 
 // The entry that runs command, searched through the sub-menus; null when there is none.
 MenuItem* findCommand(Menu& menu, int command);

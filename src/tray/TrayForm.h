@@ -2,6 +2,7 @@
 // The hidden start-up form cd: it puts the icon in the notification area, opens the main window
 // and answers the icon's menu.
 #include <cstdint>
+#include <functional>
 
 #include "tray/Menu.h"
 #include "tray/Notify.h"
@@ -34,6 +35,10 @@ class TrayForm : public ui::Form {
   void tc_Click();
 
   const Menu& menu() const { return menu_; }
+
+  // The rest reminder's part of the menu as the menu opens, and what runs its entries.
+  std::function<RestMenu()> restMenu;
+  std::function<void(int command)> restCommand;
 
  private:
   Icon& icon_;

@@ -94,6 +94,7 @@ class Screen {
 };
 
 enum class MessageIcon { Information, Warning, Error };
+enum class SystemSound { RestStart, RestEnd };
 
 // A file opened for reading in pieces.
 class FileReader {
@@ -115,6 +116,8 @@ class Shell {
   virtual std::unique_ptr<FileReader> openProgramFile(const std::string& name) = 0;
   // Ends the program at once (no window receives a closing event).
   virtual void quit() = 0;
+  // One of the system's own sounds, without waiting for it to end.
+  virtual void playSound(SystemSound sound) = 0;
 };
 
 }  // namespace ui

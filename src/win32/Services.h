@@ -64,6 +64,7 @@ class Shell : public ui::Shell {
   void messageBox(const std::string& text, const std::string& title, ui::MessageIcon icon) override;
   std::unique_ptr<ui::FileReader> openProgramFile(const std::string& name) override;
   void quit() override;
+  void playSound(ui::SystemSound sound) override;
   // From the end of the session on, no modal window is shown: it would hold the session up.
   void sessionEnds() { sessionEnding_ = true; }
 

@@ -94,6 +94,8 @@ class Shell : public ui::Shell {
     return std::make_unique<StringReader>(it->second, piece);
   }
   void quit() override { ++quits; }
+  std::vector<ui::SystemSound> sounds;
+  void playSound(ui::SystemSound sound) override { sounds.push_back(sound); }
 };
 
 // Local time and a monotonic counter. advance() is time passing (awake or asleep); set() is a
