@@ -34,22 +34,13 @@ Program::Program(const Services& services)
     return tray::RestMenu{rest.prompt() != nullptr, rest.canPutOff(), rest.paused()};
   };
   trayForm_->restCommand = [&rest](int command) {
-    switch (command) {
-      case tray::kRestNow:
-        return rest.restNow();
-      case tray::kLater:
-        return rest.later();
-      case tray::kSkipRest:
-        return rest.decline();
-      case tray::kPauseHalfHour:
-        return rest.pause(rest::PauseFor::HalfHour);
-      case tray::kPauseHour:
-        return rest.pause(rest::PauseFor::Hour);
-      case tray::kPauseTomorrow:
-        return rest.pause(rest::PauseFor::Tomorrow);
-      case tray::kResume:
-        return rest.resume();
-    }
+    if (command == tray::kRestNow) rest.restNow();
+    if (command == tray::kLater) rest.later();
+    if (command == tray::kSkipRest) rest.decline();
+    if (command == tray::kResume) rest.resume();
+    // The pause entries follow the order of PauseFor.
+    if (command >= tray::kPauseHalfHour && command <= tray::kPauseTomorrow)
+      rest.pause(static_cast<rest::PauseFor>(command - tray::kPauseHalfHour));
   };
 }
 

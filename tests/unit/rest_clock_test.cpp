@@ -99,6 +99,7 @@ TEST_P(RestLength, ARestOfNMinutesTakesNTimesSixtyTicks) {
   EXPECT_EQ(rest.restCounting(), 0);
   EXPECT_EQ(rest.restHours() + rest.restMinutes() + rest.restSeconds(), 0);
   EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(shell.sounds, (std::vector{ui::SystemSound::RestStart, ui::SystemSound::RestEnd}));
   const ui::LocalTime end = clock.now();
   EXPECT_EQ(Text1.text(), rest::formatTimeOfDay(end.hour * 60 + end.minute + 45));
 
@@ -354,6 +355,7 @@ struct Away {
   std::function<void(RestFixture&)> live;
   bool promptUp;
   const char* next;
+  const char* tip = nullptr;
 };
 
 struct TimeAway : RestFixture, ::testing::WithParamInterface<Away> {};
@@ -365,6 +367,7 @@ TEST_P(TimeAway, CountsAsRestOnlyWhenItLastsARestsLength) {
   EXPECT_EQ(rest.Pdtipshow, GetParam().promptUp ? 1 : 0);
   EXPECT_EQ(Text1.text(), GetParam().next);
   EXPECT_EQ(Label5.text(), GetParam().next);
+  if (GetParam().tip) EXPECT_EQ(rest.tip(), GetParam().tip);
 }
 
 const Away kAway[] = {
@@ -385,6 +388,7 @@ const Away kAway[] = {
        f.tickUntil(14, 53, 10);  // idle 5:00 by 14:51:59: the due minute passes quietly
        ASSERT_EQ(f.rest.prompt(), nullptr);
        ASSERT_EQ(f.Text1.text(), "14:52");
+       ASSERT_EQ(f.rest.tip(), "Away: counted as a rest");
        f.clock.comeBack();
        f.tick();  // 14:53:11: back, rested
      },
@@ -437,6 +441,7 @@ const Away kAway[] = {
        f.tick(10);
        ASSERT_NE(f.rest.restScreen(), nullptr);
        ASSERT_EQ(f.caption(), "0:4:50");
+       ASSERT_EQ(f.rest.tip(), "Resting until 14:57");
        f.clock.advance(119);  // asleep two minutes
        f.tick();
        ASSERT_NE(f.rest.restScreen(), nullptr);
@@ -453,6 +458,7 @@ const Away kAway[] = {
        f.clock.busy = true;
        f.tickUntil(14, 52, 20);
        ASSERT_EQ(f.rest.prompt(), nullptr);
+       ASSERT_EQ(f.rest.tip(), "Rest due when the full-screen program ends");
        f.clock.busy = false;
        f.tick();
        ASSERT_NE(f.rest.prompt(), nullptr);
@@ -475,6 +481,63 @@ const Away kAway[] = {
        f.tick(10);
      },
      false, "15:55"},
+    // Later brings the prompt back after `later` minutes, never sooner, `laters` times in a row.
+    {"LaterWithinThenPastTheLimit",
+     [](RestFixture& f) {
+       for (int at : {52, 57, 62, 67}) {
+         f.tickUntil(14 + (at - 1) / 60, (at - 1) % 60, 59);
+         ASSERT_EQ(f.rest.prompt(), nullptr) << "back before its time";
+         f.tick();
+         ASSERT_NE(f.rest.prompt(), nullptr);
+         ASSERT_EQ(f.rest.prompt()->Later.activate(), at != 67) << at;
+         f.host.run();
+       }
+       ASSERT_EQ(f.rest.prompt()->Later.toolTip(), "Put off 3 times in a row");
+     },
+     true, "15:07", "Rest now"},
+    {"LaterThenTimeAwayIsARestAndEndsTheRow",
+     [](RestFixture& f) {
+       f.store.values[{"dsxx", "laters"}] = "1";
+       f.rest.loadSettings();
+       f.tickUntil(14, 52, 30);
+       f.rest.prompt()->Later.activate();
+       ASSERT_EQ(f.Text1.text(), "14:58") << "a minute begun counts as gone";
+       ASSERT_FALSE(f.rest.canPutOff());
+       f.clock.leave();
+       f.tickUntil(14, 59, 0);  // 14:58 passes quietly: away a rest's length
+       ASSERT_EQ(f.rest.prompt(), nullptr);
+       f.clock.comeBack();
+       f.tick();
+       ASSERT_TRUE(f.rest.canPutOff());
+     },
+     false, "15:44", "Next rest at 15:44"},
+    // A pause holds every prompt, survives a restart and its time is no work.
+    {"PauseUntilTomorrowAcrossMidnightAndARestart",
+     [](RestFixture& f) {
+       f.tickUntil(14, 10, 0);
+       f.rest.pause(rest::PauseFor::Tomorrow);
+       ASSERT_EQ(f.store.at("dsxx", "paused_until"), "2026-12-08 00:00");
+       f.store.values[{"dsxx", "paused_until"}] = "2026-12-08 00:30";  // as a restart reads it
+       f.rest.loadSettings();
+       ASSERT_EQ(f.rest.tip(), "Reminders paused until 00:30");
+       f.tickUntil(0, 29, 59);
+       ASSERT_EQ(f.rest.prompt(), nullptr);
+       f.tick();
+       ASSERT_FALSE(f.store.has("dsxx", "paused_until"));
+     },
+     false, "01:15", "Next rest at 01:15"},
+    {"APauseThatEndsWhileAway",
+     [](RestFixture& f) {
+       f.tickUntil(14, 10, 0);
+       f.rest.pause(rest::PauseFor::HalfHour);
+       f.clock.leave();
+       f.tickUntil(14, 40, 1);
+       ASSERT_EQ(f.Text1.text(), "15:25");
+       f.tickUntil(15, 0, 0);
+       f.clock.comeBack();
+       f.tick();
+     },
+     false, "15:45", "Next rest at 15:45"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rest, TimeAway, ::testing::ValuesIn(kAway),
