@@ -87,6 +87,7 @@ class QuietShell : public ui::Shell {
   }
   std::unique_ptr<ui::FileReader> openProgramFile(const std::string&) override { return nullptr; }
   void quit() override {}
+  void playSound(ui::SystemSound) override {}
 };
 
 void pump() {

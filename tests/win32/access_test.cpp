@@ -61,6 +61,7 @@ struct Shell : ui::Shell {
   void messageBox(const std::string&, const std::string&, ui::MessageIcon) override {}
   std::unique_ptr<ui::FileReader> openProgramFile(const std::string&) override { return {}; }
   void quit() override { ++quits; }
+  void playSound(ui::SystemSound) override {}
 };
 struct Notify : tray::NotifyArea {
   bool add(const tray::NotifyRecord&) override { return true; }
