@@ -230,7 +230,7 @@ void MainWindow::connect() {
   Command3.Click = [this] { eyeCare_->Command3_Click(); };
   eyeCare_->connect();
   rest_->connect();
-  rest_->TipChanged = [this] { icon_.setTip(rest_->tip()); };
+  rest_->TipChanged = [this] { showTip(); };
 }
 
 void MainWindow::Form_Load() {
@@ -323,6 +323,10 @@ void MainWindow::sessionEnding() {
 void MainWindow::displayReset() {
   eyeCare_->displayReset();
   rest_->monitorsChanged();
+}
+
+void MainWindow::showTip() {
+  icon_.setTip(tipNote.empty() ? rest_->tip() : rest_->tip() + "\n" + tipNote);
 }
 
 void MainWindow::saveSettings() {

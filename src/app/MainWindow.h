@@ -109,6 +109,9 @@ class MainWindow : public ui::Form {
   void sessionEnding();
   // The system reset the display's ramp, and displays may have come or gone.
   void displayReset();
+  // A line under the rest's in the icon's tip; empty for none.
+  std::string tipNote;
+  void showTip();
 
   colour::EyeCare& eyeCare() { return *eyeCare_; }
   rest::Rest& rest() { return *rest_; }

@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "colour/GammaEngine.h"
 #include "rest/Rest.h"
+#include "settings/Keys.h"
 
 namespace app {
 
@@ -22,7 +23,8 @@ bool iconOnlyStart(const std::vector<std::string>& arguments) {
 }
 
 Program::Program(const Services& services)
-    : ini_(services.profile, services.shell),
+    : shell_(services.shell),
+      ini_(services.profile, services.shell),
       gamma_(std::make_unique<colour::GammaEngine>(services.displays)),
       icon_(services.notify) {
   mainWindow_ = std::make_unique<MainWindow>(MainWindowServices{
@@ -52,6 +54,7 @@ Program::~Program() {
 
 void Program::start(bool iconOnly) {
   trayForm_->start(iconOnly);
+  readShortcuts();
 }
 
 void Program::exitRequested() {
@@ -76,6 +79,48 @@ void Program::taskbarCreated() {
 
 void Program::trayNotify(std::intptr_t lParam) {
   trayForm_->trayNotify(lParam);
+}
+
+void Program::readShortcuts() {
+  // Ctrl+Alt is AltGr on many layouts, but no layout puts a character on these keys.
+  constexpr const char* kDefaults[] = {"Ctrl+Alt+PageDown", "Ctrl+Alt+PageUp", "Ctrl+Alt+End"};
+  std::string unreadable;
+  for (unsigned a = 0; a < kActionCount; ++a) {
+    const char* key = settings::keys::kShortcuts[a];
+    std::string& text = shortcutTexts_[a] = ini_.readini(settings::keys::kKeysSection, key);
+    if (text == key) text = kDefaults[a];  // not in the file
+    auto hotKey = settings::parseHotKey(text);
+    if (!hotKey) {
+      unreadable.append("\n").append(key).append("=").append(text);
+      hotKey = settings::parseHotKey(text = kDefaults[a]);
+    }
+    pending_[a] = *hotKey;
+  }
+  if (!unreadable.empty())
+    shell_.messageBox(
+        "Lumora does not understand these shortcuts in config.ini and uses its own:" + unreadable,
+        "Lumora", ui::MessageIcon::Warning);
+}
+
+void Program::registerShortcuts(const std::function<bool(Action, settings::HotKey)>& add) {
+  std::string& note = mainWindow_->tipNote;
+  note.clear();
+  for (unsigned a = 0; a < kActionCount; ++a) {
+    if (!pending_[a].vk || add(Action(a), pending_[a]))
+      pending_[a].vk = 0;
+    else
+      note += (note.empty() ? "Keys taken: " : ", ") + shortcutTexts_[a];
+  }
+  mainWindow_->showTip();
+}
+
+void Program::shortcut(Action action) {
+  MainWindow& w = *mainWindow_;
+  // The brightness slider is in reach only while eye care is on, and so are its keys.
+  if (action == kEyeCare)
+    w.SafeSwitch1.setValue(!w.SafeSwitch1.Value());
+  else if (w.SafeSwitch1.Value())
+    w.Slider1.setValue(w.Slider1.value() + (action == kDarker ? -5 : 5));
 }
 
 }  // namespace app

@@ -1,12 +1,15 @@
 #pragma once
 // The program's objects for one run: the settings store, the gamma engine, the main window and
 // the tray form. WinMain creates it after the single-instance check and forwards system events.
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "settings/Ini.h"
+#include "settings/Values.h"
 #include "tray/Notify.h"
 #include "tray/SignIn.h"
 #include "tray/TrayForm.h"
@@ -20,6 +23,9 @@ class GammaEngine;
 namespace app {
 
 class MainWindow;
+
+// What a system-wide shortcut does; its id is the action.
+enum Action : unsigned { kDarker, kBrighter, kEyeCare, kActionCount };
 
 struct Services {
   ui::FormHost& host;
@@ -47,7 +53,7 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   // Loads the tray form, which adds the icon and opens the main window (loaded but hidden when
-  // iconOnly).
+  // iconOnly), and reads the shortcuts.
   void start(bool iconOnly = false);
   // Another program (the installer) asked this copy to end: it ends as the tray menu's Exit.
   void exitRequested();
@@ -64,13 +70,24 @@ class Program {
   // The icon's callback message, with its lParam.
   void trayNotify(std::intptr_t lParam);
 
+  // Offers each shortcut not registered yet to add (false: another program holds it); those held
+  // elsewhere are named in the icon's tip.
+  void registerShortcuts(const std::function<bool(Action, settings::HotKey)>& add);
+  // Acts through the control the shortcut stands for.
+  void shortcut(Action action);
+
   MainWindow& mainWindow() { return *mainWindow_; }
   tray::TrayForm& trayForm() { return *trayForm_; }
   tray::Icon& icon() { return icon_; }
   settings::Ini& ini() { return ini_; }
 
  private:
+  void readShortcuts();
+
+  ui::Shell& shell_;
   settings::Ini ini_;
+  std::array<std::string, kActionCount> shortcutTexts_;
+  std::array<settings::HotKey, kActionCount> pending_;  // vk 0 once registered, and for none
   std::unique_ptr<colour::GammaEngine> gamma_;
   tray::Icon icon_;
   std::unique_ptr<MainWindow> mainWindow_;

@@ -21,4 +21,8 @@ inline constexpr const char* kRedBalance = "rgbr";
 inline constexpr const char* kGreenBalance = "rgbg";
 inline constexpr const char* kBlueBalance = "rgbb";
 
+// System-wide shortcuts, as key texts ("Ctrl+Alt+PageDown"), in the order of app::Action.
+inline constexpr const char* kKeysSection = "keys";
+inline constexpr const char* kShortcuts[] = {"darker", "brighter", "eyecare"};
+
 }  // namespace settings::keys

@@ -11,6 +11,7 @@
 #include "settings/ProfileText.h"
 #include "win32/Backend.h"
 #include "win32/Report.h"
+#include "win32/SystemLibrary.h"
 #include "win32/SystemWindow.h"
 #include "win32/Dpi.h"
 #include "win32/SystemLibrary.h"
@@ -213,10 +214,16 @@ std::string ProfileFile::path() const {
 }
 
 void Shell::openUrl(const std::string& url) {
-  // Whatever opens the address may be a shell extension that needs COM on this thread; it is
-  // started here, when first needed, rather than carried from start-up.
-  [[maybe_unused]] static const bool comStarted =
-      SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  // Whatever opens the address may be a shell extension that needs COM on this thread; COM and
+  // its library (a megabyte with what it brings) are loaded here, when first needed, not at start.
+  [[maybe_unused]] static const bool comStarted = [] {
+    using Initialize = HRESULT(WINAPI*)(void*, DWORD);
+    HMODULE ole = loadSystemLibrary(L"ole32.dll");
+    auto initialize = reinterpret_cast<Initialize>(
+        ole ? reinterpret_cast<void*>(GetProcAddress(ole, "CoInitializeEx")) : nullptr);
+    return initialize &&
+           SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }();
   ShellExecuteW(backend_.ownerWindow(), L"open", widen(url).c_str(), nullptr, nullptr,
                 SW_SHOWNORMAL);
 }

@@ -29,6 +29,7 @@ SystemWindow::SystemWindow(Backend& backend, std::function<void()> runPosted)
 }
 
 SystemWindow::~SystemWindow() {
+  for (int id = 0; id < app::kActionCount; ++id) UnregisterHotKey(hwnd_, id);
   detach();
   if (HWND hwnd = std::exchange(hwnd_, nullptr)) DestroyWindow(hwnd);
 }
@@ -80,6 +81,13 @@ void SystemWindow::retryTick() {
   KillTimer(hwnd_, kRetryTimer);
 }
 
+void SystemWindow::registerShortcuts() {
+  // A key held down acts once: a switch must not flip with the keyboard's repeat.
+  program_->registerShortcuts([this](app::Action id, settings::HotKey key) {
+    return RegisterHotKey(hwnd_, static_cast<int>(id), key.modifiers | MOD_NOREPEAT, key.vk) != 0;
+  });
+}
+
 LRESULT SystemWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
   if (message == kPostedWork) {
     runPosted_();
@@ -114,7 +122,11 @@ LRESULT SystemWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
       } else if (wp == kSessionUnlock) {
         program_->sessionLocked(false);
         program_->displayReset();
+        registerShortcuts();
       }
+      return 0;
+    case WM_HOTKEY:
+      if (wp < app::kActionCount) program_->shortcut(static_cast<app::Action>(wp));
       return 0;
     case WM_TIMER:
       if (wp == kRetryTimer) retryTick();

@@ -70,6 +70,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     backend.system().askForSessionNotifications();
 
     program.start(app::iconOnlyStart(arguments()));
+    backend.system().registerShortcuts();
 
     exitCode = win32::runMessageLoop(
         exitRequest.get(), [&backend] { backend.system().exitRequested(); },

@@ -1,7 +1,10 @@
-// The main window without a mouse: Tab order per panel, Space and Enter, Esc.
+// The main window without a mouse: Tab order per panel, Space and Enter, Esc, system-wide
+// shortcuts.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "Fakes.h"
 #include "app/MainWindow.h"
@@ -159,3 +162,80 @@ TEST_F(KeyboardTest, TypedRestTimesAreStoredByEnterAndBadOnesKeepThePanelOpen) {
 }
 
 }  // namespace
+
+TEST(HotKeyText, ModifiersKeysSpacingAndCase) {
+  using settings::HotKey;
+  const struct {
+    const char* text;
+    std::optional<HotKey> key;
+  } cases[] = {
+      {"Ctrl+Alt+PageDown", HotKey{0x3, 0x22}},
+      {" ctrl +ALT+ page down ", HotKey{0x3, 0x22}},
+      {"Shift+Win+home", HotKey{0xC, 0x24}},
+      {"win+CTRL+shift+alt+F24", HotKey{0xF, 0x87}},
+      {"Alt+x", HotKey{0x1, 'X'}},
+      {"Ctrl+7", HotKey{0x2, '7'}},
+      {"Ctrl+Insert", HotKey{0x2, 0x2D}},
+      {"Ctrl+Delete", HotKey{0x2, 0x2E}},
+      {"Alt+Left", HotKey{0x1, 0x25}},
+      {"Alt+Down", HotKey{0x1, 0x28}},
+      {"F13", HotKey{0, 0x7C}},
+      {"", HotKey{}},
+      {"  ", HotKey{}},
+      {"Home", std::nullopt},
+      {"x", std::nullopt},
+      {"Ctrl+Alt", std::nullopt},
+      {"Ctrl+", std::nullopt},
+      {"+End", std::nullopt},
+      {"Ctrl+PgDn", std::nullopt},
+      {"Control+End", std::nullopt},
+      {"Ctrl+F25", std::nullopt},
+      {"Ctrl+F0", std::nullopt},
+      {"Ctrl+End+Home", std::nullopt},
+      {"Ctrl+Alt+ß", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::optional<HotKey> key = settings::parseHotKey(c.text);
+    ASSERT_EQ(key.has_value(), c.key.has_value());
+    if (key) EXPECT_EQ(std::pair(key->modifiers, key->vk), std::pair(c.key->modifiers, c.key->vk));
+  }
+}
+
+TEST_F(KeyboardTest, ShortcutsActThroughTheirControlsAndKeysHeldElsewhereAreInTheTip) {
+  store.values[{"keys", "darker"}] = "Ctrl+Alt+Nowhere";
+  store.values[{"keys", "brighter"}] = "";
+  store.values[{"eye", "liangdu"}] = "-10";
+  app::MainWindow& w = start(true, false);
+  std::vector<std::string> reports;
+  for (const fakes::Message& m : shell.messages)
+    if (m.title == "Lumora") reports.push_back(m.text);
+  EXPECT_EQ(reports,
+            std::vector<std::string>{"Lumora does not understand these shortcuts in "
+                                     "config.ini and uses its own:\ndarker=Ctrl+Alt+Nowhere"});
+  std::vector<app::Action> offered;
+  auto register_ = [&](bool eyeCareFree) {
+    offered.clear();
+    program->registerShortcuts([&](app::Action a, settings::HotKey key) {
+      offered.push_back(a);
+      EXPECT_EQ(key.modifiers, 0x3u);  // Ctrl+Alt, the defaults'
+      return eyeCareFree || a != app::kEyeCare;
+    });
+    return std::string(program->icon().record().szTip.data());
+  };
+  EXPECT_EQ(register_(false), "Rest reminders are off\nKeys taken: Ctrl+Alt+End");
+  EXPECT_EQ(offered, (std::vector{app::kDarker, app::kEyeCare}));  // brighter is off
+  EXPECT_EQ(register_(true), "Rest reminders are off");  // after an unlock: only the one held
+  EXPECT_EQ(offered, std::vector{app::kEyeCare});
+
+  program->shortcut(app::kDarker);
+  program->shortcut(app::kDarker);
+  EXPECT_EQ(w.Slider1.value(), -20);
+  EXPECT_EQ(w.colo[1].text(), "-20");
+  EXPECT_EQ(gamma.ramp[255], 52428);  // 0.8 of full scale
+  program->shortcut(app::kEyeCare);
+  EXPECT_EQ(w.eyeCare().eyeOn(), "0");
+  EXPECT_EQ(gamma.ramp[255], 65535);
+  program->shortcut(app::kBrighter);  // the slider is out of reach with eye care off
+  EXPECT_EQ(w.Slider1.value(), 0);
+}

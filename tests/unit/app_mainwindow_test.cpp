@@ -101,10 +101,11 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
   app::MainWindow& w = start();
   EXPECT_EQ(w.Text2.text(), "45");
   EXPECT_EQ(w.Text3.text(), "5");
-  EXPECT_EQ(reads(),
-            (std::vector<std::string>{"read dsxx/mei", "read dsxx/xiuxi", "read dsxx/pdrun",
-                                      "read eye/pdrun", "read dsxx/later", "read dsxx/laters",
-                                      "read dsxx/paused_until", "read dsxx/sound"}));
+  EXPECT_EQ(reads(), (std::vector<std::string>{
+                         "read dsxx/mei", "read dsxx/xiuxi", "read dsxx/pdrun", "read eye/pdrun",
+                         "read dsxx/later", "read dsxx/laters", "read dsxx/paused_until",
+                         "read dsxx/sound", "read keys/darker", "read keys/brighter",
+                         "read keys/eyecare"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
@@ -210,7 +211,7 @@ TEST_F(MainWindowTest, EyeCareOnReadsItsValuesAfterTheFlags) {
   stored("eye", "pdrun", "1");
   start();
   std::vector<std::string> r = reads();
-  ASSERT_EQ(r.size(), 13u);
+  ASSERT_EQ(r.size(), 16u);  // then the rest's own four and the three shortcuts
   EXPECT_EQ(r[3], "read eye/pdrun");
   EXPECT_EQ(r[4], "read eye/liangdu");
   EXPECT_EQ(r[8], "read eye/rgbb");

@@ -497,6 +497,8 @@ TEST_F(BackendTest, SwitchClickTogglesOnceAndThePollStopsWhileHidden) {
   // Shown again, the poll resumes and sees the pointer gone.
   form.show();
   EXPECT_TRUE(pumpUntil([&] { return !form.sw.hovering(); }));
+  // With the pointer gone, nothing polls until it comes back.
+  EXPECT_FALSE(KillTimer(hwnd, 1));
 }
 
 }  // namespace
