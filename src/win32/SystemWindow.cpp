@@ -29,7 +29,7 @@ SystemWindow::SystemWindow(Backend& backend, std::function<void()> runPosted)
 }
 
 SystemWindow::~SystemWindow() {
-  for (int id = 0; id < app::kActionCount; ++id) UnregisterHotKey(hwnd_, id);
+  for (int id = 0; id < static_cast<int>(app::kActionCount); ++id) UnregisterHotKey(hwnd_, id);
   detach();
   if (HWND hwnd = std::exchange(hwnd_, nullptr)) DestroyWindow(hwnd);
 }
