@@ -131,8 +131,7 @@ BOOL CALLBACK printMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
 // probe [--desktop NAME] broadcast MESSAGE WPARAM LPARAM
 //                                     sends a message to every top-level window, as the system
 //                                     sends WM_DISPLAYCHANGE, and waits until each has handled it
-// probe [--desktop NAME] act TITLE NAME  a screen reader's default action on the control named NAME
-//                                     in the window titled TITLE
+// probe [--desktop NAME] act TITLE NAME  a screen reader's default action on NAME in window TITLE
 // --desktop looks into a Wine desktop started with "explorer /desktop=NAME,...".
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 3 && std::wcscmp(argv[1], L"--desktop") == 0) {

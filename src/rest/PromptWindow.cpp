@@ -46,9 +46,8 @@ PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
   if (!main.canPutOff()) {
     Later.setEnabled(false);
     Later.setForeColour(ui::hex(0xA0A0A0));
-    Later.setToolTip(main.latersLimit() == 0
-                         ? "Putting a rest off is turned off"
-                         : "Put off " + std::to_string(main.latersLimit()) + " times in a row");
+    Later.setToolTip(main.latersLimit() == 0 ? "Putting a rest off is turned off"
+                                             : "Already put off as often as allowed in a row");
   }
 }
 
