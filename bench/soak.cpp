@@ -89,6 +89,7 @@ class QuietShell : public ui::Shell {
   void quit() override {}
   bool askYesNo(const std::string&, const std::string&) override { return false; }
   bool runElevated(const std::string&) override { return false; }
+  void playSound(ui::SystemSound) override {}
 };
 
 void pump() {

@@ -5,6 +5,7 @@
 // (id is the child-window id, which for a taskbar button is the window it
 // stands for; alpha is -1 when the window is not layered with LWA_ALPHA).
 #include <windows.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -132,6 +133,7 @@ BOOL CALLBACK printMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
 //                                     sends WM_DISPLAYCHANGE, and waits until each has handled it
 // probe hold MODIFIERS VK            holds a system-wide shortcut as another program would, prints
 //                                     "held" and keeps it until it is ended
+// probe [--desktop NAME] act TITLE NAME  a screen reader's default action on NAME in window TITLE
 // --desktop looks into a Wine desktop started with "explorer /desktop=NAME,...".
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 3 && std::wcscmp(argv[1], L"--desktop") == 0) {
@@ -152,6 +154,22 @@ int wmain(int argc, wchar_t** argv) {
       EnumChildWindows(hwnd, onWindow, 0);
     }
     return found ? 0 : 1;
+  }
+  if (argc >= 4 && std::wcscmp(argv[1], L"act") == 0) {
+    IAccessible* acc = nullptr;
+    long count = 0;
+    if (FAILED(CoInitialize(nullptr)) ||
+        FAILED(AccessibleObjectFromWindow(FindWindowW(nullptr, argv[2]), OBJID_CLIENT,
+                                          IID_IAccessible, reinterpret_cast<void**>(&acc))) ||
+        FAILED(acc->get_accChildCount(&count)))
+      return 2;
+    VARIANT child{};
+    for (child.vt = VT_I4; child.lVal++ < count;) {
+      BSTR name = nullptr;
+      if (acc->get_accName(child, &name) == S_OK && std::wcscmp(name, argv[3]) == 0)
+        return acc->accDoDefaultAction(child) == S_OK ? 0 : 1;
+    }
+    return 1;
   }
   if (argc >= 2 && std::wcscmp(argv[1], L"menutext") == 0)
     return printMenuTexts(argc - 2, argv + 2);

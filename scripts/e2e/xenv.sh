@@ -114,7 +114,7 @@ lumora_probe_build() {
   [ -f "$out" ] && [ "$out" -nt "$src" ] && return 0
   mkdir -p "$(dirname "$out")"
   i686-w64-mingw32-g++-posix -std=c++20 -municode -static -O1 -Wall -Wextra -Werror \
-    "$src" -o "$out" -lgdi32
+    "$src" -o "$out" -lgdi32 -loleacc -lole32 -loleaut32 -luuid
 }
 
 # Builds the clock shifter (clockshift.c) into $1/lib/<arch>/clockshift.so, for Wine's 32-bit

@@ -63,7 +63,8 @@ MainWindow::MainWindow(const MainWindowServices& services)
                                                           .setok1 = setok[1],
                                                           .setno1 = setno[1],
                                                           .form2tip = form2tip,
-                                                          .okdsxxadd = okdsxxadd},
+                                                          .okdsxxadd = okdsxxadd,
+                                                          .sound = soundSwitch},
                                        services.clock, services.screen, services.host, services.ini,
                                        services.shell);
   connect();
@@ -101,16 +102,17 @@ void MainWindow::keyboardAccess() {
                          Named{&Text3, "Rest length in minutes"},
                          Named{&Text2, "Minutes between rests"},
                          Named{&setno[1], "Back"},
-                         Named{&setok[1], "OK"}}) {
+                         Named{&setok[1], "OK"},
+                         Named{&soundSwitch, "Sound as a rest starts and ends"}}) {
     n.control->setAccessName(n.name);
     n.control->setTabStop(true);
   }
   // Reading order: the window's row of controls, then each panel's own.
-  setTabOrder({&SafeSwitch1, &SafeSwitch2, &edit[0],   &edit[1],       &Image1,
-               &image2,      &Slider1,     &Slider2,   &Slider3[0],    &Slider3[1],
-               &Slider3[2],  &nightOn,     &nightFrom, &nightTo,       &nightWarmth,
-               &nightSun,    &nightLat,    &nightLon,  &allowStronger, &Image8,
-               &Image7,      &Text3,       &Text2,     &setno[1],      &setok[1]});
+  setTabOrder({&SafeSwitch1,   &SafeSwitch2, &edit[0],     &edit[1],    &Image1,     &image2,
+               &Slider1,       &Slider2,     &Slider3[0],  &Slider3[1], &Slider3[2], &nightOn,
+               &nightFrom,     &nightTo,     &nightWarmth, &nightSun,   &nightLat,   &nightLon,
+               &allowStronger, &Image8,      &Image7,      &Text3,      &Text2,      &soundSwitch,
+               &setno[1],      &setok[1]});
   eyeset.setKeyPanel(&Image7, &Image8);
   xxset.setKeyPanel(&setok[1], &setno[1]);
   setKeys(nullptr, &Image1);
@@ -247,6 +249,8 @@ void MainWindow::design() {
     // Rest sub-panel.
     {.control = Label1, .in = &xxset, .place = {0, 345, 8895, 735}, .text = kRestSentence,
      .font = ui::designFont(12, false), .back = kWindowColour, .flags = kCentred},
+    {.control = soundCaption, .in = &xxset, .place = {480, 1620, 1215, 255}, .text = "Sound",
+     .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
     {.control = setno[1], .in = &xxset, .place = {3555, 1395, 720, 720},
      .picture = ui::Picture::Back, .tip = "Back"},
     {.control = setok[1], .in = &xxset, .place = {4650, 1380, 720, 720}, .picture = ui::Picture::Ok,
@@ -255,6 +259,7 @@ void MainWindow::design() {
      .back = ui::kSystemWindow, .flags = kCentred},
     {.control = Text2, .in = &xxset, .place = {5010, 375, 525, 270}, .text = "1", .font = system,
      .back = ui::kSystemWindow, .flags = kCentred},
+    {.control = soundSwitch, .in = &xxset, .place = {1800, 1575, 1170, 345}},
   });
   // clang-format on
 }
@@ -319,6 +324,7 @@ void MainWindow::Form_Load() {
   Image7.setPicture(setok[1].picture());
   Image8.setPicture(setno[1].picture());
   edit[1].setPicture(edit[0].picture());
+  rest_->loadSettings();
 }
 
 void MainWindow::Form_Resize() {

@@ -98,6 +98,8 @@ class MainWindow : public ui::Form {
   ui::TextBox Text2{"Text2"};
   std::array<ui::Image, 2> setno{ui::Image{"setno", 0}, ui::Image{"setno", 1}};
   std::array<ui::Image, 2> setok{ui::Image{"setok", 0}, ui::Image{"setok", 1}};
+  ui::Label soundCaption{"soundCaption"};
+  controls::SafeSwitch soundSwitch{"soundSwitch"};
 
   // Never seen: used by code.
   ui::Timer Timer1{"Timer1"};

@@ -75,6 +75,19 @@ Program::Program(const Services& services)
                                                services.shell, services.signIn, *mainWindow_);
   trayForm_->nightLightOn = [this] { return mainWindow_->eyeCare().nightLightOn(); };
   trayForm_->toggleNightLight = [this] { toggleNightLight(); };
+  rest::Rest& rest = mainWindow_->rest();
+  trayForm_->restMenu = [&rest] {
+    return tray::RestMenu{rest.prompt() != nullptr, rest.canPutOff(), rest.paused()};
+  };
+  trayForm_->restCommand = [&rest](int command) {
+    if (command == tray::kRestNow) rest.restNow();
+    if (command == tray::kLater) rest.later();
+    if (command == tray::kSkipRest) rest.decline();
+    if (command == tray::kResume) rest.resume();
+    // The pause entries follow the order of PauseFor.
+    if (command >= tray::kPauseHalfHour && command <= tray::kPauseTomorrow)
+      rest.pause(static_cast<rest::PauseFor>(command - tray::kPauseHalfHour));
+  };
 }
 
 // The forms go before the engine and the store they refer to.

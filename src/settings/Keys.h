@@ -7,6 +7,11 @@ inline constexpr const char* kRestSection = "dsxx";
 inline constexpr const char* kInterval = "mei";  // minutes of work between rests
 inline constexpr const char* kLength = "xiuxi";  // minutes of a rest
 inline constexpr const char* kOn = "pdrun";      // a feature's on/off flag, in either section
+// Putting a rest off, pausing reminders, the sounds of a rest.
+inline constexpr const char* kLater = "later";               // minutes a prompt is put off
+inline constexpr const char* kLaters = "laters";             // times in a row at most
+inline constexpr const char* kPausedUntil = "paused_until";  // local "YYYY-MM-DD HH:MM"
+inline constexpr const char* kSound = "sound";               // 1 or 0
 
 // Eye care.
 inline constexpr const char* kEyeSection = "eye";

@@ -36,6 +36,7 @@ void TrayForm::Form_Load() {
 
 void TrayForm::trayNotify(std::intptr_t lParam) {
   if (trayAction(lParam) != TrayAction::OpenMenu) return;
+  menu_ = trayMenu(restMenu ? restMenu() : RestMenu{});
   // The entry may have changed outside the program (Task Manager, an installer): ask each time.
   findCommand(menu_, kStartWithWindows)->checked = signIn_.enabled();
   MenuItem* night = findCommand(menu_, kNightLight);
@@ -69,6 +70,7 @@ void TrayForm::runCommand(int command) {
       if (toggleNightLight) toggleNightLight();
       break;
     default:
+      if (restCommand) restCommand(command);
       break;
   }
 }

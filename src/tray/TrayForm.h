@@ -41,6 +41,9 @@ class TrayForm : public ui::Form {
   std::function<bool()> nightLightOn;
   std::function<void()> toggleNightLight;
   std::string nightLightKeys;  // its shortcut, shown beside it
+  // The rest reminder's part of the menu as the menu opens, and what runs its entries.
+  std::function<RestMenu()> restMenu;
+  std::function<void(int command)> restCommand;
 
  private:
   Icon& icon_;

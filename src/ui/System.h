@@ -104,6 +104,7 @@ class Screen {
 };
 
 enum class MessageIcon { Information, Warning, Error };
+enum class SystemSound { RestStart, RestEnd };
 
 // A file opened for reading in pieces.
 class FileReader {
@@ -129,6 +130,8 @@ class Shell {
   virtual bool runElevated(const std::string& arguments) = 0;
   // Ends the program at once (no window receives a closing event).
   virtual void quit() = 0;
+  // One of the system's own sounds, without waiting for it to end.
+  virtual void playSound(SystemSound sound) = 0;
 };
 
 }  // namespace ui

@@ -309,4 +309,9 @@ void Shell::quit() {
   PostQuitMessage(0);
 }
 
+void Shell::playSound(ui::SystemSound sound) {
+  // The sounds the person chose for these events in the sound settings; played asynchronously.
+  MessageBeep(sound == ui::SystemSound::RestStart ? MB_ICONASTERISK : MB_OK);
+}
+
 }  // namespace win32

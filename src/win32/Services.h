@@ -60,6 +60,7 @@ class Shell : public ui::Shell {
   bool askYesNo(const std::string& text, const std::string& title) override;
   bool runElevated(const std::string& arguments) override;
   void quit() override;
+  void playSound(ui::SystemSound sound) override;
   // From the end of the session on, no modal window is shown: it would hold the session up.
   void sessionEnds() { sessionEnding_ = true; }
 

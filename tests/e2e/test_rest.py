@@ -433,3 +433,20 @@ class TestTimeAway:
         assert harness.wait_until(lambda: icon_tip() == next_rest(back, 2) or None, 8,
                                   interval=0.5, what="NEXT TIME to move")
         assert harness.find_windows("Form2") == []
+
+
+class TestLater:
+    def test_a_screen_readers_later_brings_the_prompt_back_a_minute_on(self, lumora_desktop):
+        start_with(lumora_desktop, config(mei=0, xiuxi=5) + "later=1\n")
+        prompt = harness.wait_window("Form2", 10)
+        harness.move_clock((80 - harness.clock_now() % 60) % 60 / 60)  # to second 20: no edge near
+        back = (int(harness.clock_now() // 60) + 2) * 60  # a minute begun counts as gone
+        harness._run(["wine", os.environ["LUMORA_PROBE"], "--desktop", harness.DESKTOP_NAME, "act",
+                      "Form2", "Later"])  # fails unless the default action is taken
+        wait_gone(prompt)
+        assert icon_tip() == time.strftime("Next rest at %H:%M", time.localtime(back))
+        harness.move_clock((back - 2 - harness.clock_now()) / 60)
+        time.sleep(1.5)
+        assert harness.find_windows("Form2") == [], "back before its minute"
+        harness.move_clock(2 / 60)
+        harness.wait_window("Form2", 5)

@@ -107,6 +107,8 @@ class Shell : public ui::Shell {
     elevated.push_back(arguments);
     return true;
   }
+  std::vector<ui::SystemSound> sounds;
+  void playSound(ui::SystemSound sound) override { sounds.push_back(sound); }
 };
 
 // Local time and a monotonic counter. advance() is time passing (awake or asleep); set() is a

@@ -66,6 +66,7 @@ struct Shell : ui::Shell {
   void quit() override { ++quits; }
   bool askYesNo(const std::string&, const std::string&) override { return false; }
   bool runElevated(const std::string&) override { return false; }
+  void playSound(ui::SystemSound) override {}
 };
 struct Notify : tray::NotifyArea {
   bool add(const tray::NotifyRecord&) override { return true; }
