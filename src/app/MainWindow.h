@@ -77,6 +77,20 @@ class MainWindow : public ui::Form {
   ui::Image Image7{"Image7"};
   ui::CommandButton Command3{"Command3"};
   ui::Label colourStatus{"colourStatus"};
+  // Night row of the colour sub-panel: "Night light", "From", "To", "Sunset to sunrise", "Lat",
+  // "Lon", then the warmth's caption.
+  std::array<ui::Label, 7> nightText{ui::Label{"nightText", 0}, ui::Label{"nightText", 1},
+                                     ui::Label{"nightText", 2}, ui::Label{"nightText", 3},
+                                     ui::Label{"nightText", 4}, ui::Label{"nightText", 5},
+                                     ui::Label{"nightText", 6}};
+  controls::SafeSwitch nightOn{"nightOn"};
+  controls::SafeSwitch nightSun{"nightSun"};
+  ui::TextBox nightFrom{"nightFrom"};
+  ui::TextBox nightTo{"nightTo"};
+  ui::TextBox nightLat{"nightLat"};
+  ui::TextBox nightLon{"nightLon"};
+  ui::Slider nightWarmth{"nightWarmth"};
+  ui::CommandButton allowStronger{"allowStronger"};
 
   // Rest sub-panel; of the setok/setno arrays only index 1 is placed on the window.
   ui::Label Label1{"Label1"};
@@ -87,6 +101,7 @@ class MainWindow : public ui::Form {
 
   // Never seen: used by code.
   ui::Timer Timer1{"Timer1"};
+  ui::Timer nightTimer{"nightTimer"};
   ui::TextBox Text1{"Text1"};
   ui::TextBox zhuan{"zhuan"};
   ui::CommandButton form2tip{"form2tip"};
@@ -107,9 +122,10 @@ class MainWindow : public ui::Form {
   void sessionEnding();
   // The system reset the display's ramp, and displays may have come or gone.
   void displayReset();
-  // A line under the rest's in the icon's tip; empty for none.
+  // A line after the others in the icon's tip (keys another program holds); empty for none.
   std::string tipNote;
-  void showTip();
+  // The rest's line, then eye care's and the note, as many whole lines as the icon's tip holds.
+  void updateTip();
 
   colour::EyeCare& eyeCare() { return *eyeCare_; }
   rest::Rest& rest() { return *rest_; }

@@ -31,6 +31,8 @@ Program::Program(const Services& services)
       &services.host, services.clock, services.screen, services.shell, ini_, *gamma_, icon_});
   trayForm_ = std::make_unique<tray::TrayForm>(&services.host, icon_, services.notify,
                                                services.shell, services.signIn, *mainWindow_);
+  trayForm_->nightLightOn = [this] { return mainWindow_->eyeCare().nightLightOn(); };
+  trayForm_->toggleNightLight = [this] { toggleNightLight(); };
 }
 
 // The forms go before the engine and the store they refer to.
@@ -100,7 +102,7 @@ void Program::registerShortcuts(const std::function<bool(Action, settings::HotKe
     else
       note += (note.empty() ? "Keys taken: " : ", ") + shortcutTexts_[a];
   }
-  mainWindow_->showTip();
+  mainWindow_->updateTip();
 }
 
 void Program::shortcut(Action action) {
@@ -110,6 +112,10 @@ void Program::shortcut(Action action) {
     w.SafeSwitch1.setValue(!w.SafeSwitch1.Value());
   else if (w.SafeSwitch1.Value())
     w.Slider1.setValue(w.Slider1.value() + (action == kDarker ? -5 : 5));
+}
+
+void Program::toggleNightLight() {
+  mainWindow_->eyeCare().toggleNightLight();
 }
 
 }  // namespace app

@@ -70,6 +70,8 @@ class Program {
   void taskbarCreated();
   // The icon's callback message, with its lParam.
   void trayNotify(std::intptr_t lParam);
+  // Night light on or off, stored: the tray's "Night light".
+  void toggleNightLight();
 
   // Offers each shortcut not registered yet to add (false: another program holds it); those held
   // elsewhere are named in the icon's tip.

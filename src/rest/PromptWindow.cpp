@@ -6,7 +6,7 @@
 namespace rest {
 
 PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
-    : ui::Form("Form2", host), main_(main), screen_(screen) {
+    : ui::Form("Form2", host), main_(main) {
   setCaption("Form2");
   setBorder(ui::Border::None);
   setBackColour(ui::kSystemButtonFace);
@@ -14,6 +14,14 @@ PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
   // Whoever is typing keeps the keyboard: the prompt appears without taking the focus.
   setNoActivate(true);
   setPlace({0, 0, kWidth, kHeight});
+  // On the primary monitor, in twips at that monitor's DPI, which need not be the system's (a
+  // laptop docked after sign-in): the window is made there and takes that DPI.
+  const std::vector<ui::Monitor> monitors = screen.monitors();
+  const ui::Size size = screen.size();
+  monitor_ = monitors.empty()
+                 ? ui::Monitor{{0, 0, size.width, size.height}, 0, true, screen.workArea()}
+                 : monitors.front();
+  setDpi(monitor_.dpi);
 
   // clang-format off
   ui::build(*this, {
@@ -41,10 +49,8 @@ PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
 void PromptWindow::Form_Load() {
   // Right edge on the screen's right edge, bottom edge on the work area's bottom (just above a
   // bottom taskbar).
-  const ui::Size screenSize = screen_.size();
-  const ui::Rect work = screen_.workArea();
-  setPlace({screenSize.width - place().width, work.bottom() - place().height, place().width,
-            place().height});
+  setPlace({monitor_.area.right() - place().width, monitor_.work.bottom() - place().height,
+            place().width, place().height});
   setAlpha(kAlpha);
   setTopmost(true);
 }

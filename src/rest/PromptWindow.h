@@ -32,7 +32,7 @@ class PromptWindow : public ui::Form {
 
  private:
   Rest& main_;
-  ui::Screen& screen_;
+  ui::Monitor monitor_;  // where it shows
 };
 
 }  // namespace rest

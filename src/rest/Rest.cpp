@@ -177,7 +177,7 @@ void Rest::showRestScreen() {
   std::vector<ui::Monitor> monitors = display_.monitors();
   if (monitors.empty()) {
     const ui::Size size = display_.size();
-    monitors.push_back({{0, 0, size.width, size.height}, 0, true});
+    monitors.push_back({{0, 0, size.width, size.height}, 0, true, {}});
   }
   for (const ui::Monitor& monitor : monitors) openRestScreen(monitor);
 }

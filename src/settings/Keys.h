@@ -20,4 +20,16 @@ inline constexpr const char* kBlueBalance = "rgbb";
 inline constexpr const char* kKeysSection = "keys";
 inline constexpr const char* kShortcuts[] = {"darker", "brighter", "eyecare"};
 
+// Night light.
+inline constexpr const char* kNightSection = "night";
+inline constexpr const char* kNightOn = "on";
+inline constexpr const char* kNightMode = "mode";  // "times" or "sun"
+inline constexpr const char* kNightFrom = "from";  // HH:MM
+inline constexpr const char* kNightTo = "to";
+inline constexpr const char* kNightDay = "day";  // kelvin
+inline constexpr const char* kNightNight = "night";
+inline constexpr const char* kNightFade = "fade";  // minutes
+inline constexpr const char* kNightLat = "lat";
+inline constexpr const char* kNightLon = "lon";
+
 }  // namespace settings::keys

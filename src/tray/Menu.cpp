@@ -16,6 +16,7 @@ Menu trayMenu() {
   root.items.push_back({"mah", "Tavik:Health: ", kHealth, {}});
   root.items.push_back({"abt", "About", kNoCommand, {{"aapp", "About APP", kAboutApp, {}}}});
   root.items.push_back({"startWithWindows", "Start with Windows", kStartWithWindows, {}});
+  root.items.push_back({"nightLight", "Night light", kNightLight, {}});
   root.items.push_back({"tc", "Exit", kExit, {}});
   return root;
 }

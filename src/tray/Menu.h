@@ -20,6 +20,7 @@ enum Command : int {
   kAboutApp = 3,  // aapp
   kExit = 4,      // tc
   kStartWithWindows = 5,
+  kNightLight = 6,
 };
 
 // One entry; an entry with items opens a sub-menu and has no command of its own.
@@ -33,7 +34,8 @@ struct MenuItem {
 
 using Menu = MenuItem;
 
-// The root "cd" with Display, Tavik:Health: , About > About APP, Start with Windows, Exit.
+// The root "cd" with Display, Tavik:Health: , About > About APP, Start with Windows, Night light,
+// Exit.
 Menu trayMenu();
 
 // The entry that runs command, searched through the sub-menus; null when there is none.

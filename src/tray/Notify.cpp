@@ -27,6 +27,10 @@ void Icon::setTip(const std::string& text) {
 }
 
 void Icon::readd() {
+  if (!filled_ || removed_) return;
+  // Said also when the new taskbar kept its icons: an add alone would then be refused, the icon
+  // taken for missing and its tip left behind.
+  if (present_) area_.remove(record_);
   add();
 }
 

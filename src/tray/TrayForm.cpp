@@ -38,6 +38,7 @@ void TrayForm::trayNotify(std::intptr_t lParam) {
   if (trayAction(lParam) != TrayAction::OpenMenu) return;
   // The entry may have changed outside the program (Task Manager, an installer): ask each time.
   findCommand(menu_, kStartWithWindows)->checked = signIn_.enabled();
+  findCommand(menu_, kNightLight)->checked = nightLightOn && nightLightOn();
   runCommand(area_.popupMenu(menu_));
 }
 
@@ -61,6 +62,9 @@ void TrayForm::runCommand(int command) {
       break;
     case kExit:
       tc_Click();
+      break;
+    case kNightLight:
+      if (toggleNightLight) toggleNightLight();
       break;
     default:
       break;

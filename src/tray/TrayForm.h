@@ -2,6 +2,7 @@
 // The hidden start-up form cd: it puts the icon in the notification area, opens the main window
 // and answers the icon's menu.
 #include <cstdint>
+#include <functional>
 
 #include "tray/Menu.h"
 #include "tray/Notify.h"
@@ -34,6 +35,10 @@ class TrayForm : public ui::Form {
   void tc_Click();
 
   const Menu& menu() const { return menu_; }
+
+  // "Night light": whether it is on (its check mark), and what the item runs.
+  std::function<bool()> nightLightOn;
+  std::function<void()> toggleNightLight;
 
  private:
   Icon& icon_;

@@ -130,6 +130,23 @@ std::vector<Control*> Form::focusCycle() const {
   return cycle;
 }
 
+bool Form::reachable(const Control& control) const {
+  if (control.form() != this || !control.shown()) return false;
+  const Control* panel = keyScope();
+  while (panel && panel->container()) panel = panel->container();
+  if (!panel || inside(&control, panel)) return true;
+  // The panel's container is a window in front of the form's own controls: what it overlaps is
+  // hidden behind it.
+  Rect r = control.place();
+  for (const Control* c = control.container(); c; c = c->container()) {
+    r.left += c->place().left;
+    r.top += c->place().top;
+  }
+  const Rect& p = panel->place();
+  return std::max(r.left, r.right()) <= p.left || std::min(r.left, r.right()) >= p.right() ||
+         std::max(r.top, r.bottom()) <= p.top || std::min(r.top, r.bottom()) >= p.bottom();
+}
+
 void Form::moveFocus(Control* to) {
   if (to == focused_) return;
   focused_ = to;
@@ -189,7 +206,7 @@ bool Form::keyDown(Key key, bool shift) {
       else if (key == Key::Enter)
         target = scope ? scope->enterControl() : enter_;
       markChanged();
-      if (!target || !target->shown()) return false;
+      if (!target || !reachable(*target)) return false;
       target->activate();
       followScope(scope);
       return true;
@@ -197,7 +214,7 @@ bool Form::keyDown(Key key, bool shift) {
     case Key::Escape: {
       Control* target = scope ? scope->escapeControl() : escape_;
       markChanged();
-      if (!target) return false;
+      if (!target || !reachable(*target)) return false;
       target->activate();
       followScope(scope);
       return true;

@@ -115,6 +115,9 @@ class Form {
   Control* keyScope() const;
   // The controls Tab visits now.
   std::vector<Control*> focusCycle() const;
+  // Whether a person can reach the control now: shown, and not under the open key panel. Keys
+  // and assistive technology act only on such a control.
+  bool reachable(const Control& control) const;
   // The control with the keyboard focus, or null (the form itself).
   Control* focused() const { return focused_; }
   // As the system's focus cues do, the mark shows only once the keyboard has been used.

@@ -16,6 +16,7 @@ namespace ui {
 struct LocalTime {
   int year = 2000, month = 1, day = 1;
   int hour = 0, minute = 0, second = 0;
+  int utcOffset = 0;  // minutes east of UTC, daylight saving included
 };
 
 class Clock {
@@ -55,6 +56,9 @@ class DisplaySet {
   virtual ~DisplaySet() = default;
   // The displays attached now, each with a fresh way to its ramp.
   virtual std::vector<AttachedDisplay> enumerate() = 0;
+  // The system lets ramps stray further from linear than its default limit. Displays that cannot
+  // tell keep the default limit.
+  virtual bool limitLifted() { return false; }
 };
 
 // One value of the settings file; no value removes the key.
@@ -82,6 +86,7 @@ struct Monitor {
   Rect area;
   int dpi = 96;
   bool primary = false;
+  Rect work;  // the area less the taskbar, in the same twips
 };
 
 class Screen {
@@ -118,6 +123,10 @@ class Shell {
   // Opens a file of the program's folder for reading; nothing when it does not exist or cannot be
   // opened.
   virtual std::unique_ptr<FileReader> openProgramFile(const std::string& name) = 0;
+  // A modal question with Yes and No; true for Yes.
+  virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
+  // Starts another copy of the program with administrator rights (the system asks the user).
+  virtual bool runElevated(const std::string& arguments) = 0;
   // Ends the program at once (no window receives a closing event).
   virtual void quit() = 0;
 };

@@ -301,7 +301,8 @@ class Accessible final : public IAccessible {
     if (!alive()) return RPC_E_DISCONNECTED;
     ui::Control* c = described(child);
     if (!c) return isSelf(child) ? standard_->accDoDefaultAction(child) : E_INVALIDARG;
-    return c->activate() ? S_OK : DISP_E_MEMBERNOTFOUND;
+    // Only what a person could click: never a hidden control or one behind the open panel.
+    return c->form()->reachable(*c) && c->activate() ? S_OK : DISP_E_MEMBERNOTFOUND;
   }
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }

@@ -69,8 +69,11 @@ bool Backend::translateKey(const MSG& message) {
     case VK_ESCAPE:
       key = ui::Key::Escape;
       break;
-    default:
-      return false;
+    default: {
+      // A box or trackbar that is hidden or under the open panel takes no keys.
+      auto* view = dynamic_cast<View*>(Window::from(message.hwnd));
+      return view && view->attached() && !view->control().form()->reachable(view->control());
+    }
   }
   if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
   HWND root = GetAncestor(message.hwnd, GA_ROOT);

@@ -66,6 +66,15 @@ struct KeyTraits {
   static void close(HKEY h) { RegCloseKey(h); }
 };
 
+struct PowerNotifyTraits {
+  static HPOWERNOTIFY invalid() { return nullptr; }
+  static void close(HPOWERNOTIFY h) { UnregisterPowerSettingNotification(h); }
+};
+struct WinEventTraits {
+  static HWINEVENTHOOK invalid() { return nullptr; }
+  static void close(HWINEVENTHOOK h) { UnhookWinEvent(h); }
+};
+
 using UniqueBrush = Unique<HBRUSH, GdiTraits<HBRUSH>>;
 using UniquePen = Unique<HPEN, GdiTraits<HPEN>>;
 using UniqueFont = Unique<HFONT, GdiTraits<HFONT>>;
@@ -78,6 +87,8 @@ using UniqueHandle = Unique<HANDLE, KernelTraits>;
 using UniqueFile = Unique<HANDLE, FileTraits>;
 using UniqueWindow = Unique<HWND, WindowTraits>;
 using UniqueKey = Unique<HKEY, KeyTraits>;
+using UniquePowerNotify = Unique<HPOWERNOTIFY, PowerNotifyTraits>;
+using UniqueWinEventHook = Unique<HWINEVENTHOOK, WinEventTraits>;
 
 // A DC from GetDC, released to its window.
 class WindowDc {

@@ -39,9 +39,26 @@ std::wstring programFolder() {
 }
 
 ui::LocalTime Clock::now() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  // From the UTC time, so that the offset is the one in force at that very moment.
+  SYSTEMTIME t, utc;
+  GetSystemTime(&utc);
+  SystemTimeToTzSpecificLocalTime(nullptr, &utc, &t);
+  FILETIME local, universal;
+  SystemTimeToFileTime(&t, &local);
+  SystemTimeToFileTime(&utc, &universal);
+  const auto ticks = [](FILETIME f) {
+    return static_cast<long long>(ULARGE_INTEGER{{f.dwLowDateTime, f.dwHighDateTime}}.QuadPart);
+  };
+  constexpr long long kTicksPerMinute = 600'000'000;
+  const long long offset = ticks(local) - ticks(universal);
+  return {
+      t.wYear,
+      t.wMonth,
+      t.wDay,
+      t.wHour,
+      t.wMinute,
+      t.wSecond,
+      static_cast<int>((offset + (offset < 0 ? -1 : 1) * kTicksPerMinute / 2) / kTicksPerMinute)};
 }
 
 std::int64_t Clock::monotonicMs() {
@@ -109,13 +126,13 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   UINT x = 0, y = 0;
   if (GetDpiForMonitorFn fn = getDpiForMonitor(); fn && SUCCEEDED(fn(monitor, 0, &x, &y)) && x)
     dpi = static_cast<int>(x);
-  const RECT& r = info.rcMonitor;
+  auto twips = [dpi](const RECT& r) -> ui::Rect {
+    return {pixelsToTwips(r.left, dpi), pixelsToTwips(r.top, dpi),
+            pixelsToTwips(r.right - r.left, dpi), pixelsToTwips(r.bottom - r.top, dpi)};
+  };
   const bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
   auto& monitors = *reinterpret_cast<std::vector<ui::Monitor>*>(list);
-  ui::Monitor m{{pixelsToTwips(r.left, dpi), pixelsToTwips(r.top, dpi),
-                 pixelsToTwips(r.right - r.left, dpi), pixelsToTwips(r.bottom - r.top, dpi)},
-                dpi,
-                primary};
+  ui::Monitor m{twips(info.rcMonitor), dpi, primary, twips(info.rcWork)};
   monitors.insert(primary ? monitors.begin() : monitors.end(), m);
   return TRUE;
 }
@@ -243,6 +260,23 @@ void Shell::messageBox(const std::string& text, const std::string& title, ui::Me
                        : icon == ui::MessageIcon::Error ? MB_ICONERROR
                                                         : MB_ICONINFORMATION);
   MessageBoxW(backend_.ownerWindow(), widen(text).c_str(), widen(title).c_str(), type);
+}
+
+bool Shell::askYesNo(const std::string& text, const std::string& title) {
+  return MessageBoxW(backend_.ownerWindow(), widen(text).c_str(), widen(title).c_str(),
+                     MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool Shell::runElevated(const std::string& arguments) {
+  const std::wstring path = programPath(), parameters = widen(arguments);
+  SHELLEXECUTEINFOW run{};
+  run.cbSize = sizeof(run);
+  run.hwnd = backend_.ownerWindow();
+  run.lpVerb = L"runas";  // the system asks the user for administrator rights
+  run.lpFile = path.c_str();
+  run.lpParameters = parameters.c_str();
+  run.nShow = SW_HIDE;
+  return ShellExecuteExW(&run) != FALSE;
 }
 
 namespace {

@@ -16,9 +16,17 @@ constexpr UINT_PTR kRetryTimer = 1;
 constexpr UINT kRetryMilliseconds = 2000;
 constexpr int kRetries = 60;  // two minutes
 
-// WTS_SESSION_LOCK and WTS_SESSION_UNLOCK, whose header mingw's windows.h does not include.
-constexpr WPARAM kSessionLock = 0x7;
-constexpr WPARAM kSessionUnlock = 0x8;
+// The one system window that hears of desktop switches (the hook's callback carries no data).
+SystemWindow* desktopWatcher = nullptr;
+
+void CALLBACK desktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+  // Raised for a switch either way; only the user's own desktop can be opened from here, and
+  // only there can the ramp be sent.
+  HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
+  if (!input) return;
+  CloseDesktop(input);
+  if (desktopWatcher) desktopWatcher->displayReset();
+}
 
 }  // namespace
 
@@ -31,6 +39,7 @@ SystemWindow::SystemWindow(Backend& backend, std::function<void()> runPosted)
 
 SystemWindow::~SystemWindow() {
   for (int id = 0; id < int{app::kActionCount}; ++id) UnregisterHotKey(hwnd_, id);
+  if (desktopWatcher == this) desktopWatcher = nullptr;
   detach();
   if (HWND hwnd = std::exchange(hwnd_, nullptr)) DestroyWindow(hwnd);
 }
@@ -42,6 +51,12 @@ void SystemWindow::deliverTo(app::Program& program, Shell& shell, NotifyArea& no
 }
 
 void SystemWindow::askForSessionNotifications() {
+  // Windows may drop the ramp at these moments without any event of its own.
+  displayPower_.reset(RegisterPowerSettingNotification(hwnd_, &GUID_CONSOLE_DISPLAY_STATE,
+                                                       DEVICE_NOTIFY_WINDOW_HANDLE));
+  desktopWatcher = this;
+  desktopSwitch_.reset(SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH,
+                                       nullptr, desktopSwitched, 0, 0, WINEVENT_OUTOFCONTEXT));
   // Loaded at run time so the program still starts where the library is missing.
   HMODULE wts = loadSystemLibrary(L"wtsapi32.dll");
   if (!wts) return;
@@ -61,6 +76,10 @@ bool SystemWindow::trayCallback(HWND window, UINT message, LPARAM lp) {
   if (!program_ || window != trayWindow_ || message != trayMessage_) return false;
   program_->trayNotify(lp);
   return true;
+}
+
+void SystemWindow::displayReset() {
+  if (program_) program_->displayReset();
 }
 
 void SystemWindow::exitRequested() {
@@ -112,7 +131,17 @@ LRESULT SystemWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_POWERBROADCAST:
       if (wp == PBT_APMRESUMEAUTOMATIC) program_->displayReset();
+      if (const auto* s = reinterpret_cast<const POWERBROADCAST_SETTING*>(lp);
+          wp == PBT_POWERSETTINGCHANGE && s && s->PowerSetting == GUID_CONSOLE_DISPLAY_STATE) {
+        // 0 off, 1 on, 2 dimmed: back on from either.
+        const DWORD state = *reinterpret_cast<const DWORD*>(s->Data);
+        if (state == 1 && displayState_ != 1) program_->displayReset();
+        displayState_ = state;
+      }
       return TRUE;
+    case WM_TIMECHANGE:  // the night light's warmth is for the new time
+      program_->displayReset();
+      return 0;
     case WM_DISPLAYCHANGE:
       notify_->reloadIcon(dpiOf(hwnd_));
       program_->displayReset();
@@ -121,12 +150,14 @@ LRESULT SystemWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
       notify_->reloadIcon(HIWORD(wp));
       return 0;
     case WM_WTSSESSION_CHANGE:
-      if (wp == kSessionLock) {
+      if (wp == WTS_SESSION_LOCK) {
         program_->sessionLocked(true);
-      } else if (wp == kSessionUnlock) {
+      } else if (wp == WTS_SESSION_UNLOCK) {
         program_->sessionLocked(false);
         program_->displayReset();
         registerShortcuts();
+      } else if (wp == WTS_CONSOLE_CONNECT || wp == WTS_REMOTE_CONNECT) {
+        program_->displayReset();
       }
       return 0;
     case WM_HOTKEY:

@@ -10,6 +10,7 @@
 
 #include <functional>
 
+#include "win32/Handles.h"
 #include "win32/Window.h"
 
 namespace app {
@@ -28,7 +29,8 @@ class SystemWindow : public Window {
 
   // From now on system events reach the program.
   void deliverTo(app::Program& program, Shell& shell, NotifyArea& notify);
-  // Asks for session lock and unlock notifications, which come only to windows that ask.
+  // Asks for what comes only to those who ask: session lock, unlock and reconnect, a display
+  // powering on, the input desktop switching back (after the secure desktop).
   void askForSessionNotifications();
 
   // The icon's callback is addressed to the window the notification record names (the tray
@@ -39,6 +41,8 @@ class SystemWindow : public Window {
 
   // Another program (the installer) asked the program to end; it arrives on the message loop.
   void exitRequested();
+  // The display may have lost its ramp: the last one goes back, checked as every send is.
+  void displayReset();
 
   // The icon could not be added: at sign-in the notification area is often not ready yet. The
   // add is tried again every few seconds for a while, and again on "TaskbarCreated".
@@ -63,6 +67,9 @@ class SystemWindow : public Window {
   HWND trayWindow_ = nullptr;
   UINT trayMessage_ = 0;
   int retriesLeft_ = 0;
+  UniquePowerNotify displayPower_;
+  DWORD displayState_ = 1;  // on
+  UniqueWinEventHook desktopSwitch_;
 };
 
 }  // namespace win32

@@ -97,6 +97,16 @@ class Shell : public ui::Shell {
     return std::make_unique<StringReader>(it->second, piece);
   }
   void quit() override { ++quits; }
+  bool yes = false;  // the answer to every question
+  std::vector<std::string> elevated;
+  bool askYesNo(const std::string& text, const std::string& title) override {
+    messages.push_back({text, title, ui::MessageIcon::Information});
+    return yes;
+  }
+  bool runElevated(const std::string& arguments) override {
+    elevated.push_back(arguments);
+    return true;
+  }
 };
 
 // Local time and a monotonic counter. advance() is time passing (awake or asleep); set() is a
@@ -165,6 +175,8 @@ class DisplaySet : public ui::DisplaySet {
 
   std::vector<std::pair<std::string, ui::GammaDisplay*>> attached;
   int enumerations = 0;
+  bool lifted = false;
+  bool limitLifted() override { return lifted; }
 
   std::vector<ui::AttachedDisplay> enumerate() override {
     ++enumerations;
@@ -183,21 +195,31 @@ class DisplaySet : public ui::DisplaySet {
   };
 };
 
-// A 1280 x 800 pixel screen at 96 DPI with a 40-pixel taskbar at the bottom.
+// A 1280 x 800 pixel screen at 96 DPI with a 40-pixel taskbar at the bottom. The system's DPI
+// stays 96 whatever the primary monitor's own.
 class Screen : public ui::Screen {
  public:
   ui::Size pixels{1280, 800};
   int taskbar = 40;
+  bool taskbarOnTop = false;
+  int dpi = 96;                     // the primary monitor's
   std::vector<ui::Monitor> others;  // monitors besides the primary one
   bool noMonitors = false;          // a desktop in the middle of a change lists none
   std::vector<ui::Monitor> monitors() override {
     if (noMonitors) return {};
-    std::vector<ui::Monitor> list{{{0, 0, pixels.width * 15, pixels.height * 15}, 96, true}};
+    const int t = 1440 / dpi;
+    std::vector<ui::Monitor> list{
+        {{0, 0, pixels.width * t, pixels.height * t},
+         dpi,
+         true,
+         {0, taskbarOnTop ? taskbar * t : 0, pixels.width * t, (pixels.height - taskbar) * t}}};
     list.insert(list.end(), others.begin(), others.end());
     return list;
   }
   ui::Size size() override { return {pixels.width * 15, pixels.height * 15}; }
-  ui::Rect workArea() override { return {0, 0, pixels.width * 15, (pixels.height - taskbar) * 15}; }
+  ui::Rect workArea() override {
+    return {0, taskbarOnTop ? taskbar * 15 : 0, pixels.width * 15, (pixels.height - taskbar) * 15};
+  }
   int twipsPerPixelX() override { return 15; }
   int twipsPerPixelY() override { return 15; }
 };
@@ -275,11 +297,12 @@ class NotifyArea : public tray::NotifyArea {
   tray::Menu lastMenu;                              // the last menu shown, as shown
   int choice = 0;                                   // command the "user" picks; 0 dismisses
   std::function<void(const std::string&)> onEvent;  // "add", "remove"
+  bool there = false;                               // as the shell, which adds an icon once
 
   bool add(const tray::NotifyRecord& r) override {
     added.push_back(r);
     if (onEvent) onEvent("add");
-    return true;
+    return !std::exchange(there, true);
   }
   bool modify(const tray::NotifyRecord& r) override {
     modified.push_back(r);
@@ -287,6 +310,7 @@ class NotifyArea : public tray::NotifyArea {
   }
   bool remove(const tray::NotifyRecord& r) override {
     removed.push_back(r);
+    there = false;
     if (onEvent) onEvent("remove");
     return true;
   }

@@ -89,7 +89,8 @@ TEST_F(KeyboardTest, TabOrderSpaceEnterAndEscPerPanel) {
       {true, true, "TTTE", "Brightness", "colour panel"},
       {true, true, "TTTST", "Contrast", "colour panel"},
       {true, true, "TTTEt", "OK", "colour panel"},
-      {true, true, "TTTETTTTTTT", "Brightness", "colour panel"},
+      {true, true, "TTTETTTTTTT", "Night light to", "colour panel"},
+      {true, true, "TTTETTTTTTTTTTTTTTT", "Brightness", "colour panel"},
       {true, true, "TTTTE", "Rest length in minutes", "rest panel"},
       {true, true, "TTTTETTT", "OK", "rest panel"},
       {true, true, "TTTTETTTT", "Rest length in minutes", "rest panel"},
@@ -99,7 +100,7 @@ TEST_F(KeyboardTest, TabOrderSpaceEnterAndEscPerPanel) {
       {true, true, "TTTTEE", "Rest settings", "window"},
       {true, true, "TTTEE", "Colour settings", "window"},
       {true, true, "TTTEX", "Colour settings", "window"},
-      {true, true, "TTTETTTTTE", "Colour settings", "window"},
+      {true, true, "TTTEttE", "Colour settings", "window"},
       // Esc with no panel hides the window, as the hide image does; Enter there does nothing.
       {true, true, "X", "", "hidden"},
       {true, true, "TE", "Eye care", "window"},
@@ -205,6 +206,7 @@ TEST_F(KeyboardTest, ShortcutsActThroughTheirControlsAndKeysHeldElsewhereAreInTh
   store.values[{"keys", "darker"}] = "Ctrl+Alt+Nowhere";
   store.values[{"keys", "brighter"}] = "";
   store.values[{"eye", "liangdu"}] = "-10";
+  store.values[{"night", "on"}] = "0";
   app::MainWindow& w = start(true, false);
   std::vector<std::string> reports;
   for (const fakes::Message& m : shell.messages)

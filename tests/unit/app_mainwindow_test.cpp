@@ -103,7 +103,10 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
   EXPECT_EQ(w.Text3.text(), "5");
   EXPECT_EQ(reads(), (std::vector<std::string>{
                          "read dsxx/mei", "read dsxx/xiuxi", "read dsxx/pdrun", "read eye/pdrun",
-                         "read keys/darker", "read keys/brighter", "read keys/eyecare"}));
+                         "read night/on", "read night/mode", "read night/from", "read night/to",
+                         "read night/day", "read night/night", "read night/fade", "read night/lat",
+                         "read night/lon", "read keys/darker", "read keys/brighter",
+                         "read keys/eyecare"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
@@ -209,10 +212,10 @@ TEST_F(MainWindowTest, EyeCareOnReadsItsValuesAfterTheFlags) {
   stored("eye", "pdrun", "1");
   start();
   std::vector<std::string> r = reads();
-  ASSERT_EQ(r.size(), 12u);  // then the three shortcuts
+  ASSERT_EQ(r.size(), 21u);  // then the three shortcuts
   EXPECT_EQ(r[3], "read eye/pdrun");
-  EXPECT_EQ(r[4], "read eye/liangdu");
-  EXPECT_EQ(r[8], "read eye/rgbb");
+  EXPECT_EQ(r[13], "read eye/liangdu");
+  EXPECT_EQ(r[17], "read eye/rgbb");
 }
 
 TEST_F(MainWindowTest, LoadNarrowsTheWindowAndLaysOutFrameAndNextTime) {

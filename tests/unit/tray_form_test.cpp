@@ -40,7 +40,7 @@ TEST(TrayCallback, OnlyButtonReleasesOpenTheMenu) {
 TEST(TrayMenu, EntriesInOrderWithExactCaptions) {
   tray::Menu m = tray::trayMenu();
   EXPECT_EQ(m.name, "cd");
-  ASSERT_EQ(m.items.size(), 5u);
+  ASSERT_EQ(m.items.size(), 6u);
   EXPECT_EQ(m.items[0].caption, "Display");
   EXPECT_EQ(m.items[0].command, tray::kDisplay);
   EXPECT_EQ(m.items[1].caption, "Tavik:Health: ");
@@ -52,13 +52,15 @@ TEST(TrayMenu, EntriesInOrderWithExactCaptions) {
   EXPECT_EQ(m.items[2].items[0].command, tray::kAboutApp);
   EXPECT_EQ(m.items[3].caption, "Start with Windows");
   EXPECT_EQ(m.items[3].command, tray::kStartWithWindows);
-  EXPECT_EQ(m.items[4].caption, "Exit");
-  EXPECT_EQ(m.items[4].command, tray::kExit);
+  EXPECT_EQ(m.items[4].caption, "Night light");
+  EXPECT_EQ(m.items[4].command, tray::kNightLight);
+  EXPECT_EQ(m.items[5].caption, "Exit");
+  EXPECT_EQ(m.items[5].command, tray::kExit);
   EXPECT_EQ(tray::findCommand(m, tray::kAboutApp), &m.items[2].items[0]);
   EXPECT_EQ(tray::findCommand(m, tray::kNoCommand + 99), nullptr);
   // 0 is the dismissed menu, so every command is distinct and above it.
-  std::vector<int> ids{tray::kDisplay, tray::kHealth, tray::kAboutApp, tray::kStartWithWindows,
-                       tray::kExit};
+  std::vector<int> ids{tray::kDisplay,          tray::kHealth, tray::kAboutApp,
+                       tray::kStartWithWindows, tray::kExit,   tray::kNightLight};
   std::sort(ids.begin(), ids.end());
   EXPECT_GE(ids.front(), 1);
   EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
@@ -171,6 +173,10 @@ TEST_F(TrayFormTest, TaskbarRestartReaddsTheIconUntilItIsRemoved) {
   ASSERT_EQ(notify.added.size(), 2u);
   EXPECT_EQ(notify.added[1].hWnd, notify.added[0].hWnd);
   EXPECT_EQ(notify.added[1].hIcon, notify.added[0].hIcon);
+  // The new taskbar may have kept the icon: it is still there and its tip still follows.
+  EXPECT_TRUE(icon.present());
+  icon.setTip("Rest now");
+  EXPECT_STREQ(notify.modified.back().szTip.data(), "Rest now");
   icon.remove();
   cd.taskbarCreated();
   EXPECT_EQ(notify.added.size(), 2u);

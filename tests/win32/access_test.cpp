@@ -1,11 +1,14 @@
 // The program's windows as assistive technology and the keyboard reach them: every control's
 // name, role and state through the system's accessibility functions, keys through the message
-// loop.
+// loop; and the system's events that put the ramp back.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <oleacc.h>
 
+#include <algorithm>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -61,6 +64,8 @@ struct Shell : ui::Shell {
   void messageBox(const std::string&, const std::string&, ui::MessageIcon) override {}
   std::unique_ptr<ui::FileReader> openProgramFile(const std::string&) override { return {}; }
   void quit() override { ++quits; }
+  bool askYesNo(const std::string&, const std::string&) override { return false; }
+  bool runElevated(const std::string&) override { return false; }
 };
 struct Notify : tray::NotifyArea {
   bool add(const tray::NotifyRecord&) override { return true; }
@@ -182,6 +187,19 @@ struct AccessTest : ::testing::Test {
     PostMessageW(to, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
     pump();
   }
+  // A screen reader's default action on a windowless control.
+  HRESULT doDefault(app::MainWindow& w, ui::Control& c) {
+    std::vector<ui::Control*> list = win32::accessChildren(w, c.container());
+    IAccessible* object =
+        objectOf(c.container() ? backend.windowOf(*c.container()) : backend.windowOf(w));
+    VARIANT child{};
+    child.vt = VT_I4;
+    child.lVal = static_cast<LONG>(std::find(list.begin(), list.end(), &c) - list.begin() + 1);
+    HRESULT hr = object ? object->accDoDefaultAction(child) : E_FAIL;
+    if (object) object->Release();
+    pump();
+    return hr;
+  }
   std::vector<Element> everything(HWND hwnd) {
     std::vector<Element> all;
     IAccessible* object = objectOf(hwnd);
@@ -237,6 +255,8 @@ TEST_F(AccessTest, EveryControlOfTheMainWindowAndBothPanelsHasANameARoleAndAStat
   EXPECT_FALSE(find(all, "OK"));
   EXPECT_TRUE(find(all, "OK", false));
   EXPECT_EQ(countRole(all, ROLE_SYSTEM_SLIDER), 0);
+  EXPECT_NE(doDefault(w, w.edit[0]), S_OK);
+  EXPECT_FALSE(w.ppset.visible());
 
   // The windowless hide image has its own place and is found there.
   RECT image = find(all, "Hide to the tray")->place;
@@ -267,6 +287,11 @@ TEST_F(AccessTest, EveryControlOfTheMainWindowAndBothPanelsHasANameARoleAndAStat
     EXPECT_EQ(e->role, ROLE_SYSTEM_PUSHBUTTON) << name;
   }
   EXPECT_EQ(countRole(all, ROLE_SYSTEM_TEXT), 0);
+  // A screen reader presses only what a person could: not the pencil under the panel; Back.
+  EXPECT_NE(doDefault(w, w.edit[1]), S_OK);
+  EXPECT_TRUE(w.eyeset.shown());
+  EXPECT_EQ(doDefault(w, w.Image8), S_OK);
+  EXPECT_FALSE(w.ppset.visible());
 
   // The rest panel: its two boxes, Back and OK.
   w.edit_Click(1);
@@ -323,6 +348,37 @@ TEST_F(AccessTest, KeysMoveTheFocusAndToggleASwitchThroughTheMessageLoop) {
   // Esc with no panel hides the window.
   press(VK_ESCAPE, hwnd);
   EXPECT_FALSE(IsWindowVisible(hwnd));
+}
+
+// Windows may drop the ramp without an event of its own: the system window puts it back.
+TEST_F(AccessTest, TheRampGoesBackWhenADisplayPowersOnTheDesktopReturnsOrTheSessionReconnects) {
+  start(true);
+  win32::Shell systemShell(backend);
+  win32::NotifyArea systemNotify(backend);
+  backend.system().deliverTo(*program, systemShell, systemNotify);
+  backend.system().askForSessionNotifications();
+  HWND system = backend.system().hwnd();
+  auto resent = [&](const std::function<void()>& event) {
+    gamma.ramp.fill(0);
+    event();
+    pump();
+    return gamma.ramp[767] == 65535;
+  };
+  auto displayPower = [&](DWORD state) {
+    POWERBROADCAST_SETTING s{GUID_CONSOLE_DISPLAY_STATE, sizeof(DWORD), {}};
+    std::memcpy(s.Data, &state, sizeof state);  // the record ends in a DWORD for this setting
+    return [=]() mutable {
+      SendMessageW(system, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&s));
+    };
+  };
+  EXPECT_FALSE(resent(displayPower(0)));
+  EXPECT_TRUE(resent(displayPower(1)));
+  EXPECT_FALSE(resent(displayPower(1)));  // it was on already
+  for (WPARAM reason : {WTS_CONSOLE_CONNECT, WTS_REMOTE_CONNECT})
+    EXPECT_TRUE(resent([&] { SendMessageW(system, WM_WTSSESSION_CHANGE, reason, 0); }));
+  EXPECT_TRUE(resent([] {
+    NotifyWinEvent(EVENT_SYSTEM_DESKTOPSWITCH, GetDesktopWindow(), OBJID_WINDOW, CHILDID_SELF);
+  }));
 }
 
 TEST_F(AccessTest, TheRestScreenReadsItsTextsAndEscClosesIt) {
