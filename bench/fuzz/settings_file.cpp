@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   file.readable = in.ConsumeIntegralInRange(0, 7) != 0;
   const char* key = in.ConsumeBool() ? "mei" : "liangdu";
   std::string value = in.ConsumeRandomLengthString(16);
-  std::replace_if(value.begin(), value.end(), [](char c) { return !std::isalnum(c & 0xFF); }, 'x');
+  std::replace_if(
+      value.begin(), value.end(), [](char c) { return !std::isalnum(c & 0xFF); }, 'x');
   const std::string before = file.bytes = in.ConsumeRemainingBytesAsString();
   const std::string xiuxi = file.read("dsxx", "xiuxi", "none");
   if (!file.readable || (before.starts_with("\xFF\xFE") && before.size() % 2)) {

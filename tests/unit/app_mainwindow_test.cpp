@@ -338,6 +338,7 @@ TEST_F(MainWindowTest, TrayExitSavesNothingAnExitRequestSavesAndTheUninstallerRe
   for (int way : {0, 1, 2}) {  // tray Exit, the installer's request, the uninstaller's
     SCOPED_TRACE(way);
     gamma.ramp = colour::identityRamp();
+    stored("night", "on", "0");
     stored("eye", "pdrun", "1");
     stored("eye", "liangdu", "-20");
     const std::string typed = std::to_string(7 + way);
