@@ -61,7 +61,6 @@ void EyeCare::connect() {
   c_.nightWarmth.Change = [this] {
     c_.nightWarmthCaption.setText(std::to_string(c_.nightWarmth.value() * 100) + " K");
   };
-  c_.allowStronger.Click = [this] { allowStronger_Click(); };
 }
 
 void EyeCare::colorload() {
@@ -78,7 +77,7 @@ void EyeCare::colorload() {
     if (s.caption) s.caption->setText(std::to_string(s.slider->value()));
   c_.colourStatus.setText(captured ? "" : kCaptureFailedStatus);
   night_ = readNightSettings(ini_);
-  c_.nightWarmth.setRange(kWarmestKelvin / 100, kNeutralKelvin / 100);
+  c_.nightWarmth.setRange(19, 65);
   fillNightRow();
 }
 
@@ -131,50 +130,34 @@ void EyeCare::Image7_Click() {
 
 void EyeCare::fillNightRow() {
   c_.nightOn.setValue(night_.on);
-  c_.nightSun.setValue(night_.sun);
   c_.nightFrom.setText(clockText(night_.from));
   c_.nightTo.setText(clockText(night_.to));
-  const auto degrees = [](const std::optional<double>& v) {
-    std::string text = v ? std::to_string(*v) : "";
-    while (text.find('.') != std::string::npos && (text.back() == '0' || text.back() == '.'))
-      text.pop_back();
-    return text;
-  };
-  c_.nightLat.setText(degrees(night_.lat));
-  c_.nightLon.setText(degrees(night_.lon));
   c_.nightWarmth.setValue((night_.night + 50) / 100);
   c_.nightWarmth.Change();  // the caption, also when the value was already there
 }
 
-// The night row as typed: refused with a message naming the field, and the panel stays open.
+// The night row as typed; a time that is not one keeps the panel open with a message.
 bool EyeCare::storeNightRow() {
   const std::optional<int> from = parseClockTime(c_.nightFrom.text());
   const std::optional<int> to = parseClockTime(c_.nightTo.text());
-  NightSettings s = night_;
-  s.lat = parseDegrees(c_.nightLat.text(), 90);
-  s.lon = parseDegrees(c_.nightLon.text(), 180);
-  const bool located = s.lat && s.lon;
-  if (!located) s.lat = s.lon = std::nullopt;
-  const bool noLocation = c_.nightLat.text().empty() && c_.nightLon.text().empty();
-  const char* fault = !from ? "\"From\" needs a time such as 21:00."
-                      : !to ? "\"To\" needs a time such as 07:00."
-                      : (!located && (c_.nightSun.Value() || !noLocation))
-                          ? "Sunset and sunrise need a latitude (-90 to 90) and a longitude "
-                            "(-180 to 180) in degrees, such as 51.5 and -0.12."
-                          : nullptr;
-  if (fault) {
-    shell_.messageBox(fault, kTipsTitle, ui::MessageIcon::Warning);
+  if (!from || !to) {
+    shell_.messageBox("Night light's times are hours and minutes, such as 21:00 and 07:00.",
+                      kTipsTitle, ui::MessageIcon::Warning);
     return false;
   }
-  s.on = c_.nightOn.Value();
-  s.sun = c_.nightSun.Value();
-  s.from = *from;
-  s.to = *to;
-  s.night = c_.nightWarmth.value() * 100;
-  if (s == night_) return true;
-  night_ = s;
-  writeNightSettings(ini_, night_);
-  fillNightRow();
+  const NightSettings before = night_;
+  night_.on = c_.nightOn.Value();
+  night_.from = *from;
+  night_.to = *to;
+  night_.night = c_.nightWarmth.value() * 100;
+  if (night_ == before) return true;
+  const auto write = [this](const char* key, const std::string& value) {
+    ini_.writeini(settings::keys::kNightSection, key, value);
+  };
+  write(settings::keys::kNightOn, night_.on ? "1" : "0");
+  write(settings::keys::kNightFrom, clockText(night_.from));
+  write(settings::keys::kNightTo, clockText(night_.to));
+  write(settings::keys::kNightNight, std::to_string(night_.night));
   nightTick();
   return true;
 }
@@ -203,12 +186,6 @@ std::string EyeCare::tipLines() const {
   if (engine_.result() == SendResult::Limited)
     lines += std::string(lines.empty() ? "" : "\n") + "Limited by Windows";
   return lines;
-}
-
-void EyeCare::allowStronger_Click() {
-  if (!shell_.askYesNo(kAllowStrongerQuestion, kTipsTitle)) return;
-  if (!shell_.runElevated(kAllowStrongerSwitch))
-    shell_.messageBox("Windows did not allow the change.", kTipsTitle, ui::MessageIcon::Warning);
 }
 
 std::vector<std::pair<std::string, int>> EyeCare::storedValues() const {

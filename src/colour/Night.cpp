@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <numbers>
 
@@ -39,9 +41,7 @@ int sinceSeconds(int t, int event) {
   return ((t - event) % kDaySeconds + kDaySeconds) % kDaySeconds;
 }
 
-}  // namespace
-
-std::optional<double> parseDegrees(const std::string& text, double limit) {
+std::optional<double> degrees(const std::string& text, double limit) {
   const std::string s(settings::trimBlanks(text));
   char* end = nullptr;
   const double value = s.empty() ? NAN : std::strtod(s.c_str(), &end);
@@ -49,35 +49,32 @@ std::optional<double> parseDegrees(const std::string& text, double limit) {
   return std::clamp(value, -limit, limit);
 }
 
+}  // namespace
+
 std::array<double, 3> warmthFactors(int kelvin) {
-  kelvin = std::clamp(kelvin, kWarmestKelvin, kNeutralKelvin);
+  kelvin = std::clamp(kelvin, 1900, 6500);
   std::size_t n = 1;
   while (kWhitePoints[n].kelvin > kelvin) ++n;
-  const WhitePoint& hot = kWhitePoints[n - 1];
-  const WhitePoint& cool = kWhitePoints[n];
+  const WhitePoint &hot = kWhitePoints[n - 1], &cool = kWhitePoints[n];
   const double t = static_cast<double>(hot.kelvin - kelvin) / (hot.kelvin - cool.kelvin);
   return {1.0, hot.green + t * (cool.green - hot.green), hot.blue + t * (cool.blue - hot.blue)};
 }
 
 std::optional<int> parseClockTime(const std::string& text) {
-  const std::string_view s = settings::trimBlanks(text);
-  const std::size_t colon = s.find(':');
-  if (colon == std::string_view::npos || colon == 0 || colon > 2 || s.size() != colon + 3)
+  const std::string s(settings::trimBlanks(text));
+  int hour = -1, minute = -1, length = 0;
+  const bool digits = s.size() >= 4 && std::isdigit(static_cast<unsigned char>(s[0])) &&
+                      std::isdigit(static_cast<unsigned char>(s[s.size() - 1]));
+  if (!digits || std::sscanf(s.c_str(), "%2d:%2d%n", &hour, &minute, &length) != 2 ||
+      length != static_cast<int>(s.size()) || hour > 23 || minute < 0 || minute > 59)
     return std::nullopt;
-  int hour = 0, minute = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (i == colon) continue;
-    if (s[i] < '0' || s[i] > '9') return std::nullopt;
-    int& part = i < colon ? hour : minute;
-    part = part * 10 + (s[i] - '0');
-  }
-  if (hour > 23 || minute > 59) return std::nullopt;
   return hour * 60 + minute;
 }
 
 std::string clockText(int minutes) {
-  const std::string hh = std::to_string(minutes / 60), mm = std::to_string(minutes % 60);
-  return (hh.size() < 2 ? "0" : "") + hh + ":" + (mm.size() < 2 ? "0" : "") + mm;
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d:%02d", minutes / 60 % 24, minutes % 60);
+  return text;
 }
 
 NightSettings readNightSettings(settings::Ini& ini) {
@@ -90,31 +87,13 @@ NightSettings readNightSettings(settings::Ini& ini) {
   s.sun = settings::trimBlanks(read(keys::kNightMode)) == "sun";
   s.from = parseClockTime(read(keys::kNightFrom)).value_or(s.from);
   s.to = parseClockTime(read(keys::kNightTo)).value_or(s.to);
-  s.day = number(keys::kNightDay, kWarmestKelvin, kNeutralKelvin, s.day);
-  s.night = number(keys::kNightNight, kWarmestKelvin, kNeutralKelvin, s.night);
+  s.day = number(keys::kNightDay, 1900, 6500, s.day);
+  s.night = number(keys::kNightNight, 1900, 6500, s.night);
   s.fade = number(keys::kNightFade, 0, 120, s.fade);
-  s.lat = parseDegrees(read(keys::kNightLat), 90);
-  s.lon = parseDegrees(read(keys::kNightLon), 180);
+  s.lat = degrees(read(keys::kNightLat), 90);
+  s.lon = degrees(read(keys::kNightLon), 180);
   if (!s.lat || !s.lon) s.lat = s.lon = std::nullopt;
   return s;
-}
-
-void writeNightSettings(settings::Ini& ini, const NightSettings& s) {
-  auto write = [&](const char* key, std::optional<std::string> value) {
-    ini.writeini(keys::kNightSection, key, value);
-  };
-  auto degrees = [](const std::optional<double>& v) {
-    return v ? std::optional(std::to_string(*v)) : std::nullopt;
-  };
-  write(keys::kNightOn, s.on ? "1" : "0");
-  write(keys::kNightMode, s.sun ? "sun" : "times");
-  write(keys::kNightFrom, clockText(s.from));
-  write(keys::kNightTo, clockText(s.to));
-  write(keys::kNightDay, std::to_string(s.day));
-  write(keys::kNightNight, std::to_string(s.night));
-  write(keys::kNightFade, std::to_string(s.fade));
-  write(keys::kNightLat, degrees(s.lat));
-  write(keys::kNightLon, degrees(s.lon));
 }
 
 // The sun's declination and the equation of time from the low-precision solar coordinates of

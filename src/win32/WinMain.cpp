@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/Program.h"
-#include "colour/EyeCare.h"
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
 #include "win32/GammaDisplay.h"
@@ -44,11 +43,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Before anything is loaded: no library is ever taken from the program's own folder.
   win32::searchSystemFolderOnly();
 
-  // The elevated copy the colour panel starts to allow stronger settings does only that.
-  const std::vector<std::string> args = arguments();
-  for (const std::string& argument : args)
-    if (argument == colour::kAllowStrongerSwitch) return win32::liftGammaLimit() ? 0 : 1;
-
   // A second copy ends here, before any window or icon exists.
   win32::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kInstanceMutex));
   if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
@@ -75,7 +69,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     backend.system().deliverTo(program, shell, notify);
     backend.system().askForSessionNotifications();
 
-    program.start(app::iconOnlyStart(args));
+    program.start(app::iconOnlyStart(arguments()));
 
     exitCode = win32::runMessageLoop(
         exitRequest.get(), [&backend] { backend.system().exitRequested(); },

@@ -94,16 +94,6 @@ class Shell : public ui::Shell {
     return std::make_unique<StringReader>(it->second, piece);
   }
   void quit() override { ++quits; }
-  bool yes = false;  // the answer to every question
-  std::vector<std::string> elevated;
-  bool askYesNo(const std::string& text, const std::string& title) override {
-    messages.push_back({text, title, ui::MessageIcon::Information});
-    return yes;
-  }
-  bool runElevated(const std::string& arguments) override {
-    elevated.push_back(arguments);
-    return true;
-  }
 };
 
 // Local time and a monotonic counter. advance() is time passing (awake or asleep); set() is a

@@ -57,11 +57,10 @@ struct EyeCareTest : ::testing::Test {
   ui::Image Image7{"Image7"};
   ui::Label colourStatus{"colourStatus"};
   ui::Timer nightTimer{"nightTimer"};
-  controls::SafeSwitch nightOn{"nightOn"}, nightSun{"nightSun"};
-  ui::TextBox from{"from"}, to{"to"}, lat{"lat"}, lon{"lon"};
+  controls::SafeSwitch nightOn{"nightOn"};
+  ui::TextBox from{"from"}, to{"to"};
   ui::Slider warmth{"warmth"};
   ui::Label warmthCaption{"warmthCaption"};
-  ui::CommandButton allowStronger{"allowStronger"};
 
   fakes::GammaDisplay display;
   fakes::DisplaySet displays{{{"\\\\.\\DISPLAY1", &display}}};
@@ -81,14 +80,10 @@ struct EyeCareTest : ::testing::Test {
        .colourStatus = colourStatus,
        .nightTimer = nightTimer,
        .nightOn = nightOn,
-       .nightSun = nightSun,
        .nightFrom = from,
        .nightTo = to,
-       .nightLat = lat,
-       .nightLon = lon,
        .nightWarmth = warmth,
-       .nightWarmthCaption = warmthCaption,
-       .allowStronger = allowStronger},
+       .nightWarmthCaption = warmthCaption},
       engine,
       ini,
       shell,
