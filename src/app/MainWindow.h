@@ -77,13 +77,6 @@ class MainWindow : public ui::Form {
   ui::Image Image7{"Image7"};
   ui::CommandButton Command3{"Command3"};
   ui::Label colourStatus{"colourStatus"};
-  // Night row of the colour sub-panel: "Night light", "From", "To", the warmth's caption.
-  std::array<ui::Label, 4> nightText{ui::Label{"nightText", 0}, ui::Label{"nightText", 1},
-                                     ui::Label{"nightText", 2}, ui::Label{"nightText", 3}};
-  controls::SafeSwitch nightOn{"nightOn"};
-  ui::TextBox nightFrom{"nightFrom"};
-  ui::TextBox nightTo{"nightTo"};
-  ui::Slider nightWarmth{"nightWarmth"};
 
   // Rest sub-panel; of the setok/setno arrays only index 1 is placed on the window.
   ui::Label Label1{"Label1"};

@@ -58,9 +58,6 @@ void EyeCare::connect() {
   c_.Image7.Click = [this] { Image7_Click(); };
   c_.SafeSwitch1.Click = [this](bool value) { SafeSwitch1_Click(value); };
   c_.nightTimer.Tick = [this] { nightTick(); };
-  c_.nightWarmth.Change = [this] {
-    c_.nightWarmthCaption.setText(std::to_string(c_.nightWarmth.value() * 100) + " K");
-  };
 }
 
 void EyeCare::colorload() {
@@ -77,8 +74,6 @@ void EyeCare::colorload() {
     if (s.caption) s.caption->setText(std::to_string(s.slider->value()));
   c_.colourStatus.setText(captured ? "" : kCaptureFailedStatus);
   night_ = readNightSettings(ini_);
-  c_.nightWarmth.setRange(19, 65);
-  fillNightRow();
 }
 
 Amounts EyeCare::amounts() const {
@@ -122,44 +117,9 @@ void EyeCare::SafeSwitch1_Click(bool value) {
 }
 
 void EyeCare::Image7_Click() {
-  if (!storeNightRow()) return;
   c_.ppset.setVisible(false);
   for (const auto& [key, value] : storedValues())
     ini_.writeini(kSection, key, std::to_string(value));
-}
-
-void EyeCare::fillNightRow() {
-  c_.nightOn.setValue(night_.on);
-  c_.nightFrom.setText(clockText(night_.from));
-  c_.nightTo.setText(clockText(night_.to));
-  c_.nightWarmth.setValue((night_.night + 50) / 100);
-  c_.nightWarmth.Change();  // the caption, also when the value was already there
-}
-
-// The night row as typed; a time that is not one keeps the panel open with a message.
-bool EyeCare::storeNightRow() {
-  const std::optional<int> from = parseClockTime(c_.nightFrom.text());
-  const std::optional<int> to = parseClockTime(c_.nightTo.text());
-  if (!from || !to) {
-    shell_.messageBox("Night light's times are hours and minutes, such as 21:00 and 07:00.",
-                      kTipsTitle, ui::MessageIcon::Warning);
-    return false;
-  }
-  const NightSettings before = night_;
-  night_.on = c_.nightOn.Value();
-  night_.from = *from;
-  night_.to = *to;
-  night_.night = c_.nightWarmth.value() * 100;
-  if (night_ == before) return true;
-  const auto write = [this](const char* key, const std::string& value) {
-    ini_.writeini(settings::keys::kNightSection, key, value);
-  };
-  write(settings::keys::kNightOn, night_.on ? "1" : "0");
-  write(settings::keys::kNightFrom, clockText(night_.from));
-  write(settings::keys::kNightTo, clockText(night_.to));
-  write(settings::keys::kNightNight, std::to_string(night_.night));
-  nightTick();
-  return true;
 }
 
 void EyeCare::nightTick() {
@@ -175,7 +135,6 @@ void EyeCare::nightTick() {
 
 void EyeCare::toggleNightLight() {
   night_.on = !night_.on;
-  c_.nightOn.setValue(night_.on);
   ini_.writeini(settings::keys::kNightSection, settings::keys::kNightOn, night_.on ? "1" : "0");
   nightTick();
 }
@@ -227,8 +186,8 @@ void EyeCare::loadDefaultRamp() {
 
 void EyeCare::displayReset() {
   if (eyeOn_ == "1") {
-    nightTick();
     show(engine_.resend());
+    nightTick();
   } else
     engine_.refresh();  // nothing to put back, but a display plugged in is known when it comes on
 }
@@ -237,7 +196,6 @@ void EyeCare::show(SendResult result) {
   c_.colourStatus.setText(result == SendResult::Refused      ? refusedStatus()
                           : result == SendResult::Limited    ? kLimitedStatus
                           : result == SendResult::Unreadable ? kUnreadableStatus
-                          : nightState_.sunFallback          ? kSunFallbackStatus
                                                              : "");
 }
 

@@ -32,13 +32,7 @@ struct EyeCareControls {
   ui::PictureBox& ppset;                            // the settings panel
   ui::Image& Image7;                                // OK of the colour panel
   ui::Label& colourStatus;  // a line for a ramp the display refused; empty when well
-  // Night light: its timer and the controls of the colour panel's night row.
-  ui::Timer& nightTimer;
-  controls::SafeSwitch& nightOn;
-  ui::TextBox& nightFrom;
-  ui::TextBox& nightTo;
-  ui::Slider& nightWarmth;  // the night's kelvin in hundreds
-  ui::Label& nightWarmthCaption;
+  ui::Timer& nightTimer;    // night light's next change
 };
 
 inline constexpr ui::Colour kEyeOffColour = ui::rgb(0, 0, 0);
@@ -54,8 +48,6 @@ inline constexpr const char* kLimitedStatus =
     "Windows limits how far the screen can change: this is the strongest setting it allows.";
 inline constexpr const char* kUnreadableStatus =
     "This setting would make the screen too dark to read, so it was not applied.";
-inline constexpr const char* kSunFallbackStatus =
-    "Night light needs lat and lon in config.ini for sunset and sunrise; it follows the times.";
 
 // A stored colour value as its slider takes it: a decimal number (a fraction allowed) rounded,
 // halves to even, and clamped into [min, max]; anything else gives neutral.
@@ -101,8 +93,6 @@ class EyeCare {
   std::string refusedStatus() const;
   ui::Slider& slider(std::size_t n) const { return *c_.sliders[n].slider; }
   Amounts amounts() const;
-  void fillNightRow();
-  bool storeNightRow();
   void loadDefaultRamp();
 
   EyeCareControls c_;

@@ -162,8 +162,6 @@ class DisplaySet : public ui::DisplaySet {
 
   std::vector<std::pair<std::string, ui::GammaDisplay*>> attached;
   int enumerations = 0;
-  bool lifted = false;
-  bool limitLifted() override { return lifted; }
 
   std::vector<ui::AttachedDisplay> enumerate() override {
     ++enumerations;

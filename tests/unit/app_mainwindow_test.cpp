@@ -101,11 +101,10 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
   app::MainWindow& w = start();
   EXPECT_EQ(w.Text2.text(), "45");
   EXPECT_EQ(w.Text3.text(), "5");
-  EXPECT_EQ(reads(), (std::vector<std::string>{
-                         "read dsxx/mei", "read dsxx/xiuxi", "read dsxx/pdrun", "read eye/pdrun",
-                         "read night/on", "read night/mode", "read night/from", "read night/to",
-                         "read night/day", "read night/night", "read night/fade", "read night/lat",
-                         "read night/lon"}));
+  EXPECT_EQ(reads(), (std::vector<std::string>{"read dsxx/mei", "read dsxx/xiuxi",
+                                               "read dsxx/pdrun", "read eye/pdrun", "read night/on",
+                                               "read night/from", "read night/to", "read night/day",
+                                               "read night/night", "read night/fade"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
@@ -211,10 +210,10 @@ TEST_F(MainWindowTest, EyeCareOnReadsItsValuesAfterTheFlags) {
   stored("eye", "pdrun", "1");
   start();
   std::vector<std::string> r = reads();
-  ASSERT_EQ(r.size(), 18u);
+  ASSERT_EQ(r.size(), 15u);
   EXPECT_EQ(r[3], "read eye/pdrun");
-  EXPECT_EQ(r[13], "read eye/liangdu");
-  EXPECT_EQ(r[17], "read eye/rgbb");
+  EXPECT_EQ(r[10], "read eye/liangdu");
+  EXPECT_EQ(r[14], "read eye/rgbb");
 }
 
 TEST_F(MainWindowTest, LoadNarrowsTheWindowAndLaysOutFrameAndNextTime) {
