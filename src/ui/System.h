@@ -16,7 +16,6 @@ namespace ui {
 struct LocalTime {
   int year = 2000, month = 1, day = 1;
   int hour = 0, minute = 0, second = 0;
-  int utcOffset = 0;  // minutes east of UTC, daylight saving included
 };
 
 class Clock {

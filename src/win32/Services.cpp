@@ -40,12 +40,7 @@ std::wstring programFolder() {
 ui::LocalTime Clock::now() {
   SYSTEMTIME t;
   GetLocalTime(&t);
-  TIME_ZONE_INFORMATION zone;
-  const DWORD kind = GetTimeZoneInformation(&zone);
-  const LONG bias = zone.Bias + (kind == TIME_ZONE_ID_DAYLIGHT   ? zone.DaylightBias
-                                 : kind == TIME_ZONE_ID_STANDARD ? zone.StandardBias
-                                                                 : 0);
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, static_cast<int>(-bias)};
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
 std::int64_t Clock::monotonicMs() {

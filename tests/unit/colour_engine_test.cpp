@@ -391,19 +391,19 @@ TEST(NightSchedule, FadesInMiredAcrossMidnightAndClockChanges) {
                           {7, 30, 6500, 0, 0},  {12, 0, 6500, 0, 0}};
   colour::NightSettings s;
   for (const auto& c : cases) {
-    const colour::NightState n = colour::nightAt(s, {2026, 3, 29, c[0], c[1], 0, 60});
+    const colour::NightState n = colour::nightAt(s, {2026, 3, 29, c[0], c[1], 0});
     EXPECT_EQ(n.kelvin, c[2]) << c[0] << ":" << c[1];
     EXPECT_EQ(n.fading, c[3] == 1) << c[0] << ":" << c[1];
     EXPECT_EQ(n.tip, c[4] ? "Warm until 07:00" : "Night light from 21:00") << c[0] << ":" << c[1];
   }
-  EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 20, 0, 0, 60}).secondsToChange,
+  EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 20, 0, 0}).secondsToChange,
             3600);  // the timer's next moment
   // Summer time starts at 02:00, which becomes 03:00: a fade from 01:45 is over at 03:00.
   s.from = 105;
-  EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 1, 59, 0, 60}).kelvin, 4560);
-  EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 3, 0, 0, 120}).kelvin, 3400);
+  EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 1, 59, 0}).kelvin, 4560);
+  EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 3, 0, 0}).kelvin, 3400);
   s.to = s.from;  // no night
-  EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 3, 0, 0, 120}).kelvin, 6500);
+  EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 3, 0, 0}).kelvin, 6500);
 }
 
 // Every slider mix over their whole ranges, at both ends of the warmth: refused as unreadable, or
