@@ -87,8 +87,6 @@ class QuietShell : public ui::Shell {
   }
   std::unique_ptr<ui::FileReader> openProgramFile(const std::string&) override { return nullptr; }
   void quit() override {}
-  bool askYesNo(const std::string&, const std::string&) override { return false; }
-  bool runElevated(const std::string&) override { return false; }
   void playSound(ui::SystemSound) override {}
 };
 

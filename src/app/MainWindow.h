@@ -77,20 +77,6 @@ class MainWindow : public ui::Form {
   ui::Image Image7{"Image7"};
   ui::CommandButton Command3{"Command3"};
   ui::Label colourStatus{"colourStatus"};
-  // Night row of the colour sub-panel: "Night light", "From", "To", "Sunset to sunrise", "Lat",
-  // "Lon", then the warmth's caption.
-  std::array<ui::Label, 7> nightText{ui::Label{"nightText", 0}, ui::Label{"nightText", 1},
-                                     ui::Label{"nightText", 2}, ui::Label{"nightText", 3},
-                                     ui::Label{"nightText", 4}, ui::Label{"nightText", 5},
-                                     ui::Label{"nightText", 6}};
-  controls::SafeSwitch nightOn{"nightOn"};
-  controls::SafeSwitch nightSun{"nightSun"};
-  ui::TextBox nightFrom{"nightFrom"};
-  ui::TextBox nightTo{"nightTo"};
-  ui::TextBox nightLat{"nightLat"};
-  ui::TextBox nightLon{"nightLon"};
-  ui::Slider nightWarmth{"nightWarmth"};
-  ui::CommandButton allowStronger{"allowStronger"};
 
   // Rest sub-panel; of the setok/setno arrays only index 1 is placed on the window.
   ui::Label Label1{"Label1"};

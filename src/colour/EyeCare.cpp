@@ -58,10 +58,6 @@ void EyeCare::connect() {
   c_.Image7.Click = [this] { Image7_Click(); };
   c_.SafeSwitch1.Click = [this](bool value) { SafeSwitch1_Click(value); };
   c_.nightTimer.Tick = [this] { nightTick(); };
-  c_.nightWarmth.Change = [this] {
-    c_.nightWarmthCaption.setText(std::to_string(c_.nightWarmth.value() * 100) + " K");
-  };
-  c_.allowStronger.Click = [this] { allowStronger_Click(); };
 }
 
 void EyeCare::colorload() {
@@ -78,8 +74,6 @@ void EyeCare::colorload() {
     if (s.caption) s.caption->setText(std::to_string(s.slider->value()));
   c_.colourStatus.setText(captured ? "" : kCaptureFailedStatus);
   night_ = readNightSettings(ini_);
-  c_.nightWarmth.setRange(kWarmestKelvin / 100, kNeutralKelvin / 100);
-  fillNightRow();
 }
 
 Amounts EyeCare::amounts() const {
@@ -123,60 +117,9 @@ void EyeCare::SafeSwitch1_Click(bool value) {
 }
 
 void EyeCare::Image7_Click() {
-  if (!storeNightRow()) return;
   c_.ppset.setVisible(false);
   for (const auto& [key, value] : storedValues())
     ini_.writeini(kSection, key, std::to_string(value));
-}
-
-void EyeCare::fillNightRow() {
-  c_.nightOn.setValue(night_.on);
-  c_.nightSun.setValue(night_.sun);
-  c_.nightFrom.setText(clockText(night_.from));
-  c_.nightTo.setText(clockText(night_.to));
-  const auto degrees = [](const std::optional<double>& v) {
-    std::string text = v ? std::to_string(*v) : "";
-    while (text.find('.') != std::string::npos && (text.back() == '0' || text.back() == '.'))
-      text.pop_back();
-    return text;
-  };
-  c_.nightLat.setText(degrees(night_.lat));
-  c_.nightLon.setText(degrees(night_.lon));
-  c_.nightWarmth.setValue((night_.night + 50) / 100);
-  c_.nightWarmth.Change();  // the caption, also when the value was already there
-}
-
-// The night row as typed: refused with a message naming the field, and the panel stays open.
-bool EyeCare::storeNightRow() {
-  const std::optional<int> from = parseClockTime(c_.nightFrom.text());
-  const std::optional<int> to = parseClockTime(c_.nightTo.text());
-  NightSettings s = night_;
-  s.lat = parseDegrees(c_.nightLat.text(), 90);
-  s.lon = parseDegrees(c_.nightLon.text(), 180);
-  const bool located = s.lat && s.lon;
-  if (!located) s.lat = s.lon = std::nullopt;
-  const bool noLocation = c_.nightLat.text().empty() && c_.nightLon.text().empty();
-  const char* fault = !from ? "\"From\" needs a time such as 21:00."
-                      : !to ? "\"To\" needs a time such as 07:00."
-                      : (!located && (c_.nightSun.Value() || !noLocation))
-                          ? "Sunset and sunrise need a latitude (-90 to 90) and a longitude "
-                            "(-180 to 180) in degrees, such as 51.5 and -0.12."
-                          : nullptr;
-  if (fault) {
-    shell_.messageBox(fault, kTipsTitle, ui::MessageIcon::Warning);
-    return false;
-  }
-  s.on = c_.nightOn.Value();
-  s.sun = c_.nightSun.Value();
-  s.from = *from;
-  s.to = *to;
-  s.night = c_.nightWarmth.value() * 100;
-  if (s == night_) return true;
-  night_ = s;
-  writeNightSettings(ini_, night_);
-  fillNightRow();
-  nightTick();
-  return true;
 }
 
 void EyeCare::nightTick() {
@@ -192,7 +135,6 @@ void EyeCare::nightTick() {
 
 void EyeCare::toggleNightLight() {
   night_.on = !night_.on;
-  c_.nightOn.setValue(night_.on);
   ini_.writeini(settings::keys::kNightSection, settings::keys::kNightOn, night_.on ? "1" : "0");
   nightTick();
 }
@@ -203,12 +145,6 @@ std::string EyeCare::tipLines() const {
   if (engine_.result() == SendResult::Limited)
     lines += std::string(lines.empty() ? "" : "\n") + "Limited by Windows";
   return lines;
-}
-
-void EyeCare::allowStronger_Click() {
-  if (!shell_.askYesNo(kAllowStrongerQuestion, kTipsTitle)) return;
-  if (!shell_.runElevated(kAllowStrongerSwitch))
-    shell_.messageBox("Windows did not allow the change.", kTipsTitle, ui::MessageIcon::Warning);
 }
 
 std::vector<std::pair<std::string, int>> EyeCare::storedValues() const {
@@ -250,8 +186,8 @@ void EyeCare::loadDefaultRamp() {
 
 void EyeCare::displayReset() {
   if (eyeOn_ == "1") {
-    nightTick();
     show(engine_.resend());
+    nightTick();
   } else
     engine_.refresh();  // nothing to put back, but a display plugged in is known when it comes on
 }
@@ -260,7 +196,6 @@ void EyeCare::show(SendResult result) {
   c_.colourStatus.setText(result == SendResult::Refused      ? refusedStatus()
                           : result == SendResult::Limited    ? kLimitedStatus
                           : result == SendResult::Unreadable ? kUnreadableStatus
-                          : nightState_.sunFallback          ? kSunFallbackStatus
                                                              : "");
 }
 

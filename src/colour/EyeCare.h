@@ -32,17 +32,7 @@ struct EyeCareControls {
   ui::PictureBox& ppset;                            // the settings panel
   ui::Image& Image7;                                // OK of the colour panel
   ui::Label& colourStatus;  // a line for a ramp the display refused; empty when well
-  // Night light: its timer and the controls of the colour panel's night row.
-  ui::Timer& nightTimer;
-  controls::SafeSwitch& nightOn;
-  controls::SafeSwitch& nightSun;  // from sunset to sunrise
-  ui::TextBox& nightFrom;
-  ui::TextBox& nightTo;
-  ui::TextBox& nightLat;
-  ui::TextBox& nightLon;
-  ui::Slider& nightWarmth;  // the night's kelvin in hundreds
-  ui::Label& nightWarmthCaption;
-  ui::CommandButton& allowStronger;
+  ui::Timer& nightTimer;    // night light's next change
 };
 
 inline constexpr ui::Colour kEyeOffColour = ui::rgb(0, 0, 0);
@@ -58,13 +48,6 @@ inline constexpr const char* kLimitedStatus =
     "Windows limits how far the screen can change: this is the strongest setting it allows.";
 inline constexpr const char* kUnreadableStatus =
     "This setting would make the screen too dark to read, so it was not applied.";
-inline constexpr const char* kSunFallbackStatus =
-    "Night light needs a latitude and longitude for sunset and sunrise; it follows the times.";
-inline constexpr const char* kAllowStrongerQuestion =
-    "Let Windows accept stronger colour settings? This needs administrator rights and takes "
-    "effect after you sign in to Windows again.";
-// The switch of the elevated copy that lifts the limit and ends.
-inline constexpr const char* kAllowStrongerSwitch = "/allowstrongergamma";
 
 // A stored colour value as its slider takes it: a decimal number (a fraction allowed) rounded,
 // halves to even, and clamped into [min, max]; anything else gives neutral.
@@ -110,9 +93,6 @@ class EyeCare {
   std::string refusedStatus() const;
   ui::Slider& slider(std::size_t n) const { return *c_.sliders[n].slider; }
   Amounts amounts() const;
-  void fillNightRow();
-  bool storeNightRow();
-  void allowStronger_Click();
   void loadDefaultRamp();
 
   EyeCareControls c_;

@@ -203,30 +203,20 @@ SendResult GammaEngine::sendBase() {
   return sendAll();
 }
 
-SendResult GammaEngine::setWarmth(int kelvin) {
-  if (kelvin == kelvin_) return result_;
-  kelvin_ = kelvin;
-  return last_ ? sendAll() : result_;
-}
-
-SendResult GammaEngine::setDimming(int percent) {
-  if (percent == dimming_) return result_;
-  dimming_ = percent;
+SendResult GammaEngine::change(int& value, int to) {
+  if (value == to) return result_;
+  value = to;
   return last_ ? sendAll() : result_;
 }
 
 // The one way to the displays: every ramp, whoever built it, passes the same gate.
 SendResult GammaEngine::sendAll() {
   sent_ = true;
+  std::array<double, 3> factors = warmthFactors(kelvin_);
+  for (double& f : factors) f *= std::clamp(dimming_, 0, 100) / 100.0;
   std::vector<Ramp> ramps;
   for (const Output& output : outputs_) {
-    if (!last_) {
-      ramps.push_back(output.base);
-      continue;
-    }
-    std::array<double, 3> factors = warmthFactors(kelvin_);
-    for (double& f : factors) f *= std::clamp(dimming_, 0, 100) / 100.0;
-    ramps.push_back(scaledRamp(adjustedRamp(output.base, *last_), factors));
+    ramps.push_back(last_ ? scaledRamp(adjustedRamp(output.base, *last_), factors) : output.base);
     if (unreadable(ramps.back())) return result_ = SendResult::Unreadable;
   }
   refused_.clear();

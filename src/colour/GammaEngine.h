@@ -98,10 +98,10 @@ class GammaEngine {
   SendResult adjust(const Amounts& amounts);
   // Eye care off: each display's base alone; warmth and dimming wait for the next adjust.
   SendResult sendBase();
-  // Each sends only when eye care is on and the value changed.
-  SendResult setWarmth(int kelvin);
-  // 100 is none; 90 leaves the composed ramp at 90 %.
-  SendResult setDimming(int percent);
+  // Each sends only when eye care is on and the value changed. Dimming: 100 is none, 90 leaves
+  // the composed ramp at 90 %.
+  SendResult setWarmth(int kelvin) { return change(kelvin_, kelvin); }
+  SendResult setDimming(int percent) { return change(dimming_, percent); }
   // After the system reset the displays' ramps or changed the displays: enumerates them again,
   // capturing the base of any new one, and sends the last adjustment to each. Applied when
   // nothing was sent yet.
@@ -109,8 +109,7 @@ class GammaEngine {
   // Lists the displays again without sending anything.
   void refresh() { enumerate(true); }
 
-  // The last send's result.
-  SendResult result() const { return result_; }
+  SendResult result() const { return result_; }  // the last send's
   // Names of the displays that refused the last send.
   const std::vector<std::string>& refused() const { return refused_; }
   std::size_t displayCount() const { return outputs_.size(); }
@@ -125,6 +124,7 @@ class GammaEngine {
 
   void enumerate(bool keepBases);
   SendResult sendAll();
+  SendResult change(int& value, int to);
   bool send(Output& output, const Ramp& ramp);
 
   std::unique_ptr<ui::DisplaySet> ownDisplays_;

@@ -35,8 +35,4 @@ class GammaDisplays final : public ui::DisplaySet {
   bool limitLifted() override;
 };
 
-// Lets every ramp through from the next sign-in: GdiIcmGammaRange = 256. Needs administrator
-// rights; false when the value could not be written.
-bool liftGammaLimit();
-
 }  // namespace win32

@@ -39,26 +39,9 @@ std::wstring programFolder() {
 }
 
 ui::LocalTime Clock::now() {
-  // From the UTC time, so that the offset is the one in force at that very moment.
-  SYSTEMTIME t, utc;
-  GetSystemTime(&utc);
-  SystemTimeToTzSpecificLocalTime(nullptr, &utc, &t);
-  FILETIME local, universal;
-  SystemTimeToFileTime(&t, &local);
-  SystemTimeToFileTime(&utc, &universal);
-  const auto ticks = [](FILETIME f) {
-    return static_cast<long long>(ULARGE_INTEGER{{f.dwLowDateTime, f.dwHighDateTime}}.QuadPart);
-  };
-  constexpr long long kTicksPerMinute = 600'000'000;
-  const long long offset = ticks(local) - ticks(universal);
-  return {
-      t.wYear,
-      t.wMonth,
-      t.wDay,
-      t.wHour,
-      t.wMinute,
-      t.wSecond,
-      static_cast<int>((offset + (offset < 0 ? -1 : 1) * kTicksPerMinute / 2) / kTicksPerMinute)};
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
 std::int64_t Clock::monotonicMs() {
@@ -260,23 +243,6 @@ void Shell::messageBox(const std::string& text, const std::string& title, ui::Me
                        : icon == ui::MessageIcon::Error ? MB_ICONERROR
                                                         : MB_ICONINFORMATION);
   MessageBoxW(backend_.ownerWindow(), widen(text).c_str(), widen(title).c_str(), type);
-}
-
-bool Shell::askYesNo(const std::string& text, const std::string& title) {
-  return MessageBoxW(backend_.ownerWindow(), widen(text).c_str(), widen(title).c_str(),
-                     MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
-bool Shell::runElevated(const std::string& arguments) {
-  const std::wstring path = programPath(), parameters = widen(arguments);
-  SHELLEXECUTEINFOW run{};
-  run.cbSize = sizeof(run);
-  run.hwnd = backend_.ownerWindow();
-  run.lpVerb = L"runas";  // the system asks the user for administrator rights
-  run.lpFile = path.c_str();
-  run.lpParameters = parameters.c_str();
-  run.nShow = SW_HIDE;
-  return ShellExecuteExW(&run) != FALSE;
 }
 
 namespace {

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/Program.h"
-#include "colour/EyeCare.h"
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
 #include "win32/GammaDisplay.h"
@@ -43,11 +42,6 @@ std::vector<std::string> arguments() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Before anything is loaded: no library is ever taken from the program's own folder.
   win32::searchSystemFolderOnly();
-
-  // The elevated copy the colour panel starts to allow stronger settings does only that.
-  const std::vector<std::string> args = arguments();
-  for (const std::string& argument : args)
-    if (argument == colour::kAllowStrongerSwitch) return win32::liftGammaLimit() ? 0 : 1;
 
   // A second copy ends here, before any window or icon exists.
   win32::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kInstanceMutex));

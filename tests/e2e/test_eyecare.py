@@ -3,6 +3,7 @@ to the default ramp, the warning without monitor.txt, and OK storing the five va
 The display's ramp is read from the X server (8 bits per entry, so within 257)."""
 
 import subprocess
+import time
 
 import pytest
 
@@ -24,9 +25,9 @@ MISSING_RAMP = ("Not found the default data file, can only be restored to the st
 EARLIER_RAMP = [min(65535, 3000 + i * 180) for i in range(256)] * 3
 
 
-def stored(liangdu=0, duibidu=100, rgbr=0, rgbg=0, rgbb=0, pdrun=1) -> str:
+def stored(liangdu=0, duibidu=100, rgbr=0, rgbg=0, rgbb=0, pdrun=1, night="on=0") -> str:
     return (f"[eye]\npdrun={pdrun}\nliangdu={liangdu}\nduibidu={duibidu}\n"
-            f"rgbr={rgbr}\nrgbg={rgbg}\nrgbb={rgbb}\n")
+            f"rgbr={rgbr}\nrgbg={rgbg}\nrgbb={rgbb}\n[night]\n{night}\n")
 
 
 def level(a: int, v: int) -> int:
@@ -126,6 +127,35 @@ class TestStart:
         start(lumora, stored(liangdu=-20))
         assert brightness(-20)[255] == 52428  # 0.8 x 65535
         wait_ramp(brightness(-20), "the ramp to show brightness -20")
+
+
+def night(start: int, fade: int) -> str:
+    at = [time.localtime(time.time() + m * 60) for m in (start, 120)]
+    return f"night=3400\nfade={fade}\nfrom={at[0].tm_hour:02}:{at[0].tm_min:02}\nto={at[1].tm_hour:02}:{at[1].tm_min:02}"
+
+
+class TestNightLight:
+    # Top of red and blue in full scale: 3400 K, halfway, by day (-20 alone), eye care off.
+    @pytest.mark.parametrize("liangdu, pdrun, start_min, fade, red, blue", [
+        (0, 1, -60, 0, 1, (0.45, 0.6)), (0, 1, -15, 30, 1, (0.65, 0.8)),
+        (-20, 1, 60, 0, 0.8, (0.79, 0.81)), (-20, 0, -60, 0, 1, (0.99, 1))])
+    def test_the_screen_follows_the_night(self, lumora, liangdu, pdrun, start_min, fade, red, blue):
+        start(lumora, stored(liangdu=liangdu, pdrun=pdrun, night=night(start_min, fade)))
+        def shown():
+            t = [harness.gamma_get()[c * 256 + 255] / 65535 for c in range(3)]
+            return blue[0] < t[2] <= blue[1] and t[2] <= t[1] <= t[0] and abs(t[0] - red) < 0.01
+        harness.wait_until(shown, 10, what=f"red about {red}, blue in {blue}, green between")
+        time.sleep(1)  # and nothing else follows
+        assert shown()
+
+    def test_dim_and_blue_is_sent_inside_the_limit_and_says_so(self, lumora):
+        wid = start(lumora, stored(liangdu=-30, rgbb=-30))
+        harness.wait_until(lambda: harness.gamma_get()[255] < 60000, 10, what="a dimmed ramp")
+        ramp = harness.gamma_get()
+        assert all(abs((v >> 8) - n % 256) <= 128 for n, v in enumerate(ramp))
+        assert ramp[767] < ramp[255] < 0.8 * 65535
+        open_colour_panel(wid)
+        harness.wait_until(lambda: status_lines(wid) == 3, 5, what="the limit's three lines")
 
 
 class TestTwoDisplays:

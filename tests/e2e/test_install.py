@@ -23,7 +23,7 @@ RUN_KEY = CV + r"\Run"
 APPROVED_KEY = CV + r"\Explorer\StartupApproved\Run"
 # Task Manager's mark for a start-up entry the user disabled: 03, then the time of the change.
 DISABLED = "03000000" + "5c0a3b7e1c6bdb01"
-EYE_CARE_ON = "[night]\non=0\n[eye]\npdrun=1\nliangdu=-20\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\n"
+EYE_CARE_ON = "[eye]\npdrun=1\nliangdu=-20\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\n[night]\non=0\n"
 
 
 def brightness_minus_20() -> list[int]:

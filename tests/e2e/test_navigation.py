@@ -19,7 +19,7 @@ REST_OK = (15 + 310 + 24, 67 + 92 + 24)  # centre of setok(1)
 HIDE_IMAGE = (556, 7)  # centre of Image1 (534..579, 0..15)
 POPUP_BACKGROUND = (243, 248, 251)
 
-EYE_ON = "[eye]\npdrun=1\nliangdu=-20\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\n"
+EYE_ON = "[eye]\npdrun=1\nliangdu=-20\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\n[night]\non=0\n"
 MENU = ["Display", "Tavik:Health: ", "About", "Start with Windows", "Exit"]
 
 

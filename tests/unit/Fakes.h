@@ -97,16 +97,6 @@ class Shell : public ui::Shell {
     return std::make_unique<StringReader>(it->second, piece);
   }
   void quit() override { ++quits; }
-  bool yes = false;  // the answer to every question
-  std::vector<std::string> elevated;
-  bool askYesNo(const std::string& text, const std::string& title) override {
-    messages.push_back({text, title, ui::MessageIcon::Information});
-    return yes;
-  }
-  bool runElevated(const std::string& arguments) override {
-    elevated.push_back(arguments);
-    return true;
-  }
   std::vector<ui::SystemSound> sounds;
   void playSound(ui::SystemSound sound) override { sounds.push_back(sound); }
 };
@@ -177,8 +167,6 @@ class DisplaySet : public ui::DisplaySet {
 
   std::vector<std::pair<std::string, ui::GammaDisplay*>> attached;
   int enumerations = 0;
-  bool lifted = false;
-  bool limitLifted() override { return lifted; }
 
   std::vector<ui::AttachedDisplay> enumerate() override {
     ++enumerations;

@@ -64,8 +64,6 @@ struct Shell : ui::Shell {
   void messageBox(const std::string&, const std::string&, ui::MessageIcon) override {}
   std::unique_ptr<ui::FileReader> openProgramFile(const std::string&) override { return {}; }
   void quit() override { ++quits; }
-  bool askYesNo(const std::string&, const std::string&) override { return false; }
-  bool runElevated(const std::string&) override { return false; }
   void playSound(ui::SystemSound) override {}
 };
 struct Notify : tray::NotifyArea {
