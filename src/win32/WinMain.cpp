@@ -69,7 +69,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     backend.system().deliverTo(program, shell, notify);
     backend.system().askForSessionNotifications();
 
-    program.start(app::iconOnlyStart(args));
+    program.start(app::iconOnlyStart(arguments()));
     program.readShortcuts();
     backend.system().registerShortcuts();
 
