@@ -61,10 +61,6 @@ struct WindowTraits {
   static HWND invalid() { return nullptr; }
   static void close(HWND h) { DestroyWindow(h); }
 };
-struct KeyTraits {
-  static HKEY invalid() { return nullptr; }
-  static void close(HKEY h) { RegCloseKey(h); }
-};
 
 using UniqueBrush = Unique<HBRUSH, GdiTraits<HBRUSH>>;
 using UniquePen = Unique<HPEN, GdiTraits<HPEN>>;
@@ -77,7 +73,6 @@ using UniqueMenu = Unique<HMENU, MenuTraits>;
 using UniqueHandle = Unique<HANDLE, KernelTraits>;
 using UniqueFile = Unique<HANDLE, FileTraits>;
 using UniqueWindow = Unique<HWND, WindowTraits>;
-using UniqueKey = Unique<HKEY, KeyTraits>;
 
 // A DC from GetDC, released to its window.
 class WindowDc {
@@ -106,7 +101,6 @@ class PaintDc {
   PaintDc(const PaintDc&) = delete;
   PaintDc& operator=(const PaintDc&) = delete;
   HDC get() const { return dc_; }
-  const RECT& dirty() const { return ps_.rcPaint; }
 
  private:
   HWND hwnd_;

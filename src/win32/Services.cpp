@@ -127,13 +127,6 @@ std::vector<ui::Monitor> Screen::monitors() {
   return list;
 }
 
-int Screen::twipsPerPixelX() {
-  return 1440 / screenDpi();
-}
-int Screen::twipsPerPixelY() {
-  return 1440 / screenDpi();
-}
-
 namespace {
 
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
@@ -217,8 +210,10 @@ void Shell::openUrl(const std::string& url) {
   // started here, when first needed, rather than carried from start-up.
   [[maybe_unused]] static const bool comStarted =
       SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-  ShellExecuteW(backend_.ownerWindow(), L"open", widen(url).c_str(), nullptr, nullptr,
-                SW_SHOWNORMAL);
+  // Values above 32 mean success.
+  if (reinterpret_cast<INT_PTR>(ShellExecuteW(backend_.ownerWindow(), L"open", widen(url).c_str(),
+                                              nullptr, nullptr, SW_SHOWNORMAL)) <= 32)
+    reportFailure(L"ShellExecuteW", L"opening an address");
 }
 
 void Shell::messageBox(const std::string& text, const std::string& title, ui::MessageIcon icon) {

@@ -31,8 +31,6 @@ class Screen : public ui::Screen {
   std::vector<ui::Monitor> monitors() override;
   ui::Size size() override;
   ui::Rect workArea() override;
-  int twipsPerPixelX() override;
-  int twipsPerPixelY() override;
 };
 
 // config.ini. The system's profile functions read and write a file in the ANSI code page, and

@@ -75,7 +75,8 @@ TEST(ContrastFormula, WhiteStaysWhiteAtEveryContrast) {
 
 struct EngineTest : ::testing::Test {
   fakes::GammaDisplay display;
-  GammaEngine engine{display};
+  fakes::DisplaySet displays{display};
+  GammaEngine engine{displays};
 };
 
 TEST_F(EngineTest, CaptureTakesTheDisplaysRampAndSendsNothing) {
@@ -190,7 +191,8 @@ struct EightBitDisplay : fakes::GammaDisplay {
 TEST(EngineSend, RetriesAFailedFirstCall) {
   FlakyDisplay display;
   display.failuresLeft = 2;
-  GammaEngine engine{display};
+  fakes::DisplaySet displays{display};
+  GammaEngine engine{displays};
   engine.capture();
   EXPECT_EQ(engine.adjust(sliders(-20)), SendResult::Applied);
   EXPECT_EQ(display.sent.size(), 3u);
@@ -200,7 +202,8 @@ TEST(EngineSend, RetriesAFailedFirstCall) {
 TEST(EngineSend, GivesUpAfterAFewAttempts) {
   FlakyDisplay display;
   display.failuresLeft = 100;
-  GammaEngine engine{display};
+  fakes::DisplaySet displays{display};
+  GammaEngine engine{displays};
   engine.capture();
   EXPECT_EQ(engine.adjust(sliders(-20)), SendResult::Refused);
   EXPECT_EQ(display.sent.size(), static_cast<std::size_t>(GammaEngine::kSendAttempts));
@@ -209,7 +212,8 @@ TEST(EngineSend, GivesUpAfterAFewAttempts) {
 
 TEST(EngineSend, ASuccessThatDidNotTakeIsARefusal) {
   SilentlyRefusingDisplay display;
-  GammaEngine engine{display};
+  fakes::DisplaySet displays{display};
+  GammaEngine engine{displays};
   engine.capture();
   EXPECT_EQ(engine.adjust(sliders(0, 40)), SendResult::Refused);
   EXPECT_EQ(display.sent.size(), static_cast<std::size_t>(GammaEngine::kSendAttempts));
@@ -219,7 +223,8 @@ TEST(EngineSend, ASuccessThatDidNotTakeIsARefusal) {
 
 TEST(EngineSend, EightBitReadBackCountsAsApplied) {
   EightBitDisplay display;
-  GammaEngine engine{display};
+  fakes::DisplaySet displays{display};
+  GammaEngine engine{displays};
   engine.capture();
   for (int a = -50; a <= 50; a += 7) ASSERT_EQ(engine.adjust(sliders(a)), SendResult::Applied) << a;
   EXPECT_EQ(engine.adjust(sliders(0, 1)), SendResult::Applied);
