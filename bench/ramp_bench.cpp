@@ -1,6 +1,7 @@
 // Cost of building one ramp for each kind of colour adjustment, without a display in the way.
 #include <benchmark/benchmark.h>
 
+#include "Fakes.h"
 #include "colour/GammaEngine.h"
 
 namespace {
@@ -37,7 +38,8 @@ int nextPosition(int& p) {
 template <class Display>
 void brightness(benchmark::State& state) {
   Display display;
-  colour::GammaEngine engine(display);
+  fakes::DisplaySet displays{display};
+  colour::GammaEngine engine(displays);
   engine.capture();
   engine.setBaseRamp(colour::identityRamp());
   int p = 0;
@@ -49,7 +51,8 @@ void brightness(benchmark::State& state) {
 
 void contrast(benchmark::State& state) {
   NoDisplay display;
-  colour::GammaEngine engine(display);
+  fakes::DisplaySet displays{display};
+  colour::GammaEngine engine(displays);
   engine.capture();
   engine.setBaseRamp(colour::identityRamp());
   int p = 0;
@@ -62,7 +65,8 @@ void contrast(benchmark::State& state) {
 
 void colourBalance(benchmark::State& state) {
   NoDisplay display;
-  colour::GammaEngine engine(display);
+  fakes::DisplaySet displays{display};
+  colour::GammaEngine engine(displays);
   engine.capture();
   engine.setBaseRamp(colour::identityRamp());
   int p = 0;
@@ -76,7 +80,8 @@ void colourBalance(benchmark::State& state) {
 // Every family away from neutral: the most work one slider move can cost.
 void allFive(benchmark::State& state) {
   NoDisplay display;
-  colour::GammaEngine engine(display);
+  fakes::DisplaySet displays{display};
+  colour::GammaEngine engine(displays);
   engine.capture();
   engine.setBaseRamp(colour::identityRamp());
   int p = 0;

@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "Fakes.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "colour/GammaEngine.h"
@@ -153,7 +154,7 @@ int wmain(int argc, wchar_t** argv) {
   FakeClock clock;
   win32::Screen screen;
   Gamma gamma;
-  colour::OneDisplay displays{gamma};
+  fakes::DisplaySet displays{gamma};
   Store store;
   store.values["dsxx/mei"] = "1";  // a rest every minute of the fake clock
   store.values["dsxx/xiuxi"] = "1";

@@ -51,7 +51,7 @@ if(LUMORA_WIN32_TESTS)
   add_executable(lumora_win32_tests ${LUMORA_WIN32_TESTS})
   # The tests read the program's windows as a screen reader does.
   target_link_libraries(lumora_win32_tests PRIVATE lumora_win32 gtest gmock gtest_main oleacc oleaut32)
-  target_include_directories(lumora_win32_tests PRIVATE tests/win32 resources)
+  target_include_directories(lumora_win32_tests PRIVATE tests/win32 tests/unit resources)
   if(NOT MSVC)
     target_link_options(lumora_win32_tests PRIVATE -static)
   endif()

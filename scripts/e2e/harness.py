@@ -347,11 +347,11 @@ def lumora_pids() -> list[int]:
 
 def wine_kill() -> None:
     """Ends every Wine process of this prefix, waits for the wineserver to go and sets the clock
-    back to the real time for the next one."""
+    back to the real time (a monotonic clock never goes back while anything runs)."""
     subprocess.run(["wineserver", "-k"], capture_output=True, timeout=30)
     subprocess.run(["wineserver", "-w"], capture_output=True, timeout=30)
     if os.environ.get("LUMORA_CLOCK_FILE"):
-        clock_reset()
+        _set_offset(0)
 
 
 def probe(*args: str) -> list[dict]:
@@ -401,6 +401,13 @@ class Lumora:
         self.launchers.append(launcher)
         return launcher
 
+    def run(self, config: str | None = None) -> int:
+        """Starts the program, with config.ini written first when given; its main window."""
+        if config is not None:
+            self.write_config(config)
+        self.start()
+        return self.wait_main_window()
+
     def wait_main_window(self, timeout: float = 20) -> int:
         return wait_window("Form1", timeout)
 
@@ -440,40 +447,29 @@ class Lumora:
 
 
 def clock_setup(shim: str, folder: Path) -> None:
-    """Preloads the clock shifter (clockshift.c, built by scripts/test) into every Wine process
-    started from here on: their wall and monotonic clocks, the wineserver's timers and the tick
-    count the program measures time away with, all run ahead by what move_clock added."""
+    """Preloads the clock shifter (clockshift.c) into every Wine process started from here on:
+    wall and monotonic clocks, the wineserver's timers and the tick count that time away is
+    measured with all run ahead by what move_clock added."""
     os.environ["LUMORA_CLOCK_FILE"] = str(folder / "clock-offset-ms")
     os.environ["LD_PRELOAD"] = str(Path(shim).resolve()) + "/$LIB/clockshift.so"
-    clock_reset()
+    _set_offset(0)
 
 
 def _offset_ms() -> int:
-    path = os.environ.get("LUMORA_CLOCK_FILE")
-    return int(Path(path).read_text()) if path and Path(path).exists() else 0
+    return int(Path(os.environ["LUMORA_CLOCK_FILE"]).read_text())
 
 
-def _write_offset(ms: int) -> None:
-    path = Path(os.environ["LUMORA_CLOCK_FILE"])
-    part = path.with_suffix(".part")
+def _set_offset(ms: int) -> None:
+    part = Path(os.environ["LUMORA_CLOCK_FILE"] + ".part")
     part.write_text(str(ms))
-    part.replace(path)  # whole, never half-written, for a reader
-
-
-def clock_reset() -> None:
-    """Back to the real time; only while no Wine process runs (a monotonic clock never goes back):
-    wine_kill does it."""
-    _write_offset(0)
+    part.replace(os.environ["LUMORA_CLOCK_FILE"])  # never read half-written
 
 
 def move_clock(minutes: float) -> None:
-    """Moves the clocks of every Wine process of the run forward, as time passing in an instant
-    (a machine asleep that long, or left alone without input). The program notices on its next
-    timer tick."""
-    if minutes < 0:
-        raise ValueError("clocks only move forward")
-    _write_offset(_offset_ms() + round(minutes * 60000))
-    time.sleep(0.05)  # the shifter reads the offset again every 20 ms
+    """Moves the program's clocks forward at once, as a machine asleep that long or a person
+    away without input; the program sees it on its next timer tick. wine_kill sets them back."""
+    _set_offset(_offset_ms() + round(minutes * 60000))
+    time.sleep(0.05)  # the shifter reads the file again every 20 ms
 
 
 def clock_now() -> float:

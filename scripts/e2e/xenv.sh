@@ -117,17 +117,13 @@ lumora_probe_build() {
     "$src" -o "$out" -lgdi32 -loleacc -lole32 -loleaut32 -luuid
 }
 
-# Builds the clock shifter (clockshift.c) into $1/lib/<arch>/clockshift.so, for Wine's 32-bit
-# processes and a do-nothing twin for 64-bit ones, so that LD_PRELOAD="$1/\$LIB/clockshift.so"
-# can be set for every process of a run without the loader complaining.
+# Builds the clock shifter (clockshift.c) into $1/lib/<arch>-linux-gnu/ for Wine's 32-bit processes,
+# with a do-nothing 64-bit twin, so that LD_PRELOAD="$1/\$LIB/clockshift.so" suits every process.
 lumora_clock_build() {
-  local out=$1 src="$LUMORA_E2E_DIR/clockshift.c" arch flag
-  for arch in i386 x86_64; do
-    flag=-m64
-    [ $arch = i386 ] && flag=-m32
-    mkdir -p "$out/lib/$arch-linux-gnu"
-    [ "$out/lib/$arch-linux-gnu/clockshift.so" -nt "$src" ] && continue
-    gcc $flag -O2 -shared -fPIC -nostdlib -Wall -Wextra -Werror "$src" \
-      -o "$out/lib/$arch-linux-gnu/clockshift.so" || return 1
+  local arch
+  for arch in i386:-m32 x86_64:-m64; do
+    mkdir -p "$1/lib/${arch%:*}-linux-gnu"
+    gcc "${arch#*:}" -O2 -shared -fPIC -nostdlib -Wall -Wextra -Werror "$LUMORA_E2E_DIR/clockshift.c" \
+      -o "$1/lib/${arch%:*}-linux-gnu/clockshift.so" || return 1
   done
 }

@@ -135,23 +135,6 @@ Ramp scaledRamp(const Ramp& ramp, const std::array<double, 3>& factors) {
   return out;
 }
 
-std::vector<ui::AttachedDisplay> OneDisplay::enumerate() {
-  struct Borrowed final : ui::GammaDisplay {
-    explicit Borrowed(ui::GammaDisplay& d) : display(d) {}
-    bool get(Ramp& ramp) override { return display.get(ramp); }
-    bool set(const Ramp& ramp) override { return display.set(ramp); }
-    ui::GammaDisplay& display;
-  };
-  std::vector<ui::AttachedDisplay> list;
-  list.push_back({"", std::make_unique<Borrowed>(display_)});
-  return list;
-}
-
-GammaEngine::GammaEngine(ui::GammaDisplay& display)
-    : ownDisplays_(std::make_unique<OneDisplay>(display)), displays_(*ownDisplays_) {}
-
-GammaEngine::~GammaEngine() = default;
-
 void GammaEngine::enumerate(bool keepBases) {
   std::vector<Output> outputs;
   captureFailed_ = false;

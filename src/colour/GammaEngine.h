@@ -57,16 +57,6 @@ enum class SendResult {
   Unreadable,  // never sent: the screen would be too dark to read
 };
 
-// A display the caller keeps, offered as the only one attached.
-class OneDisplay final : public ui::DisplaySet {
- public:
-  explicit OneDisplay(ui::GammaDisplay& display) : display_(display) {}
-  std::vector<ui::AttachedDisplay> enumerate() override;
-
- private:
-  ui::GammaDisplay& display_;
-};
-
 // Every display attached to the desktop, each with its own base ramp: the same adjustment goes to
 // each, built from that display's base, and each send is checked on its own.
 class GammaEngine {
@@ -77,9 +67,6 @@ class GammaEngine {
   static constexpr int kReadBackTolerance = 256;
 
   explicit GammaEngine(ui::DisplaySet& displays) : displays_(displays) {}
-  // One display only, which the caller keeps.
-  explicit GammaEngine(ui::GammaDisplay& display);
-  ~GammaEngine();
 
   // Reads every display's ramp into its base. A display whose ramp cannot be read starts from the
   // identity ramp (an all-zero base would black it out at the first adjustment); false then.
@@ -127,7 +114,6 @@ class GammaEngine {
   SendResult change(int& value, int to);
   bool send(Output& output, const Ramp& ramp);
 
-  std::unique_ptr<ui::DisplaySet> ownDisplays_;
   ui::DisplaySet& displays_;
   std::vector<Output> outputs_;
   std::optional<Amounts> last_;  // nothing: eye care off

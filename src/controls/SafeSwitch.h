@@ -23,7 +23,6 @@ class SafeSwitch : public ui::Control {
 
   int frameIndex() const { return frameIndex_; }
   bool hovering() const { return hovering_; }
-  bool pendingValue() const { return pendingValue_; }
 
   // Frame size in pixels at 96 DPI and the fixed outer size in twips of the current skin.
   ui::Size frameSize() const;

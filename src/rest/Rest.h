@@ -90,7 +90,6 @@ class Rest {
   std::int16_t Pdtipshow = 0;
 
   std::int16_t restCounting() const { return schedule_.counting() ? 1 : 0; }
-  std::int16_t restHours() const { return schedule_.countdown().hours; }
   std::int16_t restMinutes() const { return schedule_.countdown().minutes; }
   std::int16_t restSeconds() const { return schedule_.countdown().seconds; }
 

@@ -185,12 +185,6 @@ void Control::setStretch(bool stretch) {
   changed(Property::Look);
 }
 
-void Control::setLineWidth(int width) {
-  if (width == lineWidth_) return;
-  lineWidth_ = width;
-  changed(Property::Look);
-}
-
 void TextBox::userTyped(std::string text) {
   if (text == this->text()) return;
   setText(text);

@@ -126,8 +126,6 @@ class Control {
   void setStretch(bool stretch);
 
   // Lines and shapes: width of the drawn line in pixels.
-  int lineWidth() const { return lineWidth_; }
-  void setLineWidth(int width);
 
   const std::string& toolTip() const { return toolTip_; }
   void setToolTip(std::string tip) { toolTip_ = std::move(tip); }
@@ -187,7 +185,6 @@ class Control {
   bool wordWrap_ = false;
   Picture picture_ = Picture::None;
   bool stretch_ = false;
-  int lineWidth_ = 1;
   std::string toolTip_;
   std::string accessName_;
   bool hasAccessName_ = false;
@@ -212,7 +209,6 @@ class Image : public Control {
 class Line : public Control {
  public:
   explicit Line(std::string name, int index = -1) : Control(Kind::Line, std::move(name), index) {}
-  void setEnds(Point from, Point to) { setPlace({from.x, from.y, to.x - from.x, to.y - from.y}); }
 };
 
 // A rectangle outline.

@@ -97,9 +97,6 @@ class Screen {
   virtual Size size() = 0;
   // The desktop's work area (the screen less the taskbar), in twips.
   virtual Rect workArea() = 0;
-  // Twips per pixel, horizontally and vertically.
-  virtual int twipsPerPixelX() = 0;
-  virtual int twipsPerPixelY() = 0;
 };
 
 enum class MessageIcon { Information, Warning, Error };

@@ -114,7 +114,7 @@ void Container::paintControl(HDC dc, const ui::Control& c, int d) {
   switch (c.kind()) {
     case ui::Kind::Shape:
     case ui::Kind::Line: {
-      int width = std::max(1, MulDiv(c.lineWidth(), d, 96));
+      int width = std::max(1, MulDiv(1, d, 96));
       bool shape = c.kind() == ui::Kind::Shape;
       UniquePen pen(CreatePen(shape ? PS_INSIDEFRAME : PS_SOLID, width, colourRef(c.foreColour())));
       SelectObjectScope selectPen(dc, pen.get());

@@ -2,29 +2,11 @@
 
 namespace win32 {
 
-namespace {
-
-template <class F>
-F systemFunction(const wchar_t* module, const char* name) {
-  HMODULE m = GetModuleHandleW(module);
-  if (!m) return nullptr;
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, name)));
-}
-
-}  // namespace
-
-void becomeDpiAware() {
-  using SetContext = BOOL(WINAPI*)(HANDLE);
-  if (auto set = systemFunction<SetContext>(L"user32.dll", "SetProcessDpiAwarenessContext")) {
-    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 is (HANDLE)-4.
-    if (set(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4)))) return;
-  }
-  SetProcessDPIAware();
-}
-
 int dpiOf(HWND hwnd) {
+  // Windows 10's; before it, windows are shown at the system DPI read below.
   using GetForWindow = UINT(WINAPI*)(HWND);
-  static auto getForWindow = systemFunction<GetForWindow>(L"user32.dll", "GetDpiForWindow");
+  static const auto getForWindow = reinterpret_cast<GetForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
   if (getForWindow && hwnd) {
     if (UINT dpi = getForWindow(hwnd)) return static_cast<int>(dpi);
   }

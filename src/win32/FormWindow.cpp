@@ -4,6 +4,7 @@
 
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
+#include "win32/Report.h"
 #include "win32/SystemWindow.h"
 #include "win32/Text.h"
 #include "win32/View.h"
@@ -192,7 +193,8 @@ void FormWindow::destroy() {
 UINT_PTR FormWindow::addTimer(ui::Timer* timer) {
   UINT_PTR id = nextTimer_++;
   timers_[id] = timer;
-  SetTimer(hwnd_, id, static_cast<UINT>(timer->interval()), nullptr);
+  if (!SetTimer(hwnd_, id, static_cast<UINT>(timer->interval()), nullptr))
+    reportFailure(L"SetTimer", L"a form's timer");
   return id;
 }
 

@@ -61,10 +61,6 @@ struct WindowTraits {
   static HWND invalid() { return nullptr; }
   static void close(HWND h) { DestroyWindow(h); }
 };
-struct KeyTraits {
-  static HKEY invalid() { return nullptr; }
-  static void close(HKEY h) { RegCloseKey(h); }
-};
 
 struct PowerNotifyTraits {
   static HPOWERNOTIFY invalid() { return nullptr; }
@@ -86,7 +82,6 @@ using UniqueMenu = Unique<HMENU, MenuTraits>;
 using UniqueHandle = Unique<HANDLE, KernelTraits>;
 using UniqueFile = Unique<HANDLE, FileTraits>;
 using UniqueWindow = Unique<HWND, WindowTraits>;
-using UniqueKey = Unique<HKEY, KeyTraits>;
 using UniquePowerNotify = Unique<HPOWERNOTIFY, PowerNotifyTraits>;
 using UniqueWinEventHook = Unique<HWINEVENTHOOK, WinEventTraits>;
 
@@ -117,7 +112,6 @@ class PaintDc {
   PaintDc(const PaintDc&) = delete;
   PaintDc& operator=(const PaintDc&) = delete;
   HDC get() const { return dc_; }
-  const RECT& dirty() const { return ps_.rcPaint; }
 
  private:
   HWND hwnd_;

@@ -128,13 +128,6 @@ std::vector<ui::Monitor> Screen::monitors() {
   return list;
 }
 
-int Screen::twipsPerPixelX() {
-  return 1440 / screenDpi();
-}
-int Screen::twipsPerPixelY() {
-  return 1440 / screenDpi();
-}
-
 void reportFailure(const wchar_t* call, const wchar_t* detail) {
   const DWORD error = GetLastError();
   const std::wstring what =
@@ -233,8 +226,10 @@ void Shell::openUrl(const std::string& url) {
     return initialize &&
            SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
   }();
-  ShellExecuteW(backend_.ownerWindow(), L"open", widen(url).c_str(), nullptr, nullptr,
-                SW_SHOWNORMAL);
+  // Values above 32 mean success.
+  if (reinterpret_cast<INT_PTR>(ShellExecuteW(backend_.ownerWindow(), L"open", widen(url).c_str(),
+                                              nullptr, nullptr, SW_SHOWNORMAL)) <= 32)
+    reportFailure(L"ShellExecuteW", L"opening an address");
 }
 
 void Shell::messageBox(const std::string& text, const std::string& title, ui::MessageIcon icon) {

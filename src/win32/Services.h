@@ -32,8 +32,6 @@ class Screen : public ui::Screen {
   std::vector<ui::Monitor> monitors() override;
   ui::Size size() override;
   ui::Rect workArea() override;
-  int twipsPerPixelX() override;
-  int twipsPerPixelY() override;
 };
 
 // config.ini: loaded whole and swapped whole, never written in place.

@@ -3,6 +3,7 @@
 #include "controls/SafeSwitch.h"
 #include "win32/FormWindow.h"
 #include "win32/Handles.h"
+#include "win32/Report.h"
 #include "win32/Mouse.h"
 #include "win32/SwitchPaint.h"
 #include "win32/View.h"
@@ -78,9 +79,9 @@ class SwitchView : public WindowedView {
   void setPolling(bool on) {
     if (on == polling_) return;
     polling_ = on;
-    if (on)
-      SetTimer(hwnd_, kPollTimer, controls::SafeSwitch::kPollMilliseconds, nullptr);
-    else if (hwnd_)
+    if (on && !SetTimer(hwnd_, kPollTimer, controls::SafeSwitch::kPollMilliseconds, nullptr))
+      reportFailure(L"SetTimer", L"the switch's poll");
+    else if (!on && hwnd_)
       KillTimer(hwnd_, kPollTimer);
   }
   bool shownNow() const { return hwnd_ && attached_ && IsWindowVisible(hwnd_); }

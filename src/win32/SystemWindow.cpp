@@ -92,7 +92,8 @@ void SystemWindow::exitRequested() {
 void SystemWindow::retryIconAdd() {
   if (retriesLeft_ > 0) return;  // already retrying
   retriesLeft_ = kRetries;
-  SetTimer(hwnd_, kRetryTimer, kRetryMilliseconds, nullptr);
+  if (!SetTimer(hwnd_, kRetryTimer, kRetryMilliseconds, nullptr))
+    reportFailure(L"SetTimer", L"the icon's retry");
 }
 
 void SystemWindow::retryTick() {

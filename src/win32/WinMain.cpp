@@ -50,7 +50,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // asked to end from outside.
   win32::UniqueHandle exitRequest(CreateEventW(nullptr, FALSE, FALSE, win32::kExitEventName));
 
-  win32::becomeDpiAware();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 

@@ -72,13 +72,6 @@ def key(*names: str) -> None:
     subprocess.run(["xdotool", "key", "--delay", "60", *names], check=True, timeout=20)
 
 
-def start(app, config: str | None) -> int:
-    if config is not None:
-        app.write_config(config)
-    app.start()
-    return app.wait_main_window()
-
-
 def open_colour_panel(wid: int) -> None:
     harness.click(wid, *PENCIL)
     harness.wait_until(lambda: colour_panel_open(), 5, what="the colour sub-panel")
@@ -124,7 +117,7 @@ def answer_tips(text: str = MISSING_RAMP) -> None:
 
 class TestStart:
     def test_stored_brightness_is_applied_to_the_default_ramp(self, lumora):
-        start(lumora, stored(liangdu=-20))
+        lumora.run(stored(liangdu=-20))
         assert brightness(-20)[255] == 52428  # 0.8 x 65535
         wait_ramp(brightness(-20), "the ramp to show brightness -20")
 
@@ -163,7 +156,7 @@ class TestTwoDisplays:
         # Wine keeps one ramp for the whole X screen, so the two cannot be told apart here; what
         # shows is that each display's own context takes every ramp: no refusal line.
         with harness.second_display():
-            wid = start(lumora, stored(liangdu=-20))
+            wid = lumora.run(stored(liangdu=-20))
             wait_ramp(brightness(-20), "the stored brightness")
             open_colour_panel(wid)
             harness.click(wid, thumb_x(-20), SLIDER1[1] + SLIDER1[3] // 2)
@@ -174,7 +167,7 @@ class TestTwoDisplays:
 
 class TestSliders:
     def test_moving_the_brightness_slider_changes_the_ramp_live(self, lumora):
-        wid = start(lumora, stored(liangdu=-20))
+        wid = lumora.run(stored(liangdu=-20))
         wait_ramp(brightness(-20), "the stored brightness")
         open_colour_panel(wid)
         g = harness.geometry(wid)
@@ -201,7 +194,7 @@ class TestSliders:
         assert status_lines(wid) == 0
 
     def test_brightness_and_contrast_add_up(self, lumora):
-        wid = start(lumora, stored())
+        wid = lumora.run(stored())
         open_colour_panel(wid)
         harness.click(wid, thumb_x(0), SLIDER1[1] + SLIDER1[3] // 2)  # focus, no move
         key("Prior", "Prior")  # two pages of 10 to the left
@@ -215,7 +208,7 @@ class TestSliders:
 
     def test_a_ramp_the_display_refuses_is_reported_in_the_panel(self, lumora):
         # Wine takes no ramp whose first entry is above 0, so every brightening is refused.
-        wid = start(lumora, stored(liangdu=-20))
+        wid = lumora.run(stored(liangdu=-20))
         wait_ramp(brightness(-20), "the stored brightness")
         open_colour_panel(wid)
         harness.click(wid, thumb_x(-20), SLIDER1[1] + SLIDER1[3] // 2)  # focus, no move
@@ -234,7 +227,7 @@ class TestSwitchingOff:
     def test_switching_off_restores_the_identity_ramp_of_monitor_txt(self, lumora):
         # The display starts with another ramp: switching off must not go back to it.
         harness.gamma_set(EARLIER_RAMP)
-        wid = start(lumora, stored(liangdu=-20))
+        wid = lumora.run(stored(liangdu=-20))
         wait_ramp(brightness(-20), "the stored brightness on the default ramp")
         harness.click(wid, *EYE_SWITCH)
         wait_ramp(harness.IDENTITY_RAMP, "the identity ramp after switching off")
@@ -243,7 +236,7 @@ class TestSwitchingOff:
     def test_without_monitor_txt_each_switch_warns_and_keeps_the_ramp_at_start(self, lumora):
         (lumora.folder / "monitor.txt").unlink()
         harness.gamma_set(EARLIER_RAMP)
-        wid = start(lumora, None)  # eye care off: no warning at start
+        wid = lumora.run(None)  # eye care off: no warning at start
         harness.wait_until(lambda: harness.tray_icons(False), 10, what="the icon")
         assert tips_boxes() == []
 
@@ -299,7 +292,7 @@ class TestDefaultRampFile:
 
 class TestOk:
     def test_ok_stores_the_five_slider_values_and_back_stores_nothing(self, lumora):
-        wid = start(lumora, stored(liangdu=-20, rgbb=-4))
+        wid = lumora.run(stored(liangdu=-20, rgbb=-4))
         before = lumora.config_path.read_bytes()
         open_colour_panel(wid)
         # Focus Slider1 by pressing and releasing on its thumb, then three steps right.

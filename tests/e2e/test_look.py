@@ -238,7 +238,6 @@ def test_main_window_rows_and_panels(dpi_app, tmp_path):
     wid = app.wait_main_window()
     g = harness.geometry(wid)
     assert (g.width, g.height) == (px(9615, dpi), px(4725, dpi))
-    assert (g.width, g.height) == {96: (641, 315), 144: (962, 473), 168: (1122, 551)}[dpi]
     image = settle(wid)
     keep(tmp_path, image, f"main-{dpi}")
 

@@ -164,6 +164,7 @@ class DisplaySet : public ui::DisplaySet {
   DisplaySet() = default;
   explicit DisplaySet(std::vector<std::pair<std::string, ui::GammaDisplay*>> displays)
       : attached(std::move(displays)) {}
+  explicit DisplaySet(ui::GammaDisplay& only) : attached{{"", &only}} {}
 
   std::vector<std::pair<std::string, ui::GammaDisplay*>> attached;
   int enumerations = 0;
@@ -210,8 +211,6 @@ class Screen : public ui::Screen {
   ui::Rect workArea() override {
     return {0, taskbarOnTop ? taskbar * 15 : 0, pixels.width * 15, (pixels.height - taskbar) * 15};
   }
-  int twipsPerPixelX() override { return 15; }
-  int twipsPerPixelY() override { return 15; }
 };
 
 // A control's view as a backend keeps one: it lets go of its control when it is dropped.

@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "Fakes.h"
+#include "app_fixture_test.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "colour/EyeCare.h"
@@ -12,25 +12,11 @@
 
 namespace {
 
-struct KeyboardTest : ::testing::Test {
-  fakes::Host host;
-  fakes::Clock clock;
-  fakes::GammaDisplay gamma;
-  fakes::DisplaySet displays{{{"\\\\.\\DISPLAY1", &gamma}}};
-  fakes::ProfileStore store;
-  fakes::Screen screen;
-  fakes::Shell shell;
-  fakes::NotifyArea notify;
-  fakes::SignInEntry signIn;
-  std::unique_ptr<app::Program> program;
-
+struct KeyboardTest : MainWindowTest {
   app::MainWindow& start(bool eyeOn, bool restOn) {
-    store.values[{"eye", "pdrun"}] = eyeOn ? "1" : "0";
-    (store.values[{"dsxx", "pdrun"}]) = restOn ? "1" : "0";
-    program = std::make_unique<app::Program>(
-        app::Services{host, clock, displays, store, screen, shell, notify, signIn});
-    program->start();
-    return program->mainWindow();
+    stored("eye", "pdrun", eyeOn ? "1" : "0");
+    stored("dsxx", "pdrun", restOn ? "1" : "0");
+    return MainWindowTest::start();
   }
 };
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "Fakes.h"
+#include "app_fixture_test.h"
 #include "app/MainWindow.h"
 #include "app/Move.h"
 #include "app/Program.h"
@@ -12,60 +12,6 @@
 namespace {
 
 using Controls = std::vector<const ui::Control*>;
-
-// Puts quitting on the store's timeline, so saving, icon removal and the end can be ordered.
-struct Shell : fakes::Shell {
-  std::vector<std::string>* timeline = nullptr;
-  void quit() override {
-    fakes::Shell::quit();
-    timeline->push_back("quit");
-  }
-};
-
-struct FormView : ui::FormView {
-  int drags = 0;
-  void update(ui::FormProperty) override {}
-  void startDrag() override { ++drags; }
-  void destroy() override {}
-};
-
-struct MainWindowTest : ::testing::Test {
-  fakes::Host host;
-  fakes::Clock clock;
-  fakes::GammaDisplay gamma;
-  fakes::DisplaySet displays{{{"\\\\.\\DISPLAY1", &gamma}}};
-  fakes::ProfileStore store;
-  fakes::Screen screen;
-  Shell shell;
-  fakes::NotifyArea notify;
-  fakes::SignInEntry signIn;
-  FormView view;
-  std::unique_ptr<app::Program> program;
-
-  MainWindowTest() {
-    shell.timeline = &store.log;
-    notify.onEvent = [this](const std::string& e) { store.log.push_back("icon " + e); };
-  }
-  app::MainWindow& start(bool iconOnly = false) {
-    program = std::make_unique<app::Program>(
-        app::Services{host, clock, displays, store, screen, shell, notify, signIn});
-    program->mainWindow().attachView(&view);
-    program->start(iconOnly);
-    return program->mainWindow();
-  }
-  void stored(const std::string& section, const std::string& key, const std::string& value) {
-    store.values[{section, key}] = value;
-  }
-  std::vector<std::string> reads() const {
-    std::vector<std::string> r;
-    for (const auto& e : store.log)
-      if (e.rfind("read ", 0) == 0) r.push_back(e);
-    return r;
-  }
-  std::vector<std::string> logFrom(std::size_t n) const {
-    return {store.log.begin() + static_cast<std::ptrdiff_t>(n), store.log.end()};
-  }
-};
 
 // Top-left of a control in the window's coordinates.
 ui::Rect inWindow(const ui::Control& c) {
@@ -216,23 +162,6 @@ TEST_F(MainWindowTest, EyeCareOnReadsItsValuesAfterTheFlags) {
   EXPECT_EQ(r[3], "read eye/pdrun");
   EXPECT_EQ(r[10], "read eye/liangdu");
   EXPECT_EQ(r[14], "read eye/rgbb");
-}
-
-TEST_F(MainWindowTest, LoadNarrowsTheWindowAndLaysOutFrameAndNextTime) {
-  app::MainWindow& w = start();
-  EXPECT_TRUE(w.visible());
-  EXPECT_EQ(w.place().width, 9615);
-  EXPECT_EQ(w.place().height, 4725);
-  EXPECT_EQ(w.Shape1.place(), (ui::Rect{2, 2, 9613, 4723}));
-  for (const ui::Label* l : {&w.Label4, &w.Label5}) {
-    EXPECT_EQ(l->place().left, 8);
-    EXPECT_EQ(l->place().width, w.Picture1.place().width);
-  }
-  EXPECT_EQ(w.Image7.picture(), ui::Picture::Ok);
-  EXPECT_EQ(w.Image8.picture(), ui::Picture::Back);
-  EXPECT_EQ(w.Image7.place().width, 720);  // takes the picture's size
-  EXPECT_EQ(w.edit[1].picture(), ui::Picture::Pencil);
-  EXPECT_EQ(w.edit[1].place().width, 300);  // stretched into its own place
 }
 
 TEST_F(MainWindowTest, ControlsNeverSeenAreHiddenOrOutsideTheWindow) {

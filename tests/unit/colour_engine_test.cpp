@@ -76,7 +76,8 @@ TEST(ContrastFormula, WhiteStaysWhiteAtEveryContrast) {
 
 struct EngineTest : ::testing::Test {
   fakes::GammaDisplay display;
-  GammaEngine engine{display};
+  fakes::DisplaySet displays{display};
+  GammaEngine engine{displays};
 };
 
 TEST_F(EngineTest, CaptureTakesTheDisplaysRampAndSendsNothing) {
@@ -191,7 +192,8 @@ struct EightBitDisplay : fakes::GammaDisplay {
 TEST(EngineSend, RetriesAFailedFirstCall) {
   FlakyDisplay display;
   display.failuresLeft = 2;
-  GammaEngine engine{display};
+  fakes::DisplaySet displays{display};
+  GammaEngine engine{displays};
   engine.capture();
   EXPECT_EQ(engine.adjust(sliders(-20)), SendResult::Applied);
   EXPECT_EQ(display.sent.size(), 3u);
@@ -201,7 +203,8 @@ TEST(EngineSend, RetriesAFailedFirstCall) {
 TEST(EngineSend, GivesUpAfterAFewAttempts) {
   FlakyDisplay display;
   display.failuresLeft = 100;
-  GammaEngine engine{display};
+  fakes::DisplaySet displays{display};
+  GammaEngine engine{displays};
   engine.capture();
   EXPECT_EQ(engine.adjust(sliders(-20)), SendResult::Refused);
   EXPECT_EQ(display.sent.size(), static_cast<std::size_t>(GammaEngine::kSendAttempts));
@@ -210,7 +213,8 @@ TEST(EngineSend, GivesUpAfterAFewAttempts) {
 
 TEST(EngineSend, ASuccessThatDidNotTakeIsARefusal) {
   SilentlyRefusingDisplay display;
-  GammaEngine engine{display};
+  fakes::DisplaySet displays{display};
+  GammaEngine engine{displays};
   engine.capture();
   EXPECT_EQ(engine.adjust(sliders(0, 40)), SendResult::Refused);
   EXPECT_EQ(display.sent.size(), static_cast<std::size_t>(GammaEngine::kSendAttempts));
@@ -220,7 +224,8 @@ TEST(EngineSend, ASuccessThatDidNotTakeIsARefusal) {
 
 TEST(EngineSend, EightBitReadBackCountsAsApplied) {
   EightBitDisplay display;
-  GammaEngine engine{display};
+  fakes::DisplaySet displays{display};
+  GammaEngine engine{displays};
   engine.capture();
   for (int a = -50; a <= 50; a += 7) ASSERT_EQ(engine.adjust(sliders(a)), SendResult::Applied) << a;
   EXPECT_EQ(engine.adjust(sliders(0, 50)), SendResult::Applied);

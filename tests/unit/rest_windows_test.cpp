@@ -25,24 +25,6 @@ bool centredOn(const ui::Control& c, int screenWidth) {
   return std::abs(2 * c.place().left + c.place().width - screenWidth) <= 1;
 }
 
-TEST_F(RestWindows, PromptDesign) {
-  openPrompt(*this);
-  const rest::PromptWindow& p = *rest.prompt();
-  EXPECT_EQ(p.caption(), "Form2");
-  EXPECT_EQ(p.border(), ui::Border::None);
-  EXPECT_EQ(p.place().width, 4980);
-  EXPECT_EQ(p.place().height, 1350);
-  EXPECT_EQ(p.Label3.text(), "Tavik Lumora");
-  EXPECT_EQ(p.Label2.text(), "Do Not");
-  EXPECT_TRUE(p.Label1.transparent());
-  // The unused controls lie hidden below the client area.
-  for (const ui::Control* hidden :
-       {static_cast<const ui::Control*>(&p.tip), static_cast<const ui::Control*>(&p.tippro)}) {
-    EXPECT_FALSE(hidden->visible()) << hidden->name();
-    EXPECT_GE(hidden->place().top, 1350) << hidden->name();
-  }
-}
-
 TEST_F(RestWindows, PromptSitsAboveTheTaskbarAtTheRightEdgeWithoutTakingFocus) {
   openPrompt(*this);
   const rest::PromptWindow& p = *rest.prompt();

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "Fakes.h"
+#include "Pump.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "controls/ProgButton.h"
@@ -27,53 +29,6 @@
 #include "win32/Text.h"
 
 namespace {
-
-struct Clock : ui::Clock {
-  ui::LocalTime now() override { return {2026, 12, 7, 14, 7, 30}; }
-  std::int64_t monotonicMs() override { return 0; }
-  std::int64_t idleMs() override { return 0; }
-  bool userBusy() override { return false; }
-};
-struct Gamma : ui::GammaDisplay {
-  ui::Ramp ramp{};
-  bool get(ui::Ramp& r) override {
-    for (std::size_t i = 0; i < 768; ++i) r[i] = static_cast<std::uint16_t>((i % 256) * 257);
-    return true;
-  }
-  bool set(const ui::Ramp& r) override {
-    ramp = r;
-    return true;
-  }
-};
-struct Store : ui::ProfileStore {
-  std::map<std::pair<std::string, std::string>, std::string> values;
-  std::string read(const std::string& s, const std::string& k, const std::string& f) override {
-    auto it = values.find({s, k});
-    return it == values.end() ? f : it->second;
-  }
-  bool write(const std::vector<ui::ProfileEntry>& entries) override {
-    for (const auto& [s, k, v] : entries)
-      if (v) values[{s, k}] = *v;
-    return true;
-  }
-  std::string path() const override { return "config.ini"; }
-};
-struct Shell : ui::Shell {
-  int quits = 0;
-  void openUrl(const std::string&) override {}
-  void messageBox(const std::string&, const std::string&, ui::MessageIcon) override {}
-  std::unique_ptr<ui::FileReader> openProgramFile(const std::string&) override { return {}; }
-  void quit() override { ++quits; }
-  void playSound(ui::SystemSound) override {}
-};
-struct Notify : tray::NotifyArea {
-  bool add(const tray::NotifyRecord&) override { return true; }
-  bool remove(const tray::NotifyRecord&) override { return true; }
-  bool modify(const tray::NotifyRecord&) override { return true; }
-  std::uintptr_t iconHandle() override { return 0; }
-  std::uintptr_t windowHandle(const ui::Form&) override { return 0; }
-  int popupMenu(const tray::Menu&) override { return 0; }
-};
 
 // One accessible element as a screen reader reads it.
 struct Element {
@@ -142,21 +97,16 @@ IAccessible* objectOf(HWND hwnd) {
   return object;
 }
 
-struct SignIn : tray::SignInEntry {
-  bool enabled() override { return false; }
-  bool setEnabled(bool) override { return true; }
-};
-
 struct AccessTest : ::testing::Test {
   win32::Backend backend{GetModuleHandleW(nullptr)};
-  Clock clock;
-  Gamma gamma;
-  colour::OneDisplay displays{gamma};
-  Store store;
+  fakes::Clock clock;
+  fakes::GammaDisplay gamma;
+  fakes::DisplaySet displays{gamma};
+  fakes::ProfileStore store;
   win32::Screen screen;
-  Shell shell;
-  Notify notify;
-  SignIn signIn;
+  fakes::Shell shell;
+  fakes::NotifyArea notify;
+  fakes::SignInEntry signIn;
   std::unique_ptr<app::Program> program;
 
   app::MainWindow& start(bool eyeOn) {
@@ -171,14 +121,7 @@ struct AccessTest : ::testing::Test {
     pump();
     return w;
   }
-  void pump() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (backend.translateKey(m)) continue;
-      TranslateMessage(&m);
-      DispatchMessageW(&m);
-    }
-  }
+  void pump() { ::pump(&backend); }
   // A key press as the message loop receives it, at the window with the focus.
   void press(WPARAM key, HWND fallback) {
     HWND to = GetFocus() ? GetFocus() : fallback;

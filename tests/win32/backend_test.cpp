@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Pump.h"
 #include "controls/SafeSwitch.h"
 #include "ui/Form.h"
 #include "win32/Backend.h"
@@ -17,14 +18,6 @@
 #include "win32/Services.h"
 
 namespace {
-
-void pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
-  }
-}
 
 template <class Pred>
 bool pumpUntil(Pred done, int milliseconds = 3000) {

@@ -17,20 +17,11 @@ constexpr wchar_t kValue[] = L"LumoraWin32Test";
 constexpr wchar_t kProgram[] = L"C:\\Lumora Test\\Lumora.exe";
 
 void setRaw(const wchar_t* path, DWORD type, const void* data, DWORD size) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                            nullptr),
-            ERROR_SUCCESS);
-  win32::UniqueKey owner(key);
-  ASSERT_EQ(RegSetValueExW(key, kValue, 0, type, static_cast<const BYTE*>(data), size),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, path, kValue, type, data, size), ERROR_SUCCESS);
 }
 
 void deleteRaw(const wchar_t* path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-  RegDeleteValueW(key, kValue);
-  RegCloseKey(key);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, path, kValue);
 }
 
 std::optional<std::vector<BYTE>> raw(const wchar_t* path) {
