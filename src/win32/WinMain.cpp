@@ -46,10 +46,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Before anything is loaded: no library is ever taken from the program's own folder.
   win32::searchSystemFolderOnly();
 
-  // A second copy ends here, before any window or icon exists. No handle because access is
-  // denied means a copy running with other rights holds the name: end as for any copy. Any other
-  // failure says nothing about other copies, and a program that will not start is worse than a
-  // rare second copy: it runs on, reported.
+  // A second copy ends here, before any window or icon exists. Access denied: a copy with other
+  // rights holds the name, so end as well. Any other failure tells nothing of other copies, and
+  // no program at all is worse than a rare second copy: run on, reported.
   win32::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kInstanceMutex));
   const DWORD mutexError = GetLastError();
   if (mutexError == ERROR_ALREADY_EXISTS || (!mutex && mutexError == ERROR_ACCESS_DENIED)) return 0;
