@@ -66,12 +66,12 @@ class Store : public ui::ProfileStore {
     auto it = values.find(s + "/" + k);
     return it == values.end() ? f : it->second;
   }
-  bool write(const std::string& s, const std::string& k,
-             const std::optional<std::string>& v) override {
-    if (v)
-      values[s + "/" + k] = *v;
-    else
-      values.erase(s + "/" + k);
+  bool write(const std::vector<ui::ProfileEntry>& entries) override {
+    for (const auto& [s, k, v] : entries)
+      if (v)
+        values[s + "/" + k] = *v;
+      else
+        values.erase(s + "/" + k);
     return true;
   }
   std::string path() const override { return "memory"; }
@@ -87,6 +87,9 @@ class QuietShell : public ui::Shell {
   }
   std::unique_ptr<ui::FileReader> openProgramFile(const std::string&) override { return nullptr; }
   void quit() override {}
+  bool askYesNo(const std::string&, const std::string&) override { return false; }
+  bool runElevated(const std::string&) override { return false; }
+  void playSound(ui::SystemSound) override {}
 };
 
 void pump() {

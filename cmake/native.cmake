@@ -6,6 +6,7 @@ file(GLOB LUMORA_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
 add_executable(lumora_unit_tests ${LUMORA_UNIT_TESTS})
 target_link_libraries(lumora_unit_tests PRIVATE lumora_core GTest::gmock GTest::gtest_main)
 target_include_directories(lumora_unit_tests PRIVATE tests/unit)
+target_compile_definitions(lumora_unit_tests PRIVATE LUMORA_PICTURES_DIR="${CMAKE_SOURCE_DIR}/resources/pictures")
 gtest_discover_tests(lumora_unit_tests DISCOVERY_TIMEOUT 60)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)

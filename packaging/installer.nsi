@@ -32,6 +32,8 @@ SetCompressor /SOLID lzma
 !define APPROVED_KEY "Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run"
 ; Lumora opens both by these names (src/win32/MessageLoop.h, src/win32/WinMain.cpp).
 !define EXIT_EVENT "Local\Tavik.Lumora.Exit"
+; Held open by the uninstaller while it asks: the copy that ends restores the default ramp.
+!define UNINSTALL_EVENT "Local\Tavik.Lumora.Uninstall"
 !define INSTANCE_MUTEX "Local\Tavik.Lumora.SingleInstance"
 
 Name "${PRODUCT}"
@@ -71,12 +73,17 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; Asks a running Lumora to end the way its tray menu's Exit does, then waits until it has gone and
-; its program file can be replaced or deleted.
+; Asks a running Lumora to end as at the end of a session (it saves its settings), then waits until
+; it has gone and its program file can be replaced or deleted.
 !macro DEFINE_END_RUNNING_LUMORA prefix
 Function ${prefix}EndRunningLumora
   Push $0
   Push $1
+  Push $2
+  StrCpy $2 0
+  !if "${prefix}" == "un."
+    System::Call 'kernel32::CreateEventW(p 0, i 1, i 0, w "${UNINSTALL_EVENT}") p .r2'
+  !endif
   retry:
   System::Call 'kernel32::OpenEventW(i 0x0002, i 0, w "${EXIT_EVENT}") p .r0' ; EVENT_MODIFY_STATE
   ${If} $0 P<> 0
@@ -115,6 +122,10 @@ Function ${prefix}EndRunningLumora
       Sleep 100
     ${Loop}
   ${EndIf}
+  ${If} $2 P<> 0
+    System::Call 'kernel32::CloseHandle(p r2)'
+  ${EndIf}
+  Pop $2
   Pop $1
   Pop $0
 FunctionEnd

@@ -43,9 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string key = kKeys[in.ConsumeIntegralInRange<std::size_t>(0, kKeys.size() - 1)];
   bool remove = in.ConsumeIntegralInRange(0, 7) == 0;
   std::string value = plainValue(in.ConsumeRandomLengthString(32));
+  std::string other = kSections[in.ConsumeIntegralInRange<std::size_t>(0, kSections.size() - 1)];
   std::string text = in.ConsumeRemainingBytesAsString();
 
-  std::string other = kSections[in.ConsumeIntegralInRange<std::size_t>(0, kSections.size() - 1)];
   std::optional<std::string> written = remove ? std::nullopt : std::optional(value);
   std::string after = settings::withProfileValue(text, section, key, written);
   check(settings::profileValue(after, section, key) == written);

@@ -346,9 +346,12 @@ def lumora_pids() -> list[int]:
 
 
 def wine_kill() -> None:
-    """Ends every Wine process of this prefix and waits for the wineserver to go."""
+    """Ends every Wine process of this prefix, waits for the wineserver to go and sets the clock
+    back to the real time for the next one."""
     subprocess.run(["wineserver", "-k"], capture_output=True, timeout=30)
     subprocess.run(["wineserver", "-w"], capture_output=True, timeout=30)
+    if os.environ.get("LUMORA_CLOCK_FILE"):
+        clock_reset()
 
 
 def probe(*args: str) -> list[dict]:
@@ -431,6 +434,51 @@ class Lumora:
             except subprocess.TimeoutExpired:
                 os.killpg(launcher.pid, signal.SIGKILL)
                 launcher.wait(timeout=5)
+
+
+# ---------------------------------------------------------------- the clock
+
+
+def clock_setup(shim: str, folder: Path) -> None:
+    """Preloads the clock shifter (clockshift.c, built by scripts/test) into every Wine process
+    started from here on: their wall and monotonic clocks, the wineserver's timers and the tick
+    count the program measures time away with, all run ahead by what move_clock added."""
+    os.environ["LUMORA_CLOCK_FILE"] = str(folder / "clock-offset-ms")
+    os.environ["LD_PRELOAD"] = str(Path(shim).resolve()) + "/$LIB/clockshift.so"
+    clock_reset()
+
+
+def _offset_ms() -> int:
+    path = os.environ.get("LUMORA_CLOCK_FILE")
+    return int(Path(path).read_text()) if path and Path(path).exists() else 0
+
+
+def _write_offset(ms: int) -> None:
+    path = Path(os.environ["LUMORA_CLOCK_FILE"])
+    part = path.with_suffix(".part")
+    part.write_text(str(ms))
+    part.replace(path)  # whole, never half-written, for a reader
+
+
+def clock_reset() -> None:
+    """Back to the real time; only while no Wine process runs (a monotonic clock never goes back):
+    wine_kill does it."""
+    _write_offset(0)
+
+
+def move_clock(minutes: float) -> None:
+    """Moves the clocks of every Wine process of the run forward, as time passing in an instant
+    (a machine asleep that long, or left alone without input). The program notices on its next
+    timer tick."""
+    if minutes < 0:
+        raise ValueError("clocks only move forward")
+    _write_offset(_offset_ms() + round(minutes * 60000))
+    time.sleep(0.05)  # the shifter reads the offset again every 20 ms
+
+
+def clock_now() -> float:
+    """The program's time of day, in seconds since 1970, like time.time()."""
+    return time.time() + _offset_ms() / 1000
 
 
 # ---------------------------------------------------------------- displays

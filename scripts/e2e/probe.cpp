@@ -5,6 +5,7 @@
 // (id is the child-window id, which for a taskbar button is the window it
 // stands for; alpha is -1 when the window is not layered with LWA_ALPHA).
 #include <windows.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -130,6 +131,9 @@ BOOL CALLBACK printMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
 // probe [--desktop NAME] broadcast MESSAGE WPARAM LPARAM
 //                                     sends a message to every top-level window, as the system
 //                                     sends WM_DISPLAYCHANGE, and waits until each has handled it
+// probe hold MODIFIERS VK            holds a system-wide shortcut as another program would, prints
+//                                     "held" and keeps it until it is ended
+// probe [--desktop NAME] act TITLE NAME  a screen reader's default action on NAME in window TITLE
 // --desktop looks into a Wine desktop started with "explorer /desktop=NAME,...".
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 3 && std::wcscmp(argv[1], L"--desktop") == 0) {
@@ -151,6 +155,22 @@ int wmain(int argc, wchar_t** argv) {
     }
     return found ? 0 : 1;
   }
+  if (argc >= 4 && std::wcscmp(argv[1], L"act") == 0) {
+    IAccessible* acc = nullptr;
+    long count = 0;
+    if (FAILED(CoInitialize(nullptr)) ||
+        FAILED(AccessibleObjectFromWindow(FindWindowW(nullptr, argv[2]), OBJID_CLIENT,
+                                          IID_IAccessible, reinterpret_cast<void**>(&acc))) ||
+        FAILED(acc->get_accChildCount(&count)))
+      return 2;
+    VARIANT child{};
+    for (child.vt = VT_I4; child.lVal++ < count;) {
+      BSTR name = nullptr;
+      if (acc->get_accName(child, &name) == S_OK && std::wcscmp(name, argv[3]) == 0)
+        return acc->accDoDefaultAction(child) == S_OK ? 0 : 1;
+    }
+    return 1;
+  }
   if (argc >= 2 && std::wcscmp(argv[1], L"menutext") == 0)
     return printMenuTexts(argc - 2, argv + 2);
   if (argc >= 2 && std::wcscmp(argv[1], L"foreground") == 0) {
@@ -169,6 +189,16 @@ int wmain(int argc, wchar_t** argv) {
     auto number = [](const wchar_t* text) { return std::wcstoul(text, nullptr, 0); };
     HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(number(argv[2])));
     return PostMessageW(hwnd, number(argv[3]), number(argv[4]), 0) ? 0 : 1;
+  }
+  if (argc >= 4 && std::wcscmp(argv[1], L"hold") == 0) {
+    if (!RegisterHotKey(nullptr, 1, std::wcstoul(argv[2], nullptr, 0),
+                        std::wcstoul(argv[3], nullptr, 0)))
+      return 1;
+    std::printf("held\n");
+    std::fflush(stdout);
+    for (MSG m; GetMessageW(&m, nullptr, 0, 0) > 0;) {
+    }
+    return 0;
   }
   if (argc >= 2 && std::wcscmp(argv[1], L"monitors") == 0)
     return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? 0 : 1;

@@ -114,5 +114,20 @@ lumora_probe_build() {
   [ -f "$out" ] && [ "$out" -nt "$src" ] && return 0
   mkdir -p "$(dirname "$out")"
   i686-w64-mingw32-g++-posix -std=c++20 -municode -static -O1 -Wall -Wextra -Werror \
-    "$src" -o "$out" -lgdi32
+    "$src" -o "$out" -lgdi32 -loleacc -lole32 -loleaut32 -luuid
+}
+
+# Builds the clock shifter (clockshift.c) into $1/lib/<arch>/clockshift.so, for Wine's 32-bit
+# processes and a do-nothing twin for 64-bit ones, so that LD_PRELOAD="$1/\$LIB/clockshift.so"
+# can be set for every process of a run without the loader complaining.
+lumora_clock_build() {
+  local out=$1 src="$LUMORA_E2E_DIR/clockshift.c" arch flag
+  for arch in i386 x86_64; do
+    flag=-m64
+    [ $arch = i386 ] && flag=-m32
+    mkdir -p "$out/lib/$arch-linux-gnu"
+    [ "$out/lib/$arch-linux-gnu/clockshift.so" -nt "$src" ] && continue
+    gcc $flag -O2 -shared -fPIC -nostdlib -Wall -Wextra -Werror "$src" \
+      -o "$out/lib/$arch-linux-gnu/clockshift.so" || return 1
+  done
 }

@@ -31,15 +31,25 @@ MainWindow::MainWindow(const MainWindowServices& services)
       ini_(services.ini),
       icon_(services.icon) {
   design();
-  eyeCare_ =
-      std::make_unique<colour::EyeCare>(colour::EyeCareControls{.SafeSwitch1 = SafeSwitch1,
-                                                                .sliders = colourSliders(),
-                                                                .edit0 = edit[0],
-                                                                .Label2_0 = Label2[0],
-                                                                .ppset = ppset,
-                                                                .Image7 = Image7,
-                                                                .colourStatus = colourStatus},
-                                        services.gamma, services.ini, services.shell);
+  eyeCare_ = std::make_unique<colour::EyeCare>(
+      colour::EyeCareControls{.SafeSwitch1 = SafeSwitch1,
+                              .sliders = colourSliders(),
+                              .edit0 = edit[0],
+                              .Label2_0 = Label2[0],
+                              .ppset = ppset,
+                              .Image7 = Image7,
+                              .colourStatus = colourStatus,
+                              .nightTimer = nightTimer,
+                              .nightOn = nightOn,
+                              .nightSun = nightSun,
+                              .nightFrom = nightFrom,
+                              .nightTo = nightTo,
+                              .nightLat = nightLat,
+                              .nightLon = nightLon,
+                              .nightWarmth = nightWarmth,
+                              .nightWarmthCaption = nightText[6],
+                              .allowStronger = allowStronger},
+      services.gamma, services.ini, services.shell, services.clock);
   rest_ = std::make_unique<rest::Rest>(rest::RestControls{.Text1 = Text1,
                                                           .Text2 = Text2,
                                                           .Text3 = Text3,
@@ -53,7 +63,8 @@ MainWindow::MainWindow(const MainWindowServices& services)
                                                           .setok1 = setok[1],
                                                           .setno1 = setno[1],
                                                           .form2tip = form2tip,
-                                                          .okdsxxadd = okdsxxadd},
+                                                          .okdsxxadd = okdsxxadd,
+                                                          .sound = soundSwitch},
                                        services.clock, services.screen, services.host, services.ini,
                                        services.shell);
   connect();
@@ -67,21 +78,41 @@ void MainWindow::keyboardAccess() {
     ui::Control* control;
     const char* name;
   };
-  for (const Named& n :
-       {Named{&SafeSwitch1, "Eye care"}, Named{&SafeSwitch2, "Rest reminders"},
-        Named{&edit[0], "Colour settings"}, Named{&edit[1], "Rest settings"},
-        Named{&Image1, "Hide to the tray"}, Named{&image2, "Close"}, Named{&Slider1, "Brightness"},
-        Named{&Slider2, "Contrast"}, Named{&Slider3[0], "Red"}, Named{&Slider3[1], "Green"},
-        Named{&Slider3[2], "Blue"}, Named{&Image8, "Back"}, Named{&Image7, "OK"},
-        Named{&Text3, "Rest length in minutes"}, Named{&Text2, "Minutes between rests"},
-        Named{&setno[1], "Back"}, Named{&setok[1], "OK"}}) {
+  for (const Named& n : {Named{&SafeSwitch1, "Eye care"},
+                         Named{&SafeSwitch2, "Rest reminders"},
+                         Named{&edit[0], "Colour settings"},
+                         Named{&edit[1], "Rest settings"},
+                         Named{&Image1, "Hide to the tray"},
+                         Named{&image2, "Close"},
+                         Named{&Slider1, "Brightness"},
+                         Named{&Slider2, "Contrast"},
+                         Named{&Slider3[0], "Red"},
+                         Named{&Slider3[1], "Green"},
+                         Named{&Slider3[2], "Blue"},
+                         Named{&nightOn, "Night light"},
+                         Named{&nightFrom, "Night light from"},
+                         Named{&nightTo, "Night light to"},
+                         Named{&nightWarmth, "Night warmth"},
+                         Named{&nightSun, "From sunset to sunrise"},
+                         Named{&nightLat, "Latitude"},
+                         Named{&nightLon, "Longitude"},
+                         Named{&allowStronger, "Allow stronger settings"},
+                         Named{&Image8, "Back"},
+                         Named{&Image7, "OK"},
+                         Named{&Text3, "Rest length in minutes"},
+                         Named{&Text2, "Minutes between rests"},
+                         Named{&setno[1], "Back"},
+                         Named{&setok[1], "OK"},
+                         Named{&soundSwitch, "Sound as a rest starts and ends"}}) {
     n.control->setAccessName(n.name);
     n.control->setTabStop(true);
   }
   // Reading order: the window's row of controls, then each panel's own.
-  setTabOrder({&SafeSwitch1, &SafeSwitch2, &edit[0], &edit[1], &Image1, &image2, &Slider1, &Slider2,
-               &Slider3[0], &Slider3[1], &Slider3[2], &Image8, &Image7, &Text3, &Text2, &setno[1],
-               &setok[1]});
+  setTabOrder({&SafeSwitch1,   &SafeSwitch2, &edit[0],     &edit[1],    &Image1,     &image2,
+               &Slider1,       &Slider2,     &Slider3[0],  &Slider3[1], &Slider3[2], &nightOn,
+               &nightFrom,     &nightTo,     &nightWarmth, &nightSun,   &nightLat,   &nightLon,
+               &allowStronger, &Image8,      &Image7,      &Text3,      &Text2,      &soundSwitch,
+               &setno[1],      &setok[1]});
   eyeset.setKeyPanel(&Image7, &Image8);
   xxset.setKeyPanel(&setok[1], &setno[1]);
   setKeys(nullptr, &Image1);
@@ -130,6 +161,7 @@ void MainWindow::design() {
     {.control = dhhour[0], .place = {7140, 1320, 495, 255}, .text = "240", .font = title9,
      .flags = kCentred | kTransparent},
     {.control = Timer1},
+    {.control = nightTimer},
     // Title strip.
     {.control = pmenu, .place = {0, 0, 9615, 375}, .back = kTitleStripColour},
     {.control = title, .in = &pmenu, .place = {120, 26, 2655, 255}, .text = "Tavik Lumora",
@@ -156,7 +188,7 @@ void MainWindow::design() {
     {.control = ppset, .place = {105, 885, 9300, 3615}, .back = kWindowColour, .flags = kHidden},
     {.control = Line1[0], .in = &ppset, .place = {210, 0, 9090, 0}, .fore = kRuleGrey},
     {.control = Line1[1], .in = &ppset, .place = {285, 2760, 9075, 0}, .fore = kRuleGrey},
-    {.control = eyeset, .in = &ppset, .place = {345, 75, 8520, 2415}, .back = kWindowColour},
+    {.control = eyeset, .in = &ppset, .place = {345, 75, 8520, 3375}, .back = kWindowColour},
     {.control = xxset, .in = &ppset, .place = {120, 345, 8895, 2190}, .back = kWindowColour},
     // Colour sub-panel: headings, value captions, Back/OK, the status line, then the windowed ones.
     {.control = colo[0], .in = &eyeset, .place = {435, 225, 3735, 255}, .text = "brightness ",
@@ -180,16 +212,45 @@ void MainWindow::design() {
     // Three lines high: the refusal message wraps to three lines at this width.
     {.control = colourStatus, .in = &eyeset, .place = {435, 1650, 2565, 735}, .text = "",
      .font = system, .fore = kStatusRed, .back = kWindowColour, .flags = kWrap},
+    {.control = nightText[0], .in = &eyeset, .place = {435, 2475, 1215, 255}, .text = "Night light",
+     .font = title9, .fore = kWhite, .back = kTitleStripColour},
+    {.control = nightText[1], .in = &eyeset, .place = {3075, 2475, 480, 255}, .text = "From",
+     .font = system, .back = kWindowColour},
+    {.control = nightText[2], .in = &eyeset, .place = {4305, 2475, 330, 255}, .text = "To",
+     .font = system, .back = kWindowColour},
+    {.control = nightText[3], .in = &eyeset, .place = {435, 2925, 1290, 255},
+     .text = "Sunset to sunrise", .font = system, .back = kWindowColour},
+    {.control = nightText[4], .in = &eyeset, .place = {3075, 2925, 480, 255}, .text = "Lat",
+     .font = system, .back = kWindowColour},
+    {.control = nightText[5], .in = &eyeset, .place = {4305, 2925, 330, 255}, .text = "Lon",
+     .font = system, .back = kWindowColour},
+    {.control = nightText[6], .in = &eyeset, .place = {7665, 2475, 855, 255}, .text = "",
+     .font = system, .back = kWindowColour},
     {.control = Slider1, .in = &eyeset, .place = {1395, 585, 2535, 255}},
     {.control = Slider2, .in = &eyeset, .place = {1395, 1305, 2415, 255}},
     {.control = Slider3[0], .in = &eyeset, .place = {5115, 600, 3495, 255}},
     {.control = Slider3[1], .in = &eyeset, .place = {5115, 945, 3495, 255}},
     {.control = Slider3[2], .in = &eyeset, .place = {5115, 1305, 3495, 255}},
+    {.control = nightOn, .in = &eyeset, .place = {1740, 2430, 1170, 345}},
+    {.control = nightSun, .in = &eyeset, .place = {1740, 2880, 1170, 345}},
+    {.control = nightFrom, .in = &eyeset, .place = {3570, 2460, 615, 270}, .font = system,
+     .back = ui::kSystemWindow, .flags = kCentred},
+    {.control = nightTo, .in = &eyeset, .place = {4650, 2460, 615, 270}, .font = system,
+     .back = ui::kSystemWindow, .flags = kCentred},
+    {.control = nightLat, .in = &eyeset, .place = {3570, 2910, 615, 270}, .font = system,
+     .back = ui::kSystemWindow, .flags = kCentred},
+    {.control = nightLon, .in = &eyeset, .place = {4650, 2910, 615, 270}, .font = system,
+     .back = ui::kSystemWindow, .flags = kCentred},
+    {.control = nightWarmth, .in = &eyeset, .place = {5400, 2475, 2250, 255}},
+    {.control = allowStronger, .in = &eyeset, .place = {5400, 2865, 3120, 375},
+     .text = "Allow stronger settings", .font = system},
     {.control = Command3, .in = &eyeset, .place = {-2280, 1440, 3015, 375}, .text = "恢复",
      .flags = kHidden},
     // Rest sub-panel.
     {.control = Label1, .in = &xxset, .place = {0, 345, 8895, 735}, .text = kRestSentence,
      .font = ui::designFont(12, false), .back = kWindowColour, .flags = kCentred},
+    {.control = soundCaption, .in = &xxset, .place = {480, 1620, 1215, 255}, .text = "Sound",
+     .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
     {.control = setno[1], .in = &xxset, .place = {3555, 1395, 720, 720},
      .picture = ui::Picture::Back, .tip = "Back"},
     {.control = setok[1], .in = &xxset, .place = {4650, 1380, 720, 720}, .picture = ui::Picture::Ok,
@@ -198,6 +259,7 @@ void MainWindow::design() {
      .back = ui::kSystemWindow, .flags = kCentred},
     {.control = Text2, .in = &xxset, .place = {5010, 375, 525, 270}, .text = "1", .font = system,
      .back = ui::kSystemWindow, .flags = kCentred},
+    {.control = soundSwitch, .in = &xxset, .place = {1800, 1575, 1170, 345}},
   });
   // clang-format on
 }
@@ -225,7 +287,8 @@ void MainWindow::connect() {
   Command3.Click = [this] { eyeCare_->Command3_Click(); };
   eyeCare_->connect();
   rest_->connect();
-  rest_->TipChanged = [this] { icon_.setTip(rest_->tip()); };
+  rest_->TipChanged = [this] { updateTip(); };
+  eyeCare_->TipChanged = [this] { updateTip(); };
 }
 
 void MainWindow::Form_Load() {
@@ -261,6 +324,7 @@ void MainWindow::Form_Load() {
   Image7.setPicture(setok[1].picture());
   Image8.setPicture(setno[1].picture());
   edit[1].setPicture(edit[0].picture());
+  rest_->loadSettings();
 }
 
 void MainWindow::Form_Resize() {
@@ -317,6 +381,23 @@ void MainWindow::sessionEnding() {
 void MainWindow::displayReset() {
   eyeCare_->displayReset();
   rest_->monitorsChanged();
+}
+
+void MainWindow::updateTip() {
+  constexpr std::size_t kTipChars = 63;  // the notification record's tip holds no more
+  std::string tip = rest_->tip();
+  // Keys another program holds come before the night light's line, which the panel also shows.
+  std::string more = tipNote;
+  if (const std::string eye = eyeCare_->tipLines(); !eye.empty())
+    more += (more.empty() ? "" : "\n") + eye;
+  while (!more.empty()) {
+    const std::size_t end = more.find('\n');
+    const std::string line = more.substr(0, end);
+    if (tip.size() + 1 + line.size() > kTipChars) break;
+    tip += "\n" + line;
+    more = end == std::string::npos ? "" : more.substr(end + 1);
+  }
+  icon_.setTip(tip);
 }
 
 void MainWindow::saveSettings() {

@@ -77,6 +77,20 @@ class MainWindow : public ui::Form {
   ui::Image Image7{"Image7"};
   ui::CommandButton Command3{"Command3"};
   ui::Label colourStatus{"colourStatus"};
+  // Night row of the colour sub-panel: "Night light", "From", "To", "Sunset to sunrise", "Lat",
+  // "Lon", then the warmth's caption.
+  std::array<ui::Label, 7> nightText{ui::Label{"nightText", 0}, ui::Label{"nightText", 1},
+                                     ui::Label{"nightText", 2}, ui::Label{"nightText", 3},
+                                     ui::Label{"nightText", 4}, ui::Label{"nightText", 5},
+                                     ui::Label{"nightText", 6}};
+  controls::SafeSwitch nightOn{"nightOn"};
+  controls::SafeSwitch nightSun{"nightSun"};
+  ui::TextBox nightFrom{"nightFrom"};
+  ui::TextBox nightTo{"nightTo"};
+  ui::TextBox nightLat{"nightLat"};
+  ui::TextBox nightLon{"nightLon"};
+  ui::Slider nightWarmth{"nightWarmth"};
+  ui::CommandButton allowStronger{"allowStronger"};
 
   // Rest sub-panel; of the setok/setno arrays only index 1 is placed on the window.
   ui::Label Label1{"Label1"};
@@ -84,9 +98,12 @@ class MainWindow : public ui::Form {
   ui::TextBox Text2{"Text2"};
   std::array<ui::Image, 2> setno{ui::Image{"setno", 0}, ui::Image{"setno", 1}};
   std::array<ui::Image, 2> setok{ui::Image{"setok", 0}, ui::Image{"setok", 1}};
+  ui::Label soundCaption{"soundCaption"};
+  controls::SafeSwitch soundSwitch{"soundSwitch"};
 
   // Never seen: used by code.
   ui::Timer Timer1{"Timer1"};
+  ui::Timer nightTimer{"nightTimer"};
   ui::TextBox Text1{"Text1"};
   ui::TextBox zhuan{"zhuan"};
   ui::CommandButton form2tip{"form2tip"};
@@ -107,6 +124,10 @@ class MainWindow : public ui::Form {
   void sessionEnding();
   // The system reset the display's ramp, and displays may have come or gone.
   void displayReset();
+  // A line after the others in the icon's tip (keys another program holds); empty for none.
+  std::string tipNote;
+  // The rest's line, then eye care's and the note, as many whole lines as the icon's tip holds.
+  void updateTip();
 
   colour::EyeCare& eyeCare() { return *eyeCare_; }
   rest::Rest& rest() { return *rest_; }

@@ -1,9 +1,13 @@
 #pragma once
 // The program's objects for one run: the settings store, the gamma engine, the main window and
 // the tray form. WinMain creates it after the single-instance check and forwards system events.
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/Ini.h"
@@ -39,6 +43,16 @@ constexpr const char* kTraySwitch = "/tray";
 // start: "/tray" or "-tray" in any case.
 bool iconOnlyStart(const std::vector<std::string>& arguments);
 
+// A system-wide shortcut: what it does (also its id), and the system's own modifier flags and
+// virtual-key code (vk 0: none).
+enum Action : unsigned { kDarker, kBrighter, kEyeCare, kNightLight, kActionCount };
+struct HotKey {
+  unsigned modifiers = 0, vk = 0;
+};
+// "Ctrl+Alt+PageDown" in any case and spacing; empty is no shortcut. Nothing when the text does
+// not parse, or when a key other than F1-F24 has no modifier (every program would lose it).
+std::optional<HotKey> parseHotKey(std::string_view text);
+
 class Program {
  public:
   explicit Program(const Services& services);
@@ -49,8 +63,9 @@ class Program {
   // Loads the tray form, which adds the icon and opens the main window (loaded but hidden when
   // iconOnly).
   void start(bool iconOnly = false);
-  // Another program (the installer) asked this copy to end: it ends as the tray menu's Exit.
-  void exitRequested();
+  // The installer or the uninstaller asked this copy to end: it saves as at a session's end and
+  // ends as the tray menu's Exit; the uninstalled copy first puts the default ramp back.
+  void exitRequested(bool uninstalling = false);
 
   // WM_QUERYENDSESSION / WM_ENDSESSION: the settings are saved.
   void sessionEnding();
@@ -63,6 +78,15 @@ class Program {
   void taskbarCreated();
   // The icon's callback message, with its lParam.
   void trayNotify(std::intptr_t lParam);
+  // Night light on or off, stored: the tray's "Night light".
+  void toggleNightLight();
+
+  // [keys]: a text that does not parse is reported once and its default taken.
+  void readShortcuts();
+  // Offers each shortcut not registered yet to add (false: another program holds it); those held
+  // elsewhere are named in the icon's tip.
+  void registerShortcuts(const std::function<bool(Action, HotKey)>& add);
+  void shortcut(Action action);
 
   MainWindow& mainWindow() { return *mainWindow_; }
   tray::TrayForm& trayForm() { return *trayForm_; }
@@ -70,7 +94,10 @@ class Program {
   settings::Ini& ini() { return ini_; }
 
  private:
+  ui::Shell& shell_;
   settings::Ini ini_;
+  std::array<std::string, kActionCount> shortcutTexts_;
+  std::array<HotKey, kActionCount> pending_;  // vk 0 once registered, and for none
   std::unique_ptr<colour::GammaEngine> gamma_;
   tray::Icon icon_;
   std::unique_ptr<MainWindow> mainWindow_;

@@ -11,6 +11,8 @@ namespace colour {
 namespace {
 
 constexpr const char* kSection = settings::keys::kEyeSection;
+// During a fade the warmth is sent again at most this often.
+constexpr int kFadeStepMs = 5000;
 
 bool allDigits(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
@@ -48,13 +50,18 @@ int storedSliderValue(const std::string& text, int min, int max, int neutral) {
 }
 
 EyeCare::EyeCare(const EyeCareControls& controls, GammaEngine& engine, settings::Ini& ini,
-                 ui::Shell& shell)
-    : c_(controls), engine_(engine), ini_(ini), shell_(shell) {}
+                 ui::Shell& shell, ui::Clock& clock)
+    : c_(controls), engine_(engine), ini_(ini), shell_(shell), clock_(clock) {}
 
 void EyeCare::connect() {
   for (std::size_t n = 0; n < kSliderCount; ++n) slider(n).Change = [this, n] { Slider_Change(n); };
   c_.Image7.Click = [this] { Image7_Click(); };
   c_.SafeSwitch1.Click = [this](bool value) { SafeSwitch1_Click(value); };
+  c_.nightTimer.Tick = [this] { nightTick(); };
+  c_.nightWarmth.Change = [this] {
+    c_.nightWarmthCaption.setText(std::to_string(c_.nightWarmth.value() * 100) + " K");
+  };
+  c_.allowStronger.Click = [this] { allowStronger_Click(); };
 }
 
 void EyeCare::colorload() {
@@ -70,6 +77,9 @@ void EyeCare::colorload() {
   for (const SliderControl& s : c_.sliders)
     if (s.caption) s.caption->setText(std::to_string(s.slider->value()));
   c_.colourStatus.setText(captured ? "" : kCaptureFailedStatus);
+  night_ = readNightSettings(ini_);
+  c_.nightWarmth.setRange(kWarmestKelvin / 100, kNeutralKelvin / 100);
+  fillNightRow();
 }
 
 Amounts EyeCare::amounts() const {
@@ -89,26 +99,116 @@ void EyeCare::SafeSwitch1_Click(bool value) {
   if (value) {
     c_.edit0.setVisible(true);
     c_.Label2_0.setForeColour(ui::kFeatureOnColour);
-    Command3_Click();
+    // The default ramp, the stored values and the warmth for now make one ramp, sent once: one
+    // slider at a time would leave the screen half adjusted if a step were refused.
+    loading_ = true;
+    loadDefaultRamp();
     for (std::size_t n = 0; n < kSliderCount; ++n) {
       const SliderSpec& row = kSliders[n];
       slider(n).setValue(
           storedSliderValue(ini_.readini(kSection, row.key), row.min, row.max, row.neutral));
     }
+    loading_ = false;
     eyeOn_ = std::string("1");  // a bare literal here trips a GCC 12 -Wrestrict false positive
+    nightTick();
+    show(engine_.adjust(amounts()));
   } else {
     c_.edit0.setVisible(false);
     c_.ppset.setVisible(false);
     eyeOn_ = std::string("0");
     Command3_Click();
     c_.Label2_0.setForeColour(kEyeOffColour);
+    nightTick();
   }
 }
 
 void EyeCare::Image7_Click() {
+  if (!storeNightRow()) return;
   c_.ppset.setVisible(false);
   for (const auto& [key, value] : storedValues())
     ini_.writeini(kSection, key, std::to_string(value));
+}
+
+void EyeCare::fillNightRow() {
+  c_.nightOn.setValue(night_.on);
+  c_.nightSun.setValue(night_.sun);
+  c_.nightFrom.setText(clockText(night_.from));
+  c_.nightTo.setText(clockText(night_.to));
+  const auto degrees = [](const std::optional<double>& v) {
+    std::string text = v ? std::to_string(*v) : "";
+    while (text.find('.') != std::string::npos && (text.back() == '0' || text.back() == '.'))
+      text.pop_back();
+    return text;
+  };
+  c_.nightLat.setText(degrees(night_.lat));
+  c_.nightLon.setText(degrees(night_.lon));
+  c_.nightWarmth.setValue((night_.night + 50) / 100);
+  c_.nightWarmth.Change();  // the caption, also when the value was already there
+}
+
+// The night row as typed: refused with a message naming the field, and the panel stays open.
+bool EyeCare::storeNightRow() {
+  const std::optional<int> from = parseClockTime(c_.nightFrom.text());
+  const std::optional<int> to = parseClockTime(c_.nightTo.text());
+  NightSettings s = night_;
+  s.lat = parseDegrees(c_.nightLat.text(), 90);
+  s.lon = parseDegrees(c_.nightLon.text(), 180);
+  const bool located = s.lat && s.lon;
+  if (!located) s.lat = s.lon = std::nullopt;
+  const bool noLocation = c_.nightLat.text().empty() && c_.nightLon.text().empty();
+  const char* fault = !from ? "\"From\" needs a time such as 21:00."
+                      : !to ? "\"To\" needs a time such as 07:00."
+                      : (!located && (c_.nightSun.Value() || !noLocation))
+                          ? "Sunset and sunrise need a latitude (-90 to 90) and a longitude "
+                            "(-180 to 180) in degrees, such as 51.5 and -0.12."
+                          : nullptr;
+  if (fault) {
+    shell_.messageBox(fault, kTipsTitle, ui::MessageIcon::Warning);
+    return false;
+  }
+  s.on = c_.nightOn.Value();
+  s.sun = c_.nightSun.Value();
+  s.from = *from;
+  s.to = *to;
+  s.night = c_.nightWarmth.value() * 100;
+  if (s == night_) return true;
+  night_ = s;
+  writeNightSettings(ini_, night_);
+  fillNightRow();
+  nightTick();
+  return true;
+}
+
+void EyeCare::nightTick() {
+  nightState_ = nightAt(night_, clock_.now());
+  const bool on = eyeOn_ == "1";
+  // Hidden, the program wakes when the warmth next changes; during a fade every few seconds.
+  c_.nightTimer.setInterval(nightState_.fading ? kFadeStepMs
+                                               : std::max(1, nightState_.secondsToChange) * 1000);
+  c_.nightTimer.setEnabled(on && night_.on);
+  if (on) show(engine_.setWarmth(nightState_.kelvin));
+  TipChanged();
+}
+
+void EyeCare::toggleNightLight() {
+  night_.on = !night_.on;
+  c_.nightOn.setValue(night_.on);
+  ini_.writeini(settings::keys::kNightSection, settings::keys::kNightOn, night_.on ? "1" : "0");
+  nightTick();
+}
+
+std::string EyeCare::tipLines() const {
+  if (eyeOn_ != "1") return "";
+  std::string lines = night_.on ? nightState_.tip : "";
+  if (engine_.result() == SendResult::Limited)
+    lines += std::string(lines.empty() ? "" : "\n") + "Limited by Windows";
+  return lines;
+}
+
+void EyeCare::allowStronger_Click() {
+  if (!shell_.askYesNo(kAllowStrongerQuestion, kTipsTitle)) return;
+  if (!shell_.runElevated(kAllowStrongerSwitch))
+    shell_.messageBox("Windows did not allow the change.", kTipsTitle, ui::MessageIcon::Warning);
 }
 
 std::vector<std::pair<std::string, int>> EyeCare::storedValues() const {
@@ -119,11 +219,22 @@ std::vector<std::pair<std::string, int>> EyeCare::storedValues() const {
 }
 
 void EyeCare::Command3_Click() {
+  loading_ = true;
   for (std::size_t n = 0; n < kSliderCount; ++n) slider(n).setValue(kSliders[n].neutral);
+  loading_ = false;
+  loadDefaultRamp();
+  show(engine_.sendBase());
+}
 
+void EyeCare::loadDefaultRamp() {
   if (auto file = shell_.openProgramFile(kDefaultRampFile)) {
     DefaultRampResult parsed = readDefaultRamp(*file);
-    if (parsed.ramp) {
+    if (parsed.ramp && (unreadable(*parsed.ramp) || !withinDefaultGammaLimit(*parsed.ramp))) {
+      // Sending it could leave a screen nobody can read; the identity is what it should hold.
+      parsed.error = "a ramp too dark or too far from the standard one";
+      engine_.setBaseRamp(identityRamp());
+    }
+    if (parsed.error.empty()) {
       engine_.setBaseRamp(*parsed.ramp);
     } else {
       // A partly read file must not reach the display: baseRamp stays as it was.
@@ -135,18 +246,22 @@ void EyeCare::Command3_Click() {
   } else {
     shell_.messageBox(kMissingDefaultRampText, kTipsTitle, ui::MessageIcon::Warning);
   }
-  show(engine_.sendBase());
 }
 
 void EyeCare::displayReset() {
-  if (eyeOn_ == "1")
+  if (eyeOn_ == "1") {
+    nightTick();
     show(engine_.resend());
-  else
+  } else
     engine_.refresh();  // nothing to put back, but a display plugged in is known when it comes on
 }
 
 void EyeCare::show(SendResult result) {
-  c_.colourStatus.setText(result == SendResult::Applied ? "" : refusedStatus());
+  c_.colourStatus.setText(result == SendResult::Refused      ? refusedStatus()
+                          : result == SendResult::Limited    ? kLimitedStatus
+                          : result == SendResult::Unreadable ? kUnreadableStatus
+                          : nightState_.sunFallback          ? kSunFallbackStatus
+                                                             : "");
 }
 
 std::string EyeCare::refusedStatus() const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "colour/GammaEngine.h"
+#include "colour/Night.h"
 #include "colour/Sliders.h"
 #include "controls/SafeSwitch.h"
 #include "settings/Ini.h"
@@ -31,6 +32,17 @@ struct EyeCareControls {
   ui::PictureBox& ppset;                            // the settings panel
   ui::Image& Image7;                                // OK of the colour panel
   ui::Label& colourStatus;  // a line for a ramp the display refused; empty when well
+  // Night light: its timer and the controls of the colour panel's night row.
+  ui::Timer& nightTimer;
+  controls::SafeSwitch& nightOn;
+  controls::SafeSwitch& nightSun;  // from sunset to sunrise
+  ui::TextBox& nightFrom;
+  ui::TextBox& nightTo;
+  ui::TextBox& nightLat;
+  ui::TextBox& nightLon;
+  ui::Slider& nightWarmth;  // the night's kelvin in hundreds
+  ui::Label& nightWarmthCaption;
+  ui::CommandButton& allowStronger;
 };
 
 inline constexpr ui::Colour kEyeOffColour = ui::rgb(0, 0, 0);
@@ -42,6 +54,17 @@ inline constexpr const char* kRefusedStatus =
     "The display did not accept this colour setting and keeps its previous colours.";
 inline constexpr const char* kCaptureFailedStatus =
     "The display's colours could not be read; adjustments start from the standard ramp.";
+inline constexpr const char* kLimitedStatus =
+    "Windows limits how far the screen can change: this is the strongest setting it allows.";
+inline constexpr const char* kUnreadableStatus =
+    "This setting would make the screen too dark to read, so it was not applied.";
+inline constexpr const char* kSunFallbackStatus =
+    "Night light needs a latitude and longitude for sunset and sunrise; it follows the times.";
+inline constexpr const char* kAllowStrongerQuestion =
+    "Let Windows accept stronger colour settings? This needs administrator rights and takes "
+    "effect after you sign in to Windows again.";
+// The switch of the elevated copy that lifts the limit and ends.
+inline constexpr const char* kAllowStrongerSwitch = "/allowstrongergamma";
 
 // A stored colour value as its slider takes it: a decimal number (a fraction allowed) rounded,
 // halves to even, and clamped into [min, max]; anything else gives neutral.
@@ -50,7 +73,7 @@ int storedSliderValue(const std::string& text, int min, int max, int neutral);
 class EyeCare {
  public:
   EyeCare(const EyeCareControls& controls, GammaEngine& engine, settings::Ini& ini,
-          ui::Shell& shell);
+          ui::Shell& shell, ui::Clock& clock);
 
   // Assigns the change handlers of the sliders and the clicks of Image7 and SafeSwitch1.
   void connect();
@@ -69,19 +92,36 @@ class EyeCare {
 
   // "1" after eye care was switched on, "0" after it was switched off; nothing before.
   const std::optional<std::string>& eyeOn() const { return eyeOn_; }
-  // The system reset the display's ramp (mode change, resume, unlock): re-applies ours.
+  // The system reset the display's ramp (mode change, resume, unlock, clock change): re-applies
+  // ours, with the warmth for the moment.
   void displayReset();
+
+  // The warmth for now, sent when eye care is on; the timer set for the next change.
+  void nightTick();
+  // Night light on or off, stored; what the tray's "Night light" runs.
+  void toggleNightLight();
+  bool nightLightOn() const { return night_.on; }
+  // What night light and Windows' limit are doing, for the icon's tip; empty when nothing.
+  std::string tipLines() const;
+  ui::Event<> TipChanged;
 
  private:
   void show(SendResult result);
   std::string refusedStatus() const;
   ui::Slider& slider(std::size_t n) const { return *c_.sliders[n].slider; }
   Amounts amounts() const;
+  void fillNightRow();
+  bool storeNightRow();
+  void allowStronger_Click();
+  void loadDefaultRamp();
 
   EyeCareControls c_;
   GammaEngine& engine_;
   settings::Ini& ini_;
   ui::Shell& shell_;
+  ui::Clock& clock_;
+  NightSettings night_;
+  NightState nightState_;
   std::optional<std::string> eyeOn_;
   bool loading_ = false;  // colorload moves the sliders without sending a ramp per move
 };

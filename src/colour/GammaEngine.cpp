@@ -1,7 +1,10 @@
 #include "colour/GammaEngine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+
+#include "colour/Night.h"
 
 namespace colour {
 
@@ -86,7 +89,51 @@ const Ramp& identity() {
   return ramp;
 }
 
+// The identity plus `share` / 1024 of the way to ramp.
+Ramp blended(const Ramp& ramp, int share) {
+  Ramp out{};
+  for (std::size_t n = 0; n < ramp.size(); ++n) {
+    const long long to = identity()[n];
+    out[n] = static_cast<std::uint16_t>(
+        to + divideRoundingHalfEven((static_cast<long long>(ramp[n]) - to) * share, 1024));
+  }
+  return out;
+}
+
 }  // namespace
+
+Ramp withinDefaultLimit(const Ramp& ramp) {
+  if (withinDefaultGammaLimit(ramp)) return ramp;
+  // The identity is within the limit; the largest share that still is, to 1/1024.
+  int inside = 0, outside = 1024;
+  while (outside - inside > 1) {
+    const int share = (inside + outside) / 2;
+    (withinDefaultGammaLimit(blended(ramp, share)) ? inside : outside) = share;
+  }
+  return blended(ramp, inside);
+}
+
+bool unreadable(const Ramp& ramp) {
+  constexpr int kOnePercent = 655;
+  bool collapsed = true;
+  int white = 0;
+  for (int c = 0; c < kChannels; ++c) {
+    white = std::max<int>(white, ramp[at(c, kEntries - 1)]);
+    const auto first = ramp.begin() + at(c, 0);
+    collapsed = collapsed && std::count_if(first, first + kEntries, [](std::uint16_t v) {
+                               return v < kOnePercent;
+                             }) > kEntries / 4;
+  }
+  return collapsed || white * 10 < 65535 * 4;
+}
+
+Ramp scaledRamp(const Ramp& ramp, const std::array<double, 3>& factors) {
+  Ramp out = ramp;
+  for (int c = 0; c < kChannels; ++c)
+    for (int i = 0; i < kEntries; ++i)
+      out[at(c, i)] = static_cast<std::uint16_t>(std::lround(ramp[at(c, i)] * factors[c]));
+  return out;
+}
 
 std::vector<ui::AttachedDisplay> OneDisplay::enumerate() {
   struct Borrowed final : ui::GammaDisplay {
@@ -108,6 +155,7 @@ GammaEngine::~GammaEngine() = default;
 void GammaEngine::enumerate(bool keepBases) {
   std::vector<Output> outputs;
   captureFailed_ = false;
+  limitLifted_ = displays_.limitLifted();
   for (ui::AttachedDisplay& attached : displays_.enumerate()) {
     Output output{attached.name, std::move(attached.gamma)};
     auto known = std::find_if(outputs_.begin(), outputs_.end(),
@@ -117,6 +165,9 @@ void GammaEngine::enumerate(bool keepBases) {
     } else if (!output.gamma->get(output.base)) {
       output.base = identityRamp();
       captureFailed_ = true;
+    } else if (unreadable(output.base) ||
+               (!limitLifted_ && !withinDefaultGammaLimit(output.base))) {
+      output.base = identityRamp();  // left by a program that ended without restoring it
     }
     output.work = output.base;
     outputs.push_back(std::move(output));
@@ -144,22 +195,61 @@ void GammaEngine::setBaseRamp(const Ramp& ramp) {
 
 SendResult GammaEngine::adjust(const Amounts& amounts) {
   last_ = amounts;
+  return sendAll();
+}
+
+SendResult GammaEngine::sendBase() {
+  last_.reset();
+  return sendAll();
+}
+
+SendResult GammaEngine::setWarmth(int kelvin) {
+  if (kelvin == kelvin_) return result_;
+  kelvin_ = kelvin;
+  return last_ ? sendAll() : result_;
+}
+
+SendResult GammaEngine::setDimming(int percent) {
+  if (percent == dimming_) return result_;
+  dimming_ = percent;
+  return last_ ? sendAll() : result_;
+}
+
+// The one way to the displays: every ramp, whoever built it, passes the same gate.
+SendResult GammaEngine::sendAll() {
+  sent_ = true;
+  std::vector<Ramp> ramps;
+  for (const Output& output : outputs_) {
+    if (!last_) {
+      ramps.push_back(output.base);
+      continue;
+    }
+    std::array<double, 3> factors = warmthFactors(kelvin_);
+    for (double& f : factors) f *= std::clamp(dimming_, 0, 100) / 100.0;
+    ramps.push_back(scaledRamp(adjustedRamp(output.base, *last_), factors));
+    if (unreadable(ramps.back())) return result_ = SendResult::Unreadable;
+  }
   refused_.clear();
-  bool applied = true;
-  for (Output& output : outputs_) {
-    output.work = adjustedRamp(output.base, amounts);
+  result_ = SendResult::Applied;
+  for (std::size_t n = 0; n < outputs_.size(); ++n) {
+    Output& output = outputs_[n];
+    if (!limitLifted_ && !withinDefaultGammaLimit(ramps[n])) {
+      ramps[n] = withinDefaultLimit(ramps[n]);
+      if (result_ == SendResult::Applied) result_ = SendResult::Limited;
+    }
+    output.work = ramps[n];
     if (!send(output, output.work)) {
-      applied = false;
+      result_ = SendResult::Refused;
       refused_.push_back(output.name);
     }
   }
-  return applied ? SendResult::Applied : SendResult::Refused;
+  return result_;
 }
 
 SendResult GammaEngine::resend() {
-  if (!last_) return SendResult::Applied;
+  if (!sent_) return SendResult::Applied;
   enumerate(true);
-  return adjust(*last_);
+  return sendAll();
 }
 
 bool GammaEngine::send(Output& output, const Ramp& ramp) {

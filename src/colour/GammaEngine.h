@@ -2,6 +2,7 @@
 // The display's gamma ramp: capture, the brightness, contrast and colour balance formulas, and
 // checked sends. The work ramp is built from baseRamp through every slider at once, so the
 // adjustments add up instead of the last one moved replacing the others.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -40,10 +41,20 @@ Ramp identityRamp();
 
 // The limit Windows applies to ramps by default: each entry's high byte within 128 of its index.
 bool withinDefaultGammaLimit(const Ramp& ramp);
+// The ramp moved towards the identity just as far as the default limit needs, by one factor for
+// every entry, so what it does (dimmer, warmer) keeps its character.
+Ramp withinDefaultLimit(const Ramp& ramp);
+// White (the top of the brightest channel) under 40 % of full scale, or the levels collapsed
+// (in every channel more than a quarter of the entries under 1 %): the screen could not be read.
+bool unreadable(const Ramp& ramp);
+// Each channel times its factor (red, green, blue).
+Ramp scaledRamp(const Ramp& ramp, const std::array<double, 3>& factors);
 
 enum class SendResult {
-  Applied,  // the display reads back what was sent
-  Refused,  // the display failed or ignored every attempt; it keeps its previous ramp
+  Applied,     // the display reads back what was sent
+  Limited,     // applied after moving it towards the identity, as far as Windows' limit needs
+  Refused,     // the display failed or ignored every attempt; it keeps its previous ramp
+  Unreadable,  // never sent: the screen would be too dark to read
 };
 
 // A display the caller keeps, offered as the only one attached.
@@ -72,6 +83,8 @@ class GammaEngine {
 
   // Reads every display's ramp into its base. A display whose ramp cannot be read starts from the
   // identity ramp (an all-zero base would black it out at the first adjustment); false then.
+  // A ramp past the limit or unreadable starts from the identity too, silently: a program that
+  // ended without restoring the display left it.
   bool capture();
 
   // The first display's ramps (the identity ramp when there is no display).
@@ -80,10 +93,15 @@ class GammaEngine {
   // The default ramp becomes every display's base.
   void setBaseRamp(const Ramp& ramp);
 
-  // Each display's work ramp = its base through every slider's amount; sends them.
+  // Eye care on: each display's work ramp = its base through every slider's amount, then the
+  // warmth and the dimming; sends them.
   SendResult adjust(const Amounts& amounts);
-  // Each display's base, unchanged.
-  SendResult sendBase() { return adjust(neutralAmounts()); }
+  // Eye care off: each display's base alone; warmth and dimming wait for the next adjust.
+  SendResult sendBase();
+  // Each sends only when eye care is on and the value changed.
+  SendResult setWarmth(int kelvin);
+  // 100 is none; 90 leaves the composed ramp at 90 %.
+  SendResult setDimming(int percent);
   // After the system reset the displays' ramps or changed the displays: enumerates them again,
   // capturing the base of any new one, and sends the last adjustment to each. Applied when
   // nothing was sent yet.
@@ -91,6 +109,8 @@ class GammaEngine {
   // Lists the displays again without sending anything.
   void refresh() { enumerate(true); }
 
+  // The last send's result.
+  SendResult result() const { return result_; }
   // Names of the displays that refused the last send.
   const std::vector<std::string>& refused() const { return refused_; }
   std::size_t displayCount() const { return outputs_.size(); }
@@ -104,12 +124,18 @@ class GammaEngine {
   };
 
   void enumerate(bool keepBases);
+  SendResult sendAll();
   bool send(Output& output, const Ramp& ramp);
 
   std::unique_ptr<ui::DisplaySet> ownDisplays_;
   ui::DisplaySet& displays_;
   std::vector<Output> outputs_;
-  std::optional<Amounts> last_;
+  std::optional<Amounts> last_;  // nothing: eye care off
+  bool sent_ = false;
+  SendResult result_ = SendResult::Applied;
+  int kelvin_ = 6500;
+  int dimming_ = 100;
+  bool limitLifted_ = false;
   std::vector<std::string> refused_;
   bool captureFailed_ = false;
 };

@@ -34,6 +34,9 @@ PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
     {.control = Label2, .place = {1320, 960, 2175, 255}, .text = "Do Not",
      .font = ui::designFont(12, true), .fore = ui::hex(0xFF8000),
      .flags = ui::kCentred | ui::kTransparent},
+    {.control = Later, .place = {3600, 960, 1200, 255}, .text = "Later",
+     .font = ui::designFont(12, true), .fore = ui::hex(0xFF8000),
+     .flags = ui::kCentred | ui::kTransparent},
     {.control = tip, .place = {1920, 2400, 1935, 495}, .text = "Text1",
      .font = ui::designFont(14.25, true), .flags = ui::kHidden},
     {.control = tippro, .place = {960, 2880, 4455, 615}, .flags = ui::kHidden},
@@ -43,7 +46,17 @@ PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
   Load = [this] { Form_Load(); };
   Label1.Click = [this] { Label1_Click(); };
   Label2.Click = [this] { Label2_Click(); };
+  Later.Click = [this] { Later_Click(); };
   CloseRequest = [this] { Label2_Click(); };
+  // Buttons to the keyboard and assistive technology; the prompt still never takes the focus.
+  for (ui::Control* c : {&Label1, &Later, &Label2}) c->setTabStop(true);
+  setTabOrder({&Label1, &Later, &Label2});
+  if (!main.canPutOff()) {
+    Later.setEnabled(false);
+    Later.setForeColour(ui::hex(0xA0A0A0));
+    Later.setToolTip(main.latersLimit() == 0 ? "Putting a rest off is turned off"
+                                             : "Already put off as often as allowed in a row");
+  }
 }
 
 void PromptWindow::Form_Load() {
@@ -56,16 +69,15 @@ void PromptWindow::Form_Load() {
 }
 
 void PromptWindow::Label1_Click() {
-  main_.form2tip_Click();
-  main_.Pdtipshow = 1;
-  close();
-  main_.showRestScreen();
+  main_.restNow();
 }
 
 void PromptWindow::Label2_Click() {
-  main_.dsxxadd();
-  main_.Pdtipshow = 0;
-  close();
+  main_.decline();
+}
+
+void PromptWindow::Later_Click() {
+  main_.later();
 }
 
 }  // namespace rest

@@ -21,6 +21,7 @@ class PromptWindow : public ui::Form {
   ui::Label Label1{"Label1"};
   ui::Line Line1{"Line1"};
   ui::Label Label2{"Label2"};
+  ui::Label Later{"Later"};
   ui::TextBox tip{"tip"};
   controls::ProgButton tippro{"tippro"};
 
@@ -29,6 +30,7 @@ class PromptWindow : public ui::Form {
   void Label1_Click();
   // "Do Not".
   void Label2_Click();
+  void Later_Click();
 
  private:
   Rest& main_;

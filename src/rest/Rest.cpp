@@ -5,6 +5,7 @@
 #include "rest/Monitors.h"
 #include "rest/PromptWindow.h"
 #include "rest/RestScreen.h"
+#include "settings/Keys.h"
 
 namespace rest {
 
@@ -13,6 +14,7 @@ namespace {
 constexpr ui::Colour kRestOffColour = 0;
 const std::string kOn = "1";
 const std::string kOff = "0";
+namespace keys = settings::keys;
 
 }  // namespace
 
@@ -29,6 +31,15 @@ void Rest::connect() {
   c_.setno1.Click = [this] { setno_Click(c_.setno1.index()); };
   c_.form2tip.Click = [this] { form2tip_Click(); };
   c_.okdsxxadd.Click = [this] { okdsxxadd_Click(); };
+}
+
+void Rest::loadSettings() {
+  auto stored = [this](const char* key) { return ini_.readini(keys::kRestSection, key); };
+  laterMinutes_ = wholeMinutes(stored(keys::kLater), 1, 60).value_or(kDefaultLater);
+  latersLimit_ = wholeMinutes(stored(keys::kLaters), 0, 10).value_or(kDefaultLaters);
+  pausedUntil_ = parseMoment(stored(keys::kPausedUntil));
+  c_.sound.setValue(wholeMinutes(stored(keys::kSound), 0, 1).value_or(1) == 1);
+  TipChanged();
 }
 
 void Rest::dsxxadd() {
@@ -82,6 +93,7 @@ void Rest::setok_Click(int /*index*/) {
   dsxxadd();
   ini_.writeini("dsxx", "mei", c_.Text2.text());
   ini_.writeini("dsxx", "xiuxi", c_.Text3.text());
+  ini_.writeini(keys::kRestSection, keys::kSound, c_.sound.Value() ? kOn : kOff);
 }
 
 void Rest::setno_Click(int /*index*/) {
@@ -114,19 +126,76 @@ void Rest::sessionLocked(bool locked) {
   schedule_.sessionLocked(locked, clock_.monotonicMs());
 }
 
+void Rest::restNow() {
+  form2tip_Click();
+  Pdtipshow = 1;
+  closePrompt();
+  showRestScreen();
+  if (c_.sound.Value()) shell_.playSound(ui::SystemSound::RestStart);
+  TipChanged();
+}
+
+void Rest::later() {
+  if (!canPutOff()) return;
+  closePrompt();
+  Pdtipshow = 0;
+  c_.Text1.setText(formatTimeOfDay(schedule_.later(clock_.now(), laterMinutes_)));
+  c_.Label5.setText(c_.Text1.text());
+  TipChanged();
+}
+
+void Rest::decline() {
+  closePrompt();
+  Pdtipshow = 0;
+  dsxxadd();
+}
+
+void Rest::pause(PauseFor how) {
+  if (prompt_) decline();
+  setPause(pauseEnd(clock_.now(), how));
+}
+
+void Rest::resume() {
+  setPause(std::nullopt);
+  dsxxadd();
+}
+
+void Rest::setPause(std::optional<long long> until) {
+  pausedUntil_ = until;
+  ini_.writeini(keys::kRestSection, keys::kPausedUntil,
+                until ? std::optional(formatMoment(*until)) : std::nullopt);
+  TipChanged();
+}
+
+// Never a time already past: whatever holds the next rest back is named instead.
 std::string Rest::tip() const {
-  return restOn_ == kOn ? "Next rest at " + c_.Text1.text() : "Rest reminders are off";
+  if (restOn_ != kOn) return "Rest reminders are off";
+  if (pausedUntil_) return "Reminders paused until " + formatTimeOfDay(*pausedUntil_);
+  if (prompt_) return "Rest now";
+  if (schedule_.counting() && Pdtipshow) {
+    const ui::LocalTime t = clock_.now();
+    const long long end =
+        t.hour * 3600LL + t.minute * 60 + t.second + schedule_.countdown().totalSeconds();
+    return "Resting until " + formatTimeOfDay(end / 60);
+  }
+  if (schedule_.held()) return "Rest due when the full-screen program ends";
+  if (schedule_.restedAway()) return "Away: counted as a rest";
+  return "Next rest at " + c_.Text1.text();
 }
 
 void Rest::Timer1_Timer() {
   retired_.clear();  // forms closed without a host to drop them; no handler of theirs is running
+  const auto waiting = [this] { return std::pair(schedule_.held(), schedule_.restedAway()); };
+  const auto waited = waiting();
   apply(schedule_.onTick(clock_.now(), elapsed(),
-                         {restOn_ == kOn, Pdtipshow != 0, typedLengthOrCurrent()}));
+                         {restOn_ == kOn, Pdtipshow != 0, typedLengthOrCurrent(), pausedUntil_}));
+  if (waiting() != waited) TipChanged();
 }
 
 void Rest::apply(const TickOutcome& outcome) {
   if (outcome.due == Due::Prompt) showPrompt();
   if (outcome.due == Due::NewPeriod) {
+    if (pausedUntil_) setPause(std::nullopt);
     // Back from time away as long as a rest: an unanswered prompt is no longer a question.
     closePrompt();
     Pdtipshow = 0;
@@ -160,6 +229,7 @@ void Rest::showPrompt() {
                                  : std::to_string(length_);
   if (prompt_) prompt_->Label1.setText("Let's take a " + length + " minute rest");
   Pdtipshow = 1;
+  TipChanged();
 }
 
 void Rest::closePrompt() {
@@ -219,6 +289,7 @@ void Rest::monitorsChanged() {
 }
 
 void Rest::endRest() {
+  if (c_.sound.Value()) shell_.playSound(ui::SystemSound::RestEnd);
   dsxxadd();
   closePrompt();
   if (!screens_.empty()) {

@@ -38,6 +38,7 @@ struct RestControls {
   ui::Image& setno1;
   ui::CommandButton& form2tip;
   ui::CommandButton& okdsxxadd;
+  controls::SafeSwitch& sound;  // in the rest panel: a sound as a rest starts and ends
 };
 
 class Rest {
@@ -51,6 +52,8 @@ class Rest {
   // Assigns the handlers of Timer1, SafeSwitch2, setok(1), setno(1), form2tip and okdsxxadd.
   void connect();
 
+  // Reads the rest settings the load step does not: putting off, a pause, the sound.
+  void loadSettings();
   // Applies the settings texts and sets the next rest time to the current minute plus M.
   void dsxxadd();
   void SafeSwitch2_Click(bool value);
@@ -63,6 +66,17 @@ class Rest {
   void Timer1_Timer();
   // The session was locked or unlocked.
   void sessionLocked(bool locked);
+
+  // The prompt's answers, also offered by the tray menu: rest now, put the prompt off, skip it.
+  void restNow();
+  void later();
+  void decline();
+  bool canPutOff() const { return schedule_.laters() < latersLimit_; }
+  int latersLimit() const { return latersLimit_; }
+  // Holds every prompt until the end of the pause, kept across restarts; resume ends it now.
+  void pause(PauseFor how);
+  void resume();
+  bool paused() const { return pausedUntil_.has_value(); }
 
   // The notification icon's tip: the next rest, or that reminders are off. TipChanged is raised
   // whenever it may have changed.
@@ -105,6 +119,7 @@ class Rest {
   void closePrompt();
   void openRestScreen(const ui::Monitor& monitor);
   void endRest();
+  void setPause(std::optional<long long> until);
   Elapsed elapsed();
   // The typed length when it is valid, else the one in force.
   int typedLengthOrCurrent() const;
@@ -122,6 +137,9 @@ class Rest {
   std::string restOn_ = "0";
   int interval_ = kDefaultInterval;
   int length_ = kDefaultLength;
+  int laterMinutes_ = kDefaultLater;
+  int latersLimit_ = kDefaultLaters;
+  std::optional<long long> pausedUntil_;
   RestSchedule schedule_;
 
   std::unique_ptr<PromptWindow> prompt_;

@@ -1,6 +1,7 @@
 #include "rest/RestSchedule.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "settings/Values.h"
 
@@ -20,11 +21,6 @@ long long daysFromCivil(int year, int month, int day) {
   const long long doy = (153 * mp + 2) / 5 + day - 1;
   const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
   return era * 146097 + doe - 719468;
-}
-
-// Minutes of local time since 1970, seconds dropped.
-long long absoluteMinute(const ui::LocalTime& t) {
-  return daysFromCivil(t.year, t.month, t.day) * kMinutesPerDay + t.hour * 60LL + t.minute;
 }
 
 int minuteOfDay(long long absolute) {
@@ -59,14 +55,58 @@ std::string lengthOrDefault(const std::string& stored) {
   return std::to_string(wholeMinutes(stored, kMinLength, kMaxLength).value_or(kDefaultLength));
 }
 
-std::string formatTimeOfDay(int minute) {
-  minute = minuteOfDay(minute);
+std::string formatTimeOfDay(long long absolute) {
+  const int minute = minuteOfDay(absolute);
   std::string text = "00:00";
   text[0] = static_cast<char>('0' + minute / 600);
   text[1] = static_cast<char>('0' + minute / 60 % 10);
   text[3] = static_cast<char>('0' + minute % 60 / 10);
   text[4] = static_cast<char>('0' + minute % 10);
   return text;
+}
+
+long long absoluteMinute(const ui::LocalTime& t) {
+  return daysFromCivil(t.year, t.month, t.day) * kMinutesPerDay + t.hour * 60LL + t.minute;
+}
+
+std::string formatMoment(long long absolute) {
+  // The civil date of a day count, the inverse of daysFromCivil.
+  const long long z = (absolute - minuteOfDay(absolute)) / kMinutesPerDay + 719468;
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long long doe = z - era * 146097;
+  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long long mp = (5 * doy + 2) / 153;
+  const long long month = mp < 10 ? mp + 3 : mp - 9;
+  const long long year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  char date[64];
+  std::snprintf(date, sizeof date, "%04lld-%02lld-%02lld ", year, month,
+                doy - (153 * mp + 2) / 5 + 1);
+  return date + formatTimeOfDay(minuteOfDay(absolute));
+}
+
+std::optional<long long> parseMoment(std::string_view text) {
+  text = settings::trimBlanks(text);
+  if (text.size() != 16 || text[4] != '-' || text[7] != '-' || text[10] != ' ') return std::nullopt;
+  auto year = wholeMinutes(text.substr(0, 4), 1970, 9999);
+  auto month = wholeMinutes(text.substr(5, 2), 1, 12);
+  auto day = wholeMinutes(text.substr(8, 2), 1, 31);
+  auto minute = parseTimeOfDay(text.substr(11));
+  if (!year || !month || !day || !minute) return std::nullopt;
+  return daysFromCivil(*year, *month, *day) * kMinutesPerDay + *minute;
+}
+
+long long pauseEnd(const ui::LocalTime& now, PauseFor how) {
+  const long long minute = absoluteMinute(now);
+  switch (how) {
+    case PauseFor::HalfHour:
+      return minute + 30;
+    case PauseFor::Hour:
+      return minute + 60;
+    case PauseFor::Tomorrow:
+      break;
+  }
+  return minute - minuteOfDay(minute) + kMinutesPerDay;
 }
 
 std::optional<int> parseTimeOfDay(std::string_view text) {
@@ -107,6 +147,17 @@ int RestSchedule::newPeriod(const ui::LocalTime& now, const Elapsed& elapsed, in
 void RestSchedule::startCountdown(int n) {
   countdown_ = Countdown::ofSeconds(n * 60LL);
   counting_ = true;
+  laters_ = 0;
+}
+
+int RestSchedule::later(const ui::LocalTime& now, int minutes) {
+  const long long nowMinute = absoluteMinute(now);
+  // A minute begun counts as gone: the prompt never comes back sooner than asked.
+  next_ = minuteOfDay(nowMinute + minutes + (now.second > 0 ? 1 : 0));
+  checkedThrough_ = nowMinute;
+  held_ = false;
+  ++laters_;
+  return *next_;
 }
 
 void RestSchedule::sessionLocked(bool locked, std::int64_t monotonicMs) {
@@ -143,8 +194,14 @@ TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapse
     out.counted = true;
     out.countdown = countdown_;
     if (!counting_) return out;  // the end of the rest starts the next period
+  } else if (reminder.pausedUntil) {
+    // Nothing comes due in a pause, and its time is no work: its end starts a working period.
+    held_ = false;
+    if (nowMinute >= *reminder.pausedUntil) out.due = Due::NewPeriod;
+    return out;
   } else if (backFromRestAway(elapsed, gapMs, reminder.lengthMinutes * 60000LL)) {
     held_ = false;
+    laters_ = 0;
     out.due = Due::NewPeriod;
     return out;
   }

@@ -16,6 +16,8 @@ constexpr int kMinInterval = 0;
 constexpr int kMaxInterval = 1440;
 constexpr int kMinLength = 1;
 constexpr int kMaxLength = 1440;
+constexpr int kDefaultLater = 5;   // minutes a prompt put off stays away
+constexpr int kDefaultLaters = 3;  // prompts put off in a row at most
 
 // A whole number of minutes within [min, max]: decimal digits after an optional minus sign,
 // surrounding blanks allowed (the system's profile functions drop them too).
@@ -26,8 +28,16 @@ std::string intervalOrDefault(const std::string& stored);
 std::string lengthOrDefault(const std::string& stored);
 
 // Times of day as minutes since midnight (0-1439) and as "hh:mm" text.
-std::string formatTimeOfDay(int minuteOfDay);
+std::string formatTimeOfDay(long long minute);
 std::optional<int> parseTimeOfDay(std::string_view text);
+// Local minutes since 1970 (seconds dropped), and as "YYYY-MM-DD HH:MM" text.
+long long absoluteMinute(const ui::LocalTime& t);
+std::string formatMoment(long long absolute);
+std::optional<long long> parseMoment(std::string_view text);
+
+enum class PauseFor { HalfHour, Hour, Tomorrow };
+// The first minute after a pause asked for at now: tomorrow starts at the coming midnight.
+long long pauseEnd(const ui::LocalTime& now, PauseFor how);
 
 // Time left of a rest. The seconds run 60..1, never 0, until the very end.
 struct Countdown {
@@ -53,12 +63,13 @@ struct Reminder {
   bool on = false;        // reminders switched on
   bool prompted = false;  // Pdtipshow: a prompt is up or a rest runs
   int lengthMinutes = kDefaultLength;
+  std::optional<long long> pausedUntil;  // the absolute minute a pause ends, while paused
 };
 
 enum class Due {
   Nothing,
   Prompt,     // show the prompt
-  NewPeriod,  // the person has rested already: close any prompt, start a new working period
+  NewPeriod,  // rested already, or a pause ended: close any prompt, start a new working period
 };
 
 struct TickOutcome {
@@ -73,6 +84,14 @@ class RestSchedule {
   int newPeriod(const ui::LocalTime& now, const Elapsed& elapsed, int intervalMinutes);
   // Starts (or restarts) a countdown of the given length.
   void startCountdown(int lengthMinutes);
+  // Puts the prompt off for at least the given minutes, counting neither as work nor as rest:
+  // returns the minute of the day it comes back.
+  int later(const ui::LocalTime& now, int minutes);
+  // Prompts put off since the last rest (taken, or time away that counted as one).
+  int laters() const { return laters_; }
+  // A due prompt waits for full-screen work to end; an absence has lasted a rest's length.
+  bool held() const { return held_; }
+  bool restedAway() const { return restedAway_; }
 
   TickOutcome onTick(const ui::LocalTime& now, const Elapsed& elapsed, const Reminder& reminder);
   // The session was locked or unlocked: a locked session is time away.
@@ -95,6 +114,7 @@ class RestSchedule {
   std::optional<std::int64_t> lockedSinceMs_;
   bool restedAway_ = false;
   bool held_ = false;  // a prompt came due while the person was busy; it waits
+  int laters_ = 0;
   bool counting_ = false;
   Countdown countdown_;
 };

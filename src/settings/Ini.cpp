@@ -24,9 +24,8 @@ std::string Ini::readini(const std::string& section, const std::string& key) {
   return cutToBytes(std::move(value), kMaxValueBytes);
 }
 
-void Ini::writeini(const std::string& section, const std::string& key,
-                   const std::optional<std::string>& value) {
-  if (store_.write(section, key, value) || failureReported_) return;
+void Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
+  if (store_.write(entries) || failureReported_) return;
   failureReported_ = true;
   shell_.messageBox("Lumora cannot save its settings to\n" + store_.path() +
                         "\n\nChanges made in this session may be lost. Check that the folder "
@@ -35,12 +34,13 @@ void Ini::writeini(const std::string& section, const std::string& key,
 }
 
 void saveAll(Ini& ini, const SavedSettings& s) {
-  ini.writeini(keys::kRestSection, keys::kInterval, s.mei);
-  ini.writeini(keys::kRestSection, keys::kLength, s.xiuxi);
-  ini.writeini(keys::kRestSection, keys::kOn, s.restOn);
+  std::vector<ui::ProfileEntry> entries = {{keys::kRestSection, keys::kInterval, s.mei},
+                                           {keys::kRestSection, keys::kLength, s.xiuxi},
+                                           {keys::kRestSection, keys::kOn, s.restOn}};
   for (const auto& [key, value] : s.colour)
-    ini.writeini(keys::kEyeSection, key, std::to_string(value));
-  ini.writeini(keys::kEyeSection, keys::kOn, s.eyeOn);
+    entries.push_back({keys::kEyeSection, key, std::to_string(value)});
+  entries.push_back({keys::kEyeSection, keys::kOn, s.eyeOn});
+  ini.writeini(entries);
 }
 
 }  // namespace settings

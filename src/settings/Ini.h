@@ -21,7 +21,11 @@ class Ini {
   // Stores value, creating file, section or key as needed; no value removes the key. A file that
   // cannot be written is reported once per run, with its path, and the program runs on.
   void writeini(const std::string& section, const std::string& key,
-                const std::optional<std::string>& value);
+                const std::optional<std::string>& value) {
+    writeini({{section, key, value}});
+  }
+  // Stores several values in one step, all or none.
+  void writeini(const std::vector<ui::ProfileEntry>& entries);
 
  private:
   ui::ProfileStore& store_;
@@ -39,7 +43,7 @@ struct SavedSettings {
   std::optional<std::string> eyeOn;  // never set when eye care was not touched in this run
 };
 
-// Writes the nine keys in their fixed order.
+// Writes the nine keys in their fixed order, in one step.
 void saveAll(Ini& ini, const SavedSettings& s);
 
 }  // namespace settings

@@ -7,6 +7,11 @@ inline constexpr const char* kRestSection = "dsxx";
 inline constexpr const char* kInterval = "mei";  // minutes of work between rests
 inline constexpr const char* kLength = "xiuxi";  // minutes of a rest
 inline constexpr const char* kOn = "pdrun";      // a feature's on/off flag, in either section
+// Putting a rest off, pausing reminders, the sounds of a rest.
+inline constexpr const char* kLater = "later";               // minutes a prompt is put off
+inline constexpr const char* kLaters = "laters";             // times in a row at most
+inline constexpr const char* kPausedUntil = "paused_until";  // local "YYYY-MM-DD HH:MM"
+inline constexpr const char* kSound = "sound";               // 1 or 0
 
 // Eye care.
 inline constexpr const char* kEyeSection = "eye";
@@ -15,5 +20,24 @@ inline constexpr const char* kContrast = "duibidu";
 inline constexpr const char* kRedBalance = "rgbr";
 inline constexpr const char* kGreenBalance = "rgbg";
 inline constexpr const char* kBlueBalance = "rgbb";
+
+// System-wide shortcuts as key texts, and their defaults, in the order of app::Action.
+inline constexpr const char* kKeysSection = "keys";
+inline constexpr const char* kShortcuts[][2] = {{"darker", "Ctrl+Alt+PageDown"},
+                                                {"brighter", "Ctrl+Alt+PageUp"},
+                                                {"eyecare", "Ctrl+Alt+End"},
+                                                {"nightlight", "Ctrl+Alt+Home"}};
+
+// Night light.
+inline constexpr const char* kNightSection = "night";
+inline constexpr const char* kNightOn = "on";
+inline constexpr const char* kNightMode = "mode";  // "times" or "sun"
+inline constexpr const char* kNightFrom = "from";  // HH:MM
+inline constexpr const char* kNightTo = "to";
+inline constexpr const char* kNightDay = "day";  // kelvin
+inline constexpr const char* kNightNight = "night";
+inline constexpr const char* kNightFade = "fade";  // minutes
+inline constexpr const char* kNightLat = "lat";
+inline constexpr const char* kNightLon = "lon";
 
 }  // namespace settings::keys

@@ -78,6 +78,56 @@ Found find(std::string_view text, std::string_view section, std::string_view key
   return found;
 }
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF", kUtf16Mark = "\xFF\xFE";
+
+unsigned byteAt(std::string_view s, std::size_t i) {
+  return static_cast<unsigned char>(s[i]);
+}
+
+// A lone surrogate gets three bytes of its own, so that any UTF-16 text comes back as it was.
+std::string fromUtf16(std::string_view bytes) {
+  std::string out;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    char32_t c = byteAt(bytes, i) | byteAt(bytes, i + 1) << 8, low = 0;
+    if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size() &&
+        (low = byteAt(bytes, i + 2) | byteAt(bytes, i + 3) << 8) >= 0xDC00 && low < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    const int extra = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    out += static_cast<char>(extra ? (0xFF00u >> (extra + 1) & 0xFF) | c >> 6 * extra : c);
+    for (int k = extra - 1; k >= 0; --k) out += static_cast<char>(0x80 | (c >> 6 * k & 0x3F));
+  }
+  return out;
+}
+
+std::string toUtf16(std::string_view s) {
+  std::string out;
+  auto put = [&](char32_t u) { out += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)}; };
+  for (std::size_t i = 0, n = 1; i < s.size(); i += n) {
+    const unsigned c = byteAt(s, i);
+    n = c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    char32_t u = n == 1 ? c : c & 0x7Fu >> n;
+    for (std::size_t k = 1; k < n && i + k < s.size(); ++k) u = u << 6 | (byteAt(s, i + k) & 0x3F);
+    if (u >= 0x10000) put(0xD800 + ((u - 0x10000) >> 10 & 0x3FF));
+    put(u >= 0x10000 ? 0xDC00 + (u & 0x3FF) : u);
+  }
+  return out;
+}
+
+// The file's mark and its text: UTF-8, or ANSI bytes as they are (the names Lumora looks for are
+// ASCII, and no double-byte character holds "=" or a line break).
+std::optional<std::pair<std::string_view, std::string>> decode(std::optional<std::string> bytes) {
+  if (!bytes) return std::nullopt;
+  const std::string_view b = *bytes;
+  // An odd last byte is no UTF-16: the file is damaged, and kept as it is.
+  if (b.starts_with(kUtf16Mark))
+    return b.size() % 2 ? std::nullopt
+                        : std::optional(std::pair(kUtf16Mark, fromUtf16(b.substr(2))));
+  if (b.starts_with(kUtf8Mark)) return std::pair(kUtf8Mark, std::string(b.substr(3)));
+  return std::pair(std::string_view(), std::move(*bytes));
+}
+
 }  // namespace
 
 std::optional<std::string> profileValue(std::string_view text, std::string_view section,
@@ -132,6 +182,26 @@ std::string withProfileValue(std::string_view text, std::string_view section, st
   out.append("[").append(section).append("]").append(lineBreak);
   out.append(entry).append(lineBreak);
   return out;
+}
+
+std::string ProfileFile::read(const std::string& section, const std::string& key,
+                              const std::string& fallback) {
+  const auto file = decode(load(kMaxProfileBytes));
+  const auto value = file ? profileValue(file->second, section, key) : std::nullopt;
+  if (!value) return fallback;
+  return file->first.empty() ? fromAnsi(*value) : *value;
+}
+
+bool ProfileFile::write(const std::vector<ui::ProfileEntry>& entries) {
+  auto file = decode(load(kMaxProfileBytes));
+  if (!file) return false;
+  auto& [mark, text] = *file;
+  const std::string before = text;
+  for (const auto& [section, key, value] : entries)
+    text = withProfileValue(text, section, key,
+                            value && mark.empty() ? std::optional(toAnsi(*value)) : value);
+  // Settings saved as they are stored touch nothing, a read-only file included.
+  return text == before || replace(std::string(mark) + (mark == kUtf16Mark ? toUtf16(text) : text));
 }
 
 }  // namespace settings

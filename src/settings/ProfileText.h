@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "ui/System.h"
+
 namespace settings {
 
 // The value of key in section; nothing when the section or the key is missing.
@@ -22,5 +24,27 @@ std::optional<std::string> profileValue(std::string_view text, std::string_view 
 // added lines end as the text's first line does (CR LF in an empty text).
 std::string withProfileValue(std::string_view text, std::string_view section, std::string_view key,
                              const std::optional<std::string>& value);
+
+// Far beyond any settings file; a bigger one is neither read into memory nor rewritten.
+constexpr std::size_t kMaxProfileBytes = 64 * 1024 * 1024;
+
+// config.ini in the encoding it was saved in (UTF-16 LE or UTF-8 with their marks, or else ANSI),
+// saved by composing the whole file once. A file that cannot be read whole (locked, too big, not a
+// file) reads as fallback values and is never rewritten: what was not read could not be kept.
+class ProfileFile : public ui::ProfileStore {
+ public:
+  std::string read(const std::string& section, const std::string& key,
+                   const std::string& fallback) override;
+  bool write(const std::vector<ui::ProfileEntry>& entries) override;
+
+ protected:
+  // The whole file: empty when there is none, nothing when it cannot be read or is over limit.
+  virtual std::optional<std::string> load(std::size_t limit) = 0;
+  // Puts bytes in the file's place in one step; false when the file is left as it was.
+  virtual bool replace(const std::string& bytes) = 0;
+  // Text in the system's ANSI code page as UTF-8, and back.
+  virtual std::string fromAnsi(std::string_view text) = 0;
+  virtual std::string toAnsi(std::string_view utf8) = 0;
+};
 
 }  // namespace settings

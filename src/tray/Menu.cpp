@@ -10,12 +10,24 @@ std::string productPageUrl() {
   return std::string("http://") + kProductHost + "/apps/lumora/index.html?v=1.0";
 }
 
-Menu trayMenu() {
+Menu trayMenu(const RestMenu& rest) {
   Menu root{"cd", "cd", kNoCommand, {}};
+  if (rest.prompt) {
+    root.items.push_back({"restNow", "Rest now", kRestNow, {}});
+    root.items.push_back({"later", "Later", kLater, {}, false, rest.canPutOff});
+    root.items.push_back({"skipRest", "Skip this rest", kSkipRest, {}});
+  }
   root.items.push_back({"xs", "Display", kDisplay, {}});
   root.items.push_back({"mah", "Tavik:Health: ", kHealth, {}});
   root.items.push_back({"abt", "About", kNoCommand, {{"aapp", "About APP", kAboutApp, {}}}});
   root.items.push_back({"startWithWindows", "Start with Windows", kStartWithWindows, {}});
+  root.items.push_back({"nightLight", "Night light", kNightLight, {}});
+  MenuItem pause{"pause", "Pause reminders", kNoCommand, {}};
+  pause.items = {{"pause30", "For 30 minutes", kPauseHalfHour, {}},
+                 {"pause60", "For an hour", kPauseHour, {}},
+                 {"pauseTomorrow", "Until tomorrow", kPauseTomorrow, {}}};
+  if (rest.paused) pause.items.push_back({"resume", "Resume now", kResume, {}});
+  root.items.push_back(std::move(pause));
   root.items.push_back({"tc", "Exit", kExit, {}});
   return root;
 }

@@ -20,6 +20,14 @@ enum Command : int {
   kAboutApp = 3,  // aapp
   kExit = 4,      // tc
   kStartWithWindows = 5,
+  kNightLight = 6,
+  kRestNow = 7,
+  kLater = 8,
+  kSkipRest = 9,
+  kPauseHalfHour = 10,
+  kPauseHour = 11,
+  kPauseTomorrow = 12,
+  kResume = 13,
 };
 
 // One entry; an entry with items opens a sub-menu and has no command of its own.
@@ -29,12 +37,21 @@ struct MenuItem {
   int command = kNoCommand;
   std::vector<MenuItem> items;
   bool checked = false;  // shown with a check mark
+  bool enabled = true;
 };
 
 using Menu = MenuItem;
 
-// The root "cd" with Display, Tavik:Health: , About > About APP, Start with Windows, Exit.
-Menu trayMenu();
+// What the rest reminder offers at the moment the menu opens.
+struct RestMenu {
+  bool prompt = false;  // a prompt is up: its answers are offered too
+  bool canPutOff = true;
+  bool paused = false;
+};
+
+// The root "cd" with Display, Tavik:Health: , About > About APP, Start with Windows, Night light,
+// Pause reminders, Exit; while a prompt is up, its answers first.
+Menu trayMenu(const RestMenu& rest = {});
 
 // The entry that runs command, searched through the sub-menus; null when there is none.
 MenuItem* findCommand(Menu& menu, int command);

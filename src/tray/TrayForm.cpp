@@ -36,8 +36,12 @@ void TrayForm::Form_Load() {
 
 void TrayForm::trayNotify(std::intptr_t lParam) {
   if (trayAction(lParam) != TrayAction::OpenMenu) return;
+  menu_ = trayMenu(restMenu ? restMenu() : RestMenu{});
   // The entry may have changed outside the program (Task Manager, an installer): ask each time.
   findCommand(menu_, kStartWithWindows)->checked = signIn_.enabled();
+  MenuItem* night = findCommand(menu_, kNightLight);
+  night->checked = nightLightOn && nightLightOn();
+  night->caption = "Night light" + (nightLightKeys.empty() ? "" : "\t" + nightLightKeys);
   runCommand(area_.popupMenu(menu_));
 }
 
@@ -62,7 +66,11 @@ void TrayForm::runCommand(int command) {
     case kExit:
       tc_Click();
       break;
+    case kNightLight:
+      if (toggleNightLight) toggleNightLight();
+      break;
     default:
+      if (restCommand) restCommand(command);
       break;
   }
 }

@@ -2,6 +2,8 @@
 // The hidden start-up form cd: it puts the icon in the notification area, opens the main window
 // and answers the icon's menu.
 #include <cstdint>
+#include <string>
+#include <functional>
 
 #include "tray/Menu.h"
 #include "tray/Notify.h"
@@ -34,6 +36,14 @@ class TrayForm : public ui::Form {
   void tc_Click();
 
   const Menu& menu() const { return menu_; }
+
+  // "Night light": whether it is on (its check mark), and what the item runs.
+  std::function<bool()> nightLightOn;
+  std::function<void()> toggleNightLight;
+  std::string nightLightKeys;  // its shortcut, shown beside it
+  // The rest reminder's part of the menu as the menu opens, and what runs its entries.
+  std::function<RestMenu()> restMenu;
+  std::function<void(int command)> restCommand;
 
  private:
   Icon& icon_;

@@ -50,7 +50,7 @@ void Control::setAccessName(std::string name) {
 Role Control::role() const {
   switch (kind_) {
     case Kind::Label:
-      return Role::StaticText;
+      return Click ? Role::PushButton : Role::StaticText;
     case Kind::Image:
       // A picture that does something is a button; one that only shows is a graphic.
       return Click ? Role::PushButton : Role::Graphic;

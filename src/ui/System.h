@@ -16,6 +16,7 @@ namespace ui {
 struct LocalTime {
   int year = 2000, month = 1, day = 1;
   int hour = 0, minute = 0, second = 0;
+  int utcOffset = 0;  // minutes east of UTC, daylight saving included
 };
 
 class Clock {
@@ -55,18 +56,26 @@ class DisplaySet {
   virtual ~DisplaySet() = default;
   // The displays attached now, each with a fresh way to its ramp.
   virtual std::vector<AttachedDisplay> enumerate() = 0;
+  // The system lets ramps stray further from linear than its default limit. Displays that cannot
+  // tell keep the default limit.
+  virtual bool limitLifted() { return false; }
 };
 
-// The settings file, through the system's profile functions.
+// One value of the settings file; no value removes the key.
+struct ProfileEntry {
+  std::string section, key;
+  std::optional<std::string> value;
+};
+
+// The settings file.
 class ProfileStore {
  public:
   virtual ~ProfileStore() = default;
   // The stored value, or fallback when the file, section or key does not exist.
   virtual std::string read(const std::string& section, const std::string& key,
                            const std::string& fallback) = 0;
-  // Stores value, or removes the key when there is none. False when the file cannot be written.
-  virtual bool write(const std::string& section, const std::string& key,
-                     const std::optional<std::string>& value) = 0;
+  // Stores the values in one step, all or none. False when the file cannot be written.
+  virtual bool write(const std::vector<ProfileEntry>& entries) = 0;
   // Full path of the file, for messages.
   virtual std::string path() const = 0;
 };
@@ -95,6 +104,7 @@ class Screen {
 };
 
 enum class MessageIcon { Information, Warning, Error };
+enum class SystemSound { RestStart, RestEnd };
 
 // A file opened for reading in pieces.
 class FileReader {
@@ -114,8 +124,14 @@ class Shell {
   // Opens a file of the program's folder for reading; nothing when it does not exist or cannot be
   // opened.
   virtual std::unique_ptr<FileReader> openProgramFile(const std::string& name) = 0;
+  // A modal question with Yes and No; true for Yes.
+  virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
+  // Starts another copy of the program with administrator rights (the system asks the user).
+  virtual bool runElevated(const std::string& arguments) = 0;
   // Ends the program at once (no window receives a closing event).
   virtual void quit() = 0;
+  // One of the system's own sounds, without waiting for it to end.
+  virtual void playSound(SystemSound sound) = 0;
 };
 
 }  // namespace ui

@@ -38,4 +38,25 @@ std::vector<ui::AttachedDisplay> GammaDisplays::enumerate() {
   return displays;
 }
 
+namespace {
+
+// Windows reads this value at sign-in; 256 lets any ramp through.
+constexpr wchar_t kIcmKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ICM";
+constexpr wchar_t kGammaRange[] = L"GdiIcmGammaRange";
+constexpr DWORD kWholeRange = 256;
+
+}  // namespace
+
+bool GammaDisplays::limitLifted() {
+  DWORD value = 0, size = sizeof(value);
+  return RegGetValueW(HKEY_LOCAL_MACHINE, kIcmKey, kGammaRange, RRF_RT_REG_DWORD, nullptr, &value,
+                      &size) == ERROR_SUCCESS &&
+         value == kWholeRange;
+}
+
+bool liftGammaLimit() {
+  return RegSetKeyValueW(HKEY_LOCAL_MACHINE, kIcmKey, kGammaRange, REG_DWORD, &kWholeRange,
+                         sizeof(kWholeRange)) == ERROR_SUCCESS;
+}
+
 }  // namespace win32

@@ -32,6 +32,11 @@ class GammaDisplay final : public ui::GammaDisplay {
 class GammaDisplays final : public ui::DisplaySet {
  public:
   std::vector<ui::AttachedDisplay> enumerate() override;
+  bool limitLifted() override;
 };
+
+// Lets every ramp through from the next sign-in: GdiIcmGammaRange = 256. Needs administrator
+// rights; false when the value could not be written.
+bool liftGammaLimit();
 
 }  // namespace win32

@@ -103,7 +103,9 @@ void appendItems(HMENU menu, const std::vector<tray::MenuItem>& items) {
   for (const tray::MenuItem& item : items) {
     std::wstring caption = widen(item.caption);
     if (item.items.empty()) {
-      AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED),
+      AppendMenuW(menu,
+                  MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED) |
+                      (item.enabled ? MF_ENABLED : MF_GRAYED),
                   static_cast<UINT_PTR>(item.command), caption.c_str());
     } else {
       HMENU sub = CreatePopupMenu();

@@ -1,28 +1,11 @@
 #include "win32/PictureCache.h"
 
-#include <wincodec.h>
-
 #include <cstring>
 
 #include "resource.h"
-#include "ui/Resample.h"
-#include "win32/SystemLibrary.h"
+#include "ui/Decode.h"
 
 namespace win32 {
-
-namespace {
-
-template <class T>
-struct ComPtr {
-  T* p = nullptr;
-  ~ComPtr() {
-    if (p) p->Release();
-  }
-  T** out() { return &p; }
-  T* operator->() const { return p; }
-};
-
-}  // namespace
 
 int resourceId(ui::Picture picture) {
   switch (picture) {
@@ -48,61 +31,17 @@ int resourceId(ui::Picture picture) {
   return 0;
 }
 
-namespace {
-
-// Decodes one embedded GIF or JPEG into premultiplied 32-bit pixels.
-ui::PixelImage decode(IWICImagingFactory* factory, ui::Picture picture) {
-  HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resourceId(picture)), MAKEINTRESOURCEW(10));
-  if (!found) return {};
-  auto* bytes = static_cast<BYTE*>(LockResource(LoadResource(module, found)));
-  DWORD size = SizeofResource(module, found);
-  if (!bytes || !size) return {};
-
-  ComPtr<IWICStream> stream;
-  ComPtr<IWICBitmapDecoder> decoder;
-  ComPtr<IWICBitmapFrameDecode> frame;
-  ComPtr<IWICFormatConverter> converter;
-  UINT width = 0, height = 0;
-  if (FAILED(factory->CreateStream(stream.out())) ||
-      FAILED(stream->InitializeFromMemory(bytes, size)) ||
-      FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnLoad,
-                                              decoder.out())) ||
-      FAILED(decoder->GetFrame(0, frame.out())) ||
-      FAILED(factory->CreateFormatConverter(converter.out())) ||
-      FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
-                                   nullptr, 0, WICBitmapPaletteTypeCustom)) ||
-      FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > 4096 ||
-      height > 4096)
-    return {};
-  ui::PixelImage image{static_cast<int>(width), static_cast<int>(height), {}};
-  image.pixels.resize(static_cast<std::size_t>(width) * height);
-  UINT stride = width * 4;
-  if (FAILED(converter->CopyPixels(nullptr, stride, stride * height,
-                                   reinterpret_cast<BYTE*>(image.pixels.data()))))
-    return {};
-  return image;
-}
-
-}  // namespace
-
 void PictureCache::decodeAll() {
   decoded_ = true;
-  // The imaging library is needed only for these few small pictures: it is loaded for them,
-  // without starting COM, and let go at once, so the program does not carry it while it
-  // sits in the tray.
-  HMODULE codecs = loadSystemLibrary(L"windowscodecs.dll");
-  if (!codecs) return;
-  using CreateFactory = HRESULT(WINAPI*)(UINT, IWICImagingFactory**);
-  auto create = reinterpret_cast<CreateFactory>(
-      reinterpret_cast<void*>(GetProcAddress(codecs, "WICCreateImagingFactory_Proxy")));
-  IWICImagingFactory* factory = nullptr;
-  if (create && SUCCEEDED(create(WINCODEC_SDK_VERSION, &factory)) && factory) {
-    for (std::size_t i = 1; i < originals_.size(); ++i)
-      originals_[i] = decode(factory, static_cast<ui::Picture>(i));
-    factory->Release();
+  HMODULE module = GetModuleHandleW(nullptr);
+  for (std::size_t i = 1; i < originals_.size(); ++i) {
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resourceId(static_cast<ui::Picture>(i))),
+                                MAKEINTRESOURCEW(10));
+    const auto* bytes =
+        found ? static_cast<const unsigned char*>(LockResource(LoadResource(module, found)))
+              : nullptr;
+    if (bytes) originals_[i] = ui::decodePicture({bytes, SizeofResource(module, found)});
   }
-  FreeLibrary(codecs);
 }
 
 HBITMAP PictureCache::scaled(ui::Picture picture, int width, int height) {

@@ -4,13 +4,14 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
-#include "settings/ProfileText.h"
 #include "win32/Backend.h"
 #include "win32/Report.h"
+#include "win32/SystemLibrary.h"
 #include "win32/SystemWindow.h"
 #include "win32/Dpi.h"
 #include "win32/SystemLibrary.h"
@@ -38,9 +39,26 @@ std::wstring programFolder() {
 }
 
 ui::LocalTime Clock::now() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  // From the UTC time, so that the offset is the one in force at that very moment.
+  SYSTEMTIME t, utc;
+  GetSystemTime(&utc);
+  SystemTimeToTzSpecificLocalTime(nullptr, &utc, &t);
+  FILETIME local, universal;
+  SystemTimeToFileTime(&t, &local);
+  SystemTimeToFileTime(&utc, &universal);
+  const auto ticks = [](FILETIME f) {
+    return static_cast<long long>(ULARGE_INTEGER{{f.dwLowDateTime, f.dwHighDateTime}}.QuadPart);
+  };
+  constexpr long long kTicksPerMinute = 600'000'000;
+  const long long offset = ticks(local) - ticks(universal);
+  return {
+      t.wYear,
+      t.wMonth,
+      t.wDay,
+      t.wHour,
+      t.wMinute,
+      t.wSecond,
+      static_cast<int>((offset + (offset < 0 ? -1 : 1) * kTicksPerMinute / 2) / kTicksPerMinute)};
 }
 
 std::int64_t Clock::monotonicMs() {
@@ -134,78 +152,87 @@ int Screen::twipsPerPixelY() {
   return 1440 / screenDpi();
 }
 
-namespace {
-
-constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
-// Far beyond any settings file; a bigger one is not read whole into memory.
-constexpr LONGLONG kMaxProfileBytes = 64 * 1024 * 1024;
-
-// A value is one line of the file: a line break would end it there and start another key.
-std::string oneLine(const std::string& value) {
-  return value.substr(0, value.find_first_of("\r\n"));
+void reportFailure(const wchar_t* call, const wchar_t* detail) {
+  const DWORD error = GetLastError();
+  const std::wstring what =
+      std::wstring(call) + L" failed (" + detail + L"), error " + std::to_wstring(error);
+  OutputDebugStringW((L"Lumora: " + what + L"\n").c_str());
+  constexpr DWORD kMaxLogBytes = 64 * 1024;  // past it, the older half goes
+  UniqueFile log(CreateFileW((programFolder() + L"lumora.log").c_str(),
+                             GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string text(kMaxLogBytes, '\0');
+  DWORD done = 0;
+  if (!log || !ReadFile(log.get(), text.data(), kMaxLogBytes, &done, nullptr)) return;
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char time[24];
+  std::snprintf(time, sizeof time, "%04u-%02u-%02u %02u:%02u:%02u ", t.wYear, t.wMonth, t.wDay,
+                t.wHour, t.wMinute, t.wSecond);
+  text.resize(done);
+  text += time + narrow(what) + "\r\n";
+  if (text.size() >= kMaxLogBytes) text.erase(0, text.find('\n', text.size() / 2) + 1);
+  SetFilePointer(log.get(), 0, nullptr, FILE_BEGIN);
+  WriteFile(log.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+  SetEndOfFile(log.get());
 }
 
-}  // namespace
-
-std::optional<std::string> ProfileFile::utf8Text() const {
+std::optional<std::string> ProfileFile::load(std::size_t limit) {
   UniqueFile file(CreateFileW(path_.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
-  char mark[3];
-  DWORD read = 0;
-  if (!ReadFile(file.get(), mark, sizeof mark, &read, nullptr) || read != sizeof mark ||
-      std::string_view(mark, sizeof mark) != kUtf8Mark)
-    return std::nullopt;
+  if (!file)
+    return GetLastError() == ERROR_FILE_NOT_FOUND ? std::optional(std::string()) : std::nullopt;
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxProfileBytes) return std::nullopt;
-  std::string text(static_cast<std::size_t>(size.QuadPart) - sizeof mark, '\0');
-  if (!text.empty() &&
-      !ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr))
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > static_cast<LONGLONG>(limit))
     return std::nullopt;
-  text.resize(text.empty() ? 0 : read);
-  return text;
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  bool whole = ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  return whole && read == bytes.size() ? std::optional(bytes) : std::nullopt;
 }
 
-bool ProfileFile::replaceText(const std::string& text) const {
-  // In place, as the profile functions write: the file keeps its attributes, and a read-only
-  // or locked one is refused here.
-  UniqueFile file(CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  std::string bytes = kUtf8Mark + text;
-  DWORD written = 0;
-  return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size() && SetEndOfFile(file.get());
-}
-
-std::string ProfileFile::read(const std::string& section, const std::string& key,
-                              const std::string& fallback) {
-  if (std::optional<std::string> text = utf8Text())
-    return settings::profileValue(*text, section, key).value_or(fallback);
-  std::wstring wsection = widen(section), wkey = widen(key), wfallback = widen(fallback);
-  std::vector<wchar_t> buffer(1024);
-  for (;;) {
-    DWORD n =
-        GetPrivateProfileStringW(wsection.c_str(), wkey.c_str(), wfallback.c_str(), buffer.data(),
-                                 static_cast<DWORD>(buffer.size()), path_.c_str());
-    if (n + 2 < buffer.size()) return narrow(std::wstring_view(buffer.data(), n));
-    buffer.resize(buffer.size() * 4);
-  }
-}
-
-bool ProfileFile::write(const std::string& section, const std::string& key,
-                        const std::optional<std::string>& value) {
+bool ProfileFile::replace(const std::string& bytes) {
   // The user's read-only mark is kept whoever runs the program: the system refuses the write to
   // most users, but not to every account on every file system.
   DWORD attributes = GetFileAttributesW(path_.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-  std::optional<std::string> line = value ? std::optional(oneLine(*value)) : std::nullopt;
-  if (std::optional<std::string> text = utf8Text())
-    return replaceText(settings::withProfileValue(*text, section, key, line));
-  std::wstring wvalue = line ? widen(*line) : std::wstring();
-  return WritePrivateProfileStringW(widen(section).c_str(), widen(key).c_str(),
-                                    line ? wvalue.c_str() : nullptr, path_.c_str()) != FALSE;
+  // Written whole beside the file, flushed, then swapped in: a crash, a power cut or a full disk
+  // leaves the old file or the new one, never a torn one.
+  const std::wstring temp = path_ + L".tmp";
+  UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  bool swapped =
+      file &&
+      WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written == bytes.size() && FlushFileBuffers(file.get());
+  if (!swapped) reportFailure(file ? L"WriteFile" : L"CreateFileW", temp.c_str());
+  file.reset();
+  // A first save moves the file in; so does a swap that renamed the old file away but could not
+  // move the new one in.
+  if (swapped && !ReplaceFileW(path_.c_str(), temp.c_str(), nullptr,
+                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    DWORD error = GetLastError();
+    swapped = (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) &&
+              MoveFileExW(temp.c_str(), path_.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!swapped) reportFailure(L"ReplaceFileW", path_.c_str());
+  }
+  if (!swapped) DeleteFileW(temp.c_str());
+  // ReplaceFileW is documented to keep the file's permissions, streams and times, but not its
+  // hidden or system mark (and under Wine keeps none): they are put back.
+  if (swapped && attributes != INVALID_FILE_ATTRIBUTES)
+    SetFileAttributesW(path_.c_str(), attributes);
+  return swapped;
+}
+
+std::string ProfileFile::fromAnsi(std::string_view text) {
+  return narrow(widen(text, CP_ACP));
+}
+
+std::string ProfileFile::toAnsi(std::string_view utf8) {
+  return narrow(widen(utf8), CP_ACP);
 }
 
 std::string ProfileFile::path() const {
@@ -213,10 +240,16 @@ std::string ProfileFile::path() const {
 }
 
 void Shell::openUrl(const std::string& url) {
-  // Whatever opens the address may be a shell extension that needs COM on this thread; it is
-  // started here, when first needed, rather than carried from start-up.
-  [[maybe_unused]] static const bool comStarted =
-      SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  // Whatever opens the address may be a shell extension that needs COM on this thread; COM and
+  // its library (a megabyte with what it brings) are loaded here, when first needed, not at start.
+  [[maybe_unused]] static const bool comStarted = [] {
+    using Initialize = HRESULT(WINAPI*)(void*, DWORD);
+    HMODULE ole = loadSystemLibrary(L"ole32.dll");
+    auto initialize = reinterpret_cast<Initialize>(
+        ole ? reinterpret_cast<void*>(GetProcAddress(ole, "CoInitializeEx")) : nullptr);
+    return initialize &&
+           SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }();
   ShellExecuteW(backend_.ownerWindow(), L"open", widen(url).c_str(), nullptr, nullptr,
                 SW_SHOWNORMAL);
 }
@@ -227,6 +260,23 @@ void Shell::messageBox(const std::string& text, const std::string& title, ui::Me
                        : icon == ui::MessageIcon::Error ? MB_ICONERROR
                                                         : MB_ICONINFORMATION);
   MessageBoxW(backend_.ownerWindow(), widen(text).c_str(), widen(title).c_str(), type);
+}
+
+bool Shell::askYesNo(const std::string& text, const std::string& title) {
+  return MessageBoxW(backend_.ownerWindow(), widen(text).c_str(), widen(title).c_str(),
+                     MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool Shell::runElevated(const std::string& arguments) {
+  const std::wstring path = programPath(), parameters = widen(arguments);
+  SHELLEXECUTEINFOW run{};
+  run.cbSize = sizeof(run);
+  run.hwnd = backend_.ownerWindow();
+  run.lpVerb = L"runas";  // the system asks the user for administrator rights
+  run.lpFile = path.c_str();
+  run.lpParameters = parameters.c_str();
+  run.nShow = SW_HIDE;
+  return ShellExecuteExW(&run) != FALSE;
 }
 
 namespace {
@@ -257,6 +307,11 @@ std::unique_ptr<ui::FileReader> Shell::openProgramFile(const std::string& name) 
 
 void Shell::quit() {
   PostQuitMessage(0);
+}
+
+void Shell::playSound(ui::SystemSound sound) {
+  // The sounds the person chose for these events in the sound settings; played asynchronously.
+  MessageBeep(sound == ui::SystemSound::RestStart ? MB_ICONASTERISK : MB_OK);
 }
 
 }  // namespace win32

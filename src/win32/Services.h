@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "settings/ProfileText.h"
 #include "tray/Notify.h"
 #include "ui/System.h"
 #include "win32/Handles.h"
@@ -35,24 +36,17 @@ class Screen : public ui::Screen {
   int twipsPerPixelY() override;
 };
 
-// config.ini. The system's profile functions read and write a file in the ANSI code page, and
-// one that starts with the UTF-16 LE byte-order mark as UTF-16, keeping it so. They do not know
-// the UTF-8 byte-order mark: to them it is part of the first line, which hides the first section
-// and makes a write add a second one. Such a file, as editors save it, is read and written here
-// instead, kept in UTF-8 with its mark.
-class ProfileFile : public ui::ProfileStore {
+// config.ini: loaded whole and swapped whole, never written in place.
+class ProfileFile final : public settings::ProfileFile {
  public:
   explicit ProfileFile(std::wstring path) : path_(std::move(path)) {}
-  std::string read(const std::string& section, const std::string& key,
-                   const std::string& fallback) override;
-  bool write(const std::string& section, const std::string& key,
-             const std::optional<std::string>& value) override;
   std::string path() const override;
 
  private:
-  // The text after the mark, when the file starts with the UTF-8 byte-order mark.
-  std::optional<std::string> utf8Text() const;
-  bool replaceText(const std::string& text) const;
+  std::optional<std::string> load(std::size_t limit) override;
+  bool replace(const std::string& bytes) override;
+  std::string fromAnsi(std::string_view text) override;
+  std::string toAnsi(std::string_view utf8) override;
 
   std::wstring path_;
 };
@@ -63,7 +57,10 @@ class Shell : public ui::Shell {
   void openUrl(const std::string& url) override;
   void messageBox(const std::string& text, const std::string& title, ui::MessageIcon icon) override;
   std::unique_ptr<ui::FileReader> openProgramFile(const std::string& name) override;
+  bool askYesNo(const std::string& text, const std::string& title) override;
+  bool runElevated(const std::string& arguments) override;
   void quit() override;
+  void playSound(ui::SystemSound sound) override;
   // From the end of the session on, no modal window is shown: it would hold the session up.
   void sessionEnds() { sessionEnding_ = true; }
 

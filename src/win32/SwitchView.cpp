@@ -1,5 +1,5 @@
 // The on/off switch: draws its frame, keeps its window region to the outline and polls the
-// pointer only while it can be seen.
+// pointer only while it can be seen and the pointer is over it (a hidden program does not wake).
 #include "controls/SafeSwitch.h"
 #include "win32/FormWindow.h"
 #include "win32/Handles.h"
@@ -18,7 +18,7 @@ class SwitchView : public WindowedView {
   SwitchView(FormWindow& form, ui::Control& control)
       : WindowedView(form, control), model_(static_cast<controls::SafeSwitch&>(control)) {}
 
-  void shownChanged() override { setPolling(hwnd_ && attached_ && IsWindowVisible(hwnd_)); }
+  void shownChanged() override { setPolling(shownNow() && (model_.hovering() || pointerInside())); }
   void release() override {
     setPolling(false);
     WindowedView::release();
@@ -46,10 +46,18 @@ class SwitchView : public WindowedView {
         if (wp != kPollTimer) break;
         poll();
         return 0;
+      case WM_MOUSEMOVE:
+        // The pointer came over the switch: poll until it has gone again.
+        if (!polling_ && shownNow()) {
+          setPolling(true);
+          poll();
+        }
+        break;
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
       case WM_MBUTTONDOWN:
         SetCapture(hwnd_);
+        setPolling(shownNow());  // a press also shows the pointer is over the switch
         model_.buttonDown(buttonOf(message));
         return 0;
       case WM_LBUTTONUP:
@@ -75,13 +83,19 @@ class SwitchView : public WindowedView {
     else if (hwnd_)
       KillTimer(hwnd_, kPollTimer);
   }
-  void poll() {
+  bool shownNow() const { return hwnd_ && attached_ && IsWindowVisible(hwnd_); }
+  bool pointerInside() const {
     POINT p;
     GetCursorPos(&p);
     ScreenToClient(hwnd_, &p);
     RECT r;
     GetClientRect(hwnd_, &r);
-    model_.poll(p.x >= 0 && p.x <= r.right && p.y >= 0 && p.y <= r.bottom);
+    return p.x >= 0 && p.x <= r.right && p.y >= 0 && p.y <= r.bottom;
+  }
+  void poll() {
+    const bool inside = pointerInside();
+    model_.poll(inside);
+    if (!inside) setPolling(false);
   }
   void applyOutline() {
     bool on = model_.Value();

@@ -2,6 +2,7 @@
 
 #include "app/Program.h"
 #include "win32/Dpi.h"
+#include "win32/MessageLoop.h"
 #include "win32/NotifyArea.h"
 #include "win32/Report.h"
 #include "win32/Services.h"
@@ -28,6 +29,7 @@ SystemWindow::SystemWindow(Backend& backend, std::function<void()> runPosted)
 }
 
 SystemWindow::~SystemWindow() {
+  for (unsigned id = 0; id < app::kActionCount; ++id) UnregisterHotKey(hwnd_, static_cast<int>(id));
   if (desktopWatcher == this) desktopWatcher = nullptr;
   detach();
   if (HWND hwnd = std::exchange(hwnd_, nullptr)) DestroyWindow(hwnd);
@@ -77,7 +79,10 @@ void CALLBACK SystemWindow::desktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LO
 }
 
 void SystemWindow::exitRequested() {
-  if (program_) program_->exitRequested();
+  if (!program_) return;
+  UniqueHandle uninstalling(OpenEventW(SYNCHRONIZE, FALSE, kUninstallEventName));
+  shell_->sessionEnds();  // the installer waits for this copy to end: no message may hold it up
+  program_->exitRequested(static_cast<bool>(uninstalling));
 }
 
 void SystemWindow::retryIconAdd() {
@@ -93,6 +98,13 @@ void SystemWindow::retryTick() {
   }
   retriesLeft_ = 0;
   KillTimer(hwnd_, kRetryTimer);
+}
+
+void SystemWindow::registerShortcuts() {
+  // A key held down acts once: a switch must not flip with the keyboard's repeat.
+  program_->registerShortcuts([this](app::Action id, app::HotKey key) {
+    return RegisterHotKey(hwnd_, static_cast<int>(id), key.modifiers | MOD_NOREPEAT, key.vk) != 0;
+  });
 }
 
 LRESULT SystemWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
@@ -123,6 +135,9 @@ LRESULT SystemWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
         displayState_ = state;
       }
       return TRUE;
+    case WM_TIMECHANGE:  // the night light's warmth is for the new time
+      program_->displayReset();
+      return 0;
     case WM_DISPLAYCHANGE:
       notify_->reloadIcon(dpiOf(hwnd_));
       program_->displayReset();
@@ -136,9 +151,13 @@ LRESULT SystemWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
       } else if (wp == WTS_SESSION_UNLOCK) {
         program_->sessionLocked(false);
         program_->displayReset();
+        registerShortcuts();
       } else if (wp == WTS_CONSOLE_CONNECT || wp == WTS_REMOTE_CONNECT) {
         program_->displayReset();
       }
+      return 0;
+    case WM_HOTKEY:
+      if (wp < app::kActionCount) program_->shortcut(static_cast<app::Action>(wp));
       return 0;
     case WM_TIMER:
       if (wp == kRetryTimer) retryTick();

@@ -46,6 +46,8 @@ class SystemWindow : public Window {
   // add is tried again every few seconds for a while, and again on "TaskbarCreated".
   void retryIconAdd();
 
+  // Registers the program's shortcuts; those another program holds are tried after each unlock.
+  void registerShortcuts();
   static constexpr UINT kPostedWork = WM_APP + 1;
 
  protected:

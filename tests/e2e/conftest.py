@@ -12,7 +12,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts" / "e2e"))
 
 import harness  # noqa: E402
 
-REQUIRED = ("DISPLAY", "WINEPREFIX", "LUMORA_EXE", "LUMORA_PROBE")
+REQUIRED = ("DISPLAY", "WINEPREFIX", "LUMORA_EXE", "LUMORA_PROBE", "LUMORA_CLOCK_SHIM")
 
 
 def pytest_configure(config):
@@ -22,6 +22,7 @@ def pytest_configure(config):
             f"the end-to-end tests need {', '.join(missing)}; run them through scripts/test")
     if not Path(os.environ["LUMORA_EXE"]).is_file():
         raise pytest.UsageError(f"no program at {os.environ['LUMORA_EXE']}")
+    harness.clock_setup(os.environ["LUMORA_CLOCK_SHIM"], Path(os.environ["WINEPREFIX"]))
 
 
 @pytest.fixture

@@ -292,3 +292,44 @@ class TestOk:
         assert dict(eye) == {"pdrun": "1", "liangdu": "-17", "duibidu": "100",
                              "rgbr": "0", "rgbg": "0", "rgbb": "50"}
         assert harness.lumora_pids(), "the values are stored while the program runs"
+
+
+
+def press_elsewhere(*keys: str) -> None:
+    """Presses shortcuts while the Wine desktop itself has the focus (Wine sees them only while
+    one of its windows has the X focus), never one of the program's."""
+    harness.click_screen(60, 60)
+    harness.wait_until(lambda: "Form1" not in [r["title"] for r in harness.probe(
+        "--desktop", harness.DESKTOP_NAME, "foreground")], 5, what="the desktop to take the focus")
+    key(*keys)
+
+
+class TestShortcuts:
+    def test_brightness_steps_and_the_close_image_stores_them(self, lumora_desktop):
+        wid = start(lumora_desktop, stored(liangdu=-10) + "[night]\non=0\n")
+        wait_ramp(brightness(-10), "the stored brightness")
+        press_elsewhere("ctrl+alt+Next", "ctrl+alt+Next")
+        wait_ramp(brightness(-20), "two steps darker")
+        press_elsewhere("ctrl+alt+Prior")
+        wait_ramp(brightness(-15), "a step brighter")
+        press_elsewhere("ctrl+alt+Home")  # night light on, stored at once
+        harness.wait_until(lambda: lumora_desktop.config()["night"]["on"] == "1", 5, what="night on")
+        harness.click(wid, 610, 9)  # the close image
+        lumora_desktop.wait_exit()
+        assert lumora_desktop.config()["eye"]["liangdu"] == "-15"
+
+    def test_a_key_held_elsewhere_is_named_once_and_the_others_work(self, lumora_desktop):
+        import test_rest  # Wine keeps shortcuts per desktop: the holder runs in the program's
+        holder = subprocess.Popen(["wine", "explorer", f"/desktop={harness.DESKTOP_NAME},1280x800",
+                                   harness.os.environ["LUMORA_PROBE"], "hold", "3", "0x22"],
+                                  stdout=subprocess.PIPE, text=True)
+        assert holder.stdout.readline().strip() == "held"
+        start(lumora_desktop, stored(liangdu=-10) + "[night]\non=0\n")
+        wait_ramp(brightness(-10), "the stored brightness")
+        assert test_rest.icon_tip().split("\n")[1:] == ["Keys taken: Ctrl+Alt+PageDown"]
+        assert not [r for r in harness.probe("--desktop", harness.DESKTOP_NAME, "windows")
+                    if r["class"] == "#32770" and r["visible"]], "no message box"
+        press_elsewhere("ctrl+alt+Next", "ctrl+alt+Prior")  # the first goes to the holder
+        wait_ramp(brightness(-5), "a step brighter, none darker")
+        press_elsewhere("ctrl+alt+End")
+        wait_ramp(harness.IDENTITY_RAMP, "eye care off: the default ramp")

@@ -23,7 +23,7 @@ RUN_KEY = CV + r"\Run"
 APPROVED_KEY = CV + r"\Explorer\StartupApproved\Run"
 # Task Manager's mark for a start-up entry the user disabled: 03, then the time of the change.
 DISABLED = "03000000" + "5c0a3b7e1c6bdb01"
-EYE_CARE_ON = "[eye]\npdrun=1\nliangdu=-20\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\n"
+EYE_CARE_ON = "[night]\non=0\n[eye]\npdrun=1\nliangdu=-20\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\n"
 
 
 def brightness_minus_20() -> list[int]:
@@ -204,12 +204,13 @@ def test_install_use_update_and_uninstall(prefix, tmp_path):
     subprocess.run(["xdotool", "key", "Escape"], check=True, timeout=10)
     harness.wait_until(lambda: not harness.popup_menus(), 5, what="Escape to close the menu")
 
-    # Installing again while it runs ends it and keeps the user's settings.
-    (folder / "config.ini").write_bytes(EYE_CARE_ON.replace("\n", "\r\n").encode())
-    settings = (folder / "config.ini").read_bytes()
+    # Installing again while it runs ends it as a session's end does: it saves its settings
+    # after a section it does not own, and the update keeps the file.
+    (folder / "config.ini").write_bytes(b"[mine]\r\nkeep=1\r\n")
     run_installer(setup, elsewhere)
     wait_exit(timeout=5)
-    assert (folder / "config.ini").read_bytes() == settings
+    assert (folder / "config.ini").read_bytes().startswith(b"[mine]\r\nkeep=1\r\n[dsxx]\r\nmei=45")
+    (folder / "config.ini").write_bytes(EYE_CARE_ON.replace("\n", "\r\n").encode())
     harness.wait_until(lambda: not harness.tray_icons(False), 5, what="the icon to go")
 
     # The sign-in start: the icon only, yet the load step has applied the stored eye care.
@@ -234,6 +235,7 @@ def test_install_use_update_and_uninstall(prefix, tmp_path):
     harness.wait_until(lambda: reg_values(UNINSTALL_KEY) is None, 30, interval=0.5,
                        what="the uninstaller to finish")
     wait_exit(timeout=5)
+    assert harness.ramps_match(harness.gamma_get(), harness.IDENTITY_RAMP), "default ramp back"
     assert not folder.exists()
     assert not shortcut.exists()
     assert reg_value(RUN_KEY, "Lumora") is None

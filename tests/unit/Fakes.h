@@ -23,6 +23,7 @@ class ProfileStore : public ui::ProfileStore {
   std::map<std::pair<std::string, std::string>, std::string> values;
   std::vector<std::string> log;  // "read section/key", "write section/key=value", "remove ..."
   bool writable = true;
+  int saves = 0;  // calls of write, each one swap of the file
 
   std::string read(const std::string& section, const std::string& key,
                    const std::string& fallback) override {
@@ -30,15 +31,17 @@ class ProfileStore : public ui::ProfileStore {
     auto it = values.find({section, key});
     return it == values.end() ? fallback : it->second;
   }
-  bool write(const std::string& section, const std::string& key,
-             const std::optional<std::string>& value) override {
-    log.push_back(value ? "write " + section + "/" + key + "=" + *value
-                        : "remove " + section + "/" + key);
+  bool write(const std::vector<ui::ProfileEntry>& entries) override {
+    ++saves;
+    for (const auto& [section, key, value] : entries)
+      log.push_back(value ? "write " + section + "/" + key + "=" + *value
+                          : "remove " + section + "/" + key);
     if (!writable) return false;
-    if (value)
-      values[{section, key}] = *value;
-    else
-      values.erase({section, key});
+    for (const auto& [section, key, value] : entries)
+      if (value)
+        values[{section, key}] = *value;
+      else
+        values.erase({section, key});
     return true;
   }
   std::string path() const override { return "C:\\Lumora\\config.ini"; }
@@ -94,6 +97,18 @@ class Shell : public ui::Shell {
     return std::make_unique<StringReader>(it->second, piece);
   }
   void quit() override { ++quits; }
+  bool yes = false;  // the answer to every question
+  std::vector<std::string> elevated;
+  bool askYesNo(const std::string& text, const std::string& title) override {
+    messages.push_back({text, title, ui::MessageIcon::Information});
+    return yes;
+  }
+  bool runElevated(const std::string& arguments) override {
+    elevated.push_back(arguments);
+    return true;
+  }
+  std::vector<ui::SystemSound> sounds;
+  void playSound(ui::SystemSound sound) override { sounds.push_back(sound); }
 };
 
 // Local time and a monotonic counter. advance() is time passing (awake or asleep); set() is a
@@ -162,6 +177,8 @@ class DisplaySet : public ui::DisplaySet {
 
   std::vector<std::pair<std::string, ui::GammaDisplay*>> attached;
   int enumerations = 0;
+  bool lifted = false;
+  bool limitLifted() override { return lifted; }
 
   std::vector<ui::AttachedDisplay> enumerate() override {
     ++enumerations;

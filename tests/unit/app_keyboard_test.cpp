@@ -1,7 +1,8 @@
-// The main window without a mouse: Tab order per panel, Space and Enter, Esc.
+// The main window without a mouse: Tab order per panel, Space and Enter, Esc, shortcut texts.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "Fakes.h"
 #include "app/MainWindow.h"
@@ -86,17 +87,19 @@ TEST_F(KeyboardTest, TabOrderSpaceEnterAndEscPerPanel) {
       {true, true, "TTTE", "Brightness", "colour panel"},
       {true, true, "TTTST", "Contrast", "colour panel"},
       {true, true, "TTTEt", "OK", "colour panel"},
-      {true, true, "TTTETTTTTTT", "Brightness", "colour panel"},
+      {true, true, "TTTETTTTTTT", "Night light to", "colour panel"},
+      {true, true, "TTTETTTTTTTTTTTTTTT", "Brightness", "colour panel"},
       {true, true, "TTTTE", "Rest length in minutes", "rest panel"},
-      {true, true, "TTTTETTT", "OK", "rest panel"},
-      {true, true, "TTTTETTTT", "Rest length in minutes", "rest panel"},
+      {true, true, "TTTTETT", "Sound as a rest starts and ends", "rest panel"},
+      {true, true, "TTTTETTTT", "OK", "rest panel"},
+      {true, true, "TTTTETTTTT", "Rest length in minutes", "rest panel"},
       // Esc and Back close the panel and the focus returns to its pencil; Enter is OK.
       {true, true, "TTTTEX", "Rest settings", "window"},
-      {true, true, "TTTTETTE", "Rest settings", "window"},
+      {true, true, "TTTTETTTE", "Rest settings", "window"},
       {true, true, "TTTTEE", "Rest settings", "window"},
       {true, true, "TTTEE", "Colour settings", "window"},
       {true, true, "TTTEX", "Colour settings", "window"},
-      {true, true, "TTTETTTTTE", "Colour settings", "window"},
+      {true, true, "TTTEttE", "Colour settings", "window"},
       // Esc with no panel hides the window, as the hide image does; Enter there does nothing.
       {true, true, "X", "", "hidden"},
       {true, true, "TE", "Eye care", "window"},
@@ -157,4 +160,30 @@ TEST_F(KeyboardTest, TypedRestTimesAreStoredByEnterAndBadOnesKeepThePanelOpen) {
   EXPECT_EQ((store.values[{"dsxx", "mei"}]), "30");
 }
 
+TEST_F(KeyboardTest, TheTrayMenuShowsTheNightLightShortcutAsStored) {
+  store.values[{"keys", "nightlight"}] = "ctrl + shift+N";
+  start(false, false);
+  program->readShortcuts();
+  program->trayNotify(0x0205);  // right button released over the icon
+  EXPECT_EQ(tray::findCommand(notify.lastMenu, tray::kNightLight)->caption,
+            "Night light\tctrl + shift+N");
+}
+
 }  // namespace
+
+TEST(HotKeyText, ModifiersKeysSpacingAndCase) {
+  auto parsed = [](const char* text) {
+    auto key = app::parseHotKey(text);
+    return key ? std::to_string(key->modifiers) + "+" + std::to_string(key->vk) : "none";
+  };
+  // clang-format off
+  const std::pair<const char*, const char*> cases[] = {
+      {"Ctrl+Alt+PageDown", "3+34"}, {" ctrl +ALT+ page down ", "3+34"}, {"Shift+Win+home", "12+36"},
+      {"win+CTRL+shift+alt+F24", "15+135"}, {"Alt+x", "1+88"}, {"Ctrl+7", "2+55"},
+      {"Ctrl+Insert", "2+45"}, {"Ctrl+Delete", "2+46"}, {"Alt+Left", "1+37"}, {"Alt+Down", "1+40"},
+      {"F13", "0+124"}, {"", "0+0"}, {"  ", "0+0"}, {"Home", "none"}, {"x", "none"},
+      {"Ctrl+Alt", "none"}, {"Ctrl+", "none"}, {"+End", "none"}, {"Ctrl+PgDn", "none"},
+      {"Control+End", "none"}, {"Ctrl+F25", "none"}, {"Ctrl+End+Home", "none"}, {"Ctrl+Alt+ß", "none"}};
+  // clang-format on
+  for (const auto& [text, want] : cases) EXPECT_EQ(parsed(text), want) << text;
+}

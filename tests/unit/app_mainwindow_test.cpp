@@ -101,8 +101,12 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
   app::MainWindow& w = start();
   EXPECT_EQ(w.Text2.text(), "45");
   EXPECT_EQ(w.Text3.text(), "5");
-  EXPECT_EQ(reads(), (std::vector<std::string>{"read dsxx/mei", "read dsxx/xiuxi",
-                                               "read dsxx/pdrun", "read eye/pdrun"}));
+  EXPECT_EQ(reads(), (std::vector<std::string>{
+                         "read dsxx/mei", "read dsxx/xiuxi", "read dsxx/pdrun", "read eye/pdrun",
+                         "read night/on", "read night/mode", "read night/from", "read night/to",
+                         "read night/day", "read night/night", "read night/fade", "read night/lat",
+                         "read night/lon", "read dsxx/later", "read dsxx/laters",
+                         "read dsxx/paused_until", "read dsxx/sound"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
@@ -208,10 +212,10 @@ TEST_F(MainWindowTest, EyeCareOnReadsItsValuesAfterTheFlags) {
   stored("eye", "pdrun", "1");
   start();
   std::vector<std::string> r = reads();
-  ASSERT_EQ(r.size(), 9u);
+  ASSERT_EQ(r.size(), 22u);
   EXPECT_EQ(r[3], "read eye/pdrun");
-  EXPECT_EQ(r[4], "read eye/liangdu");
-  EXPECT_EQ(r[8], "read eye/rgbb");
+  EXPECT_EQ(r[13], "read eye/liangdu");
+  EXPECT_EQ(r[17], "read eye/rgbb");
 }
 
 TEST_F(MainWindowTest, LoadNarrowsTheWindowAndLaysOutFrameAndNextTime) {
@@ -330,18 +334,27 @@ TEST_F(MainWindowTest, SessionEndSavesWithoutEnding) {
   EXPECT_TRUE(notify.removed.empty());
 }
 
-TEST_F(MainWindowTest, TrayExitAndAnExitRequestSaveNothing) {
-  for (bool fromOutside : {false, true}) {
-    SCOPED_TRACE(fromOutside ? "exit request" : "tray Exit");
-    start();
-    std::size_t before = store.log.size();
-    if (fromOutside) {
-      program->exitRequested();
-    } else {
+TEST_F(MainWindowTest, TrayExitSavesNothingAnExitRequestSavesAndTheUninstallerRestores) {
+  for (int way : {0, 1, 2}) {  // tray Exit, the installer's request, the uninstaller's
+    SCOPED_TRACE(way);
+    gamma.ramp = colour::identityRamp();
+    stored("night", "on", "0");
+    stored("eye", "pdrun", "1");
+    stored("eye", "liangdu", "-20");
+    const std::string typed = std::to_string(7 + way);
+    start().Text3.userTyped(typed);
+    const int saves = store.saves;
+    if (way == 0) {
       notify.choice = tray::kExit;
       program->trayNotify(0x0205);
+    } else {
+      program->exitRequested(way == 2);
     }
-    EXPECT_EQ(logFrom(before), (std::vector<std::string>{"icon remove", "quit"}));
+    EXPECT_EQ(store.saves - saves, way == 0 ? 0 : 1);
+    EXPECT_EQ(store.has("dsxx", "xiuxi") && store.at("dsxx", "xiuxi") == typed, way != 0);
+    EXPECT_EQ(store.at("eye", "liangdu"), "-20");  // saved before the ramp is restored
+    EXPECT_EQ(gamma.ramp[255], way == 2 ? 65535 : 52428);
+    EXPECT_EQ(logFrom(store.log.size() - 2), (std::vector<std::string>{"icon remove", "quit"}));
   }
 }
 

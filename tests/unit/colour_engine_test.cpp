@@ -5,6 +5,7 @@
 
 #include "Fakes.h"
 #include "colour/GammaEngine.h"
+#include "colour/Night.h"
 
 namespace {
 
@@ -21,8 +22,8 @@ Ramp distinctRamp() {
   Ramp r{};
   for (int i = 0; i < 256; ++i) {
     r[at(0, i)] = static_cast<std::uint16_t>(257 * i);
-    r[at(1, i)] = static_cast<std::uint16_t>(200 * i + 100);
-    r[at(2, i)] = static_cast<std::uint16_t>(65535 - 150 * i);
+    r[at(1, i)] = static_cast<std::uint16_t>(256 * i + 50);
+    r[at(2, i)] = static_cast<std::uint16_t>(240 * i + 4000);  // within the limit at brightness -50
   }
   return r;
 }
@@ -222,7 +223,7 @@ TEST(EngineSend, EightBitReadBackCountsAsApplied) {
   GammaEngine engine{display};
   engine.capture();
   for (int a = -50; a <= 50; a += 7) ASSERT_EQ(engine.adjust(sliders(a)), SendResult::Applied) << a;
-  EXPECT_EQ(engine.adjust(sliders(0, 1)), SendResult::Applied);
+  EXPECT_EQ(engine.adjust(sliders(0, 50)), SendResult::Applied);
 }
 
 TEST_F(EngineTest, ResendSendsTheLastRampAgain) {
@@ -349,6 +350,137 @@ TEST(DefaultGammaLimit, SliderRampsFromTheIdentityStayWithinIt) {
             << b << " " << k << " " << r;
   EXPECT_FALSE(
       colour::withinDefaultGammaLimit(colour::adjustedRamp(identity, sliders(-50, 100, -50))));
+}
+
+// The published figures the warmth table comes from: the Planckian locus approximation of Kim et
+// al. (2002), the IEC 61966-2-1 matrix and transfer curve, relative to 6500 K.
+std::array<double, 3> publishedWhite(double t) {
+  const double x =
+      t <= 4000 ? -0.2661239e9 / (t * t * t) - 0.2343589e6 / (t * t) + 877.6956 / t + 0.179910
+                : -3.0258469e9 / (t * t * t) + 2.1070379e6 / (t * t) + 222.6347 / t + 0.240390;
+  const double y =
+      t <= 2222   ? -1.1063814 * x * x * x - 1.34811020 * x * x + 2.18555832 * x - 0.20219683
+      : t <= 4000 ? -0.9549476 * x * x * x - 1.37418593 * x * x + 2.09137015 * x - 0.16748867
+                  : 3.0817580 * x * x * x - 5.87338670 * x * x + 3.75112997 * x - 0.37001483;
+  const double X = x / y, Z = (1 - x - y) / y;
+  return {3.2406 * X - 1.5372 - 0.4986 * Z, -0.9689 * X + 1.8758 + 0.0415 * Z,
+          0.0557 * X - 0.2040 + 1.0570 * Z};
+}
+
+TEST(Warmth, FactorsFollowThePublishedWhitePoints) {
+  const std::array<double, 3> d65 = publishedWhite(6500);
+  for (int k : {6500, 5600, 4100, 3400, 2700, 2000, 1900}) {
+    std::array<double, 3> c = publishedWhite(k);
+    for (int n = 0; n < 3; ++n) c[n] = std::max(0.0, c[n] / d65[n]);
+    const double top = *std::max_element(c.begin(), c.end());
+    const std::array<double, 3> f = colour::warmthFactors(k);
+    for (int n = 0; n < 3; ++n) {
+      const double v = c[n] / top,
+                   encoded = v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+      EXPECT_NEAR(f[n], encoded, 0.008) << k << " K channel " << n;
+    }
+  }
+}
+
+// Reference times from PyEphem 4.1.4 (VSOP87): the sun's upper limb with 34' of refraction,
+// local clock time; the second Tromso row is the polar night, the first the polar day.
+TEST(SunTimes, WithinTwoMinutesOfAReferenceCalculator) {
+  struct Case {
+    double lat, lon;
+    int month, day, offset, rise, set;
+    colour::SunDay kind;
+  };
+  const Case cases[] = {
+      {51.5074, -0.1278, 6, 21, 60, 283, 1282, colour::SunDay::Normal},      // London
+      {-33.8688, 151.2093, 12, 21, 660, 341, 1205, colour::SunDay::Normal},  // Sydney
+      {40.7128, -74.0060, 3, 20, -240, 419, 1148, colour::SunDay::Normal},   // New York
+      {-0.1807, -78.4678, 1, 1, -300, 373, 1102, colour::SunDay::Normal},    // Quito
+      {-18.1416, 178.4419, 9, 15, 720, 362, 1081, colour::SunDay::Normal},   // Suva
+      {-13.8333, -171.7667, 11, 1, 780, 353, 1109,
+       colour::SunDay::Normal},  // Apia, east of the date line's time
+      {64.1466, -21.9426, 12, 1, 0, 646, 947, colour::SunDay::Normal},  // Reykjavik
+      {69.6492, 18.9553, 6, 21, 120, 0, 0, colour::SunDay::PolarDay},   // Tromso
+      {69.6492, 18.9553, 12, 21, 60, 0, 0, colour::SunDay::PolarNight}};
+  for (const Case& c : cases) {
+    const colour::SunTimes sun =
+        colour::sunTimes(c.lat, c.lon, {2026, c.month, c.day, 0, 0, 0, c.offset});
+    EXPECT_EQ(sun.kind, c.kind) << c.lat;
+    if (c.kind != colour::SunDay::Normal) continue;
+    EXPECT_NEAR(sun.sunrise, c.rise, 2) << c.lat;
+    EXPECT_NEAR(sun.sunset, c.set, 2) << c.lat;
+  }
+}
+
+// Moments of the default schedule (21:00 to 07:00, 30 minutes' fade, 6500 K by day, 3400 K at
+// night); halfway in mired is 4465 K.
+TEST(NightSchedule, FadesInMiredAcrossMidnightAndClockChanges) {
+  struct Case {
+    int hour, minute, kelvin;
+    bool fading;
+    const char* tip;
+  };
+  const Case cases[] = {{20, 59, 6500, false, "Night light from 21:00"},
+                        {21, 0, 6500, true, "Warm until 07:00"},
+                        {21, 15, 4465, true, "Warm until 07:00"},
+                        {21, 30, 3400, false, "Warm until 07:00"},
+                        {3, 0, 3400, false, "Warm until 07:00"},
+                        {7, 15, 4465, true, "Night light from 21:00"},
+                        {7, 30, 6500, false, "Night light from 21:00"},
+                        {12, 0, 6500, false, "Night light from 21:00"}};
+  colour::NightSettings s;
+  for (const Case& c : cases) {
+    const colour::NightState n = colour::nightAt(s, {2026, 3, 29, c.hour, c.minute, 0, 60});
+    EXPECT_EQ(n.kelvin, c.kelvin) << c.hour << ":" << c.minute;
+    EXPECT_EQ(n.fading, c.fading) << c.hour << ":" << c.minute;
+    EXPECT_EQ(n.tip, c.tip) << c.hour << ":" << c.minute;
+  }
+  EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 20, 0, 0, 60}).secondsToChange,
+            3600);  // the timer's next moment
+  // Summer time starts at 02:00, which becomes 03:00: a fade from 01:45 is over at 03:00.
+  s.from = 105;
+  EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 1, 59, 0, 60}).kelvin, 4560);
+  EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 3, 0, 0, 120}).kelvin, 3400);
+  s.to = s.from;  // no night
+  EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 3, 0, 0, 120}).kelvin, 6500);
+  s.sun = true;  // without a location
+  EXPECT_TRUE(colour::nightAt(s, {}).sunFallback);
+}
+
+// Every slider mix over the sliders' whole ranges, at both ends of the warmth: either refused as
+// unreadable or sent inside the limit, still dimmer or brighter and still tinted the same way.
+TEST(DefaultGammaLimit, EveryMixWithWarmthIsBroughtInsideWithItsTint) {
+  const Ramp identity = colour::identityRamp();
+  int refused = 0;
+  for (int k : {1900, 6500})
+    for (int b = -50; b <= 50; b += 25)
+      for (int c : {1, 50, 100})
+        for (int r = -50; r <= 50; r += 50)
+          for (int g = -50; g <= 50; g += 50)
+            for (int bl = -50; bl <= 50; bl += 50) {
+              const Ramp want =
+                  colour::scaledRamp(colour::adjustedRamp(identity, sliders(b, c, r, g, bl)),
+                                     colour::warmthFactors(k));
+              if (colour::unreadable(want)) {
+                ++refused;
+                continue;
+              }
+              const Ramp sent = colour::withinDefaultLimit(want);
+              ASSERT_TRUE(colour::withinDefaultGammaLimit(sent)) << k << " " << b << " " << c;
+              for (int ch = 0; ch < 3; ++ch) {
+                const int top = at(ch, 255), other = at((ch + 1) % 3, 255);
+                ASSERT_EQ(want[top] < identity[top], sent[top] < identity[top]) << k << " " << b;
+                ASSERT_EQ(want[top] < want[other], sent[top] < sent[other]) << k << " " << b;
+              }
+            }
+  // White at 25 %, and levels collapsed, are refused; a deep warm tint is not.
+  const auto unreadable = [&](const Amounts& a, int k) {
+    return colour::unreadable(
+        colour::scaledRamp(colour::adjustedRamp(identity, a), colour::warmthFactors(k)));
+  };
+  EXPECT_TRUE(unreadable(sliders(-50, 100, -50, -50, -50), 6500));
+  EXPECT_TRUE(unreadable(sliders(-50, 1), 6500));
+  EXPECT_FALSE(unreadable(sliders(0), 1900));
+  EXPECT_GT(refused, 0);
 }
 
 }  // namespace

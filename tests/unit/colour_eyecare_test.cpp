@@ -23,7 +23,7 @@ std::string fileText(const Ramp& r) {
 // What the display holds when the program starts: an earlier run's darkened ramp.
 Ramp startRamp() {
   Ramp r{};
-  for (std::size_t n = 0; n < r.size(); ++n) r[n] = static_cast<std::uint16_t>((n % 256) * 200);
+  for (std::size_t n = 0; n < r.size(); ++n) r[n] = static_cast<std::uint16_t>((n % 256) * 230);
   return r;
 }
 
@@ -56,11 +56,18 @@ struct EyeCareTest : ::testing::Test {
   ui::PictureBox ppset{"ppset"};
   ui::Image Image7{"Image7"};
   ui::Label colourStatus{"colourStatus"};
+  ui::Timer nightTimer{"nightTimer"};
+  controls::SafeSwitch nightOn{"nightOn"}, nightSun{"nightSun"};
+  ui::TextBox from{"from"}, to{"to"}, lat{"lat"}, lon{"lon"};
+  ui::Slider warmth{"warmth"};
+  ui::Label warmthCaption{"warmthCaption"};
+  ui::CommandButton allowStronger{"allowStronger"};
 
   fakes::GammaDisplay display;
   fakes::DisplaySet displays{{{"\\\\.\\DISPLAY1", &display}}};
   fakes::ProfileStore store;
   fakes::Shell shell;
+  fakes::Clock clock;  // by day: night light leaves the ramps alone
   settings::Ini ini{store, shell};
   colour::GammaEngine engine{displays};
   colour::EyeCare eye{
@@ -71,10 +78,21 @@ struct EyeCareTest : ::testing::Test {
        .Label2_0 = Label2_0,
        .ppset = ppset,
        .Image7 = Image7,
-       .colourStatus = colourStatus},
+       .colourStatus = colourStatus,
+       .nightTimer = nightTimer,
+       .nightOn = nightOn,
+       .nightSun = nightSun,
+       .nightFrom = from,
+       .nightTo = to,
+       .nightLat = lat,
+       .nightLon = lon,
+       .nightWarmth = warmth,
+       .nightWarmthCaption = warmthCaption,
+       .allowStronger = allowStronger},
       engine,
       ini,
-      shell};
+      shell,
+      clock};
 
   EyeCareTest() {
     display.ramp = startRamp();
@@ -152,8 +170,7 @@ TEST_F(EyeCareTest, EverySliderMoveBuildsTheRampFromAllFive) {
 TEST_F(EyeCareTest, SwitchingOnRestoresTheFileRampThenAppliesTheStoredBrightness) {
   store5("-20", "100", "0", "0", "0");
   SafeSwitch1.setValue(true);
-  ASSERT_EQ(display.sent.size(), 2u);
-  EXPECT_EQ(display.sent[0], fileRamp());
+  ASSERT_EQ(display.sent.size(), 1u);  // one ramp, never the base or one slider at a time first
   EXPECT_EQ(display.ramp, levelled(fileRamp(), -20, -20, -20));
   EXPECT_EQ(engine.baseRamp(), fileRamp());
   EXPECT_TRUE(edit0.visible());
@@ -165,12 +182,10 @@ TEST_F(EyeCareTest, SwitchingOnRestoresTheFileRampThenAppliesTheStoredBrightness
 
 TEST_F(EyeCareTest, TheStoredValuesAddUpOnTheDefaultRamp) {
   store5("-20", "80", "0", "0", "10");
+  store.log.clear();
   SafeSwitch1.setValue(true);
   EXPECT_EQ(sliders(), (std::vector<int>{-20, 80, 0, 0, 10}));
-  // Base, then one send per slider that moved, each with every slider read so far.
-  ASSERT_EQ(display.sent.size(), 4u);
-  EXPECT_EQ(display.sent[1], levelled(fileRamp(), -20, -20, -20));
-  EXPECT_EQ(display.sent[2], colour::adjustedRamp(fileRamp(), {-20, 80, 0, 0, 0}));
+  ASSERT_EQ(display.sent.size(), 1u);
   EXPECT_EQ(display.ramp, colour::adjustedRamp(fileRamp(), {-20, 80, 0, 0, 10}));
   EXPECT_EQ(store.log,
             (std::vector<std::string>{"read eye/liangdu", "read eye/duibidu", "read eye/rgbr",
@@ -232,6 +247,7 @@ TEST(StoredSliderValue, NumbersAreRoundedAndClampedAnythingElseIsNeutral) {
 
 TEST_F(EyeCareTest, SwitchingOffClosesThePanelAndReturnsToNeutral) {
   store5("-20", "80", "0", "0", "10");
+  store.log.clear();
   SafeSwitch1.setValue(true);
   ppset.setVisible(true);
   // While the restore's message box is up, the off steps before it have run and those after not.
@@ -278,8 +294,7 @@ TEST_F(EyeCareTest, MissingFileWarnsOncePerSwitchAndSendsTheCapturedRamp) {
             "adjustment!");
   EXPECT_EQ(shell.messages[0].title, "tips");
   EXPECT_EQ(shell.messages[0].icon, ui::MessageIcon::Warning);
-  EXPECT_EQ(display.sent[0], startRamp());
-  EXPECT_EQ(display.ramp, levelled(startRamp(), -20, -20, -20));
+  EXPECT_EQ(display.sent, (std::vector<Ramp>{levelled(startRamp(), -20, -20, -20)}));
   SafeSwitch1.setValue(false);
   EXPECT_EQ(shell.messages.size(), 2u);
   EXPECT_EQ(display.ramp, startRamp());
@@ -368,6 +383,57 @@ TEST_F(EyeCareTest, DisplayResetResendsTheLastRampOnlyWhileEyeCareIsOn) {
   EXPECT_TRUE(second.sent.empty());
   SafeSwitch1.setValue(true);
   EXPECT_EQ(second.ramp, levelled(fileRamp(), 0, -15, 0));
+}
+
+// Ramps nobody could read never reach the display: a damaged default ramp file or a dark base
+// left by another program gives the identity, a dark setting is refused with a line, and a
+// setting past Windows' limit is sent as far as the limit allows, with a line and a tip.
+TEST_F(EyeCareTest, TheRampRules) {
+  shell.files[colour::kDefaultRampFile] = fileText(Ramp{});
+  SafeSwitch1.setValue(true);
+  EXPECT_NE(shell.messages.at(0).text.find("monitor.txt is damaged"), std::string::npos);
+  EXPECT_EQ(display.ramp, colour::identityRamp());
+  display.ramp = levelled(colour::identityRamp(), -70, -70, -70);
+  eye.colorload();
+  EXPECT_EQ(engine.baseRamp(), colour::identityRamp());
+  const std::size_t sends = display.sent.size();
+  Slider1.setValue(-50);
+  Slider2.setValue(1);
+  EXPECT_EQ(colourStatus.text(), colour::kUnreadableStatus);
+  EXPECT_EQ(display.sent.size(), sends + 1);  // -50 alone went; contrast 1 with it did not
+  Slider2.setValue(100);
+  Slider3_2.setValue(-50);
+  EXPECT_EQ(colourStatus.text(), colour::kLimitedStatus);
+  EXPECT_TRUE(colour::withinDefaultGammaLimit(display.ramp));
+  EXPECT_LT(display.ramp[at(2, 255)], display.ramp[at(0, 255)]);
+  EXPECT_EQ(eye.tipLines(), "Night light from 21:00\nLimited by Windows");
+  displays.lifted = true;  // GdiIcmGammaRange = 256
+  display.ramp = colour::identityRamp();
+  eye.colorload();
+  Slider1.setValue(-50);
+  Slider3_2.setValue(-50);
+  EXPECT_EQ(display.ramp, colour::adjustedRamp(colour::identityRamp(), {-50, 100, 0, 0, -50}));
+  EXPECT_EQ(colourStatus.text(), "");
+}
+
+// Night light by the clock, with eye care on: warm at night, sent once per change, and the
+// tray's toggle stores it and turns the screen back.
+TEST_F(EyeCareTest, NightLightWarmsTheScreenAndTheToggleStoresIt) {
+  clock.set(23, 0);
+  SafeSwitch1.setValue(true);
+  ASSERT_EQ(display.sent.size(), 1u);
+  EXPECT_EQ(display.ramp, colour::scaledRamp(fileRamp(), colour::warmthFactors(3400)));
+  EXPECT_EQ(eye.tipLines(), "Warm until 07:00");
+  EXPECT_TRUE(nightTimer.running());
+  eye.nightTick();  // the same minute: nothing new to send
+  EXPECT_EQ(display.sent.size(), 1u);
+  eye.toggleNightLight();
+  EXPECT_EQ((store.values[{"night", "on"}]), "0");
+  EXPECT_EQ(display.ramp, fileRamp());
+  EXPECT_FALSE(nightTimer.running());
+  SafeSwitch1.setValue(false);
+  eye.toggleNightLight();
+  EXPECT_EQ(display.ramp, fileRamp());  // eye care off governs it
 }
 
 }  // namespace

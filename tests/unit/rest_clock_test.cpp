@@ -99,6 +99,7 @@ TEST_P(RestLength, ARestOfNMinutesTakesNTimesSixtyTicks) {
   EXPECT_EQ(rest.restCounting(), 0);
   EXPECT_EQ(rest.restHours() + rest.restMinutes() + rest.restSeconds(), 0);
   EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(shell.sounds, (std::vector{ui::SystemSound::RestStart, ui::SystemSound::RestEnd}));
   const ui::LocalTime end = clock.now();
   EXPECT_EQ(Text1.text(), rest::formatTimeOfDay(end.hour * 60 + end.minute + 45));
 
@@ -437,6 +438,7 @@ const Away kAway[] = {
        f.tick(10);
        ASSERT_NE(f.rest.restScreen(), nullptr);
        ASSERT_EQ(f.caption(), "0:4:50");
+       ASSERT_EQ(f.rest.tip(), "Resting until 14:57");
        f.clock.advance(119);  // asleep two minutes
        f.tick();
        ASSERT_NE(f.rest.restScreen(), nullptr);
@@ -453,6 +455,7 @@ const Away kAway[] = {
        f.clock.busy = true;
        f.tickUntil(14, 52, 20);
        ASSERT_EQ(f.rest.prompt(), nullptr);
+       ASSERT_EQ(f.rest.tip(), "Rest due when the full-screen program ends");
        f.clock.busy = false;
        f.tick();
        ASSERT_NE(f.rest.prompt(), nullptr);
@@ -475,6 +478,41 @@ const Away kAway[] = {
        f.tick(10);
      },
      false, "15:55"},
+    {"LaterUpToItsLimitThenTimeAwayEndsTheRow",
+     [](RestFixture& f) {
+       f.store.values[{"dsxx", "laters"}] = "1";
+       f.rest.loadSettings();
+       f.tickUntil(14, 52, 30);
+       ASSERT_TRUE(f.rest.prompt()->Later.activate());
+       f.tickUntil(14, 57, 59);  // a minute begun counts as gone: back at 14:58, not 14:57:30
+       ASSERT_EQ(f.rest.prompt(), nullptr);
+       f.tick();
+       ASSERT_NE(f.rest.prompt(), nullptr);
+       ASSERT_FALSE(f.rest.prompt()->Later.activate());
+       ASSERT_EQ(f.rest.prompt()->Later.toolTip(), "Already put off as often as allowed in a row");
+       f.clock.leave();
+       f.tickUntil(15, 4, 0);
+       f.clock.comeBack();
+       f.tick();
+       ASSERT_TRUE(f.rest.canPutOff());
+     },
+     false, "15:49"},
+    {"PauseAcrossMidnightARestartAndAnEndWhileAway",
+     [](RestFixture& f) {
+       f.tickUntil(14, 10, 0);
+       f.rest.pause(rest::PauseFor::Tomorrow);
+       ASSERT_EQ(f.store.at("dsxx", "paused_until"), "2026-12-08 00:00");
+       f.store.values[{"dsxx", "paused_until"}] = "2026-12-08 00:30";  // as a restart reads it
+       f.rest.loadSettings();
+       ASSERT_EQ(f.rest.tip(), "Reminders paused until 00:30");
+       f.tickUntil(23, 50, 0);
+       f.clock.leave();
+       f.tickUntil(0, 45, 0);  // the pause ended at 00:30 with nobody here
+       ASSERT_EQ(f.rest.prompt(), nullptr);
+       f.clock.comeBack();
+       f.tick();
+     },
+     false, "01:30"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rest, TimeAway, ::testing::ValuesIn(kAway),

@@ -63,6 +63,7 @@ TEST_F(IniTest, SaveAllWritesTheNineKeysInOrder) {
       "write eye/liangdu=-7", "write eye/duibidu=100", "write eye/rgbr=0",
       "write eye/rgbg=0",     "write eye/rgbb=12",     "write eye/pdrun=0"};
   EXPECT_EQ(store.log, expected);
+  EXPECT_EQ(store.saves, 1);
 }
 
 TEST_F(IniTest, SaveAllRemovesTheEyeFlagWhenEyeCareWasNeverTouched) {

@@ -40,7 +40,7 @@ TEST(TrayCallback, OnlyButtonReleasesOpenTheMenu) {
 TEST(TrayMenu, EntriesInOrderWithExactCaptions) {
   tray::Menu m = tray::trayMenu();
   EXPECT_EQ(m.name, "cd");
-  ASSERT_EQ(m.items.size(), 5u);
+  ASSERT_EQ(m.items.size(), 7u);
   EXPECT_EQ(m.items[0].caption, "Display");
   EXPECT_EQ(m.items[0].command, tray::kDisplay);
   EXPECT_EQ(m.items[1].caption, "Tavik:Health: ");
@@ -52,13 +52,16 @@ TEST(TrayMenu, EntriesInOrderWithExactCaptions) {
   EXPECT_EQ(m.items[2].items[0].command, tray::kAboutApp);
   EXPECT_EQ(m.items[3].caption, "Start with Windows");
   EXPECT_EQ(m.items[3].command, tray::kStartWithWindows);
-  EXPECT_EQ(m.items[4].caption, "Exit");
-  EXPECT_EQ(m.items[4].command, tray::kExit);
+  EXPECT_EQ(m.items[4].caption, "Night light");
+  EXPECT_EQ(m.items[4].command, tray::kNightLight);
+  EXPECT_EQ(m.items[5].caption, "Pause reminders");
+  EXPECT_EQ(m.items[6].caption, "Exit");
+  EXPECT_EQ(m.items[6].command, tray::kExit);
   EXPECT_EQ(tray::findCommand(m, tray::kAboutApp), &m.items[2].items[0]);
   EXPECT_EQ(tray::findCommand(m, tray::kNoCommand + 99), nullptr);
   // 0 is the dismissed menu, so every command is distinct and above it.
-  std::vector<int> ids{tray::kDisplay, tray::kHealth, tray::kAboutApp, tray::kStartWithWindows,
-                       tray::kExit};
+  std::vector<int> ids{tray::kDisplay,          tray::kHealth, tray::kAboutApp,
+                       tray::kStartWithWindows, tray::kExit,   tray::kNightLight};
   std::sort(ids.begin(), ids.end());
   EXPECT_GE(ids.front(), 1);
   EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());

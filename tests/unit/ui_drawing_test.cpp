@@ -1,6 +1,10 @@
-// Sentences with controls laid over their runs of blanks, and smooth picture scaling.
+// Sentences with controls laid over their runs of blanks, picture decoding and smooth scaling.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
+#include "ui/Decode.h"
 #include "ui/Form.h"
 #include "ui/GapText.h"
 #include "ui/MouseRouter.h"
@@ -195,6 +199,35 @@ TEST(Resample, ShrinkingAveragesTheCoveredArea) {
   // 48 columns into 45: every column weight sums to one, so a flat row stays flat.
   auto row = ui::resample(image(48, 1, std::vector<std::uint32_t>(48, grey(200))), 45, 1);
   for (auto p : row.pixels) EXPECT_EQ(p, grey(200));
+}
+
+TEST(Pictures, DecodeToPremultipliedPixelsWithTheirTransparentGround) {
+  struct Row {
+    const char* file;
+    int width, height;
+    std::uint32_t corner, centre;  // 0xAARRGGBB; JPEG pixels within a few levels
+  };
+  for (const Row& row :
+       {Row{"back.jpg", 48, 48, 0xFFF3F8FB, 0xFFD8F1DC},
+        Row{"close.jpg", 48, 19, 0xFFE04847, 0xFFFFFDFF}, Row{"hide.gif", 48, 20, 0, 0},
+        Row{"ok.gif", 48, 48, 0, 0xFF69C18A}, Row{"pencil.gif", 20, 20, 0, 0xFF3E8FC4}}) {
+    SCOPED_TRACE(row.file);
+    std::ifstream in(std::string(LUMORA_PICTURES_DIR "/") + row.file, std::ios::binary);
+    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
+    const ui::PixelImage image = ui::decodePicture(bytes);
+    ASSERT_EQ(image.width, row.width);
+    ASSERT_EQ(image.height, row.height);
+    const auto near = [](std::uint32_t a, std::uint32_t b) {
+      for (int shift = 0; shift < 32; shift += 8)
+        if (std::abs(int((a >> shift) & 255) - int((b >> shift) & 255)) > 6) return false;
+      return true;
+    };
+    EXPECT_PRED2(near, image.pixels[0], row.corner);
+    EXPECT_PRED2(near, image.pixels[(row.height / 2) * row.width + row.width / 2], row.centre);
+  }
+  EXPECT_TRUE(ui::decodePicture({}).pixels.empty());
+  const unsigned char notAPicture[] = {'G', 'I', 'F', '8', '9', 'a', 0, 0};
+  EXPECT_TRUE(ui::decodePicture(notAPicture).pixels.empty());
 }
 
 }  // namespace

@@ -49,9 +49,9 @@ struct Store : ui::ProfileStore {
     auto it = values.find({s, k});
     return it == values.end() ? f : it->second;
   }
-  bool write(const std::string& s, const std::string& k,
-             const std::optional<std::string>& v) override {
-    if (v) values[{s, k}] = *v;
+  bool write(const std::vector<ui::ProfileEntry>& entries) override {
+    for (const auto& [s, k, v] : entries)
+      if (v) values[{s, k}] = *v;
     return true;
   }
   std::string path() const override { return "config.ini"; }
@@ -62,6 +62,9 @@ struct Shell : ui::Shell {
   void messageBox(const std::string&, const std::string&, ui::MessageIcon) override {}
   std::unique_ptr<ui::FileReader> openProgramFile(const std::string&) override { return {}; }
   void quit() override { ++quits; }
+  bool askYesNo(const std::string&, const std::string&) override { return false; }
+  bool runElevated(const std::string&) override { return false; }
+  void playSound(ui::SystemSound) override {}
 };
 struct Notify : tray::NotifyArea {
   bool add(const tray::NotifyRecord&) override { return true; }

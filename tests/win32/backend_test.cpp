@@ -362,29 +362,6 @@ TEST_F(BackendTest, AFormFreedBeforeItsWindowGoesIsNeverWrittenAgain) {
   EXPECT_EQ(written, 0);
 }
 
-TEST(ProfileFileTest, RoundTripsThroughTheSystemsProfileFunctions) {
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  std::wstring path = std::wstring(folder) + L"lumora_profile_test.ini";
-  DeleteFileW(path.c_str());
-  win32::ProfileFile file(path);
-  EXPECT_EQ(file.read("dsxx", "mei", "mei"), "mei");
-  EXPECT_TRUE(file.write("dsxx", "mei", "45"));
-  EXPECT_TRUE(file.write("eye", "liangdu", "-7"));
-  EXPECT_TRUE(file.write("dsxx", "xiuxi", ""));
-  EXPECT_EQ(file.read("dsxx", "mei", "mei"), "45");
-  EXPECT_EQ(file.read("eye", "liangdu", "liangdu"), "-7");
-  EXPECT_EQ(file.read("dsxx", "xiuxi", "xiuxi"), "");
-  EXPECT_TRUE(file.write("dsxx", "mei", std::nullopt));
-  EXPECT_EQ(file.read("dsxx", "mei", "mei"), "mei");
-  DeleteFileW(path.c_str());
-}
-
-TEST(ProfileFileTest, AFileThatCannotBeWrittenSaysSo) {
-  win32::ProfileFile file(L"C:\\no\\such\\folder\\config.ini");
-  EXPECT_FALSE(file.write("dsxx", "mei", "45"));
-}
-
 TEST(SystemServicesTest, MonitorsListThePrimaryFirstAndTheCounterRuns) {
   win32::Screen screen;
   const std::vector<ui::Monitor> monitors = screen.monitors();
@@ -497,6 +474,8 @@ TEST_F(BackendTest, SwitchClickTogglesOnceAndThePollStopsWhileHidden) {
   // Shown again, the poll resumes and sees the pointer gone.
   form.show();
   EXPECT_TRUE(pumpUntil([&] { return !form.sw.hovering(); }));
+  // With the pointer gone, nothing polls until it comes back.
+  EXPECT_FALSE(KillTimer(hwnd, 1));
 }
 
 }  // namespace

@@ -104,6 +104,41 @@ void removeAll(const std::wstring& path) {
   RemoveDirectoryW(path.c_str());
 }
 
+void create(const std::wstring& path, const std::string& bytes, LONGLONG size = 0) {
+  win32::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  if (size && SetFilePointerEx(file.get(), {.QuadPart = size}, nullptr, FILE_BEGIN))
+    SetEndOfFile(file.get());
+}
+
+// A save is written beside the file and swapped in: what an interrupted save left there is never
+// read and goes with the next save, and the file keeps its attributes.
+TEST(ProfileFileTest, ASaveSurvivesInterruption) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + L"lumora_swap.ini", temp = path + L".tmp";
+  removeAll(path);
+  win32::ProfileFile file(path);
+  EXPECT_TRUE(file.write({{"dsxx", "mei", "45"}, {"dsxx", "xiuxi", ""}}));  // moved in
+  create(temp, "[dsxx]\r\nmei=1\r\n");
+  EXPECT_EQ(file.read("dsxx", "mei", "mei"), "45");
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_TRUE(file.write({{"dsxx", "mei", std::nullopt}, {"eye", "liangdu", "-7"}}));
+  EXPECT_EQ(contents(path), "[dsxx]\r\nxiuxi=\r\n[eye]\r\nliangdu=-7\r\n");
+  EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(GetFileAttributesW(temp.c_str()), INVALID_FILE_ATTRIBUTES);
+  // A file with the mark that cannot be read whole is never rewritten.
+  const std::string marked = kUtf8Mark + "[dsxx]\r\nmei=30\r\n";
+  create(path, marked, settings::kMaxProfileBytes + 1);
+  EXPECT_EQ(file.read("dsxx", "mei", "mei"), "mei");
+  EXPECT_FALSE(file.write({{"dsxx", "mei", "45"}}));
+  EXPECT_EQ(contents(path).substr(0, marked.size()), marked);
+  EXPECT_EQ(GetFileAttributesW(temp.c_str()), INVALID_FILE_ATTRIBUTES);
+  removeAll(path);
+}
+
 TEST(ProfileFileTest, FilesAsPeopleSaveThemAreReadAndKeptWhole) {
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
@@ -116,12 +151,7 @@ TEST(ProfileFileTest, FilesAsPeopleSaveThemAreReadAndKeptWhole) {
     if (c.kind == Kind::Folder) {
       ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
     } else {
-      win32::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-      ASSERT_TRUE(file);
-      DWORD written = 0;
-      ASSERT_TRUE(WriteFile(file.get(), c.bytes.data(), static_cast<DWORD>(c.bytes.size()),
-                            &written, nullptr));
+      create(path, c.bytes);
     }
     if (c.kind == Kind::ReadOnly) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
     if (c.kind == Kind::Locked)
@@ -130,8 +160,8 @@ TEST(ProfileFileTest, FilesAsPeopleSaveThemAreReadAndKeptWhole) {
 
     win32::ProfileFile file(path);
     EXPECT_EQ(file.read("dsxx", "mei", "mei"), c.mei);
-    EXPECT_EQ(file.write("dsxx", "mei", "45"), c.writable);
-    EXPECT_EQ(file.write("eye", "liangdu", "-7"), c.writable);
+    EXPECT_EQ(file.write({{"dsxx", "mei", "45"}}), c.writable);
+    EXPECT_EQ(file.write({{"eye", "liangdu", "-7"}}), c.writable);
     lock.reset();
     std::string after = contents(path);
     if (c.writable) {
@@ -149,6 +179,7 @@ TEST(ProfileFileTest, FilesAsPeopleSaveThemAreReadAndKeptWhole) {
     }
     EXPECT_NE(after.find(c.survives), std::string::npos);
     if (!c.saved.empty()) EXPECT_EQ(after, c.saved);
+    EXPECT_EQ(GetFileAttributesW((path + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
     removeAll(path);
   }
 }

@@ -1,0 +1,212 @@
+#include "colour/Night.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+
+#include "colour/EyeCare.h"
+#include "settings/Keys.h"
+#include "settings/Values.h"
+
+namespace colour {
+
+namespace {
+
+namespace keys = settings::keys;
+
+struct WhitePoint {
+  int kelvin;
+  double green, blue;  // red is 1 throughout this range
+};
+
+// The white of a blackbody at each temperature as sRGB shows it, relative to 6500 K: the
+// chromaticity from the Planckian locus approximation of Kim et al. (2002), taken to linear sRGB
+// with the IEC 61966-2-1 matrix, divided by 6500 K's, scaled to a brightest channel of 1 and
+// encoded with the sRGB transfer curve (the ramp's output is an encoded level). Blue, out of
+// gamut below about 1900 K, is clipped at 0.
+constexpr std::array<WhitePoint, 20> kWhitePoints{{
+    {6500, 1.0000, 1.0000}, {6250, 0.9900, 0.9741}, {6000, 0.9793, 0.9465}, {5750, 0.9676, 0.9173},
+    {5500, 0.9549, 0.8861}, {5250, 0.9411, 0.8529}, {5000, 0.9261, 0.8175}, {4750, 0.9096, 0.7797},
+    {4500, 0.8916, 0.7394}, {4250, 0.8718, 0.6963}, {4000, 0.8500, 0.6498}, {3750, 0.8265, 0.6003},
+    {3500, 0.8007, 0.5477}, {3250, 0.7721, 0.4915}, {3000, 0.7401, 0.4308}, {2750, 0.7038, 0.3645},
+    {2500, 0.6623, 0.2908}, {2250, 0.6141, 0.2048}, {2000, 0.5579, 0.0862}, {1900, 0.5328, 0.0000},
+}};
+
+constexpr int kDaySeconds = 24 * 3600;
+
+int sinceSeconds(int t, int event) {
+  return ((t - event) % kDaySeconds + kDaySeconds) % kDaySeconds;
+}
+
+}  // namespace
+
+std::optional<double> parseDegrees(const std::string& text, double limit) {
+  const std::string s(settings::trimBlanks(text));
+  char* end = nullptr;
+  const double value = s.empty() ? NAN : std::strtod(s.c_str(), &end);
+  if (!std::isfinite(value) || *end != '\0') return std::nullopt;
+  return std::clamp(value, -limit, limit);
+}
+
+std::array<double, 3> warmthFactors(int kelvin) {
+  kelvin = std::clamp(kelvin, kWarmestKelvin, kNeutralKelvin);
+  std::size_t n = 1;
+  while (kWhitePoints[n].kelvin > kelvin) ++n;
+  const WhitePoint& hot = kWhitePoints[n - 1];
+  const WhitePoint& cool = kWhitePoints[n];
+  const double t = static_cast<double>(hot.kelvin - kelvin) / (hot.kelvin - cool.kelvin);
+  return {1.0, hot.green + t * (cool.green - hot.green), hot.blue + t * (cool.blue - hot.blue)};
+}
+
+std::optional<int> parseClockTime(const std::string& text) {
+  const std::string_view s = settings::trimBlanks(text);
+  const std::size_t colon = s.find(':');
+  if (colon == std::string_view::npos || colon == 0 || colon > 2 || s.size() != colon + 3)
+    return std::nullopt;
+  int hour = 0, minute = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (i == colon) continue;
+    if (s[i] < '0' || s[i] > '9') return std::nullopt;
+    int& part = i < colon ? hour : minute;
+    part = part * 10 + (s[i] - '0');
+  }
+  if (hour > 23 || minute > 59) return std::nullopt;
+  return hour * 60 + minute;
+}
+
+std::string clockText(int minutes) {
+  const std::string hh = std::to_string(minutes / 60), mm = std::to_string(minutes % 60);
+  return (hh.size() < 2 ? "0" : "") + hh + ":" + (mm.size() < 2 ? "0" : "") + mm;
+}
+
+NightSettings readNightSettings(settings::Ini& ini) {
+  NightSettings s;
+  auto read = [&](const char* key) { return ini.readini(keys::kNightSection, key); };
+  auto number = [&](const char* key, int min, int max, int fallback) {
+    return storedSliderValue(read(key), min, max, fallback);
+  };
+  s.on = number(keys::kNightOn, 0, 1, 1) == 1;
+  s.sun = settings::trimBlanks(read(keys::kNightMode)) == "sun";
+  s.from = parseClockTime(read(keys::kNightFrom)).value_or(s.from);
+  s.to = parseClockTime(read(keys::kNightTo)).value_or(s.to);
+  s.day = number(keys::kNightDay, kWarmestKelvin, kNeutralKelvin, s.day);
+  s.night = number(keys::kNightNight, kWarmestKelvin, kNeutralKelvin, s.night);
+  s.fade = number(keys::kNightFade, 0, 120, s.fade);
+  s.lat = parseDegrees(read(keys::kNightLat), 90);
+  s.lon = parseDegrees(read(keys::kNightLon), 180);
+  if (!s.lat || !s.lon) s.lat = s.lon = std::nullopt;
+  return s;
+}
+
+void writeNightSettings(settings::Ini& ini, const NightSettings& s) {
+  auto write = [&](const char* key, std::optional<std::string> value) {
+    ini.writeini(keys::kNightSection, key, value);
+  };
+  auto degrees = [](const std::optional<double>& v) {
+    return v ? std::optional(std::to_string(*v)) : std::nullopt;
+  };
+  write(keys::kNightOn, s.on ? "1" : "0");
+  write(keys::kNightMode, s.sun ? "sun" : "times");
+  write(keys::kNightFrom, clockText(s.from));
+  write(keys::kNightTo, clockText(s.to));
+  write(keys::kNightDay, std::to_string(s.day));
+  write(keys::kNightNight, std::to_string(s.night));
+  write(keys::kNightFade, std::to_string(s.fade));
+  write(keys::kNightLat, degrees(s.lat));
+  write(keys::kNightLon, degrees(s.lon));
+}
+
+// The sun's declination and the equation of time from the low-precision solar coordinates of
+// Meeus' Astronomical Algorithms (as NOAA's solar calculator uses them), evaluated at the event
+// itself, with the sun's centre 90.833 degrees from the zenith at sunrise and sunset.
+SunTimes sunTimes(double lat, double lon, const ui::LocalTime& date) {
+  using std::cos, std::sin;
+  constexpr double kRad = std::numbers::pi / 180;
+  constexpr std::array<int, 12> kDaysBefore{0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+  const int y = date.year;
+  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  // Days from 2000-01-01 12:00 UTC to the UTC midnight of the local date (leap years to 2099).
+  const double days = 365.0 * (y - 2000) + (y - 1997) / 4 +
+                      kDaysBefore[static_cast<std::size_t>(std::clamp(date.month, 1, 12) - 1)] +
+                      date.day - 1 + (leap && date.month > 2 ? 1 : 0) - 0.5;
+  // Minutes from that midnight; the shift keeps the local date's noon (across the date line too).
+  const double shift = 1440 * std::floor((720 - 4 * lon + date.utcOffset) / 1440);
+  double cosHourAngle = 0;
+  auto event = [&](int sign) {  // -1 sunrise, 0 noon, +1 sunset
+    double t = 720 - 4 * lon - shift;
+    for (int pass = 0; pass < 3; ++pass) {
+      const double c = (days + (t + shift) / 1440) / 36525;  // Julian centuries
+      const double l0 = (280.46646 + c * 36000.76983) * kRad,
+                   m = (357.52911 + c * 35999.05029) * kRad;
+      const double e = 0.016708634 - c * 0.000042037, omega = (125.04 - 1934.136 * c) * kRad;
+      const double centre =
+          sin(m) * (1.914602 - c * 0.004817) + sin(2 * m) * 0.019993 + sin(3 * m) * 0.000289;
+      const double lambda = l0 + (centre - 0.00569 - 0.00478 * sin(omega)) * kRad;
+      const double eps = (23.4392911 - c * 0.0130042 + 0.00256 * cos(omega)) * kRad;
+      const double decl = std::asin(sin(eps) * sin(lambda)), v = std::pow(std::tan(eps / 2), 2);
+      const double eqtime = 4 / kRad *
+                            (v * sin(2 * l0) - 2 * e * sin(m) + 4 * e * v * sin(m) * cos(2 * l0) -
+                             0.5 * v * v * sin(4 * l0) - 1.25 * e * e * sin(2 * m));
+      cosHourAngle = cos(90.833 * kRad) / (cos(lat * kRad) * cos(decl)) -
+                     std::tan(lat * kRad) * std::tan(decl);
+      const double ha = std::acos(std::clamp(cosHourAngle, -1.0, 1.0)) / kRad;
+      t = 720 - 4 * (lon - sign * ha) - eqtime - shift;
+    }
+    const int local = static_cast<int>(std::lround(t + date.utcOffset));
+    return (local % 1440 + 1440) % 1440;
+  };
+  SunTimes sun;
+  event(0);
+  if (cosHourAngle > 1) sun.kind = SunDay::PolarNight;
+  if (cosHourAngle < -1) sun.kind = SunDay::PolarDay;
+  if (sun.kind != SunDay::Normal) return sun;
+  sun.sunrise = event(-1);
+  sun.sunset = event(1);
+  return sun;
+}
+
+NightState nightAt(const NightSettings& s, const ui::LocalTime& now) {
+  NightState state;
+  const int t = now.hour * 3600 + now.minute * 60 + now.second;
+  state.secondsToChange = kDaySeconds - t;  // sun times move daily
+  if (!s.on) return state;
+  int from = s.from * 60, to = s.to * 60;
+  double level = 0;
+  if (s.sun && s.lat) {
+    const SunTimes sun = sunTimes(*s.lat, *s.lon, now);
+    from = to = 0;
+    if (sun.kind == SunDay::PolarNight) {
+      level = 1;
+      state.tip = "Warm all day";
+    } else if (sun.kind == SunDay::Normal) {
+      from = sun.sunset * 60;
+      to = sun.sunrise * 60;
+    }
+  }
+  state.sunFallback = s.sun && !s.lat;
+  if (from != to) {
+    const int fade = s.fade * 60;
+    auto faded = [&](int seconds) { return fade == 0 ? 1.0 : std::min(1.0, 1.0 * seconds / fade); };
+    // A window shorter than the fade turns back from where its fade had got to.
+    const int nightLength = sinceSeconds(to, from);
+    const double dusk = faded(nightLength) * (1 - faded(kDaySeconds - nightLength));
+    const double top = dusk + (1 - dusk) * faded(nightLength);
+    const int sinceFrom = sinceSeconds(t, from), sinceTo = sinceSeconds(t, to);
+    const bool evening = sinceFrom < sinceTo;
+    const int elapsed = evening ? sinceFrom : sinceTo;
+    level = evening ? dusk + (1 - dusk) * faded(sinceFrom) : top * (1 - faded(sinceTo));
+    state.fading = elapsed < fade;
+    state.secondsToChange =
+        std::min({state.secondsToChange, kDaySeconds - sinceFrom, kDaySeconds - sinceTo});
+    if (state.fading) state.secondsToChange = fade - elapsed;
+    state.tip =
+        evening ? "Warm until " + clockText(to / 60) : "Night light from " + clockText(from / 60);
+  }
+  // Even steps in mired look even to the eye; kelvin would rush through the warm end.
+  const double mired = 1e6 / s.day + level * (1e6 / s.night - 1e6 / s.day);
+  state.kelvin = static_cast<int>(std::lround(1e6 / mired));
+  return state;
+}
+
+}  // namespace colour
