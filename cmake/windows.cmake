@@ -24,12 +24,19 @@ target_include_directories(Lumora PRIVATE resources ${LUMORA_GENERATED_DIR})
 
 if(NOT MSVC)
   foreach(target lumora_core lumora_win32 Lumora)
-    target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
+    target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections
+      -fstack-protector-strong)
   endforeach()
-  # Address-space layout randomisation, no execution of data, and terminal-server aware; the
-  # import-table test checks all three in the built program.
+  # Whatever links the canaried code takes the check's runtime with it (statically, as -static
+  # links everything: no library beside the program).
+  target_link_options(lumora_core INTERFACE -fstack-protector-strong)
+  # Address-space layout randomisation, no execution of data, terminal-server aware, and a
+  # subsystem and OS version of 6.0 (Windows then runs the program without the compatibility it
+  # keeps for programs marked for older systems); the import-table test checks them.
   target_link_options(Lumora PRIVATE -municode -static -s -Wl,--gc-sections
-    -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware)
+    -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware
+    -Wl,--major-subsystem-version,6,--minor-subsystem-version,0
+    -Wl,--major-os-version,6,--minor-os-version,0)
   target_compile_options(Lumora PRIVATE -municode)
 endif()
 

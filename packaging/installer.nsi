@@ -65,6 +65,7 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 !define MUI_FINISHPAGE_RUN_TEXT "Start Lumora now"
 
 !insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE OwnFolder
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -132,8 +133,41 @@ FunctionEnd
 !insertmacro DEFINE_END_RUNNING_LUMORA ""
 !insertmacro DEFINE_END_RUNNING_LUMORA "un."
 
+; The sign-in entry goes only when it starts this copy: a portable copy elsewhere keeps its own.
+!macro DEFINE_REMOVE_OWN_SIGN_IN prefix
+Function ${prefix}RemoveOwnSignIn
+  Push $0
+  Push $1
+  ReadRegStr $0 HKCU "${RUN_KEY}" "${PRODUCT}"
+  StrLen $1 '"$INSTDIR\${EXE}"'
+  StrCpy $0 $0 $1
+  ${If} $0 == '"$INSTDIR\${EXE}"' ; compared without regard to case, as Windows names files
+    DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+    DeleteRegValue HKCU "${APPROVED_KEY}" "${PRODUCT}"
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro DEFINE_REMOVE_OWN_SIGN_IN ""
+!insertmacro DEFINE_REMOVE_OWN_SIGN_IN "un."
+
+; A folder chosen with /D= or on the folder page that already holds things other than Lumora
+; (Documents, C:\) gets a Lumora folder of its own: the uninstaller empties and removes the
+; folder it installed into.
+Function OwnFolder
+  ${DirState} "$INSTDIR" $0
+  ${If} $0 = 1
+  ${AndIfNot} ${FileExists} "$INSTDIR\${EXE}"
+    StrCpy $INSTDIR "$INSTDIR\${PRODUCT}"
+  ${EndIf}
+FunctionEnd
+
 Section "Lumora" SectionProgram
   SectionIn RO
+  ${If} ${Silent}
+    Call OwnFolder
+  ${EndIf}
   Call EndRunningLumora
   SetOutPath "$INSTDIR"
   File "${PAYLOAD}/${EXE}"
@@ -164,8 +198,7 @@ SectionEnd
 ; Unticked, the option means "do not start at sign-in", also over an earlier installation.
 Section "-SignInOff"
   ${IfNot} ${SectionIsSelected} ${SectionSignIn}
-    DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
-    DeleteRegValue HKCU "${APPROVED_KEY}" "${PRODUCT}"
+    Call RemoveOwnSignIn
   ${EndIf}
 SectionEnd
 
@@ -178,8 +211,7 @@ Section "Uninstall"
   ; Only if empty: whatever else the user put there stays.
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
-  DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
-  DeleteRegValue HKCU "${APPROVED_KEY}" "${PRODUCT}"
+  Call un.RemoveOwnSignIn
   ; Last: if anything above fails, the entry stays for another try.
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

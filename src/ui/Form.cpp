@@ -135,16 +135,13 @@ bool Form::reachable(const Control& control) const {
   const Control* panel = keyScope();
   while (panel && panel->container()) panel = panel->container();
   if (!panel || inside(&control, panel)) return true;
-  // The panel's container is a window in front of the form's own controls: what it overlaps is
-  // hidden behind it.
+  // The panel's container is a window in front of the form's own controls: what it overlaps
+  // lies behind it.
   Rect r = control.place();
-  for (const Control* c = control.container(); c; c = c->container()) {
-    r.left += c->place().left;
-    r.top += c->place().top;
-  }
+  for (const Control* c = control.container(); c; c = c->container())
+    r = {r.left + c->place().left, r.top + c->place().top, r.width, r.height};
   const Rect& p = panel->place();
-  return std::max(r.left, r.right()) <= p.left || std::min(r.left, r.right()) >= p.right() ||
-         std::max(r.top, r.bottom()) <= p.top || std::min(r.top, r.bottom()) >= p.bottom();
+  return r.right() <= p.left || r.left >= p.right() || r.bottom() <= p.top || r.top >= p.bottom();
 }
 
 void Form::moveFocus(Control* to) {

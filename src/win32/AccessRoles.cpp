@@ -1,5 +1,4 @@
-// What a control is to assistive technology in the system's terms, and the events its changes
-// raise.
+// A control to assistive technology in the system's terms, and the events its changes raise.
 #include "win32/Accessible.h"
 
 #include <oleacc.h>

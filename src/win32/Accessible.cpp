@@ -7,6 +7,7 @@
 #include <string>
 
 #include "win32/Dpi.h"
+#include "win32/SystemLibrary.h"
 #include "win32/Text.h"
 
 namespace win32 {
@@ -27,8 +28,8 @@ struct AccessLibrary {
   AllocString allocString = nullptr;
 
   AccessLibrary() {
-    HMODULE oleacc = LoadLibraryExW(L"oleacc.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    HMODULE oleaut = LoadLibraryExW(L"oleaut32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE oleacc = loadSystemLibrary(L"oleacc.dll");
+    HMODULE oleaut = loadSystemLibrary(L"oleaut32.dll");
     if (!oleacc || !oleaut) return;
     createStd = reinterpret_cast<CreateStd>(
         reinterpret_cast<void*>(GetProcAddress(oleacc, "CreateStdAccessibleObject")));

@@ -3,9 +3,6 @@
 // control, windowless ones as children of their container's object with their own places.
 #include <windows.h>
 
-#include <string>
-#include <vector>
-
 #include "ui/Control.h"
 #include "ui/Form.h"
 
@@ -46,8 +43,7 @@ void notifyAccessChange(const AccessSite& site, const ui::Control& control, ui::
 // The keyboard focus moved to a windowless control.
 void notifyAccessFocus(const AccessSite& site, const ui::Control& control);
 
-// How a control reads in the system's terms: its role, its state (`focused` when it holds the
-// keyboard focus) and its default action (empty when it has none).
+// A control in the system's terms: role, state, default action (empty when it has none).
 LONG roleCode(ui::Role role);
 LONG stateCode(const ui::Control& c, bool focused);
 std::string defaultActionName(const ui::Control& c);

@@ -62,13 +62,10 @@ struct WindowTraits {
   static void close(HWND h) { DestroyWindow(h); }
 };
 
-struct PowerNotifyTraits {
-  static HPOWERNOTIFY invalid() { return nullptr; }
-  static void close(HPOWERNOTIFY h) { UnregisterPowerSettingNotification(h); }
-};
-struct WinEventTraits {
-  static HWINEVENTHOOK invalid() { return nullptr; }
-  static void close(HWINEVENTHOOK h) { UnhookWinEvent(h); }
+template <class H, auto Release>
+struct CallTraits {
+  static H invalid() { return nullptr; }
+  static void close(H h) { Release(h); }
 };
 
 using UniqueBrush = Unique<HBRUSH, GdiTraits<HBRUSH>>;
@@ -82,8 +79,9 @@ using UniqueMenu = Unique<HMENU, MenuTraits>;
 using UniqueHandle = Unique<HANDLE, KernelTraits>;
 using UniqueFile = Unique<HANDLE, FileTraits>;
 using UniqueWindow = Unique<HWND, WindowTraits>;
-using UniquePowerNotify = Unique<HPOWERNOTIFY, PowerNotifyTraits>;
-using UniqueWinEventHook = Unique<HWINEVENTHOOK, WinEventTraits>;
+using UniquePowerNotify =
+    Unique<HPOWERNOTIFY, CallTraits<HPOWERNOTIFY, UnregisterPowerSettingNotification>>;
+using UniqueWinEventHook = Unique<HWINEVENTHOOK, CallTraits<HWINEVENTHOOK, UnhookWinEvent>>;
 
 // A DC from GetDC, released to its window.
 class WindowDc {

@@ -19,15 +19,6 @@ constexpr int kRetries = 60;  // two minutes
 // The one system window that hears of desktop switches (the hook's callback carries no data).
 SystemWindow* desktopWatcher = nullptr;
 
-void CALLBACK desktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
-  // Raised for a switch either way; only the user's own desktop can be opened from here, and
-  // only there can the ramp be sent.
-  HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
-  if (!input) return;
-  CloseDesktop(input);
-  if (desktopWatcher) desktopWatcher->displayReset();
-}
-
 }  // namespace
 
 SystemWindow::SystemWindow(Backend& backend, std::function<void()> runPosted)
@@ -78,8 +69,13 @@ bool SystemWindow::trayCallback(HWND window, UINT message, LPARAM lp) {
   return true;
 }
 
-void SystemWindow::displayReset() {
-  if (program_) program_->displayReset();
+void CALLBACK SystemWindow::desktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+  // Raised for a switch either way; only the user's own desktop can be opened from here, and
+  // only there can the ramp be sent.
+  HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
+  if (!input) return;
+  CloseDesktop(input);
+  if (desktopWatcher && desktopWatcher->program_) desktopWatcher->program_->displayReset();
 }
 
 void SystemWindow::exitRequested() {

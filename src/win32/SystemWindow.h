@@ -41,8 +41,6 @@ class SystemWindow : public Window {
 
   // Another program (the installer) asked the program to end; it arrives on the message loop.
   void exitRequested();
-  // The display may have lost its ramp: the last one goes back, checked as every send is.
-  void displayReset();
 
   // The icon could not be added: at sign-in the notification area is often not ready yet. The
   // add is tried again every few seconds for a while, and again on "TaskbarCreated".
@@ -57,6 +55,7 @@ class SystemWindow : public Window {
 
  private:
   void retryTick();
+  static void CALLBACK desktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD);
 
   std::function<void()> runPosted_;
   app::Program* program_ = nullptr;

@@ -13,6 +13,7 @@
 #include "win32/GammaDisplay.h"
 #include "win32/MessageLoop.h"
 #include "win32/NotifyArea.h"
+#include "win32/Report.h"
 #include "win32/Services.h"
 #include "win32/SystemLibrary.h"
 #include "win32/SignIn.h"
@@ -40,12 +41,18 @@ std::vector<std::string> arguments() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // A damaged heap ends the program at once rather than letting it run on with it.
+  HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
   // Before anything is loaded: no library is ever taken from the program's own folder.
   win32::searchSystemFolderOnly();
 
-  // A second copy ends here, before any window or icon exists.
+  // A second copy ends here, before any window or icon exists. Access denied: a copy with other
+  // rights holds the name, so end as well. Any other failure tells nothing of other copies, and
+  // no program at all is worse than a rare second copy: run on, reported.
   win32::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kInstanceMutex));
-  if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+  const DWORD mutexError = GetLastError();
+  if (mutexError == ERROR_ALREADY_EXISTS || (!mutex && mutexError == ERROR_ACCESS_DENIED)) return 0;
+  if (!mutex) win32::reportFailure(L"CreateMutexW", L"single instance");
   // Auto-reset: each request is answered once. Without it the program runs on; it just cannot be
   // asked to end from outside.
   win32::UniqueHandle exitRequest(CreateEventW(nullptr, FALSE, FALSE, win32::kExitEventName));

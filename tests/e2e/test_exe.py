@@ -4,6 +4,7 @@ randomisation and no-execute data, is terminal-server aware, and loads no librar
 beside it."""
 
 import os
+import re
 import struct
 import subprocess
 import time
@@ -79,6 +80,10 @@ def test_imports_only_known_system_libraries_and_keeps_its_protections(exe):
     assert flags & DYNAMIC_BASE and exe.has_relocations, f"no ASLR ({flags:#06x})"
     assert flags & NX_COMPAT, f"no DEP ({flags:#06x})"
     assert flags & TERMINAL_SERVER_AWARE, f"not terminal-server aware ({flags:#06x})"
+    header = subprocess.run(["i686-w64-mingw32-objdump", "-p", os.environ["LUMORA_EXE"]],
+                            capture_output=True, text=True, check=True).stdout
+    versions = re.findall(r"(?:Major|Minor)(?:OSystem|Subsystem)Version\s+(\d+)", header)
+    assert versions == ["6", "0", "6", "0"], f"not marked for Windows 7 and later: {versions}"
 
 
 # Libraries the program loads at run time, or imported in the past, or loaded on its behalf.

@@ -77,7 +77,7 @@ def wine_env(name: str) -> str:
 def reg_values(key: str) -> dict[str, tuple[str, str]] | None:
     """name -> (type, data) of a registry key's values, or None when the key does not exist."""
     proc = subprocess.run(["wine", "reg", "query", key], capture_output=True, text=True,
-                          timeout=30)
+                          errors="replace", timeout=30)
     if proc.returncode != 0:
         return None
     values = {}
@@ -267,3 +267,36 @@ def test_portable_zip_runs_from_its_own_folder(prefix, tmp_path):
     wait_exit()
     assert "[dsxx]" in (folder / "config.ini").read_text(errors="replace")
     assert list(elsewhere.iterdir()) == []
+
+
+
+def test_a_folder_holding_other_files_gets_its_own_and_a_portable_sign_in_entry_stays(prefix,
+                                                                                     tmp_path):
+    setup, _, _ = dist_files()
+    chosen = tmp_path / "Mes Réglages 設定"
+    chosen.mkdir()
+    (chosen / "notes.txt").write_text("mine")
+    win = [subprocess.run(["winepath", "-w", str(p)], capture_output=True, text=True, timeout=30,
+                          check=True).stdout.strip() for p in (setup, chosen)]
+    # /D= takes the rest of the command line as typed, spaces and all, as cmd passes it on.
+    subprocess.run(["wine", "cmd", "/c", f"{win[0]} /S /D={win[1]}"], cwd=tmp_path,
+                   capture_output=True, timeout=120, check=True)
+    assert sorted(p.name for p in chosen.iterdir()) == ["Lumora", "notes.txt"]
+    exe = win[1] + r"\Lumora\Lumora.exe"
+    launch(exe, cwd=tmp_path)  # and it runs from there
+    harness.click(harness.wait_until(main_windows_mapped, 20, what="the main window")[0],
+                  *CLOSE_IMAGE)
+    wait_exit()
+
+    # A portable copy signed in since: the uninstaller leaves its entry and its disable alone.
+    portable = r'"C:\Portable Lumora\Lumora.exe" /tray'
+    for key, kind, data in ((RUN_KEY, "REG_SZ", portable), (APPROVED_KEY, "REG_BINARY", DISABLED)):
+        subprocess.run(["wine", "reg", "add", key, "/v", "Lumora", "/t", kind, "/d", data, "/f"],
+                       capture_output=True, timeout=30, check=True)
+    subprocess.run(["wine", exe.replace("Lumora.exe", "uninstall.exe"), "/S"], cwd=tmp_path,
+                   capture_output=True, timeout=60)
+    harness.wait_until(lambda: reg_values(UNINSTALL_KEY) is None, 30, interval=0.5,
+                       what="the uninstaller to finish")
+    assert (reg_value(RUN_KEY, "Lumora"), reg_value(APPROVED_KEY, "Lumora").lower()) == (
+        portable, DISABLED)
+    assert sorted(p.name for p in chosen.iterdir()) == ["notes.txt"]

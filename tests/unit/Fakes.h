@@ -186,31 +186,28 @@ class DisplaySet : public ui::DisplaySet {
   };
 };
 
-// A 1280 x 800 pixel screen at 96 DPI with a 40-pixel taskbar at the bottom. The system's DPI
-// stays 96 whatever the primary monitor's own.
+// A 1280 x 800 pixel screen at 96 DPI with a 40-pixel taskbar at the bottom.
 class Screen : public ui::Screen {
  public:
   ui::Size pixels{1280, 800};
   int taskbar = 40;
-  bool taskbarOnTop = false;
-  int dpi = 96;                     // the primary monitor's
+  int dpi = 96;                     // the primary monitor's; the system's stays 96
   std::vector<ui::Monitor> others;  // monitors besides the primary one
   bool noMonitors = false;          // a desktop in the middle of a change lists none
   std::vector<ui::Monitor> monitors() override {
     if (noMonitors) return {};
     const int t = 1440 / dpi;
+    const ui::Rect w = workArea();
     std::vector<ui::Monitor> list{
         {{0, 0, pixels.width * t, pixels.height * t},
          dpi,
          true,
-         {0, taskbarOnTop ? taskbar * t : 0, pixels.width * t, (pixels.height - taskbar) * t}}};
+         {w.left / 15 * t, w.top / 15 * t, w.width / 15 * t, w.height / 15 * t}}};
     list.insert(list.end(), others.begin(), others.end());
     return list;
   }
   ui::Size size() override { return {pixels.width * 15, pixels.height * 15}; }
-  ui::Rect workArea() override {
-    return {0, taskbarOnTop ? taskbar * 15 : 0, pixels.width * 15, (pixels.height - taskbar) * 15};
-  }
+  ui::Rect workArea() override { return {0, 0, pixels.width * 15, (pixels.height - taskbar) * 15}; }
 };
 
 // A control's view as a backend keeps one: it lets go of its control when it is dropped.

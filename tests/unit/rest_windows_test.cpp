@@ -36,33 +36,27 @@ TEST_F(RestWindows, PromptSitsAboveTheTaskbarAtTheRightEdgeWithoutTakingFocus) {
   EXPECT_EQ(formsCreated("Form2"), 1);  // its window came from the host
 }
 
-TEST_F(RestWindows, PromptSitsOnThePrimaryWorkAreaInThatMonitorsDpi) {
-  struct Case {
-    const char* what;
-    ui::Size pixels;
-    bool taskbarOnTop;
-    int dpi, left, top;
-  };
-  const Case cases[] = {
-      {"taskbar on top: the work area ends at the screen's bottom",
-       {1920, 1080},
-       true,
-       96,
-       1920 * 15 - 4980,
-       1080 * 15 - 1350},
-      // Docked after sign-in: 10 twips a pixel there, not the system's 15.
-      {"primary at 144 DPI", {2880, 1620}, false, 144, 2880 * 10 - 4980, 1580 * 10 - 1350},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    screen.pixels = c.pixels;
-    screen.taskbarOnTop = c.taskbarOnTop;
-    screen.dpi = c.dpi;
-    rest::PromptWindow p(rest, screen, &host);
-    p.show();
-    EXPECT_EQ(p.dpi(), c.dpi);
-    EXPECT_EQ(p.place(), (ui::Rect{c.left, c.top, 4980, 1350}));
+// The taskbar along the top edge: the work area ends at the screen's bottom.
+struct TopTaskbarScreen : fakes::Screen {
+  ui::Rect workArea() override {
+    return {0, 40 * 15, pixels.width * 15, (pixels.height - 40) * 15};
   }
+};
+
+TEST_F(RestWindows, PromptSitsOnTheWorkAreaBottomWhateverEdgeAndDpi) {
+  TopTaskbarScreen top;
+  top.pixels = {1920, 1080};
+  rest::PromptWindow p(rest, top, &host);
+  p.show();
+  EXPECT_EQ(p.place().left, 1920 * 15 - 4980);
+  EXPECT_EQ(p.place().top, 1080 * 15 - 1350);
+  // Docked after sign-in: the primary at 144 DPI, 10 twips a pixel there, not the system's 15.
+  screen.pixels = {2880, 1620};
+  screen.dpi = 144;
+  rest::PromptWindow docked(rest, screen, &host);
+  docked.show();
+  EXPECT_EQ(docked.dpi(), 144);
+  EXPECT_EQ(docked.place(), (ui::Rect{2880 * 10 - 4980, 1580 * 10 - 1350, 4980, 1350}));
 }
 
 TEST_F(RestWindows, RestNowOpensTheRestScreenAndDropsThePromptAfterItsHandler) {
