@@ -14,7 +14,7 @@
 struct RestFixture : ::testing::Test {
   ui::TextBox Text1{"Text1"}, Text2{"Text2"}, Text3{"Text3"};
   ui::Label Label5{"Label5"}, dhhour0{"dhhour", 0}, dhhour1{"dhhour", 1}, Label2_1{"Label2", 1};
-  controls::SafeSwitch SafeSwitch2{"SafeSwitch2"}, sound{"sound"};
+  controls::SafeSwitch SafeSwitch2{"SafeSwitch2"}, sound{"sound"}, warn{"warn"};
   ui::Image edit1{"edit", 1}, setok1{"setok", 1}, setno1{"setno", 1};
   ui::PictureBox ppset{"ppset"};
   ui::Timer Timer1{"Timer1"};
@@ -35,7 +35,8 @@ struct RestFixture : ::testing::Test {
             .setno1 = setno1,
             .form2tip = form2tip,
             .okdsxxadd = okdsxxadd,
-            .sound = sound};
+            .sound = sound,
+            .warn = warn};
   }
 
   fakes::Clock clock;  // 14:07:30
