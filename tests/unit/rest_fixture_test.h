@@ -46,6 +46,7 @@ struct RestFixture : ::testing::Test {
   fakes::Shell shell;
   settings::Ini ini{store, shell};
   rest::Rest rest{controls(), clock, screen, &host, ini, shell};
+  std::vector<int> dims;  // the warning's levels as sent
 
   RestFixture() {
     Text1.setText("12:30");
@@ -54,6 +55,7 @@ struct RestFixture : ::testing::Test {
     edit1.setVisible(false);
     ppset.setVisible(false);
     rest.connect();
+    rest.Dimming = [this](int percent) { dims.push_back(percent); };
   }
 
   // Reminders on at the current time, as the load step leaves them.
@@ -67,6 +69,8 @@ struct RestFixture : ::testing::Test {
       host.run();
     }
   }
+  // The timer fires when it was planned to: the clock moves on by its interval.
+  void wake() { clock.advance(Timer1.interval() / 1000), Timer1.Tick(), host.run(); }
   // Ticks until the clock shows hh:mm:ss.
   void tickUntil(int hour, int minute, int second = 0) {
     const long target = hour * 3600L + minute * 60L + second;
