@@ -194,11 +194,12 @@ def open_rest_screen(app: harness.Lumora):
 
 class TestPrompt:
     def test_prompt_comes_after_the_interval_above_all_without_the_focus(self, lumora):
-        main = start_with(lumora, config(mei=1))
+        main = start_with(lumora, config(mei=60, xiuxi=120))
         assert foreground(False) == "Form1"
         before = shown_next_time(main)
-        # M = 1: the prompt is due at the start of the next minute: nothing a second before it.
-        due = (int(harness.clock_now() // 60) + 1) * 60
+        # Due an hour on, at the start of its minute (after the hour in minute-long wakes, in one
+        # step no longer than the rest): nothing a second before it.
+        due = (int(harness.clock_now() // 60) + 60) * 60
         harness.move_clock((due - 1 - harness.clock_now()) / 60)
         time.sleep(0.8)
         assert harness.find_windows("Form2") == [], "prompted before its minute"

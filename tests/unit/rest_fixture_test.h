@@ -69,8 +69,7 @@ struct RestFixture : ::testing::Test {
       host.run();
     }
   }
-  // The timer fires when it was planned to: the clock moves on by its interval.
-  void wake() { clock.advance(Timer1.interval() / 1000), Timer1.Tick(), host.run(); }
+  void wake() { clock.advance(Timer1.interval() / 1000), Timer1.Tick(), host.run(); }  // as planned
   // Ticks until the clock shows hh:mm:ss.
   void tickUntil(int hour, int minute, int second = 0) {
     const long target = hour * 3600L + minute * 60L + second;
