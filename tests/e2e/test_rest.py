@@ -194,11 +194,9 @@ def open_rest_screen(app: harness.Lumora):
 
 class TestPrompt:
     def test_prompt_comes_after_the_interval_above_all_without_the_focus(self, lumora):
-        main = start_with(lumora, config(mei=60, xiuxi=120))
+        main = start_with(lumora, config(mei=60, xiuxi=120))  # an hour on, not a second before
         assert foreground(False) == "Form1"
         before = shown_next_time(main)
-        # Due an hour on, at the start of its minute (after the hour in minute-long wakes, in one
-        # step no longer than the rest): nothing a second before it.
         due = (int(harness.clock_now() // 60) + 60) * 60
         harness.move_clock((due - 1 - harness.clock_now()) / 60)
         time.sleep(0.8)
