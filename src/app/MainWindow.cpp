@@ -55,9 +55,14 @@ MainWindow::MainWindow(const MainWindowServices& services)
                                                           .setno1 = setno[1],
                                                           .form2tip = form2tip,
                                                           .okdsxxadd = okdsxxadd,
-                                                          .sound = soundSwitch},
+                                                          .sound = soundSwitch,
+                                                          .warn = warnSwitch},
                                        services.clock, services.screen, services.host, services.ini,
                                        services.shell);
+  // The warning dims through eye care's ramp only while eye care is on.
+  rest_->Dimming = [this, &gamma = services.gamma](int percent) {
+    gamma.setDimming(eyeCare_->eyeOn() == "1" ? percent : 100);
+  };
   connect();
   keyboardAccess();
 }
@@ -77,14 +82,15 @@ void MainWindow::keyboardAccess() {
         Named{&Slider3[2], "Blue"}, Named{&Image8, "Back"}, Named{&Image7, "OK"},
         Named{&Text3, "Rest length in minutes"}, Named{&Text2, "Minutes between rests"},
         Named{&setno[1], "Back"}, Named{&setok[1], "OK"},
-        Named{&soundSwitch, "Sound as a rest starts and ends"}}) {
+        Named{&soundSwitch, "Sound as a rest starts and ends"},
+        Named{&warnSwitch, "Dim the screen a little before a rest"}}) {
     n.control->setAccessName(n.name);
     n.control->setTabStop(true);
   }
   // Reading order: the window's row of controls, then each panel's own.
   setTabOrder({&SafeSwitch1, &SafeSwitch2, &edit[0], &edit[1], &Image1, &image2, &Slider1, &Slider2,
                &Slider3[0], &Slider3[1], &Slider3[2], &Image8, &Image7, &Text3, &Text2,
-               &soundSwitch, &setno[1], &setok[1]});
+               &soundSwitch, &setno[1], &setok[1], &warnSwitch});
   eyeset.setKeyPanel(&Image7, &Image8);
   xxset.setKeyPanel(&setok[1], &setno[1]);
   setKeys(nullptr, &Image1);
@@ -196,6 +202,8 @@ void MainWindow::design() {
      .font = ui::designFont(12, false), .back = kWindowColour, .flags = kCentred},
     {.control = soundCaption, .in = &xxset, .place = {480, 1620, 1215, 255}, .text = "Sound",
      .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
+    {.control = warnCaption, .in = &xxset, .place = {5940, 1620, 1215, 255}, .text = "Warning",
+     .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
     {.control = setno[1], .in = &xxset, .place = {3555, 1395, 720, 720},
      .picture = ui::Picture::Back, .tip = "Back"},
     {.control = setok[1], .in = &xxset, .place = {4650, 1380, 720, 720}, .picture = ui::Picture::Ok,
@@ -205,6 +213,7 @@ void MainWindow::design() {
     {.control = Text2, .in = &xxset, .place = {5010, 375, 525, 270}, .text = "1", .font = system,
      .back = ui::kSystemWindow, .flags = kCentred},
     {.control = soundSwitch, .in = &xxset, .place = {1800, 1575, 1170, 345}},
+    {.control = warnSwitch, .in = &xxset, .place = {7260, 1575, 1170, 345}},
   });
   // clang-format on
 }

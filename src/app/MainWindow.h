@@ -86,6 +86,8 @@ class MainWindow : public ui::Form {
   std::array<ui::Image, 2> setok{ui::Image{"setok", 0}, ui::Image{"setok", 1}};
   ui::Label soundCaption{"soundCaption"};
   controls::SafeSwitch soundSwitch{"soundSwitch"};
+  ui::Label warnCaption{"warnCaption"};
+  controls::SafeSwitch warnSwitch{"warnSwitch"};
 
   // Never seen: used by code.
   ui::Timer Timer1{"Timer1"};

@@ -1,5 +1,6 @@
 #include "rest/Rest.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "rest/Monitors.h"
@@ -14,6 +15,7 @@ namespace {
 constexpr ui::Colour kRestOffColour = 0;
 const std::string kOn = "1";
 const std::string kOff = "0";
+constexpr int kAwayPollMs = 3000;  // while away long enough for a rest: notice the return soon
 namespace keys = settings::keys;
 
 }  // namespace
@@ -39,6 +41,7 @@ void Rest::loadSettings() {
   latersLimit_ = wholeMinutes(stored(keys::kLaters), 0, 10).value_or(kDefaultLaters);
   pausedUntil_ = parseMoment(stored(keys::kPausedUntil));
   c_.sound.setValue(wholeMinutes(stored(keys::kSound), 0, 1).value_or(1) == 1);
+  c_.warn.setValue(wholeMinutes(stored(keys::kWarn), 0, 1).value_or(1) == 1);
   TipChanged();
 }
 
@@ -58,6 +61,7 @@ void Rest::dsxxadd() {
       formatTimeOfDay(schedule_.newPeriod(clock_.now(), {clock_.monotonicMs()}, interval_)));
   c_.Label5.setText(c_.Text1.text());
   TipChanged();
+  settle();
 }
 
 void Rest::SafeSwitch2_Click(bool value) {
@@ -72,6 +76,7 @@ void Rest::SafeSwitch2_Click(bool value) {
     c_.edit1.setVisible(false);
   }
   TipChanged();
+  settle();
 }
 
 void Rest::setok_Click(int /*index*/) {
@@ -94,6 +99,7 @@ void Rest::setok_Click(int /*index*/) {
   ini_.writeini("dsxx", "mei", c_.Text2.text());
   ini_.writeini("dsxx", "xiuxi", c_.Text3.text());
   ini_.writeini(keys::kRestSection, keys::kSound, c_.sound.Value() ? kOn : kOff);
+  ini_.writeini(keys::kRestSection, keys::kWarn, c_.warn.Value() ? kOn : kOff);
 }
 
 void Rest::setno_Click(int /*index*/) {
@@ -115,11 +121,12 @@ int Rest::typedLengthOrCurrent() const {
 }
 
 void Rest::form2tip_Click() {
-  schedule_.startCountdown(typedLengthOrCurrent());
+  schedule_.startCountdown(typedLengthOrCurrent(), clock_.monotonicMs());
+  settle();
 }
 
 Elapsed Rest::elapsed() {
-  return {clock_.monotonicMs(), clock_.idleMs(), clock_.userBusy()};
+  return {clock_.monotonicMs(), clock_.idleMs(), clock_.userBusy(), c_.Timer1.interval()};
 }
 
 void Rest::sessionLocked(bool locked) {
@@ -142,6 +149,7 @@ void Rest::later() {
   c_.Text1.setText(formatTimeOfDay(schedule_.later(clock_.now(), laterMinutes_)));
   c_.Label5.setText(c_.Text1.text());
   TipChanged();
+  settle();
 }
 
 void Rest::decline() {
@@ -165,6 +173,7 @@ void Rest::setPause(std::optional<long long> until) {
   ini_.writeini(keys::kRestSection, keys::kPausedUntil,
                 until ? std::optional(formatMoment(*until)) : std::nullopt);
   TipChanged();
+  settle();
 }
 
 // Never a time already past: whatever holds the next rest back is named instead.
@@ -190,6 +199,29 @@ void Rest::Timer1_Timer() {
   apply(schedule_.onTick(clock_.now(), elapsed(),
                          {restOn_ == kOn, Pdtipshow != 0, typedLengthOrCurrent(), pausedUntil_}));
   if (waiting() != waited) TipChanged();
+  settle();
+}
+
+void Rest::settle() {
+  const ui::LocalTime now = clock_.now();
+  const long long due = schedule_.secondsToDue(now);
+  const bool live = restOn_ == kOn && !pausedUntil_ && !schedule_.counting();
+  const bool soon = live && !Pdtipshow && !schedule_.held() && !schedule_.restedAway() && due <= 60;
+  const bool warn = live && c_.warn.Value();
+  // Eased in steps of 1 % over the minute, 90 % at its end; a prompt holds what was reached.
+  int dimming = 100;
+  if (warn && prompt_) dimming = dimming_;
+  if (warn && soon && due > 0) dimming = 100 - static_cast<int>((61 - due) * 10 / 60);
+  if (dimming != dimming_) Dimming(dimming_ = dimming);
+
+  long long ms = (60 - now.second) * 1000LL;
+  if (schedule_.counting() || prompt_ || schedule_.held() || (soon && (warn || due <= 0)))
+    ms = 1000;
+  else if (schedule_.restedAway())
+    ms = kAwayPollMs;
+  else if (const long long toAway = typedLengthOrCurrent() * 60000LL - clock_.idleMs(); toAway > 0)
+    ms = std::min(ms, std::max(toAway, 1000LL));
+  c_.Timer1.setInterval(static_cast<int>(ms));
 }
 
 void Rest::apply(const TickOutcome& outcome) {

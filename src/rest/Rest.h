@@ -39,6 +39,7 @@ struct RestControls {
   ui::CommandButton& form2tip;
   ui::CommandButton& okdsxxadd;
   controls::SafeSwitch& sound;  // in the rest panel: a sound as a rest starts and ends
+  controls::SafeSwitch& warn;   // in the rest panel: the screen dims a little before a prompt
 };
 
 class Rest {
@@ -82,6 +83,9 @@ class Rest {
   // whenever it may have changed.
   std::string tip() const;
   ui::Event<> TipChanged;
+  // The gentle warning: the screen's brightness in percent, eased down to 90 over the minute
+  // before a prompt and back to 100 once the prompt is answered or reminders stop.
+  ui::Event<int> Dimming;
 
   const std::string& restOn() const { return restOn_; }
   void setRestOn(std::string value) { restOn_ = std::move(value); }
@@ -113,6 +117,10 @@ class Rest {
 
  private:
   void apply(const TickOutcome& outcome);
+  // After anything that moves the next rest: the warning's level, and when the clock next needs
+  // to look (a second while something runs, else the next minute or the moment idle becomes a
+  // rest).
+  void settle();
   void showCountdown(const Countdown& countdown);
   void showPrompt();
   void closePrompt();
@@ -139,6 +147,7 @@ class Rest {
   int laterMinutes_ = kDefaultLater;
   int latersLimit_ = kDefaultLaters;
   std::optional<long long> pausedUntil_;
+  int dimming_ = 100;
   RestSchedule schedule_;
 
   std::unique_ptr<PromptWindow> prompt_;

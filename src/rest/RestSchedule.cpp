@@ -144,8 +144,9 @@ int RestSchedule::newPeriod(const ui::LocalTime& now, const Elapsed& elapsed, in
   return *next_;
 }
 
-void RestSchedule::startCountdown(int n) {
+void RestSchedule::startCountdown(int n, std::int64_t monotonicMs) {
   countdown_ = Countdown::ofSeconds(n * 60LL);
+  lastSeenMs_ = monotonicMs;  // the clock may have slept for most of a minute since its last tick
   counting_ = true;
   laters_ = 0;
 }
@@ -199,7 +200,8 @@ TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapse
     held_ = false;
     if (nowMinute >= *reminder.pausedUntil) out.due = Due::NewPeriod;
     return out;
-  } else if (backFromRestAway(elapsed, gapMs, reminder.lengthMinutes * 60000LL)) {
+  } else if (backFromRestAway(elapsed, gapMs - std::max<std::int64_t>(0, elapsed.plannedMs - 1000),
+                              reminder.lengthMinutes * 60000LL)) {
     held_ = false;
     laters_ = 0;
     out.due = Due::NewPeriod;
@@ -216,7 +218,8 @@ TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapse
 }
 
 // True on the tick the person comes back from an absence of at least a rest's length: asleep
-// (the counter ran on between two ticks), without input, or with the session locked.
+// (the counter ran on between two ticks beyond the wait planned for the tick), without input, or
+// with the session locked.
 bool RestSchedule::backFromRestAway(const Elapsed& elapsed, std::int64_t gapMs,
                                     std::int64_t restMs) {
   const std::int64_t mono = elapsed.monotonicMs;
@@ -229,6 +232,13 @@ bool RestSchedule::backFromRestAway(const Elapsed& elapsed, std::int64_t gapMs,
   }
   if (away >= restMs) restedAway_ = true;
   return false;
+}
+
+long long RestSchedule::secondsToDue(const ui::LocalTime& now) const {
+  if (!next_) return 2LL * kMinutesPerDay * 60;
+  const long long nowMinute = absoluteMinute(now);
+  const long long first = checkedThrough_ ? *checkedThrough_ + 1 : nowMinute;
+  return (first + minuteOfDay(*next_ - first) - nowMinute) * 60 - now.second;
 }
 
 bool RestSchedule::dueNow(long long nowMinute, long long firstUnchecked) const {

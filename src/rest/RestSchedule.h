@@ -56,6 +56,7 @@ struct Elapsed {
   std::int64_t monotonicMs = 0;  // the counter that runs on through sleep
   std::int64_t idleMs = 0;       // since the last keyboard or mouse input
   bool busy = false;             // full-screen work, a presentation, quiet time
+  std::int64_t plannedMs = 0;    // how long after the last tick this one was planned
 };
 
 // The reminder's state that lives in the main window.
@@ -82,8 +83,8 @@ class RestSchedule {
  public:
   // A new working period from the current minute: returns the next rest's minute of the day.
   int newPeriod(const ui::LocalTime& now, const Elapsed& elapsed, int intervalMinutes);
-  // Starts (or restarts) a countdown of the given length.
-  void startCountdown(int lengthMinutes);
+  // Starts (or restarts) a countdown of the given length; its first second counts from now.
+  void startCountdown(int lengthMinutes, std::int64_t monotonicMs);
   // Puts the prompt off for at least the given minutes, counting neither as work nor as rest:
   // returns the minute of the day it comes back.
   int later(const ui::LocalTime& now, int minutes);
@@ -96,6 +97,10 @@ class RestSchedule {
   TickOutcome onTick(const ui::LocalTime& now, const Elapsed& elapsed, const Reminder& reminder);
   // The session was locked or unlocked: a locked session is time away.
   void sessionLocked(bool locked, std::int64_t monotonicMs);
+
+  // Seconds from now to the start of the minute the next rest is due in; 0 or less once it is
+  // due, and a day and more with nothing scheduled.
+  long long secondsToDue(const ui::LocalTime& now) const;
 
   bool counting() const { return counting_; }
   const Countdown& countdown() const { return countdown_; }

@@ -12,6 +12,7 @@ inline constexpr const char* kLater = "later";               // minutes a prompt
 inline constexpr const char* kLaters = "laters";             // times in a row at most
 inline constexpr const char* kPausedUntil = "paused_until";  // local "YYYY-MM-DD HH:MM"
 inline constexpr const char* kSound = "sound";               // 1 or 0
+inline constexpr const char* kWarn = "warn";                 // 1 or 0: dim before a prompt
 
 // Eye care.
 inline constexpr const char* kEyeSection = "eye";

@@ -193,7 +193,14 @@ void FormWindow::destroy() {
 UINT_PTR FormWindow::addTimer(ui::Timer* timer) {
   UINT_PTR id = nextTimer_++;
   timers_[id] = timer;
-  if (!SetTimer(hwnd_, id, static_cast<UINT>(timer->interval()), nullptr))
+  // Coalescable where the system offers it (Windows 8 on), so the rest clock's wakes can join
+  // the system's own; the default tolerance keeps a minute's tick within its second.
+  using Coalescable = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
+  static const auto coalescable = reinterpret_cast<Coalescable>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetCoalescableTimer")));
+  const auto ms = static_cast<UINT>(timer->interval());
+  if ((!coalescable || !coalescable(hwnd_, id, ms, nullptr, 0)) &&
+      !SetTimer(hwnd_, id, ms, nullptr))
     reportFailure(L"SetTimer", L"a form's timer");
   return id;
 }

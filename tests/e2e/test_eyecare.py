@@ -133,7 +133,7 @@ class TestNightLight:
         (0, 1, -60, 0, 1, (0.45, 0.6)), (0, 1, -15, 30, 1, (0.65, 0.8)),
         (-20, 1, 60, 0, 0.8, (0.79, 0.81)), (-20, 0, -60, 0, 1, (0.99, 1))])
     def test_the_screen_follows_the_night(self, lumora, liangdu, pdrun, start_min, fade, red, blue):
-        start(lumora, stored(liangdu=liangdu, pdrun=pdrun, night=night(start_min, fade)))
+        lumora.run(stored(liangdu=liangdu, pdrun=pdrun, night=night(start_min, fade)))
         def shown():
             t = [harness.gamma_get()[c * 256 + 255] / 65535 for c in range(3)]
             return blue[0] < t[2] <= blue[1] and t[2] <= t[1] <= t[0] and abs(t[0] - red) < 0.01
@@ -142,7 +142,7 @@ class TestNightLight:
         assert shown()
 
     def test_dim_and_blue_is_sent_inside_the_limit_and_says_so(self, lumora):
-        wid = start(lumora, stored(liangdu=-30, rgbb=-30))
+        wid = lumora.run(stored(liangdu=-30, rgbb=-30))
         harness.wait_until(lambda: harness.gamma_get()[255] < 60000, 10, what="a dimmed ramp")
         ramp = harness.gamma_get()
         assert all(abs((v >> 8) - n % 256) <= 128 for n, v in enumerate(ramp))
@@ -329,7 +329,7 @@ def press_elsewhere(*keys: str) -> None:
 
 class TestShortcuts:
     def test_brightness_steps_and_the_close_image_stores_them(self, lumora_desktop):
-        wid = start(lumora_desktop, stored(liangdu=-10) + "[night]\non=0\n")
+        wid = lumora_desktop.run(stored(liangdu=-10) + "[night]\non=0\n")
         wait_ramp(brightness(-10), "the stored brightness")
         press_elsewhere("ctrl+alt+Next", "ctrl+alt+Next")
         wait_ramp(brightness(-20), "two steps darker")
@@ -347,7 +347,7 @@ class TestShortcuts:
                                    harness.os.environ["LUMORA_PROBE"], "hold", "3", "0x22"],
                                   stdout=subprocess.PIPE, text=True)
         assert holder.stdout.readline().strip() == "held"
-        start(lumora_desktop, stored(liangdu=-10) + "[night]\non=0\n")
+        lumora_desktop.run(stored(liangdu=-10) + "[night]\non=0\n")
         wait_ramp(brightness(-10), "the stored brightness")
         assert test_rest.icon_tip().split("\n")[1:] == ["Keys taken: Ctrl+Alt+PageDown"]
         assert not [r for r in harness.probe("--desktop", harness.DESKTOP_NAME, "windows")

@@ -77,7 +77,7 @@ TEST_F(KeyboardTest, TabOrderSpaceEnterAndEscPerPanel) {
       {true, true, "TTTTE", "Rest length in minutes", "rest panel"},
       {true, true, "TTTTETT", "Sound as a rest starts and ends", "rest panel"},
       {true, true, "TTTTETTTT", "OK", "rest panel"},
-      {true, true, "TTTTETTTTT", "Rest length in minutes", "rest panel"},
+      {true, true, "TTTTETTTTT", "Dim the screen a little before a rest", "rest panel"},
       // Esc and Back close the panel and the focus returns to its pencil; Enter is OK.
       {true, true, "TTTTEX", "Rest settings", "window"},
       {true, true, "TTTTETTTE", "Rest settings", "window"},

@@ -52,7 +52,8 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
                                                "read night/from", "read night/to", "read night/day",
                                                "read night/night", "read night/fade",
                                                "read dsxx/later", "read dsxx/laters",
-                                               "read dsxx/paused_until", "read dsxx/sound"}));
+                                               "read dsxx/paused_until", "read dsxx/sound",
+                                               "read dsxx/warn"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
@@ -158,7 +159,7 @@ TEST_F(MainWindowTest, EyeCareOnReadsItsValuesAfterTheFlags) {
   stored("eye", "pdrun", "1");
   start();
   std::vector<std::string> r = reads();
-  ASSERT_EQ(r.size(), 19u);
+  ASSERT_EQ(r.size(), 20u);
   EXPECT_EQ(r[3], "read eye/pdrun");
   EXPECT_EQ(r[10], "read eye/liangdu");
   EXPECT_EQ(r[14], "read eye/rgbb");

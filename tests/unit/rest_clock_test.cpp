@@ -347,6 +347,17 @@ TEST_F(RestClock, NoPromptDuringARest) {
   EXPECT_NE(rest.restScreen(), nullptr);
 }
 
+TEST_F(RestClock, MinuteWakesKeepThePromptsMinuteAndTheWarningLiftsAsThePromptEnds) {
+  for (auto end : {&rest::Rest::decline, &rest::Rest::later, &rest::Rest::restNow}) {
+    int wakes = (Text3.setText("1"), rest.resume(), SafeSwitch2.setValue(false), switchOn(), 0);
+    for (dims.clear(); !rest.prompt() && wakes < 200; ++wakes) wake();
+    EXPECT_EQ(rest::formatTimeOfDay(clock.time.hour * 60 + clock.time.minute), Label5.text());
+    EXPECT_EQ(std::pair(clock.time.second, wakes), std::pair(0, 44 + 60));
+    EXPECT_EQ(dims, (std::vector{99, 98, 97, 96, 95, 94, 93, 92, 91, 90}));
+    EXPECT_EQ(((rest.*end)(), dims.back()), 100);
+  }
+}
+
 // Time away counts as rest; full-screen work holds the prompt back. Reminders are switched on at
 // 14:07:30 with M = 45 and N = 5 (due 14:52); each case lives through its story and ends with
 // whether a prompt is up and the next rest time.
@@ -497,6 +508,12 @@ const Away kAway[] = {
        ASSERT_TRUE(f.rest.canPutOff());
      },
      false, "15:49"},
+    {"HiddenAnAbsenceIsNoticedOnItsSecond",
+     [](RestFixture& f) {
+       for (f.clock.leave(); f.rest.tip() != "Away: counted as a rest";) f.wake();  // 14:07:30
+       f.clock.comeBack(), f.wake();  // back at 14:12:33, not at the next minute
+     },
+     false, "14:57"},
     {"PauseAcrossMidnightARestartAndAnEndWhileAway",
      [](RestFixture& f) {
        f.tickUntil(14, 10, 0);

@@ -14,7 +14,7 @@
 struct RestFixture : ::testing::Test {
   ui::TextBox Text1{"Text1"}, Text2{"Text2"}, Text3{"Text3"};
   ui::Label Label5{"Label5"}, dhhour0{"dhhour", 0}, dhhour1{"dhhour", 1}, Label2_1{"Label2", 1};
-  controls::SafeSwitch SafeSwitch2{"SafeSwitch2"}, sound{"sound"};
+  controls::SafeSwitch SafeSwitch2{"SafeSwitch2"}, sound{"sound"}, warn{"warn"};
   ui::Image edit1{"edit", 1}, setok1{"setok", 1}, setno1{"setno", 1};
   ui::PictureBox ppset{"ppset"};
   ui::Timer Timer1{"Timer1"};
@@ -35,7 +35,8 @@ struct RestFixture : ::testing::Test {
             .setno1 = setno1,
             .form2tip = form2tip,
             .okdsxxadd = okdsxxadd,
-            .sound = sound};
+            .sound = sound,
+            .warn = warn};
   }
 
   fakes::Clock clock;  // 14:07:30
@@ -45,6 +46,7 @@ struct RestFixture : ::testing::Test {
   fakes::Shell shell;
   settings::Ini ini{store, shell};
   rest::Rest rest{controls(), clock, screen, &host, ini, shell};
+  std::vector<int> dims;  // the warning's levels as sent
 
   RestFixture() {
     Text1.setText("12:30");
@@ -53,6 +55,7 @@ struct RestFixture : ::testing::Test {
     edit1.setVisible(false);
     ppset.setVisible(false);
     rest.connect();
+    rest.Dimming = [this](int percent) { dims.push_back(percent); };
   }
 
   // Reminders on at the current time, as the load step leaves them.
@@ -66,6 +69,7 @@ struct RestFixture : ::testing::Test {
       host.run();
     }
   }
+  void wake() { clock.advance(Timer1.interval() / 1000), Timer1.Tick(), host.run(); }  // as planned
   // Ticks until the clock shows hh:mm:ss.
   void tickUntil(int hour, int minute, int second = 0) {
     const long target = hour * 3600L + minute * 60L + second;
