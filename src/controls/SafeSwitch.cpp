@@ -46,6 +46,11 @@ void SafeSwitch::paint() {
   changed(ui::Property::Value);
 }
 
+void SafeSwitch::showState() {
+  frameIndex_ = stateFrame();
+  paint();
+}
+
 void SafeSwitch::applySkin() {
   setPlace(place());
   paint();
@@ -55,23 +60,18 @@ void SafeSwitch::setEnable(bool enable) {
   enable_ = enable;
   // A press interrupted by disabling must not complete after re-enabling.
   if (!enable) armed_ = false;
-  frameIndex_ = stateFrame();
-  paint();
+  showState();
 }
 
 void SafeSwitch::setValue(bool value) {
   value_ = value;
-  frameIndex_ = stateFrame();
-  paint();
+  showState();
   Click(value_);
 }
 
 bool SafeSwitch::activate() {
   if (!enable_ || !enabled()) return false;
-  value_ = !value_;
-  frameIndex_ = stateFrame();
-  paint();
-  Click(value_);
+  setValue(!value_);
   return true;
 }
 
@@ -84,13 +84,11 @@ void SafeSwitch::poll(bool pointerInside) {
   if (!enable_) return;
   if (!pointerInside && hovering_) {
     hovering_ = false;
-    frameIndex_ = value_ ? 0 : 4;
-    paint();
+    showState();
     MouseOut();
   } else if (pointerInside && !hovering_) {
     hovering_ = true;
-    frameIndex_ = value_ ? 1 : 5;
-    paint();
+    showState();
     MouseIn();
   }
 }
@@ -116,10 +114,7 @@ void SafeSwitch::buttonUp(int button) {
   bool armed = armed_;
   armed_ = false;
   if (!enable_ || !hovering_ || !armed) return;
-  value_ = pendingValue_;
-  frameIndex_ = value_ ? 1 : 5;
-  paint();
-  Click(value_);
+  setValue(pendingValue_);
 }
 
 void SafeSwitch::loadStored(std::optional<bool> value, std::optional<bool> enable,

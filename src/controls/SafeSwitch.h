@@ -23,7 +23,6 @@ class SafeSwitch : public ui::Control {
 
   int frameIndex() const { return frameIndex_; }
   bool hovering() const { return hovering_; }
-  bool pendingValue() const { return pendingValue_; }
 
   // Frame size in pixels at 96 DPI and the fixed outer size in twips of the current skin.
   ui::Size frameSize() const;
@@ -55,6 +54,7 @@ class SafeSwitch : public ui::Control {
 
  private:
   int stateFrame() const;
+  void showState();  // the frame of the value, hover and enabling, painted
   void applySkin();
   void paint();  // PaintSwitch: the view draws FrameIndex with the outline of Value
 

@@ -27,10 +27,7 @@ bool isWindowed(Kind kind) {
 }
 
 Control::Control(Kind kind, std::string name, int index)
-    : kind_(kind), name_(std::move(name)), index_(index) {
-  if (kind == Kind::Label || kind == Kind::Image || kind == Kind::Line || kind == Kind::Shape)
-    back_ = kSystemButtonFace;
-}
+    : kind_(kind), name_(std::move(name)), index_(index) {}
 
 Control::~Control() {
   if (view_) std::exchange(view_, nullptr)->controlGone();
@@ -109,64 +106,10 @@ void Control::setHeight(int height) {
   setPlace({place_.left, place_.top, place_.width, height});
 }
 
-void Control::setVisible(bool visible) {
-  if (visible == visible_) return;
-  visible_ = visible;
-  changed(Property::Visible);
-}
-
 bool Control::shown() const {
   for (const Control* c = this; c; c = c->container_)
     if (!c->visible_) return false;
   return form_ && form_->visible();
-}
-
-void Control::setEnabled(bool enabled) {
-  if (enabled == enabled_) return;
-  enabled_ = enabled;
-  changed(Property::Enabled);
-}
-
-void Control::setText(std::string text) {
-  if (text == text_) return;
-  text_ = std::move(text);
-  changed(Property::Text);
-}
-
-void Control::setForeColour(Colour colour) {
-  if (colour == fore_) return;
-  fore_ = colour;
-  changed(Property::Colours);
-}
-
-void Control::setBackColour(Colour colour) {
-  if (colour == back_) return;
-  back_ = colour;
-  changed(Property::Colours);
-}
-
-void Control::setTransparent(bool transparent) {
-  if (transparent == transparent_) return;
-  transparent_ = transparent;
-  changed(Property::Colours);
-}
-
-void Control::setFont(Font font) {
-  if (font == font_) return;
-  font_ = std::move(font);
-  changed(Property::Font);
-}
-
-void Control::setAlign(Align align) {
-  if (align == align_) return;
-  align_ = align;
-  changed(Property::Look);
-}
-
-void Control::setWordWrap(bool wrap) {
-  if (wrap == wordWrap_) return;
-  wordWrap_ = wrap;
-  changed(Property::Look);
 }
 
 void Control::setPicture(Picture picture) {
@@ -177,12 +120,6 @@ void Control::setPicture(Picture picture) {
               px.height * kTwipsPerPixelAt96Dpi});
   }
   changed(Property::Picture);
-}
-
-void Control::setStretch(bool stretch) {
-  if (stretch == stretch_) return;
-  stretch_ = stretch;
-  changed(Property::Look);
 }
 
 void Control::setLineWidth(int width) {
@@ -212,12 +149,6 @@ void Slider::setValue(int value) {
   value_ = value;
   changed(Property::Value);
   Change();
-}
-
-void Timer::setInterval(int milliseconds) {
-  if (milliseconds == interval_) return;
-  interval_ = milliseconds;
-  changed(Property::Value);
 }
 
 Control* windowlessAt(const std::vector<Control*>& children, Point at) {

@@ -4,6 +4,7 @@
 // ControlView to each control and mirrors every property change; user input comes back through the
 // same setters, so a change made by the user and one made by code run the same handling.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/Event.h"
@@ -93,37 +94,37 @@ class Control {
   void setHeight(int height);
 
   bool visible() const { return visible_; }
-  void setVisible(bool visible);
+  void setVisible(bool visible) { assign(visible_, visible, Property::Visible); }
   // Visible itself and inside visible containers on a visible form.
   bool shown() const;
 
   bool enabled() const { return enabled_; }
-  void setEnabled(bool enabled);
+  void setEnabled(bool enabled) { assign(enabled_, enabled, Property::Enabled); }
 
   // Caption of labels and buttons, text of text boxes (UTF-8).
   const std::string& text() const { return text_; }
-  void setText(std::string text);
+  void setText(std::string text) { assign(text_, std::move(text), Property::Text); }
 
   Colour foreColour() const { return fore_; }
-  void setForeColour(Colour colour);
+  void setForeColour(Colour colour) { assign(fore_, colour, Property::Colours); }
   Colour backColour() const { return back_; }
-  void setBackColour(Colour colour);
+  void setBackColour(Colour colour) { assign(back_, colour, Property::Colours); }
   // Labels without a background of their own.
   bool transparent() const { return transparent_; }
-  void setTransparent(bool transparent);
+  void setTransparent(bool transparent) { assign(transparent_, transparent, Property::Colours); }
 
   const Font& font() const { return font_; }
-  void setFont(Font font);
+  void setFont(Font font) { assign(font_, std::move(font), Property::Font); }
   Align align() const { return align_; }
-  void setAlign(Align align);
+  void setAlign(Align align) { assign(align_, align, Property::Look); }
   bool wordWrap() const { return wordWrap_; }
-  void setWordWrap(bool wrap);
+  void setWordWrap(bool wrap) { assign(wordWrap_, wrap, Property::Look); }
 
   Picture picture() const { return picture_; }
   // An image that does not stretch takes the picture's size.
   void setPicture(Picture picture);
   bool stretch() const { return stretch_; }
-  void setStretch(bool stretch);
+  void setStretch(bool stretch) { assign(stretch_, stretch, Property::Look); }
 
   // Lines and shapes: width of the drawn line in pixels.
   int lineWidth() const { return lineWidth_; }
@@ -165,6 +166,13 @@ class Control {
 
  protected:
   void changed(Property property);
+  // Stores a new value and tells the view; assigning the value already held does nothing.
+  template <class T>
+  void assign(T& field, T value, Property property) {
+    if (value == field) return;
+    field = std::move(value);
+    changed(property);
+  }
 
  private:
   friend class Form;
@@ -277,7 +285,7 @@ class Timer : public Control {
     setVisible(false);
   }
   int interval() const { return interval_; }
-  void setInterval(int milliseconds);
+  void setInterval(int milliseconds) { assign(interval_, milliseconds, ui::Property::Value); }
   bool running() const { return enabled() && interval_ > 0; }
 
   Event<> Tick;

@@ -74,9 +74,11 @@ class Form {
   void setDpi(int dpi) { dpi_ = dpi; }
 
   const std::string& caption() const { return caption_; }
-  void setCaption(std::string caption);
+  void setCaption(std::string caption) {
+    store(caption_, std::move(caption), FormProperty::Caption);
+  }
   Colour backColour() const { return back_; }
-  void setBackColour(Colour colour);
+  void setBackColour(Colour colour) { store(back_, colour, FormProperty::Colours); }
   Border border() const { return border_; }
   void setBorder(Border border) { border_ = border; }
   bool showInTaskbar() const { return showInTaskbar_; }
@@ -87,9 +89,9 @@ class Form {
 
   // Layered opacity, 0 to 255; 255 means not layered.
   int alpha() const { return alpha_; }
-  void setAlpha(int alpha);
+  void setAlpha(int alpha) { store(alpha_, alpha, FormProperty::Alpha); }
   bool topmost() const { return topmost_; }
-  void setTopmost(bool topmost);
+  void setTopmost(bool topmost) { store(topmost_, topmost, FormProperty::Topmost); }
 
   bool loaded() const { return loaded_; }
   bool visible() const { return visible_; }
@@ -138,6 +140,12 @@ class Form {
   void attachView(FormView* view) { view_ = view; }
 
  private:
+  // Stores the value and tells the window, even when it is the value already held.
+  template <class T>
+  void store(T& field, T value, FormProperty property) {
+    field = std::move(value);
+    if (view_) view_->update(property);
+  }
   void load();
   void moveFocus(Control* to);
   void followScope(Control* scopeBefore);
