@@ -22,12 +22,8 @@ int SafeSwitch::skinSet() const {
   return skin_ == 0 || skin_ == 1 ? skin_ : 2;
 }
 
-ui::Size SafeSwitch::frameSize() const {
-  return switchFrameSize(skinSet());
-}
-
 ui::Size SafeSwitch::outerSize() const {
-  ui::Size px = frameSize();
+  ui::Size px = switchFrameSize(skinSet());
   return {px.width * ui::kTwipsPerPixelAt96Dpi, px.height * ui::kTwipsPerPixelAt96Dpi};
 }
 

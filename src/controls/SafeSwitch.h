@@ -24,8 +24,7 @@ class SafeSwitch : public ui::Control {
   int frameIndex() const { return frameIndex_; }
   bool hovering() const { return hovering_; }
 
-  // Frame size in pixels at 96 DPI and the fixed outer size in twips of the current skin.
-  ui::Size frameSize() const;
+  // The fixed outer size in twips of the current skin.
   ui::Size outerSize() const;
   // The effective skin: 0, 1, or 2 for every other value (the small set).
   int skinSet() const;

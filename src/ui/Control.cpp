@@ -88,24 +88,6 @@ void Control::setKeyPanel(Control* enter, Control* escape) {
   escape_ = escape;
 }
 
-void Control::setPlace(Rect place) {
-  if (place == place_) return;
-  place_ = place;
-  changed(Property::Place);
-}
-void Control::setLeft(int left) {
-  setPlace({left, place_.top, place_.width, place_.height});
-}
-void Control::setTop(int top) {
-  setPlace({place_.left, top, place_.width, place_.height});
-}
-void Control::setWidth(int width) {
-  setPlace({place_.left, place_.top, width, place_.height});
-}
-void Control::setHeight(int height) {
-  setPlace({place_.left, place_.top, place_.width, height});
-}
-
 bool Control::shown() const {
   for (const Control* c = this; c; c = c->container_)
     if (!c->visible_) return false;

@@ -87,11 +87,10 @@ class Control {
   const std::vector<Control*>& children() const { return children_; }
 
   const Rect& place() const { return place_; }
-  virtual void setPlace(Rect place);
-  void setLeft(int left);
-  void setTop(int top);
-  void setWidth(int width);
-  void setHeight(int height);
+  virtual void setPlace(Rect place) { assign(place_, place, Property::Place); }
+  void setLeft(int left) { setPlace({left, place_.top, place_.width, place_.height}); }
+  void setTop(int top) { setPlace({place_.left, top, place_.width, place_.height}); }
+  void setWidth(int width) { setPlace({place_.left, place_.top, width, place_.height}); }
 
   bool visible() const { return visible_; }
   void setVisible(bool visible) { assign(visible_, visible, Property::Visible); }
@@ -206,15 +205,15 @@ class Control {
   ControlView* view_ = nullptr;
 };
 
-class Label : public Control {
+// A control that only its kind sets apart.
+template <Kind K>
+class Plain : public Control {
  public:
-  explicit Label(std::string name, int index = -1) : Control(Kind::Label, std::move(name), index) {}
+  explicit Plain(std::string name, int index = -1) : Control(K, std::move(name), index) {}
 };
 
-class Image : public Control {
- public:
-  explicit Image(std::string name, int index = -1) : Control(Kind::Image, std::move(name), index) {}
-};
+using Label = Plain<Kind::Label>;
+using Image = Plain<Kind::Image>;
 
 // A straight line between two points; place holds (x1, y1) and the extent to (x2, y2).
 class Line : public Control {
@@ -224,17 +223,9 @@ class Line : public Control {
 };
 
 // A rectangle outline.
-class Shape : public Control {
- public:
-  explicit Shape(std::string name, int index = -1) : Control(Kind::Shape, std::move(name), index) {}
-};
-
+using Shape = Plain<Kind::Shape>;
 // A container with a window of its own.
-class PictureBox : public Control {
- public:
-  explicit PictureBox(std::string name, int index = -1)
-      : Control(Kind::PictureBox, std::move(name), index) {}
-};
+using PictureBox = Plain<Kind::PictureBox>;
 
 class TextBox : public Control {
  public:
@@ -246,11 +237,7 @@ class TextBox : public Control {
 };
 
 // Hidden or placed outside the window; its Click serves as a callable operation.
-class CommandButton : public Control {
- public:
-  explicit CommandButton(std::string name, int index = -1)
-      : Control(Kind::CommandButton, std::move(name), index) {}
-};
+using CommandButton = Plain<Kind::CommandButton>;
 
 // A horizontal trackbar. Change is raised for every change of the value, by the user or by code,
 // and never for an assignment of the value it already holds.
@@ -264,8 +251,6 @@ class Slider : public Control {
   int value() const { return value_; }
   // Moves the value into the new range when needed, which raises Change.
   void setRange(int min, int max);
-  void setMin(int min) { setRange(min, max_ < min ? min : max_); }
-  void setMax(int max) { setRange(min_ > max ? max : min_, max); }
   // Clamped into the range.
   void setValue(int value);
   std::string accessValue() const override { return std::to_string(value_); }

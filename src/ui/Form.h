@@ -61,10 +61,7 @@ class Form {
   // Outer place of the window in twips (borderless windows: the client area).
   const Rect& place() const { return place_; }
   void setPlace(Rect place);
-  void setLeft(int left) { setPlace({left, place_.top, place_.width, place_.height}); }
-  void setTop(int top) { setPlace({place_.left, top, place_.width, place_.height}); }
   void setWidth(int width) { setPlace({place_.left, place_.top, width, place_.height}); }
-  void setHeight(int height) { setPlace({place_.left, place_.top, place_.width, height}); }
   bool centred() const { return centred_; }
   void setCentred(bool centred) { centred_ = centred; }
   // The DPI the place is measured at, for a form placed on a given monitor (see ui::Monitor):

@@ -14,14 +14,8 @@ namespace {
 void gradient(HDC dc, const controls::Gradient& g) {
   if (g.rect.right <= g.rect.left || g.rect.bottom <= g.rect.top) return;
   auto vertex = [](int x, int y, ui::Colour c) {
-    TRIVERTEX v{};
-    v.x = x;
-    v.y = y;
-    v.Red = static_cast<COLOR16>(ui::red(c) << 8);
-    v.Green = static_cast<COLOR16>(ui::green(c) << 8);
-    v.Blue = static_cast<COLOR16>(ui::blue(c) << 8);
-    v.Alpha = 0;
-    return v;
+    auto channel = [](int value) { return static_cast<COLOR16>(value << 8); };
+    return TRIVERTEX{x, y, channel(ui::red(c)), channel(ui::green(c)), channel(ui::blue(c)), 0};
   };
   TRIVERTEX vertices[2] = {vertex(g.rect.left, g.rect.top, g.from),
                            vertex(g.rect.right, g.rect.bottom, g.to)};
@@ -41,14 +35,14 @@ bool inClient(HWND hwnd, LPARAM lp) {
   return PtInRect(&r, p) != FALSE;
 }
 
-}  // namespace
-
+// The user's decimal separator (UTF-8).
 std::string userDecimalSeparator() {
   wchar_t buffer[8] = {};
   if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8) <= 1) return ".";
   return narrow(buffer);
 }
 
+// Executes a plan on a DC (the outline is the window's business, not the DC's).
 void drawProgButtonPlan(HDC dc, const controls::DrawPlan& plan, HFONT font) {
   for (const controls::Gradient& g : plan.gradients) gradient(dc, g);
 
@@ -74,6 +68,19 @@ void drawProgButtonPlan(HDC dc, const controls::DrawPlan& plan, HFONT font) {
     DrawFocusRect(dc, &f);
   }
 }
+
+// Whether a typed character is the control's access key (letters in either case).
+bool isAccessKey(const controls::ProgButton& control, wchar_t typed) {
+  char32_t key = control.accessKey();
+  if (key == 0 || key > 0xFFFF) return false;
+  wchar_t a[2] = {static_cast<wchar_t>(key), 0};
+  wchar_t b[2] = {typed, 0};
+  CharUpperW(a);
+  CharUpperW(b);
+  return a[0] == b[0];
+}
+
+}  // namespace
 
 void paintProgButton(HDC dc, HWND hwnd, controls::ProgButton& control, HFONT font) {
   RECT client{};
@@ -115,16 +122,6 @@ void paintProgButton(HDC dc, HWND hwnd, controls::ProgButton& control, HFONT fon
   RECT all{0, 0, width, height};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   drawProgButtonPlan(dc, plan, font);
-}
-
-bool isAccessKey(const controls::ProgButton& control, wchar_t typed) {
-  char32_t key = control.accessKey();
-  if (key == 0 || key > 0xFFFF) return false;
-  wchar_t a[2] = {static_cast<wchar_t>(key), 0};
-  wchar_t b[2] = {typed, 0};
-  CharUpperW(a);
-  CharUpperW(b);
-  return a[0] == b[0];
 }
 
 bool handleProgButtonInput(HWND hwnd, controls::ProgButton& control, UINT message, WPARAM wp,
