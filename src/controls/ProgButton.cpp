@@ -185,10 +185,6 @@ void ProgButton::release(const ui::MouseArgs& args, bool captured, bool inside) 
   if (captured && inside && !afterDoubleClick) click();
 }
 
-void ProgButton::mouseMove(const ui::MouseArgs& args) {
-  MouseMove(args);
-}
-
 void ProgButton::click() {
   Click();
   repaint(ui::Property::Look);

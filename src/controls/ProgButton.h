@@ -109,13 +109,13 @@ class ProgButton : public ui::Control {
   const PixelRect& focusRect() const { return focusRect_; }
 
   // Input from the backend. Click and DblClick are the system's notifications for a completed
-  // click; the Control's MouseDown, MouseUp, MouseMove, Click and DblClick events are raised.
+  // click; the Control's MouseDown, MouseUp, Click and DblClick events are raised (moves need
+  // nothing of the button's own, so the backend raises MouseMove itself).
   void mouseDown(const ui::MouseArgs& args);
   void mouseUp(const ui::MouseArgs& args);
   // A release: MouseUp, then a click when the left button comes up inside the control over a
   // press it captured, unless the release ends a double click.
   void release(const ui::MouseArgs& args, bool captured, bool inside);
-  void mouseMove(const ui::MouseArgs& args);
   void click();
   void dblClick();
   void accessKeyPressed();

@@ -18,8 +18,8 @@ SafeSwitch::SafeSwitch(std::string name, int index)
   Control::setPlace({0, 0, outerSize().width, outerSize().height});
 }
 
-int SafeSwitch::skinSet() const {
-  return skin_ == 0 || skin_ == 1 ? skin_ : 2;
+int switchSkinSet(int skin) {
+  return skin == 0 || skin == 1 ? skin : 2;
 }
 
 ui::Size SafeSwitch::outerSize() const {
@@ -47,11 +47,6 @@ void SafeSwitch::showState() {
   paint();
 }
 
-void SafeSwitch::applySkin() {
-  setPlace(place());
-  paint();
-}
-
 void SafeSwitch::setEnable(bool enable) {
   enable_ = enable;
   // A press interrupted by disabling must not complete after re-enabling.
@@ -73,7 +68,8 @@ bool SafeSwitch::activate() {
 
 void SafeSwitch::setskin(int skin) {
   skin_ = skin;
-  applySkin();
+  setPlace(place());
+  paint();
 }
 
 void SafeSwitch::poll(bool pointerInside) {
@@ -117,8 +113,7 @@ void SafeSwitch::loadStored(std::optional<bool> value, std::optional<bool> enabl
                             std::optional<int> skin) {
   setValue(value.value_or(true));
   setEnable(enable.value_or(true));
-  skin_ = skin.value_or(0);
-  applySkin();
+  setskin(skin.value_or(0));
 }
 
 }  // namespace controls

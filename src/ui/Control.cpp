@@ -134,11 +134,10 @@ void Slider::setValue(int value) {
 }
 
 Control* windowlessAt(const std::vector<Control*>& children, Point at) {
-  for (auto it = children.rbegin(); it != children.rend(); ++it) {
-    Control* c = *it;
-    if (isWindowed(c->kind()) || c->kind() == Kind::Timer || !c->visible()) continue;
-    if (c->kind() == Kind::Line) continue;  // a line has no area to hit
-    if (c->place().contains(at)) return c;
+  std::vector<Control*> order = paintOrder(children);
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    if ((*it)->kind() == Kind::Line) continue;  // a line has no area to hit
+    if ((*it)->place().contains(at)) return *it;
   }
   return nullptr;
 }

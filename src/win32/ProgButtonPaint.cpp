@@ -43,7 +43,7 @@ std::string userDecimalSeparator() {
 }
 
 // Executes a plan on a DC (the outline is the window's business, not the DC's).
-void drawProgButtonPlan(HDC dc, const controls::DrawPlan& plan, HFONT font) {
+void drawProgButtonPlan(HDC dc, const controls::DrawPlan& plan, HGDIOBJ font) {
   for (const controls::Gradient& g : plan.gradients) gradient(dc, g);
 
   UniquePen pen(CreatePen(PS_SOLID, 1, static_cast<COLORREF>(plan.borderColour)));
@@ -56,8 +56,7 @@ void drawProgButtonPlan(HDC dc, const controls::DrawPlan& plan, HFONT font) {
 
   std::wstring text = widen(plan.text);
   RECT r{plan.textRect.left, plan.textRect.top, plan.textRect.right, plan.textRect.bottom};
-  SelectObjectScope fontScope(dc,
-                              font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+  SelectObjectScope fontScope(dc, font);
   SetTextColor(dc, static_cast<COLORREF>(plan.textColour));
   SetBkMode(dc, TRANSPARENT);
   DrawTextW(dc, text.c_str(), -1, &r, 0);
@@ -93,9 +92,9 @@ void paintProgButton(HDC dc, HWND hwnd, controls::ProgButton& control, HFONT fon
   int width = client.right - client.left;
   int height = client.bottom - client.top;
 
-  HGDIOBJ measureFont = font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT);
+  HGDIOBJ textFont = font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT);
   auto measure = [&](const std::string& text) {
-    SelectObjectScope selected(dc, measureFont);
+    SelectObjectScope selected(dc, textFont);
     std::wstring wide = widen(text);
     SIZE size{};
     if (wide.empty()) {
@@ -121,7 +120,7 @@ void paintProgButton(HDC dc, HWND hwnd, controls::ProgButton& control, HFONT fon
   // Clear the surface: the background gradients cover it, but a plan of no size draws nothing.
   RECT all{0, 0, width, height};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  drawProgButtonPlan(dc, plan, font);
+  drawProgButtonPlan(dc, plan, textFont);
 }
 
 bool handleProgButtonInput(HWND hwnd, controls::ProgButton& control, UINT message, WPARAM wp,
@@ -149,7 +148,7 @@ bool handleProgButtonInput(HWND hwnd, controls::ProgButton& control, UINT messag
       return true;
     }
     case WM_MOUSEMOVE:
-      control.mouseMove(mouseArgs(hwnd, buttonsHeld(wp), wp, lp));
+      control.MouseMove(mouseArgs(hwnd, buttonsHeld(wp), wp, lp));
       return true;
     case WM_SETFOCUS:
       control.focusGained();
