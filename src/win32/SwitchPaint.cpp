@@ -94,15 +94,11 @@ HRGN switchRegion(const controls::SafeSwitch& control, int dpi) {
   // One rectangle per run of inside pixels in a row.
   std::vector<RECT> runs;
   for (int y = 0; y < outline.height; ++y) {
-    int x = 0;
-    while (x < outline.width) {
-      if (!outline.contains(x, y)) {
-        ++x;
-        continue;
-      }
+    for (int x = 0; x < outline.width; ++x) {
+      if (!outline.contains(x, y)) continue;
       int start = x;
-      while (x < outline.width && outline.contains(x, y)) ++x;
-      runs.push_back({start, y, x, y + 1});
+      while (outline.contains(x + 1, y)) ++x;
+      runs.push_back({start, y, x + 1, y + 1});
     }
   }
   std::vector<char> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
