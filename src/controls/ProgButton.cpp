@@ -148,30 +148,10 @@ void ProgButton::setValue(int value) {
   repaint(ui::Property::Value);
 }
 
-void ProgButton::setMin(int min) {
-  min_ = min;
-  repaint(ui::Property::Range);
-}
-
-void ProgButton::setMax(int max) {
-  max_ = max;
-  repaint(ui::Property::Range);
-}
-
 void ProgButton::setCaption(std::string caption) {
   if (auto key = captionAccessKey(caption)) accessKey_ = *key;
   caption_ = std::move(caption);
   repaint(ui::Property::Text);
-}
-
-void ProgButton::setStyle(int style) {
-  style_ = style;
-  repaint(ui::Property::Look);
-}
-
-void ProgButton::setColor(int color) {
-  color_ = color;
-  repaint(ui::Property::Look);
 }
 
 void ProgButton::loadStored(std::optional<int> value, std::optional<int> min,
@@ -203,10 +183,6 @@ void ProgButton::release(const ui::MouseArgs& args, bool captured, bool inside) 
   if (args.button != ui::kLeftButton) return;
   bool afterDoubleClick = std::exchange(afterDoubleClick_, false);
   if (captured && inside && !afterDoubleClick) click();
-}
-
-void ProgButton::mouseMove(const ui::MouseArgs& args) {
-  MouseMove(args);
 }
 
 void ProgButton::click() {
@@ -269,23 +245,22 @@ DrawPlan ProgButton::redraw(int width, int height, const Measure& measure,
   const Palette& p = palette_;
   int m = splitRow(height);
 
-  plan.gradients.push_back({{0, 0, width, m}, p[kTopFrom], p[kTopTo]});
-  plan.gradients.push_back({{0, m, width, height}, p[kBottomFrom], p[kBottomTo]});
+  // Two gradients from the left edge to `right`, split at row m, coloured from four slots
+  // in a row starting at `first`.
+  auto halves = [&](int right, int first) {
+    plan.gradients.push_back({{0, 0, right, m}, p[first], p[first + 1]});
+    plan.gradients.push_back({{0, m, right, height}, p[first + 2], p[first + 3]});
+  };
+  halves(width, kTopFrom);
 
   if (style_ != 0) {
-    if (pressed_) {
-      plan.gradients.push_back({{0, 0, rightEdge_, m}, p[kFillTopFrom], p[kFillTopTo]});
-      plan.gradients.push_back({{0, m, rightEdge_, height}, p[kFillBottomFrom], p[kFillBottomTo]});
-    }
+    if (pressed_) halves(rightEdge_, kFillTopFrom);
     plan.text = caption_;
   } else {
     double percent = progressPercent(value_, min_, max_);
     fillWidth_ = progressFillWidth(percent, rightEdge_);
     // A fill of no width (or less, below Min) draws nothing; one past the right edge is clipped.
-    if (fillWidth_ > 0) {
-      plan.gradients.push_back({{0, 0, fillWidth_, m}, p[kFillTopFrom], p[kFillTopTo]});
-      plan.gradients.push_back({{0, m, fillWidth_, height}, p[kFillBottomFrom], p[kFillBottomTo]});
-    }
+    if (fillWidth_ > 0) halves(fillWidth_, kFillTopFrom);
     plan.text = progressText(percent, decimalSeparator);
   }
 

@@ -77,15 +77,15 @@ class ProgButton : public ui::Control {
   int Value() const { return value_; }
   void setValue(int value);  // lowered to Max, then raised to Min
   int Min() const { return min_; }
-  void setMin(int min);
+  void setMin(int min) { store(min_, min, ui::Property::Range); }
   int Max() const { return max_; }
-  void setMax(int max);
+  void setMax(int max) { store(max_, max, ui::Property::Range); }
   const std::string& Caption() const { return caption_; }
   void setCaption(std::string caption);  // also takes the access key from the last "&"
   int Style() const { return style_; }
-  void setStyle(int style);
+  void setStyle(int style) { store(style_, style, ui::Property::Look); }
   int Color() const { return color_; }
-  void setColor(int color);
+  void setColor(int color) { store(color_, color, ui::Property::Look); }
 
   // Stored properties ("Value", "MyMin", "MyMax", "MyCaption", "MyType", "MyStyle"), taken as
   // they are: no clamping, no access key. A missing one reads as its stored default.
@@ -109,13 +109,13 @@ class ProgButton : public ui::Control {
   const PixelRect& focusRect() const { return focusRect_; }
 
   // Input from the backend. Click and DblClick are the system's notifications for a completed
-  // click; the Control's MouseDown, MouseUp, MouseMove, Click and DblClick events are raised.
+  // click; the Control's MouseDown, MouseUp, Click and DblClick events are raised (moves need
+  // nothing of the button's own, so the backend raises MouseMove itself).
   void mouseDown(const ui::MouseArgs& args);
   void mouseUp(const ui::MouseArgs& args);
   // A release: MouseUp, then a click when the left button comes up inside the control over a
   // press it captured, unless the release ends a double click.
   void release(const ui::MouseArgs& args, bool captured, bool inside);
-  void mouseMove(const ui::MouseArgs& args);
   void click();
   void dblClick();
   void accessKeyPressed();
@@ -132,6 +132,11 @@ class ProgButton : public ui::Control {
  private:
   void loadScheme();
   void repaint(ui::Property property);
+  // Stores the value and repaints, even when it is the value already held.
+  void store(int& field, int value, ui::Property property) {
+    field = value;
+    repaint(property);
+  }
 
   int value_ = 0;
   int min_ = 0;

@@ -18,16 +18,12 @@ SafeSwitch::SafeSwitch(std::string name, int index)
   Control::setPlace({0, 0, outerSize().width, outerSize().height});
 }
 
-int SafeSwitch::skinSet() const {
-  return skin_ == 0 || skin_ == 1 ? skin_ : 2;
-}
-
-ui::Size SafeSwitch::frameSize() const {
-  return switchFrameSize(skinSet());
+int switchSkinSet(int skin) {
+  return skin == 0 || skin == 1 ? skin : 2;
 }
 
 ui::Size SafeSwitch::outerSize() const {
-  ui::Size px = frameSize();
+  ui::Size px = switchFrameSize(skinSet());
   return {px.width * ui::kTwipsPerPixelAt96Dpi, px.height * ui::kTwipsPerPixelAt96Dpi};
 }
 
@@ -46,8 +42,8 @@ void SafeSwitch::paint() {
   changed(ui::Property::Value);
 }
 
-void SafeSwitch::applySkin() {
-  setPlace(place());
+void SafeSwitch::showState() {
+  frameIndex_ = stateFrame();
   paint();
 }
 
@@ -55,42 +51,36 @@ void SafeSwitch::setEnable(bool enable) {
   enable_ = enable;
   // A press interrupted by disabling must not complete after re-enabling.
   if (!enable) armed_ = false;
-  frameIndex_ = stateFrame();
-  paint();
+  showState();
 }
 
 void SafeSwitch::setValue(bool value) {
   value_ = value;
-  frameIndex_ = stateFrame();
-  paint();
+  showState();
   Click(value_);
 }
 
 bool SafeSwitch::activate() {
   if (!enable_ || !enabled()) return false;
-  value_ = !value_;
-  frameIndex_ = stateFrame();
-  paint();
-  Click(value_);
+  setValue(!value_);
   return true;
 }
 
 void SafeSwitch::setskin(int skin) {
   skin_ = skin;
-  applySkin();
+  setPlace(place());
+  paint();
 }
 
 void SafeSwitch::poll(bool pointerInside) {
   if (!enable_) return;
   if (!pointerInside && hovering_) {
     hovering_ = false;
-    frameIndex_ = value_ ? 0 : 4;
-    paint();
+    showState();
     MouseOut();
   } else if (pointerInside && !hovering_) {
     hovering_ = true;
-    frameIndex_ = value_ ? 1 : 5;
-    paint();
+    showState();
     MouseIn();
   }
 }
@@ -116,18 +106,14 @@ void SafeSwitch::buttonUp(int button) {
   bool armed = armed_;
   armed_ = false;
   if (!enable_ || !hovering_ || !armed) return;
-  value_ = pendingValue_;
-  frameIndex_ = value_ ? 1 : 5;
-  paint();
-  Click(value_);
+  setValue(pendingValue_);
 }
 
 void SafeSwitch::loadStored(std::optional<bool> value, std::optional<bool> enable,
                             std::optional<int> skin) {
   setValue(value.value_or(true));
   setEnable(enable.value_or(true));
-  skin_ = skin.value_or(0);
-  applySkin();
+  setskin(skin.value_or(0));
 }
 
 }  // namespace controls

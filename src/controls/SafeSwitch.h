@@ -9,6 +9,9 @@
 
 namespace controls {
 
+// The skin set a skin draws with: 0, 1, or 2 for every other value (the small set).
+int switchSkinSet(int skin);
+
 class SafeSwitch : public ui::Control {
  public:
   explicit SafeSwitch(std::string name, int index = -1);
@@ -24,11 +27,9 @@ class SafeSwitch : public ui::Control {
   int frameIndex() const { return frameIndex_; }
   bool hovering() const { return hovering_; }
 
-  // Frame size in pixels at 96 DPI and the fixed outer size in twips of the current skin.
-  ui::Size frameSize() const;
+  // The fixed outer size in twips of the current skin.
   ui::Size outerSize() const;
-  // The effective skin: 0, 1, or 2 for every other value (the small set).
-  int skinSet() const;
+  int skinSet() const { return switchSkinSet(skin_); }
 
   // The host cannot give the switch another size.
   void setPlace(ui::Rect place) override;
@@ -54,8 +55,8 @@ class SafeSwitch : public ui::Control {
 
  private:
   int stateFrame() const;
-  void applySkin();
-  void paint();  // PaintSwitch: the view draws FrameIndex with the outline of Value
+  void showState();  // the frame of the value, hover and enabling, painted
+  void paint();      // PaintSwitch: the view draws FrameIndex with the outline of Value
 
   bool enable_ = true;
   bool value_ = true;

@@ -181,10 +181,6 @@ void drawSkin2(Canvas& canvas, bool on) {
   canvas.fill(circle(cx, 8, 7), vertical(1, 15, of(232, 246, 253), of(150, 205, 238)));
 }
 
-int clampSkinSet(int skinSet) {
-  return skinSet == 0 || skinSet == 1 ? skinSet : 2;
-}
-
 }  // namespace
 
 ui::Colour PixelBuffer::colourAt(int x, int y) const {
@@ -203,7 +199,7 @@ int scaledPixels(int pixelsAt96, int dpi) {
 }
 
 ui::Size switchFrameSizeAt(int skinSet, int dpi) {
-  ui::Size base = switchFrameSize(clampSkinSet(skinSet));
+  ui::Size base = switchFrameSize(switchSkinSet(skinSet));
   return {scaledPixels(base.width, dpi), scaledPixels(base.height, dpi)};
 }
 
@@ -232,7 +228,7 @@ bool insideAt96(int skinSet, bool on, int x, int y) {
 }  // namespace
 
 SwitchOutline switchOutline(int skinSet, bool on, int dpi) {
-  skinSet = clampSkinSet(skinSet);
+  skinSet = switchSkinSet(skinSet);
   ui::Size base = switchFrameSize(skinSet);
   ui::Size size = switchFrameSizeAt(skinSet, dpi);
   SwitchOutline outline{size.width, size.height,
@@ -249,7 +245,7 @@ SwitchOutline switchOutline(int skinSet, bool on, int dpi) {
 }
 
 SwitchLettering switchLettering(int skinSet, int frame, int dpi) {
-  skinSet = clampSkinSet(skinSet);
+  skinSet = switchSkinSet(skinSet);
   SwitchLettering out;
   if (frame < 0 || frame > 7 || frame % 4 == kDisabled) return out;
   bool on = frame < 4;
@@ -290,7 +286,7 @@ SwitchLettering switchLettering(int skinSet, int frame, int dpi) {
 }
 
 PixelBuffer switchFrame(int skinSet, int frame, int dpi) {
-  skinSet = clampSkinSet(skinSet);
+  skinSet = switchSkinSet(skinSet);
   frame = std::clamp(frame, 0, 7);
   bool on = frame < 4;
   auto state = FrameState(frame % 4);

@@ -27,10 +27,7 @@ bool isWindowed(Kind kind) {
 }
 
 Control::Control(Kind kind, std::string name, int index)
-    : kind_(kind), name_(std::move(name)), index_(index) {
-  if (kind == Kind::Label || kind == Kind::Image || kind == Kind::Line || kind == Kind::Shape)
-    back_ = kSystemButtonFace;
-}
+    : kind_(kind), name_(std::move(name)), index_(index) {}
 
 Control::~Control() {
   if (view_) std::exchange(view_, nullptr)->controlGone();
@@ -91,82 +88,10 @@ void Control::setKeyPanel(Control* enter, Control* escape) {
   escape_ = escape;
 }
 
-void Control::setPlace(Rect place) {
-  if (place == place_) return;
-  place_ = place;
-  changed(Property::Place);
-}
-void Control::setLeft(int left) {
-  setPlace({left, place_.top, place_.width, place_.height});
-}
-void Control::setTop(int top) {
-  setPlace({place_.left, top, place_.width, place_.height});
-}
-void Control::setWidth(int width) {
-  setPlace({place_.left, place_.top, width, place_.height});
-}
-void Control::setHeight(int height) {
-  setPlace({place_.left, place_.top, place_.width, height});
-}
-
-void Control::setVisible(bool visible) {
-  if (visible == visible_) return;
-  visible_ = visible;
-  changed(Property::Visible);
-}
-
 bool Control::shown() const {
   for (const Control* c = this; c; c = c->container_)
     if (!c->visible_) return false;
   return form_ && form_->visible();
-}
-
-void Control::setEnabled(bool enabled) {
-  if (enabled == enabled_) return;
-  enabled_ = enabled;
-  changed(Property::Enabled);
-}
-
-void Control::setText(std::string text) {
-  if (text == text_) return;
-  text_ = std::move(text);
-  changed(Property::Text);
-}
-
-void Control::setForeColour(Colour colour) {
-  if (colour == fore_) return;
-  fore_ = colour;
-  changed(Property::Colours);
-}
-
-void Control::setBackColour(Colour colour) {
-  if (colour == back_) return;
-  back_ = colour;
-  changed(Property::Colours);
-}
-
-void Control::setTransparent(bool transparent) {
-  if (transparent == transparent_) return;
-  transparent_ = transparent;
-  changed(Property::Colours);
-}
-
-void Control::setFont(Font font) {
-  if (font == font_) return;
-  font_ = std::move(font);
-  changed(Property::Font);
-}
-
-void Control::setAlign(Align align) {
-  if (align == align_) return;
-  align_ = align;
-  changed(Property::Look);
-}
-
-void Control::setWordWrap(bool wrap) {
-  if (wrap == wordWrap_) return;
-  wordWrap_ = wrap;
-  changed(Property::Look);
 }
 
 void Control::setPicture(Picture picture) {
@@ -177,12 +102,6 @@ void Control::setPicture(Picture picture) {
               px.height * kTwipsPerPixelAt96Dpi});
   }
   changed(Property::Picture);
-}
-
-void Control::setStretch(bool stretch) {
-  if (stretch == stretch_) return;
-  stretch_ = stretch;
-  changed(Property::Look);
 }
 
 void TextBox::userTyped(std::string text) {
@@ -208,18 +127,11 @@ void Slider::setValue(int value) {
   Change();
 }
 
-void Timer::setInterval(int milliseconds) {
-  if (milliseconds == interval_) return;
-  interval_ = milliseconds;
-  changed(Property::Value);
-}
-
 Control* windowlessAt(const std::vector<Control*>& children, Point at) {
-  for (auto it = children.rbegin(); it != children.rend(); ++it) {
-    Control* c = *it;
-    if (isWindowed(c->kind()) || c->kind() == Kind::Timer || !c->visible()) continue;
-    if (c->kind() == Kind::Line) continue;  // a line has no area to hit
-    if (c->place().contains(at)) return c;
+  std::vector<Control*> order = paintOrder(children);
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    if ((*it)->kind() == Kind::Line) continue;  // a line has no area to hit
+    if ((*it)->place().contains(at)) return *it;
   }
   return nullptr;
 }

@@ -4,6 +4,7 @@
 // ControlView to each control and mirrors every property change; user input comes back through the
 // same setters, so a change made by the user and one made by code run the same handling.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/Event.h"
@@ -86,44 +87,43 @@ class Control {
   const std::vector<Control*>& children() const { return children_; }
 
   const Rect& place() const { return place_; }
-  virtual void setPlace(Rect place);
-  void setLeft(int left);
-  void setTop(int top);
-  void setWidth(int width);
-  void setHeight(int height);
+  virtual void setPlace(Rect place) { assign(place_, place, Property::Place); }
+  void setLeft(int left) { setPlace({left, place_.top, place_.width, place_.height}); }
+  void setTop(int top) { setPlace({place_.left, top, place_.width, place_.height}); }
+  void setWidth(int width) { setPlace({place_.left, place_.top, width, place_.height}); }
 
   bool visible() const { return visible_; }
-  void setVisible(bool visible);
+  void setVisible(bool visible) { assign(visible_, visible, Property::Visible); }
   // Visible itself and inside visible containers on a visible form.
   bool shown() const;
 
   bool enabled() const { return enabled_; }
-  void setEnabled(bool enabled);
+  void setEnabled(bool enabled) { assign(enabled_, enabled, Property::Enabled); }
 
   // Caption of labels and buttons, text of text boxes (UTF-8).
   const std::string& text() const { return text_; }
-  void setText(std::string text);
+  void setText(std::string text) { assign(text_, std::move(text), Property::Text); }
 
   Colour foreColour() const { return fore_; }
-  void setForeColour(Colour colour);
+  void setForeColour(Colour colour) { assign(fore_, colour, Property::Colours); }
   Colour backColour() const { return back_; }
-  void setBackColour(Colour colour);
+  void setBackColour(Colour colour) { assign(back_, colour, Property::Colours); }
   // Labels without a background of their own.
   bool transparent() const { return transparent_; }
-  void setTransparent(bool transparent);
+  void setTransparent(bool transparent) { assign(transparent_, transparent, Property::Colours); }
 
   const Font& font() const { return font_; }
-  void setFont(Font font);
+  void setFont(Font font) { assign(font_, std::move(font), Property::Font); }
   Align align() const { return align_; }
-  void setAlign(Align align);
+  void setAlign(Align align) { assign(align_, align, Property::Look); }
   bool wordWrap() const { return wordWrap_; }
-  void setWordWrap(bool wrap);
+  void setWordWrap(bool wrap) { assign(wordWrap_, wrap, Property::Look); }
 
   Picture picture() const { return picture_; }
   // An image that does not stretch takes the picture's size.
   void setPicture(Picture picture);
   bool stretch() const { return stretch_; }
-  void setStretch(bool stretch);
+  void setStretch(bool stretch) { assign(stretch_, stretch, Property::Look); }
 
   // Lines and shapes: width of the drawn line in pixels.
 
@@ -163,6 +163,13 @@ class Control {
 
  protected:
   void changed(Property property);
+  // Stores a new value and tells the view; assigning the value already held does nothing.
+  template <class T>
+  void assign(T& field, T value, Property property) {
+    if (value == field) return;
+    field = std::move(value);
+    changed(property);
+  }
 
  private:
   friend class Form;
@@ -195,15 +202,15 @@ class Control {
   ControlView* view_ = nullptr;
 };
 
-class Label : public Control {
+// A control that only its kind sets apart.
+template <Kind K>
+class Plain : public Control {
  public:
-  explicit Label(std::string name, int index = -1) : Control(Kind::Label, std::move(name), index) {}
+  explicit Plain(std::string name, int index = -1) : Control(K, std::move(name), index) {}
 };
 
-class Image : public Control {
- public:
-  explicit Image(std::string name, int index = -1) : Control(Kind::Image, std::move(name), index) {}
-};
+using Label = Plain<Kind::Label>;
+using Image = Plain<Kind::Image>;
 
 // A straight line between two points; place holds (x1, y1) and the extent to (x2, y2).
 class Line : public Control {
@@ -212,17 +219,9 @@ class Line : public Control {
 };
 
 // A rectangle outline.
-class Shape : public Control {
- public:
-  explicit Shape(std::string name, int index = -1) : Control(Kind::Shape, std::move(name), index) {}
-};
-
+using Shape = Plain<Kind::Shape>;
 // A container with a window of its own.
-class PictureBox : public Control {
- public:
-  explicit PictureBox(std::string name, int index = -1)
-      : Control(Kind::PictureBox, std::move(name), index) {}
-};
+using PictureBox = Plain<Kind::PictureBox>;
 
 class TextBox : public Control {
  public:
@@ -234,11 +233,7 @@ class TextBox : public Control {
 };
 
 // Hidden or placed outside the window; its Click serves as a callable operation.
-class CommandButton : public Control {
- public:
-  explicit CommandButton(std::string name, int index = -1)
-      : Control(Kind::CommandButton, std::move(name), index) {}
-};
+using CommandButton = Plain<Kind::CommandButton>;
 
 // A horizontal trackbar. Change is raised for every change of the value, by the user or by code,
 // and never for an assignment of the value it already holds.
@@ -252,8 +247,6 @@ class Slider : public Control {
   int value() const { return value_; }
   // Moves the value into the new range when needed, which raises Change.
   void setRange(int min, int max);
-  void setMin(int min) { setRange(min, max_ < min ? min : max_); }
-  void setMax(int max) { setRange(min_ > max ? max : min_, max); }
   // Clamped into the range.
   void setValue(int value);
   std::string accessValue() const override { return std::to_string(value_); }
@@ -273,7 +266,7 @@ class Timer : public Control {
     setVisible(false);
   }
   int interval() const { return interval_; }
-  void setInterval(int milliseconds);
+  void setInterval(int milliseconds) { assign(interval_, milliseconds, ui::Property::Value); }
   bool running() const { return enabled() && interval_ > 0; }
 
   Event<> Tick;

@@ -34,26 +34,6 @@ void Form::setPlace(Rect place) {
   if (resized && loaded_) Resize();
 }
 
-void Form::setCaption(std::string caption) {
-  caption_ = std::move(caption);
-  if (view_) view_->update(FormProperty::Caption);
-}
-
-void Form::setBackColour(Colour colour) {
-  back_ = colour;
-  if (view_) view_->update(FormProperty::Colours);
-}
-
-void Form::setAlpha(int alpha) {
-  alpha_ = alpha;
-  if (view_) view_->update(FormProperty::Alpha);
-}
-
-void Form::setTopmost(bool topmost) {
-  topmost_ = topmost;
-  if (view_) view_->update(FormProperty::Topmost);
-}
-
 void Form::load() {
   loaded_ = true;
   if (host_) host_->create(*this);
@@ -183,6 +163,14 @@ bool Form::keyDown(Key key, bool shift) {
   auto markChanged = [&] {
     if (!wasUsed && focused_ && view_) view_->update(FormProperty::Focus);
   };
+  // The key clicks the target, if a person can reach it.
+  auto press = [&](Control* target) {
+    markChanged();
+    if (!target || !reachable(*target)) return false;
+    target->activate();
+    followScope(scope);
+    return true;
+  };
 
   switch (key) {
     case Key::Tab: {
@@ -197,25 +185,12 @@ bool Form::keyDown(Key key, bool shift) {
     case Key::Space:
     case Key::Enter: {
       Role role = current ? current->role() : Role::None;
-      Control* target = nullptr;
-      if (role == Role::PushButton || role == Role::CheckButton)
-        target = current;
-      else if (key == Key::Enter)
-        target = scope ? scope->enterControl() : enter_;
-      markChanged();
-      if (!target || !reachable(*target)) return false;
-      target->activate();
-      followScope(scope);
-      return true;
+      if (role == Role::PushButton || role == Role::CheckButton) return press(current);
+      if (key == Key::Enter) return press(scope ? scope->enterControl() : enter_);
+      return press(nullptr);
     }
-    case Key::Escape: {
-      Control* target = scope ? scope->escapeControl() : escape_;
-      markChanged();
-      if (!target || !reachable(*target)) return false;
-      target->activate();
-      followScope(scope);
-      return true;
-    }
+    case Key::Escape:
+      return press(scope ? scope->escapeControl() : escape_);
     case Key::Other:
       break;
   }

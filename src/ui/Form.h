@@ -61,10 +61,7 @@ class Form {
   // Outer place of the window in twips (borderless windows: the client area).
   const Rect& place() const { return place_; }
   void setPlace(Rect place);
-  void setLeft(int left) { setPlace({left, place_.top, place_.width, place_.height}); }
-  void setTop(int top) { setPlace({place_.left, top, place_.width, place_.height}); }
   void setWidth(int width) { setPlace({place_.left, place_.top, width, place_.height}); }
-  void setHeight(int height) { setPlace({place_.left, place_.top, place_.width, height}); }
   bool centred() const { return centred_; }
   void setCentred(bool centred) { centred_ = centred; }
   // The DPI the place is measured at, for a form placed on a given monitor (see ui::Monitor):
@@ -74,9 +71,11 @@ class Form {
   void setDpi(int dpi) { dpi_ = dpi; }
 
   const std::string& caption() const { return caption_; }
-  void setCaption(std::string caption);
+  void setCaption(std::string caption) {
+    store(caption_, std::move(caption), FormProperty::Caption);
+  }
   Colour backColour() const { return back_; }
-  void setBackColour(Colour colour);
+  void setBackColour(Colour colour) { store(back_, colour, FormProperty::Colours); }
   Border border() const { return border_; }
   void setBorder(Border border) { border_ = border; }
   bool showInTaskbar() const { return showInTaskbar_; }
@@ -87,9 +86,9 @@ class Form {
 
   // Layered opacity, 0 to 255; 255 means not layered.
   int alpha() const { return alpha_; }
-  void setAlpha(int alpha);
+  void setAlpha(int alpha) { store(alpha_, alpha, FormProperty::Alpha); }
   bool topmost() const { return topmost_; }
-  void setTopmost(bool topmost);
+  void setTopmost(bool topmost) { store(topmost_, topmost, FormProperty::Topmost); }
 
   bool loaded() const { return loaded_; }
   bool visible() const { return visible_; }
@@ -138,6 +137,12 @@ class Form {
   void attachView(FormView* view) { view_ = view; }
 
  private:
+  // Stores the value and tells the window, even when it is the value already held.
+  template <class T>
+  void store(T& field, T value, FormProperty property) {
+    field = std::move(value);
+    if (view_) view_->update(property);
+  }
   void load();
   void moveFocus(Control* to);
   void followScope(Control* scopeBefore);

@@ -14,10 +14,7 @@ void MouseRouter::route(MouseAct act, int button, int shift, Point at,
   // While a press lasts, moves and the release go to the control that took it, wherever the
   // pointer is: a press on an image slid onto the strip must not drag the window.
   Control* target = pressing_ && act != MouseAct::Down ? pressed_ : under;
-  MouseArgs args;
-  args.button = button;
-  args.shift = shift;
-  args.at = at;
+  MouseArgs args{button, shift, at};
   if (target && target != self) args.at = {at.x - target->place().left, at.y - target->place().top};
 
   switch (act) {

@@ -13,11 +13,9 @@ Size pictureSize(Picture picture) {
     case Picture::Pencil:
       return {20, 20};
     case Picture::EyeMonitor:
-      return {128, 128};
     case Picture::Monitor:
       return {128, 128};
     case Picture::Ok:
-      return {48, 48};
     case Picture::Back:
       return {48, 48};
     case Picture::RestClose:

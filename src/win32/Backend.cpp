@@ -15,8 +15,6 @@ COLORREF colourRef(ui::Colour colour) {
   return static_cast<COLORREF>(colour);
 }
 
-// --- Backend ---
-
 Backend::Backend(HINSTANCE instance) : instance_(instance) {
   Window::registerClasses(instance);
   system_ = std::make_unique<SystemWindow>(*this, [this] { runPosted(); });

@@ -28,7 +28,6 @@ class FormWindow : public Window, public ui::FormView {
   Backend& backend() { return backend_; }
   ui::Form& form() { return model_; }
   int windowDpi() const { return dpi_; }
-  Container& container() { return container_; }
   // The buttons of the mouse message being handled (MK_*), 0 outside one: the logical buttons,
   // as the user's button swap maps them.
   WPARAM mouseKeys = 0;

@@ -32,56 +32,33 @@ class Unique {
   H h_ = Traits::invalid();
 };
 
-template <class H>
-struct GdiTraits {
+// A handle type released by one function, where null holds none.
+template <class H, auto Close>
+struct ClosedBy {
   static H invalid() { return nullptr; }
-  static void close(H h) { DeleteObject(h); }
+  static void close(H h) { Close(h); }
 };
-struct DcTraits {
-  static HDC invalid() { return nullptr; }
-  static void close(HDC h) { DeleteDC(h); }
-};
-struct IconTraits {
-  static HICON invalid() { return nullptr; }
-  static void close(HICON h) { DestroyIcon(h); }
-};
-struct MenuTraits {
-  static HMENU invalid() { return nullptr; }
-  static void close(HMENU h) { DestroyMenu(h); }
-};
-struct KernelTraits {
-  static HANDLE invalid() { return nullptr; }
-  static void close(HANDLE h) { CloseHandle(h); }
-};
-struct FileTraits {
-  static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
-  static void close(HANDLE h) { CloseHandle(h); }
-};
-struct WindowTraits {
-  static HWND invalid() { return nullptr; }
-  static void close(HWND h) { DestroyWindow(h); }
-};
+template <class H, auto Close>
+using ClosedUnique = Unique<H, ClosedBy<H, Close>>;
 
-template <class H, auto Release>
-struct CallTraits {
-  static H invalid() { return nullptr; }
-  static void close(H h) { Release(h); }
-};
-
-using UniqueBrush = Unique<HBRUSH, GdiTraits<HBRUSH>>;
-using UniquePen = Unique<HPEN, GdiTraits<HPEN>>;
-using UniqueFont = Unique<HFONT, GdiTraits<HFONT>>;
-using UniqueRegion = Unique<HRGN, GdiTraits<HRGN>>;
-using UniqueBitmap = Unique<HBITMAP, GdiTraits<HBITMAP>>;
+using UniqueBrush = ClosedUnique<HBRUSH, DeleteObject>;
+using UniquePen = ClosedUnique<HPEN, DeleteObject>;
+using UniqueFont = ClosedUnique<HFONT, DeleteObject>;
+using UniqueRegion = ClosedUnique<HRGN, DeleteObject>;
+using UniqueBitmap = ClosedUnique<HBITMAP, DeleteObject>;
+using DcTraits = ClosedBy<HDC, DeleteDC>;
 using UniqueMemoryDc = Unique<HDC, DcTraits>;
-using UniqueIcon = Unique<HICON, IconTraits>;
-using UniqueMenu = Unique<HMENU, MenuTraits>;
-using UniqueHandle = Unique<HANDLE, KernelTraits>;
+using UniqueIcon = ClosedUnique<HICON, DestroyIcon>;
+using UniqueMenu = ClosedUnique<HMENU, DestroyMenu>;
+using UniqueHandle = ClosedUnique<HANDLE, CloseHandle>;
+// CreateFile's failure is INVALID_HANDLE_VALUE, not null.
+struct FileTraits : ClosedBy<HANDLE, CloseHandle> {
+  static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+};
 using UniqueFile = Unique<HANDLE, FileTraits>;
-using UniqueWindow = Unique<HWND, WindowTraits>;
-using UniquePowerNotify =
-    Unique<HPOWERNOTIFY, CallTraits<HPOWERNOTIFY, UnregisterPowerSettingNotification>>;
-using UniqueWinEventHook = Unique<HWINEVENTHOOK, CallTraits<HWINEVENTHOOK, UnhookWinEvent>>;
+using UniqueWindow = ClosedUnique<HWND, DestroyWindow>;
+using UniquePowerNotify = ClosedUnique<HPOWERNOTIFY, UnregisterPowerSettingNotification>;
+using UniqueWinEventHook = ClosedUnique<HWINEVENTHOOK, UnhookWinEvent>;
 
 // A DC from GetDC, released to its window.
 class WindowDc {

@@ -31,6 +31,21 @@ int resourceId(ui::Picture picture) {
   return 0;
 }
 
+UniqueBitmap dibSection(int width, int height, const std::vector<std::uint32_t>& pixels) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down, as the pixels are kept
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || !bits) return {};
+  std::memcpy(bits, pixels.data(), pixels.size() * sizeof(pixels[0]));
+  return bitmap;
+}
+
 void PictureCache::decodeAll() {
   decoded_ = true;
   HMODULE module = GetModuleHandleW(nullptr);
@@ -56,19 +71,7 @@ HBITMAP PictureCache::scaled(ui::Picture picture, int width, int height) {
   // nearest neighbour whatever mode is asked for, which makes enlarged pictures blocky.
   ui::PixelImage fitted = ui::resample(source, width, height);
   if (fitted.pixels.empty()) return nullptr;
-
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down, as the pixels are kept
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap || !bits) return nullptr;
-  std::memcpy(bits, fitted.pixels.data(), fitted.pixels.size() * sizeof(fitted.pixels[0]));
-  slot = std::move(bitmap);
+  slot = dibSection(width, height, fitted.pixels);
   return slot.get();
 }
 

@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <tuple>
+#include <vector>
 
 #include "ui/Pictures.h"
 #include "ui/Resample.h"
@@ -32,5 +34,9 @@ class PictureCache {
 };
 
 int resourceId(ui::Picture picture);
+
+// A top-down 32-bit DIB section holding width x height pixels, top row first; null when it
+// cannot be made.
+UniqueBitmap dibSection(int width, int height, const std::vector<std::uint32_t>& pixels);
 
 }  // namespace win32

@@ -14,14 +14,8 @@ namespace {
 void gradient(HDC dc, const controls::Gradient& g) {
   if (g.rect.right <= g.rect.left || g.rect.bottom <= g.rect.top) return;
   auto vertex = [](int x, int y, ui::Colour c) {
-    TRIVERTEX v{};
-    v.x = x;
-    v.y = y;
-    v.Red = static_cast<COLOR16>(ui::red(c) << 8);
-    v.Green = static_cast<COLOR16>(ui::green(c) << 8);
-    v.Blue = static_cast<COLOR16>(ui::blue(c) << 8);
-    v.Alpha = 0;
-    return v;
+    auto channel = [](int value) { return static_cast<COLOR16>(value << 8); };
+    return TRIVERTEX{x, y, channel(ui::red(c)), channel(ui::green(c)), channel(ui::blue(c)), 0};
   };
   TRIVERTEX vertices[2] = {vertex(g.rect.left, g.rect.top, g.from),
                            vertex(g.rect.right, g.rect.bottom, g.to)};
@@ -41,15 +35,15 @@ bool inClient(HWND hwnd, LPARAM lp) {
   return PtInRect(&r, p) != FALSE;
 }
 
-}  // namespace
-
+// The user's decimal separator (UTF-8).
 std::string userDecimalSeparator() {
   wchar_t buffer[8] = {};
   if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8) <= 1) return ".";
   return narrow(buffer);
 }
 
-void drawProgButtonPlan(HDC dc, const controls::DrawPlan& plan, HFONT font) {
+// Executes a plan on a DC (the outline is the window's business, not the DC's).
+void drawProgButtonPlan(HDC dc, const controls::DrawPlan& plan, HGDIOBJ font) {
   for (const controls::Gradient& g : plan.gradients) gradient(dc, g);
 
   UniquePen pen(CreatePen(PS_SOLID, 1, static_cast<COLORREF>(plan.borderColour)));
@@ -62,8 +56,7 @@ void drawProgButtonPlan(HDC dc, const controls::DrawPlan& plan, HFONT font) {
 
   std::wstring text = widen(plan.text);
   RECT r{plan.textRect.left, plan.textRect.top, plan.textRect.right, plan.textRect.bottom};
-  SelectObjectScope fontScope(dc,
-                              font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+  SelectObjectScope fontScope(dc, font);
   SetTextColor(dc, static_cast<COLORREF>(plan.textColour));
   SetBkMode(dc, TRANSPARENT);
   DrawTextW(dc, text.c_str(), -1, &r, 0);
@@ -74,6 +67,19 @@ void drawProgButtonPlan(HDC dc, const controls::DrawPlan& plan, HFONT font) {
     DrawFocusRect(dc, &f);
   }
 }
+
+// Whether a typed character is the control's access key (letters in either case).
+bool isAccessKey(const controls::ProgButton& control, wchar_t typed) {
+  char32_t key = control.accessKey();
+  if (key == 0 || key > 0xFFFF) return false;
+  wchar_t a[2] = {static_cast<wchar_t>(key), 0};
+  wchar_t b[2] = {typed, 0};
+  CharUpperW(a);
+  CharUpperW(b);
+  return a[0] == b[0];
+}
+
+}  // namespace
 
 void paintProgButton(HDC dc, HWND hwnd, controls::ProgButton& control, HFONT font) {
   RECT client{};
@@ -86,9 +92,9 @@ void paintProgButton(HDC dc, HWND hwnd, controls::ProgButton& control, HFONT fon
   int width = client.right - client.left;
   int height = client.bottom - client.top;
 
-  HGDIOBJ measureFont = font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT);
+  HGDIOBJ textFont = font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT);
   auto measure = [&](const std::string& text) {
-    SelectObjectScope selected(dc, measureFont);
+    SelectObjectScope selected(dc, textFont);
     std::wstring wide = widen(text);
     SIZE size{};
     if (wide.empty()) {
@@ -114,17 +120,7 @@ void paintProgButton(HDC dc, HWND hwnd, controls::ProgButton& control, HFONT fon
   // Clear the surface: the background gradients cover it, but a plan of no size draws nothing.
   RECT all{0, 0, width, height};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  drawProgButtonPlan(dc, plan, font);
-}
-
-bool isAccessKey(const controls::ProgButton& control, wchar_t typed) {
-  char32_t key = control.accessKey();
-  if (key == 0 || key > 0xFFFF) return false;
-  wchar_t a[2] = {static_cast<wchar_t>(key), 0};
-  wchar_t b[2] = {typed, 0};
-  CharUpperW(a);
-  CharUpperW(b);
-  return a[0] == b[0];
+  drawProgButtonPlan(dc, plan, textFont);
 }
 
 bool handleProgButtonInput(HWND hwnd, controls::ProgButton& control, UINT message, WPARAM wp,
@@ -152,7 +148,7 @@ bool handleProgButtonInput(HWND hwnd, controls::ProgButton& control, UINT messag
       return true;
     }
     case WM_MOUSEMOVE:
-      control.mouseMove(mouseArgs(hwnd, buttonsHeld(wp), wp, lp));
+      control.MouseMove(mouseArgs(hwnd, buttonsHeld(wp), wp, lp));
       return true;
     case WM_SETFOCUS:
       control.focusGained();

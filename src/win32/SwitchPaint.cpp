@@ -8,6 +8,7 @@
 
 #include "controls/SwitchArt.h"
 #include "win32/Handles.h"
+#include "win32/PictureCache.h"
 #include "win32/Text.h"
 
 namespace win32 {
@@ -48,17 +49,8 @@ void drawLettering(HDC dc, int skinSet, int dpi, int frameHeight, bool contrast)
 // The eight frames of a skin at a DPI, as a top-down DIB section.
 UniqueBitmap makeStrip(int skinSet, int dpi, bool contrast) {
   controls::PixelBuffer strip = controls::switchStrip(skinSet, dpi);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = strip.width;
-  info.bmiHeader.biHeight = -strip.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap || !bits) return {};
-  std::memcpy(bits, strip.pixels.data(), strip.pixels.size() * sizeof(strip.pixels[0]));
+  UniqueBitmap bitmap = dibSection(strip.width, strip.height, strip.pixels);
+  if (!bitmap) return {};
   UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
   if (!dc) return {};
   SelectObjectScope selected(dc.get(), bitmap.get());
@@ -102,15 +94,11 @@ HRGN switchRegion(const controls::SafeSwitch& control, int dpi) {
   // One rectangle per run of inside pixels in a row.
   std::vector<RECT> runs;
   for (int y = 0; y < outline.height; ++y) {
-    int x = 0;
-    while (x < outline.width) {
-      if (!outline.contains(x, y)) {
-        ++x;
-        continue;
-      }
+    for (int x = 0; x < outline.width; ++x) {
+      if (!outline.contains(x, y)) continue;
       int start = x;
-      while (x < outline.width && outline.contains(x, y)) ++x;
-      runs.push_back({start, y, x, y + 1});
+      while (outline.contains(x + 1, y)) ++x;
+      runs.push_back({start, y, x + 1, y + 1});
     }
   }
   std::vector<char> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));

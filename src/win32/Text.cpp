@@ -1,7 +1,5 @@
 #include "win32/Text.h"
 
-#include <windows.h>
-
 namespace win32 {
 
 std::wstring widen(std::string_view utf8, UINT codePage) {

@@ -83,8 +83,6 @@ std::unique_ptr<View> makeView(FormWindow& form, ui::Control& control) {
   }
 }
 
-// --- View ---
-
 View::View(FormWindow& form, ui::Control& control) : form_(form), control_(control) {
   control.attachView(this);
 }
@@ -115,8 +113,6 @@ int View::dpi() const {
 RECT View::pixelRect() const {
   return toPixels(control_.place(), dpi());
 }
-
-// --- WindowedView ---
 
 WindowedView::WindowedView(FormWindow& form, ui::Control& control)
     : View(form, control), Window(form.backend()) {}
