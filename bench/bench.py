@@ -62,7 +62,7 @@ class Program:
         return drive.one_pid(self.exe_name)
 
     def stop(self) -> None:
-        for pid in drive.program_pids(self.exe_name):
+        for pid in harness.lumora_pids(self.exe_name):
             try:
                 os.kill(pid, signal.SIGKILL)
             except ProcessLookupError:
@@ -73,7 +73,7 @@ class Program:
             except subprocess.TimeoutExpired:
                 os.killpg(self.launcher.pid, signal.SIGKILL)
                 self.launcher.wait(timeout=10)
-        harness.wait_until(lambda: not drive.program_pids(self.exe_name)
+        harness.wait_until(lambda: not harness.lumora_pids(self.exe_name)
                            and not harness.find_windows(self.window, visible_only=False), 20,
                            what=f"{self.exe_name} to end")
 

@@ -6,8 +6,6 @@ Pixel positions are the main window's design at 96 DPI (15 twips per pixel)."""
 
 from __future__ import annotations
 
-import ctypes
-import os
 import re
 import subprocess
 import time
@@ -37,23 +35,9 @@ class Pixels:
     """Single screen pixels straight from the X server (a screenshot per check is too slow)."""
 
     def __init__(self) -> None:
-        self._x11 = ctypes.CDLL("libX11.so.6")
-        x = self._x11
-        x.XOpenDisplay.restype = ctypes.c_void_p
-        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        x.XDefaultRootWindow.restype = ctypes.c_ulong
-        x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        x.XGetImage.restype = ctypes.c_void_p
-        x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
-                                ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-        x.XGetPixel.restype = ctypes.c_ulong
-        x.XGetPixel.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int]
-        x.XDestroyImage.argtypes = [ctypes.c_void_p]
-        x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self._display = x.XOpenDisplay(os.environ["DISPLAY"].encode())
-        if not self._display:
-            raise harness.HarnessError("cannot open the X display")
-        self._root = x.XDefaultRootWindow(self._display)
+        self._x11 = harness.x11()
+        self._display = harness.open_display()
+        self._root = self._x11.XDefaultRootWindow(self._display)
 
     def at(self, x: int, y: int) -> tuple[int, int, int]:
         all_planes, z_pixmap = 0xFFFFFFFF, 2
@@ -129,29 +113,8 @@ def hide_to_tray(main: int) -> None:
 # ---------------------------------------------------------------- processes seen from Linux
 
 
-def program_pids(exe_name: str) -> list[int]:
-    """Wine processes of this prefix running exe_name (as harness.lumora_pids, any name)."""
-    prefix = os.path.realpath(os.environ["WINEPREFIX"])
-    found = []
-    for entry in Path("/proc").iterdir():
-        if not entry.name.isdigit():
-            continue
-        try:
-            argv = (entry / "cmdline").read_bytes().split(b"\0")
-            environ = (entry / "environ").read_bytes().split(b"\0")
-        except OSError:
-            continue
-        program = re.split(rb"[\\/]", argv[0])[-1].decode(errors="replace") if argv else ""
-        if program.lower() != exe_name.lower():
-            continue
-        prefixes = [e[len(b"WINEPREFIX="):] for e in environ if e.startswith(b"WINEPREFIX=")]
-        if prefixes and os.path.realpath(prefixes[0].decode()) == prefix:
-            found.append(int(entry.name))
-    return found
-
-
 def one_pid(exe_name: str) -> int:
-    pids = harness.wait_until(lambda: program_pids(exe_name), 20, what=f"{exe_name} to run")
+    pids = harness.wait_until(lambda: harness.lumora_pids(exe_name), 20, what=f"{exe_name} to run")
     if len(pids) != 1:
         raise harness.HarnessError(f"{len(pids)} processes run {exe_name}")
     return pids[0]

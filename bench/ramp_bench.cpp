@@ -14,90 +14,49 @@ class NoDisplay : public ui::GammaDisplay {
 };
 
 // Reads back what it was given: a send includes the engine's read-back check.
-class EchoDisplay : public ui::GammaDisplay {
- public:
-  bool get(ui::Ramp& ramp) override {
-    ramp = last_;
+struct EchoDisplay : fakes::GammaDisplay {
+  bool set(const ui::Ramp& r) override {
+    ramp = r;
     return true;
   }
-  bool set(const ui::Ramp& ramp) override {
-    last_ = ramp;
-    return true;
-  }
-
- private:
-  ui::Ramp last_{};
 };
 
-// Slider positions -50..50 in turn, so no two consecutive builds are alike.
-int nextPosition(int& p) {
-  p = p >= 50 ? -50 : p + 1;
-  return p;
-}
-
-template <class Display>
-void brightness(benchmark::State& state) {
-  Display display;
-  fakes::DisplaySet displays{display};
+// Moves the sliders through -50..50 in turn, so no two consecutive builds are alike.
+void adjust(benchmark::State& state, bool readBack, colour::Amounts (*amounts)(int)) {
+  NoDisplay none;
+  EchoDisplay echo;
+  fakes::DisplaySet displays{readBack ? static_cast<ui::GammaDisplay&>(echo) : none};
   colour::GammaEngine engine(displays);
   engine.capture();
   engine.setBaseRamp(colour::identityRamp());
   int p = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(engine.adjust({nextPosition(p), 100, 0, 0, 0}));
+    p = p >= 50 ? -50 : p + 1;
+    benchmark::DoNotOptimize(engine.adjust(amounts(p)));
     benchmark::ClobberMemory();
   }
 }
 
-void contrast(benchmark::State& state) {
-  NoDisplay display;
-  fakes::DisplaySet displays{display};
-  colour::GammaEngine engine(displays);
-  engine.capture();
-  engine.setBaseRamp(colour::identityRamp());
-  int p = 0;
-  for (auto _ : state) {
-    // The contrast slider runs 1..100.
-    benchmark::DoNotOptimize(engine.adjust({0, (nextPosition(p) + 50) % 100 + 1, 0, 0, 0}));
-    benchmark::ClobberMemory();
-  }
+colour::Amounts brightness(int p) {
+  return {p, 100, 0, 0, 0};
 }
-
-void colourBalance(benchmark::State& state) {
-  NoDisplay display;
-  fakes::DisplaySet displays{display};
-  colour::GammaEngine engine(displays);
-  engine.capture();
-  engine.setBaseRamp(colour::identityRamp());
-  int p = 0;
-  for (auto _ : state) {
-    const int a = nextPosition(p);
-    benchmark::DoNotOptimize(engine.adjust({0, 100, a, -a, a / 2}));
-    benchmark::ClobberMemory();
-  }
+colour::Amounts contrast(int p) {
+  return {0, (p + 50) % 100 + 1, 0, 0, 0};
+}  // runs 1..100
+colour::Amounts balance(int p) {
+  return {0, 100, p, -p, p / 2};
 }
-
 // Every family away from neutral: the most work one slider move can cost.
-void allFive(benchmark::State& state) {
-  NoDisplay display;
-  fakes::DisplaySet displays{display};
-  colour::GammaEngine engine(displays);
-  engine.capture();
-  engine.setBaseRamp(colour::identityRamp());
-  int p = 0;
-  for (auto _ : state) {
-    const int a = nextPosition(p) / 2;
-    benchmark::DoNotOptimize(engine.adjust({a, 80, a + 1, -a, a - 1}));
-    benchmark::ClobberMemory();
-  }
+colour::Amounts allFive(int p) {
+  return {p / 2, 80, p / 2 + 1, -p / 2, p / 2 - 1};
 }
 
 }  // namespace
 
-BENCHMARK(brightness<NoDisplay>)->Name("ramp/brightness");
-BENCHMARK(contrast)->Name("ramp/contrast");
-BENCHMARK(colourBalance)->Name("ramp/colour_balance");
-BENCHMARK(allFive)->Name("ramp/all_five");
-BENCHMARK(brightness<EchoDisplay>)->Name("ramp/brightness_with_readback");
+BENCHMARK_CAPTURE(adjust, brightness, false, brightness)->Name("ramp/brightness");
+BENCHMARK_CAPTURE(adjust, contrast, false, contrast)->Name("ramp/contrast");
+BENCHMARK_CAPTURE(adjust, balance, false, balance)->Name("ramp/colour_balance");
+BENCHMARK_CAPTURE(adjust, all, false, allFive)->Name("ramp/all_five");
+BENCHMARK_CAPTURE(adjust, readback, true, brightness)->Name("ramp/brightness_with_readback");
 
 BENCHMARK_MAIN();

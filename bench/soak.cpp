@@ -9,10 +9,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 
 #include "Fakes.h"
+#include "Pump.h"
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "colour/GammaEngine.h"
@@ -27,77 +27,13 @@ extern "C" DWORD WINAPI countGdiObjects(void*);
 
 namespace {
 
-class FakeClock : public ui::Clock {
- public:
-  ui::LocalTime time{2026, 12, 7, 9, 0, 0};
-  std::int64_t ms = 0;
-  ui::LocalTime now() override { return time; }
-  std::int64_t monotonicMs() override { return ms; }
-  std::int64_t idleMs() override { return 0; }
-  bool userBusy() override { return false; }
-  void advance() {
-    ms += 1000;
-    if (++time.second < 60) return;
-    time.second = 0;
-    if (++time.minute < 60) return;
-    time.minute = 0;
-    if (++time.hour < 24) return;
-    time.hour = 0;
-    ++time.day;
-  }
-};
-
-class Gamma : public ui::GammaDisplay {
- public:
-  ui::Ramp ramp{};
-  bool get(ui::Ramp& r) override {
-    for (std::size_t i = 0; i < r.size(); ++i) r[i] = static_cast<std::uint16_t>(i % 256 * 257);
-    return true;
-  }
+// Keeps only the last ramp: a soak sends many.
+struct Gamma : fakes::GammaDisplay {
   bool set(const ui::Ramp& r) override {
     ramp = r;
     return true;
   }
 };
-
-class Store : public ui::ProfileStore {
- public:
-  std::map<std::string, std::string> values;
-  std::string read(const std::string& s, const std::string& k, const std::string& f) override {
-    auto it = values.find(s + "/" + k);
-    return it == values.end() ? f : it->second;
-  }
-  bool write(const std::vector<ui::ProfileEntry>& entries) override {
-    for (const auto& [s, k, v] : entries)
-      if (v)
-        values[s + "/" + k] = *v;
-      else
-        values.erase(s + "/" + k);
-    return true;
-  }
-  std::string path() const override { return "memory"; }
-};
-
-class QuietShell : public ui::Shell {
- public:
-  int messages = 0;
-  void openUrl(const std::string&) override {}
-  void messageBox(const std::string& text, const std::string&, ui::MessageIcon) override {
-    ++messages;
-    std::fprintf(stderr, "soak: message: %s\n", text.c_str());
-  }
-  std::unique_ptr<ui::FileReader> openProgramFile(const std::string&) override { return nullptr; }
-  void quit() override {}
-  void playSound(ui::SystemSound) override {}
-};
-
-void pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
 
 struct Sample {
   DWORD user = 0, gdi = 0;
@@ -135,13 +71,6 @@ void print(const char* what, int cycles, const Sample& s, DWORD ms) {
   std::fflush(stdout);
 }
 
-// The soak never touches the user's sign-in entry.
-class NoSignIn : public tray::SignInEntry {
- public:
-  bool enabled() override { return false; }
-  bool setEnabled(bool) override { return false; }
-};
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -151,16 +80,17 @@ int wmain(int argc, wchar_t** argv) {
   if (argc > 3) _wfreopen(argv[3], L"w", stdout);
 
   win32::Backend backend(GetModuleHandleW(nullptr));
-  FakeClock clock;
+  fakes::Clock clock;
+  clock.set(9, 0);
   win32::Screen screen;
   Gamma gamma;
   fakes::DisplaySet displays{gamma};
-  Store store;
-  store.values["dsxx/mei"] = "1";  // a rest every minute of the fake clock
-  store.values["dsxx/xiuxi"] = "1";
-  QuietShell shell;
+  fakes::ProfileStore store;
+  store.values[{"dsxx", "mei"}] = "1";  // a rest every minute of the fake clock
+  store.values[{"dsxx", "xiuxi"}] = "1";
+  fakes::Shell shell;
   win32::NotifyArea notify(backend);
-  NoSignIn signIn;
+  fakes::SignInEntry signIn;  // never the user's own
   app::Program program({backend, clock, displays, store, screen, shell, notify, signIn});
   program.start();
   pump();
@@ -169,8 +99,9 @@ int wmain(int argc, wchar_t** argv) {
 
   // One rest: work until the prompt, take the rest it offers, close the rest screen.
   auto restCycle = [&] {
+    store.log.clear();  // the fake's record of calls would grow without end
     for (int second = 0; second < 180 && !rest.prompt(); ++second) {
-      clock.advance();
+      clock.advance(1);
       main.Timer1.Tick();
       pump();
     }
@@ -178,7 +109,7 @@ int wmain(int argc, wchar_t** argv) {
     rest.prompt()->Label1.Click();
     pump();
     if (!rest.restScreen()) return false;
-    clock.advance();
+    clock.advance(1);
     main.Timer1.Tick();
     pump();
     rest.restScreen()->imgclose.Click();
@@ -188,6 +119,7 @@ int wmain(int argc, wchar_t** argv) {
   };
   // Both settings sub-panels opened and closed with their back images.
   auto panelCycle = [&] {
+    store.log.clear();
     main.edit[0].Click();
     pump();
     main.Image8.Click();
@@ -237,6 +169,7 @@ int wmain(int argc, wchar_t** argv) {
               flat ? "flat" : "GROWS", static_cast<long>(last.user) - static_cast<long>(warm.user),
               static_cast<long>(last.gdi) - static_cast<long>(warm.gdi),
               static_cast<long>(last.privateKiB) - static_cast<long>(warm.privateKiB),
-              shell.messages);
-  return flat && shell.messages == 0 ? 0 : 1;
+              static_cast<int>(shell.messages.size()));
+  for (const auto& m : shell.messages) std::fprintf(stderr, "soak: message: %s\n", m.text.c_str());
+  return flat && shell.messages.empty() ? 0 : 1;
 }

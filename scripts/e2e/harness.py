@@ -31,6 +31,7 @@ from __future__ import annotations
 import configparser
 import contextlib
 import ctypes
+import functools
 import io
 import os
 import re
@@ -214,17 +215,35 @@ def is_uniform(image: Image.Image, box: tuple[int, int, int, int]) -> bool:
 # ---------------------------------------------------------------- gamma ramp
 
 
+@functools.cache
+def x11() -> ctypes.CDLL:
+    """libX11 with the signatures of the calls made here, for what xdotool cannot do."""
+    lib = ctypes.CDLL("libX11.so.6")
+    p, ulong, uint, int_ = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_uint, ctypes.c_int
+    signatures = {"XOpenDisplay": (p, [ctypes.c_char_p]), "XCloseDisplay": (int_, [p]),
+                  "XDefaultScreen": (int_, [p]), "XDefaultRootWindow": (ulong, [p]),
+                  "XSync": (int_, [p, int_]), "XSetInputFocus": (int_, [p, ulong, int_, ulong]),
+                  "XGetImage": (p, [p, ulong, int_, int_, uint, uint, ulong, int_]),
+                  "XGetPixel": (ulong, [p, int_, int_]), "XDestroyImage": (int_, [p])}
+    for name, (restype, argtypes) in signatures.items():
+        getattr(lib, name).restype = restype
+        getattr(lib, name).argtypes = argtypes
+    return lib
+
+
+def open_display() -> int:
+    display = x11().XOpenDisplay(os.environ["DISPLAY"].encode())
+    if not display:
+        raise HarnessError("cannot open the X display")
+    return display
+
+
 class _Gamma:
     """The display's gamma ramp through XF86VidMode, read and written from outside Wine."""
 
     def __init__(self) -> None:
-        self._x11 = ctypes.CDLL("libX11.so.6")
+        self._x11 = x11()
         self._vm = ctypes.CDLL("libXxf86vm.so.1")
-        self._x11.XOpenDisplay.restype = ctypes.c_void_p
-        self._x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self._x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self._x11.XDefaultScreen.argtypes = [ctypes.c_void_p]
-        self._x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
         self._vm.XF86VidModeGetGammaRampSize.argtypes = [
             ctypes.c_void_p, ctypes.c_int, ctypes.POINTER(ctypes.c_int)]
         ramp_args = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
@@ -233,9 +252,7 @@ class _Gamma:
         self._vm.XF86VidModeSetGammaRamp.argtypes = ramp_args
 
     def _open(self):
-        display = self._x11.XOpenDisplay(os.environ["DISPLAY"].encode())
-        if not display:
-            raise HarnessError("cannot open the X display")
+        display = open_display()
         screen = self._x11.XDefaultScreen(display)
         size = ctypes.c_int()
         if not self._vm.XF86VidModeGetGammaRampSize(display, screen, ctypes.byref(size)) \
@@ -272,21 +289,13 @@ def focus_reset() -> None:
     """Gives the X keyboard focus back to whatever window the pointer is in, as on a fresh
     display. Without a window manager nobody else does: a focused window whose program is
     killed can leave the focus on nothing, and every key typed afterwards is lost."""
-    x11 = ctypes.CDLL("libX11.so.6")
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XSetInputFocus.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_ulong]
-    x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    display = x11.XOpenDisplay(os.environ["DISPLAY"].encode())
-    if not display:
-        raise HarnessError("cannot open the X display")
+    display = open_display()
     try:
         pointer_root, revert_to_pointer_root, current_time = 1, 1, 0
-        x11.XSetInputFocus(display, pointer_root, revert_to_pointer_root, current_time)
-        x11.XSync(display, 0)
+        x11().XSetInputFocus(display, pointer_root, revert_to_pointer_root, current_time)
+        x11().XSync(display, 0)
     finally:
-        x11.XCloseDisplay(display)
+        x11().XCloseDisplay(display)
 
 
 _gamma: _Gamma | None = None
@@ -326,22 +335,23 @@ def _prefix() -> str:
     return os.path.realpath(os.environ["WINEPREFIX"])
 
 
-def lumora_pids() -> list[int]:
-    """Lumora.exe processes running in this test run's Wine prefix (not in anyone else's)."""
+def lumora_pids(exe_name: str = "Lumora.exe") -> list[int]:
+    """Processes running exe_name in this test run's Wine prefix (not in anyone else's)."""
     pids = []
-    out = _run(["pgrep", "-f", r"(^|[\\/])Lumora\.exe"], check=False)
-    for pid in (int(p) for p in out.split()):
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
         try:
-            argv = Path(f"/proc/{pid}/cmdline").read_bytes().split(b"\0")
-            environ = Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
+            argv = (entry / "cmdline").read_bytes().split(b"\0")
+            environ = (entry / "environ").read_bytes().split(b"\0")
         except OSError:
             continue
-        program = re.split(rb"[\\/]", argv[0])[-1].lower() if argv else b""
-        if program != b"lumora.exe":
+        program = re.split(rb"[\\/]", argv[0])[-1].decode(errors="replace") if argv else ""
+        if program.lower() != exe_name.lower():
             continue  # e.g. "explorer /desktop=... Lumora.exe"
         prefixes = [e[len(b"WINEPREFIX="):] for e in environ if e.startswith(b"WINEPREFIX=")]
         if prefixes and os.path.realpath(prefixes[0].decode()) == _prefix():
-            pids.append(pid)
+            pids.append(int(entry.name))
     return pids
 
 

@@ -158,77 +158,56 @@ TEST_F(EngineTest, AdjustBuildsFromTheBaseAndSendsOnce) {
   EXPECT_EQ(display.ramp, distinctRamp());
 }
 
-// Fails the first calls, then behaves.
-struct FlakyDisplay : fakes::GammaDisplay {
-  int failuresLeft = 0;
+// Fails its first calls, then behaves; or reports success but keeps its ramp, as Windows does
+// for ramps outside its limit; or keeps 8 bits per entry, as an X server does.
+struct OddDisplay : fakes::GammaDisplay {
+  int failures = 0;
+  bool keeps = false, eightBit = false;
   bool set(const ui::Ramp& r) override {
-    if (failuresLeft > 0) {
-      --failuresLeft;
+    if (failures-- > 0 || keeps) {
       sent.push_back(r);
-      return false;
+      return keeps;
     }
-    return fakes::GammaDisplay::set(r);
-  }
-};
-
-// Reports success but keeps its ramp, as Windows does for ramps outside its limit.
-struct SilentlyRefusingDisplay : fakes::GammaDisplay {
-  bool set(const ui::Ramp& r) override {
-    sent.push_back(r);
+    fakes::GammaDisplay::set(r);
+    if (eightBit)
+      for (auto& v : ramp) v = static_cast<std::uint16_t>((v >> 8) * 257);
     return true;
   }
 };
 
-// Keeps 8 bits per entry, as an X server does.
-struct EightBitDisplay : fakes::GammaDisplay {
-  bool set(const ui::Ramp& r) override {
-    sent.push_back(r);
-    for (std::size_t n = 0; n < r.size(); ++n)
-      ramp[n] = static_cast<std::uint16_t>((r[n] >> 8) * 257);
-    return true;
+// A failed call is tried again a few times; a success is checked by reading the ramp back.
+TEST(EngineSend, RetriesAndReadsBack) {
+  constexpr std::size_t kAll = GammaEngine::kSendAttempts;
+  struct Row {
+    int failures;
+    bool keeps, eightBit;
+    Amounts amounts;
+    SendResult result;
+    std::size_t sends;
+  };
+  std::vector<Row> rows{{2, false, false, sliders(-20), SendResult::Applied, 3},
+                        {100, false, false, sliders(-20), SendResult::Refused, kAll},
+                        {0, true, false, sliders(0, 40), SendResult::Refused, kAll},
+                        {0, true, false, sliders(0), SendResult::Applied, 1},  // already held
+                        {0, false, true, sliders(0, 50), SendResult::Applied, 1}};
+  for (int a = -50; a <= 50; a += 7)
+    rows.push_back({0, false, true, sliders(a), SendResult::Applied, 1});
+  for (const Row& row : rows) {
+    OddDisplay display;
+    display.failures = row.failures;
+    display.keeps = row.keeps;
+    display.eightBit = row.eightBit;
+    fakes::DisplaySet displays{display};
+    GammaEngine engine{displays};
+    engine.capture();
+    SCOPED_TRACE(testing::Message() << row.failures << row.keeps << row.eightBit << row.amounts[0]);
+    EXPECT_EQ(engine.adjust(row.amounts), row.result);
+    EXPECT_EQ(display.sent.size(), row.sends);
+    const Ramp kept = row.result == SendResult::Applied
+                          ? colour::adjustedRamp(colour::identityRamp(), row.amounts)
+                          : colour::identityRamp();
+    if (!row.eightBit) EXPECT_EQ(display.ramp, kept);
   }
-};
-
-TEST(EngineSend, RetriesAFailedFirstCall) {
-  FlakyDisplay display;
-  display.failuresLeft = 2;
-  fakes::DisplaySet displays{display};
-  GammaEngine engine{displays};
-  engine.capture();
-  EXPECT_EQ(engine.adjust(sliders(-20)), SendResult::Applied);
-  EXPECT_EQ(display.sent.size(), 3u);
-  EXPECT_EQ(display.ramp[at(0, 255)], levelAdjust(-20, 65535));
-}
-
-TEST(EngineSend, GivesUpAfterAFewAttempts) {
-  FlakyDisplay display;
-  display.failuresLeft = 100;
-  fakes::DisplaySet displays{display};
-  GammaEngine engine{displays};
-  engine.capture();
-  EXPECT_EQ(engine.adjust(sliders(-20)), SendResult::Refused);
-  EXPECT_EQ(display.sent.size(), static_cast<std::size_t>(GammaEngine::kSendAttempts));
-  EXPECT_EQ(display.ramp, colour::identityRamp());
-}
-
-TEST(EngineSend, ASuccessThatDidNotTakeIsARefusal) {
-  SilentlyRefusingDisplay display;
-  fakes::DisplaySet displays{display};
-  GammaEngine engine{displays};
-  engine.capture();
-  EXPECT_EQ(engine.adjust(sliders(0, 40)), SendResult::Refused);
-  EXPECT_EQ(display.sent.size(), static_cast<std::size_t>(GammaEngine::kSendAttempts));
-  // Sending what the display already holds reads back equal.
-  EXPECT_EQ(engine.adjust(sliders(0)), SendResult::Applied);
-}
-
-TEST(EngineSend, EightBitReadBackCountsAsApplied) {
-  EightBitDisplay display;
-  fakes::DisplaySet displays{display};
-  GammaEngine engine{displays};
-  engine.capture();
-  for (int a = -50; a <= 50; a += 7) ASSERT_EQ(engine.adjust(sliders(a)), SendResult::Applied) << a;
-  EXPECT_EQ(engine.adjust(sliders(0, 50)), SendResult::Applied);
 }
 
 TEST_F(EngineTest, ResendSendsTheLastRampAgain) {

@@ -387,10 +387,6 @@ TEST(SystemServicesTest, MonitorsListThePrimaryFirstAndTheCounterRuns) {
   EXPECT_FALSE(clock.userBusy());
 }
 
-}  // namespace
-
-namespace {
-
 struct TwoPanels : ui::Form {
   ui::PictureBox source{"source"};
   ui::Label text{"text"};
@@ -422,10 +418,6 @@ TEST_F(BackendTest, CopiedImageStaysInTheTargetPanel) {
   EXPECT_EQ(GetPixel(dc.get(), 2, 2), RGB(0, 0, 255));
   EXPECT_EQ(GetPixel(dc.get(), 60, 30), RGB(255, 0, 0));
 }
-
-}  // namespace
-
-namespace {
 
 struct SwitchForm : ui::Form {
   controls::SafeSwitch sw{"SafeSwitch1"};
