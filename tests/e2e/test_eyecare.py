@@ -329,7 +329,7 @@ def press_elsewhere(*keys: str) -> None:
 
 class TestShortcuts:
     def test_brightness_steps_and_the_close_image_stores_them(self, lumora_desktop):
-        wid = lumora_desktop.run(stored(liangdu=-10) + "[night]\non=0\n")
+        wid = lumora_desktop.run(stored(liangdu=-10))
         wait_ramp(brightness(-10), "the stored brightness")
         press_elsewhere("ctrl+alt+Next", "ctrl+alt+Next")
         wait_ramp(brightness(-20), "two steps darker")
@@ -347,7 +347,7 @@ class TestShortcuts:
                                    harness.os.environ["LUMORA_PROBE"], "hold", "3", "0x22"],
                                   stdout=subprocess.PIPE, text=True)
         assert holder.stdout.readline().strip() == "held"
-        lumora_desktop.run(stored(liangdu=-10) + "[night]\non=0\n")
+        lumora_desktop.run(stored(liangdu=-10))
         wait_ramp(brightness(-10), "the stored brightness")
         assert test_rest.icon_tip().split("\n")[1:] == ["Keys taken: Ctrl+Alt+PageDown"]
         assert not [r for r in harness.probe("--desktop", harness.DESKTOP_NAME, "windows")
