@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             button.mouseUp(mouse(in));
             break;
           default:
-            button.mouseMove(mouse(in));
+            button.MouseMove(mouse(in));
             break;
         }
         break;

@@ -309,6 +309,32 @@ class TestTrayMenu:
         xdotool("key", "Escape", "Escape")
         harness.wait_until(menu_gone, 5, what="both menus to close")
 
+    def test_a_pause_holds_the_prompt_and_resume_now_brings_it_back(self, lumora):
+        start(lumora, "[dsxx]\nmei=1\nxiuxi=5\npdrun=1\n")  # a prompt due the next minute
+
+        def choose(entry: str) -> None:
+            menu = open_menu(button=3)
+            harness.click_screen(*dict(harness.menu_entries(menu, MENU + ["Pause reminders"]))[
+                "Pause reminders"])
+            sub = harness.wait_until(lambda: [m for m in harness.popup_menus()
+                                              if m["hwnd"] != menu["hwnd"]], 5, what="the sub-menu")
+            harness.click_screen(*dict(harness.menu_entries(sub[0], [entry]))[entry])
+            harness.wait_until(menu_gone, 5, what="the menus to close")
+
+        ends = [time.strftime("%Y-%m-%d %H:%M", time.localtime(harness.clock_now() + 1800))]
+        choose("For 30 minutes")
+        ends.append(time.strftime("%Y-%m-%d %H:%M", time.localtime(harness.clock_now() + 1800)))
+        harness.wait_until(lambda: lumora.config()["dsxx"].get("paused_until") in ends, 5,
+                           what="the pause's end to be stored")
+        harness.move_clock(2)  # past the due minute, shorter than a rest: work, but paused
+        time.sleep(1.5)
+        assert harness.find_windows("Form2") == [], "prompted while paused"
+        choose("Resume now")
+        harness.wait_until(lambda: "paused_until" not in lumora.config()["dsxx"], 5,
+                           what="the pause to end")
+        harness.move_clock(1.1)
+        harness.wait_window("Form2", 5)
+
     def test_exit_ends_removes_the_icon_and_writes_nothing(self, lumora):
         config = EYE_ON + "[dsxx]\nmei=30\nxiuxi=3\npdrun=1\n"
         wid = start(lumora, config)
