@@ -47,6 +47,7 @@ def prefix():
     """A Wine prefix made for this module alone, so that nothing installed earlier is seen."""
     saved = {k: os.environ.get(k) for k in ("WINEPREFIX", "WINEDLLOVERRIDES")}
     harness.wine_kill()
+    harness.focus_reset()  # a window of an earlier scenario may have held the keyboard focus
     xenv = Path(__file__).resolve().parents[2] / "scripts" / "e2e" / "xenv.sh"
     made = subprocess.run(
         ["bash", "-c", f'source "{xenv}"; unset WINEPREFIX; lumora_prefix_prepare >&2 && '
