@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cctype>
 #include <cstdio>
 
 #include "colour/EyeCare.h"
@@ -51,13 +50,18 @@ std::array<double, 3> warmthFactors(int kelvin) {
 }
 
 std::optional<int> parseClockTime(const std::string& text) {
-  const std::string s(settings::trimBlanks(text));
-  int hour = -1, minute = -1, length = 0;
-  const bool digits = s.size() >= 4 && std::isdigit(static_cast<unsigned char>(s[0])) &&
-                      std::isdigit(static_cast<unsigned char>(s[s.size() - 1]));
-  if (!digits || std::sscanf(s.c_str(), "%2d:%2d%n", &hour, &minute, &length) != 2 ||
-      length != static_cast<int>(s.size()) || hour > 23 || minute < 0 || minute > 59)
-    return std::nullopt;
+  const std::string_view s = settings::trimBlanks(text);
+  const std::size_t colon = s.find(':');
+  // One or two digits, a colon, two digits.
+  if (colon < 1 || colon > 2 || s.size() != colon + 3) return std::nullopt;
+  int hour = 0, minute = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (i == colon) continue;
+    if (s[i] < '0' || s[i] > '9') return std::nullopt;
+    int& part = i < colon ? hour : minute;
+    part = part * 10 + (s[i] - '0');
+  }
+  if (hour > 23 || minute > 59) return std::nullopt;
   return hour * 60 + minute;
 }
 

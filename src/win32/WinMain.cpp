@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,13 @@
 #include "win32/SignIn.h"
 #include "win32/SystemWindow.h"
 #include "win32/Text.h"
+
+// An uncaught exception ends the program plainly. The toolchain's own handler prints the
+// exception's demangled type to a console this program never has, and its demangler is a tenth
+// of the executable.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 namespace {
 
