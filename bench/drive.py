@@ -120,9 +120,10 @@ def one_pid(exe_name: str) -> int:
     return pids[0]
 
 
-def rss_kib(pid: int) -> int:
+def rss_kib(pid: int, field: str = "VmRSS") -> int:
+    """Resident memory; field "RssAnon" is the private part (a Wine process is a Linux one)."""
     status = Path(f"/proc/{pid}/status").read_text()
-    return int(re.search(r"^VmRSS:\s+(\d+) kB", status, re.M).group(1))
+    return int(re.search(rf"^{field}:\s+(\d+) kB", status, re.M).group(1))
 
 
 def cpu_ticks(pid: int) -> int:

@@ -138,11 +138,21 @@ def window_opacity(wid: int) -> int | None:
 POINTER_REST = 0.15
 
 
+def pointer_to(x: int, y: int, *then: str) -> None:
+    """Moves the pointer to a screen point, waits until it is there and runs the xdotool commands
+    in then (a click, a press) the instant it arrives. xdotool's --sync waits for a motion that
+    never comes when the pointer is already there (15 s), so it is asked for only on a move."""
+    out = _run(["xdotool", "getmouselocation", "--shell"])
+    here = tuple(int(re.search(rf"^{axis}=(-?\d+)", out, re.M).group(1)) for axis in "XY")
+    sync = ["--sync"] if here != (x, y) else []
+    _run(["xdotool", "mousemove", *sync, str(x), str(y), *then])
+
+
 def click(wid: int, x: int, y: int, button: int = 1) -> None:
     """Clicks at a pixel position relative to the window's top-left corner the instant the
     pointer arrives there, as a tap or a quick hand does."""
-    _run(["xdotool", "mousemove", "--sync", "--window", str(wid), str(x), str(y),
-          "click", str(button)])
+    g = geometry(wid)
+    pointer_to(g.x + x, g.y + y, "click", str(button))
 
 
 def keys(*names: str) -> None:
@@ -160,25 +170,26 @@ def type_text(text: str) -> None:
 
 
 def click_screen(x: int, y: int, button: int = 1) -> None:
-    _run(["xdotool", "mousemove", "--sync", str(x), str(y)])
+    pointer_to(x, y)
     time.sleep(POINTER_REST)
     _run(["xdotool", "click", str(button)])
+
+
+def drag_path(points: list[tuple[int, int]], button: str = "1") -> None:
+    """Presses a button at the first screen point, moves through the others at a hand's pace and
+    releases it at the last."""
+    pointer_to(*points[0], "mousedown", button)
+    for x, y in points[1:]:
+        time.sleep(0.03)
+        _run(["xdotool", "mousemove", str(x), str(y)])
+    _run(["xdotool", "mouseup", button])
 
 
 def drag(wid: int, x0: int, y0: int, x1: int, y1: int, steps: int = 10) -> None:
     """Presses the left button at (x0, y0) and releases it at (x1, y1), window-relative."""
     g = geometry(wid)
-    sx, sy = g.x + x0, g.y + y0
-    _run(["xdotool", "mousemove", "--sync", str(sx), str(sy), "mousedown", "1"])
-    for i in range(1, steps + 1):
-        _run(["xdotool", "mousemove", str(sx + (x1 - x0) * i // steps),
-              str(sy + (y1 - y0) * i // steps)])
-        time.sleep(0.03)
-    _run(["xdotool", "mouseup", "1"])
-
-
-def move_pointer(x: int, y: int) -> None:
-    _run(["xdotool", "mousemove", "--sync", str(x), str(y)])
+    drag_path([(g.x + x0 + (x1 - x0) * i // steps, g.y + y0 + (y1 - y0) * i // steps)
+               for i in range(steps + 1)])
 
 
 # ---------------------------------------------------------------- pictures

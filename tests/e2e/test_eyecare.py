@@ -174,8 +174,7 @@ class TestSliders:
         y = g.y + SLIDER1[1] + SLIDER1[3] // 2
 
         # Drag the thumb left: the ramp follows while the button is still down.
-        subprocess.run(["xdotool", "mousemove", "--sync", str(g.x + thumb_x(-20)), str(y),
-                        "mousedown", "1"], check=True, timeout=10)
+        harness.pointer_to(g.x + thumb_x(-20), y, "mousedown", "1")
         for x in range(thumb_x(-20), thumb_x(-20) - 30, -5):
             subprocess.run(["xdotool", "mousemove", str(g.x + x), str(y)], check=True,
                            timeout=10)

@@ -2,7 +2,6 @@
 driven as a user would and observed from outside the program."""
 
 import os
-import subprocess
 import time
 
 import harness
@@ -31,13 +30,9 @@ def inside(rect, box) -> bool:
     return box[0] <= rect[0] and box[1] <= rect[1] and rect[2] <= box[2] and rect[3] <= box[3]
 
 
-def xdotool(*args: str) -> None:
-    subprocess.run(["xdotool", *args], check=True, timeout=10)
-
-
 def park_pointer():
     """Keeps the pointer off every control so that no hover look changes a screenshot."""
-    harness.move_pointer(harness.SCREEN_W - 5, harness.SCREEN_H // 2)
+    harness.pointer_to(harness.SCREEN_W - 5, harness.SCREEN_H // 2)
 
 
 def visible_controls(wid: int, win32_class: str) -> list[tuple[int, int, int, int]]:
@@ -238,32 +233,24 @@ class TestTitleStripDrag:
 
         # A pointer passing over the strip without a button held moves nothing.
         for x in range(150, 260, 10):
-            harness.move_pointer(g0.x + x, g0.y + 12)
-        harness.move_pointer(g0.x + 100, g0.y + 200)
-        harness.move_pointer(harness.SCREEN_W - 5, harness.SCREEN_H - 5)
+            harness.pointer_to(g0.x + x, g0.y + 12)
+        harness.pointer_to(g0.x + 100, g0.y + 200)
+        harness.pointer_to(harness.SCREEN_W - 5, harness.SCREEN_H - 5)
         assert harness.geometry(wid) == g0
 
         # The window moves by the whole distance from the press, the first step included.
         dx, dy = -150, 90
         sx, sy = g0.x + 200, g0.y + 12
-        xdotool("mousemove", "--sync", str(sx), str(sy), "mousedown", "1")
-        for i in range(1, 11):
-            time.sleep(0.03)
-            xdotool("mousemove", str(sx + dx * i // 10), str(sy + dy * i // 10))
-        xdotool("mouseup", "1")
+        harness.drag_path([(sx + dx * i // 10, sy + dy * i // 10) for i in range(11)])
         moved = settled_at(wid, g0.x + dx, g0.y + dy)
         # After the release the window stays put when the pointer moves on.
-        harness.move_pointer(harness.SCREEN_W - 5, harness.SCREEN_H - 5)
+        harness.pointer_to(harness.SCREEN_W - 5, harness.SCREEN_H - 5)
         assert settled_geometry(wid) == moved
 
         # A press on the hide image slid along the strip neither drags nor hides the window.
         hx, hy = moved.x + HIDE_IMAGE[0], moved.y + HIDE_IMAGE[1]
-        xdotool("mousemove", "--sync", str(hx), str(hy), "mousedown", "1")
-        for i in range(1, 11):
-            time.sleep(0.03)
-            xdotool("mousemove", str(hx - 30 * i), str(hy + 2))
-        xdotool("mouseup", "1")
-        harness.move_pointer(harness.SCREEN_W - 5, harness.SCREEN_H - 5)
+        harness.drag_path([(hx, hy)] + [(hx - 30 * i, hy + 2) for i in range(1, 11)])
+        harness.pointer_to(harness.SCREEN_W - 5, harness.SCREEN_H - 5)
         assert settled_geometry(wid) == moved and harness.is_mapped(wid)
 
     def test_with_the_buttons_swapped_the_primary_button_drags(self, lumora, swapped_buttons):
@@ -271,11 +258,7 @@ class TestTitleStripDrag:
         g0 = harness.geometry(wid)
         primary = swapped_buttons  # the physical button the user drags with
         sx, sy = g0.x + 200, g0.y + 12
-        xdotool("mousemove", "--sync", str(sx), str(sy), "mousedown", primary)
-        for i in range(1, 11):
-            time.sleep(0.03)
-            xdotool("mousemove", str(sx + 12 * i), str(sy + 6 * i))
-        xdotool("mouseup", primary)
+        harness.drag_path([(sx + 12 * i, sy + 6 * i) for i in range(11)], primary)
         settled_at(wid, g0.x + 120, g0.y + 60)
 
 
@@ -290,7 +273,7 @@ class TestTrayMenu:
             assert abs(left - icon[0]) <= 1 and abs(top - icon[1]) <= 1, (menu["rect"], icon)
             assert [caption for caption, _ in harness.menu_entries(menu, MENU)] == MENU
             if dismiss == "escape":
-                xdotool("key", "Escape")
+                harness.keys("Escape")
             else:
                 harness.click_screen(harness.SCREEN_W - 100, harness.SCREEN_H - 100)
             harness.wait_until(menu_gone, 5, what=f"the menu to close ({dismiss})")
@@ -306,7 +289,7 @@ class TestTrayMenu:
         assert len(subs) == 1
         assert [c for c, _ in harness.menu_entries(subs[0], ["About APP"] + MENU)] == \
             ["About APP"]
-        xdotool("key", "Escape", "Escape")
+        harness.keys("Escape", "Escape")
         harness.wait_until(menu_gone, 5, what="both menus to close")
 
     def test_a_pause_holds_the_prompt_and_resume_now_brings_it_back(self, lumora):

@@ -107,10 +107,10 @@ def icon_tip() -> str:
     """Hovers the notification icon of the Wine desktop and reads the tooltip it shows, then
     moves the pointer away and waits for the tooltip to go (so the next hover shows afresh)."""
     x, y = harness.wait_until(lambda: harness.tray_icons(True), 10, what="the icon")[0]
-    harness.move_pointer(x - 2, y)
-    harness.move_pointer(x, y)
+    harness.pointer_to(x - 2, y)
+    harness.pointer_to(x, y)
     tips = harness.wait_until(lambda: [t for t in tooltips() if t], 5, what="the icon's tooltip")
-    harness.move_pointer(harness.SCREEN_W // 2, harness.SCREEN_H // 2)
+    harness.pointer_to(harness.SCREEN_W // 2, harness.SCREEN_H // 2)
     harness.wait_until(lambda: not tooltips(), 5, what="the tooltip to go")
     return "\n".join(tips)  # a tip of several lines shows as several
 
