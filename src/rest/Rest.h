@@ -3,11 +3,9 @@
 // settings, and the two windows it opens (the prompt Form2 and the rest screen Form3).
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "controls/SafeSwitch.h"
@@ -128,8 +126,9 @@ class Rest {
   void endRest();
   void setPause(std::optional<long long> until);
   Elapsed elapsed();
-  // The typed length when it is valid, else the one in force.
-  int typedLengthOrCurrent() const;
+  // The typed interval and length, when they are whole numbers in range.
+  std::optional<int> typedInterval() const;
+  std::optional<int> typedLength() const;
   // A closed form is dropped after the handler that closed it has returned.
   template <class F>
   void retire(std::unique_ptr<F>& form);
