@@ -63,7 +63,6 @@ class Rest {
   void form2tip_Click();
   // The one-second tick: the schedule decides, this applies.
   void Timer1_Timer();
-  // The session was locked or unlocked.
   void sessionLocked(bool locked);
 
   // The prompt's answers, also offered by the tray menu: rest now, put the prompt off, skip it.
@@ -103,7 +102,6 @@ class Rest {
 
   // Opens the rest screen on every monitor (the prompt's rest-now action).
   void showRestScreen();
-  // Closes the rest screens together.
   void closeRestScreens();
   // The desktop's monitors may have changed: during a rest, a monitor that came gets a rest
   // screen and one that went loses its own; the rest goes on.
