@@ -126,9 +126,7 @@ void ProgButton::repaint(ui::Property property) {
 }
 
 void ProgButton::setValue(int value) {
-  if (value > max_) value = max_;
-  if (value < min_) value = min_;
-  value_ = value;
+  value_ = std::max(std::min(value, max_), min_);
   repaint(ui::Property::Value);
 }
 
@@ -251,7 +249,6 @@ DrawPlan ProgButton::redraw(int width, int height, const Measure& measure,
   separator_ = decimalSeparator;
   plan.border = {0, 0, rightEdge_, bottomEdge_};
   plan.borderColour = p[kBorder];
-  plan.textColour = 0;
   ui::Size size = measure ? measure(plan.text) : ui::Size{};
   textRect_ = centredTextRect(rightEdge_, bottomEdge_, size);
   plan.textRect = textRect_;

@@ -286,13 +286,11 @@ void Rest::openRestScreen(const ui::Monitor& monitor) {
   RestScreen* opened = screen.get();
   screens_.push_back(std::move(screen));
   opened->Unload = [this, opened] {
-    for (auto it = screens_.begin(); it != screens_.end(); ++it) {
-      if (it->get() != opened) continue;
-      std::unique_ptr<RestScreen> closed = std::move(*it);
-      screens_.erase(it);
-      retire(closed);
-      return;
-    }
+    auto it = std::ranges::find(screens_, opened, &std::unique_ptr<RestScreen>::get);
+    if (it == screens_.end()) return;
+    std::unique_ptr<RestScreen> closed = std::move(*it);
+    screens_.erase(it);
+    retire(closed);
   };
   opened->show();
 }

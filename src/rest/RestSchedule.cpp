@@ -57,11 +57,8 @@ std::string lengthOrDefault(const std::string& stored) {
 
 std::string formatTimeOfDay(long long absolute) {
   const int minute = minuteOfDay(absolute);
-  std::string text = "00:00";
-  text[0] = static_cast<char>('0' + minute / 600);
-  text[1] = static_cast<char>('0' + minute / 60 % 10);
-  text[3] = static_cast<char>('0' + minute % 60 / 10);
-  text[4] = static_cast<char>('0' + minute % 10);
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d:%02d", minute / 60, minute % 60);
   return text;
 }
 

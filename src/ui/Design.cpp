@@ -24,9 +24,7 @@ void build(Form& form, std::initializer_list<Design> rows) {
 }
 
 Font systemFont() {
-  Font font;
-  font.systemDefault = true;
-  return font;
+  return {.systemDefault = true};
 }
 
 }  // namespace ui

@@ -31,14 +31,13 @@ struct AccessLibrary {
     HMODULE oleacc = loadSystemLibrary(L"oleacc.dll");
     HMODULE oleaut = loadSystemLibrary(L"oleaut32.dll");
     if (!oleacc || !oleaut) return;
-    createStd = reinterpret_cast<CreateStd>(
-        reinterpret_cast<void*>(GetProcAddress(oleacc, "CreateStdAccessibleObject")));
-    fromObject = reinterpret_cast<FromObject>(
-        reinterpret_cast<void*>(GetProcAddress(oleacc, "LresultFromObject")));
-    fromWindow = reinterpret_cast<FromWindow>(
-        reinterpret_cast<void*>(GetProcAddress(oleacc, "AccessibleObjectFromWindow")));
-    allocString = reinterpret_cast<AllocString>(
-        reinterpret_cast<void*>(GetProcAddress(oleaut, "SysAllocString")));
+    auto get = [](HMODULE module, const char* name) {
+      return reinterpret_cast<void*>(GetProcAddress(module, name));
+    };
+    createStd = reinterpret_cast<CreateStd>(get(oleacc, "CreateStdAccessibleObject"));
+    fromObject = reinterpret_cast<FromObject>(get(oleacc, "LresultFromObject"));
+    fromWindow = reinterpret_cast<FromWindow>(get(oleacc, "AccessibleObjectFromWindow"));
+    allocString = reinterpret_cast<AllocString>(get(oleaut, "SysAllocString"));
   }
   bool ready() const { return createStd && fromObject && fromWindow && allocString; }
 };
