@@ -57,9 +57,8 @@ std::string lengthOrDefault(const std::string& stored) {
 
 std::string formatTimeOfDay(long long absolute) {
   const int minute = minuteOfDay(absolute);
-  char text[8];
-  std::snprintf(text, sizeof text, "%02d:%02d", minute / 60, minute % 60);
-  return text;
+  const auto twoDigits = [](int n) { return std::string{char('0' + n / 10), char('0' + n % 10)}; };
+  return twoDigits(minute / 60) + ":" + twoDigits(minute % 60);
 }
 
 long long absoluteMinute(const ui::LocalTime& t) {
