@@ -47,12 +47,13 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
   app::MainWindow& w = start();
   EXPECT_EQ(w.Text2.text(), "45");
   EXPECT_EQ(w.Text3.text(), "5");
-  EXPECT_EQ(reads(),
-            (std::vector<std::string>{
-                "read dsxx/mei", "read dsxx/xiuxi", "read dsxx/pdrun", "read eye/pdrun",
-                "read night/on", "read night/from", "read night/to", "read night/day",
-                "read night/night", "read night/fade", "read dsxx/later", "read dsxx/laters",
-                "read dsxx/paused_until", "read dsxx/sound", "read dsxx/warn"}));
+  EXPECT_EQ(reads(), (std::vector<std::string>{"read dsxx/mei", "read dsxx/xiuxi",
+                                               "read dsxx/pdrun", "read eye/pdrun", "read night/on",
+                                               "read night/from", "read night/to", "read night/day",
+                                               "read night/night", "read night/fade",
+                                               "read dsxx/later", "read dsxx/laters",
+                                               "read dsxx/paused_until", "read dsxx/sound",
+                                               "read dsxx/warn"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
