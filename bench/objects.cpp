@@ -11,26 +11,12 @@
 #include <cwchar>
 #include <string>
 
+#include "win32/Handles.h"
+
 namespace {
 
-class Handle {
- public:
-  explicit Handle(HANDLE h = nullptr) : h_(h) {}
-  Handle(Handle&& other) noexcept : h_(other.h_) { other.h_ = nullptr; }
-  Handle& operator=(Handle&&) = delete;
-  Handle(const Handle&) = delete;
-  ~Handle() {
-    if (h_ && h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ && h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
-};
-
 DWORD findProcess(const wchar_t* exeName) {
-  Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  win32::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return 0;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
@@ -43,7 +29,7 @@ DWORD findProcess(const wchar_t* exeName) {
 
 // Runs start(argument) on a new thread of the target and returns the thread's exit code.
 bool runRemote(HANDLE process, void* start, void* argument, DWORD& result) {
-  Handle thread(CreateRemoteThread(
+  win32::UniqueHandle thread(CreateRemoteThread(
       process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(start), argument, 0, nullptr));
   if (!thread || WaitForSingleObject(thread.get(), 60000) != WAIT_OBJECT_0) return false;
   return GetExitCodeThread(thread.get(), &result) != 0;
@@ -105,7 +91,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fwprintf(stderr, L"objects: no process %ls\n", argv[1]);
     return 1;
   }
-  Handle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
+  win32::UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
   if (!process) {
     std::fprintf(stderr, "objects: cannot open process %lu\n", pid);
     return 1;

@@ -27,14 +27,6 @@ extern "C" DWORD WINAPI countGdiObjects(void*);
 
 namespace {
 
-// Keeps only the last ramp: a soak sends many.
-struct Gamma : fakes::GammaDisplay {
-  bool set(const ui::Ramp& r) override {
-    ramp = r;
-    return true;
-  }
-};
-
 struct Sample {
   DWORD user = 0, gdi = 0;
   SIZE_T privateKiB = 0;
@@ -83,7 +75,8 @@ int wmain(int argc, wchar_t** argv) {
   fakes::Clock clock;
   clock.set(9, 0);
   win32::Screen screen;
-  Gamma gamma;
+  fakes::GammaDisplay gamma;
+  gamma.keepsSent = false;
   fakes::DisplaySet displays{gamma};
   fakes::ProfileStore store;
   store.values[{"dsxx", "mei"}] = "1";  // a rest every minute of the fake clock

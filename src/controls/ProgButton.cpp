@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <utility>
@@ -10,36 +11,17 @@ namespace controls {
 
 namespace {
 
-using ui::rgb;
-
-constexpr std::array<Palette, 9> kSchemes = {{
-    {rgb(248, 246, 242), rgb(233, 227, 211), rgb(226, 215, 182), rgb(239, 233, 215),
-     rgb(251, 244, 223), rgb(239, 213, 133), rgb(203, 166, 57), rgb(237, 224, 187),
-     rgb(204, 168, 62)},
-    {rgb(247, 248, 242), rgb(231, 233, 211), rgb(222, 226, 182), rgb(237, 239, 215),
-     rgb(249, 251, 223), rgb(230, 239, 133), rgb(190, 203, 57), rgb(233, 237, 187),
-     rgb(192, 204, 62)},
-    {rgb(242, 248, 243), rgb(211, 233, 213), rgb(182, 226, 186), rgb(215, 239, 217),
-     rgb(223, 251, 225), rgb(133, 239, 142), rgb(57, 203, 70), rgb(187, 237, 191),
-     rgb(62, 204, 74)},
-    {rgb(242, 248, 247), rgb(211, 233, 231), rgb(182, 226, 222), rgb(215, 239, 237),
-     rgb(223, 251, 249), rgb(133, 239, 230), rgb(57, 203, 190), rgb(187, 237, 233),
-     rgb(62, 204, 192)},
-    {rgb(243, 242, 248), rgb(213, 211, 233), rgb(186, 182, 226), rgb(217, 215, 239),
-     rgb(225, 223, 251), rgb(142, 133, 239), rgb(70, 57, 203), rgb(191, 187, 237),
-     rgb(74, 62, 204)},
-    {rgb(248, 242, 247), rgb(233, 211, 231), rgb(226, 182, 222), rgb(239, 215, 237),
-     rgb(251, 223, 249), rgb(239, 133, 230), rgb(203, 57, 190), rgb(237, 187, 233),
-     rgb(204, 62, 192)},
-    {rgb(248, 242, 242), rgb(233, 211, 211), rgb(226, 182, 182), rgb(239, 215, 215),
-     rgb(251, 223, 223), rgb(239, 133, 133), rgb(203, 57, 57), rgb(237, 187, 187),
-     rgb(204, 62, 62)},
-    {rgb(250, 253, 254), rgb(228, 243, 252), rgb(199, 230, 249), rgb(237, 247, 253),
-     rgb(225, 247, 255), rgb(67, 208, 255), rgb(63, 112, 233), rgb(63, 226, 246),
-     rgb(23, 139, 211)},
-    {rgb(231, 243, 232), rgb(225, 219, 225), rgb(179, 189, 179), rgb(226, 238, 226),
-     rgb(223, 251, 223), rgb(108, 255, 108), rgb(26, 228, 26), rgb(217, 244, 217),
-     rgb(188, 184, 188)},
+// Schemes 1 to 9, as 0xRRGGBB in palette-slot order.
+constexpr std::array<std::array<std::uint32_t, kPaletteSlots>, 9> kSchemes = {{
+    {0xF8F6F2, 0xE9E3D3, 0xE2D7B6, 0xEFE9D7, 0xFBF4DF, 0xEFD585, 0xCBA639, 0xEDE0BB, 0xCCA83E},
+    {0xF7F8F2, 0xE7E9D3, 0xDEE2B6, 0xEDEFD7, 0xF9FBDF, 0xE6EF85, 0xBECB39, 0xE9EDBB, 0xC0CC3E},
+    {0xF2F8F3, 0xD3E9D5, 0xB6E2BA, 0xD7EFD9, 0xDFFBE1, 0x85EF8E, 0x39CB46, 0xBBEDBF, 0x3ECC4A},
+    {0xF2F8F7, 0xD3E9E7, 0xB6E2DE, 0xD7EFED, 0xDFFBF9, 0x85EFE6, 0x39CBBE, 0xBBEDE9, 0x3ECCC0},
+    {0xF3F2F8, 0xD5D3E9, 0xBAB6E2, 0xD9D7EF, 0xE1DFFB, 0x8E85EF, 0x4639CB, 0xBFBBED, 0x4A3ECC},
+    {0xF8F2F7, 0xE9D3E7, 0xE2B6DE, 0xEFD7ED, 0xFBDFF9, 0xEF85E6, 0xCB39BE, 0xEDBBE9, 0xCC3EC0},
+    {0xF8F2F2, 0xE9D3D3, 0xE2B6B6, 0xEFD7D7, 0xFBDFDF, 0xEF8585, 0xCB3939, 0xEDBBBB, 0xCC3E3E},
+    {0xFAFDFE, 0xE4F3FC, 0xC7E6F9, 0xEDF7FD, 0xE1F7FF, 0x43D0FF, 0x3F70E9, 0x3FE2F6, 0x178BD3},
+    {0xE7F3E8, 0xE1DBE1, 0xB3BDB3, 0xE2EEE2, 0xDFFBDF, 0x6CFF6C, 0x1AE41A, 0xD9F4D9, 0xBCB8BC},
 }};
 
 // The code point that starts at text[at] (UTF-8); a broken sequence gives its first byte.
@@ -61,7 +43,9 @@ char32_t codePointAt(std::string_view text, std::size_t at) {
 
 std::optional<Palette> progButtonScheme(int color) {
   if (color < 1 || color > 9) return std::nullopt;
-  return kSchemes[static_cast<std::size_t>(color - 1)];
+  Palette palette;
+  std::ranges::transform(kSchemes[static_cast<std::size_t>(color - 1)], palette.begin(), ui::hex);
+  return palette;
 }
 
 long long roundHalfEven(double value) {
@@ -142,9 +126,7 @@ void ProgButton::repaint(ui::Property property) {
 }
 
 void ProgButton::setValue(int value) {
-  if (value > max_) value = max_;
-  if (value < min_) value = min_;
-  value_ = value;
+  value_ = std::max(std::min(value, max_), min_);
   repaint(ui::Property::Value);
 }
 
@@ -267,7 +249,6 @@ DrawPlan ProgButton::redraw(int width, int height, const Measure& measure,
   separator_ = decimalSeparator;
   plan.border = {0, 0, rightEdge_, bottomEdge_};
   plan.borderColour = p[kBorder];
-  plan.textColour = 0;
   ui::Size size = measure ? measure(plan.text) : ui::Size{};
   textRect_ = centredTextRect(rightEdge_, bottomEdge_, size);
   plan.textRect = textRect_;

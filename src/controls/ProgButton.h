@@ -2,7 +2,6 @@
 // A button drawn entirely with gradients, or (Style 0) a progress bar with its percentage.
 // The arithmetic and the drawing plan are portable; the backend runs the plan with GDI.
 #include <array>
-#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>

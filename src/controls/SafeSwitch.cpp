@@ -73,16 +73,10 @@ void SafeSwitch::setskin(int skin) {
 }
 
 void SafeSwitch::poll(bool pointerInside) {
-  if (!enable_) return;
-  if (!pointerInside && hovering_) {
-    hovering_ = false;
-    showState();
-    MouseOut();
-  } else if (pointerInside && !hovering_) {
-    hovering_ = true;
-    showState();
-    MouseIn();
-  }
+  if (!enable_ || pointerInside == hovering_) return;
+  hovering_ = pointerInside;
+  showState();
+  (pointerInside ? MouseIn : MouseOut)();
 }
 
 void SafeSwitch::buttonDown(int button) {
@@ -103,9 +97,7 @@ void SafeSwitch::buttonUp(int button) {
   if (button != ui::kLeftButton) return;
   // Only the release of a press made on this switch toggles it: a drag that started elsewhere
   // and ends here would otherwise apply a stale PendingValue.
-  bool armed = armed_;
-  armed_ = false;
-  if (!enable_ || !hovering_ || !armed) return;
+  if (!std::exchange(armed_, false) || !enable_ || !hovering_) return;
   setValue(pendingValue_);
 }
 

@@ -2,7 +2,6 @@
 // The on/off switch: eight frames per skin, an outline that follows the value, a 50 ms pointer
 // poll for hovering, and a Click raised after a completed toggle or any assignment of Value.
 // The state machine is portable; the backend draws the frame and sets the window region.
-#include <cstdint>
 #include <optional>
 
 #include "ui/Control.h"

@@ -261,12 +261,10 @@ SwitchLettering switchLettering(int skinSet, int frame, int dpi) {
     case 0:
       out.text = on ? "OPENED" : "CLOSED";
       out.emHeight = scaledPixels(10, dpi);
-      if (on) {
-        out.colour = ui::rgb(255, 255, 255);
+      if (on)
         shadow = darken(kSkin0.on[std::size_t(state)], 0.35);
-      } else {
+      else
         out.colour = ui::rgb(96, 96, 96);
-      }
       break;
     case 1:
       out.text = on ? "已开启" : "已关闭";
@@ -292,17 +290,12 @@ PixelBuffer switchFrame(int skinSet, int frame, int dpi) {
   auto state = FrameState(frame % 4);
   ui::Size size = switchFrameSizeAt(skinSet, dpi);
   Canvas canvas(size.width, size.height, switchFrameSize(skinSet));
-  switch (skinSet) {
-    case 0:
-      drawSkin0(canvas, on, state);
-      break;
-    case 1:
-      drawSkin1(canvas, on, state);
-      break;
-    default:
-      drawSkin2(canvas, on);
-      break;
-  }
+  if (skinSet == 0)
+    drawSkin0(canvas, on, state);
+  else if (skinSet == 1)
+    drawSkin1(canvas, on, state);
+  else
+    drawSkin2(canvas, on);
   return canvas.finish(switchOutline(skinSet, on, dpi));
 }
 

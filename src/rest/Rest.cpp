@@ -48,8 +48,8 @@ void Rest::loadSettings() {
 void Rest::dsxxadd() {
   // A setting that is not a whole number in range is never applied: it goes back to the value in
   // force, as the panel closes here in any case.
-  if (auto m = wholeMinutes(c_.Text2.text(), kMinInterval, kMaxInterval)) interval_ = *m;
-  if (auto n = wholeMinutes(c_.Text3.text(), kMinLength, kMaxLength)) length_ = *n;
+  interval_ = typedInterval().value_or(interval_);
+  length_ = typedLength().value_or(length_);
   c_.Text2.setText(std::to_string(interval_));
   c_.Text3.setText(std::to_string(length_));
 
@@ -80,21 +80,16 @@ void Rest::SafeSwitch2_Click(bool value) {
 }
 
 void Rest::setok_Click(int /*index*/) {
-  const bool intervalOk = wholeMinutes(c_.Text2.text(), kMinInterval, kMaxInterval).has_value();
-  const bool lengthOk = wholeMinutes(c_.Text3.text(), kMinLength, kMaxLength).has_value();
-  if (!intervalOk || !lengthOk) {
-    std::string text;
-    if (!intervalOk)
-      text += "The rest interval (\"every ... minutes\") must be a whole number of minutes from " +
-              std::to_string(kMinInterval) + " to " + std::to_string(kMaxInterval) + ".";
-    if (!lengthOk) {
-      if (!text.empty()) text += "\n";
-      text += "The rest length (\"Rest ... minutes\") must be a whole number of minutes from " +
-              std::to_string(kMinLength) + " to " + std::to_string(kMaxLength) + ".";
-    }
-    shell_.messageBox(text, "Lumora", ui::MessageIcon::Warning);
-    return;
-  }
+  std::string text;
+  const auto rule = [&text](const char* setting, int min, int max) {
+    if (!text.empty()) text += "\n";
+    text += std::string(setting) + " must be a whole number of minutes from " +
+            std::to_string(min) + " to " + std::to_string(max) + ".";
+  };
+  if (!typedInterval())
+    rule("The rest interval (\"every ... minutes\")", kMinInterval, kMaxInterval);
+  if (!typedLength()) rule("The rest length (\"Rest ... minutes\")", kMinLength, kMaxLength);
+  if (!text.empty()) return shell_.messageBox(text, "Lumora", ui::MessageIcon::Warning);
   dsxxadd();
   ini_.writeini("dsxx", "mei", c_.Text2.text());
   ini_.writeini("dsxx", "xiuxi", c_.Text3.text());
@@ -106,22 +101,24 @@ void Rest::setno_Click(int /*index*/) {
   c_.ppset.setVisible(false);
   // Valid typed values stay and take effect at the next new working period; invalid ones would
   // only be thrown away then, so they go back to the values in force now.
-  if (!wholeMinutes(c_.Text2.text(), kMinInterval, kMaxInterval))
-    c_.Text2.setText(std::to_string(interval_));
-  if (!wholeMinutes(c_.Text3.text(), kMinLength, kMaxLength))
-    c_.Text3.setText(std::to_string(length_));
+  if (!typedInterval()) c_.Text2.setText(std::to_string(interval_));
+  if (!typedLength()) c_.Text3.setText(std::to_string(length_));
 }
 
 void Rest::okdsxxadd_Click() {
   dsxxadd();
 }
 
-int Rest::typedLengthOrCurrent() const {
-  return wholeMinutes(c_.Text3.text(), kMinLength, kMaxLength).value_or(length_);
+std::optional<int> Rest::typedInterval() const {
+  return wholeMinutes(c_.Text2.text(), kMinInterval, kMaxInterval);
+}
+
+std::optional<int> Rest::typedLength() const {
+  return wholeMinutes(c_.Text3.text(), kMinLength, kMaxLength);
 }
 
 void Rest::form2tip_Click() {
-  schedule_.startCountdown(typedLengthOrCurrent(), clock_.monotonicMs());
+  schedule_.startCountdown(typedLength().value_or(length_), clock_.monotonicMs());
   settle();
 }
 
@@ -196,8 +193,9 @@ void Rest::Timer1_Timer() {
   retired_.clear();  // forms closed without a host to drop them; no handler of theirs is running
   const auto waiting = [this] { return std::pair(schedule_.held(), schedule_.restedAway()); };
   const auto waited = waiting();
-  apply(schedule_.onTick(clock_.now(), elapsed(),
-                         {restOn_ == kOn, Pdtipshow != 0, typedLengthOrCurrent(), pausedUntil_}));
+  apply(schedule_.onTick(
+      clock_.now(), elapsed(),
+      {restOn_ == kOn, Pdtipshow != 0, typedLength().value_or(length_), pausedUntil_}));
   if (waiting() != waited) TipChanged();
   settle();
 }
@@ -219,7 +217,8 @@ void Rest::settle() {
     ms = 1000;
   else if (schedule_.restedAway())
     ms = kAwayPollMs;
-  else if (const long long toAway = typedLengthOrCurrent() * 60000LL - clock_.idleMs(); toAway > 0)
+  else if (const long long toAway = typedLength().value_or(length_) * 60000LL - clock_.idleMs();
+           toAway > 0)
     ms = std::min(ms, std::max(toAway, 1000LL));
   c_.Timer1.setInterval(static_cast<int>(ms));
 }
@@ -256,9 +255,7 @@ void Rest::showPrompt() {
   }
   prompt_->show();
   // The typed text as it stands; text that is no length is not quoted, the length in force is.
-  const std::string length = wholeMinutes(c_.Text3.text(), kMinLength, kMaxLength)
-                                 ? c_.Text3.text()
-                                 : std::to_string(length_);
+  const std::string length = typedLength() ? c_.Text3.text() : std::to_string(length_);
   if (prompt_) prompt_->Label1.setText("Let's take a " + length + " minute rest");
   Pdtipshow = 1;
   TipChanged();
@@ -289,13 +286,11 @@ void Rest::openRestScreen(const ui::Monitor& monitor) {
   RestScreen* opened = screen.get();
   screens_.push_back(std::move(screen));
   opened->Unload = [this, opened] {
-    for (auto it = screens_.begin(); it != screens_.end(); ++it) {
-      if (it->get() != opened) continue;
-      std::unique_ptr<RestScreen> closed = std::move(*it);
-      screens_.erase(it);
-      retire(closed);
-      return;
-    }
+    auto it = std::ranges::find(screens_, opened, &std::unique_ptr<RestScreen>::get);
+    if (it == screens_.end()) return;
+    std::unique_ptr<RestScreen> closed = std::move(*it);
+    screens_.erase(it);
+    retire(closed);
   };
   opened->show();
 }

@@ -3,11 +3,9 @@
 // settings, and the two windows it opens (the prompt Form2 and the rest screen Form3).
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "controls/SafeSwitch.h"
@@ -65,7 +63,6 @@ class Rest {
   void form2tip_Click();
   // The one-second tick: the schedule decides, this applies.
   void Timer1_Timer();
-  // The session was locked or unlocked.
   void sessionLocked(bool locked);
 
   // The prompt's answers, also offered by the tray menu: rest now, put the prompt off, skip it.
@@ -105,7 +102,6 @@ class Rest {
 
   // Opens the rest screen on every monitor (the prompt's rest-now action).
   void showRestScreen();
-  // Closes the rest screens together.
   void closeRestScreens();
   // The desktop's monitors may have changed: during a rest, a monitor that came gets a rest
   // screen and one that went loses its own; the rest goes on.
@@ -128,8 +124,9 @@ class Rest {
   void endRest();
   void setPause(std::optional<long long> until);
   Elapsed elapsed();
-  // The typed length when it is valid, else the one in force.
-  int typedLengthOrCurrent() const;
+  // The typed interval and length, when they are whole numbers in range.
+  std::optional<int> typedInterval() const;
+  std::optional<int> typedLength() const;
   // A closed form is dropped after the handler that closed it has returned.
   template <class F>
   void retire(std::unique_ptr<F>& form);

@@ -57,12 +57,8 @@ std::string lengthOrDefault(const std::string& stored) {
 
 std::string formatTimeOfDay(long long absolute) {
   const int minute = minuteOfDay(absolute);
-  std::string text = "00:00";
-  text[0] = static_cast<char>('0' + minute / 600);
-  text[1] = static_cast<char>('0' + minute / 60 % 10);
-  text[3] = static_cast<char>('0' + minute % 60 / 10);
-  text[4] = static_cast<char>('0' + minute % 10);
-  return text;
+  const auto twoDigits = [](int n) { return std::string{char('0' + n / 10), char('0' + n % 10)}; };
+  return twoDigits(minute / 60) + ":" + twoDigits(minute % 60);
 }
 
 long long absoluteMinute(const ui::LocalTime& t) {

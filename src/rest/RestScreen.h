@@ -1,7 +1,6 @@
 #pragma once
 // Form3: the dark, see-through layer over one monitor that counts a rest down. A rest shows one
 // on every monitor.
-#include <functional>
 #include <string>
 
 #include "ui/Control.h"

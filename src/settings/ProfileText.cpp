@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "settings/Values.h"
+
 namespace settings {
 
 namespace {
@@ -18,12 +20,6 @@ Line lineAt(std::string_view text, std::size_t at) {
   std::size_t next = end + 1;
   if (text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
   return {at, end, next};
-}
-
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
 }
 
 bool sameName(std::string_view a, std::string_view b) {
@@ -53,12 +49,12 @@ Found find(std::string_view text, std::string_view section, std::string_view key
     if (found.lineBreak.empty() && l.next > l.end)
       found.lineBreak = text.substr(l.end, l.next - l.end);
     if (state == After && !found.lineBreak.empty()) break;  // nothing more to learn
-    std::string_view line = trimmed(text.substr(l.begin, l.end - l.begin));
+    std::string_view line = trimBlanks(text.substr(l.begin, l.end - l.begin));
     if (line.empty()) continue;
     if (line.front() == '[') {
       if (state == Inside) state = After;
       std::string_view name = line.substr(1);
-      name = trimmed(name.substr(0, name.find(']')));
+      name = trimBlanks(name.substr(0, name.find(']')));
       if (state == Before && sameName(name, section)) {
         state = Inside;
         found.section = true;
@@ -69,9 +65,9 @@ Found find(std::string_view text, std::string_view section, std::string_view key
     if (state != Inside) continue;
     found.lastOfSection = l;
     std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos || !sameName(trimmed(line.substr(0, equals)), key))
+    if (equals == std::string_view::npos || !sameName(trimBlanks(line.substr(0, equals)), key))
       continue;
-    if (found.keyLines.empty()) found.firstValue = trimmed(line.substr(equals + 1));
+    if (found.keyLines.empty()) found.firstValue = trimBlanks(line.substr(equals + 1));
     found.keyLines.push_back(l);
   }
   if (found.lineBreak.empty()) found.lineBreak = "\r\n";

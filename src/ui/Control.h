@@ -116,16 +116,12 @@ class Control {
   void setFont(Font font) { assign(font_, std::move(font), Property::Font); }
   Align align() const { return align_; }
   void setAlign(Align align) { assign(align_, align, Property::Look); }
-  bool wordWrap() const { return wordWrap_; }
-  void setWordWrap(bool wrap) { assign(wordWrap_, wrap, Property::Look); }
 
   Picture picture() const { return picture_; }
   // An image that does not stretch takes the picture's size.
   void setPicture(Picture picture);
   bool stretch() const { return stretch_; }
   void setStretch(bool stretch) { assign(stretch_, stretch, Property::Look); }
-
-  // Lines and shapes: width of the drawn line in pixels.
 
   const std::string& toolTip() const { return toolTip_; }
   void setToolTip(std::string tip) { toolTip_ = std::move(tip); }
@@ -189,7 +185,6 @@ class Control {
   bool transparent_ = false;
   Font font_;
   Align align_ = Align::Left;
-  bool wordWrap_ = false;
   Picture picture_ = Picture::None;
   bool stretch_ = false;
   std::string toolTip_;
@@ -213,10 +208,7 @@ using Label = Plain<Kind::Label>;
 using Image = Plain<Kind::Image>;
 
 // A straight line between two points; place holds (x1, y1) and the extent to (x2, y2).
-class Line : public Control {
- public:
-  explicit Line(std::string name, int index = -1) : Control(Kind::Line, std::move(name), index) {}
-};
+using Line = Plain<Kind::Line>;
 
 // A rectangle outline.
 using Shape = Plain<Kind::Shape>;

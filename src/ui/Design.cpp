@@ -17,7 +17,6 @@ void build(Form& form, std::initializer_list<Design> rows) {
     if (row.back) c.setBackColour(*row.back);
     if (row.flags & kCentred) c.setAlign(Align::Centre);
     if (row.flags & kTransparent) c.setTransparent(true);
-    if (row.flags & kWrap) c.setWordWrap(true);
     if (row.flags & kHidden) c.setVisible(false);
     if (row.tip) c.setToolTip(row.tip);
     form.add(c, row.in);
@@ -25,9 +24,7 @@ void build(Form& form, std::initializer_list<Design> rows) {
 }
 
 Font systemFont() {
-  Font font;
-  font.systemDefault = true;
-  return font;
+  return {.systemDefault = true};
 }
 
 }  // namespace ui

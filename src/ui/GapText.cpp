@@ -15,11 +15,8 @@ std::vector<std::string> splitAtGaps(std::string_view text) {
     if (run >= 2) {
       pieces.emplace_back();
       i += run;
-    } else if (run == 1) {
-      pieces.back() += ' ';
-      ++i;
     } else {
-      pieces.back() += text[i++];
+      pieces.back() += text[i++];  // a single blank stays inside its piece
     }
   }
   return pieces;

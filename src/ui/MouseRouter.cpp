@@ -19,10 +19,7 @@ void MouseRouter::route(MouseAct act, int button, int shift, Point at,
 
   switch (act) {
     case MouseAct::Move:
-      if (target)
-        target->MouseMove(args);
-      else
-        form.MouseMove(args);
+      (target ? target->MouseMove : form.MouseMove)(args);
       break;
     case MouseAct::Down:
       pressed_ = target;

@@ -75,10 +75,7 @@ struct Font {
 
 // The program's face at a size, as the window designs give their fonts.
 inline Font designFont(double points, bool bold = false) {
-  Font font;
-  font.points = points;
-  font.bold = bold;
-  return font;
+  return {.points = points, .bold = bold};
 }
 
 enum class Align { Left, Centre };

@@ -31,14 +31,13 @@ struct AccessLibrary {
     HMODULE oleacc = loadSystemLibrary(L"oleacc.dll");
     HMODULE oleaut = loadSystemLibrary(L"oleaut32.dll");
     if (!oleacc || !oleaut) return;
-    createStd = reinterpret_cast<CreateStd>(
-        reinterpret_cast<void*>(GetProcAddress(oleacc, "CreateStdAccessibleObject")));
-    fromObject = reinterpret_cast<FromObject>(
-        reinterpret_cast<void*>(GetProcAddress(oleacc, "LresultFromObject")));
-    fromWindow = reinterpret_cast<FromWindow>(
-        reinterpret_cast<void*>(GetProcAddress(oleacc, "AccessibleObjectFromWindow")));
-    allocString = reinterpret_cast<AllocString>(
-        reinterpret_cast<void*>(GetProcAddress(oleaut, "SysAllocString")));
+    auto get = [](HMODULE module, const char* name) {
+      return reinterpret_cast<void*>(GetProcAddress(module, name));
+    };
+    createStd = reinterpret_cast<CreateStd>(get(oleacc, "CreateStdAccessibleObject"));
+    fromObject = reinterpret_cast<FromObject>(get(oleacc, "LresultFromObject"));
+    fromWindow = reinterpret_cast<FromWindow>(get(oleacc, "AccessibleObjectFromWindow"));
+    allocString = reinterpret_cast<AllocString>(get(oleaut, "SysAllocString"));
   }
   bool ready() const { return createStd && fromObject && fromWindow && allocString; }
 };
@@ -123,28 +122,17 @@ class Accessible final : public IAccessible {
                                 reinterpret_cast<void**>(out));
   }
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-    if (!name) return E_POINTER;
-    *name = nullptr;
-    if (!alive()) return RPC_E_DISCONNECTED;
-    ui::Control* c = described(child);
-    if (!c) return isSelf(child) ? standard_->get_accName(child, name) : E_INVALIDARG;
-    return text(c->accessName(), name);
+    return describe(child, name, &IAccessible::get_accName,
+                    [](const ui::Control& c) { return c.accessName(); });
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-    if (!value) return E_POINTER;
-    *value = nullptr;
-    if (!alive()) return RPC_E_DISCONNECTED;
-    ui::Control* c = described(child);
-    if (!c) return isSelf(child) ? standard_->get_accValue(child, value) : E_INVALIDARG;
-    return text(c->accessValue(), value);
+    return describe(child, value, &IAccessible::get_accValue,
+                    [](const ui::Control& c) { return c.accessValue(); });
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (!alive()) return RPC_E_DISCONNECTED;
-    ui::Control* c = described(child);
-    if (!c) return isSelf(child) ? standard_->get_accDescription(child, out) : E_INVALIDARG;
-    return text(c->toolTip() == c->accessName() ? std::string() : c->toolTip(), out);
+    return describe(child, out, &IAccessible::get_accDescription, [](const ui::Control& c) {
+      return c.toolTip() == c.accessName() ? std::string() : c.toolTip();
+    });
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     if (!role) return E_POINTER;
@@ -205,12 +193,7 @@ class Accessible final : public IAccessible {
     return standard_->get_accSelection(selection);
   }
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
-    if (!action) return E_POINTER;
-    *action = nullptr;
-    if (!alive()) return RPC_E_DISCONNECTED;
-    ui::Control* c = described(child);
-    if (!c) return isSelf(child) ? standard_->get_accDefaultAction(child, action) : E_INVALIDARG;
-    return text(defaultActionName(*c), action);
+    return describe(child, action, &IAccessible::get_accDefaultAction, defaultActionName);
   }
   HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
     if (!alive()) return RPC_E_DISCONNECTED;
@@ -338,7 +321,16 @@ class Accessible final : public IAccessible {
     HWND formWindow = site_.windowOf(*form);
     return focus && formWindow && (focus == formWindow || IsChild(formWindow, focus));
   }
-  static HRESULT text(const std::string& utf8, BSTR* out) {
+  // A text about a child or the control whose window this is; the system's own object answers
+  // for the window of a form.
+  template <class Standard, class TextOf>
+  HRESULT describe(VARIANT child, BSTR* out, Standard standard, TextOf textOf) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!alive()) return RPC_E_DISCONNECTED;
+    ui::Control* c = described(child);
+    if (!c) return isSelf(child) ? (standard_->*standard)(child, out) : E_INVALIDARG;
+    const std::string utf8 = textOf(*c);
     if (utf8.empty()) return S_FALSE;
     *out = library().allocString(widen(utf8).c_str());
     return *out ? S_OK : E_OUTOFMEMORY;

@@ -154,26 +154,15 @@ void Container::paintControl(HDC dc, const ui::Control& c, int d) {
 }
 
 void Container::routeMouse(UINT message, WPARAM wp, LPARAM lp) {
-  ui::MouseAct act = ui::MouseAct::Move;
-  int button = buttonOf(message);
-  switch (message) {
-    case WM_MOUSEMOVE:
-      button = buttonsHeld(wp);
-      break;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-      act = ui::MouseAct::Down;
-      break;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
-      act = ui::MouseAct::Up;
-      break;
-    default:
-      act = ui::MouseAct::DoubleClick;
-      break;
-  }
+  const bool move = message == WM_MOUSEMOVE;
+  const int button = move ? buttonsHeld(wp) : buttonOf(message);
+  ui::MouseAct act = ui::MouseAct::DoubleClick;
+  if (move)
+    act = ui::MouseAct::Move;
+  else if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN)
+    act = ui::MouseAct::Down;
+  else if (message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP)
+    act = ui::MouseAct::Up;
   if (message == WM_LBUTTONDOWN) {
     POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     ClientToScreen(hwnd(), &at);

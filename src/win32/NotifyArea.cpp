@@ -1,7 +1,6 @@
 #include "win32/NotifyArea.h"
 
 #include <cstring>
-#include <string>
 
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
@@ -35,15 +34,14 @@ void NotifyArea::reloadIcon(int dpi) {
   iconSize_ = size;
   scaled_ = std::move(scaled);
   if (!added_) return;
-  NOTIFYICONDATAA data = toData(*added_);
-  data.uFlags = NIF_ICON;
-  if (!Shell_NotifyIconA(NIM_MODIFY, &data)) reportFailure(L"Shell_NotifyIcon", L"NIM_MODIFY");
+  tray::NotifyRecord icon = *added_;
+  icon.uFlags = NIF_ICON;
+  if (!send(NIM_MODIFY, icon)) reportFailure(L"Shell_NotifyIcon", L"NIM_MODIFY");
 }
 
-namespace {
-
-// The 88-byte record of the first shell versions, passed unchanged to every call.
-NOTIFYICONDATAA toRecord(const tray::NotifyRecord& r) {
+// The 88-byte record of the first shell versions, passed unchanged to every call but for the
+// icon, drawn anew for a later DPI.
+bool NotifyArea::send(DWORD message, const tray::NotifyRecord& r) const {
   NOTIFYICONDATAA data{};
   data.cbSize = r.cbSize;
   data.hWnd = reinterpret_cast<HWND>(r.hWnd);
@@ -51,25 +49,17 @@ NOTIFYICONDATAA toRecord(const tray::NotifyRecord& r) {
   data.uFlags = r.uFlags;
   data.uCallbackMessage = r.uCallbackMessage;
   data.hIcon = reinterpret_cast<HICON>(r.hIcon);
+  if (scaled_ && data.hIcon == icon_.get()) data.hIcon = scaled_.get();
   // Newer headers declare a longer tip; with cbSize 88 the shell reads the first 64 bytes.
   static_assert(sizeof data.szTip >= sizeof r.szTip);
   std::memcpy(data.szTip, r.szTip.data(), sizeof r.szTip);
-  return data;
-}
-
-}  // namespace
-
-NOTIFYICONDATAA NotifyArea::toData(const tray::NotifyRecord& record) const {
-  NOTIFYICONDATAA data = toRecord(record);
-  if (scaled_ && data.hIcon == icon_.get()) data.hIcon = scaled_.get();
-  return data;
+  return Shell_NotifyIconA(message, &data) != FALSE;
 }
 
 bool NotifyArea::add(const tray::NotifyRecord& record) {
   backend_.system().expectTrayCallback(reinterpret_cast<HWND>(record.hWnd),
                                        record.uCallbackMessage);
-  NOTIFYICONDATAA data = toData(record);
-  if (!Shell_NotifyIconA(NIM_ADD, &data)) {
+  if (!send(NIM_ADD, record)) {
     reportFailure(L"Shell_NotifyIcon", L"NIM_ADD");
     backend_.system().retryIconAdd();
     return false;
@@ -79,14 +69,12 @@ bool NotifyArea::add(const tray::NotifyRecord& record) {
 }
 
 bool NotifyArea::modify(const tray::NotifyRecord& record) {
-  NOTIFYICONDATAA data = toData(record);
-  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+  return send(NIM_MODIFY, record);
 }
 
 bool NotifyArea::remove(const tray::NotifyRecord& record) {
   added_.reset();
-  NOTIFYICONDATAA data = toData(record);
-  return Shell_NotifyIconA(NIM_DELETE, &data) != FALSE;
+  return send(NIM_DELETE, record);
 }
 
 std::uintptr_t NotifyArea::iconHandle() {

@@ -27,7 +27,7 @@ class NotifyArea : public tray::NotifyArea {
   void reloadIcon(int dpi);
 
  private:
-  NOTIFYICONDATAA toData(const tray::NotifyRecord& record) const;
+  bool send(DWORD message, const tray::NotifyRecord& record) const;
 
   Backend& backend_;
   UniqueIcon icon_;    // its handle is also the icon's identifier in the record

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <map>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "controls/SwitchArt.h"

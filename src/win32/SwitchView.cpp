@@ -1,5 +1,7 @@
 // The on/off switch: draws its frame, keeps its window region to the outline and polls the
 // pointer only while it can be seen and the pointer is over it (a hidden program does not wake).
+#include <tuple>
+
 #include "controls/SafeSwitch.h"
 #include "win32/FormWindow.h"
 #include "win32/Handles.h"
@@ -99,13 +101,10 @@ class SwitchView : public WindowedView {
     if (!inside) setPolling(false);
   }
   void applyOutline() {
-    bool on = model_.Value();
-    int skin = model_.skinSet();
-    int dpi = form_.windowDpi();
-    if (on == outlineOn_ && skin == outlineSkin_ && dpi == outlineDpi_) return;
-    outlineOn_ = on;
-    outlineSkin_ = skin;
-    outlineDpi_ = dpi;
+    const int dpi = form_.windowDpi();
+    const std::tuple outline{model_.Value(), model_.skinSet(), dpi};
+    if (outline == outline_) return;
+    outline_ = outline;
     UniqueRegion region(switchRegion(model_, dpi));
     // The system owns the region once it is set.
     if (SetWindowRgn(hwnd_, region.get(), TRUE)) region.release();
@@ -113,9 +112,7 @@ class SwitchView : public WindowedView {
 
   controls::SafeSwitch& model_;
   bool polling_ = false;
-  bool outlineOn_ = false;
-  int outlineSkin_ = -1;
-  int outlineDpi_ = 0;
+  std::tuple<bool, int, int> outline_{false, -1, 0};  // value, skin set and DPI it was made for
 };
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "win32/View.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
 #include "win32/FormWindow.h"
@@ -8,10 +12,7 @@
 
 namespace win32 {
 
-// Each windowed kind's view, in a file of its own.
-std::unique_ptr<View> makeTextBoxView(FormWindow& form, ui::Control& control);
-std::unique_ptr<View> makeCommandButtonView(FormWindow& form, ui::Control& control);
-std::unique_ptr<View> makeSliderView(FormWindow& form, ui::Control& control);
+// The views of the program's own windowed kinds, each in a file of its own.
 std::unique_ptr<View> makePanelView(FormWindow& form, ui::Control& control);
 std::unique_ptr<View> makeSwitchView(FormWindow& form, ui::Control& control);
 std::unique_ptr<View> makeProgButtonView(FormWindow& form, ui::Control& control);
@@ -60,16 +61,94 @@ class TimerView : public View {
   UINT_PTR id_ = 0;
 };
 
+// A text box: the system's edit control; what the user types reaches the model as typed text.
+class TextBoxView : public WindowedView {
+ public:
+  using WindowedView::WindowedView;
+
+  void command(WORD code) override {
+    if (settingFromModel_ || !attached_ || code != EN_CHANGE) return;
+    static_cast<ui::TextBox&>(control_).userTyped(narrow(windowText(hwnd_)));
+  }
+
+ protected:
+  HWND makeWindow(RECT place, HWND parent) override {
+    DWORD align = control_.align() == ui::Align::Centre ? ES_CENTER : ES_LEFT;
+    return makeSystemControl(WS_EX_CLIENTEDGE, L"EDIT", align | ES_AUTOHSCROLL | WS_TABSTOP, place,
+                             parent);
+  }
+  void applyOwn(ui::Property property) override { applyCaption(property); }
+};
+
+// A command button: the system's push button; a press is the control's Click.
+class CommandButtonView : public WindowedView {
+ public:
+  using WindowedView::WindowedView;
+
+  void command(WORD code) override {
+    if (!settingFromModel_ && attached_ && code == BN_CLICKED) control_.Click();
+  }
+
+ protected:
+  HWND makeWindow(RECT place, HWND parent) override {
+    return makeSystemControl(0, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, place, parent);
+  }
+  void applyOwn(ui::Property property) override { applyCaption(property); }
+};
+
+// A slider: the system's trackbar; the user's moves reach the model's value.
+class SliderView : public WindowedView {
+ public:
+  using WindowedView::WindowedView;
+
+  void scroll() override {
+    if (settingFromModel_ || !attached_) return;
+    slider().setValue(static_cast<int>(SendMessageW(hwnd_, TBM_GETPOS, 0, 0)));
+  }
+  // A trackbar paints on its container's colour.
+  HBRUSH colours(HDC dc, ui::Colour containerBack) override {
+    SetBkColor(dc, colourRef(containerBack));
+    return backend_.brush(containerBack);
+  }
+
+ protected:
+  HWND makeWindow(RECT place, HWND parent) override {
+    // A plain rectangular thumb: the pointed one needs room for ticks below it, which the
+    // design's 255-twip sliders do not have.
+    return makeSystemControl(0, TRACKBAR_CLASSW, TBS_HORZ | TBS_BOTH | TBS_NOTICKS | WS_TABSTOP,
+                             place, parent);
+  }
+  void applyOwn(ui::Property property) override {
+    ui::Slider& s = slider();
+    if (property == ui::Property::Range) {
+      // Each end on its own: TBM_SETRANGE packs both into unsigned 16-bit halves, where a
+      // negative minimum does not fit. A new range moves where an unchanged value sits, and
+      // some trackbars place the thumb again only when the position changes: it is moved
+      // away, quietly, and back.
+      SendMessageW(hwnd_, TBM_SETRANGEMIN, FALSE, s.min());
+      SendMessageW(hwnd_, TBM_SETRANGEMAX, FALSE, s.max());
+      SendMessageW(hwnd_, TBM_SETPAGESIZE, 0, std::max(1, (s.max() - s.min()) / 10));
+      SendMessageW(hwnd_, TBM_SETPOS, FALSE, s.value() == s.max() ? s.min() : s.max());
+      SendMessageW(hwnd_, TBM_SETPOS, TRUE, s.value());
+    } else if (property == ui::Property::Value) {
+      SendMessageW(hwnd_, TBM_SETPOS, TRUE, s.value());
+    }
+  }
+
+ private:
+  ui::Slider& slider() { return static_cast<ui::Slider&>(control_); }
+};
+
 }  // namespace
 
 std::unique_ptr<View> makeView(FormWindow& form, ui::Control& control) {
   switch (control.kind()) {
     case ui::Kind::TextBox:
-      return makeTextBoxView(form, control);
+      return std::make_unique<TextBoxView>(form, control);
     case ui::Kind::CommandButton:
-      return makeCommandButtonView(form, control);
+      return std::make_unique<CommandButtonView>(form, control);
     case ui::Kind::Slider:
-      return makeSliderView(form, control);
+      return std::make_unique<SliderView>(form, control);
     case ui::Kind::PictureBox:
       return makePanelView(form, control);
     case ui::Kind::Switch:

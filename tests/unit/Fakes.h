@@ -139,6 +139,7 @@ class GammaDisplay : public ui::GammaDisplay {
   ui::Ramp ramp{};
   bool getFails = false;
   bool refuses = false;
+  bool keepsSent = true;  // false: only the last ramp is kept (a soak sends many)
   std::vector<ui::Ramp> sent;
 
   GammaDisplay() {
@@ -151,7 +152,7 @@ class GammaDisplay : public ui::GammaDisplay {
     return true;
   }
   bool set(const ui::Ramp& r) override {
-    sent.push_back(r);
+    if (keepsSent) sent.push_back(r);
     if (refuses) return false;
     ramp = r;
     return true;

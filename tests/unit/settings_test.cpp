@@ -11,16 +11,13 @@ struct IniTest : ::testing::Test {
   settings::Ini ini{store, shell};
 };
 
-TEST_F(IniTest, MissingKeyOrFileReadsAsTheKeyName) {
+TEST_F(IniTest, MissingKeyOrFileReadsAsTheKeyNameAndAnEmptyValueAsEmpty) {
   EXPECT_EQ(ini.readini("dsxx", "mei"), "mei");
   store.values[{"dsxx", "xiuxi"}] = "5";
   EXPECT_EQ(ini.readini("dsxx", "pdrun"), "pdrun");
   EXPECT_EQ(ini.readini("dsxx", "xiuxi"), "5");
   // The key's name is the fallback asked of the store, not a value made up afterwards.
   EXPECT_EQ(store.log.front(), "read dsxx/mei");
-}
-
-TEST_F(IniTest, EmptyValueReadsAsEmptyNotAsTheKeyName) {
   store.values[{"dsxx", "pdrun"}] = "";
   EXPECT_EQ(ini.readini("dsxx", "pdrun"), "");
 }
@@ -64,18 +61,6 @@ TEST_F(IniTest, SaveAllWritesTheNineKeysInOrder) {
       "write eye/rgbg=0",     "write eye/rgbb=12",     "write eye/pdrun=0"};
   EXPECT_EQ(store.log, expected);
   EXPECT_EQ(store.saves, 1);
-}
-
-TEST_F(IniTest, SaveAllRemovesTheEyeFlagWhenEyeCareWasNeverTouched) {
-  store.values[{"eye", "pdrun"}] = "1";
-  settings::SavedSettings s;
-  s.mei = "45";
-  s.xiuxi = "5";
-  s.restOn = "0";
-  s.colour = {{"liangdu", 0}, {"duibidu", 100}, {"rgbr", 0}, {"rgbg", 0}, {"rgbb", 0}};
-  settings::saveAll(ini, s);
-  EXPECT_FALSE(store.has("eye", "pdrun"));
-  EXPECT_EQ(store.values.size(), 8u);
 }
 
 }  // namespace

@@ -56,12 +56,6 @@ TEST(TrayMenu, EntriesInOrderWithExactCaptions) {
   EXPECT_EQ(m.items[2].items[0].command, tray::kAboutApp);
   EXPECT_EQ(tray::findCommand(m, tray::kAboutApp), &m.items[2].items[0]);
   EXPECT_EQ(tray::findCommand(m, tray::kNoCommand + 99), nullptr);
-  // 0 is the dismissed menu, so every command is distinct and above it.
-  std::vector<int> ids{tray::kDisplay,          tray::kHealth, tray::kAboutApp,
-                       tray::kStartWithWindows, tray::kExit,   tray::kNightLight};
-  std::sort(ids.begin(), ids.end());
-  EXPECT_GE(ids.front(), 1);
-  EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
 }
 
 TEST_F(TrayFormTest, StartAddsTheIconHidesItselfThenOpensTheMainWindow) {
@@ -86,9 +80,7 @@ TEST_F(TrayFormTest, StartAddsTheIconHidesItselfThenOpensTheMainWindow) {
 
 TEST_F(TrayFormTest, MenuOpensOnReleasesOnly) {
   cd.start();
-  release(0x0200);
-  release(0x0201);
-  release(0x0203);
+  release(0x0201);  // a press: the callback's table has the rest
   EXPECT_TRUE(notify.menusShown.empty());
   release(0x0202);
   release(0x0205);

@@ -77,8 +77,11 @@ struct BackendTest : ::testing::Test {
   win32::Backend backend{GetModuleHandleW(nullptr)};
 };
 
-TEST_F(BackendTest, FormWindowHasItsSizeInPixelsAndNoTaskbarButton) {
+// Size in pixels, no taskbar button, layered alpha and topmost; design order is stacking order.
+TEST_F(BackendTest, FormWindowTakesTheFormsLooksAndStacksItsControlsInDesignOrder) {
   TestForm form(&backend);
+  form.setAlpha(220);
+  form.setTopmost(true);
   form.show();
   HWND hwnd = backend.windowOf(form);
   ASSERT_TRUE(hwnd);
@@ -89,23 +92,19 @@ TEST_F(BackendTest, FormWindowHasItsSizeInPixelsAndNoTaskbarButton) {
   EXPECT_EQ(r.bottom - r.top, MulDiv(4725, dpi, 1440));
   EXPECT_TRUE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
   EXPECT_FALSE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CAPTION);
-  EXPECT_TRUE(IsWindowVisible(hwnd));
-  form.hide();
-  EXPECT_FALSE(IsWindowVisible(hwnd));
-}
-
-TEST_F(BackendTest, LayeredAlphaAndTopmostReachTheWindow) {
-  TestForm form(&backend);
-  form.setAlpha(220);
-  form.setTopmost(true);
-  form.show();
-  HWND hwnd = backend.windowOf(form);
   BYTE alpha = 0;
   DWORD flags = 0;
   ASSERT_TRUE(GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags));
   EXPECT_EQ(alpha, 220);
   EXPECT_TRUE(flags & LWA_ALPHA);
   EXPECT_TRUE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  // The cover, placed last, lies in front of the panel placed before it.
+  EXPECT_EQ(GetWindow(hwnd, GW_CHILD), win32::Backend::windowOf(form.cover));
+  EXPECT_EQ(GetWindow(win32::Backend::windowOf(form.cover), GW_HWNDNEXT),
+            win32::Backend::windowOf(form.panel));
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+  form.hide();
+  EXPECT_FALSE(IsWindowVisible(hwnd));
 }
 
 TEST_F(BackendTest, ChildWindowsFollowTheModel) {
@@ -124,16 +123,6 @@ TEST_F(BackendTest, ChildWindowsFollowTheModel) {
   int dpi = win32::dpiOf(panel);
   EXPECT_EQ(r.left, MulDiv(3000, dpi, 1440));
   EXPECT_EQ(r.right - r.left, MulDiv(1500, dpi, 1440));
-}
-
-TEST_F(BackendTest, DesignOrderIsStackingOrder) {
-  TestForm form(&backend);
-  form.show();
-  HWND hwnd = backend.windowOf(form);
-  // The cover, placed last, lies in front of the panel placed before it.
-  EXPECT_EQ(GetWindow(hwnd, GW_CHILD), win32::Backend::windowOf(form.cover));
-  EXPECT_EQ(GetWindow(win32::Backend::windowOf(form.cover), GW_HWNDNEXT),
-            win32::Backend::windowOf(form.panel));
 }
 
 TEST_F(BackendTest, TrackbarMovesReachTheModelAndCodeMovesReachTheTrackbar) {
