@@ -25,6 +25,7 @@ CLOSE_IMAGE = (harness.SCREEN_W // 2, CLOSE_IMAGE_TOP + 30)
 FULL_SCREEN = harness.Geometry(0, 0, harness.SCREEN_W, harness.SCREEN_H)
 NEXT_TIME = (353, 173, 481, 198)  # Label5 in the main window, under "NEXT TIME"
 MAIN_TITLE = (100, 9)
+HIDE_IMAGE = (556, 7)
 
 WS_EX_TOPMOST = 0x00000008
 REST_TICKS = 60  # N = 1
@@ -191,18 +192,25 @@ def open_rest_screen(app: harness.Lumora):
     return main, next_time, screen, clicked
 
 
+def prompt_an_hour_on() -> int:
+    """Runs the clock (started with M = 60, N = 120: the jump is no rest) to a second before the
+    rest's minute; the prompt comes in that minute, not a second before."""
+    due = (int(harness.clock_now() // 60) + 60) * 60
+    harness.move_clock((due - 1 - harness.clock_now()) / 60)
+    time.sleep(0.8)
+    assert harness.find_windows("Form2") == [], "prompted before its minute"
+    prompt = harness.wait_window("Form2", 3)
+    shown = harness.clock_now()
+    assert due <= shown <= due + 2.5, f"prompt {shown - due:+.1f} s from its minute"
+    return prompt
+
+
 class TestPrompt:
     def test_prompt_comes_after_the_interval_above_all_without_the_focus(self, lumora):
-        main = lumora.run(config(mei=60, xiuxi=120))  # an hour on, not a second before
+        main = lumora.run(config(mei=60, xiuxi=120))
         assert foreground(False) == "Form1"
         before = shown_next_time(main)
-        due = (int(harness.clock_now() // 60) + 60) * 60
-        harness.move_clock((due - 1 - harness.clock_now()) / 60)
-        time.sleep(0.8)
-        assert harness.find_windows("Form2") == [], "prompted before its minute"
-        prompt = harness.wait_window("Form2", 3)
-        shown = harness.clock_now()
-        assert due <= shown <= due + 2.5, f"prompt {shown - due:+.1f} s from its minute"
+        prompt = prompt_an_hour_on()
 
         bottom = work_area(False)[3]
         g = harness.geometry(prompt)
@@ -235,6 +243,13 @@ class TestPrompt:
         shown_next_time(main, unlike=before)
         time.sleep(3)
         assert harness.find_windows("Form2") == []
+
+    def test_hidden_to_the_tray_the_rest_clock_still_keeps_the_minute(self, lumora):
+        # Hidden, the rest clock wakes only when something is due.
+        main = lumora.run(config(mei=60, xiuxi=120))
+        harness.click(main, *HIDE_IMAGE)
+        harness.wait_until(lambda: not harness.is_mapped(main), 5, what="the window to hide")
+        prompt_an_hour_on()
 
     def test_in_a_desktop_the_prompt_sits_on_the_taskbar(self, lumora_desktop):
         lumora_desktop.run(config(mei=0))
