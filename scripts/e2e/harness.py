@@ -375,6 +375,31 @@ def wine_kill() -> None:
         _set_offset(0)
 
 
+_spare: subprocess.Popen | None = None
+
+
+def make_spare_prefix() -> None:
+    """Starts making a second fresh Wine prefix in the background (wineboot takes seconds), with
+    the real clock: a clock set back under a running wineserver would hold it up."""
+    global _spare
+    env = {k: v for k, v in os.environ.items() if k not in ("WINEPREFIX", "LD_PRELOAD")}
+    xenv = Path(__file__).with_name("xenv.sh")
+    _spare = subprocess.Popen(
+        ["bash", "-c", f'source "{xenv}"; lumora_prefix_prepare >&2 && echo "$WINEPREFIX"; '
+         'echo "$WINEDLLOVERRIDES"'], env=env, stdout=subprocess.PIPE, text=True)
+
+
+def spare_prefix() -> tuple[str, str]:
+    """The second prefix's folder and its WINEDLLOVERRIDES, once it is ready."""
+    if _spare is None:
+        make_spare_prefix()
+    out, _ = _spare.communicate(timeout=300)
+    if _spare.returncode != 0:
+        raise HarnessError("no second Wine prefix could be made")
+    folder, overrides = out.split("\n")[:2]
+    return folder, overrides
+
+
 def probe(*args: str) -> list[dict]:
     """Runs the Win32 probe inside the wineserver; one dict per window it lists."""
     out = _run(["wine", os.environ["LUMORA_PROBE"], *args], timeout=30, check=False)

@@ -25,6 +25,12 @@ def pytest_configure(config):
     harness.clock_setup(os.environ["LUMORA_CLOCK_SHIM"], Path(os.environ["WINEPREFIX"]))
 
 
+def pytest_collection_finish(session):
+    # The install scenarios' own prefix is made while the others run.
+    if any(item.path.name == "test_install.py" for item in session.items):
+        harness.make_spare_prefix()
+
+
 @pytest.fixture
 def program_dir(tmp_path):
     """A fresh program folder holding Lumora.exe and monitor.txt."""

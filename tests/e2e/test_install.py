@@ -48,15 +48,11 @@ def prefix():
     saved = {k: os.environ.get(k) for k in ("WINEPREFIX", "WINEDLLOVERRIDES")}
     harness.wine_kill()
     harness.focus_reset()  # a window of an earlier scenario may have held the keyboard focus
-    xenv = Path(__file__).resolve().parents[2] / "scripts" / "e2e" / "xenv.sh"
-    made = subprocess.run(
-        ["bash", "-c", f'source "{xenv}"; unset WINEPREFIX; lumora_prefix_prepare >&2 && '
-         'echo "$WINEPREFIX"; echo "$WINEDLLOVERRIDES"'],
-        capture_output=True, text=True, timeout=300, check=True).stdout.split("\n")
-    os.environ["WINEPREFIX"], os.environ["WINEDLLOVERRIDES"] = made[0], made[1]
-    yield Path(made[0])
+    folder, os.environ["WINEDLLOVERRIDES"] = harness.spare_prefix()
+    os.environ["WINEPREFIX"] = folder
+    yield Path(folder)
     harness.wine_kill()
-    shutil.rmtree(made[0], ignore_errors=True)
+    shutil.rmtree(folder, ignore_errors=True)
     for key, value in saved.items():
         if value is None:
             os.environ.pop(key, None)
