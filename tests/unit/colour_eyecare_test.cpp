@@ -57,6 +57,7 @@ struct EyeCareTest : ::testing::Test {
   ui::Image Image7{"Image7"};
   ui::Label colourStatus{"colourStatus"};
   ui::Timer nightTimer{"nightTimer"};
+  colour::NightControls night;
 
   fakes::GammaDisplay display;
   fakes::DisplaySet displays{{{"\\\\.\\DISPLAY1", &display}}};
@@ -74,7 +75,8 @@ struct EyeCareTest : ::testing::Test {
        .ppset = ppset,
        .Image7 = Image7,
        .colourStatus = colourStatus,
-       .nightTimer = nightTimer},
+       .nightTimer = nightTimer,
+       .night = night},
       engine,
       ini,
       shell,
@@ -90,6 +92,7 @@ struct EyeCareTest : ::testing::Test {
     Slider2.setRange(0, 10);
     eye.connect();
     eye.colorload();
+    eye.fillNightRows();  // as the panel opens
   }
 
   void store5(const std::string& l, const std::string& d, const std::string& r,
