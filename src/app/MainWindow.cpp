@@ -204,7 +204,7 @@ void MainWindow::design() {
      .font = system, .back = kWindowColour},
     {.control = nightText[2], .in = &eyeset, .place = {4305, 2475, 330, 255}, .text = "To",
      .font = system, .back = kWindowColour},
-    {.control = nightText[3], .in = &eyeset, .place = {435, 2925, 1290, 255},
+    {.control = nightText[3], .in = &eyeset, .place = {435, 2850, 1290, 450},
      .text = "Sunset to sunrise", .font = system, .back = kWindowColour},
     {.control = nightText[4], .in = &eyeset, .place = {3075, 2925, 480, 255}, .text = "Lat",
      .font = system, .back = kWindowColour},
@@ -330,6 +330,7 @@ void MainWindow::edit_Click(int index) {
   xxset.setTop(120);
   eyeset.setLeft(120);
   xxset.setLeft(120);
+  Line1[1].setVisible(index == 1);  // the colour panel's night rows cover all of it but its ends
   if (index == 0) {
     eyeCare_->fillNightRows();
     ppset.setVisible(true);

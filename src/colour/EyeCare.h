@@ -23,8 +23,7 @@ struct SliderControl {
   ui::Label* caption = nullptr;
 };
 
-// The colour panel's night light rows.
-struct NightControls {
+struct NightControls {                                  // the colour panel's night light rows
   controls::SafeSwitch on{"nightOn"}, sun{"nightSun"};  // sun: from sunset to sunrise
   ui::TextBox from{"nightFrom"}, to{"nightTo"}, lat{"nightLat"}, lon{"nightLon"};
   ui::Slider warmth{"nightWarmth"};  // the night's kelvin in hundreds
