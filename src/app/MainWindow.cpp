@@ -38,7 +38,8 @@ MainWindow::MainWindow(const MainWindowServices& services)
                                                                        .ppset = ppset,
                                                                        .Image7 = Image7,
                                                                        .colourStatus = colourStatus,
-                                                                       .nightTimer = nightTimer},
+                                                                       .nightTimer = nightTimer,
+                                                                       .night = night},
                                                services.gamma, services.ini, services.shell,
                                                services.clock);
   rest_ = std::make_unique<rest::Rest>(rest::RestControls{.Text1 = Text1,
@@ -74,14 +75,19 @@ void MainWindow::keyboardAccess() {
     ui::Control* control;
     const char* name;
   };
+  // clang-format off
   for (const Named& n :
        {Named{&SafeSwitch1, "Eye care"}, Named{&SafeSwitch2, "Rest reminders"},
         Named{&edit[0], "Colour settings"}, Named{&edit[1], "Rest settings"},
         Named{&Image1, "Hide to the tray"}, Named{&image2, "Close"}, Named{&Slider1, "Brightness"},
         Named{&Slider2, "Contrast"}, Named{&Slider3[0], "Red"}, Named{&Slider3[1], "Green"},
-        Named{&Slider3[2], "Blue"}, Named{&Image8, "Back"}, Named{&Image7, "OK"},
-        Named{&Text3, "Rest length in minutes"}, Named{&Text2, "Minutes between rests"},
-        Named{&setno[1], "Back"}, Named{&setok[1], "OK"},
+        Named{&Slider3[2], "Blue"}, Named{&night.on, "Night light"},
+        Named{&night.from, "Night light from"}, Named{&night.to, "Night light to"},
+        Named{&night.warmth, "Night warmth"}, Named{&night.sun, "From sunset to sunrise"},
+        Named{&night.lat, "Latitude"}, Named{&night.lon, "Longitude"},
+        Named{&night.allowStronger, "Allow stronger settings"}, Named{&Image8, "Back"},
+        Named{&Image7, "OK"}, Named{&Text3, "Rest length in minutes"},
+        Named{&Text2, "Minutes between rests"}, Named{&setno[1], "Back"}, Named{&setok[1], "OK"},
         Named{&soundSwitch, "Sound as a rest starts and ends"},
         Named{&warnSwitch, "Dim the screen a little before a rest"}}) {
     n.control->setAccessName(n.name);
@@ -89,8 +95,10 @@ void MainWindow::keyboardAccess() {
   }
   // Reading order: the window's row of controls, then each panel's own.
   setTabOrder({&SafeSwitch1, &SafeSwitch2, &edit[0], &edit[1], &Image1, &image2, &Slider1, &Slider2,
-               &Slider3[0], &Slider3[1], &Slider3[2], &Image8, &Image7, &Text3, &Text2,
-               &soundSwitch, &setno[1], &setok[1], &warnSwitch});
+               &Slider3[0], &Slider3[1], &Slider3[2], &night.on, &night.from, &night.to,
+               &night.warmth, &night.sun, &night.lat, &night.lon, &night.allowStronger, &Image8,
+               &Image7, &Text3, &Text2, &soundSwitch, &setno[1], &setok[1], &warnSwitch});
+  // clang-format on
   eyeset.setKeyPanel(&Image7, &Image8);
   xxset.setKeyPanel(&setok[1], &setno[1]);
   setKeys(nullptr, &Image1);
@@ -166,7 +174,7 @@ void MainWindow::design() {
     {.control = ppset, .place = {105, 885, 9300, 3615}, .back = kWindowColour, .flags = kHidden},
     {.control = Line1[0], .in = &ppset, .place = {210, 0, 9090, 0}, .fore = kRuleGrey},
     {.control = Line1[1], .in = &ppset, .place = {285, 2760, 9075, 0}, .fore = kRuleGrey},
-    {.control = eyeset, .in = &ppset, .place = {345, 75, 8520, 2415}, .back = kWindowColour},
+    {.control = eyeset, .in = &ppset, .place = {345, 75, 8520, 3375}, .back = kWindowColour},
     {.control = xxset, .in = &ppset, .place = {120, 345, 8895, 2190}, .back = kWindowColour},
     // Colour sub-panel: headings, value captions, Back/OK, the status line, then the windowed ones.
     {.control = colo[0], .in = &eyeset, .place = {435, 225, 3735, 255}, .text = "brightness ",
@@ -190,11 +198,38 @@ void MainWindow::design() {
     // Three lines high: the refusal message wraps to three lines at this width.
     {.control = colourStatus, .in = &eyeset, .place = {435, 1650, 2565, 735}, .text = "",
      .font = system, .fore = kStatusRed, .back = kWindowColour, .flags = kWrap},
+    {.control = nightText[0], .in = &eyeset, .place = {435, 2475, 1215, 255}, .text = "Night light",
+     .font = title9, .fore = kWhite, .back = kTitleStripColour},
+    {.control = nightText[1], .in = &eyeset, .place = {3075, 2475, 480, 255}, .text = "From",
+     .font = system, .back = kWindowColour},
+    {.control = nightText[2], .in = &eyeset, .place = {4305, 2475, 330, 255}, .text = "To",
+     .font = system, .back = kWindowColour},
+    {.control = nightText[3], .in = &eyeset, .place = {435, 2850, 1290, 450},
+     .text = "Sunset to sunrise", .font = system, .back = kWindowColour},
+    {.control = nightText[4], .in = &eyeset, .place = {3075, 2925, 480, 255}, .text = "Lat",
+     .font = system, .back = kWindowColour},
+    {.control = nightText[5], .in = &eyeset, .place = {4305, 2925, 330, 255}, .text = "Lon",
+     .font = system, .back = kWindowColour},
+    {.control = night.warmthCaption, .in = &eyeset, .place = {7665, 2475, 855, 255}, .text = "",
+     .font = system, .back = kWindowColour},
     {.control = Slider1, .in = &eyeset, .place = {1395, 585, 2535, 255}},
     {.control = Slider2, .in = &eyeset, .place = {1395, 1305, 2415, 255}},
     {.control = Slider3[0], .in = &eyeset, .place = {5115, 600, 3495, 255}},
     {.control = Slider3[1], .in = &eyeset, .place = {5115, 945, 3495, 255}},
     {.control = Slider3[2], .in = &eyeset, .place = {5115, 1305, 3495, 255}},
+    {.control = night.on, .in = &eyeset, .place = {1740, 2430, 1170, 345}},
+    {.control = night.sun, .in = &eyeset, .place = {1740, 2880, 1170, 345}},
+    {.control = night.from, .in = &eyeset, .place = {3570, 2460, 615, 270}, .font = system,
+     .back = ui::kSystemWindow, .flags = kCentred},
+    {.control = night.to, .in = &eyeset, .place = {4650, 2460, 615, 270}, .font = system,
+     .back = ui::kSystemWindow, .flags = kCentred},
+    {.control = night.lat, .in = &eyeset, .place = {3570, 2910, 615, 270}, .font = system,
+     .back = ui::kSystemWindow, .flags = kCentred},
+    {.control = night.lon, .in = &eyeset, .place = {4650, 2910, 615, 270}, .font = system,
+     .back = ui::kSystemWindow, .flags = kCentred},
+    {.control = night.warmth, .in = &eyeset, .place = {5400, 2475, 2250, 255}},
+    {.control = night.allowStronger, .in = &eyeset, .place = {5400, 2865, 3120, 375},
+     .text = "Allow stronger settings", .font = system},
     {.control = Command3, .in = &eyeset, .place = {-2280, 1440, 3015, 375}, .text = "恢复",
      .flags = kHidden},
     // Rest sub-panel.
@@ -295,7 +330,9 @@ void MainWindow::edit_Click(int index) {
   xxset.setTop(120);
   eyeset.setLeft(120);
   xxset.setLeft(120);
+  Line1[1].setVisible(index == 1);  // the colour panel's night rows cover all of it but its ends
   if (index == 0) {
+    eyeCare_->fillNightRows();
     ppset.setVisible(true);
     eyeset.setVisible(true);
   } else if (index == 1) {

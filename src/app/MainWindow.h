@@ -77,6 +77,11 @@ class MainWindow : public ui::Form {
   ui::Image Image7{"Image7"};
   ui::CommandButton Command3{"Command3"};
   ui::Label colourStatus{"colourStatus"};
+  // Night light rows: the captions "Night light", "From", "To", "Sunset to sunrise", "Lat", "Lon".
+  std::array<ui::Label, 6> nightText{ui::Label{"nightText", 0}, ui::Label{"nightText", 1},
+                                     ui::Label{"nightText", 2}, ui::Label{"nightText", 3},
+                                     ui::Label{"nightText", 4}, ui::Label{"nightText", 5}};
+  colour::NightControls night;
 
   // Rest sub-panel; of the setok/setno arrays only index 1 is placed on the window.
   ui::Label Label1{"Label1"};

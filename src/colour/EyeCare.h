@@ -23,6 +23,14 @@ struct SliderControl {
   ui::Label* caption = nullptr;
 };
 
+struct NightControls {                                  // the colour panel's night light rows
+  controls::SafeSwitch on{"nightOn"}, sun{"nightSun"};  // sun: from sunset to sunrise
+  ui::TextBox from{"nightFrom"}, to{"nightTo"}, lat{"nightLat"}, lon{"nightLon"};
+  ui::Slider warmth{"nightWarmth"};  // the night's kelvin in hundreds
+  ui::Label warmthCaption{"nightWarmthCaption"};
+  ui::CommandButton allowStronger{"allowStronger"};
+};
+
 // The main window's controls that eye care drives.
 struct EyeCareControls {
   controls::SafeSwitch& SafeSwitch1;
@@ -33,6 +41,7 @@ struct EyeCareControls {
   ui::Image& Image7;                                // OK of the colour panel
   ui::Label& colourStatus;  // a line for a ramp the display refused; empty when well
   ui::Timer& nightTimer;    // night light's next change
+  NightControls& night;
 };
 
 inline constexpr ui::Colour kEyeOffColour = ui::rgb(0, 0, 0);
@@ -48,6 +57,13 @@ inline constexpr const char* kLimitedStatus =
     "Windows limits how far the screen can change: this is the strongest setting it allows.";
 inline constexpr const char* kUnreadableStatus =
     "This setting would make the screen too dark to read, so it was not applied.";
+inline constexpr const char* kSunFallbackStatus =
+    "Sunset and sunrise need a latitude and longitude: night light follows the times.";
+inline constexpr const char* kAllowStrongerQuestion =
+    "Let Windows accept stronger colour settings for every display? This needs administrator "
+    "rights and takes effect after you sign in to Windows again.";
+// The switch of the elevated copy that lifts Windows' limit and ends.
+inline constexpr const char* kAllowStrongerSwitch = "/allow-stronger-gamma";
 
 // A stored colour value as its slider takes it: a decimal number (a fraction allowed) rounded,
 // halves to even, and clamped into [min, max]; anything else gives neutral.
@@ -64,8 +80,10 @@ class EyeCare {
   // Load step: captures the display's ramp and sets the sliders and their captions to neutral.
   void colorload();
   void SafeSwitch1_Click(bool value);
-  // OK of the colour panel: hides ppset and stores the five slider values.
+  // OK of the colour panel: stores the night rows and the five slider values, then hides ppset.
   void Image7_Click();
+  // The colour panel opens: its night light rows show what is stored.
+  void fillNightRows();
   // Each slider's key and value, in the order they are stored.
   std::vector<std::pair<std::string, int>> storedValues() const;
   // Restore: sliders to neutral, baseRamp from monitor.txt when it is sound, then baseRamp sent.
@@ -94,6 +112,8 @@ class EyeCare {
   ui::Slider& slider(std::size_t n) const { return *c_.sliders[n].slider; }
   Amounts amounts() const;
   void loadDefaultRamp();
+  bool storeNightRows();
+  void allowStronger_Click();
 
   EyeCareControls c_;
   GammaEngine& engine_;

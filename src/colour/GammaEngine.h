@@ -100,6 +100,7 @@ class GammaEngine {
   // Names of the displays that refused the last send.
   const std::vector<std::string>& refused() const { return refused_; }
   std::size_t displayCount() const { return outputs_.size(); }
+  bool limitLifted() const { return limitLifted_; }  // Windows takes any ramp
 
  private:
   struct Output {

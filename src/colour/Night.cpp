@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <numbers>
 
 #include "colour/EyeCare.h"
 #include "settings/Keys.h"
@@ -71,6 +73,14 @@ std::string clockText(int minutes) {
   return text;
 }
 
+std::optional<double> parseDegrees(const std::string& text) {
+  const std::string s(settings::trimBlanks(text));
+  char* end = nullptr;
+  const double value = s.empty() ? NAN : std::strtod(s.c_str(), &end);
+  if (!std::isfinite(value) || *end != '\0') return std::nullopt;
+  return value;
+}
+
 NightSettings readNightSettings(settings::Ini& ini) {
   NightSettings s;
   auto read = [&](const char* key) { return ini.readini(keys::kNightSection, key); };
@@ -83,16 +93,65 @@ NightSettings readNightSettings(settings::Ini& ini) {
   s.day = number(keys::kNightDay, 1900, 6500, s.day);
   s.night = number(keys::kNightNight, 1900, 6500, s.night);
   s.fade = number(keys::kNightFade, 0, 120, s.fade);
+  s.sun = settings::trimBlanks(read(keys::kNightMode)) == "sun";
+  s.lat = parseDegrees(read(keys::kNightLat));
+  s.lon = parseDegrees(read(keys::kNightLon));
+  if (!s.lat || !s.lon) s.lat = s.lon = std::nullopt;
+  if (s.lat) s.lat = std::clamp(*s.lat, -90.0, 90.0), s.lon = std::clamp(*s.lon, -180.0, 180.0);
   return s;
+}
+
+// The sun's declination and the equation of time from the low-precision solar coordinates of
+// Meeus' Astronomical Algorithms (as NOAA's solar calculator uses them) at the local date's solar
+// noon, with the sun's centre 90.833 degrees from the zenith at sunrise and sunset.
+SunTimes sunTimes(double lat, double lon, const ui::LocalTime& date) {
+  using std::cos, std::sin;
+  constexpr double kRad = std::numbers::pi / 180;
+  constexpr std::array<int, 12> kDaysBefore{0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+  const int y = date.year;
+  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  // Days from 2000-01-01 12:00 UTC to the UTC midnight of the local date (years 2000 to 2099).
+  const double days = 365.0 * (y - 2000) + (y - 1997) / 4 +
+                      kDaysBefore[static_cast<std::size_t>(std::clamp(date.month, 1, 12) - 1)] +
+                      date.day - 1 + (leap && date.month > 2 ? 1 : 0) - 0.5;
+  // Minutes from that midnight to the solar noon that falls on the local date (date line too).
+  double noon = 720 - 4 * lon;
+  noon -= 1440 * std::floor((noon + date.utcOffset) / 1440);
+  const double c = (days + noon / 1440) / 36525;  // Julian centuries
+  const double l0 = (280.46646 + c * 36000.76983) * kRad, m = (357.52911 + c * 35999.05029) * kRad;
+  const double e = 0.016708634 - c * 0.000042037, omega = (125.04 - 1934.136 * c) * kRad;
+  const double centre =
+      sin(m) * (1.914602 - c * 0.004817) + sin(2 * m) * 0.019993 + sin(3 * m) * 0.000289;
+  const double lambda = l0 + (centre - 0.00569 - 0.00478 * sin(omega)) * kRad;
+  const double eps = (23.4392911 - c * 0.0130042 + 0.00256 * cos(omega)) * kRad;
+  const double decl = std::asin(sin(eps) * sin(lambda)), v = std::pow(std::tan(eps / 2), 2);
+  const double eqtime = 4 / kRad *
+                        (v * sin(2 * l0) - 2 * e * sin(m) + 4 * e * v * sin(m) * cos(2 * l0) -
+                         0.5 * v * v * sin(4 * l0) - 1.25 * e * e * sin(2 * m));
+  const double cosHourAngle =
+      cos(90.833 * kRad) / (cos(lat * kRad) * cos(decl)) - std::tan(lat * kRad) * std::tan(decl);
+  if (std::abs(cosHourAngle) > 1) return {cosHourAngle > 1 ? SunDay::PolarNight : SunDay::PolarDay};
+  const double half = 4 * std::acos(cosHourAngle) / kRad, at = noon - eqtime + date.utcOffset;
+  const auto minute = [](double t) {
+    return (static_cast<int>(std::lround(t)) % 1440 + 1440) % 1440;
+  };
+  return {SunDay::Normal, minute(at - half), minute(at + half)};
 }
 
 NightState nightAt(const NightSettings& s, const ui::LocalTime& now) {
   NightState state;
   const int t = now.hour * 3600 + now.minute * 60 + now.second;
-  state.secondsToChange = kDaySeconds - t;
+  state.secondsToChange = kDaySeconds - t;  // the sun's times move daily
   if (!s.on) return state;
-  const int from = s.from * 60, to = s.to * 60;
+  int from = s.from * 60, to = s.to * 60;
   double level = 0;
+  state.sunFallback = s.sun && !s.lat;
+  if (s.sun && s.lat) {
+    const SunTimes sun = sunTimes(*s.lat, *s.lon, now);
+    from = sun.sunset * 60;  // both 0 where the sun neither rises nor sets today
+    to = sun.sunrise * 60;
+    if (sun.kind == SunDay::PolarNight) level = 1, state.tip = "Warm all day";
+  }
   if (from != to) {
     const int fade = s.fade * 60;
     auto faded = [&](int seconds) { return fade == 0 ? 1.0 : std::min(1.0, 1.0 * seconds / fade); };

@@ -1,6 +1,6 @@
 #pragma once
-// Night light: the warmth of a colour temperature and the [night] schedule. Pure functions of the
-// moment and the settings, as the rest schedule is.
+// Night light: the warmth of a colour temperature, the [night] schedule and the sun's times. Pure
+// functions of the moment and the settings, as the rest schedule is.
 #include <array>
 #include <optional>
 #include <string>
@@ -14,9 +14,10 @@ namespace colour {
 std::array<double, 3> warmthFactors(int kelvin);
 
 struct NightSettings {
-  bool on = true;
+  bool on = true, sun = false;      // sun: from sunset to sunrise at lat/lon
   int from = 21 * 60, to = 7 * 60;  // minutes of the day
   int day = 6500, night = 3400, fade = 30;
+  std::optional<double> lat, lon;  // both or neither
   friend bool operator==(const NightSettings&, const NightSettings&) = default;
 };
 
@@ -25,12 +26,23 @@ NightSettings readNightSettings(settings::Ini& ini);
 // "HH:MM", 24 hours, as minutes of the day; nothing for anything else.
 std::optional<int> parseClockTime(const std::string& text);
 std::string clockText(int minutes);
+// A decimal number of degrees ("51.5", "-0.12"); nothing for anything else.
+std::optional<double> parseDegrees(const std::string& text);
+
+enum class SunDay { Normal, PolarDay, PolarNight };
+struct SunTimes {
+  SunDay kind = SunDay::Normal;
+  int sunrise = 0, sunset = 0;  // local minutes of the day
+};
+// On the local date of `date`, whose utcOffset places the times in local time.
+SunTimes sunTimes(double lat, double lon, const ui::LocalTime& date);
 
 struct NightState {
   int kelvin = 6500;
   bool fading = false;
-  int secondsToChange = 0;  // until the warmth next starts to change, or the fade ends
-  std::string tip;          // "Warm until 07:00", "Night light from 21:00" or nothing
+  int secondsToChange = 0;   // until the warmth next starts to change, or the fade ends
+  std::string tip;           // "Warm until 07:00", "Night light from 21:00" or nothing
+  bool sunFallback = false;  // mode=sun without a valid location: the times were used
 };
 NightState nightAt(const NightSettings& s, const ui::LocalTime& now);
 

@@ -32,10 +32,13 @@ inline constexpr const char* kShortcuts[][2] = {{"darker", "Ctrl+Alt+PageDown"},
 // Night light.
 inline constexpr const char* kNightSection = "night";
 inline constexpr const char* kNightOn = "on";
+inline constexpr const char* kNightMode = "mode";  // "times" or "sun"
 inline constexpr const char* kNightFrom = "from";  // HH:MM
 inline constexpr const char* kNightTo = "to";
 inline constexpr const char* kNightDay = "day";  // kelvin
 inline constexpr const char* kNightNight = "night";
 inline constexpr const char* kNightFade = "fade";  // minutes
+inline constexpr const char* kNightLat = "lat";    // degrees, north positive
+inline constexpr const char* kNightLon = "lon";    // degrees, east positive
 
 }  // namespace settings::keys

@@ -16,6 +16,7 @@ namespace ui {
 struct LocalTime {
   int year = 2000, month = 1, day = 1;
   int hour = 0, minute = 0, second = 0;
+  int utcOffset = 0;  // minutes east of UTC in force, daylight saving included
 };
 
 class Clock {
@@ -120,6 +121,10 @@ class Shell {
   // Opens a file of the program's folder for reading; nothing when it does not exist or cannot be
   // opened.
   virtual std::unique_ptr<FileReader> openProgramFile(const std::string& name) = 0;
+  // A modal question with Yes and No; true for Yes.
+  virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
+  // Starts another copy of the program with administrator rights; false when the user refused.
+  virtual bool runElevated(const std::string& arguments) = 0;
   // Ends the program at once (no window receives a closing event).
   virtual void quit() = 0;
   // One of the system's own sounds, without waiting for it to end.

@@ -39,12 +39,20 @@ std::vector<ui::AttachedDisplay> GammaDisplays::enumerate() {
 }
 
 // Windows reads this value at sign-in; 256 lets any ramp through.
+constexpr wchar_t kIcmKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ICM";
+constexpr wchar_t kGammaRange[] = L"GdiIcmGammaRange";
+constexpr DWORD kWholeRange = 256;
+
 bool GammaDisplays::limitLifted() {
   DWORD value = 0, size = sizeof(value);
-  return RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ICM",
-                      L"GdiIcmGammaRange", RRF_RT_REG_DWORD, nullptr, &value,
+  return RegGetValueW(HKEY_LOCAL_MACHINE, kIcmKey, kGammaRange, RRF_RT_REG_DWORD, nullptr, &value,
                       &size) == ERROR_SUCCESS &&
-         value == 256;
+         value == kWholeRange;
+}
+
+bool liftGammaLimit() {
+  return RegSetKeyValueW(HKEY_LOCAL_MACHINE, kIcmKey, kGammaRange, REG_DWORD, &kWholeRange,
+                         sizeof(kWholeRange)) == ERROR_SUCCESS;
 }
 
 }  // namespace win32

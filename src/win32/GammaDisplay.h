@@ -35,4 +35,7 @@ class GammaDisplays final : public ui::DisplaySet {
   bool limitLifted() override;
 };
 
+// GdiIcmGammaRange = 256 from the next sign-in on. Needs administrator rights.
+bool liftGammaLimit();
+
 }  // namespace win32

@@ -41,7 +41,13 @@ std::wstring programFolder() {
 ui::LocalTime Clock::now() {
   SYSTEMTIME t;
   GetLocalTime(&t);
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  // The offset in force now: the daylight bias counts only while daylight saving time is on.
+  TIME_ZONE_INFORMATION zone{};
+  const DWORD kind = GetTimeZoneInformation(&zone);
+  const LONG bias = zone.Bias + (kind == TIME_ZONE_ID_DAYLIGHT   ? zone.DaylightBias
+                                 : kind == TIME_ZONE_ID_STANDARD ? zone.StandardBias
+                                                                 : 0);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, static_cast<int>(-bias)};
 }
 
 std::int64_t Clock::monotonicMs() {
@@ -238,6 +244,25 @@ void Shell::messageBox(const std::string& text, const std::string& title, ui::Me
                        : icon == ui::MessageIcon::Error ? MB_ICONERROR
                                                         : MB_ICONINFORMATION);
   MessageBoxW(backend_.ownerWindow(), widen(text).c_str(), widen(title).c_str(), type);
+}
+
+bool Shell::askYesNo(const std::string& text, const std::string& title) {
+  return !sessionEnding_ && MessageBoxW(backend_.ownerWindow(), widen(text).c_str(),
+                                        widen(title).c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool Shell::runElevated(const std::string& arguments) {
+  const std::wstring path = programPath(), parameters = widen(arguments);
+  SHELLEXECUTEINFOW run{};  // shown hidden: the copy has no window
+  run.cbSize = sizeof(run);
+  run.fMask = SEE_MASK_NOASYNC;
+  run.hwnd = backend_.ownerWindow();
+  run.lpVerb = L"runas";  // the system asks the user for administrator rights
+  run.lpFile = path.c_str();
+  run.lpParameters = parameters.c_str();
+  if (ShellExecuteExW(&run)) return true;
+  if (GetLastError() != ERROR_CANCELLED) reportFailure(L"ShellExecuteExW", L"runas");
+  return false;
 }
 
 namespace {

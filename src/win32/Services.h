@@ -55,6 +55,8 @@ class Shell : public ui::Shell {
   void openUrl(const std::string& url) override;
   void messageBox(const std::string& text, const std::string& title, ui::MessageIcon icon) override;
   std::unique_ptr<ui::FileReader> openProgramFile(const std::string& name) override;
+  bool askYesNo(const std::string& text, const std::string& title) override;
+  bool runElevated(const std::string& arguments) override;
   void quit() override;
   void playSound(ui::SystemSound sound) override;
   // From the end of the session on, no modal window is shown: it would hold the session up.

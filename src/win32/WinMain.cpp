@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Program.h"
+#include "colour/EyeCare.h"
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
 #include "win32/GammaDisplay.h"
@@ -54,6 +55,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Before anything is loaded: no library is ever taken from the program's own folder.
   win32::searchSystemFolderOnly();
 
+  // The elevated copy the colour panel starts does only this, with no window.
+  const std::vector<std::string> args = arguments();
+  for (const std::string& argument : args)
+    if (argument == colour::kAllowStrongerSwitch) return win32::liftGammaLimit() ? 0 : 1;
+
   // A second copy ends here, before any window or icon exists. Access denied: a copy with other
   // rights holds the name, so end as well. Any other failure tells nothing of other copies, and
   // no program at all is worse than a rare second copy: run on, reported.
@@ -83,7 +89,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     backend.system().deliverTo(program, shell, notify);
     backend.system().askForSessionNotifications();
 
-    program.start(app::iconOnlyStart(arguments()));
+    program.start(app::iconOnlyStart(args));
     program.readShortcuts();
     backend.system().registerShortcuts();
 

@@ -17,6 +17,7 @@ BACK_IMAGE = (SUB_PANEL[0] + 208 + 24, SUB_PANEL[1] + 116 + 24)  # Image8
 SLIDER1 = (SUB_PANEL[0] + 93, SUB_PANEL[1] + 39, 169, 17)  # left, top, width, height
 SLIDER2_TOP_THUMB = (SUB_PANEL[0] + 93 + 161 - 9, SUB_PANEL[1] + 87 + 8)  # Slider2's thumb at 100
 BLUE = (556, 162)  # a point on the channel of Slider3(2), window (356..589, 154..171)
+NIGHT_ON, NIGHT_FROM = (SUB_PANEL[0] + 155, SUB_PANEL[1] + 173), (SUB_PANEL[0] + 258, 240)
 
 STATUS_RED = (0xC0, 0x00, 0x00)
 MISSING_RAMP = ("Not found the default data file, can only be restored to the state "
@@ -140,6 +141,19 @@ class TestNightLight:
         harness.wait_until(shown, 10, what=f"red about {red}, blue in {blue}, green between")
         time.sleep(1)  # and nothing else follows
         assert shown()
+
+    def test_a_night_typed_in_the_colour_panel_warms_the_screen(self, lumora):
+        wid = lumora.run(stored())  # night light off
+        open_colour_panel(wid)
+        at = [time.strftime("%H:%M", time.localtime(harness.clock_now() + m)) for m in (-3600, 3600)]
+        harness.click(wid, *NIGHT_ON)
+        harness.click(wid, *NIGHT_FROM)
+        for text in at:  # From, then Tab to To
+            harness.keys("End", *["BackSpace"] * 5)
+            harness.type_text(text + "\t")
+        harness.click(wid, *OK_IMAGE)
+        harness.wait_until(lambda: (t := harness.gamma_get())[767] < t[511] < t[255], 10, what="warm")
+        assert [lumora.config()["night"][k] for k in ("on", "from", "to")] == ["1", *at]
 
     def test_dim_and_blue_is_sent_inside_the_limit_and_says_so(self, lumora):
         wid = lumora.run(stored(liangdu=-30, rgbb=-30))

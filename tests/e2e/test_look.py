@@ -294,7 +294,7 @@ def test_main_window_rows_and_panels(dpi_app, tmp_path):
     numbers = [box(5505, 1320, 495, 255, dpi), box(7140, 1320, 495, 255, dpi)]
     check_covers_apart(image, sentence, numbers, BACKGROUND, framed=False)
 
-    # The colour panel covers both rows, switches included.
+    # The colour panel covers both rows, switches included (below its night rows).
     harness.click(wid, *centre(box(3840, 960, 300, 300, dpi)))
     panel_left, panel_top = px(105 + 120, dpi), px(885 + 120, dpi)
     heading = offset(box(435, 225, 3735, 255, dpi), panel_left, panel_top)
@@ -303,8 +303,8 @@ def test_main_window_rows_and_panels(dpi_app, tmp_path):
     image = settle(wid)
     keep(tmp_path, image, f"colour-panel-{dpi}")
     check_title_strip(image, dpi)
-    for name, b in {"SafeSwitch1": box(2160, 4080, 1170, 345, dpi),
-                    "SafeSwitch2": box(5400, 4080, 1170, 345, dpi),
+    for name, b in {"SafeSwitch1": box(2160, 4275, 1170, 150, dpi),
+                    "SafeSwitch2": box(5400, 4275, 1170, 150, dpi),
                     "Label2(1)": box(5160, 900, 2055, 315, dpi)}.items():
         assert harness.is_uniform(image, b) and harness.close_colour(
             image.getpixel((b[0], b[1])), BACKGROUND), f"{name} shows through the panel"

@@ -121,14 +121,14 @@ class TestSettingsPopup:
         assert not any(harness.is_uniform(before, box) for box in PENCILS), \
             "both pencils should show while both features are on"
 
-        # Eye-care pencil: the colour sub-panel with its five sliders, no rest text boxes.
+        # Eye-care pencil: the colour sub-panel with its six sliders and the night's four boxes.
         harness.click(wid, *centre(PENCILS[0]))
         sliders = harness.wait_until(lambda: popup_controls(wid, "msctls_trackbar32"), 5,
                                      what="the colour sliders")
-        assert len(sliders) == 5, sliders
+        assert len(sliders) == 6, sliders
         assert (SUB_PANEL[0] + 93, SUB_PANEL[1] + 39, SUB_PANEL[0] + 93 + 169,
                 SUB_PANEL[1] + 39 + 17) in sliders, sliders  # Slider1
-        assert popup_controls(wid, "Edit") == []
+        assert len(popup_controls(wid, "Edit")) == 4
         park_pointer()
         shot = harness.window_picture(wid)
         assert shown_anywhere(shot, covered) == []
@@ -388,7 +388,7 @@ class TestKeyboardOnly:
         # Tab, Tab: the colour pencil; Enter opens the panel on the brightness slider, whose
         # arrows move it (down: the display refuses ramps that lift black); Enter is OK.
         harness.keys("Tab", "Tab", "Return")
-        harness.wait_until(lambda: len(popup_controls(wid, "msctls_trackbar32")) == 5, 5,
+        harness.wait_until(lambda: len(popup_controls(wid, "msctls_trackbar32")) == 6, 5,
                            what="the colour sub-panel")
         harness.keys("Left", "Left", "Left", "Return")
         harness.wait_until(lambda: not popup_controls(wid, "msctls_trackbar32"), 5,

@@ -73,7 +73,8 @@ TEST_F(KeyboardTest, TabOrderSpaceEnterAndEscPerPanel) {
       {true, true, "TTTE", "Brightness", "colour panel"},
       {true, true, "TTTST", "Contrast", "colour panel"},
       {true, true, "TTTEt", "OK", "colour panel"},
-      {true, true, "TTTETTTTTTT", "Brightness", "colour panel"},
+      {true, true, "TTTETTTTTTT", "Night light to", "colour panel"},
+      {true, true, "TTTETTTTTTTTTTTTTTT", "Brightness", "colour panel"},
       {true, true, "TTTTE", "Rest length in minutes", "rest panel"},
       {true, true, "TTTTETT", "Sound as a rest starts and ends", "rest panel"},
       {true, true, "TTTTETTTT", "OK", "rest panel"},
@@ -84,7 +85,7 @@ TEST_F(KeyboardTest, TabOrderSpaceEnterAndEscPerPanel) {
       {true, true, "TTTTEE", "Rest settings", "window"},
       {true, true, "TTTEE", "Colour settings", "window"},
       {true, true, "TTTEX", "Colour settings", "window"},
-      {true, true, "TTTETTTTTE", "Colour settings", "window"},
+      {true, true, "TTTETTTTTTTTTTTTTE", "Colour settings", "window"},
       // Esc with no panel hides the window, as the hide image does; Enter there does nothing.
       {true, true, "X", "", "hidden"},
       {true, true, "TE", "Eye care", "window"},

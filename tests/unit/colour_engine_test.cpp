@@ -366,6 +366,25 @@ TEST(Warmth, FactorsFollowThePublishedWhitePoints) {
   }
 }
 
+// PyEphem 4.1.4's times (the upper limb, 34' of refraction) in local clock time: London, Sydney,
+// Quito, Suva and Apia (either side of the date line), Reykjavik, Tromso's polar day and night.
+TEST(SunTimes, WithinTwoMinutesOfAReferenceCalculator) {
+  using enum colour::SunDay;
+  // clang-format off
+  const std::tuple<double, double, int, int, int, int, int, colour::SunDay> cases[] = {
+      {51.5074, -0.1278, 6, 21, 60, 283, 1282, Normal}, {-33.8688, 151.2093, 12, 21, 660, 341, 1205, Normal},
+      {-0.1807, -78.4678, 1, 1, -300, 373, 1102, Normal}, {-18.1416, 178.4419, 9, 15, 720, 362, 1081, Normal},
+      {-13.8333, -171.7667, 11, 1, 780, 353, 1109, Normal}, {64.1466, -21.9426, 12, 1, 0, 646, 947, Normal},
+      {69.6492, 18.9553, 6, 21, 120, 0, 0, PolarDay}, {69.6492, 18.9553, 12, 21, 60, 0, 0, PolarNight}};
+  // clang-format on
+  for (const auto& [lat, lon, month, day, offset, rise, set, kind] : cases) {
+    const colour::SunTimes sun = colour::sunTimes(lat, lon, {2026, month, day, 0, 0, 0, offset});
+    EXPECT_TRUE(sun.kind == kind && std::abs(sun.sunrise - rise) <= 2 &&
+                std::abs(sun.sunset - set) <= 2)
+        << lat << ": " << sun.sunrise << " " << sun.sunset;
+  }
+}
+
 // Moments of the default schedule (21:00 to 07:00, 30 minutes' fade, 6500 K by day, 3400 K at
 // night); halfway in mired is 4465 K.
 TEST(NightSchedule, FadesInMiredAcrossMidnightAndClockChanges) {

@@ -57,6 +57,7 @@ struct EyeCareTest : ::testing::Test {
   ui::Image Image7{"Image7"};
   ui::Label colourStatus{"colourStatus"};
   ui::Timer nightTimer{"nightTimer"};
+  colour::NightControls night;
 
   fakes::GammaDisplay display;
   fakes::DisplaySet displays{{{"\\\\.\\DISPLAY1", &display}}};
@@ -74,7 +75,8 @@ struct EyeCareTest : ::testing::Test {
        .ppset = ppset,
        .Image7 = Image7,
        .colourStatus = colourStatus,
-       .nightTimer = nightTimer},
+       .nightTimer = nightTimer,
+       .night = night},
       engine,
       ini,
       shell,
@@ -90,6 +92,7 @@ struct EyeCareTest : ::testing::Test {
     Slider2.setRange(0, 10);
     eye.connect();
     eye.colorload();
+    eye.fillNightRows();  // as the panel opens
   }
 
   void store5(const std::string& l, const std::string& d, const std::string& r,
@@ -392,3 +395,32 @@ TEST_F(EyeCareTest, TheRampRules) {
 }
 
 }  // namespace
+
+// The panel's night rows: a wrong field is named and nothing stored; the sun's times at a place,
+// clamped to polar night, or the times and a line without one. Allow stronger asks first.
+TEST_F(EyeCareTest, NightRowsAndAllowStronger) {
+  SafeSwitch1.setValue(true);
+  night.from.userTyped("9pm");
+  Image7.Click();
+  EXPECT_EQ(shell.messages.at(0).text.find("\"From\""), 0u);
+  EXPECT_FALSE(store.has("night", "from"));
+  night.from.userTyped("22:00");
+  night.sun.setValue(true);
+  night.lat.userTyped(" 51.5");
+  night.lon.userTyped("-0.12");
+  Image7.Click();
+  EXPECT_EQ(store.at("night", "mode") + store.at("night", "lat"), "sun51.5");
+  EXPECT_EQ(eye.tipLines(), "Night light from 15:52");  // London's sunset on 7 December
+  for (const char* lat : {"95", "x"}) {
+    store.values[{"night", "lat"}] = lat;
+    eye.colorload();
+    eye.nightTick();
+    EXPECT_EQ(eye.tipLines(), *lat == 'x' ? "Night light from 22:00" : "Warm all day");
+    EXPECT_EQ(colourStatus.text(), *lat == 'x' ? colour::kSunFallbackStatus : "");
+  }
+  night.allowStronger.Click();  // answered No
+  shell.yes = true;
+  night.allowStronger.Click();
+  EXPECT_EQ(shell.messages.back().text.find("Stronger settings"), 0u);
+  EXPECT_EQ(shell.opened, std::vector<std::string>{colour::kAllowStrongerSwitch});
+}

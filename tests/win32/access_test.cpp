@@ -211,20 +211,20 @@ TEST_F(AccessTest, EveryControlOfTheMainWindowAndBothPanelsHasANameARoleAndAStat
   GetWindowRect(backend.windowOf(w.pmenu), &expected);
   EXPECT_EQ(image.left - expected.left, MulDiv(8010, win32::dpiOf(hwnd), 1440));
 
-  // The colour panel: its sliders, Back and OK.
+  // The colour panel: its sliders, the night's boxes and buttons, Back and OK.
   store.values[{"eye", "pdrun"}] = "1";
   w.edit_Click(0);
   pump();
   all = everything(hwnd);
-  EXPECT_EQ(countRole(all, ROLE_SYSTEM_SLIDER), 5);
+  EXPECT_EQ(countRole(all, ROLE_SYSTEM_SLIDER), 6);
   ASSERT_TRUE(find(all, "Brightness"));
   EXPECT_EQ(find(all, "Brightness")->value, std::to_string(w.Slider1.value()));
-  for (const char* name : {"Back", "OK"}) {
+  for (const char* name : {"Back", "OK", "Allow stronger settings"}) {
     const Element* e = find(all, name);
     ASSERT_TRUE(e) << name;
     EXPECT_EQ(e->role, ROLE_SYSTEM_PUSHBUTTON) << name;
   }
-  EXPECT_EQ(countRole(all, ROLE_SYSTEM_TEXT), 0);
+  EXPECT_EQ(countRole(all, ROLE_SYSTEM_TEXT), 4);
   // A screen reader presses only what a person could: not the pencil under the panel.
   EXPECT_NE(doDefault(w, w.edit[1]), S_OK);
 
