@@ -24,8 +24,10 @@ target_include_directories(Lumora PRIVATE resources ${LUMORA_GENERATED_DIR})
 
 if(NOT MSVC)
   foreach(target lumora_core lumora_win32 Lumora)
+    # Nothing in the program throws or catches: an exception from the library (out of memory)
+    # ends it either way, and without unwind tables the executable is a sixth smaller.
     target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections
-      -fstack-protector-strong)
+      -fstack-protector-strong -fno-exceptions -fno-asynchronous-unwind-tables)
   endforeach()
   # Whatever links the canaried code takes the check's runtime with it (statically, as -static
   # links everything: no library beside the program).
