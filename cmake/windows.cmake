@@ -36,7 +36,7 @@ if(NOT MSVC)
   # subsystem and OS version of 6.0 (Windows then runs the program without the compatibility it
   # keeps for programs marked for older systems); the import-table test checks them.
   target_link_options(Lumora PRIVATE -municode -static -s -Wl,--gc-sections
-    -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware
+    -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware -Wl,--file-alignment,4096
     -Wl,--major-subsystem-version,6,--minor-subsystem-version,0
     -Wl,--major-os-version,6,--minor-os-version,0)
   target_compile_options(Lumora PRIVATE -municode)
