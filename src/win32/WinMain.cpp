@@ -28,7 +28,9 @@
 // exception's demangled type to a console this program never has, and its demangler is a tenth
 // of the executable.
 namespace __gnu_cxx {
-void __verbose_terminate_handler() { std::abort(); }
+void __verbose_terminate_handler() {
+  std::abort();
+}
 }  // namespace __gnu_cxx
 
 // The stack canary. The toolchain's own set-up loads three cryptography libraries at start just
