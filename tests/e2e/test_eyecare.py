@@ -92,11 +92,6 @@ def status_lines(wid: int) -> int:
     return sum(1 for i, y in enumerate(rows) if i == 0 or rows[i - 1] != y - 1)
 
 
-def tips_boxes() -> list[dict]:
-    return [r for r in harness.probe("windows")
-            if r["class"] == "#32770" and r["title"] == "tips" and r["visible"]]
-
-
 def damaged(fault: str) -> str:
     return (f"The default data file monitor.txt is damaged ({fault}), can only be restored to "
             "the state before the adjustment!")
@@ -104,7 +99,7 @@ def damaged(fault: str) -> str:
 
 def answer_tips(text: str = MISSING_RAMP) -> None:
     """Checks the one warning box and presses its OK button."""
-    box = harness.wait_until(tips_boxes, 5, what='the "tips" box')
+    box = harness.wait_until(lambda: harness.message_boxes("tips"), 5, what='the "tips" box')
     assert len(box) == 1, box
     rows = harness.probe("windows")
     children = [r for r in rows if r["parent"] == box[0]["hwnd"] and r["visible"]]
@@ -113,7 +108,8 @@ def answer_tips(text: str = MISSING_RAMP) -> None:
     assert [b["title"] for b in buttons] == ["OK"], buttons
     left, top, right, bottom = buttons[0]["rect"]
     harness.click_screen((left + right) // 2, (top + bottom) // 2)
-    harness.wait_until(lambda: not tips_boxes(), 5, what='the "tips" box to close')
+    harness.wait_until(lambda: not harness.message_boxes("tips"), 5,
+                       what='the "tips" box to close')
 
 
 class TestStart:
@@ -230,7 +226,7 @@ class TestSliders:
                            what="the three-line refusal message")
         assert harness.ramps_match(harness.gamma_get(), brightness(-20)), \
             "the display keeps its previous colours"
-        assert tips_boxes() == [] and colour_panel_open()
+        assert harness.message_boxes("tips") == [] and colour_panel_open()
         key("Home")  # accepted again: the message goes
         wait_ramp(brightness(-50), "the lowest brightness")
         harness.wait_until(lambda: status_lines(wid) == 0, 5, what="the message to clear")
@@ -244,14 +240,14 @@ class TestSwitchingOff:
         wait_ramp(brightness(-20), "the stored brightness on the default ramp")
         harness.click(wid, *EYE_SWITCH)
         wait_ramp(harness.IDENTITY_RAMP, "the identity ramp after switching off")
-        assert tips_boxes() == []
+        assert harness.message_boxes("tips") == []
 
     def test_without_monitor_txt_each_switch_warns_and_keeps_the_ramp_at_start(self, lumora):
         (lumora.folder / "monitor.txt").unlink()
         harness.gamma_set(EARLIER_RAMP)
         wid = lumora.run(None)  # eye care off: no warning at start
         harness.wait_until(lambda: harness.tray_icons(False), 10, what="the icon")
-        assert tips_boxes() == []
+        assert harness.message_boxes("tips") == []
 
         harness.click(wid, *EYE_SWITCH)  # on: nothing stored, so neutral sliders
         answer_tips()
@@ -300,7 +296,7 @@ class TestDefaultRampFile:
         wid = lumora.wait_main_window()
         assert harness.is_mapped(wid)
         wait_ramp(EARLIER_RAMP if fault else harness.IDENTITY_RAMP, "the ramp after start")
-        assert tips_boxes() == []
+        assert harness.message_boxes("tips") == []
 
 
 class TestOk:
@@ -363,8 +359,7 @@ class TestShortcuts:
         lumora_desktop.run(stored(liangdu=-10))
         wait_ramp(brightness(-10), "the stored brightness")
         assert test_rest.icon_tip().split("\n")[1:] == ["Keys taken: Ctrl+Alt+PageDown"]
-        assert not [r for r in harness.probe("--desktop", harness.DESKTOP_NAME, "windows")
-                    if r["class"] == "#32770" and r["visible"]], "no message box"
+        assert not harness.message_boxes(None, "--desktop", harness.DESKTOP_NAME), "a box"
         press_elsewhere("ctrl+alt+Next", "ctrl+alt+Prior")  # the first goes to the holder
         wait_ramp(brightness(-5), "a step brighter, none darker")
         press_elsewhere("ctrl+alt+End")

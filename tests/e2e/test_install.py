@@ -14,7 +14,6 @@ import pytest
 
 import harness
 
-MENU = ["Display", "Tavik:Health: ", "About", "Start with Windows", "Exit"]
 SIGN_IN = "Start with Windows"
 CLOSE_IMAGE = (610, 9)  # centre of image2
 CV = r"HKCU\Software\Microsoft\Windows\CurrentVersion"
@@ -113,11 +112,9 @@ def wait_exit(timeout: float = 20) -> None:
 
 
 def open_menu() -> tuple[dict, dict[str, tuple[int, int]]]:
-    harness.click_tray_icon(False, button=3)
-    menu = harness.wait_popup_menu()
-    entries = harness.menu_entries(menu, MENU)
-    assert [caption for caption, _ in entries] == MENU
-    return menu, dict(entries)
+    menu, entries = harness.open_tray_menu()
+    assert list(entries) == harness.TRAY_MENU
+    return menu, entries
 
 
 @cache
@@ -136,7 +133,7 @@ def toggle_sign_in(expect_checked: bool) -> None:
     menu, entries = open_menu()
     assert sign_in_checked(menu, entries[SIGN_IN]) == expect_checked
     harness.click_screen(*entries[SIGN_IN])
-    harness.wait_until(lambda: not harness.popup_menus(), 5, what="the menu to close")
+    harness.wait_menus_closed()
 
 
 def main_windows_mapped() -> list[int]:
@@ -199,7 +196,7 @@ def test_install_use_update_and_uninstall(prefix, tmp_path):
     menu, entries = open_menu()
     assert sign_in_checked(menu, entries[SIGN_IN])
     subprocess.run(["xdotool", "key", "Escape"], check=True, timeout=10)
-    harness.wait_until(lambda: not harness.popup_menus(), 5, what="Escape to close the menu")
+    harness.wait_menus_closed("Escape to close the menu")
 
     # Installing again while it runs ends it as a session's end does: it saves its settings
     # after a section it does not own, and the update keeps the file.
@@ -259,7 +256,7 @@ def test_portable_zip_runs_from_its_own_folder(prefix, tmp_path):
     # Stored eye care on top of monitor.txt: both were found beside the program.
     harness.wait_until(lambda: harness.ramps_match(harness.gamma_get(), brightness_minus_20()),
                        10, what="the stored eye care")
-    assert not [r for r in harness.probe("windows") if r["class"] == "#32770" and r["visible"]]
+    assert not harness.message_boxes()
     harness.click(wid, *CLOSE_IMAGE)
     wait_exit()
     assert "[dsxx]" in (folder / "config.ini").read_text(errors="replace")

@@ -14,6 +14,7 @@ import pytest
 from PIL import Image
 
 import harness
+from harness import centre
 
 REFERENCE = Path(__file__).resolve().parent / "reference"
 
@@ -52,10 +53,6 @@ def box(left: int, top: int, width: int, height: int, dpi: int) -> tuple[int, in
 
 def offset(b: tuple[int, int, int, int], dx: int, dy: int) -> tuple[int, int, int, int]:
     return (b[0] + dx, b[1] + dy, b[2] + dx, b[3] + dy)
-
-
-def centre(b: tuple[int, int, int, int]) -> tuple[int, int]:
-    return ((b[0] + b[2]) // 2, (b[1] + b[3]) // 2)
 
 
 def differs(p, q, tolerance: int = 40) -> bool:
