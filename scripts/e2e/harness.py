@@ -628,6 +628,11 @@ def tray_icons(desktop: bool) -> list[tuple[int, int]]:
     return [(b[0] + TRAY_SLOT // 2, b[1] + TRAY_SLOT // 2) for b in boxes[:n]]
 
 
+def wait_icons(count: int = 1, desktop: bool = False, timeout: float = 10):
+    return wait_until(lambda: len(tray_icons(desktop)) == count, timeout,
+                      what=f"{count} notification icon(s)")
+
+
 def taskbar_button_titles() -> list[str]:
     """Captions of the windows that have a visible button on the Wine desktop's taskbar."""
     rows = probe("--desktop", DESKTOP_NAME, "windows")

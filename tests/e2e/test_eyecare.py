@@ -112,13 +112,6 @@ def answer_tips(text: str = MISSING_RAMP) -> None:
                        what='the "tips" box to close')
 
 
-class TestStart:
-    def test_stored_brightness_is_applied_to_the_default_ramp(self, lumora):
-        lumora.run(stored(liangdu=-20))
-        assert brightness(-20)[255] == 52428  # 0.8 x 65535
-        wait_ramp(brightness(-20), "the ramp to show brightness -20")
-
-
 def night(start: int, fade: int) -> str:
     at = [time.localtime(time.time() + m * 60) for m in (start, 120)]
     return f"night=3400\nfade={fade}\nfrom={at[0].tm_hour:02}:{at[0].tm_min:02}\nto={at[1].tm_hour:02}:{at[1].tm_min:02}"
@@ -237,6 +230,7 @@ class TestSwitchingOff:
         # The display starts with another ramp: switching off must not go back to it.
         harness.gamma_set(EARLIER_RAMP)
         wid = lumora.run(stored(liangdu=-20))
+        assert brightness(-20)[255] == 52428  # 0.8 x 65535
         wait_ramp(brightness(-20), "the stored brightness on the default ramp")
         harness.click(wid, *EYE_SWITCH)
         wait_ramp(harness.IDENTITY_RAMP, "the identity ramp after switching off")
@@ -246,7 +240,7 @@ class TestSwitchingOff:
         (lumora.folder / "monitor.txt").unlink()
         harness.gamma_set(EARLIER_RAMP)
         wid = lumora.run(None)  # eye care off: no warning at start
-        harness.wait_until(lambda: harness.tray_icons(False), 10, what="the icon")
+        harness.wait_icons()
         assert harness.message_boxes("tips") == []
 
         harness.click(wid, *EYE_SWITCH)  # on: nothing stored, so neutral sliders

@@ -102,10 +102,6 @@ def launch(program: str, *args: str, cwd: Path) -> subprocess.Popen:
                             start_new_session=True)
 
 
-def wait_icon() -> None:
-    harness.wait_until(lambda: harness.tray_icons(False), 15, what="the notification icon")
-
-
 def wait_exit(timeout: float = 20) -> None:
     harness.wait_until(lambda: not harness.lumora_pids(), timeout, interval=0.3,
                        what="Lumora.exe to end")
@@ -179,7 +175,7 @@ def test_install_use_update_and_uninstall(prefix, tmp_path):
     # The installed program starts; its menu shows the sign-in entry the installer wrote.
     launch(exe, cwd=elsewhere)
     harness.wait_until(main_windows_mapped, 20, what="the main window")
-    wait_icon()
+    harness.wait_icons(timeout=15)
     toggle_sign_in(expect_checked=True)
     harness.wait_until(lambda: reg_value(RUN_KEY, "Lumora") is None, 5,
                        what="unticking to remove the Run value")
@@ -205,11 +201,11 @@ def test_install_use_update_and_uninstall(prefix, tmp_path):
     wait_exit(timeout=5)
     assert (folder / "config.ini").read_bytes().startswith(b"[mine]\r\nkeep=1\r\n[dsxx]\r\nmei=45")
     (folder / "config.ini").write_bytes(EYE_CARE_ON.replace("\n", "\r\n").encode())
-    harness.wait_until(lambda: not harness.tray_icons(False), 5, what="the icon to go")
+    harness.wait_icons(0, timeout=5)
 
     # The sign-in start: the icon only, yet the load step has applied the stored eye care.
     launch(exe, "/tray", cwd=elsewhere)
-    wait_icon()
+    harness.wait_icons(timeout=15)
     harness.wait_until(lambda: harness.ramps_match(harness.gamma_get(), brightness_minus_20()),
                        10, what="eye care to be applied without the window")
     assert harness.find_windows("Form1", visible_only=False), "the main window is loaded"

@@ -65,7 +65,7 @@ def start(app, config: str | None = None) -> int:
         app.write_config(config)
     app.start()
     wid = app.wait_main_window()
-    harness.wait_until(lambda: harness.tray_icons(False), 10, what="the notification icon")
+    harness.wait_icons()
     return wid
 
 
@@ -312,7 +312,7 @@ class TestTrayMenu:
 
         harness.click_screen(*harness.open_tray_menu()[1]["Exit"])
         lumora.wait_exit(timeout=10)
-        harness.wait_until(lambda: not harness.tray_icons(False), 5, what="the icon to go")
+        harness.wait_icons(0, timeout=5)
         assert lumora.config_path.read_bytes() == saved
         # The colour adjustment outlives the program.
         assert harness.ramps_match(harness.gamma_get(), adjusted)

@@ -18,11 +18,6 @@ def centred(g: harness.Geometry) -> bool:
             and abs(g.y - (harness.SCREEN_H - g.height) / 2) <= 1)
 
 
-def wait_icons(desktop: bool, count: int, timeout: float = 10):
-    return harness.wait_until(lambda: len(harness.tray_icons(desktop)) == count, timeout,
-                              interval=0.5, what=f"{count} notification icon(s)")
-
-
 class TestStartup:
     def test_main_window_is_centred_with_an_icon_and_no_taskbar_button(self, lumora_any):
         lumora_any.start()
@@ -30,7 +25,7 @@ class TestStartup:
         g = harness.geometry(wid)
         assert (g.width, g.height) == (MAIN_W, MAIN_H)
         assert centred(g), g
-        wait_icons(lumora_any.desktop, count=1)
+        harness.wait_icons(1, lumora_any.desktop)
         if lumora_any.desktop:
             titles = harness.taskbar_button_titles()
             assert "Form1" not in titles and "Form3" not in titles, titles
@@ -100,7 +95,7 @@ class TestSingleInstance:
         desktop = lumora_any.desktop
         lumora_any.start()
         lumora_any.wait_main_window()
-        wait_icons(desktop, 1)
+        harness.wait_icons(1, desktop)
         first = harness.lumora_pids()
         assert len(first) == 1
 
@@ -121,7 +116,7 @@ class TestCloseImage:
         assert not lumora_any.config_path.exists()
         lumora_any.start()
         wid = lumora_any.wait_main_window()
-        wait_icons(desktop, 1)
+        harness.wait_icons(1, desktop)
 
         harness.click(wid, *CLOSE_IMAGE)
         lumora_any.wait_exit(timeout=10)
@@ -129,7 +124,7 @@ class TestCloseImage:
             # The desktop outlives the program; its notification area must be empty.
             assert harness.tray_icons(desktop=True) == []
         else:
-            wait_icons(desktop=False, count=0)
+            harness.wait_icons(0)
 
         config = lumora_any.config()
         assert dict(config["dsxx"]) == {"mei": "45", "xiuxi": "5", "pdrun": "1"}
