@@ -13,6 +13,7 @@ from pathlib import Path
 import pytest
 
 import harness
+from test_eyecare import adjusted  # the ramp eye care sends
 
 SIGN_IN = "Start with Windows"
 CLOSE_IMAGE = (610, 9)  # centre of image2
@@ -23,10 +24,6 @@ APPROVED_KEY = CV + r"\Explorer\StartupApproved\Run"
 # Task Manager's mark for a start-up entry the user disabled: 03, then the time of the change.
 DISABLED = "03000000" + "5c0a3b7e1c6bdb01"
 EYE_CARE_ON = "[eye]\npdrun=1\nliangdu=-20\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\n[night]\non=0\n"
-
-
-def brightness_minus_20() -> list[int]:
-    return [round(80 * v / 100) for v in harness.IDENTITY_RAMP]
 
 
 def dist_files() -> tuple[Path, Path, str]:
@@ -107,12 +104,6 @@ def wait_exit(timeout: float = 20) -> None:
                        what="Lumora.exe to end")
 
 
-def open_menu() -> tuple[dict, dict[str, tuple[int, int]]]:
-    menu, entries = harness.open_tray_menu()
-    assert list(entries) == harness.TRAY_MENU
-    return menu, entries
-
-
 @cache
 def sign_in_caption_width() -> int:
     return harness.menu_text_pictures([SIGN_IN])[0].width
@@ -126,7 +117,7 @@ def sign_in_checked(menu: dict, entry: tuple[int, int]) -> bool:
 
 
 def toggle_sign_in(expect_checked: bool) -> None:
-    menu, entries = open_menu()
+    menu, entries = harness.open_tray_menu()
     assert sign_in_checked(menu, entries[SIGN_IN]) == expect_checked
     harness.click_screen(*entries[SIGN_IN])
     harness.wait_menus_closed()
@@ -189,7 +180,7 @@ def test_install_use_update_and_uninstall(prefix, tmp_path):
     harness.wait_until(lambda: reg_value(APPROVED_KEY, "Lumora") is None, 5,
                        what="ticking to lift the disable")
     assert reg_value(RUN_KEY, "Lumora") == f'"{exe}" /tray'
-    menu, entries = open_menu()
+    menu, entries = harness.open_tray_menu()
     assert sign_in_checked(menu, entries[SIGN_IN])
     subprocess.run(["xdotool", "key", "Escape"], check=True, timeout=10)
     harness.wait_menus_closed("Escape to close the menu")
@@ -206,11 +197,11 @@ def test_install_use_update_and_uninstall(prefix, tmp_path):
     # The sign-in start: the icon only, yet the load step has applied the stored eye care.
     launch(exe, "/tray", cwd=elsewhere)
     harness.wait_icons(timeout=15)
-    harness.wait_until(lambda: harness.ramps_match(harness.gamma_get(), brightness_minus_20()),
+    harness.wait_until(lambda: harness.ramps_match(harness.gamma_get(), adjusted(-20)),
                        10, what="eye care to be applied without the window")
     assert harness.find_windows("Form1", visible_only=False), "the main window is loaded"
     assert main_windows_mapped() == []
-    menu, entries = open_menu()
+    menu, entries = harness.open_tray_menu()
     harness.click_screen(*entries["Display"])
     harness.wait_until(main_windows_mapped, 5, what="Display to show the main window")
 
@@ -250,7 +241,7 @@ def test_portable_zip_runs_from_its_own_folder(prefix, tmp_path):
     launch(exe, cwd=elsewhere)
     wid = harness.wait_until(main_windows_mapped, 20, what="the main window")[0]
     # Stored eye care on top of monitor.txt: both were found beside the program.
-    harness.wait_until(lambda: harness.ramps_match(harness.gamma_get(), brightness_minus_20()),
+    harness.wait_until(lambda: harness.ramps_match(harness.gamma_get(), adjusted(-20)),
                        10, what="the stored eye care")
     assert not harness.message_boxes()
     harness.click(wid, *CLOSE_IMAGE)

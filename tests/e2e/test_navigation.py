@@ -61,10 +61,7 @@ def shown_anywhere(image, pictures) -> list[int]:
 
 
 def start(app, config: str | None = None) -> int:
-    if config is not None:
-        app.write_config(config)
-    app.start()
-    wid = app.wait_main_window()
+    wid = app.run(config)
     harness.wait_icons()
     return wid
 
