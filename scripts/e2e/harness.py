@@ -218,6 +218,10 @@ def close_colour(a: tuple[int, int, int], b: tuple[int, int, int], tolerance: in
     return all(abs(p - q) <= tolerance for p, q in zip(a, b))
 
 
+def centre(box: tuple[int, int, int, int]) -> tuple[int, int]:
+    return ((box[0] + box[2]) // 2, (box[1] + box[3]) // 2)
+
+
 def is_uniform(image: Image.Image, box: tuple[int, int, int, int]) -> bool:
     colours = image.crop(box).getcolors(maxcolors=4)
     return colours is not None and len(colours) == 1
@@ -415,6 +419,12 @@ def probe(*args: str) -> list[dict]:
             "exstyle": int(f[9], 16), "alpha": int(f[10]), "class": f[11], "title": f[12],
         })
     return rows
+
+
+def message_boxes(title: str | None = None, *where: str) -> list[dict]:
+    """Visible message boxes (#32770), of one title if given; where: the probe's --desktop."""
+    return [r for r in probe(*where, "windows") if r["class"] == "#32770" and r["visible"]
+            and title in (None, r["title"])]
 
 
 class Lumora:
@@ -618,6 +628,11 @@ def tray_icons(desktop: bool) -> list[tuple[int, int]]:
     return [(b[0] + TRAY_SLOT // 2, b[1] + TRAY_SLOT // 2) for b in boxes[:n]]
 
 
+def wait_icons(count: int = 1, desktop: bool = False, timeout: float = 10):
+    return wait_until(lambda: len(tray_icons(desktop)) == count, timeout,
+                      what=f"{count} notification icon(s)")
+
+
 def taskbar_button_titles() -> list[str]:
     """Captions of the windows that have a visible button on the Wine desktop's taskbar."""
     rows = probe("--desktop", DESKTOP_NAME, "windows")
@@ -647,6 +662,20 @@ def popup_menus() -> list[dict]:
 
 def wait_popup_menu(timeout: float = 5) -> dict:
     return wait_until(popup_menus, timeout, what="a pop-up menu")[0]
+
+
+def wait_menus_closed(what: str = "the menu to close") -> None:
+    wait_until(lambda: not popup_menus(), 5, what=what)
+
+
+TRAY_MENU = ["Display", "Tavik:Health: ", "About", "Start with Windows", "Exit"]
+
+
+def open_tray_menu(button: int = 3, captions: list[str] = TRAY_MENU) -> tuple[dict, dict]:
+    """Opens the notification icon's menu: the menu, and where each caption found shows."""
+    click_tray_icon(False, button=button)
+    menu = wait_popup_menu()
+    return menu, dict(menu_entries(menu, captions))
 
 
 def menu_text_pictures(captions: list[str]) -> list[Image.Image]:

@@ -55,10 +55,6 @@ def adjusted(b: int = 0, k: int = 100, rgb: tuple[int, int, int] = (0, 0, 0)) ->
             for n, v in enumerate(harness.IDENTITY_RAMP)]
 
 
-def brightness(a: int) -> list[int]:
-    return adjusted(a)
-
-
 def wait_ramp(expected: list[int], what: str, timeout: float = 5) -> None:
     harness.wait_until(lambda: harness.ramps_match(harness.gamma_get(), expected), timeout,
                        what=what)
@@ -92,11 +88,6 @@ def status_lines(wid: int) -> int:
     return sum(1 for i, y in enumerate(rows) if i == 0 or rows[i - 1] != y - 1)
 
 
-def tips_boxes() -> list[dict]:
-    return [r for r in harness.probe("windows")
-            if r["class"] == "#32770" and r["title"] == "tips" and r["visible"]]
-
-
 def damaged(fault: str) -> str:
     return (f"The default data file monitor.txt is damaged ({fault}), can only be restored to "
             "the state before the adjustment!")
@@ -104,7 +95,7 @@ def damaged(fault: str) -> str:
 
 def answer_tips(text: str = MISSING_RAMP) -> None:
     """Checks the one warning box and presses its OK button."""
-    box = harness.wait_until(tips_boxes, 5, what='the "tips" box')
+    box = harness.wait_until(lambda: harness.message_boxes("tips"), 5, what='the "tips" box')
     assert len(box) == 1, box
     rows = harness.probe("windows")
     children = [r for r in rows if r["parent"] == box[0]["hwnd"] and r["visible"]]
@@ -113,14 +104,8 @@ def answer_tips(text: str = MISSING_RAMP) -> None:
     assert [b["title"] for b in buttons] == ["OK"], buttons
     left, top, right, bottom = buttons[0]["rect"]
     harness.click_screen((left + right) // 2, (top + bottom) // 2)
-    harness.wait_until(lambda: not tips_boxes(), 5, what='the "tips" box to close')
-
-
-class TestStart:
-    def test_stored_brightness_is_applied_to_the_default_ramp(self, lumora):
-        lumora.run(stored(liangdu=-20))
-        assert brightness(-20)[255] == 52428  # 0.8 x 65535
-        wait_ramp(brightness(-20), "the ramp to show brightness -20")
+    harness.wait_until(lambda: not harness.message_boxes("tips"), 5,
+                       what='the "tips" box to close')
 
 
 def night(start: int, fade: int) -> str:
@@ -171,18 +156,18 @@ class TestTwoDisplays:
         # shows is that each display's own context takes every ramp: no refusal line.
         with harness.second_display():
             wid = lumora.run(stored(liangdu=-20))
-            wait_ramp(brightness(-20), "the stored brightness")
+            wait_ramp(adjusted(-20), "the stored brightness")
             open_colour_panel(wid)
             harness.click(wid, thumb_x(-20), SLIDER1[1] + SLIDER1[3] // 2)
             key("Left", "Left")
-            wait_ramp(brightness(-22), "brightness -22")
+            wait_ramp(adjusted(-22), "brightness -22")
             assert status_lines(wid) == 0
 
 
 class TestSliders:
     def test_moving_the_brightness_slider_changes_the_ramp_live(self, lumora):
         wid = lumora.run(stored(liangdu=-20))
-        wait_ramp(brightness(-20), "the stored brightness")
+        wait_ramp(adjusted(-20), "the stored brightness")
         open_colour_panel(wid)
         g = harness.geometry(wid)
         y = g.y + SLIDER1[1] + SLIDER1[3] // 2
@@ -192,18 +177,18 @@ class TestSliders:
         for x in range(thumb_x(-20), thumb_x(-20) - 30, -5):
             subprocess.run(["xdotool", "mousemove", str(g.x + x), str(y)], check=True,
                            timeout=10)
-        harness.wait_until(lambda: harness.gamma_get()[128] < brightness(-28)[128] - 257, 5,
+        harness.wait_until(lambda: harness.gamma_get()[128] < adjusted(-28)[128] - 257, 5,
                            what="the ramp to darken during the drag")
         subprocess.run(["xdotool", "mousemove", str(g.x + SLIDER1[0] - 40), str(y),
                         "mouseup", "1"], check=True, timeout=10)
-        wait_ramp(brightness(-50), "the ramp for the thumb dragged to the left end")
+        wait_ramp(adjusted(-50), "the ramp for the thumb dragged to the left end")
 
         # Keys act on the slider the drag left focused.
         key(*["Right"] * 5)
-        wait_ramp(brightness(-45), "the ramp after five steps right")
+        wait_ramp(adjusted(-45), "the ramp after five steps right")
         # A click in the channel right of the thumb pages up by 10.
         harness.click(wid, thumb_x(0), SLIDER1[1] + SLIDER1[3] // 2)
-        wait_ramp(brightness(-35), "the ramp after a page step")
+        wait_ramp(adjusted(-35), "the ramp after a page step")
         assert status_lines(wid) == 0
 
     def test_brightness_and_contrast_add_up(self, lumora):
@@ -211,7 +196,7 @@ class TestSliders:
         open_colour_panel(wid)
         harness.click(wid, thumb_x(0), SLIDER1[1] + SLIDER1[3] // 2)  # focus, no move
         key("Prior", "Prior")  # two pages of 10 to the left
-        wait_ramp(brightness(-20), "brightness -20")
+        wait_ramp(adjusted(-20), "brightness -20")
         harness.click(wid, *SLIDER2_TOP_THUMB)
         key("Prior", "Prior", "Left", "Left")  # pages of 9 on 1..100: 100 -> 82 -> 80
         both = adjusted(-20, 80)
@@ -222,17 +207,17 @@ class TestSliders:
     def test_a_ramp_the_display_refuses_is_reported_in_the_panel(self, lumora):
         # Wine takes no ramp whose first entry is above 0, so every brightening is refused.
         wid = lumora.run(stored(liangdu=-20))
-        wait_ramp(brightness(-20), "the stored brightness")
+        wait_ramp(adjusted(-20), "the stored brightness")
         open_colour_panel(wid)
         harness.click(wid, thumb_x(-20), SLIDER1[1] + SLIDER1[3] // 2)  # focus, no move
         key("End")
         harness.wait_until(lambda: status_lines(wid) == 3, 5,
                            what="the three-line refusal message")
-        assert harness.ramps_match(harness.gamma_get(), brightness(-20)), \
+        assert harness.ramps_match(harness.gamma_get(), adjusted(-20)), \
             "the display keeps its previous colours"
-        assert tips_boxes() == [] and colour_panel_open()
+        assert harness.message_boxes("tips") == [] and colour_panel_open()
         key("Home")  # accepted again: the message goes
-        wait_ramp(brightness(-50), "the lowest brightness")
+        wait_ramp(adjusted(-50), "the lowest brightness")
         harness.wait_until(lambda: status_lines(wid) == 0, 5, what="the message to clear")
 
 
@@ -241,17 +226,18 @@ class TestSwitchingOff:
         # The display starts with another ramp: switching off must not go back to it.
         harness.gamma_set(EARLIER_RAMP)
         wid = lumora.run(stored(liangdu=-20))
-        wait_ramp(brightness(-20), "the stored brightness on the default ramp")
+        assert adjusted(-20)[255] == 52428  # 0.8 x 65535
+        wait_ramp(adjusted(-20), "the stored brightness on the default ramp")
         harness.click(wid, *EYE_SWITCH)
         wait_ramp(harness.IDENTITY_RAMP, "the identity ramp after switching off")
-        assert tips_boxes() == []
+        assert harness.message_boxes("tips") == []
 
     def test_without_monitor_txt_each_switch_warns_and_keeps_the_ramp_at_start(self, lumora):
         (lumora.folder / "monitor.txt").unlink()
         harness.gamma_set(EARLIER_RAMP)
         wid = lumora.run(None)  # eye care off: no warning at start
-        harness.wait_until(lambda: harness.tray_icons(False), 10, what="the icon")
-        assert tips_boxes() == []
+        harness.wait_icons()
+        assert harness.message_boxes("tips") == []
 
         harness.click(wid, *EYE_SWITCH)  # on: nothing stored, so neutral sliders
         answer_tips()
@@ -300,7 +286,7 @@ class TestDefaultRampFile:
         wid = lumora.wait_main_window()
         assert harness.is_mapped(wid)
         wait_ramp(EARLIER_RAMP if fault else harness.IDENTITY_RAMP, "the ramp after start")
-        assert tips_boxes() == []
+        assert harness.message_boxes("tips") == []
 
 
 class TestOk:
@@ -343,11 +329,11 @@ def press_elsewhere(*keys: str) -> None:
 class TestShortcuts:
     def test_brightness_steps_and_the_close_image_stores_them(self, lumora_desktop):
         wid = lumora_desktop.run(stored(liangdu=-10))
-        wait_ramp(brightness(-10), "the stored brightness")
+        wait_ramp(adjusted(-10), "the stored brightness")
         press_elsewhere("ctrl+alt+Next", "ctrl+alt+Next")
-        wait_ramp(brightness(-20), "two steps darker")
+        wait_ramp(adjusted(-20), "two steps darker")
         press_elsewhere("ctrl+alt+Prior")
-        wait_ramp(brightness(-15), "a step brighter")
+        wait_ramp(adjusted(-15), "a step brighter")
         press_elsewhere("ctrl+alt+Home")  # night light on, stored at once
         harness.wait_until(lambda: lumora_desktop.config()["night"]["on"] == "1", 5, what="night on")
         harness.click(wid, 610, 9)  # the close image
@@ -361,11 +347,10 @@ class TestShortcuts:
                                   stdout=subprocess.PIPE, text=True)
         assert holder.stdout.readline().strip() == "held"
         lumora_desktop.run(stored(liangdu=-10))
-        wait_ramp(brightness(-10), "the stored brightness")
+        wait_ramp(adjusted(-10), "the stored brightness")
         assert test_rest.icon_tip().split("\n")[1:] == ["Keys taken: Ctrl+Alt+PageDown"]
-        assert not [r for r in harness.probe("--desktop", harness.DESKTOP_NAME, "windows")
-                    if r["class"] == "#32770" and r["visible"]], "no message box"
+        assert not harness.message_boxes(None, "--desktop", harness.DESKTOP_NAME), "a box"
         press_elsewhere("ctrl+alt+Next", "ctrl+alt+Prior")  # the first goes to the holder
-        wait_ramp(brightness(-5), "a step brighter, none darker")
+        wait_ramp(adjusted(-5), "a step brighter, none darker")
         press_elsewhere("ctrl+alt+End")
         wait_ramp(harness.IDENTITY_RAMP, "eye care off: the default ramp")

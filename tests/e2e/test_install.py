@@ -13,8 +13,8 @@ from pathlib import Path
 import pytest
 
 import harness
+from test_eyecare import adjusted  # the ramp eye care sends
 
-MENU = ["Display", "Tavik:Health: ", "About", "Start with Windows", "Exit"]
 SIGN_IN = "Start with Windows"
 CLOSE_IMAGE = (610, 9)  # centre of image2
 CV = r"HKCU\Software\Microsoft\Windows\CurrentVersion"
@@ -24,10 +24,6 @@ APPROVED_KEY = CV + r"\Explorer\StartupApproved\Run"
 # Task Manager's mark for a start-up entry the user disabled: 03, then the time of the change.
 DISABLED = "03000000" + "5c0a3b7e1c6bdb01"
 EYE_CARE_ON = "[eye]\npdrun=1\nliangdu=-20\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\n[night]\non=0\n"
-
-
-def brightness_minus_20() -> list[int]:
-    return [round(80 * v / 100) for v in harness.IDENTITY_RAMP]
 
 
 def dist_files() -> tuple[Path, Path, str]:
@@ -103,21 +99,9 @@ def launch(program: str, *args: str, cwd: Path) -> subprocess.Popen:
                             start_new_session=True)
 
 
-def wait_icon() -> None:
-    harness.wait_until(lambda: harness.tray_icons(False), 15, what="the notification icon")
-
-
 def wait_exit(timeout: float = 20) -> None:
     harness.wait_until(lambda: not harness.lumora_pids(), timeout, interval=0.3,
                        what="Lumora.exe to end")
-
-
-def open_menu() -> tuple[dict, dict[str, tuple[int, int]]]:
-    harness.click_tray_icon(False, button=3)
-    menu = harness.wait_popup_menu()
-    entries = harness.menu_entries(menu, MENU)
-    assert [caption for caption, _ in entries] == MENU
-    return menu, dict(entries)
 
 
 @cache
@@ -133,10 +117,10 @@ def sign_in_checked(menu: dict, entry: tuple[int, int]) -> bool:
 
 
 def toggle_sign_in(expect_checked: bool) -> None:
-    menu, entries = open_menu()
+    menu, entries = harness.open_tray_menu()
     assert sign_in_checked(menu, entries[SIGN_IN]) == expect_checked
     harness.click_screen(*entries[SIGN_IN])
-    harness.wait_until(lambda: not harness.popup_menus(), 5, what="the menu to close")
+    harness.wait_menus_closed()
 
 
 def main_windows_mapped() -> list[int]:
@@ -182,7 +166,7 @@ def test_install_use_update_and_uninstall(prefix, tmp_path):
     # The installed program starts; its menu shows the sign-in entry the installer wrote.
     launch(exe, cwd=elsewhere)
     harness.wait_until(main_windows_mapped, 20, what="the main window")
-    wait_icon()
+    harness.wait_icons(timeout=15)
     toggle_sign_in(expect_checked=True)
     harness.wait_until(lambda: reg_value(RUN_KEY, "Lumora") is None, 5,
                        what="unticking to remove the Run value")
@@ -196,10 +180,10 @@ def test_install_use_update_and_uninstall(prefix, tmp_path):
     harness.wait_until(lambda: reg_value(APPROVED_KEY, "Lumora") is None, 5,
                        what="ticking to lift the disable")
     assert reg_value(RUN_KEY, "Lumora") == f'"{exe}" /tray'
-    menu, entries = open_menu()
+    menu, entries = harness.open_tray_menu()
     assert sign_in_checked(menu, entries[SIGN_IN])
     subprocess.run(["xdotool", "key", "Escape"], check=True, timeout=10)
-    harness.wait_until(lambda: not harness.popup_menus(), 5, what="Escape to close the menu")
+    harness.wait_menus_closed("Escape to close the menu")
 
     # Installing again while it runs ends it as a session's end does: it saves its settings
     # after a section it does not own, and the update keeps the file.
@@ -208,16 +192,16 @@ def test_install_use_update_and_uninstall(prefix, tmp_path):
     wait_exit(timeout=5)
     assert (folder / "config.ini").read_bytes().startswith(b"[mine]\r\nkeep=1\r\n[dsxx]\r\nmei=45")
     (folder / "config.ini").write_bytes(EYE_CARE_ON.replace("\n", "\r\n").encode())
-    harness.wait_until(lambda: not harness.tray_icons(False), 5, what="the icon to go")
+    harness.wait_icons(0, timeout=5)
 
     # The sign-in start: the icon only, yet the load step has applied the stored eye care.
     launch(exe, "/tray", cwd=elsewhere)
-    wait_icon()
-    harness.wait_until(lambda: harness.ramps_match(harness.gamma_get(), brightness_minus_20()),
+    harness.wait_icons(timeout=15)
+    harness.wait_until(lambda: harness.ramps_match(harness.gamma_get(), adjusted(-20)),
                        10, what="eye care to be applied without the window")
     assert harness.find_windows("Form1", visible_only=False), "the main window is loaded"
     assert main_windows_mapped() == []
-    menu, entries = open_menu()
+    menu, entries = harness.open_tray_menu()
     harness.click_screen(*entries["Display"])
     harness.wait_until(main_windows_mapped, 5, what="Display to show the main window")
 
@@ -257,9 +241,9 @@ def test_portable_zip_runs_from_its_own_folder(prefix, tmp_path):
     launch(exe, cwd=elsewhere)
     wid = harness.wait_until(main_windows_mapped, 20, what="the main window")[0]
     # Stored eye care on top of monitor.txt: both were found beside the program.
-    harness.wait_until(lambda: harness.ramps_match(harness.gamma_get(), brightness_minus_20()),
+    harness.wait_until(lambda: harness.ramps_match(harness.gamma_get(), adjusted(-20)),
                        10, what="the stored eye care")
-    assert not [r for r in harness.probe("windows") if r["class"] == "#32770" and r["visible"]]
+    assert not harness.message_boxes()
     harness.click(wid, *CLOSE_IMAGE)
     wait_exit()
     assert "[dsxx]" in (folder / "config.ini").read_text(errors="replace")

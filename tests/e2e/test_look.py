@@ -14,6 +14,7 @@ import pytest
 from PIL import Image
 
 import harness
+from harness import centre
 
 REFERENCE = Path(__file__).resolve().parent / "reference"
 
@@ -52,10 +53,6 @@ def box(left: int, top: int, width: int, height: int, dpi: int) -> tuple[int, in
 
 def offset(b: tuple[int, int, int, int], dx: int, dy: int) -> tuple[int, int, int, int]:
     return (b[0] + dx, b[1] + dy, b[2] + dx, b[3] + dy)
-
-
-def centre(b: tuple[int, int, int, int]) -> tuple[int, int]:
-    return ((b[0] + b[2]) // 2, (b[1] + b[3]) // 2)
 
 
 def differs(p, q, tolerance: int = 40) -> bool:
@@ -233,9 +230,7 @@ def check_covers_apart(image, sentence, covers, ground, framed: bool) -> None:
 @pytest.mark.parametrize("dpi_app", [96, 144, 168], ids=lambda dpi: f"{dpi}dpi", indirect=True)
 def test_main_window_rows_and_panels(dpi_app, tmp_path):
     dpi, app = dpi_app
-    app.write_config(BOTH_ON)
-    app.start()
-    wid = app.wait_main_window()
+    wid = app.run(BOTH_ON)
     g = harness.geometry(wid)
     assert (g.width, g.height) == (px(9615, dpi), px(4725, dpi))
     image = settle(wid)
@@ -359,9 +354,7 @@ def test_main_window_rows_and_panels(dpi_app, tmp_path):
 def test_prompt_and_rest_screen(dpi_app, tmp_path):
     dpi, app = dpi_app
     # An interval of 0 minutes: the prompt comes on the first tick.
-    app.write_config("[dsxx]\nmei=0\nxiuxi=1\npdrun=1\n")
-    app.start()
-    app.wait_main_window()
+    app.run("[dsxx]\nmei=0\nxiuxi=1\npdrun=1\n")
     prompt = harness.wait_window("Form2", 15)
     g = harness.geometry(prompt)
     assert (g.width, g.height) == (px(4980, dpi), px(1350, dpi))

@@ -19,11 +19,7 @@ HIDE_IMAGE = (556, 7)  # centre of Image1 (534..579, 0..15)
 POPUP_BACKGROUND = (243, 248, 251)
 
 EYE_ON = "[eye]\npdrun=1\nliangdu=-20\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\n[night]\non=0\n"
-MENU = ["Display", "Tavik:Health: ", "About", "Start with Windows", "Exit"]
-
-
-def centre(box):
-    return ((box[0] + box[2]) // 2, (box[1] + box[3]) // 2)
+centre = harness.centre
 
 
 def inside(rect, box) -> bool:
@@ -65,11 +61,8 @@ def shown_anywhere(image, pictures) -> list[int]:
 
 
 def start(app, config: str | None = None) -> int:
-    if config is not None:
-        app.write_config(config)
-    app.start()
-    wid = app.wait_main_window()
-    harness.wait_until(lambda: harness.tray_icons(False), 10, what="the notification icon")
+    wid = app.run(config)
+    harness.wait_icons()
     return wid
 
 
@@ -98,15 +91,6 @@ def settled_at(wid: int, x: int, y: int) -> harness.Geometry:
     place = settled_geometry(wid)
     assert (place.x, place.y) == (x, y), place
     return place
-
-
-def open_menu(button: int) -> dict:
-    harness.click_tray_icon(False, button=button)
-    return harness.wait_popup_menu()
-
-
-def menu_gone() -> bool:
-    return not harness.popup_menus()
 
 
 class TestSettingsPopup:
@@ -182,17 +166,14 @@ class TestHideAndDisplay:
         assert len(harness.lumora_pids()) == 1, "hiding must not end the program"
         assert harness.tray_icons(False), "the icon stays while the window is hidden"
 
-        menu = open_menu(button=1)
-        entries = dict(harness.menu_entries(menu, MENU))
-        harness.click_screen(*entries["Display"])
+        harness.click_screen(*harness.open_tray_menu(1)[1]["Display"])
         harness.wait_until(lambda: harness.is_mapped(wid), 5, what="Display to show the window")
         assert harness.geometry(wid) == place
         assert len(popup_controls(wid, "Edit")) == 2, "the open sub-panel stays open"
 
         # Display while the window shows changes nothing.
-        menu = open_menu(button=3)
-        harness.click_screen(*dict(harness.menu_entries(menu, MENU))["Display"])
-        harness.wait_until(menu_gone, 5, what="the menu to close")
+        harness.click_screen(*harness.open_tray_menu(3)[1]["Display"])
+        harness.wait_menus_closed()
         assert harness.is_mapped(wid) and harness.geometry(wid) == place
         assert len(popup_controls(wid, "Edit")) == 2
 
@@ -214,8 +195,7 @@ class TestHideAndDisplay:
         harness.keys("alt+F4")
         harness.wait_until(lambda: not harness.is_mapped(wid), 5, what="Alt+F4 to hide")
         assert len(harness.lumora_pids()) == 1, "Alt+F4 must not end the program"
-        menu = open_menu(button=1)
-        harness.click_screen(*dict(harness.menu_entries(menu, MENU))["Display"])
+        harness.click_screen(*harness.open_tray_menu(1)[1]["Display"])
         harness.wait_until(lambda: harness.is_mapped(wid), 5, what="Display after Alt+F4")
         assert harness.geometry(wid) == place
         assert len(popup_controls(wid, "Edit")) == 2
@@ -267,42 +247,41 @@ class TestTrayMenu:
         wid = start(lumora)
         for button, dismiss in [(3, "escape"), (1, "click")]:
             icon = harness.tray_icons(False)[0]
-            menu = open_menu(button)
+            menu, entries = harness.open_tray_menu(button)
             left, top, _, _ = menu["rect"]
             # Opened at the pointer, which is still on the icon.
             assert abs(left - icon[0]) <= 1 and abs(top - icon[1]) <= 1, (menu["rect"], icon)
-            assert [caption for caption, _ in harness.menu_entries(menu, MENU)] == MENU
+            assert list(entries) == harness.TRAY_MENU
             if dismiss == "escape":
                 harness.keys("Escape")
             else:
                 harness.click_screen(harness.SCREEN_W - 100, harness.SCREEN_H - 100)
-            harness.wait_until(menu_gone, 5, what=f"the menu to close ({dismiss})")
+            harness.wait_menus_closed(f"the menu to close ({dismiss})")
         assert len(harness.lumora_pids()) == 1 and harness.is_mapped(wid)
 
     def test_about_opens_a_sub_menu_with_about_app(self, lumora):
         start(lumora)
-        menu = open_menu(button=3)
-        harness.click_screen(*dict(harness.menu_entries(menu, MENU))["About"])
+        menu, entries = harness.open_tray_menu()
+        harness.click_screen(*entries["About"])
         subs = harness.wait_until(lambda: [m for m in harness.popup_menus()
                                            if m["hwnd"] != menu["hwnd"]], 5,
                                   what="the About sub-menu")
         assert len(subs) == 1
-        assert [c for c, _ in harness.menu_entries(subs[0], ["About APP"] + MENU)] == \
+        assert [c for c, _ in harness.menu_entries(subs[0], ["About APP"] + harness.TRAY_MENU)] == \
             ["About APP"]
         harness.keys("Escape", "Escape")
-        harness.wait_until(menu_gone, 5, what="both menus to close")
+        harness.wait_menus_closed("both menus to close")
 
     def test_a_pause_holds_the_prompt_and_resume_now_brings_it_back(self, lumora):
         start(lumora, "[dsxx]\nmei=1\nxiuxi=5\npdrun=1\n")  # a prompt due the next minute
 
         def choose(entry: str) -> None:
-            menu = open_menu(button=3)
-            harness.click_screen(*dict(harness.menu_entries(menu, MENU + ["Pause reminders"]))[
-                "Pause reminders"])
+            menu, entries = harness.open_tray_menu(captions=["Pause reminders"])
+            harness.click_screen(*entries["Pause reminders"])
             sub = harness.wait_until(lambda: [m for m in harness.popup_menus()
                                               if m["hwnd"] != menu["hwnd"]], 5, what="the sub-menu")
             harness.click_screen(*dict(harness.menu_entries(sub[0], [entry]))[entry])
-            harness.wait_until(menu_gone, 5, what="the menus to close")
+            harness.wait_menus_closed("the menus to close")
 
         ends = [time.strftime("%Y-%m-%d %H:%M", time.localtime(harness.clock_now() + 1800))]
         choose("For 30 minutes")
@@ -328,18 +307,12 @@ class TestTrayMenu:
         harness.wait_until(lambda: harness.is_uniform(harness.window_picture(wid), PENCILS[1]),
                            5, what="the rest pencil to hide")
 
-        menu = open_menu(button=3)
-        harness.click_screen(*dict(harness.menu_entries(menu, MENU))["Exit"])
+        harness.click_screen(*harness.open_tray_menu()[1]["Exit"])
         lumora.wait_exit(timeout=10)
-        harness.wait_until(lambda: not harness.tray_icons(False), 5, what="the icon to go")
+        harness.wait_icons(0, timeout=5)
         assert lumora.config_path.read_bytes() == saved
         # The colour adjustment outlives the program.
         assert harness.ramps_match(harness.gamma_get(), adjusted)
-
-
-def message_boxes(title: str) -> list[dict]:
-    return [r for r in harness.probe("windows")
-            if r["class"] == "#32770" and r["title"] == title and r["visible"]]
 
 
 class TestSessionEnd:
@@ -355,7 +328,7 @@ class TestSessionEnd:
                 harness._run(["wine", os.environ["LUMORA_PROBE"], "post", hex(window["hwnd"]),
                               hex(WM_ENDSESSION), "1"])
         time.sleep(3)  # the settings are saved now, and fail to be
-        assert message_boxes("Lumora") == [], "a modal message while the session ends"
+        assert harness.message_boxes("Lumora") == [], "a modal message while the session ends"
         assert len(harness.lumora_pids()) == 1
 
         # The same save from the rest panel's OK in a new run does say so.
@@ -366,7 +339,8 @@ class TestSessionEnd:
         harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 2, 5,
                            what="the rest sub-panel")
         harness.click(wid, *REST_OK)
-        harness.wait_until(lambda: message_boxes("Lumora"), 10, what="the unwritable message")
+        harness.wait_until(lambda: harness.message_boxes("Lumora"), 10,
+                           what="the unwritable message")
 
 
 class TestKeyboardOnly:

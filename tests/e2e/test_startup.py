@@ -13,37 +13,22 @@ MAIN_W, MAIN_H = 641, 315
 CLOSE_IMAGE = (610, 9)  # centre of image2 (x 586..634, y 0..18)
 
 
-def centred(g: harness.Geometry) -> bool:
-    return (abs(g.x - (harness.SCREEN_W - g.width) / 2) <= 1
-            and abs(g.y - (harness.SCREEN_H - g.height) / 2) <= 1)
-
-
-def wait_icons(desktop: bool, count: int, timeout: float = 10):
-    return harness.wait_until(lambda: len(harness.tray_icons(desktop)) == count, timeout,
-                              interval=0.5, what=f"{count} notification icon(s)")
-
-
 class TestStartup:
-    def test_main_window_is_centred_without_taskbar_button(self, lumora):
-        lumora.start()
-        wid = lumora.wait_main_window()
+    def test_main_window_is_centred_with_an_icon_and_no_taskbar_button(self, lumora_any):
+        lumora_any.start()
+        wid = lumora_any.wait_main_window()
         g = harness.geometry(wid)
         assert (g.width, g.height) == (MAIN_W, MAIN_H)
-        assert centred(g), g
-        assert "_NET_WM_STATE_SKIP_TASKBAR" in harness.net_wm_state(wid)
-        wait_icons(desktop=False, count=1)
-        # The tray form exists but never shows.
-        assert harness.find_windows("Form3") == []
-
-    def test_in_a_desktop_there_is_an_icon_and_no_taskbar_button(self, lumora_desktop):
-        lumora_desktop.start()
-        wid = lumora_desktop.wait_main_window()
-        g = harness.geometry(wid)
-        assert (g.width, g.height) == (MAIN_W, MAIN_H)
-        assert centred(g), g
-        wait_icons(desktop=True, count=1)
-        titles = harness.taskbar_button_titles()
-        assert "Form1" not in titles and "Form3" not in titles, titles
+        assert abs(g.x - (harness.SCREEN_W - g.width) / 2) <= 1, g  # centred
+        assert abs(g.y - (harness.SCREEN_H - g.height) / 2) <= 1, g
+        harness.wait_icons(1, lumora_any.desktop)
+        if lumora_any.desktop:
+            titles = harness.taskbar_button_titles()
+            assert "Form1" not in titles and "Form3" not in titles, titles
+        else:
+            assert "_NET_WM_STATE_SKIP_TASKBAR" in harness.net_wm_state(wid)
+            # The tray form exists but never shows.
+            assert harness.find_windows("Form3") == []
 
     def test_start_keeps_the_display_ramp_when_eye_care_is_off(self, lumora):
         # A ramp left by an earlier run must survive a start with eye care off.
@@ -106,7 +91,7 @@ class TestSingleInstance:
         desktop = lumora_any.desktop
         lumora_any.start()
         lumora_any.wait_main_window()
-        wait_icons(desktop, 1)
+        harness.wait_icons(1, desktop)
         first = harness.lumora_pids()
         assert len(first) == 1
 
@@ -127,7 +112,7 @@ class TestCloseImage:
         assert not lumora_any.config_path.exists()
         lumora_any.start()
         wid = lumora_any.wait_main_window()
-        wait_icons(desktop, 1)
+        harness.wait_icons(1, desktop)
 
         harness.click(wid, *CLOSE_IMAGE)
         lumora_any.wait_exit(timeout=10)
@@ -135,7 +120,7 @@ class TestCloseImage:
             # The desktop outlives the program; its notification area must be empty.
             assert harness.tray_icons(desktop=True) == []
         else:
-            wait_icons(desktop=False, count=0)
+            harness.wait_icons(0)
 
         config = lumora_any.config()
         assert dict(config["dsxx"]) == {"mei": "45", "xiuxi": "5", "pdrun": "1"}

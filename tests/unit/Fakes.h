@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "colour/GammaEngine.h"
 #include "tray/Notify.h"
 #include "tray/SignIn.h"
 #include "ui/Form.h"
@@ -332,5 +333,16 @@ class SignInEntry : public tray::SignInEntry {
     return true;
   }
 };
+
+// A monitor.txt for a ramp: signed values, entry by entry, joined by sep.
+inline std::string rampFileText(const ui::Ramp& r, const std::string& sep = "\r\n") {
+  std::string text;
+  for (int i = 0; i < 256; ++i)
+    for (int c = 0; c < 3; ++c) {
+      const int v = r[colour::at(c, i)];
+      text += std::to_string(v >= 32768 ? v - 65536 : v) + sep;
+    }
+  return text;
+}
 
 }  // namespace fakes

@@ -10,16 +10,6 @@ using colour::at;
 using colour::levelAdjust;
 using colour::Ramp;
 
-std::string fileText(const Ramp& r) {
-  std::string text;
-  for (int i = 0; i < 256; ++i)
-    for (int c = 0; c < 3; ++c) {
-      const int v = r[at(c, i)];
-      text += std::to_string(v >= 32768 ? v - 65536 : v) + "\r\n";
-    }
-  return text;
-}
-
 // What the display holds when the program starts: an earlier run's darkened ramp.
 Ramp startRamp() {
   Ramp r{};
@@ -84,7 +74,7 @@ struct EyeCareTest : ::testing::Test {
 
   EyeCareTest() {
     display.ramp = startRamp();
-    shell.files[colour::kDefaultRampFile] = fileText(fileRamp());
+    shell.files[colour::kDefaultRampFile] = fakes::rampFileText(fileRamp());
     edit0.setVisible(false);
     ppset.setVisible(false);
     Label2_0.setForeColour(colour::kEyeOffColour);
@@ -290,7 +280,7 @@ TEST_F(EyeCareTest, MissingFileWarnsOncePerSwitchAndSendsTheCapturedRamp) {
 }
 
 TEST_F(EyeCareTest, DamagedFileIsReportedAndNothingPartialIsSent) {
-  std::string text = fileText(fileRamp());
+  std::string text = fakes::rampFileText(fileRamp());
   shell.files[colour::kDefaultRampFile] = "100\r\n200\r\nbroken\r\n" + text;
   SafeSwitch1.setValue(true);
   ASSERT_EQ(shell.messages.size(), 1u);
@@ -377,7 +367,7 @@ TEST_F(EyeCareTest, DisplayResetResendsTheLastRampOnlyWhileEyeCareIsOn) {
 // A damaged default ramp file or a dark base gives the identity, a dark setting is refused, and
 // one past Windows' limit is sent as far as the limit allows, with a line and a tip.
 TEST_F(EyeCareTest, TheRampRules) {
-  shell.files[colour::kDefaultRampFile] = fileText(Ramp{});
+  shell.files[colour::kDefaultRampFile] = fakes::rampFileText(Ramp{});
   SafeSwitch1.setValue(true);
   EXPECT_NE(shell.messages.at(0).text.find("monitor.txt is damaged"), std::string::npos);
   EXPECT_EQ(display.ramp, colour::identityRamp());

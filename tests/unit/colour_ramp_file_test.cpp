@@ -13,16 +13,7 @@ namespace {
 using colour::at;
 using colour::parseDefaultRamp;
 
-// The file's numbers for a ramp, as signed values, entry by entry, joined by sep.
-std::string fileText(const ui::Ramp& r, const std::string& sep) {
-  std::string text;
-  for (int i = 0; i < 256; ++i)
-    for (int c = 0; c < 3; ++c) {
-      const int v = r[at(c, i)];
-      text += std::to_string(v >= 32768 ? v - 65536 : v) + sep;
-    }
-  return text;
-}
+using fakes::rampFileText;
 
 ui::Ramp distinctRamp() {
   ui::Ramp r{};
@@ -37,7 +28,7 @@ ui::Ramp distinctRamp() {
 }
 
 TEST(DefaultRampFile, IdentityFileGivesTheIdentityRamp) {
-  const std::string text = fileText(colour::identityRamp(), "\n");
+  const std::string text = rampFileText(colour::identityRamp(), "\n");
   EXPECT_EQ(text.substr(text.size() - 9), "-1\n-1\n-1\n");
   auto parsed = parseDefaultRamp(text);
   ASSERT_TRUE(parsed.ramp) << parsed.error;
@@ -45,7 +36,7 @@ TEST(DefaultRampFile, IdentityFileGivesTheIdentityRamp) {
 }
 
 TEST(DefaultRampFile, ChannelsAreInterleavedEntryByEntry) {
-  auto parsed = parseDefaultRamp(fileText(distinctRamp(), ","));
+  auto parsed = parseDefaultRamp(rampFileText(distinctRamp(), ","));
   ASSERT_TRUE(parsed.ramp) << parsed.error;
   EXPECT_EQ(*parsed.ramp, distinctRamp());
   // Position 3i+1 of the file is green entry i.
@@ -67,7 +58,7 @@ colour::DefaultRampResult readInPieces(const std::string& text, std::size_t piec
 
 TEST(DefaultRampFile, HowTheFileCanArrive) {
   const ui::Ramp r = distinctRamp();  // holds -32768 and -1
-  const std::string lf = fileText(r, "\n"), crlf = fileText(r, "\r\n");
+  const std::string lf = rampFileText(r, "\n"), crlf = rampFileText(r, "\r\n");
   std::string lf767 = lf.substr(0, lf.rfind('\n', lf.size() - 2) + 1);
   const struct {
     const char* what;
@@ -76,11 +67,11 @@ TEST(DefaultRampFile, HowTheFileCanArrive) {
   } cases[] = {
       {"LF", lf, nullptr},
       {"CRLF", crlf, nullptr},
-      {"CR", fileText(r, "\r"), nullptr},
-      {"commas", fileText(r, ","), nullptr},
-      {"commas and CRLF", fileText(r, ",\r\n"), nullptr},
-      {"spaces and tabs", fileText(r, " \t, "), nullptr},
-      {"blank lines", "\r\n  \r\n" + fileText(r, "\r\n\r\n") + "\r\n\t\r\n", nullptr},
+      {"CR", rampFileText(r, "\r"), nullptr},
+      {"commas", rampFileText(r, ","), nullptr},
+      {"commas and CRLF", rampFileText(r, ",\r\n"), nullptr},
+      {"spaces and tabs", rampFileText(r, " \t, "), nullptr},
+      {"blank lines", "\r\n  \r\n" + rampFileText(r, "\r\n\r\n") + "\r\n\t\r\n", nullptr},
       {"no line end after the last", lf.substr(0, lf.size() - 1), nullptr},
       {"UTF-8 mark", "\xEF\xBB\xBF" + crlf, nullptr},
       {"UTF-16 LE with a mark", utf16(crlf, true), nullptr},
@@ -155,7 +146,7 @@ class GeneratedFile : public ui::FileReader {
 TEST(DefaultRampFile, AHundredMegabyteFileIsReadInPieces) {
   constexpr std::size_t k100MB = 100u << 20;
   // Numbers without end: the reading stops after the 768th, a few pieces in.
-  GeneratedFile numbers(fileText(distinctRamp(), "\r\n"), "12345\r\n", k100MB);
+  GeneratedFile numbers(rampFileText(distinctRamp(), "\r\n"), "12345\r\n", k100MB);
   auto parsed = colour::readDefaultRamp(numbers);
   ASSERT_TRUE(parsed.ramp) << parsed.error;
   EXPECT_EQ(*parsed.ramp, distinctRamp());
@@ -167,7 +158,7 @@ TEST(DefaultRampFile, AHundredMegabyteFileIsReadInPieces) {
   EXPECT_LE(oneLine.consumed(), 32u * 1024);
 
   // A sound ramp followed by 100 MB of blank lines is taken without reading them.
-  GeneratedFile blanks(fileText(distinctRamp(), "\r\n"), "\r\n  \r\n", k100MB);
+  GeneratedFile blanks(rampFileText(distinctRamp(), "\r\n"), "\r\n  \r\n", k100MB);
   parsed = colour::readDefaultRamp(blanks);
   ASSERT_TRUE(parsed.ramp) << parsed.error;
   EXPECT_EQ(*parsed.ramp, distinctRamp());
