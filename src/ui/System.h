@@ -123,7 +123,8 @@ class Shell {
   virtual std::unique_ptr<FileReader> openProgramFile(const std::string& name) = 0;
   // A modal question with Yes and No; true for Yes.
   virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
-  // Starts another copy of the program with administrator rights; false when the user refused.
+  // Runs another copy of the program with administrator rights to its end; true when it ended
+  // well, false when the user refused or it failed.
   virtual bool runElevated(const std::string& arguments) = 0;
   // Ends the program at once (no window receives a closing event).
   virtual void quit() = 0;

@@ -255,14 +255,30 @@ bool Shell::runElevated(const std::string& arguments) {
   const std::wstring path = programPath(), parameters = widen(arguments);
   SHELLEXECUTEINFOW run{};  // shown hidden: the copy has no window
   run.cbSize = sizeof(run);
-  run.fMask = SEE_MASK_NOASYNC;
+  run.fMask = SEE_MASK_NOASYNC | SEE_MASK_NOCLOSEPROCESS;
   run.hwnd = backend_.ownerWindow();
   run.lpVerb = L"runas";  // the system asks the user for administrator rights
   run.lpFile = path.c_str();
   run.lpParameters = parameters.c_str();
-  if (ShellExecuteExW(&run)) return true;
-  if (GetLastError() != ERROR_CANCELLED) reportFailure(L"ShellExecuteExW", L"runas");
-  return false;
+  if (!ShellExecuteExW(&run) || !run.hProcess) {
+    if (GetLastError() != ERROR_CANCELLED) reportFailure(L"ShellExecuteExW", L"runas");
+    return false;
+  }
+  // Only the copy's exit code tells whether the value was written. It writes one value and
+  // ends; messages are handled meanwhile, as under a message box.
+  UniqueHandle process(run.hProcess);
+  for (MSG message; MsgWaitForMultipleObjects(1, &run.hProcess, FALSE, INFINITE, QS_ALLINPUT) ==
+                    WAIT_OBJECT_0 + 1;)
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {  // for the program's own loop, which ends on it
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return false;
+      }
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  DWORD code = 1;
+  return GetExitCodeProcess(process.get(), &code) && code == 0;
 }
 
 namespace {
