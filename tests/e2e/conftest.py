@@ -43,8 +43,8 @@ def _launch(program_dir, desktop):
     harness.focus_reset()
     app = harness.Lumora(program_dir, desktop=desktop)
     yield app
+    harness.wine_kill()  # first: a desktop's explorer ends with it, so no launcher is waited for
     app.stop()
-    harness.wine_kill()
 
 
 @pytest.fixture
