@@ -25,10 +25,11 @@ PROMPT_MESSAGE = (160, 36)  # Form2's Label1: 240, 360, 4575 x 375
 REST_CLOSE_TOP = 352  # Form3's imgclose: top 5280 twips, 60 x 60, centred horizontally
 REST_CLOSE_SIZE = 60
 
-# Config for the measurements: eye care on (so the pencil icons show), reminders on.
-CONFIG_IDLE = "[eye]\npdrun=1\n[dsxx]\npdrun=1\nmei=45\nxiuxi=5\n"
+# Config for the measurements: eye care on (so the pencil icons show), reminders on, night light
+# off (in the evening its fade would tick and warm the ramp the drag checks).
+CONFIG_IDLE = "[eye]\npdrun=1\n[dsxx]\npdrun=1\nmei=45\nxiuxi=5\n[night]\non=0\n"
 # With a zero interval the prompt comes back on the tick after each rest.
-CONFIG_CYCLES = "[eye]\npdrun=1\n[dsxx]\npdrun=1\nmei=0\nxiuxi=5\n"
+CONFIG_CYCLES = "[eye]\npdrun=1\n[dsxx]\npdrun=1\nmei=0\nxiuxi=5\n[night]\non=0\n"
 
 
 class Pixels:
