@@ -116,7 +116,7 @@ void MainWindow::design() {
   SafeSwitch1.loadStored(false, std::nullopt, 0);
   SafeSwitch2.loadStored(std::nullopt, std::nullopt, 0);
 
-  using ui::kCentred, ui::kHidden, ui::kStretch, ui::kTransparent, ui::kWrap;
+  using ui::kCentred, ui::kHidden, ui::kStretch, ui::kTransparent;
   const ui::Font title9 = ui::designFont(9, true), plain9 = ui::designFont(9, false);
   // Drawn with the horizontal face: the design's "@" face would turn the caption on its side.
   ui::Font titleFont = title9;
@@ -134,7 +134,7 @@ void MainWindow::design() {
      .flags = kHidden},
     {.control = Label3[0], .place = {1800, 1320, 2415, 495},
      .text = "Relieve eye fatigue caused by your computer screen", .font = plain9,
-     .fore = kCaptionGrey, .flags = kTransparent | kWrap},
+     .fore = kCaptionGrey, .flags = kTransparent},
     {.control = Image3, .place = {1920, 1920, 1920, 1920}, .picture = ui::Picture::EyeMonitor},
     {.control = Label2[1], .place = {5160, 840, 2055, 375}, .text = "Health Better",
      .font = ui::designFont(15, true), .fore = kBlack, .flags = kTransparent},
@@ -197,7 +197,7 @@ void MainWindow::design() {
     {.control = Image7, .in = &eyeset, .place = {4200, 1740, 735, 495}},
     // Three lines high: the refusal message wraps to three lines at this width.
     {.control = colourStatus, .in = &eyeset, .place = {435, 1650, 2565, 735}, .text = "",
-     .font = system, .fore = kStatusRed, .back = kWindowColour, .flags = kWrap},
+     .font = system, .fore = kStatusRed, .back = kWindowColour},
     {.control = nightText[0], .in = &eyeset, .place = {435, 2475, 1215, 255}, .text = "Night light",
      .font = title9, .fore = kWhite, .back = kTitleStripColour},
     {.control = nightText[1], .in = &eyeset, .place = {3075, 2475, 480, 255}, .text = "From",

@@ -14,7 +14,6 @@ enum DesignFlag : unsigned {
   kHidden = 1,
   kTransparent = 2,
   kCentred = 4,   // centred text
-  kWrap = 8,      // says what the design means: every label's text wraps
   kStretch = 16,  // an image stretched to its place rather than taking its picture's size
 };
 
