@@ -25,13 +25,14 @@ void TrayForm::start(bool iconOnly) {
 
 void TrayForm::Form_Load() {
   icon_.fill(area_.windowHandle(*this), area_.iconHandle());
-  icon_.add();
   hide();
   // Hiding an unloaded main window runs its load step (reminders, eye care) and shows nothing.
   if (iconOnly_)
     mainWindow_.hide();
   else
     mainWindow_.show();
+  // After the window: the add waits for the notification area, which may itself be starting.
+  icon_.add();
 }
 
 void TrayForm::trayNotify(std::intptr_t lParam) {

@@ -94,6 +94,13 @@ bool Control::shown() const {
   return form_ && form_->visible();
 }
 
+bool Control::insideContainer() const {
+  const Rect area = container_ ? container_->place() : form_ ? form_->place() : Rect{};
+  const Rect& p = place_;
+  return std::max(p.left, p.right()) > 0 && std::max(p.top, p.bottom()) > 0 &&
+         std::min(p.left, p.right()) < area.width && std::min(p.top, p.bottom()) < area.height;
+}
+
 void Control::setPicture(Picture picture) {
   picture_ = picture;
   if (!stretch_ && kind_ == Kind::Image && picture != Picture::None) {

@@ -96,6 +96,9 @@ class Control {
   void setVisible(bool visible) { assign(visible_, visible, Property::Visible); }
   // Visible itself and inside visible containers on a visible form.
   bool shown() const;
+  // At least partly within its container's (or form's) area; placed wholly outside, it is never
+  // seen.
+  bool insideContainer() const;
 
   bool enabled() const { return enabled_; }
   void setEnabled(bool enabled) { assign(enabled_, enabled, Property::Enabled); }

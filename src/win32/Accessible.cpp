@@ -347,14 +347,8 @@ class Accessible final : public IAccessible {
 std::vector<ui::Control*> accessChildren(const ui::Form& form, const ui::Control* container) {
   const std::vector<ui::Control*>& all = container ? container->children() : form.controls();
   std::vector<ui::Control*> list;
-  const ui::Rect area = container ? container->place() : form.place();
-  for (ui::Control* c : all) {
-    const ui::Rect& p = c->place();
-    bool outside = std::max(p.left, p.right()) <= 0 || std::max(p.top, p.bottom()) <= 0 ||
-                   std::min(p.left, p.right()) >= area.width ||
-                   std::min(p.top, p.bottom()) >= area.height;
-    if (c->role() != ui::Role::None && !outside) list.push_back(c);
-  }
+  for (ui::Control* c : all)
+    if (c->role() != ui::Role::None && c->insideContainer()) list.push_back(c);
   return list;
 }
 
@@ -367,15 +361,16 @@ LRESULT CALLBACK systemControlProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp
     if (answerGetObject(*reinterpret_cast<const AccessSite*>(data), hwnd, wp, lp, result))
       return result;
   } else if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, &systemControlProc, id);
+    commonControls().removeSubclass(hwnd, &systemControlProc, id);
   }
-  return DefSubclassProc(hwnd, message, wp, lp);
+  return commonControls().defSubclassProc(hwnd, message, wp, lp);
 }
 
 }  // namespace
 
 void exposeSystemControl(const AccessSite& site, HWND hwnd) {
-  SetWindowSubclass(hwnd, &systemControlProc, 1, reinterpret_cast<DWORD_PTR>(&site));
+  if (auto subclass = commonControls().setSubclass)
+    subclass(hwnd, &systemControlProc, 1, reinterpret_cast<DWORD_PTR>(&site));
 }
 
 bool answerGetObject(const AccessSite& site, HWND hwnd, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -170,6 +170,16 @@ void FormWindow::shownChanged() {
   for (auto& view : views_) view->shownChanged();
 }
 
+HWND FormWindow::windowAbove(View& view) {
+  bool after = false;
+  for (auto& v : views_) {
+    if (after && v->hwnd() && v->control().container() == view.control().container())
+      return v->hwnd();
+    after = after || v.get() == &view;
+  }
+  return nullptr;
+}
+
 void FormWindow::release() {
   if (!attached_) return;
   attached_ = false;

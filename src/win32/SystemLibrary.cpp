@@ -30,4 +30,26 @@ HMODULE loadSystemLibrary(const wchar_t* fileName) {
   return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+const CommonControls& commonControls() {
+  static const CommonControls loaded = [] {
+    CommonControls c;
+    // By name, so the manifest's side-by-side version is the one loaded.
+    HMODULE module = loadSystemLibrary(L"comctl32.dll");
+    if (!module) return c;
+    auto find = [module](const char* name) {
+      return reinterpret_cast<void*>(GetProcAddress(module, name));
+    };
+    if (auto init = reinterpret_cast<decltype(&InitCommonControlsEx)>(find("InitCommonControlsEx"))) {
+      INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+      init(&controls);
+    }
+    c.setSubclass = reinterpret_cast<decltype(c.setSubclass)>(find("SetWindowSubclass"));
+    c.removeSubclass = reinterpret_cast<decltype(c.removeSubclass)>(find("RemoveWindowSubclass"));
+    c.defSubclassProc = reinterpret_cast<decltype(c.defSubclassProc)>(find("DefSubclassProc"));
+    if (!c.setSubclass || !c.removeSubclass || !c.defSubclassProc) c = {};
+    return c;
+  }();
+  return loaded;
+}
+
 }  // namespace win32

@@ -8,6 +8,7 @@
 #include "win32/Dpi.h"
 #include "win32/FormWindow.h"
 #include "win32/Report.h"
+#include "win32/SystemLibrary.h"
 #include "win32/Text.h"
 
 namespace win32 {
@@ -197,12 +198,16 @@ WindowedView::WindowedView(FormWindow& form, ui::Control& control)
     : View(form, control), Window(form.backend()) {}
 
 void WindowedView::create() {
+  if (systemControl() && !(control_.shown() && control_.insideContainer())) return;
   if (!makeWindow(pixelRect(), containerHwnd())) return;
-  // Design order is stacking order: each new window goes in front of the ones before it.
-  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Design order is stacking order: in front of the windows before it, behind those after it.
+  HWND above = form_.windowAbove(*this);
+  SetWindowPos(hwnd_, above ? above : HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   apply(ui::Property::Font);
   apply(ui::Property::Range);
   apply(ui::Property::Value);
+  apply(ui::Property::Enabled);
 }
 
 void WindowedView::release() {
@@ -220,6 +225,7 @@ void WindowedView::dpiChanged() {
 HWND WindowedView::makeSystemControl(DWORD exStyle, const wchar_t* className, DWORD style, RECT r,
                                      HWND parent) {
   DWORD visible = control_.visible() ? WS_VISIBLE : 0;
+  commonControls();
   HWND hwnd =
       CreateWindowExW(exStyle, className, widen(control_.text()).c_str(),
                       WS_CHILD | WS_CLIPSIBLINGS | style | visible, r.left, r.top, r.right - r.left,
@@ -239,7 +245,11 @@ HWND WindowedView::shown(HWND hwnd) {
 }
 
 void WindowedView::apply(ui::Property property) {
-  if (!hwnd_) return;
+  if (!hwnd_) {
+    // Shown or moved into its container: a waiting control may now be seen.
+    if (property == ui::Property::Visible || property == ui::Property::Place) shownChanged();
+    return;
+  }
   settingFromModel_ = true;
   switch (property) {
     case ui::Property::Place: {

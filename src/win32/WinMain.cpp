@@ -1,7 +1,6 @@
 // Lumora's entry point: one copy at a time, the backend and services, the program, the loop.
 #include <windows.h>
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdint>
@@ -95,9 +94,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Auto-reset: each request is answered once. Without it the program runs on; it just cannot be
   // asked to end from outside.
   win32::UniqueHandle exitRequest(CreateEventW(nullptr, FALSE, FALSE, win32::kExitEventName));
-
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
 
   int exitCode = 0;
   {
