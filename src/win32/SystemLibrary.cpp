@@ -39,7 +39,8 @@ const CommonControls& commonControls() {
     auto find = [module](const char* name) {
       return reinterpret_cast<void*>(GetProcAddress(module, name));
     };
-    if (auto init = reinterpret_cast<decltype(&InitCommonControlsEx)>(find("InitCommonControlsEx"))) {
+    if (auto init =
+            reinterpret_cast<decltype(&InitCommonControlsEx)>(find("InitCommonControlsEx"))) {
       INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
       init(&controls);
     }
