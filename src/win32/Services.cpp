@@ -11,7 +11,6 @@
 
 #include "win32/Backend.h"
 #include "win32/Report.h"
-#include "win32/SystemLibrary.h"
 #include "win32/SystemWindow.h"
 #include "win32/Dpi.h"
 #include "win32/SystemLibrary.h"
@@ -73,23 +72,22 @@ bool Clock::userBusy() {
 }
 
 namespace {
-int screenDpi() {
-  return dpiOf(nullptr);
+ui::Rect twips(const RECT& r, int dpi) {
+  return {pixelsToTwips(r.left, dpi), pixelsToTwips(r.top, dpi),
+          pixelsToTwips(r.right - r.left, dpi), pixelsToTwips(r.bottom - r.top, dpi)};
 }
 }  // namespace
 
 ui::Size Screen::size() {
-  int dpi = screenDpi();
-  return {pixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi),
-          pixelsToTwips(GetSystemMetrics(SM_CYSCREEN), dpi)};
+  ui::Rect r =
+      twips({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, dpiOf(nullptr));
+  return {r.width, r.height};
 }
 
 ui::Rect Screen::workArea() {
   RECT r{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-  int dpi = screenDpi();
-  return {pixelsToTwips(r.left, dpi), pixelsToTwips(r.top, dpi),
-          pixelsToTwips(r.right - r.left, dpi), pixelsToTwips(r.bottom - r.top, dpi)};
+  return twips(r, dpiOf(nullptr));
 }
 
 namespace {
@@ -111,17 +109,13 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
   if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-  int dpi = screenDpi();
+  int dpi = dpiOf(nullptr);
   UINT x = 0, y = 0;
   if (GetDpiForMonitorFn fn = getDpiForMonitor(); fn && SUCCEEDED(fn(monitor, 0, &x, &y)) && x)
     dpi = static_cast<int>(x);
-  auto twips = [dpi](const RECT& r) -> ui::Rect {
-    return {pixelsToTwips(r.left, dpi), pixelsToTwips(r.top, dpi),
-            pixelsToTwips(r.right - r.left, dpi), pixelsToTwips(r.bottom - r.top, dpi)};
-  };
   const bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
   auto& monitors = *reinterpret_cast<std::vector<ui::Monitor>*>(list);
-  ui::Monitor m{twips(info.rcMonitor), dpi, primary, twips(info.rcWork)};
+  ui::Monitor m{twips(info.rcMonitor, dpi), dpi, primary, twips(info.rcWork, dpi)};
   monitors.insert(primary ? monitors.begin() : monitors.end(), m);
   return TRUE;
 }

@@ -21,7 +21,10 @@ class SwitchView : public WindowedView {
   SwitchView(FormWindow& form, ui::Control& control)
       : WindowedView(form, control), model_(static_cast<controls::SafeSwitch&>(control)) {}
 
-  void shownChanged() override { setPolling(shownNow() && (model_.hovering() || pointerInside())); }
+  void shownChanged() override {
+    WindowedView::shownChanged();
+    setPolling(shownNow() && (model_.hovering() || pointerInside()));
+  }
   void release() override {
     setPolling(false);
     WindowedView::release();

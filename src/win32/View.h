@@ -59,18 +59,12 @@ class WindowedView : public View, public Window {
   void release() override;
   HWND hwnd() const override { return Window::hwnd(); }
   void dpiChanged() override;
-  // A system control comes into sight: its window is made now.
+  // A control comes into sight: its window is made now.
   void shownChanged() override {
-    if (!hwnd_ && attached_ && systemControl()) create();
+    if (!hwnd_ && attached_) create();
   }
 
  protected:
-  // Edit boxes, buttons and sliders: their windows wait until they can be seen (see
-  // commonControls()).
-  bool systemControl() const {
-    ui::Kind k = control_.kind();
-    return k == ui::Kind::TextBox || k == ui::Kind::CommandButton || k == ui::Kind::Slider;
-  }
   // The window, made visible or not as the control is; null when it failed.
   virtual HWND makeWindow(RECT place, HWND parent) = 0;
   // Everything but place, visibility and enabling, which every window takes alike.

@@ -4,6 +4,7 @@ The display's ramp is read from the X server (8 bits per entry, so within 257)."
 
 import subprocess
 import time
+from pathlib import Path
 
 import pytest
 
@@ -72,6 +73,11 @@ def key(*names: str) -> None:
 def open_colour_panel(wid: int) -> None:
     harness.click(wid, *PENCIL)
     harness.wait_until(lambda: colour_panel_open(), 5, what="the colour sub-panel")
+
+
+def common_controls_loaded() -> bool:
+    pid, = harness.lumora_pids()
+    return "comctl32" in Path(f"/proc/{pid}/maps").read_text().lower()
 
 
 def colour_panel_open() -> bool:
@@ -168,7 +174,10 @@ class TestSliders:
     def test_moving_the_brightness_slider_changes_the_ramp_live(self, lumora):
         wid = lumora.run(stored(liangdu=-20))
         wait_ramp(adjusted(-20), "the stored brightness")
+        # The common controls load with the first slider shown, not at start.
+        assert not common_controls_loaded()
         open_colour_panel(wid)
+        assert common_controls_loaded()
         g = harness.geometry(wid)
         y = g.y + SLIDER1[1] + SLIDER1[3] // 2
 
