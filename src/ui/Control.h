@@ -96,8 +96,7 @@ class Control {
   void setVisible(bool visible) { assign(visible_, visible, Property::Visible); }
   // Visible itself and inside visible containers on a visible form.
   bool shown() const;
-  // At least partly within its container's (or form's) area; placed wholly outside, it is never
-  // seen.
+  // At least partly inside its container's (or form's) area: wholly outside, it is never seen.
   bool insideContainer() const;
 
   bool enabled() const { return enabled_; }

@@ -18,27 +18,17 @@ namespace {
 // imports only libraries the system itself keeps (oleacc is not one of them), so no copy beside
 // the program can ever be loaded in their place.
 struct AccessLibrary {
-  using CreateStd = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
-  using FromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-  using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
-  using AllocString = BSTR(WINAPI*)(const OLECHAR*);
-  CreateStd createStd = nullptr;
-  FromObject fromObject = nullptr;
-  FromWindow fromWindow = nullptr;
-  AllocString allocString = nullptr;
+  HMODULE oleacc = loadSystemLibrary(L"oleacc.dll");
+  HMODULE oleaut = loadSystemLibrary(L"oleaut32.dll");
+  decltype(&CreateStdAccessibleObject) createStd =
+      findFunction<decltype(createStd)>(oleacc, "CreateStdAccessibleObject");
+  decltype(&LresultFromObject) fromObject =
+      findFunction<decltype(fromObject)>(oleacc, "LresultFromObject");
+  decltype(&AccessibleObjectFromWindow) fromWindow =
+      findFunction<decltype(fromWindow)>(oleacc, "AccessibleObjectFromWindow");
+  decltype(&SysAllocString) allocString =
+      findFunction<decltype(allocString)>(oleaut, "SysAllocString");
 
-  AccessLibrary() {
-    HMODULE oleacc = loadSystemLibrary(L"oleacc.dll");
-    HMODULE oleaut = loadSystemLibrary(L"oleaut32.dll");
-    if (!oleacc || !oleaut) return;
-    auto get = [](HMODULE module, const char* name) {
-      return reinterpret_cast<void*>(GetProcAddress(module, name));
-    };
-    createStd = reinterpret_cast<CreateStd>(get(oleacc, "CreateStdAccessibleObject"));
-    fromObject = reinterpret_cast<FromObject>(get(oleacc, "LresultFromObject"));
-    fromWindow = reinterpret_cast<FromWindow>(get(oleacc, "AccessibleObjectFromWindow"));
-    allocString = reinterpret_cast<AllocString>(get(oleaut, "SysAllocString"));
-  }
   bool ready() const { return createStd && fromObject && fromWindow && allocString; }
 };
 

@@ -1,12 +1,13 @@
 #include "win32/Dpi.h"
 
+#include "win32/SystemLibrary.h"
+
 namespace win32 {
 
 int dpiOf(HWND hwnd) {
   // Windows 10's; before it, windows are shown at the system DPI read below.
-  using GetForWindow = UINT(WINAPI*)(HWND);
-  static const auto getForWindow = reinterpret_cast<GetForWindow>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  static const auto getForWindow =
+      findFunction<UINT(WINAPI*)(HWND)>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
   if (getForWindow && hwnd) {
     if (UINT dpi = getForWindow(hwnd)) return static_cast<int>(dpi);
   }

@@ -5,6 +5,7 @@
 #include "win32/Backend.h"
 #include "win32/Dpi.h"
 #include "win32/Report.h"
+#include "win32/SystemLibrary.h"
 #include "win32/SystemWindow.h"
 #include "win32/Text.h"
 #include "win32/View.h"
@@ -177,7 +178,7 @@ HWND FormWindow::windowAbove(View& view) {
       return v->hwnd();
     after = after || v.get() == &view;
   }
-  return nullptr;
+  return HWND_TOP;
 }
 
 void FormWindow::release() {
@@ -205,9 +206,9 @@ UINT_PTR FormWindow::addTimer(ui::Timer* timer) {
   timers_[id] = timer;
   // Coalescable where the system offers it (Windows 8 on), so the rest clock's wakes can join
   // the system's own; the default tolerance keeps a minute's tick within its second.
-  using Coalescable = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
-  static const auto coalescable = reinterpret_cast<Coalescable>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetCoalescableTimer")));
+  static const auto coalescable =
+      findFunction<UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG)>(
+          GetModuleHandleW(L"user32.dll"), "SetCoalescableTimer");
   const auto ms = static_cast<UINT>(timer->interval());
   if ((!coalescable || !coalescable(hwnd_, id, ms, nullptr, 0)) &&
       !SetTimer(hwnd_, id, ms, nullptr))

@@ -38,7 +38,7 @@ class FormWindow : public Window, public ui::FormView {
   void removeTimer(UINT_PTR id);
   // Tells every control's view that what can be seen may have changed.
   void shownChanged();
-  // The window of the first control after this one in design order, in the same container.
+  // The window of the next control in design order in the same container, else HWND_TOP.
   HWND windowAbove(View& view);
   // A key the form handles itself; true when it used it.
   bool keyDown(ui::Key key, const MSG& message);

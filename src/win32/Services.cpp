@@ -72,10 +72,30 @@ bool Clock::userBusy() {
 }
 
 namespace {
+
 ui::Rect twips(const RECT& r, int dpi) {
   return {pixelsToTwips(r.left, dpi), pixelsToTwips(r.top, dpi),
           pixelsToTwips(r.right - r.left, dpi), pixelsToTwips(r.bottom - r.top, dpi)};
 }
+
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  int dpi = dpiOf(nullptr);
+  UINT x = 0, y = 0;
+  // Per-monitor DPI is offered from Windows 8.1 on; elsewhere every monitor has the system's.
+  static const auto getDpiForMonitor = findFunction<HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*)>(
+      loadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
+  if (getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, 0 /* effective */, &x, &y)) && x)
+    dpi = static_cast<int>(x);
+  const bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+  auto& monitors = *reinterpret_cast<std::vector<ui::Monitor>*>(list);
+  ui::Monitor m{twips(info.rcMonitor, dpi), dpi, primary, twips(info.rcWork, dpi)};
+  monitors.insert(primary ? monitors.begin() : monitors.end(), m);
+  return TRUE;
+}
+
 }  // namespace
 
 ui::Size Screen::size() {
@@ -89,38 +109,6 @@ ui::Rect Screen::workArea() {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
   return twips(r, dpiOf(nullptr));
 }
-
-namespace {
-
-// Per-monitor DPI is offered from Windows 8.1 on; elsewhere every monitor has the system's DPI.
-using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int /* MDT_EFFECTIVE_DPI */, UINT*, UINT*);
-
-GetDpiForMonitorFn getDpiForMonitor() {
-  static const GetDpiForMonitorFn fn = [] {
-    HMODULE shcore = loadSystemLibrary(L"shcore.dll");
-    return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
-                        reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
-                  : nullptr;
-  }();
-  return fn;
-}
-
-BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-  int dpi = dpiOf(nullptr);
-  UINT x = 0, y = 0;
-  if (GetDpiForMonitorFn fn = getDpiForMonitor(); fn && SUCCEEDED(fn(monitor, 0, &x, &y)) && x)
-    dpi = static_cast<int>(x);
-  const bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
-  auto& monitors = *reinterpret_cast<std::vector<ui::Monitor>*>(list);
-  ui::Monitor m{twips(info.rcMonitor, dpi), dpi, primary, twips(info.rcWork, dpi)};
-  monitors.insert(primary ? monitors.begin() : monitors.end(), m);
-  return TRUE;
-}
-
-}  // namespace
 
 std::vector<ui::Monitor> Screen::monitors() {
   std::vector<ui::Monitor> list;
@@ -219,10 +207,8 @@ void Shell::openUrl(const std::string& url) {
   // Whatever opens the address may be a shell extension that needs COM on this thread; COM and
   // its library (a megabyte with what it brings) are loaded here, when first needed, not at start.
   [[maybe_unused]] static const bool comStarted = [] {
-    using Initialize = HRESULT(WINAPI*)(void*, DWORD);
-    HMODULE ole = loadSystemLibrary(L"ole32.dll");
-    auto initialize = reinterpret_cast<Initialize>(
-        ole ? reinterpret_cast<void*>(GetProcAddress(ole, "CoInitializeEx")) : nullptr);
+    auto initialize = findFunction<HRESULT(WINAPI*)(void*, DWORD)>(loadSystemLibrary(L"ole32.dll"),
+                                                                   "CoInitializeEx");
     return initialize &&
            SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
   }();

@@ -7,9 +7,8 @@ namespace win32 {
 void searchSystemFolderOnly() {
   // Taken from kernel32 by name: Windows 7 has the call only with its loader update, and the
   // program must still start there.
-  using SetDirectories = BOOL(WINAPI*)(DWORD);
-  auto set = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  auto set = findFunction<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"),
+                                                "SetDefaultDllDirectories");
   if (set && set(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
   // Without it, at least the current folder leaves the search.
   SetDllDirectoryW(L"");
@@ -32,23 +31,15 @@ HMODULE loadSystemLibrary(const wchar_t* fileName) {
 
 const CommonControls& commonControls() {
   static const CommonControls loaded = [] {
-    CommonControls c;
     // By name, so the manifest's side-by-side version is the one loaded.
     HMODULE module = loadSystemLibrary(L"comctl32.dll");
-    if (!module) return c;
-    auto find = [module](const char* name) {
-      return reinterpret_cast<void*>(GetProcAddress(module, name));
-    };
-    if (auto init =
-            reinterpret_cast<decltype(&InitCommonControlsEx)>(find("InitCommonControlsEx"))) {
-      INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    if (auto init = findFunction<decltype(&InitCommonControlsEx)>(module, "InitCommonControlsEx"))
       init(&controls);
-    }
-    c.setSubclass = reinterpret_cast<decltype(c.setSubclass)>(find("SetWindowSubclass"));
-    c.removeSubclass = reinterpret_cast<decltype(c.removeSubclass)>(find("RemoveWindowSubclass"));
-    c.defSubclassProc = reinterpret_cast<decltype(c.defSubclassProc)>(find("DefSubclassProc"));
-    if (!c.setSubclass || !c.removeSubclass || !c.defSubclassProc) c = {};
-    return c;
+    CommonControls c{findFunction<decltype(c.setSubclass)>(module, "SetWindowSubclass"),
+                     findFunction<decltype(c.removeSubclass)>(module, "RemoveWindowSubclass"),
+                     findFunction<decltype(c.defSubclassProc)>(module, "DefSubclassProc")};
+    return c.setSubclass && c.removeSubclass && c.defSubclassProc ? c : CommonControls{};
   }();
   return loaded;
 }

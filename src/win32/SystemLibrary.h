@@ -14,9 +14,15 @@ void searchSystemFolderOnly();
 // Loads a library of the system folder by its file name; null when it is not there.
 HMODULE loadSystemLibrary(const wchar_t* fileName);
 
-// The common controls (version 6, by the program's manifest), loaded and initialised when the
-// first edit box, button or slider is made: loading them costs 1.6 MB of private memory that a
-// program hidden in the tray never needs. Members are null when the library is missing.
+// A function of a library, by name: null when the library or the function is missing.
+template <class Function>
+Function findFunction(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
+// The common controls (version 6, by the manifest), loaded with the first edit box, button or
+// slider: they cost 1.6 MB that a program hidden in the tray never needs. Null when missing.
 struct CommonControls {
   decltype(&SetWindowSubclass) setSubclass = nullptr;
   decltype(&RemoveWindowSubclass) removeSubclass = nullptr;

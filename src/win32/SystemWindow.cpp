@@ -49,11 +49,8 @@ void SystemWindow::askForSessionNotifications() {
   desktopSwitch_.reset(SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH,
                                        nullptr, desktopSwitched, 0, 0, WINEVENT_OUTOFCONTEXT));
   // Loaded at run time so the program still starts where the library is missing.
-  HMODULE wts = loadSystemLibrary(L"wtsapi32.dll");
-  if (!wts) return;
-  using Register = BOOL(WINAPI*)(HWND, DWORD);
-  auto reg = reinterpret_cast<Register>(
-      reinterpret_cast<void*>(GetProcAddress(wts, "WTSRegisterSessionNotification")));
+  auto reg = findFunction<BOOL(WINAPI*)(HWND, DWORD)>(loadSystemLibrary(L"wtsapi32.dll"),
+                                                      "WTSRegisterSessionNotification");
   if (reg && !reg(hwnd_, 0 /* NOTIFY_FOR_THIS_SESSION */))
     reportFailure(L"WTSRegisterSessionNotification", L"session lock");
 }

@@ -198,20 +198,17 @@ WindowedView::WindowedView(FormWindow& form, ui::Control& control)
     : View(form, control), Window(form.backend()) {}
 
 void WindowedView::create() {
-  // A window is made when its control can first be seen: most of a program hidden in the tray
-  // never is. Edit boxes, buttons and sliders also wait for their form to show, as the first
-  // of them loads the common controls; a panel is made with its form, hidden or not, for its
-  // picture may be copied before the form shows.
+  // Made when the control can first be seen: most of a program hidden in the tray never is.
+  // Edit boxes, buttons and sliders also wait for their form (the first loads the common
+  // controls); a panel comes with its form, which may copy its picture before showing.
   for (const ui::Control* c = &control_; c; c = c->container())
     if (!c->visible()) return;
-  const ui::Kind k = control_.kind();
-  const bool system =
-      k == ui::Kind::TextBox || k == ui::Kind::CommandButton || k == ui::Kind::Slider;
+  ui::Kind k = control_.kind();
+  bool system = k == ui::Kind::TextBox || k == ui::Kind::CommandButton || k == ui::Kind::Slider;
   if (!control_.insideContainer() || (system && !control_.shown())) return;
   if (!makeWindow(pixelRect(), containerHwnd())) return;
   // Design order is stacking order: in front of the windows before it, behind those after it.
-  HWND above = form_.windowAbove(*this);
-  SetWindowPos(hwnd_, above ? above : HWND_TOP, 0, 0, 0, 0,
+  SetWindowPos(hwnd_, form_.windowAbove(*this), 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   apply(ui::Property::Font);
   apply(ui::Property::Range);
@@ -254,8 +251,7 @@ HWND WindowedView::shown(HWND hwnd) {
 }
 
 void WindowedView::apply(ui::Property property) {
-  if (!hwnd_) {
-    // Shown or moved into its container: a waiting control may now be seen.
+  if (!hwnd_) {  // shown or moved into its container, a waiting control may now be seen
     if (property == ui::Property::Visible || property == ui::Property::Place) form_.shownChanged();
     return;
   }

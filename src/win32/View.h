@@ -59,7 +59,7 @@ class WindowedView : public View, public Window {
   void release() override;
   HWND hwnd() const override { return Window::hwnd(); }
   void dpiChanged() override;
-  // A control comes into sight: its window is made now.
+  // The control may have come into sight: its window is made then.
   void shownChanged() override {
     if (!hwnd_ && attached_) create();
   }
