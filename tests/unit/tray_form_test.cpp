@@ -58,9 +58,9 @@ TEST(TrayMenu, EntriesInOrderWithExactCaptions) {
   EXPECT_EQ(tray::findCommand(m, tray::kNoCommand + 99), nullptr);
 }
 
-TEST_F(TrayFormTest, StartAddsTheIconHidesItselfThenOpensTheMainWindow) {
+TEST_F(TrayFormTest, StartHidesItselfOpensTheMainWindowThenAddsTheIcon) {
   cd.start();
-  EXPECT_EQ(events, (std::vector<std::string>{"icon add", "Form1 load"}));
+  EXPECT_EQ(events, (std::vector<std::string>{"Form1 load", "icon add"}));
   EXPECT_FALSE(cd.visible());
   EXPECT_TRUE(mainWindow.visible());
   EXPECT_EQ(host.created, (std::vector<std::string>{"cd", "Form1"}));
