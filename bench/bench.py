@@ -102,9 +102,10 @@ def startup_times(lumora: Program, bare: Program, runs: int) -> dict[str, list[f
 
 def idle(lumora: Program, bare: Program, seconds: float) -> dict:
     """CPU ticks and wake-ups of both programs over the same period, Lumora hidden to the tray."""
+    # The bare window first: both are centred, and the clicks must find Lumora's on top.
     bare.start()
-    lumora.start()
     bare.wait_window()
+    lumora.start()
     drive.hide_to_tray(lumora.wait_window())
     pids = {"lumora": lumora.pid(), "bare": bare.pid()}
     time.sleep(3)  # let start-up work finish
@@ -124,8 +125,8 @@ def footprint(lumora: Program, bare: Program, probe: str, slider: str,
     """Resident memory and USER/GDI objects at start, after a warm-up round and after the
     cycles; then a brightness drag through all 101 positions."""
     bare.start()
-    lumora.start()
     bare.wait_window()
+    lumora.start()
     main = lumora.wait_window()
     harness.wait_window("Form2", 15)  # the zero interval prompts on the first tick
     time.sleep(2)
