@@ -115,10 +115,13 @@ def test_a_library_planted_beside_the_program_is_not_loaded(lumora, planted_libr
     (folder / "windowscodecs.dll.loaded").unlink()
 
     lumora.start()
-    lumora.wait_main_window()
+    main = lumora.wait_main_window()
     # By the icon, the pictures are decoded (the imaging library came and went) and the session
-    # notifications asked for.
+    # notifications asked for; the rest panel's boxes load the common controls at run time.
     harness.wait_until(lambda: harness.tray_icons(desktop=False), 10, interval=0.5,
                        what="the notification icon")
+    harness.click(main, 498, 74)  # the rest settings pencil
+    harness.wait_until(lambda: "comctl32" in Path(f"/proc/{harness.lumora_pids()[0]}/maps")
+                       .read_text().lower(), 10, what="the common controls to load")
     time.sleep(1)
     assert sorted(p.name for p in folder.glob("*.loaded")) == []
