@@ -71,8 +71,8 @@ Program::Program(const Services& services)
       icon_(services.notify) {
   mainWindow_ = std::make_unique<MainWindow>(MainWindowServices{
       &services.host, services.clock, services.screen, services.shell, ini_, *gamma_, icon_});
-  trayForm_ = std::make_unique<tray::TrayForm>(&services.host, icon_, services.notify,
-                                               services.shell, services.signIn, *mainWindow_);
+  trayForm_ = std::make_unique<tray::TrayForm>(icon_, services.notify, services.shell,
+                                               services.signIn, *mainWindow_);
   trayForm_->nightLightOn = [this] { return mainWindow_->eyeCare().nightLightOn(); };
   trayForm_->toggleNightLight = [this] { toggleNightLight(); };
   rest::Rest& rest = mainWindow_->rest();

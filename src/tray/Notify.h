@@ -35,8 +35,8 @@ class NotifyArea {
   virtual bool modify(const NotifyRecord& record) = 0;
   // The program icon's handle.
   virtual std::uintptr_t iconHandle() = 0;
-  // The window handle of a form whose window exists.
-  virtual std::uintptr_t windowHandle(const ui::Form& form) = 0;
+  // The window the icon's messages go to.
+  virtual std::uintptr_t windowHandle() = 0;
   // Brings the tray form to the foreground, shows the menu at the pointer and returns the chosen
   // command, 0 when the menu was dismissed.
   virtual int popupMenu(const Menu& menu) = 0;

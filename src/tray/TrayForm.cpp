@@ -2,9 +2,10 @@
 
 namespace tray {
 
-TrayForm::TrayForm(ui::FormHost* host, Icon& icon, NotifyArea& area, ui::Shell& shell,
-                   SignInEntry& signIn, ui::Form& mainWindow)
-    : ui::Form("cd", host),
+// Never seen, the form has no window: the icon's messages go to the program's system window.
+TrayForm::TrayForm(Icon& icon, NotifyArea& area, ui::Shell& shell, SignInEntry& signIn,
+                   ui::Form& mainWindow)
+    : ui::Form("cd", nullptr),
       icon_(icon),
       area_(area),
       shell_(shell),
@@ -24,7 +25,7 @@ void TrayForm::start(bool iconOnly) {
 }
 
 void TrayForm::Form_Load() {
-  icon_.fill(area_.windowHandle(*this), area_.iconHandle());
+  icon_.fill(area_.windowHandle(), area_.iconHandle());
   hide();
   // Hiding an unloaded main window runs its load step (reminders, eye care) and shows nothing.
   if (iconOnly_)

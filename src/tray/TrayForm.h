@@ -15,7 +15,7 @@ namespace tray {
 
 class TrayForm : public ui::Form {
  public:
-  TrayForm(ui::FormHost* host, Icon& icon, NotifyArea& area, ui::Shell& shell, SignInEntry& signIn,
+  TrayForm(Icon& icon, NotifyArea& area, ui::Shell& shell, SignInEntry& signIn,
            ui::Form& mainWindow);
 
   // Loads the form without ever showing it; the load opens the main window. With iconOnly (the

@@ -230,7 +230,6 @@ void FormWindow::dpiChanged(int dpi, const RECT& suggested) {
 }
 
 LRESULT FormWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
-  if (backend_.system().trayCallback(hwnd_, message, lp)) return 0;
   switch (message) {
     case WM_TIMER:
       if (auto it = timers_.find(wp); it != timers_.end()) {

@@ -57,8 +57,7 @@ bool NotifyArea::send(DWORD message, const tray::NotifyRecord& r) const {
 }
 
 bool NotifyArea::add(const tray::NotifyRecord& record) {
-  backend_.system().expectTrayCallback(reinterpret_cast<HWND>(record.hWnd),
-                                       record.uCallbackMessage);
+  backend_.system().expectTrayCallback(record.uCallbackMessage);
   if (!send(NIM_ADD, record)) {
     reportFailure(L"Shell_NotifyIcon", L"NIM_ADD");
     backend_.system().retryIconAdd();
@@ -81,8 +80,8 @@ std::uintptr_t NotifyArea::iconHandle() {
   return reinterpret_cast<std::uintptr_t>(icon_.get());
 }
 
-std::uintptr_t NotifyArea::windowHandle(const ui::Form& form) {
-  return reinterpret_cast<std::uintptr_t>(backend_.windowOf(form));
+std::uintptr_t NotifyArea::windowHandle() {
+  return reinterpret_cast<std::uintptr_t>(backend_.system().hwnd());
 }
 
 namespace {
@@ -109,7 +108,7 @@ void appendItems(HMENU menu, const std::vector<tray::MenuItem>& items) {
 int NotifyArea::popupMenu(const tray::Menu& menu) {
   UniqueMenu popup(CreatePopupMenu());
   appendItems(popup.get(), menu.items);
-  HWND owner = backend_.system().trayWindow();
+  HWND owner = backend_.system().hwnd();
   // Without the foreground the menu would not close when the user clicks elsewhere.
   SetForegroundWindow(owner);
   POINT at;

@@ -21,7 +21,7 @@ class NotifyArea : public tray::NotifyArea {
   bool remove(const tray::NotifyRecord& record) override;
   bool modify(const tray::NotifyRecord& record) override;
   std::uintptr_t iconHandle() override;
-  std::uintptr_t windowHandle(const ui::Form& form) override;
+  std::uintptr_t windowHandle() override;
   int popupMenu(const tray::Menu& menu) override;
   // The display's DPI changed: the icon is drawn again at its new size.
   void reloadIcon(int dpi);

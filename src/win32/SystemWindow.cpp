@@ -55,17 +55,6 @@ void SystemWindow::askForSessionNotifications() {
     reportFailure(L"WTSRegisterSessionNotification", L"session lock");
 }
 
-void SystemWindow::expectTrayCallback(HWND window, UINT message) {
-  trayWindow_ = window;
-  trayMessage_ = message;
-}
-
-bool SystemWindow::trayCallback(HWND window, UINT message, LPARAM lp) {
-  if (!program_ || window != trayWindow_ || message != trayMessage_) return false;
-  program_->trayNotify(lp);
-  return true;
-}
-
 void CALLBACK SystemWindow::desktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
   // Raised for a switch either way; only the user's own desktop can be opened from here, and
   // only there can the ramp be sent.
@@ -160,6 +149,10 @@ LRESULT SystemWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
       if (wp == kRetryTimer) retryTick();
       return 0;
+  }
+  if (trayMessage_ && message == trayMessage_) {
+    program_->trayNotify(lp);
+    return 0;
   }
   if (message == taskbarCreated_) {
     // The shell restarted: the icon goes back, and keeps being tried while it will not.

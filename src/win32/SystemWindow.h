@@ -33,11 +33,8 @@ class SystemWindow : public Window {
   // powering on, the input desktop switching back (after the secure desktop).
   void askForSessionNotifications();
 
-  // The icon's callback is addressed to the window the notification record names (the tray
-  // form's); that window hands the message on here.
-  void expectTrayCallback(HWND window, UINT message);
-  bool trayCallback(HWND window, UINT message, LPARAM lp);
-  HWND trayWindow() const { return trayWindow_; }
+  // The message the icon's callback arrives as (it is addressed to this window).
+  void expectTrayCallback(UINT message) { trayMessage_ = message; }
 
   // Another program (the installer) asked the program to end; it arrives on the message loop.
   void exitRequested();
@@ -62,7 +59,6 @@ class SystemWindow : public Window {
   Shell* shell_ = nullptr;
   NotifyArea* notify_ = nullptr;
   const UINT taskbarCreated_;
-  HWND trayWindow_ = nullptr;
   UINT trayMessage_ = 0;
   int retriesLeft_ = 0;
   UniquePowerNotify displayPower_;

@@ -306,9 +306,7 @@ class NotifyArea : public tray::NotifyArea {
     return true;
   }
   std::uintptr_t iconHandle() override { return 0x1D0C; }
-  std::uintptr_t windowHandle(const ui::Form& form) override {
-    return form.name() == "cd" ? 0xCD00 : 0xF100;
-  }
+  std::uintptr_t windowHandle() override { return 0xCD00; }
   int popupMenu(const tray::Menu& menu) override {
     menusShown.push_back(menu.name);
     lastMenu = menu;
