@@ -269,7 +269,7 @@ def table(results: dict) -> str:
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--idle-seconds", type=float, default=60)
-    parser.add_argument("--startup-runs", type=int, default=5)
+    parser.add_argument("--startup-runs", type=int, default=15)
     parser.add_argument("--panel-cycles", type=int, default=100)
     parser.add_argument("--rest-cycles", type=int, default=20)
     parser.add_argument("--json", help="also write the raw figures here")

@@ -108,9 +108,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     app::Program program({backend, clock, displays, profile, screen, shell, notify, signIn});
 
     backend.system().deliverTo(program, shell, notify);
-    backend.system().askForSessionNotifications();
-
     program.start(app::iconOnlyStart(args));
+    // After the window shows: none of this is seen, and notifications wait for messages anyway.
+    backend.system().askForSessionNotifications();
     program.readShortcuts();
     backend.system().registerShortcuts();
 
