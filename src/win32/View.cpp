@@ -206,7 +206,10 @@ void WindowedView::create() {
   ui::Kind k = control_.kind();
   bool system = k == ui::Kind::TextBox || k == ui::Kind::CommandButton || k == ui::Kind::Slider;
   if (!control_.insideContainer() || (system && !control_.shown())) return;
-  if (!makeWindow(pixelRect(), containerHwnd())) return;
+  if (!makeWindow(pixelRect(), containerHwnd())) {
+    refused_ = true;
+    return;
+  }
   // Design order is stacking order: in front of the windows before it, behind those after it.
   SetWindowPos(hwnd_, form_.windowAbove(*this), 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

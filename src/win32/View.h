@@ -61,7 +61,7 @@ class WindowedView : public View, public Window {
   void dpiChanged() override;
   // The control may have come into sight: its window is made then.
   void shownChanged() override {
-    if (!hwnd_ && attached_) create();
+    if (!hwnd_ && attached_ && !refused_) create();
   }
 
  protected:
@@ -80,6 +80,9 @@ class WindowedView : public View, public Window {
   // Text and font of a captioned system control (edit box, push button).
   void applyCaption(ui::Property property);
   HBRUSH colours(HDC dc, ui::Colour containerBack) override;
+
+ private:
+  bool refused_ = false;  // the system made no window: asked once, reported once
 };
 
 // The one place where a control's kind picks its view.
