@@ -37,8 +37,8 @@ class NotifyArea {
   virtual std::uintptr_t iconHandle() = 0;
   // The window the icon's messages go to.
   virtual std::uintptr_t windowHandle() = 0;
-  // Brings the icon's window to the foreground, shows the menu at the pointer and returns the chosen
-  // command, 0 when the menu was dismissed.
+  // Brings the icon's window to the foreground, shows the menu at the pointer and returns the
+  // chosen command, 0 when the menu was dismissed.
   virtual int popupMenu(const Menu& menu) = 0;
 };
 
