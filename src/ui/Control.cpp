@@ -88,10 +88,14 @@ void Control::setKeyPanel(Control* enter, Control* escape) {
   escape_ = escape;
 }
 
-bool Control::shown() const {
+bool Control::visibleInContainers() const {
   for (const Control* c = this; c; c = c->container_)
     if (!c->visible_) return false;
-  return form_ && form_->visible();
+  return true;
+}
+
+bool Control::shown() const {
+  return visibleInContainers() && form_ && form_->visible();
 }
 
 bool Control::insideContainer() const {

@@ -94,7 +94,8 @@ class Control {
 
   bool visible() const { return visible_; }
   void setVisible(bool visible) { assign(visible_, visible, Property::Visible); }
-  // Visible itself and inside visible containers on a visible form.
+  // Visible itself and inside visible containers; shown: on a visible form as well.
+  bool visibleInContainers() const;
   bool shown() const;
   // At least partly inside its container's (or form's) area: wholly outside, it is never seen.
   bool insideContainer() const;

@@ -201,11 +201,11 @@ void WindowedView::create() {
   // Made when the control can first be seen: most of a program hidden in the tray never is.
   // Edit boxes, buttons and sliders also wait for their form (the first loads the common
   // controls); a panel comes with its form, which may copy its picture before showing.
-  for (const ui::Control* c = &control_; c; c = c->container())
-    if (!c->visible()) return;
   ui::Kind k = control_.kind();
   bool system = k == ui::Kind::TextBox || k == ui::Kind::CommandButton || k == ui::Kind::Slider;
-  if (!control_.insideContainer() || (system && !control_.shown())) return;
+  if (!control_.visibleInContainers() || !control_.insideContainer() ||
+      (system && !control_.shown()))
+    return;
   if (!makeWindow(pixelRect(), containerHwnd())) {
     refused_ = true;
     return;
