@@ -167,4 +167,69 @@ void Program::toggleNightLight() {
   mainWindow_->eyeCare().toggleNightLight();
 }
 
+std::optional<Program::CommandReply> Program::command(std::string_view text) {
+  const std::optional<Command> c = receivedCommand(text);
+  if (!c || !mainWindow_->loaded()) return std::nullopt;
+  namespace keys = settings::keys;
+  MainWindow& w = *mainWindow_;
+  colour::EyeCare& eye = w.eyeCare();
+  rest::Rest& rest = w.rest();
+  const bool on = c->value == 1;
+  // The switch's Click runs on every assignment and reloads the stored sliders: only a change.
+  const auto switchEyeCare = [&w](bool value) {
+    if (w.SafeSwitch1.Value() == value) return false;
+    w.SafeSwitch1.setValue(value);
+    return true;
+  };
+  switch (c->verb) {
+    case Verb::Brightness: {
+      // As a person would: eye care on first, then the slider, then the panel's OK.
+      std::vector<ui::ProfileEntry> entries;
+      if (switchEyeCare(true)) entries.push_back({keys::kEyeSection, keys::kOn, "1"});
+      w.Slider1.setValue(c->value);
+      for (const auto& [key, value] : eye.storedValues())
+        entries.push_back({keys::kEyeSection, key, std::to_string(value)});
+      ini_.writeini(entries);
+      break;
+    }
+    case Verb::Backlight:
+      // HOOK(backlight): where a display answers DDC/CI, switch eye care on as for brightness,
+      // set the backlight through its control's setter and store it; until then it is refused
+      // and nothing changes.
+      return CommandReply{kRefused, "No display answers DDC/CI\n"};
+    case Verb::EyeCare:
+      switchEyeCare(on);
+      ini_.writeini(keys::kEyeSection, keys::kOn, on ? "1" : "0");
+      break;
+    case Verb::NightLight:
+      if (eye.nightLightOn() != on) toggleNightLight();  // stores it
+      break;
+    case Verb::Pause:
+      if (c->value == kTomorrow)
+        rest.pause(rest::PauseFor::Tomorrow);
+      else
+        rest.pause(c->value);
+      break;
+    case Verb::Resume:
+      if (rest.paused()) rest.resume();
+      break;
+    case Verb::Rest:
+      rest.restNow();
+      break;
+    case Verb::Status: {
+      Status s;
+      s.eyeCare = w.SafeSwitch1.Value();
+      s.brightness = w.Slider1.value();
+      s.nightLight = eye.nightLightOn();
+      s.warmth = eye.warmth();
+      s.nextRest = rest.restOn() == "1" ? w.Text1.text() : "off";
+      if (rest.paused()) s.pausedUntil = ini_.readini(keys::kRestSection, keys::kPausedUntil);
+      return CommandReply{kDone, statusText(s)};
+    }
+    case Verb::Help:
+      break;
+  }
+  return CommandReply{};
+}
+
 }  // namespace app

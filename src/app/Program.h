@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/Command.h"
 #include "settings/Ini.h"
 #include "tray/Notify.h"
 #include "tray/SignIn.h"
@@ -87,6 +88,15 @@ class Program {
   // elsewhere are named in the icon's tip.
   void registerShortcuts(const std::function<bool(Action, HotKey)>& add);
   void shortcut(Action action);
+
+  struct CommandReply {
+    int exitCode = kDone;
+    std::string output;  // for the console of the copy that carried the command
+  };
+  // A command handed over by a copy started with one, through the setter of the control it
+  // stands for and stored as that control's panel stores it, in one save. Nothing when the text
+  // is no valid command, or before the load step: the text is ignored.
+  std::optional<CommandReply> command(std::string_view text);
 
   MainWindow& mainWindow() { return *mainWindow_; }
   tray::TrayForm& trayForm() { return *trayForm_; }

@@ -102,6 +102,7 @@ class EyeCare {
   // Night light on or off, stored; what the tray's "Night light" runs.
   void toggleNightLight();
   bool nightLightOn() const { return night_.on; }
+  int warmth() const { return nightState_.kelvin; }  // in force now, in kelvin
   // What night light and Windows' limit are doing, for the icon's tip; empty when nothing.
   std::string tipLines() const;
   ui::Event<> TipChanged;

@@ -160,6 +160,11 @@ void Rest::pause(PauseFor how) {
   setPause(pauseEnd(clock_.now(), how));
 }
 
+void Rest::pause(int minutes) {
+  if (prompt_) decline();
+  setPause(absoluteMinute(clock_.now()) + minutes);
+}
+
 void Rest::resume() {
   setPause(std::nullopt);
   dsxxadd();

@@ -73,6 +73,7 @@ class Rest {
   int latersLimit() const { return latersLimit_; }
   // Holds every prompt until the end of the pause, kept across restarts; resume ends it now.
   void pause(PauseFor how);
+  void pause(int minutes);  // the command line's "/pause MINUTES"
   void resume();
   bool paused() const { return pausedUntil_.has_value(); }
 

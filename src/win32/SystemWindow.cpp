@@ -1,6 +1,7 @@
 #include "win32/SystemWindow.h"
 
 #include "app/Program.h"
+#include "win32/CommandLine.h"
 #include "win32/Dpi.h"
 #include "win32/MessageLoop.h"
 #include "win32/NotifyArea.h"
@@ -143,6 +144,8 @@ LRESULT SystemWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
         program_->displayReset();
       }
       return 0;
+    case WM_COPYDATA:  // a command from a copy started with one; answered before it returns
+      return receiveCommand(*program_, hwnd_, wp, lp);
     case WM_HOTKEY:
       if (wp < app::kActionCount) program_->shortcut(static_cast<app::Action>(wp));
       return 0;

@@ -5,12 +5,14 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Program.h"
 #include "colour/EyeCare.h"
 #include "win32/Backend.h"
+#include "win32/CommandLine.h"
 #include "win32/Dpi.h"
 #include "win32/GammaDisplay.h"
 #include "win32/MessageLoop.h"
@@ -83,6 +85,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const std::vector<std::string> args = arguments();
   for (const std::string& argument : args)
     if (argument == colour::kAllowStrongerSwitch) return win32::liftGammaLimit() ? 0 : 1;
+  // A copy started with a command only hands it to the running copy (starting one if need be).
+  if (const std::optional<int> exitCode = win32::runCommandLine(args)) return *exitCode;
 
   // A second copy ends here, before any window or icon exists. Access denied: a copy with other
   // rights holds the name, so end as well. Any other failure tells nothing of other copies, and
