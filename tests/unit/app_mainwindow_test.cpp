@@ -313,6 +313,73 @@ TEST(IconOnlyStart, OnlyTheTraySwitchInAnyCase) {
     EXPECT_EQ(app::iconOnlyStart(arguments), expected) << ::testing::PrintToString(arguments);
 }
 
+TEST(CommandLine, EveryCommandItsRangeAndTheArgumentNamed) {
+  auto parsed = [](const std::vector<std::string>& arguments) {
+    const app::ParsedCommand p = app::parseCommand(arguments);
+    return p.command ? app::commandText(*p.command) : p.error.empty() ? "none" : "! " + p.error;
+  };
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{}, "none"},
+      {{"/tray"}, "none"},
+      {{"/Brightness", "-50"}, "/brightness -50"},
+      {{"-BRIGHTNESS", "+50"}, "/brightness 50"},
+      {{"/tray", "/backlight", "0"}, "/backlight 0"},
+      {{"/backlight", "100", "-tray"}, "/backlight 100"},
+      {{"/eyecare", "ON"}, "/eyecare on"},
+      {{"/nightlight", "off"}, "/nightlight off"},
+      {{"/pause", "1440"}, "/pause 1440"},
+      {{"/pause", "Tomorrow"}, "/pause tomorrow"},
+      {{"/resume"}, "/resume"},
+      {{"-REST"}, "/rest"},
+      {{"/status"}, "/status"},
+      {{"/?"}, "/?"},
+      {{"/brightness", "51"}, "! /brightness needs a whole number from -50 to 50, not \"51\"."},
+      {{"/brightness"}, "! /brightness needs a whole number from -50 to 50."},
+      {{"/backlight", "-1"}, "! /backlight needs a whole number from 0 to 100, not \"-1\"."},
+      {{"/backlight", "5.5"}, "! /backlight needs a whole number from 0 to 100, not \"5.5\"."},
+      {{"/pause", "0"}, "! /pause needs whole minutes from 1 to 1440, or tomorrow, not \"0\"."},
+      {{"/pause", "99999999999"},
+       "! /pause needs whole minutes from 1 to 1440, or tomorrow, not "
+       "\"99999999999\"."},
+      {{"/eyecare", "1"}, "! /eyecare needs on or off, not \"1\"."},
+      {{"/status", "x"},
+       "! Lumora takes one command at a time: \"x\" after /status is not "
+       "understood."},
+      {{"/dim"}, "! Lumora does not know \"/dim\". Lumora.exe /? lists the commands."},
+      {{"status"}, "! Lumora does not know \"status\". Lumora.exe /? lists the commands."}};
+  for (const auto& [arguments, want] : cases)
+    EXPECT_EQ(parsed(arguments), want) << ::testing::PrintToString(arguments);
+  // The running copy takes only the text a copy sends; help is answered where it was asked.
+  EXPECT_EQ(app::receivedCommand("/pause tomorrow"), (app::Command{app::Verb::Pause, 0}));
+  for (const char* text : {"/PAUSE tomorrow", "/pause  5", "/pause 5 ", "/tray", "/?", "",
+                           "/brightness 60", "/rest\n", "/eyecare on /tray"})
+    EXPECT_EQ(app::receivedCommand(text), std::nullopt) << text;
+}
+
+TEST_F(MainWindowTest, CommandsActThroughTheControlsAndStoreInOneSave) {
+  app::MainWindow& w = start(true);
+  const int saves = store.saves;
+  // Brightness with eye care off: eye care on first, as a person would, then one save.
+  EXPECT_EQ(program->command("/brightness -20")->exitCode, app::kDone);
+  EXPECT_TRUE(w.SafeSwitch1.Value());
+  EXPECT_EQ(w.Slider1.value(), -20);
+  EXPECT_EQ(gamma.ramp[255], 52428);  // 0.8 x 65535
+  EXPECT_EQ(store.saves, saves + 1);
+  EXPECT_EQ((store.values[{"eye", "pdrun"}]), "1");
+  EXPECT_EQ((store.values[{"eye", "liangdu"}]), "-20");
+  EXPECT_EQ((store.values[{"eye", "duibidu"}]), "100");  // all five, as the panel's OK
+  // Refused or ignored: nothing changes.
+  EXPECT_EQ(program->command("/backlight 50")->exitCode, app::kRefused);
+  EXPECT_EQ(program->command("/brightness 99"), std::nullopt);
+  EXPECT_EQ(store.saves, saves + 1);
+  EXPECT_EQ(w.Slider1.value(), -20);
+  EXPECT_EQ(program->command("/pause 90")->exitCode, app::kDone);
+  EXPECT_EQ((store.values[{"dsxx", "paused_until"}]), "2026-12-07 15:37");
+  EXPECT_EQ(program->command("/status")->output,
+            "eyecare=on\nbrightness=-20\nbacklight=none\nnightlight=on\nwarmth=6500\n"
+            "nextrest=14:52\npaused_until=2026-12-07 15:37\n");
+}
+
 TEST_F(MainWindowTest, DisplayResetResendsTheRampAndARestFollowsTheMonitors) {
   stored("eye", "pdrun", "1");
   stored("eye", "liangdu", "-20");
