@@ -58,13 +58,15 @@ LRESULT CALLBACK replyProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
   return TRUE;
 }
 
-// Lumora with its icon only, for a command given while no copy runs. No handle is inherited:
-// a script reading this copy's output must see it end.
+// Lumora with its icon only, for a command given while no copy runs. No handle is inherited, and
+// no output handle is given: a script reading this copy's output must see it end (Wine hands a
+// Windows program's output on to the programs it starts unless others are named).
 bool startIconOnly() {
   const std::wstring path = programPath();
   std::wstring line = L"\"" + path + L"\" " + widen(app::kTraySwitch);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;  // the handles none
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process))

@@ -3,6 +3,7 @@ user would and observed from outside the program."""
 
 import random
 import subprocess
+import tempfile
 import time
 
 import pytest
@@ -126,3 +127,60 @@ class TestCloseImage:
         assert dict(config["dsxx"]) == {"mei": "45", "xiuxi": "5", "pdrun": "1"}
         assert dict(config["eye"]) == {
             "liangdu": "0", "duibidu": "100", "rgbr": "0", "rgbg": "0", "rgbb": "0"}
+
+
+def command(lumora, *args: str) -> subprocess.CompletedProcess:
+    """Lumora.exe started with a command, as a script does, its output piped. Its errors go to a
+    file: every Wine process keeps the Unix stderr it was started with, a copy it starts too."""
+    with tempfile.TemporaryFile("w+") as errors:
+        done = subprocess.run(["wine", "Lumora.exe", *args], cwd=lumora.folder, stdout=subprocess.PIPE,
+                              stderr=errors, text=True, timeout=30, stdin=subprocess.DEVNULL)
+        errors.seek(0)
+        done.stderr = errors.read()
+    return done
+
+
+class TestCommandLine:
+    def test_commands_drive_the_running_copy_and_bad_ones_change_nothing(self, lumora):
+        lumora.run("[night]\non=0\n")
+        first = harness.lumora_pids()
+        done = command(lumora, "/Brightness", "-20")  # eye care was off: switched on first
+        assert done.returncode == 0, done.stderr
+        assert harness.ramps_match(harness.gamma_get(),
+                                   [i * 257 * 4 // 5 for i in range(256)] * 3)
+        assert lumora.config()["eye"]["pdrun"] == "1"
+        assert lumora.config()["eye"]["liangdu"] == "-20"
+
+        saved, ramp = lumora.config_path.read_bytes(), harness.gamma_get()
+        for args, code, says in [(["/brightness", "51"], 2, "-50 to 50"),
+                                 (["-pause", "0"], 2, "1 to 1440"),
+                                 (["/backlight", "40"], 1, "No display answers DDC/CI")]:
+            refused = command(lumora, *args)
+            assert (refused.returncode, refused.stdout) == (code, "")
+            assert says in refused.stderr
+        assert lumora.config_path.read_bytes() == saved and harness.gamma_get() == ramp
+
+        for args in (["/nightlight", "ON"], ["/pause", "30"], ["/rest"]):
+            assert command(lumora, *args).returncode == 0
+        assert lumora.config()["night"]["on"] == "1"
+        assert harness.wait_window("Form3", 5)
+        status = command(lumora, "-status")
+        lines = status.stdout.splitlines()
+        assert status.returncode == 0 and lines[:4] == [
+            "eyecare=on", "brightness=-20", "backlight=none", "nightlight=on"]
+        assert lines[6] == "paused_until=" + lumora.config()["dsxx"]["paused_until"]
+
+        assert command(lumora, "/eyecare", "off").returncode == 0
+        assert harness.ramps_match(harness.gamma_get(), [i * 257 for i in range(256)] * 3)
+        assert lumora.config()["eye"]["pdrun"] == "0"
+        assert harness.lumora_pids() == first
+
+    def test_a_command_with_no_copy_running_starts_one_with_its_icon_only(self, lumora):
+        lumora.write_config("[night]\non=0\n")
+        status = command(lumora, "/nightlight", "on", "/tray")
+        assert status.returncode == 0, status.stderr
+        assert lumora.config()["night"]["on"] == "1"
+        assert len(harness.lumora_pids()) == 1
+        assert harness.find_windows("Form1") == []
+        assert command(lumora, "/status").stdout.splitlines()[3] == "nightlight=on"
+        assert len(harness.lumora_pids()) == 1
