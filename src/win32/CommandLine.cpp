@@ -107,7 +107,8 @@ int handOver(const app::Command& command) {
       if (!SendMessageTimeoutW(running, WM_COPYDATA, reinterpret_cast<WPARAM>(reply.get()),
                                reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerMs,
                                &answer) &&
-          GetLastError() == ERROR_TIMEOUT) {
+          IsWindow(running)) {
+        // It may still run the command: offering it again could run it twice.
         write(STD_ERROR_HANDLE, "The running Lumora did not answer in time.\n");
         return app::kRefused;
       }
