@@ -26,6 +26,9 @@ class PromptWindow : public ui::Form {
   controls::ProgButton tippro{"tippro"};
 
   void Form_Load();
+  // Right edge on the screen's right edge, bottom edge on the work area's bottom (just above a
+  // bottom taskbar), as the primary monitor stands now.
+  void placeInCorner();
   // Rest now.
   void Label1_Click();
   // "Do Not".
@@ -33,8 +36,11 @@ class PromptWindow : public ui::Form {
   void Later_Click();
 
  private:
+  ui::Monitor primary() const;
+
   Rest& main_;
-  ui::Monitor monitor_;  // where it shows
+  ui::Screen& screen_;
+  ui::Label laterNote{"laterNote"};  // why "Later" is grey, for everyone to read
 };
 
 }  // namespace rest

@@ -10,6 +10,7 @@ window dragged onto it)."""
 import os
 import time
 
+import pytest
 from PIL import ImageChops
 
 import harness
@@ -255,9 +256,14 @@ class TestPrompt:
         harness.wait_until(lambda: not harness.is_mapped(main), 5, what="the window to hide")
         prompt_an_hour_on()
 
-    def test_in_a_desktop_the_prompt_sits_on_the_taskbar(self, lumora_desktop):
-        lumora_desktop.run(config(mei=0))
+    @pytest.mark.parametrize("mei", [0, 1])
+    def test_in_a_desktop_the_prompt_sits_on_the_taskbar(self, lumora_desktop, mei):
+        # M = 1: the prompt comes a minute after the taskbar has settled, not at start.
+        started = harness.clock_now()
+        lumora_desktop.run(config(mei=mei))
         assert foreground(True) == "Form1"
+        time.sleep(20 * mei)
+        harness.move_clock(mei * ((int(started // 60) + 1) * 60 - harness.clock_now()) / 60)
         prompt = harness.wait_window("Form2", 10)
         bottom = work_area(True)[3]
         assert bottom == harness.SCREEN_H - harness.TASKBAR_H

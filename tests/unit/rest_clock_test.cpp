@@ -16,13 +16,13 @@ TEST_F(RestClock, PromptsOnTheFirstTickOfTheDueMinuteAndOnlyOnce) {
   ASSERT_EQ(Text1.text(), "14:52");
   tickUntil(14, 51, 59);
   EXPECT_EQ(rest.prompt(), nullptr);
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
 
   tick();  // 14:52:00
   ASSERT_NE(rest.prompt(), nullptr);
   EXPECT_EQ(rest.prompt()->Label1.text(), "Let's take a 5 minute rest");
   EXPECT_TRUE(rest.prompt()->visible());
-  EXPECT_EQ(rest.Pdtipshow, 1);
+  EXPECT_EQ(rest.Pdtipshow(), 1);
 
   // Left unanswered: the rest of the minute, and the same time of day tomorrow, show no second one.
   rest::PromptWindow* first = rest.prompt();
@@ -39,7 +39,7 @@ TEST_F(RestClock, DoNotStartsANewWorkingPeriodFromTheCurrentMinute) {
   ASSERT_NE(rest.prompt(), nullptr);
   rest.prompt()->Label2.Click();
   EXPECT_EQ(rest.prompt(), nullptr);
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
   EXPECT_EQ(Text1.text(), "15:37");
   EXPECT_EQ(Label5.text(), "15:37");
   host.run();
@@ -73,7 +73,7 @@ TEST_P(RestLength, ARestOfNMinutesTakesNTimesSixtyTicks) {
   ASSERT_NE(rest.restScreen(), nullptr);
   EXPECT_TRUE(rest.restScreen()->visible());
   EXPECT_EQ(caption(), "Start");
-  EXPECT_EQ(rest.Pdtipshow, 1);
+  EXPECT_EQ(rest.Pdtipshow(), 1);
   EXPECT_EQ(rest.restCounting(), 1);
   host.run();
 
@@ -98,7 +98,7 @@ TEST_P(RestLength, ARestOfNMinutesTakesNTimesSixtyTicks) {
   EXPECT_EQ(rest.restScreen(), nullptr);
   EXPECT_EQ(rest.restCounting(), 0);
   EXPECT_EQ(rest.restMinutes() + rest.restSeconds(), 0);
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
   EXPECT_EQ(shell.sounds, (std::vector{ui::SystemSound::RestStart, ui::SystemSound::RestEnd}));
   const ui::LocalTime end = clock.now();
   EXPECT_EQ(Text1.text(), rest::formatTimeOfDay(end.hour * 60 + end.minute + 45));
@@ -165,7 +165,7 @@ TEST_F(RestClock, ClosingTheRestScreenEarlyLetsTheCountdownFinishUnseen) {
   tick(30);  // 14:52:30
   rest.restScreen()->imgclose.Click();
   EXPECT_EQ(rest.restScreen(), nullptr);
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
   EXPECT_EQ(Text1.text(), "15:37");
   EXPECT_EQ(rest.restCounting(), 1);
 
@@ -174,7 +174,7 @@ TEST_F(RestClock, ClosingTheRestScreenEarlyLetsTheCountdownFinishUnseen) {
   tick();  // tick 120: the end-of-rest steps set the next time from this minute
   EXPECT_EQ(rest.restCounting(), 0);
   EXPECT_EQ(Text1.text(), "15:39");
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
   EXPECT_EQ(formsCreated("Form3"), 1);  // no window appears for the unseen end
 }
 
@@ -199,7 +199,7 @@ TEST_F(RestClock, IntervalZeroPromptsOnTheNextTickAndTheEndOfRestClosesThePrompt
   tick(49);  // tick 60 of the rest
   EXPECT_EQ(rest.restCounting(), 0);
   EXPECT_EQ(rest.prompt(), nullptr);
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
   tick();
   EXPECT_NE(rest.prompt(), nullptr);
 }
@@ -218,7 +218,7 @@ TEST_F(RestClock, SkipAsLongAsARestStartsANewWorkingPeriod) {
   clock.advance(299);
   Timer1.Tick();  // asleep through the due minute 14:52
   EXPECT_NE(rest.prompt(), nullptr) << "a gap shorter than the rest still prompts";
-  EXPECT_EQ(rest.Pdtipshow, 1);
+  EXPECT_EQ(rest.Pdtipshow(), 1);
   rest.prompt()->Label2.Click();
   host.run();
 
@@ -276,7 +276,7 @@ TEST_F(RestClock, AClockSetForwardAcrossTheDueMinuteStillPrompts) {
     clock.set(c.jumpToHour, c.jumpToMinute, 0);
     Timer1.Tick();
     ASSERT_NE(rest.prompt(), nullptr);
-    EXPECT_EQ(rest.Pdtipshow, 1);
+    EXPECT_EQ(rest.Pdtipshow(), 1);
     rest.prompt()->Label2.Click();
     host.run();
   }
@@ -356,7 +356,7 @@ TEST_P(TimeAway, CountsAsRestOnlyWhenItLastsARestsLength) {
   switchOn();
   GetParam().live(*this);
   EXPECT_EQ(rest.prompt() != nullptr, GetParam().promptUp);
-  EXPECT_EQ(rest.Pdtipshow, GetParam().promptUp ? 1 : 0);
+  EXPECT_EQ(rest.Pdtipshow(), GetParam().promptUp ? 1 : 0);
   EXPECT_EQ(Text1.text(), GetParam().next);
   EXPECT_EQ(Label5.text(), GetParam().next);
 }
