@@ -51,6 +51,7 @@ void Rest::loadSettings() {
   c_.sound.setValue(wholeMinutes(stored(keys::kSound), 0, 1).value_or(1) == 1);
   c_.warn.setValue(wholeMinutes(stored(keys::kWarn), 0, 1).value_or(1) == 1);
   restoreLater();
+  showNextTime();
   TipChanged();
   settle();
 }
@@ -77,7 +78,6 @@ void Rest::restoreLater() {
     schedule_.resumeLater(now, std::nullopt, used);
     laterUntil_ = until;
   }
-  showNextTime();
 }
 
 void Rest::storeLater() {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -504,6 +505,7 @@ const Away kAway[] = {
        f.store.values[{"dsxx", "paused_until"}] = "2026-12-08 00:30";  // as a restart reads it
        f.rest.loadSettings();
        ASSERT_EQ(f.rest.tip(), "Reminders paused until 00:30");
+       ASSERT_EQ(f.Label5.text(), "00:30") << "NEXT TIME says when reminders resume";
        f.tickUntil(23, 50, 0);
        f.clock.leave();
        f.tickUntil(0, 45, 0);  // the pause ended at 00:30 with nobody here
@@ -513,6 +515,90 @@ const Away kAway[] = {
      },
      false, "01:30"},
 };
+
+TEST_F(RestClock, ALaterAndItsCountOutliveARestartAndADamagedEndIsIgnored) {
+  store.values[{"dsxx", "laters"}] = "2";
+  rest.loadSettings();
+  switchOn();
+  tickUntil(14, 52, 30);
+  rest.later();
+  EXPECT_EQ(store.at("dsxx", "later_until"), "2026-12-07 14:58");
+  EXPECT_EQ(store.at("dsxx", "laters_used"), "1");
+  tickUntil(14, 55, 0);
+  rest::Rest again{controls(), clock, screen, &host, ini, shell};  // the program started again
+  again.connect();
+  again.setRestOn("1");
+  again.dsxxadd();
+  again.loadSettings();
+  EXPECT_EQ(Label5.text(), "14:58");
+  EXPECT_EQ(again.stage(), rest::Stage::Later);
+  tickUntil(14, 58, 0);
+  ASSERT_NE(again.prompt(), nullptr);
+  again.later();
+  ASSERT_FALSE(again.canPutOff()) << "the count went on from 1";
+  again.restNow();
+  EXPECT_FALSE(store.values.contains({"dsxx", "laters_used"}));
+
+  store.values[{"dsxx", "paused_until"}] = "2046-12-07 06:30";  // reminders off for 20 years
+  again.loadSettings();
+  EXPECT_FALSE(again.paused());
+  EXPECT_EQ(shell.logged.size(), 1u);
+  host.run();
+}
+
+// Every stage against every step that moves it; any other step leaves the stage as it is.
+TEST(RestStages, OneTransitionTableTheTipAndTheWarning) {
+  using S = rest::Stage;
+  using T = rest::Step;
+  const std::map<std::pair<S, T>, S> moves = {
+      {{S::Working, T::Soon}, S::Warning},      {{S::Working, T::Due}, S::Prompt},
+      {{S::Working, T::Hold}, S::Held},         {{S::Working, T::AwayARest}, S::Away},
+      {{S::Working, T::PutOff}, S::Later},      {{S::Warning, T::NotSoon}, S::Working},
+      {{S::Warning, T::Due}, S::Prompt},        {{S::Warning, T::Hold}, S::Held},
+      {{S::Warning, T::NewPeriod}, S::Working}, {{S::Warning, T::AwayARest}, S::Away},
+      {{S::Warning, T::PutOff}, S::Later},      {{S::Warning, T::Skip}, S::Working},
+      {{S::Prompt, T::PutOff}, S::Later},       {{S::Prompt, T::Skip}, S::Working},
+      {{S::Later, T::Soon}, S::Warning},        {{S::Later, T::Due}, S::Prompt},
+      {{S::Later, T::Hold}, S::Held},           {{S::Later, T::NewPeriod}, S::Working},
+      {{S::Later, T::AwayARest}, S::Away},      {{S::Later, T::Skip}, S::Working},
+      {{S::Resting, T::RestOver}, S::Working},  {{S::Held, T::Due}, S::Prompt},
+      {{S::Held, T::NewPeriod}, S::Working},    {{S::Held, T::AwayARest}, S::Away},
+      {{S::Held, T::PutOff}, S::Later},         {{S::Held, T::Skip}, S::Working},
+      {{S::Paused, T::Resume}, S::Working},     {{S::Away, T::NewPeriod}, S::Working},
+      {{S::Away, T::Due}, S::Prompt},           {{S::Away, T::PutOff}, S::Later},
+      {{S::Away, T::Skip}, S::Working},         {{S::ShortBreak, T::RestOver}, S::Working},
+  };
+  for (int from = 0; from <= static_cast<int>(S::ShortBreak); ++from) {
+    for (int step = 0; step <= static_cast<int>(T::Resume); ++step) {
+      const S f = static_cast<S>(from);
+      const T t = static_cast<T>(step);
+      S expected = moves.contains({f, t}) ? moves.at({f, t}) : f;
+      if (t == T::TakeRest) expected = S::Resting;
+      if (t == T::Pause && f != S::Resting && f != S::ShortBreak) expected = S::Paused;
+      EXPECT_EQ(rest::nextStage(f, t), expected) << from << " by " << step;
+    }
+  }
+  const ui::LocalTime t{2026, 12, 7, 14, 51, 30};
+  const struct {
+    rest::Standing at;
+    const char* tip;
+    int level;  // 30 s before the due minute, warning on
+  } rows[] = {
+      {{true, S::Working, ui::Busy::No, {}, 892}, "Next rest at 14:52", 100},
+      {{true, S::Warning, ui::Busy::No, {}, 892}, "Next rest at 14:52", 95},
+      {{false, S::Warning, ui::Busy::No, {}, 892}, "Rest reminders are off", 100},
+      {{true, S::Prompt, ui::Busy::No, {}, 892, 0, 90}, "Rest now", 90},
+      {{true, S::Resting, ui::Busy::No, {}, 892, 150}, "Resting until 14:54", 100},
+      {{true, S::Held, ui::Busy::Presentation}, "Rest due when the presentation ends", 100},
+      {{true, S::Held, ui::Busy::Call}, "Rest due when the call ends", 100},
+      {{true, S::Paused, ui::Busy::No, 28'998'720 + 390}, "Reminders paused until 06:30", 100},
+      {{true, S::Away}, "Away: counted as a rest", 100},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(rest::tipText(row.at, t), row.tip);
+    EXPECT_EQ(rest::warningLevel(row.at, 30, true), row.level) << row.tip;
+  }
+}
 
 INSTANTIATE_TEST_SUITE_P(Rest, TimeAway, ::testing::ValuesIn(kAway),
                          [](const auto& info) { return std::string(info.param.name); });
