@@ -24,6 +24,7 @@ class PromptWindow : public ui::Form {
   ui::Label Later{"Later"};
   ui::TextBox tip{"tip"};
   controls::ProgButton tippro{"tippro"};
+  ui::Label laterNote{"laterNote"};  // why "Later" is grey, in the title strip for everyone
 
   void Form_Load();
   // Right edge on the screen's right edge, bottom edge on the work area's bottom (just above a
@@ -40,7 +41,6 @@ class PromptWindow : public ui::Form {
 
   Rest& main_;
   ui::Screen& screen_;
-  ui::Label laterNote{"laterNote"};  // why "Later" is grey, for everyone to read
 };
 
 }  // namespace rest

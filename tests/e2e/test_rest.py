@@ -448,6 +448,12 @@ class TestLater:
                       "Form2", "Later"])  # fails unless the default action is taken
         wait_gone(prompt)
         assert icon_tip() == time.strftime("Next rest at %H:%M", time.localtime(back))
+        # Ended and started again (a crash, a sign-out): the put-off prompt keeps its minute and
+        # the count of Laters goes on.
+        lumora_desktop.stop()
+        lumora_desktop.wait_exit()
+        lumora_desktop.run()
+        assert icon_tip() == time.strftime("Next rest at %H:%M", time.localtime(back))
         harness.move_clock((back - 2 - harness.clock_now()) / 60)
         time.sleep(1.5)
         assert harness.find_windows("Form2") == [], "back before its minute"
