@@ -281,7 +281,6 @@ void MainWindow::connect() {
 }
 
 void MainWindow::Form_Load() {
-  rest_->Pdtipshow = 0;
   setWidth(pmenu.place().width);
   Shape1.setPlace({2, 2, place().width - 2, place().height - 2});
 

@@ -114,6 +114,10 @@ void Program::displayReset() {
   mainWindow_->displayReset();
 }
 
+void Program::workAreaChanged() {
+  mainWindow_->rest().workAreaChanged();
+}
+
 void Program::sessionLocked(bool locked) {
   mainWindow_->rest().sessionLocked(locked);
 }

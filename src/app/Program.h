@@ -73,6 +73,8 @@ class Program {
   // Display mode change, resume, unlock: the display may have dropped our ramp, and monitors may
   // have come or gone (a rest screen follows them).
   void displayReset();
+  // A taskbar moved, appeared or changed size.
+  void workAreaChanged();
   // WTS_SESSION_LOCK / WTS_SESSION_UNLOCK.
   void sessionLocked(bool locked);
   // "TaskbarCreated": the shell restarted and lost the icon.

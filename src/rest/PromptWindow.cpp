@@ -6,7 +6,7 @@
 namespace rest {
 
 PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
-    : ui::Form("Form2", host), main_(main) {
+    : ui::Form("Form2", host), main_(main), screen_(screen) {
   setCaption("Form2");
   setBorder(ui::Border::None);
   setBackColour(ui::kSystemButtonFace);
@@ -16,12 +16,7 @@ PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
   setPlace({0, 0, kWidth, kHeight});
   // On the primary monitor, in twips at that monitor's DPI, which need not be the system's (a
   // laptop docked after sign-in): the window is made there and takes that DPI.
-  const std::vector<ui::Monitor> monitors = screen.monitors();
-  const ui::Size size = screen.size();
-  monitor_ = monitors.empty()
-                 ? ui::Monitor{{0, 0, size.width, size.height}, 0, true, screen.workArea()}
-                 : monitors.front();
-  setDpi(monitor_.dpi);
+  setDpi(primary().dpi);
 
   // clang-format off
   ui::build(*this, {
@@ -40,6 +35,8 @@ PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
     {.control = tip, .place = {1920, 2400, 1935, 495}, .text = "Text1",
      .font = ui::designFont(14.25, true), .flags = ui::kHidden},
     {.control = tippro, .place = {960, 2880, 4455, 615}, .flags = ui::kHidden},
+    {.control = laterNote, .place = {1620, 15, 3300, 225}, .font = ui::designFont(8, false),
+     .fore = ui::hex(0x606060), .flags = ui::kHidden | ui::kTransparent},
   });
   // clang-format on
 
@@ -56,16 +53,31 @@ PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
     Later.setForeColour(ui::hex(0xA0A0A0));
     Later.setToolTip(main.latersLimit() == 0 ? "Putting a rest off is turned off"
                                              : "Already put off as often as allowed in a row");
+    // The reason in the title strip too: a tip on a grey word is found by few.
+    laterNote.setText(Later.toolTip());
+    laterNote.setVisible(true);
   }
 }
 
+ui::Monitor PromptWindow::primary() const {
+  const std::vector<ui::Monitor> monitors = screen_.monitors();
+  if (!monitors.empty()) return monitors.front();
+  const ui::Size size = screen_.size();
+  return {{0, 0, size.width, size.height}, 0, true, screen_.workArea()};
+}
+
 void PromptWindow::Form_Load() {
-  // Right edge on the screen's right edge, bottom edge on the work area's bottom (just above a
-  // bottom taskbar).
-  setPlace({monitor_.area.right() - place().width, monitor_.work.bottom() - place().height,
-            place().width, place().height});
+  placeInCorner();
   setAlpha(kAlpha);
   setTopmost(true);
+}
+
+void PromptWindow::placeInCorner() {
+  // Read as it shows and again when the work area changes: a taskbar that appears, moves or
+  // grows after start-up must not cover it (nor the notification icon's own "Later").
+  const ui::Monitor monitor = primary();
+  setPlace({monitor.area.right() - place().width, monitor.work.bottom() - place().height,
+            place().width, place().height});
 }
 
 void PromptWindow::Label1_Click() {

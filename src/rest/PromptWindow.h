@@ -24,8 +24,12 @@ class PromptWindow : public ui::Form {
   ui::Label Later{"Later"};
   ui::TextBox tip{"tip"};
   controls::ProgButton tippro{"tippro"};
+  ui::Label laterNote{"laterNote"};  // why "Later" is grey, in the title strip for everyone
 
   void Form_Load();
+  // Right edge on the screen's right edge, bottom edge on the work area's bottom (just above a
+  // bottom taskbar), as the primary monitor stands now.
+  void placeInCorner();
   // Rest now.
   void Label1_Click();
   // "Do Not".
@@ -33,8 +37,10 @@ class PromptWindow : public ui::Form {
   void Later_Click();
 
  private:
+  ui::Monitor primary() const;
+
   Rest& main_;
-  ui::Monitor monitor_;  // where it shows
+  ui::Screen& screen_;
 };
 
 }  // namespace rest

@@ -39,10 +39,56 @@ void Rest::loadSettings() {
   auto stored = [this](const char* key) { return ini_.readini(keys::kRestSection, key); };
   laterMinutes_ = wholeMinutes(stored(keys::kLater), 1, 60).value_or(kDefaultLater);
   latersLimit_ = wholeMinutes(stored(keys::kLaters), 0, 10).value_or(kDefaultLaters);
+  // A pause ends within a day; one stored further ahead is damaged (it would keep reminders off
+  // for years) and is ignored, as is its line in the log.
   pausedUntil_ = parseMoment(stored(keys::kPausedUntil));
+  if (pausedUntil_ && *pausedUntil_ > latestStoredEnd(clock_.now())) {
+    shell_.log("config.ini: [dsxx] paused_until=" + formatMoment(*pausedUntil_) +
+               " is more than a day ahead; ignored");
+    pausedUntil_.reset();
+  }
+  goTo(pausedUntil_ ? Step::Pause : Step::Resume);
   c_.sound.setValue(wholeMinutes(stored(keys::kSound), 0, 1).value_or(1) == 1);
   c_.warn.setValue(wholeMinutes(stored(keys::kWarn), 0, 1).value_or(1) == 1);
+  restoreLater();
+  showNextTime();
   TipChanged();
+  settle();
+}
+
+void Rest::restoreLater() {
+  const std::optional<long long> until =
+      parseMoment(ini_.readini(keys::kRestSection, keys::kLaterUntil));
+  const int used =
+      wholeMinutes(ini_.readini(keys::kRestSection, keys::kLatersUsed), 0, 10).value_or(0);
+  if (!until) return;
+  const ui::LocalTime now = clock_.now();
+  const long long minute = absoluteMinute(now);
+  if (*until > latestStoredEnd(now)) {
+    shell_.log("config.ini: [dsxx] later_until=" + formatMoment(*until) +
+               " is more than a day ahead; ignored");
+  } else if (*until > minute) {
+    // Still to come: the prompt returns at its time, and the count goes on from where it was.
+    schedule_.resumeLater(now, pausedUntil_ ? std::nullopt : until, used);
+    laterUntil_ = until;
+    if (!pausedUntil_) c_.Text1.setText(formatTimeOfDay(*until));
+    goTo(Step::PutOff);
+  } else if (minute - *until < length_) {
+    // Came back less than a rest's length ago: a restart is no rest, the count goes on.
+    schedule_.resumeLater(now, std::nullopt, used);
+    laterUntil_ = until;
+  }
+}
+
+void Rest::storeLater() {
+  if (schedule_.laters() == 0) laterUntil_.reset();
+  const int used = schedule_.laters();
+  if (stored_ == std::pair(laterUntil_, used)) return;  // nothing new to save
+  stored_ = {laterUntil_, used};
+  ini_.writeini({{keys::kRestSection, keys::kLaterUntil,
+                  laterUntil_ ? std::optional(formatMoment(*laterUntil_)) : std::nullopt},
+                 {keys::kRestSection, keys::kLatersUsed,
+                  used > 0 ? std::optional(std::to_string(used)) : std::nullopt}});
 }
 
 void Rest::dsxxadd() {
@@ -59,9 +105,17 @@ void Rest::dsxxadd() {
 
   c_.Text1.setText(
       formatTimeOfDay(schedule_.newPeriod(clock_.now(), {clock_.monotonicMs()}, interval_)));
-  c_.Label5.setText(c_.Text1.text());
+  goTo(Step::NewPeriod);
+  showNextTime();
   TipChanged();
   settle();
+}
+
+void Rest::showNextTime() {
+  if (stage_ == Stage::Paused && pausedUntil_)
+    c_.Label5.setText(formatTimeOfDay(*pausedUntil_));
+  else
+    c_.Label5.setText(c_.Text1.text());
 }
 
 void Rest::SafeSwitch2_Click(bool value) {
@@ -132,8 +186,9 @@ void Rest::sessionLocked(bool locked) {
 
 void Rest::restNow() {
   form2tip_Click();
-  Pdtipshow = 1;
+  goTo(Step::TakeRest);
   closePrompt();
+  storeLater();
   showRestScreen();
   if (c_.sound.Value()) shell_.playSound(ui::SystemSound::RestStart);
   TipChanged();
@@ -142,16 +197,18 @@ void Rest::restNow() {
 void Rest::later() {
   if (!canPutOff()) return;
   closePrompt();
-  Pdtipshow = 0;
-  c_.Text1.setText(formatTimeOfDay(schedule_.later(clock_.now(), laterMinutes_)));
-  c_.Label5.setText(c_.Text1.text());
+  laterUntil_ = schedule_.later(clock_.now(), laterMinutes_);
+  c_.Text1.setText(formatTimeOfDay(*laterUntil_));
+  goTo(Step::PutOff);
+  showNextTime();
+  storeLater();
   TipChanged();
   settle();
 }
 
 void Rest::decline() {
   closePrompt();
-  Pdtipshow = 0;
+  goTo(Step::Skip);
   dsxxadd();
 }
 
@@ -174,53 +231,56 @@ void Rest::setPause(std::optional<long long> until) {
   pausedUntil_ = until;
   ini_.writeini(keys::kRestSection, keys::kPausedUntil,
                 until ? std::optional(formatMoment(*until)) : std::nullopt);
+  goTo(until ? Step::Pause : Step::Resume);
   TipChanged();
   settle();
 }
 
-// Never a time already past: whatever holds the next rest back is named instead.
-std::string Rest::tip() const {
-  if (restOn_ != kOn) return "Rest reminders are off";
-  if (pausedUntil_) return "Reminders paused until " + formatTimeOfDay(*pausedUntil_);
-  if (prompt_) return "Rest now";
-  if (schedule_.counting() && Pdtipshow) {
-    const ui::LocalTime t = clock_.now();
-    const long long end =
-        t.hour * 3600LL + t.minute * 60 + t.second + schedule_.countdown().totalSeconds();
-    return "Resting until " + formatTimeOfDay(end / 60);
-  }
-  if (schedule_.held()) return "Rest due when the full-screen program ends";
-  if (schedule_.restedAway()) return "Away: counted as a rest";
-  return "Next rest at " + c_.Text1.text();
+bool Rest::goTo(Step step, ui::Busy hold) {
+  const Stage next = nextStage(stage_, step);
+  if (next == Stage::Prompt && stage_ != Stage::Prompt) promptLevel_ = dimming_;
+  const bool changed = next != stage_ || (next == Stage::Held && hold != hold_);
+  stage_ = next;
+  hold_ = next == Stage::Held ? hold : ui::Busy::No;
+  if (changed) showNextTime();
+  return changed;
+}
+
+Standing Rest::standing() const {
+  return {restOn_ == kOn, stage_,           hold_,
+          pausedUntil_,   schedule_.next(), schedule_.countdown().totalSeconds(),
+          promptLevel_};
 }
 
 void Rest::Timer1_Timer() {
   retired_.clear();  // forms closed without a host to drop them; no handler of theirs is running
-  const auto waiting = [this] { return std::pair(schedule_.held(), schedule_.restedAway()); };
-  const auto waited = waiting();
+  const int laters = schedule_.laters();
   apply(schedule_.onTick(
       clock_.now(), elapsed(),
-      {restOn_ == kOn, Pdtipshow != 0, typedLength().value_or(length_), pausedUntil_}));
-  if (waiting() != waited) TipChanged();
+      {restOn_ == kOn, Pdtipshow() != 0, typedLength().value_or(length_), pausedUntil_}));
+  // Leaving either is told by what follows (the prompt, a new working period).
+  const bool held = schedule_.held() != ui::Busy::No && goTo(Step::Hold, schedule_.held());
+  if ((schedule_.restedAway() && goTo(Step::AwayARest)) || held) TipChanged();
+  if (schedule_.laters() != laters) storeLater();  // time away ended the row
   settle();
 }
 
 void Rest::settle() {
   const ui::LocalTime now = clock_.now();
   const long long due = schedule_.secondsToDue(now);
-  const bool live = restOn_ == kOn && !pausedUntil_ && !schedule_.counting();
-  const bool soon = live && !Pdtipshow && !schedule_.held() && !schedule_.restedAway() && due <= 60;
-  const bool warn = live && c_.warn.Value();
-  // Eased in steps of 1 % over the minute, 90 % at its end; a prompt holds what was reached.
-  int dimming = 100;
-  if (warn && prompt_) dimming = dimming_;
-  if (warn && soon && due > 0) dimming = 100 - static_cast<int>((61 - due) * 10 / 60);
-  if (dimming != dimming_) Dimming(dimming_ = dimming);
+  // An unseen countdown (its screen closed early) is no working time to warn in.
+  const bool soon = restOn_ == kOn && !schedule_.counting() && due <= 60;
+  goTo(soon ? Step::Soon : Step::NotSoon);
+  const bool warn = c_.warn.Value() && !schedule_.counting();
+  if (const int dimming = warningLevel(standing(), due, warn); dimming != dimming_)
+    Dimming(dimming_ = dimming);
 
   long long ms = (60 - now.second) * 1000LL;
-  if (schedule_.counting() || prompt_ || schedule_.held() || (soon && (warn || due <= 0)))
+  const bool warning = stage_ == Stage::Warning;
+  if (schedule_.counting() || prompt_ || stage_ == Stage::Held ||
+      (warning && (c_.warn.Value() || due <= 0)))
     ms = 1000;
-  else if (schedule_.restedAway())
+  else if (stage_ == Stage::Away)
     ms = kAwayPollMs;
   else if (const long long toAway = typedLength().value_or(length_) * 60000LL - clock_.idleMs();
            toAway > 0)
@@ -234,7 +294,7 @@ void Rest::apply(const TickOutcome& outcome) {
     if (pausedUntil_) setPause(std::nullopt);
     // Back from time away as long as a rest: an unanswered prompt is no longer a question.
     closePrompt();
-    Pdtipshow = 0;
+    goTo(Step::Skip);
     dsxxadd();
   }
   if (!outcome.counted) return;
@@ -262,7 +322,7 @@ void Rest::showPrompt() {
   // The typed text as it stands; text that is no length is not quoted, the length in force is.
   const std::string length = typedLength() ? c_.Text3.text() : std::to_string(length_);
   if (prompt_) prompt_->Label1.setText("Let's take a " + length + " minute rest");
-  Pdtipshow = 1;
+  goTo(Step::Due);
   TipChanged();
 }
 
@@ -324,13 +384,26 @@ void Rest::endRest() {
   if (c_.sound.Value()) shell_.playSound(ui::SystemSound::RestEnd);
   dsxxadd();
   closePrompt();
+  goTo(Step::Skip);  // a prompt that came while the rest went on unseen
   if (!screens_.empty()) {
     screens_.front()->imgclose_Click();
   } else {
     // The screen was closed early: its close steps run all the same, without a window.
     okdsxxadd_Click();
-    Pdtipshow = 0;
+    goTo(Step::RestOver);
   }
+  if (pausedUntil_) goTo(Step::Pause);  // a rest taken in a pause: the pause goes on
+}
+
+void Rest::restScreenClosed() {
+  goTo(Step::RestOver);
+  if (pausedUntil_) goTo(Step::Pause);
+  okdsxxadd_Click();
+  closeRestScreens();
+}
+
+void Rest::workAreaChanged() {
+  if (prompt_) prompt_->placeInCorner();
 }
 
 template <class F>

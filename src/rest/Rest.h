@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/SafeSwitch.h"
@@ -79,7 +80,7 @@ class Rest {
 
   // The notification icon's tip: the next rest, or that reminders are off. TipChanged is raised
   // whenever it may have changed.
-  std::string tip() const;
+  std::string tip() const { return tipText(standing(), clock_.now()); }
   ui::Event<> TipChanged;
   // The gentle warning: the screen's brightness in percent, eased down to 90 over the minute
   // before a prompt and back to 100 once the prompt is answered or reminders stop.
@@ -89,7 +90,11 @@ class Rest {
   void setRestOn(std::string value) { restOn_ = std::move(value); }
 
   // 1 from the prompt until the rest is declined, ends or its screen is closed.
-  std::int16_t Pdtipshow = 0;
+  std::int16_t Pdtipshow() const {
+    return stage_ == Stage::Prompt || stage_ == Stage::Resting ? 1 : 0;
+  }
+  Stage stage() const { return stage_; }
+  ui::Busy hold() const { return hold_; }
 
   std::int16_t restCounting() const { return schedule_.counting() ? 1 : 0; }
   std::int16_t restMinutes() const { return schedule_.countdown().minutes; }
@@ -104,6 +109,10 @@ class Rest {
   // Opens the rest screen on every monitor (the prompt's rest-now action).
   void showRestScreen();
   void closeRestScreens();
+  // The rest screen's close steps: a new working period, and every rest screen goes.
+  void restScreenClosed();
+  // The desktop's work area changed (a taskbar moved, appeared or resized): the prompt keeps to it.
+  void workAreaChanged();
   // The desktop's monitors may have changed: during a rest, a monitor that came gets a rest
   // screen and one that went loses its own; the rest goes on.
   void monitorsChanged();
@@ -114,6 +123,15 @@ class Rest {
 
  private:
   void apply(const TickOutcome& outcome);
+  // The one place the stage changes: the step's transition, then what the new stage shows.
+  // True when the stage changed.
+  bool goTo(Step step, ui::Busy hold = ui::Busy::No);
+  Standing standing() const;
+  // "NEXT TIME": the next rest, or while paused when reminders resume.
+  void showNextTime();
+  // A prompt put off, and how often in a row, kept across restarts as a pause is.
+  void storeLater();
+  void restoreLater();
   // After anything that moves the next rest: the warning's level, and when the clock next needs
   // to look (a second while something runs, else the next minute or the moment idle becomes a
   // rest).
@@ -145,6 +163,13 @@ class Rest {
   int laterMinutes_ = kDefaultLater;
   int latersLimit_ = kDefaultLaters;
   std::optional<long long> pausedUntil_;
+  Stage stage_ = Stage::Working;
+  ui::Busy hold_ = ui::Busy::No;
+  int promptLevel_ = 100;  // the warning's level as the prompt came
+  // The minute the last prompt put off comes back, while the row of them goes on, and what of it
+  // config.ini holds.
+  std::optional<long long> laterUntil_;
+  std::pair<std::optional<long long>, int> stored_;
   int dimming_ = 100;
   RestSchedule schedule_;
 

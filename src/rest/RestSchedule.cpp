@@ -136,7 +136,7 @@ int RestSchedule::newPeriod(const ui::LocalTime& now, const Elapsed& elapsed, in
   // A working period starts with the person here: time away counts from now at the earliest.
   presentMs_ = elapsed.monotonicMs;
   restedAway_ = false;
-  held_ = false;
+  held_ = ui::Busy::No;
   return *next_;
 }
 
@@ -147,14 +147,21 @@ void RestSchedule::startCountdown(int n, std::int64_t monotonicMs) {
   laters_ = 0;
 }
 
-int RestSchedule::later(const ui::LocalTime& now, int minutes) {
+long long RestSchedule::later(const ui::LocalTime& now, int minutes) {
   const long long nowMinute = absoluteMinute(now);
   // A minute begun counts as gone: the prompt never comes back sooner than asked.
-  next_ = minuteOfDay(nowMinute + minutes + (now.second > 0 ? 1 : 0));
-  checkedThrough_ = nowMinute;
-  held_ = false;
-  ++laters_;
-  return *next_;
+  const long long back = nowMinute + minutes + (now.second > 0 ? 1 : 0);
+  resumeLater(now, back, laters_ + 1);
+  return back;
+}
+
+void RestSchedule::resumeLater(const ui::LocalTime& now, std::optional<long long> until,
+                               int laters) {
+  laters_ = laters;
+  if (!until) return;
+  next_ = minuteOfDay(*until);
+  checkedThrough_ = absoluteMinute(now);
+  held_ = ui::Busy::No;
 }
 
 void RestSchedule::sessionLocked(bool locked, std::int64_t monotonicMs) {
@@ -174,7 +181,7 @@ TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapse
   checkedThrough_ = nowMinute;
   lastSeenMs_ = elapsed.monotonicMs;
   // Full-screen work is no rest, however long it goes without input.
-  if (elapsed.busy) presentMs_ = elapsed.monotonicMs;
+  if (elapsed.busy != ui::Busy::No) presentMs_ = elapsed.monotonicMs;
 
   TickOutcome out;
   if (!reminder.on) return out;  // a countdown that runs does not advance either
@@ -193,23 +200,22 @@ TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapse
     if (!counting_) return out;  // the end of the rest starts the next period
   } else if (reminder.pausedUntil) {
     // Nothing comes due in a pause, and its time is no work: its end starts a working period.
-    held_ = false;
+    held_ = ui::Busy::No;
     if (nowMinute >= *reminder.pausedUntil) out.due = Due::NewPeriod;
     return out;
   } else if (backFromRestAway(elapsed, gapMs - std::max<std::int64_t>(0, elapsed.plannedMs - 1000),
                               reminder.lengthMinutes * 60000LL)) {
-    held_ = false;
+    held_ = ui::Busy::No;
     laters_ = 0;
     out.due = Due::NewPeriod;
     return out;
   }
 
   if (reminder.prompted || restedAway_) return out;  // away long enough: the return decides
-  if (dueNow(nowMinute, firstUnchecked)) held_ = true;
-  if (held_ && !elapsed.busy) {
-    held_ = false;
-    out.due = Due::Prompt;
-  }
+  // A prompt that waits goes on waiting while the person is busy, for whatever reason holds now.
+  const bool due = dueNow(nowMinute, firstUnchecked) || held_ != ui::Busy::No;
+  held_ = due ? elapsed.busy : ui::Busy::No;
+  if (due && held_ == ui::Busy::No) out.due = Due::Prompt;
   return out;
 }
 
@@ -245,6 +251,91 @@ bool RestSchedule::dueNow(long long nowMinute, long long firstUnchecked) const {
   // calendar, so midnight is nothing special; a clock set back holds no occurrence (the time comes
   // round again normally).
   return firstUnchecked + minuteOfDay(*next_ - firstUnchecked) <= nowMinute;
+}
+
+}  // namespace rest
+
+namespace rest {
+
+Stage nextStage(Stage from, Step step) {
+  // A rest under way (a rest or a short break) ends only by its own end; nothing else changes it
+  // but a new rest.
+  const bool resting = from == Stage::Resting || from == Stage::ShortBreak;
+  // Where the clock runs towards the next prompt.
+  const bool working = from == Stage::Working || from == Stage::Warning || from == Stage::Later ||
+                       from == Stage::Held || from == Stage::Away;
+  switch (step) {
+    case Step::NewPeriod:
+      return working ? Stage::Working : from;
+    case Step::Soon:
+      return from == Stage::Working || from == Stage::Later ? Stage::Warning : from;
+    case Step::NotSoon:
+      return from == Stage::Warning ? Stage::Working : from;
+    case Step::Due:
+      return working || from == Stage::Prompt ? Stage::Prompt : from;
+    case Step::Hold:
+      return working && from != Stage::Away ? Stage::Held : from;
+    case Step::PutOff:
+      return working || from == Stage::Prompt ? Stage::Later : from;
+    case Step::Skip:
+      return working || from == Stage::Prompt ? Stage::Working : from;
+    case Step::TakeRest:
+      return Stage::Resting;
+    case Step::RestOver:
+      return resting ? Stage::Working : from;
+    case Step::AwayARest:
+      return working ? Stage::Away : from;
+    case Step::Pause:
+      return resting ? from : Stage::Paused;
+    case Step::Resume:
+      return from == Stage::Paused ? Stage::Working : from;
+  }
+  return from;
+}
+
+std::string tipText(const Standing& s, const ui::LocalTime& now) {
+  if (!s.on) return "Rest reminders are off";
+  switch (s.stage) {
+    case Stage::Paused:
+      return "Reminders paused until " + formatTimeOfDay(s.pausedUntil.value_or(0));
+    case Stage::Prompt:
+      return "Rest now";
+    case Stage::Resting:
+    case Stage::ShortBreak: {
+      const long long end = now.hour * 3600LL + now.minute * 60 + now.second + s.restLeftSeconds;
+      return "Resting until " + formatTimeOfDay(end / 60);
+    }
+    case Stage::Held:
+      switch (s.hold) {
+        case ui::Busy::Presentation:
+          return "Rest due when the presentation ends";
+        case ui::Busy::QuietTime:
+          return "Rest due when quiet time ends";
+        case ui::Busy::Call:
+          return "Rest due when the call ends";
+        case ui::Busy::Listed:
+          return "Rest due when the listed program closes";
+        default:
+          return "Rest due when the full-screen program ends";
+      }
+    case Stage::Away:
+      return "Away: counted as a rest";
+    default:
+      break;
+  }
+  return s.next ? "Next rest at " + formatTimeOfDay(*s.next) : "Rest reminders are off";
+}
+
+int warningLevel(const Standing& s, long long secondsToDue, bool warnOn) {
+  if (!s.on || !warnOn) return 100;
+  if (s.stage == Stage::Prompt) return s.promptLevel;
+  if (s.stage != Stage::Warning || secondsToDue <= 0 || secondsToDue > 60) return 100;
+  return 100 - static_cast<int>((61 - secondsToDue) * 10 / 60);
+}
+
+long long latestStoredEnd(const ui::LocalTime& now) {
+  constexpr int kSlackMinutes = 5;  // a clock corrected by a few minutes damages nothing
+  return absoluteMinute(now) + kMinutesPerDay + kSlackMinutes;
 }
 
 }  // namespace rest

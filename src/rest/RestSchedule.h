@@ -55,9 +55,63 @@ struct Countdown {
 struct Elapsed {
   std::int64_t monotonicMs = 0;  // the counter that runs on through sleep
   std::int64_t idleMs = 0;       // since the last keyboard or mouse input
-  bool busy = false;             // full-screen work, a presentation, quiet time
+  ui::Busy busy = ui::Busy::No;  // full-screen work, a presentation, quiet time
   std::int64_t plannedMs = 0;    // how long after the last tick this one was planned
 };
+
+// Where the rest stands. Reminders switched off are a setting, not a stage: the stage waits for
+// them to come on again.
+enum class Stage {
+  Working,     // a working period runs
+  Warning,     // a minute or less before the prompt: the screen dims
+  Prompt,      // the prompt is up
+  Later,       // the prompt was put off and comes back at its time
+  Resting,     // a rest is taken on the rest screen
+  Held,        // the prompt is due while the person is busy; the hold has its reason
+  Paused,      // no prompt until the pause ends
+  Away,        // away for a rest's length already: the return starts a new working period
+  ShortBreak,  // a short break between rests
+};
+
+// What moves the rest from one stage to the next.
+enum class Step {
+  NewPeriod,  // a working period starts from now (switched on, OK, "Do Not", a rest's end)
+  Soon,       // a minute or less to the prompt
+  NotSoon,    // the prompt is further off again
+  Due,        // the prompt comes
+  Hold,       // the prompt is due but the person is busy
+  PutOff,     // "Later"
+  Skip,       // "Do Not", "Skip this rest", back from time away with the prompt up
+  TakeRest,   // "Rest now"
+  RestOver,   // the rest ended or its screen was closed
+  AwayARest,  // no input (or locked) for a rest's length
+  Pause,
+  Resume,  // the pause ended or was ended
+};
+
+// Every transition of the rest's stages; a step that means nothing in a stage leaves it.
+Stage nextStage(Stage from, Step step);
+
+// Where the rest stands, as the tip and the warning read it.
+struct Standing {
+  bool on = false;  // reminders switched on
+  Stage stage = Stage::Working;
+  ui::Busy hold = ui::Busy::No;          // what holds the prompt, while Held
+  std::optional<long long> pausedUntil;  // the absolute minute the pause ends, while Paused
+  std::optional<int> next;               // the minute of the day of the next rest
+  long long restLeftSeconds = 0;         // of the rest under way, while Resting
+  int promptLevel = 100;                 // the warning's level as the prompt came
+};
+
+// The notification icon's tip. Never a time already past: whatever holds the next rest back is
+// named instead.
+std::string tipText(const Standing& standing, const ui::LocalTime& now);
+// The gentle warning's brightness in percent: eased down in steps of 1 % over the minute before a
+// prompt to 90 at its end, held while the prompt is up, 100 otherwise.
+int warningLevel(const Standing& standing, long long secondsToDue, bool warnOn);
+// The latest a stored pause or put-off prompt may end: a day and a few minutes from now. Anything
+// later is a damaged value.
+long long latestStoredEnd(const ui::LocalTime& now);
 
 // The reminder's state that lives in the main window.
 struct Reminder {
@@ -86,12 +140,15 @@ class RestSchedule {
   // Starts (or restarts) a countdown of the given length; its first second counts from now.
   void startCountdown(int lengthMinutes, std::int64_t monotonicMs);
   // Puts the prompt off for at least the given minutes, counting neither as work nor as rest:
-  // returns the minute of the day it comes back.
-  int later(const ui::LocalTime& now, int minutes);
+  // returns the local minute (since 1970) it comes back.
+  long long later(const ui::LocalTime& now, int minutes);
+  // As before a restart: the prompts put off in a row, and one put off that is still to come back
+  // at the given local minute.
+  void resumeLater(const ui::LocalTime& now, std::optional<long long> until, int laters);
   // Prompts put off since the last rest (taken, or time away that counted as one).
   int laters() const { return laters_; }
-  // A due prompt waits for full-screen work to end; an absence has lasted a rest's length.
-  bool held() const { return held_; }
+  // Why a due prompt waits (Busy::No when none does); an absence has lasted a rest's length.
+  ui::Busy held() const { return held_; }
   bool restedAway() const { return restedAway_; }
 
   TickOutcome onTick(const ui::LocalTime& now, const Elapsed& elapsed, const Reminder& reminder);
@@ -103,6 +160,7 @@ class RestSchedule {
   long long secondsToDue(const ui::LocalTime& now) const;
 
   bool counting() const { return counting_; }
+  std::optional<int> next() const { return next_; }
   const Countdown& countdown() const { return countdown_; }
 
  private:
@@ -118,7 +176,7 @@ class RestSchedule {
   std::optional<std::int64_t> presentMs_;
   std::optional<std::int64_t> lockedSinceMs_;
   bool restedAway_ = false;
-  bool held_ = false;  // a prompt came due while the person was busy; it waits
+  ui::Busy held_ = ui::Busy::No;  // a prompt came due while the person was busy; it waits
   int laters_ = 0;
   bool counting_ = false;
   Countdown countdown_;

@@ -65,9 +65,7 @@ void RestScreen::Form_Load() {
 }
 
 void RestScreen::imgclose_Click() {
-  main_.okdsxxadd_Click();
-  main_.Pdtipshow = 0;
-  main_.closeRestScreens();
+  main_.restScreenClosed();
 }
 
 void RestScreen::refreshSnapshot() {

@@ -11,8 +11,10 @@ inline constexpr const char* kOn = "pdrun";      // a feature's on/off flag, in 
 inline constexpr const char* kLater = "later";               // minutes a prompt is put off
 inline constexpr const char* kLaters = "laters";             // times in a row at most
 inline constexpr const char* kPausedUntil = "paused_until";  // local "YYYY-MM-DD HH:MM"
-inline constexpr const char* kSound = "sound";               // 1 or 0
-inline constexpr const char* kWarn = "warn";                 // 1 or 0: dim before a prompt
+inline constexpr const char* kLaterUntil = "later_until";  // a prompt put off comes back, as above
+inline constexpr const char* kLatersUsed = "laters_used";  // prompts put off in a row so far
+inline constexpr const char* kSound = "sound";             // 1 or 0
+inline constexpr const char* kWarn = "warn";               // 1 or 0: dim before a prompt
 
 // Eye care.
 inline constexpr const char* kEyeSection = "eye";

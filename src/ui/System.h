@@ -19,6 +19,16 @@ struct LocalTime {
   int utcOffset = 0;  // minutes east of UTC in force, daylight saving included
 };
 
+// What holds a due prompt back. Each reason is named to the user while it holds.
+enum class Busy {
+  No,
+  FullScreen,    // a full-screen program (a game, a film)
+  Presentation,  // presentation mode
+  QuietTime,     // the system's quiet time
+  Call,          // a microphone or camera in use
+  Listed,        // a program the user listed is in front
+};
+
 class Clock {
  public:
   virtual ~Clock() = default;
@@ -29,9 +39,8 @@ class Clock {
   virtual std::int64_t monotonicMs() = 0;
   // Milliseconds since the person last used the keyboard or mouse.
   virtual std::int64_t idleMs() = 0;
-  // The person is at full-screen work (a full-screen program, a presentation, quiet time), where
-  // no prompt should appear.
-  virtual bool userBusy() = 0;
+  // Why the person is at work where no prompt should appear, or Busy::No.
+  virtual Busy userBusy() = 0;
 };
 
 // A display gamma ramp: red entries 0-255, then green, then blue.
@@ -130,6 +139,8 @@ class Shell {
   virtual void quit() = 0;
   // One of the system's own sounds, without waiting for it to end.
   virtual void playSound(SystemSound sound) = 0;
+  // A line in lumora.log beside the program, for what the user need not be asked about.
+  virtual void log(const std::string& line) = 0;
 };
 
 }  // namespace ui

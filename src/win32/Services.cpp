@@ -62,13 +62,22 @@ std::int64_t Clock::idleMs() {
   return static_cast<DWORD>(GetTickCount() - info.dwTime);
 }
 
-bool Clock::userBusy() {
+ui::Busy Clock::userBusy() {
   QUERY_USER_NOTIFICATION_STATE state{};
-  if (FAILED(SHQueryUserNotificationState(&state))) return false;
+  if (FAILED(SHQueryUserNotificationState(&state))) return ui::Busy::No;
   // Not QUNS_NOT_PRESENT (locked, screen saver): that is time away, not work. Not QUNS_APP either:
   // a store app in front is no sign of full-screen work.
-  return state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN ||
-         state == QUNS_PRESENTATION_MODE || state == QUNS_QUIET_TIME;
+  switch (state) {
+    case QUNS_BUSY:
+    case QUNS_RUNNING_D3D_FULL_SCREEN:
+      return ui::Busy::FullScreen;
+    case QUNS_PRESENTATION_MODE:
+      return ui::Busy::Presentation;
+    case QUNS_QUIET_TIME:
+      return ui::Busy::QuietTime;
+    default:
+      return ui::Busy::No;
+  }
 }
 
 namespace {
@@ -118,8 +127,10 @@ std::vector<ui::Monitor> Screen::monitors() {
 
 void reportFailure(const wchar_t* call, const wchar_t* detail) {
   const DWORD error = GetLastError();
-  const std::wstring what =
-      std::wstring(call) + L" failed (" + detail + L"), error " + std::to_wstring(error);
+  writeLog(std::wstring(call) + L" failed (" + detail + L"), error " + std::to_wstring(error));
+}
+
+void writeLog(const std::wstring& what) {
   OutputDebugStringW((L"Lumora: " + what + L"\n").c_str());
   constexpr DWORD kMaxLogBytes = 64 * 1024;  // past it, the older half goes
   UniqueFile log(CreateFileW((programFolder() + L"lumora.log").c_str(),
@@ -289,6 +300,10 @@ std::unique_ptr<ui::FileReader> Shell::openProgramFile(const std::string& name) 
 
 void Shell::quit() {
   PostQuitMessage(0);
+}
+
+void Shell::log(const std::string& line) {
+  writeLog(widen(line));
 }
 
 void Shell::playSound(ui::SystemSound sound) {

@@ -24,7 +24,7 @@ class Clock : public ui::Clock {
   ui::LocalTime now() override;
   std::int64_t monotonicMs() override;
   std::int64_t idleMs() override;
-  bool userBusy() override;
+  ui::Busy userBusy() override;
 };
 
 class Screen : public ui::Screen {
@@ -59,6 +59,7 @@ class Shell : public ui::Shell {
   bool runElevated(const std::string& arguments) override;
   void quit() override;
   void playSound(ui::SystemSound sound) override;
+  void log(const std::string& line) override;
   // From the end of the session on, no modal window is shown: it would hold the session up.
   void sessionEnds() { sessionEnding_ = true; }
 

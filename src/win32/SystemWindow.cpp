@@ -130,6 +130,9 @@ LRESULT SystemWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
       notify_->reloadIcon(dpiOf(hwnd_));
       program_->displayReset();
       return 0;
+    case WM_SETTINGCHANGE:  // broadcast to top-level windows when a taskbar moves or resizes
+      if (wp == SPI_SETWORKAREA) program_->workAreaChanged();
+      return 0;
     case WM_DPICHANGED:
       notify_->reloadIcon(HIWORD(wp));
       return 0;

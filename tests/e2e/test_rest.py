@@ -10,6 +10,7 @@ window dragged onto it)."""
 import os
 import time
 
+import pytest
 from PIL import ImageChops
 
 import harness
@@ -255,9 +256,13 @@ class TestPrompt:
         harness.wait_until(lambda: not harness.is_mapped(main), 5, what="the window to hide")
         prompt_an_hour_on()
 
-    def test_in_a_desktop_the_prompt_sits_on_the_taskbar(self, lumora_desktop):
-        lumora_desktop.run(config(mei=0))
+    @pytest.mark.parametrize("mei", [0, 1])
+    def test_in_a_desktop_the_prompt_sits_on_the_taskbar(self, lumora_desktop, mei):
+        # M = 1: the prompt comes a minute after the taskbar has settled, not at start.
+        started = harness.clock_now()
+        lumora_desktop.run(config(mei=mei))
         assert foreground(True) == "Form1"
+        harness.move_clock(mei * ((int(started // 60) + 1) * 60 - harness.clock_now()) / 60)
         prompt = harness.wait_window("Form2", 10)
         bottom = work_area(True)[3]
         assert bottom == harness.SCREEN_H - harness.TASKBAR_H
@@ -442,6 +447,12 @@ class TestLater:
         harness._run(["wine", os.environ["LUMORA_PROBE"], "--desktop", harness.DESKTOP_NAME, "act",
                       "Form2", "Later"])  # fails unless the default action is taken
         wait_gone(prompt)
+        assert icon_tip() == time.strftime("Next rest at %H:%M", time.localtime(back))
+        # Ended and started again (a crash, a sign-out): the put-off prompt keeps its minute and
+        # the count of Laters goes on.
+        lumora_desktop.stop()
+        lumora_desktop.wait_exit()
+        lumora_desktop.run()
         assert icon_tip() == time.strftime("Next rest at %H:%M", time.localtime(back))
         harness.move_clock((back - 2 - harness.clock_now()) / 60)
         time.sleep(1.5)

@@ -103,6 +103,8 @@ class Shell : public ui::Shell {
   bool runElevated(const std::string& a) override { return (opened.push_back(a), true); }
   std::vector<ui::SystemSound> sounds;
   void playSound(ui::SystemSound sound) override { sounds.push_back(sound); }
+  std::vector<std::string> logged;
+  void log(const std::string& line) override { logged.push_back(line); }
 };
 
 // Local time and a monotonic counter. advance() is time passing (awake or asleep); set() is a
@@ -116,7 +118,8 @@ class Clock : public ui::Clock {
   ui::LocalTime now() override { return time; }
   std::int64_t monotonicMs() override { return monotonic; }
   std::int64_t idleMs() override { return lastInput ? monotonic - *lastInput : 0; }
-  bool userBusy() override { return busy; }
+  ui::Busy busyWith = ui::Busy::FullScreen;  // the reason while busy
+  ui::Busy userBusy() override { return busy ? busyWith : ui::Busy::No; }
   // The person stops using the keyboard and mouse, and comes back.
   void leave() { lastInput = monotonic; }
   void comeBack() { lastInput.reset(); }

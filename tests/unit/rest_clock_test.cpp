@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,13 +17,13 @@ TEST_F(RestClock, PromptsOnTheFirstTickOfTheDueMinuteAndOnlyOnce) {
   ASSERT_EQ(Text1.text(), "14:52");
   tickUntil(14, 51, 59);
   EXPECT_EQ(rest.prompt(), nullptr);
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
 
   tick();  // 14:52:00
   ASSERT_NE(rest.prompt(), nullptr);
   EXPECT_EQ(rest.prompt()->Label1.text(), "Let's take a 5 minute rest");
   EXPECT_TRUE(rest.prompt()->visible());
-  EXPECT_EQ(rest.Pdtipshow, 1);
+  EXPECT_EQ(rest.Pdtipshow(), 1);
 
   // Left unanswered: the rest of the minute, and the same time of day tomorrow, show no second one.
   rest::PromptWindow* first = rest.prompt();
@@ -39,7 +40,7 @@ TEST_F(RestClock, DoNotStartsANewWorkingPeriodFromTheCurrentMinute) {
   ASSERT_NE(rest.prompt(), nullptr);
   rest.prompt()->Label2.Click();
   EXPECT_EQ(rest.prompt(), nullptr);
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
   EXPECT_EQ(Text1.text(), "15:37");
   EXPECT_EQ(Label5.text(), "15:37");
   host.run();
@@ -73,7 +74,7 @@ TEST_P(RestLength, ARestOfNMinutesTakesNTimesSixtyTicks) {
   ASSERT_NE(rest.restScreen(), nullptr);
   EXPECT_TRUE(rest.restScreen()->visible());
   EXPECT_EQ(caption(), "Start");
-  EXPECT_EQ(rest.Pdtipshow, 1);
+  EXPECT_EQ(rest.Pdtipshow(), 1);
   EXPECT_EQ(rest.restCounting(), 1);
   host.run();
 
@@ -98,7 +99,7 @@ TEST_P(RestLength, ARestOfNMinutesTakesNTimesSixtyTicks) {
   EXPECT_EQ(rest.restScreen(), nullptr);
   EXPECT_EQ(rest.restCounting(), 0);
   EXPECT_EQ(rest.restMinutes() + rest.restSeconds(), 0);
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
   EXPECT_EQ(shell.sounds, (std::vector{ui::SystemSound::RestStart, ui::SystemSound::RestEnd}));
   const ui::LocalTime end = clock.now();
   EXPECT_EQ(Text1.text(), rest::formatTimeOfDay(end.hour * 60 + end.minute + 45));
@@ -165,7 +166,7 @@ TEST_F(RestClock, ClosingTheRestScreenEarlyLetsTheCountdownFinishUnseen) {
   tick(30);  // 14:52:30
   rest.restScreen()->imgclose.Click();
   EXPECT_EQ(rest.restScreen(), nullptr);
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
   EXPECT_EQ(Text1.text(), "15:37");
   EXPECT_EQ(rest.restCounting(), 1);
 
@@ -174,7 +175,7 @@ TEST_F(RestClock, ClosingTheRestScreenEarlyLetsTheCountdownFinishUnseen) {
   tick();  // tick 120: the end-of-rest steps set the next time from this minute
   EXPECT_EQ(rest.restCounting(), 0);
   EXPECT_EQ(Text1.text(), "15:39");
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
   EXPECT_EQ(formsCreated("Form3"), 1);  // no window appears for the unseen end
 }
 
@@ -199,7 +200,7 @@ TEST_F(RestClock, IntervalZeroPromptsOnTheNextTickAndTheEndOfRestClosesThePrompt
   tick(49);  // tick 60 of the rest
   EXPECT_EQ(rest.restCounting(), 0);
   EXPECT_EQ(rest.prompt(), nullptr);
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
   tick();
   EXPECT_NE(rest.prompt(), nullptr);
 }
@@ -218,7 +219,7 @@ TEST_F(RestClock, SkipAsLongAsARestStartsANewWorkingPeriod) {
   clock.advance(299);
   Timer1.Tick();  // asleep through the due minute 14:52
   EXPECT_NE(rest.prompt(), nullptr) << "a gap shorter than the rest still prompts";
-  EXPECT_EQ(rest.Pdtipshow, 1);
+  EXPECT_EQ(rest.Pdtipshow(), 1);
   rest.prompt()->Label2.Click();
   host.run();
 
@@ -276,7 +277,7 @@ TEST_F(RestClock, AClockSetForwardAcrossTheDueMinuteStillPrompts) {
     clock.set(c.jumpToHour, c.jumpToMinute, 0);
     Timer1.Tick();
     ASSERT_NE(rest.prompt(), nullptr);
-    EXPECT_EQ(rest.Pdtipshow, 1);
+    EXPECT_EQ(rest.Pdtipshow(), 1);
     rest.prompt()->Label2.Click();
     host.run();
   }
@@ -356,7 +357,7 @@ TEST_P(TimeAway, CountsAsRestOnlyWhenItLastsARestsLength) {
   switchOn();
   GetParam().live(*this);
   EXPECT_EQ(rest.prompt() != nullptr, GetParam().promptUp);
-  EXPECT_EQ(rest.Pdtipshow, GetParam().promptUp ? 1 : 0);
+  EXPECT_EQ(rest.Pdtipshow(), GetParam().promptUp ? 1 : 0);
   EXPECT_EQ(Text1.text(), GetParam().next);
   EXPECT_EQ(Label5.text(), GetParam().next);
 }
@@ -483,6 +484,8 @@ const Away kAway[] = {
        ASSERT_NE(f.rest.prompt(), nullptr);
        ASSERT_FALSE(f.rest.prompt()->Later.activate());
        ASSERT_EQ(f.rest.prompt()->Later.toolTip(), "Already put off as often as allowed in a row");
+       ASSERT_TRUE(f.rest.prompt()->laterNote.visible());
+       ASSERT_EQ(f.rest.prompt()->laterNote.text(), f.rest.prompt()->Later.toolTip());
        f.clock.leave();
        f.tickUntil(15, 4, 0);
        f.clock.comeBack();
@@ -504,6 +507,7 @@ const Away kAway[] = {
        f.store.values[{"dsxx", "paused_until"}] = "2026-12-08 00:30";  // as a restart reads it
        f.rest.loadSettings();
        ASSERT_EQ(f.rest.tip(), "Reminders paused until 00:30");
+       ASSERT_EQ(f.Label5.text(), "00:30") << "NEXT TIME says when reminders resume";
        f.tickUntil(23, 50, 0);
        f.clock.leave();
        f.tickUntil(0, 45, 0);  // the pause ended at 00:30 with nobody here
@@ -513,6 +517,87 @@ const Away kAway[] = {
      },
      false, "01:30"},
 };
+
+TEST_F(RestClock, ALaterAndItsCountOutliveARestartAndADamagedEndIsIgnored) {
+  store.values[{"dsxx", "laters"}] = "2";
+  rest.loadSettings();
+  switchOn();
+  tickUntil(14, 52, 30);
+  rest.later();
+  EXPECT_EQ(store.at("dsxx", "later_until"), "2026-12-07 14:58");
+  EXPECT_EQ(store.at("dsxx", "laters_used"), "1");
+  tickUntil(14, 55, 0);
+  rest::Rest again{controls(), clock, screen, &host, ini, shell};  // the program started again
+  again.connect();
+  again.setRestOn("1");
+  again.dsxxadd();
+  again.loadSettings();
+  EXPECT_EQ(Label5.text(), "14:58");
+  tickUntil(14, 58, 0);
+  ASSERT_NE(again.prompt(), nullptr);
+  again.later();
+  ASSERT_FALSE(again.canPutOff()) << "the count went on from 1";
+  again.restNow();
+  EXPECT_FALSE(store.values.contains({"dsxx", "laters_used"}));
+
+  store.values[{"dsxx", "paused_until"}] = "2046-12-07 06:30";  // reminders off for 20 years
+  again.loadSettings();
+  EXPECT_FALSE(again.paused());
+  EXPECT_EQ(shell.logged.size(), 1u);
+  host.run();
+}
+
+// Every stage against every step that moves it; any other step leaves the stage as it is.
+TEST(RestStages, OneTransitionTableTheTipAndTheWarning) {
+  using S = rest::Stage;
+  using T = rest::Step;
+  const std::map<std::pair<S, T>, S> moves = {
+      {{S::Working, T::Soon}, S::Warning},      {{S::Working, T::Due}, S::Prompt},
+      {{S::Working, T::Hold}, S::Held},         {{S::Working, T::AwayARest}, S::Away},
+      {{S::Working, T::PutOff}, S::Later},      {{S::Warning, T::NotSoon}, S::Working},
+      {{S::Warning, T::Due}, S::Prompt},        {{S::Warning, T::Hold}, S::Held},
+      {{S::Warning, T::NewPeriod}, S::Working}, {{S::Warning, T::AwayARest}, S::Away},
+      {{S::Warning, T::PutOff}, S::Later},      {{S::Warning, T::Skip}, S::Working},
+      {{S::Prompt, T::PutOff}, S::Later},       {{S::Prompt, T::Skip}, S::Working},
+      {{S::Later, T::Soon}, S::Warning},        {{S::Later, T::Due}, S::Prompt},
+      {{S::Later, T::Hold}, S::Held},           {{S::Later, T::NewPeriod}, S::Working},
+      {{S::Later, T::AwayARest}, S::Away},      {{S::Later, T::Skip}, S::Working},
+      {{S::Resting, T::RestOver}, S::Working},  {{S::Held, T::Due}, S::Prompt},
+      {{S::Held, T::NewPeriod}, S::Working},    {{S::Held, T::AwayARest}, S::Away},
+      {{S::Held, T::PutOff}, S::Later},         {{S::Held, T::Skip}, S::Working},
+      {{S::Paused, T::Resume}, S::Working},     {{S::Away, T::NewPeriod}, S::Working},
+      {{S::Away, T::Due}, S::Prompt},           {{S::Away, T::PutOff}, S::Later},
+      {{S::Away, T::Skip}, S::Working},         {{S::ShortBreak, T::RestOver}, S::Working},
+  };
+  for (int from = 0; from <= static_cast<int>(S::ShortBreak); ++from) {
+    for (int step = 0; step <= static_cast<int>(T::Resume); ++step) {
+      const S f = static_cast<S>(from);
+      const T t = static_cast<T>(step);
+      S expected = moves.contains({f, t}) ? moves.at({f, t}) : f;
+      if (t == T::TakeRest) expected = S::Resting;
+      if (t == T::Pause && f != S::Resting && f != S::ShortBreak) expected = S::Paused;
+      EXPECT_EQ(rest::nextStage(f, t), expected) << from << " by " << step;
+    }
+  }
+  const ui::LocalTime t{2026, 12, 7, 14, 51, 30};
+  const struct {
+    rest::Standing at;
+    const char* tip;
+    int level;  // 30 s before the due minute, warning on
+  } rows[] = {
+      {{true, S::Working, ui::Busy::No, {}, 892}, "Next rest at 14:52", 100},
+      {{true, S::Warning, ui::Busy::No, {}, 892}, "Next rest at 14:52", 95},
+      {{true, S::Prompt, ui::Busy::No, {}, 892, 0, 90}, "Rest now", 90},
+      {{true, S::Resting, ui::Busy::No, {}, 892, 150}, "Resting until 14:54", 100},
+      {{true, S::Held, ui::Busy::Presentation}, "Rest due when the presentation ends", 100},
+      {{true, S::Paused, ui::Busy::No, 28'998'720 + 390}, "Reminders paused until 06:30", 100},
+      {{true, S::Away}, "Away: counted as a rest", 100},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(rest::tipText(row.at, t), row.tip);
+    EXPECT_EQ(rest::warningLevel(row.at, 30, true), row.level) << row.tip;
+  }
+}
 
 INSTANTIATE_TEST_SUITE_P(Rest, TimeAway, ::testing::ValuesIn(kAway),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -67,7 +67,7 @@ TEST_F(RestWindows, RestNowOpensTheRestScreenAndDropsThePromptAfterItsHandler) {
   EXPECT_EQ(rest.prompt(), nullptr);
   EXPECT_FALSE(host.queue.empty());
   ASSERT_NE(rest.restScreen(), nullptr);
-  EXPECT_EQ(rest.Pdtipshow, 1);
+  EXPECT_EQ(rest.Pdtipshow(), 1);
   EXPECT_EQ(rest.restCounting(), 1);
   host.run();
   EXPECT_EQ(formsCreated("Form3"), 1);
@@ -170,7 +170,7 @@ TEST_F(RestWindows, RestScreensOfEveryMonitorCloseTogether) {
     end();
     EXPECT_TRUE(rest.restScreens().empty());
     EXPECT_EQ(periods, expected);
-    EXPECT_EQ(rest.Pdtipshow, 0);
+    EXPECT_EQ(rest.Pdtipshow(), 0);
     host.run();
   }
 }
@@ -245,7 +245,7 @@ TEST_F(RestWindows, MonitorsThatComeAndGoDuringARestAreFollowed) {
     EXPECT_EQ(rest.restCounting(), 1);
     tick(5 * 60 - 11);
     EXPECT_TRUE(rest.restScreens().empty());
-    EXPECT_EQ(rest.Pdtipshow, 0);
+    EXPECT_EQ(rest.Pdtipshow(), 0);
   }
 
   // Without a rest on screen a new monitor gets nothing: not with the prompt up, nor while a rest
@@ -276,7 +276,7 @@ TEST_F(RestWindows, ClosingTheRestScreenStartsANewWorkingPeriod) {
   s->imgclose.Click();
   EXPECT_TRUE(s->closed());
   EXPECT_EQ(rest.restScreen(), nullptr);
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
   EXPECT_EQ(Text1.text(), "15:43");
   EXPECT_EQ(Label5.text(), "15:43");
   host.run();
@@ -306,7 +306,7 @@ TEST_F(RestWindows, RestScreenEscClosesItAndItsCountdownIsAnnouncedEveryTenSecon
   EXPECT_TRUE(s->keyDown(ui::Key::Escape));
   EXPECT_TRUE(s->closed());
   EXPECT_EQ(rest.restScreen(), nullptr);
-  EXPECT_EQ(rest.Pdtipshow, 0);
+  EXPECT_EQ(rest.Pdtipshow(), 0);
   host.run();
 }
 
@@ -337,7 +337,7 @@ TEST_F(RestWindows, ClosedFormsLeaveNoViewPointingIntoThem) {
     host.run();
     EXPECT_EQ(rest.prompt(), nullptr);
     EXPECT_EQ(rest.restScreen(), nullptr);
-    EXPECT_EQ(rest.Pdtipshow, 0);  // so reminders go on
+    EXPECT_EQ(rest.Pdtipshow(), 0);  // so reminders go on
   }
   {
     rest::Rest open{controls(), clock, screen, &host, ini, shell};
@@ -356,7 +356,7 @@ TEST_F(RestWindows, WithoutAHostTheRestCycleStillRuns) {
   ASSERT_NE(hostless.restScreen(), nullptr);
   hostless.restScreen()->imgclose.Click();
   EXPECT_EQ(hostless.restScreen(), nullptr);
-  EXPECT_EQ(hostless.Pdtipshow, 0);
+  EXPECT_EQ(hostless.Pdtipshow(), 0);
   EXPECT_EQ(Text1.text(), "15:37");
   tick();  // drops the closed forms
   EXPECT_EQ(hostless.prompt(), nullptr);

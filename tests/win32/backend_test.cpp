@@ -373,7 +373,7 @@ TEST(SystemServicesTest, MonitorsListThePrimaryFirstAndTheCounterRuns) {
   ASSERT_EQ(SendInput(1, &move, sizeof move), 1u);
   EXPECT_LT(clock.idleMs(), 200);
   EXPECT_LT(msUntil([&] { return clock.idleMs() >= 300; }), 5000);
-  EXPECT_FALSE(clock.userBusy());
+  EXPECT_EQ(clock.userBusy(), ui::Busy::No);
 }
 
 struct TwoPanels : ui::Form {
