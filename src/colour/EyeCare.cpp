@@ -139,8 +139,8 @@ void EyeCare::fillNightRows() {
   };
   c_.night.on.setValue(night_.on);
   c_.night.sun.setValue(night_.sun);
-  c_.night.from.setText(clockText(night_.from));
-  c_.night.to.setText(clockText(night_.to));
+  c_.night.from.setText(settings::clockText(night_.from));
+  c_.night.to.setText(settings::clockText(night_.to));
   c_.night.lat.setText(degrees(night_.lat));
   c_.night.lon.setText(degrees(night_.lon));
   c_.night.warmth.setValue((night_.night + 50) / 100);
@@ -150,8 +150,8 @@ void EyeCare::fillNightRows() {
 // The night rows as typed, stored in one step; a field that is not right is named and nothing
 // is stored.
 bool EyeCare::storeNightRows() {
-  const std::optional<int> from = parseClockTime(c_.night.from.text());
-  const std::optional<int> to = parseClockTime(c_.night.to.text());
+  const std::optional<int> from = settings::parseClockTime(c_.night.from.text());
+  const std::optional<int> to = settings::parseClockTime(c_.night.to.text());
   const std::string latText(settings::trimBlanks(c_.night.lat.text()));
   const std::string lonText(settings::trimBlanks(c_.night.lon.text()));
   const std::optional<double> lat = parseDegrees(latText), lon = parseDegrees(lonText);
@@ -178,7 +178,8 @@ bool EyeCare::storeNightRows() {
   };
   ini_.writeini({entry(keys::kNightOn, night_.on ? "1" : "0"),
                  entry(keys::kNightMode, night_.sun ? "sun" : "times"),
-                 entry(keys::kNightFrom, clockText(*from)), entry(keys::kNightTo, clockText(*to)),
+                 entry(keys::kNightFrom, settings::clockText(*from)),
+                 entry(keys::kNightTo, settings::clockText(*to)),
                  entry(keys::kNightNight, std::to_string(night_.night)),
                  entry(keys::kNightLat, lat ? std::optional(latText) : std::nullopt),
                  entry(keys::kNightLon, lon ? std::optional(lonText) : std::nullopt)});

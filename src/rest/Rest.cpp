@@ -7,6 +7,7 @@
 #include "rest/PromptWindow.h"
 #include "rest/RestScreen.h"
 #include "settings/Keys.h"
+#include "settings/Values.h"
 
 namespace rest {
 
@@ -40,8 +41,8 @@ void Rest::loadSettings() {
   laterMinutes_ = wholeMinutes(stored(keys::kLater), 1, 60).value_or(kDefaultLater);
   latersLimit_ = wholeMinutes(stored(keys::kLaters), 0, 10).value_or(kDefaultLaters);
   pausedUntil_ = parseMoment(stored(keys::kPausedUntil));
-  c_.sound.setValue(wholeMinutes(stored(keys::kSound), 0, 1).value_or(1) == 1);
-  c_.warn.setValue(wholeMinutes(stored(keys::kWarn), 0, 1).value_or(1) == 1);
+  c_.sound.setValue(settings::storedFlag(stored(keys::kSound), true));
+  c_.warn.setValue(settings::storedFlag(stored(keys::kWarn), true));
   TipChanged();
 }
 
@@ -58,7 +59,7 @@ void Rest::dsxxadd() {
   c_.ppset.setVisible(false);
 
   c_.Text1.setText(
-      formatTimeOfDay(schedule_.newPeriod(clock_.now(), {clock_.monotonicMs()}, interval_)));
+      settings::clockText(schedule_.newPeriod(clock_.now(), {clock_.monotonicMs()}, interval_)));
   c_.Label5.setText(c_.Text1.text());
   TipChanged();
   settle();
@@ -143,7 +144,7 @@ void Rest::later() {
   if (!canPutOff()) return;
   closePrompt();
   Pdtipshow = 0;
-  c_.Text1.setText(formatTimeOfDay(schedule_.later(clock_.now(), laterMinutes_)));
+  c_.Text1.setText(settings::clockText(schedule_.later(clock_.now(), laterMinutes_)));
   c_.Label5.setText(c_.Text1.text());
   TipChanged();
   settle();
@@ -176,13 +177,13 @@ void Rest::setPause(std::optional<long long> until) {
 // Never a time already past: whatever holds the next rest back is named instead.
 std::string Rest::tip() const {
   if (restOn_ != kOn) return "Rest reminders are off";
-  if (pausedUntil_) return "Reminders paused until " + formatTimeOfDay(*pausedUntil_);
+  if (pausedUntil_) return "Reminders paused until " + settings::clockText(*pausedUntil_);
   if (prompt_) return "Rest now";
   if (schedule_.counting() && Pdtipshow) {
     const ui::LocalTime t = clock_.now();
     const long long end =
         t.hour * 3600LL + t.minute * 60 + t.second + schedule_.countdown().totalSeconds();
-    return "Resting until " + formatTimeOfDay(end / 60);
+    return "Resting until " + settings::clockText(end / 60);
   }
   if (schedule_.held()) return "Rest due when the full-screen program ends";
   if (schedule_.restedAway()) return "Away: counted as a rest";
