@@ -125,10 +125,15 @@ void EyeCare::SafeSwitch1_Click(bool value) {
 }
 
 void EyeCare::Image7_Click() {
-  if (!storeNightRows()) return;
+  std::optional<std::vector<ui::ProfileEntry>> entries = typedNightRows();
+  if (!entries) return;
+  const bool nightChanged = !entries->empty();
   c_.ppset.setVisible(false);
+  // The night rows and the sliders are one save: the file is swapped once.
   for (const auto& [key, value] : storedValues())
-    ini_.writeini(kSection, key, std::to_string(value));
+    entries->push_back({kSection, key, std::to_string(value)});
+  ini_.writeini(*entries);
+  if (nightChanged) nightTick();
 }
 
 void EyeCare::fillNightRows() {
@@ -147,9 +152,9 @@ void EyeCare::fillNightRows() {
   c_.night.warmth.Change();  // the caption, also when the value was already there
 }
 
-// The night rows as typed, stored in one step; a field that is not right is named and nothing
-// is stored.
-bool EyeCare::storeNightRows() {
+// The night rows as typed, to be stored with the panel's other values: nothing when they are as
+// stored; a field that is not right is named and the panel's OK stores nothing.
+std::optional<std::vector<ui::ProfileEntry>> EyeCare::typedNightRows() {
   const std::optional<int> from = settings::parseClockTime(c_.night.from.text());
   const std::optional<int> to = settings::parseClockTime(c_.night.to.text());
   const std::string latText(settings::trimBlanks(c_.night.lat.text()));
@@ -165,26 +170,25 @@ bool EyeCare::storeNightRows() {
                           : nullptr;
   if (fault) {
     shell_.messageBox(fault, kTipsTitle, ui::MessageIcon::Warning);
-    return false;
+    return std::nullopt;
   }
   const NightSettings typed{
       c_.night.on.Value(),           c_.night.sun.Value(), *from, *to, night_.day,
       c_.night.warmth.value() * 100, night_.fade,          lat,   lon};
-  if (typed == night_) return true;
+  if (typed == night_) return std::vector<ui::ProfileEntry>{};
   night_ = typed;
   namespace keys = settings::keys;
   const auto entry = [](const char* key, std::optional<std::string> v) {
     return ui::ProfileEntry{keys::kNightSection, key, std::move(v)};
   };
-  ini_.writeini({entry(keys::kNightOn, night_.on ? "1" : "0"),
-                 entry(keys::kNightMode, night_.sun ? "sun" : "times"),
-                 entry(keys::kNightFrom, settings::clockText(*from)),
-                 entry(keys::kNightTo, settings::clockText(*to)),
-                 entry(keys::kNightNight, std::to_string(night_.night)),
-                 entry(keys::kNightLat, lat ? std::optional(latText) : std::nullopt),
-                 entry(keys::kNightLon, lon ? std::optional(lonText) : std::nullopt)});
-  nightTick();
-  return true;
+  return std::vector<ui::ProfileEntry>{
+      entry(keys::kNightOn, night_.on ? "1" : "0"),
+      entry(keys::kNightMode, night_.sun ? "sun" : "times"),
+      entry(keys::kNightFrom, settings::clockText(*from)),
+      entry(keys::kNightTo, settings::clockText(*to)),
+      entry(keys::kNightNight, std::to_string(night_.night)),
+      entry(keys::kNightLat, lat ? std::optional(latText) : std::nullopt),
+      entry(keys::kNightLon, lon ? std::optional(lonText) : std::nullopt)};
 }
 
 void EyeCare::nightTick() {
