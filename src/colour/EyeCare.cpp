@@ -161,13 +161,16 @@ std::optional<std::vector<ui::ProfileEntry>> EyeCare::typedNightRows() {
   const std::string lonText(settings::trimBlanks(c_.night.lon.text()));
   const std::optional<double> lat = parseDegrees(latText), lon = parseDegrees(lonText);
   const bool noPlace = latText.empty() && lonText.empty() && !c_.night.sun.Value();
-  const char* fault = !from     ? "\"From\" needs a time such as 21:00."
-                      : !to     ? "\"To\" needs a time such as 07:00."
-                      : noPlace ? nullptr
-                      : !lat || !lon || std::abs(*lat) > 90 || std::abs(*lon) > 180
-                          ? "Sunset and sunrise need a latitude (-90 to 90) and a longitude "
-                            "(-180 to 180) in degrees, such as 51.5 and -0.12."
-                          : nullptr;
+  const bool badPlace = !lat || !lon || std::abs(*lat) > 90 || std::abs(*lon) > 180;
+  const char* fault = nullptr;
+  if (!from)
+    fault = "\"From\" needs a time such as 21:00.";
+  else if (!to)
+    fault = "\"To\" needs a time such as 07:00.";
+  else if (!noPlace && badPlace)
+    fault =
+        "Sunset and sunrise need a latitude (-90 to 90) and a longitude (-180 to 180) in degrees, "
+        "such as 51.5 and -0.12.";
   if (fault) {
     shell_.messageBox(fault, kTipsTitle, ui::MessageIcon::Warning);
     return std::nullopt;
@@ -271,11 +274,16 @@ void EyeCare::displayReset() {
 }
 
 void EyeCare::show(SendResult result) {
-  c_.colourStatus.setText(result == SendResult::Refused      ? refusedStatus()
-                          : result == SendResult::Limited    ? kLimitedStatus
-                          : result == SendResult::Unreadable ? kUnreadableStatus
-                          : nightState_.sunFallback          ? kSunFallbackStatus
-                                                             : "");
+  std::string status;
+  if (result == SendResult::Refused)
+    status = refusedStatus();
+  else if (result == SendResult::Limited)
+    status = kLimitedStatus;
+  else if (result == SendResult::Unreadable)
+    status = kUnreadableStatus;
+  else if (nightState_.sunFallback)
+    status = kSunFallbackStatus;
+  c_.colourStatus.setText(status);
 }
 
 std::string EyeCare::refusedStatus() const {

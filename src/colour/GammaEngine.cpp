@@ -108,7 +108,10 @@ Ramp withinDefaultLimit(const Ramp& ramp) {
   int inside = 0, outside = 1024;
   while (outside - inside > 1) {
     const int share = (inside + outside) / 2;
-    (withinDefaultGammaLimit(blended(ramp, share)) ? inside : outside) = share;
+    if (withinDefaultGammaLimit(blended(ramp, share)))
+      inside = share;
+    else
+      outside = share;
   }
   return blended(ramp, inside);
 }

@@ -74,8 +74,13 @@ NightSettings readNightSettings(settings::Ini& ini) {
   s.sun = settings::trimBlanks(read(keys::kNightMode)) == "sun";
   s.lat = parseDegrees(read(keys::kNightLat));
   s.lon = parseDegrees(read(keys::kNightLon));
-  if (!s.lat || !s.lon) s.lat = s.lon = std::nullopt;
-  if (s.lat) s.lat = std::clamp(*s.lat, -90.0, 90.0), s.lon = std::clamp(*s.lon, -180.0, 180.0);
+  if (s.lat && s.lon) {
+    s.lat = std::clamp(*s.lat, -90.0, 90.0);
+    s.lon = std::clamp(*s.lon, -180.0, 180.0);
+  } else {
+    s.lat = std::nullopt;
+    s.lon = std::nullopt;
+  }
   return s;
 }
 
@@ -125,7 +130,10 @@ NightState nightAt(const NightSettings& s, const ui::LocalTime& now) {
     const SunTimes sun = sunTimes(*s.lat, *s.lon, now);
     from = sun.sunset * 60;  // both 0 where the sun neither rises nor sets today
     to = sun.sunrise * 60;
-    if (sun.kind == SunDay::PolarNight) level = 1, state.tip = "Warm all day";
+    if (sun.kind == SunDay::PolarNight) {
+      level = 1;
+      state.tip = "Warm all day";
+    }
   }
   if (from != to) {
     const int fade = s.fade * 60;

@@ -148,9 +148,12 @@ void Form::followScope(Control* scopeBefore) {
   remembered(scopeBefore) = focused_;
   std::vector<Control*> cycle = focusCycle();
   Control* back = remembered(scope);
-  moveFocus(std::find(cycle.begin(), cycle.end(), back) != cycle.end() ? back
-            : cycle.empty()                                            ? nullptr
-                                                                       : cycle.front());
+  if (std::find(cycle.begin(), cycle.end(), back) != cycle.end())
+    moveFocus(back);
+  else if (cycle.empty())
+    moveFocus(nullptr);
+  else
+    moveFocus(cycle.front());
 }
 
 bool Form::keyDown(Key key, bool shift) {

@@ -494,7 +494,8 @@ const Away kAway[] = {
     {"HiddenAnAbsenceIsNoticedOnItsSecond",
      [](RestFixture& f) {
        for (f.clock.leave(); f.rest.tip() != "Away: counted as a rest";) f.wake();  // 14:07:30
-       f.clock.comeBack(), f.wake();  // back at 14:12:33, not at the next minute
+       f.clock.comeBack();
+       f.wake();  // back at 14:12:33, not at the next minute
      },
      false, "14:57"},
     {"PauseAcrossMidnightARestartAndAnEndWhileAway",
