@@ -412,6 +412,11 @@ TEST_F(EyeCareTest, NightRowsAndAllowStronger) {
     EXPECT_EQ(eye.tipLines(), *lat == 'x' ? "Night light from 22:00" : "Warm all day");
     EXPECT_EQ(colourStatus.text(), *lat == 'x' ? colour::kSunFallbackStatus : "");
   }
+  store.values[{"night", "lat"}] = "51.5";  // a latitude alone is no place
+  store.values.erase({"night", "lon"});
+  eye.colorload();
+  eye.nightTick();
+  EXPECT_EQ(colourStatus.text(), colour::kSunFallbackStatus);
   night.allowStronger.Click();  // answered No
   shell.yes = true;
   night.allowStronger.Click();

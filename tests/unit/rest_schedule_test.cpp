@@ -42,6 +42,18 @@ TEST(RestSettings, TimesOfDayMomentsAndFlags) {
       {"1969-12-31 23:00", std::nullopt}};
   for (const auto& [text, minute] : moments) EXPECT_EQ(rest::parseMoment(text), minute) << text;
   EXPECT_EQ(rest::formatMoment(rest::absoluteMinute({2100, 3, 1, 7, 5, 0})), "2100-03-01 07:05");
+  const ui::LocalTime late{2026, 5, 1, 23, 40, 10};
+  const long long lateMinute = rest::absoluteMinute(late);
+  EXPECT_EQ(rest::pauseEnd(late, rest::PauseFor::HalfHour), lateMinute + 30);
+  EXPECT_EQ(rest::pauseEnd(late, rest::PauseFor::Hour), lateMinute + 60);
+  EXPECT_EQ(rest::pauseEnd(late, rest::PauseFor::Tomorrow), lateMinute + 20);
+  // "Later" at a minute's very start comes back exactly its minutes on; a rest ends the row.
+  rest::RestSchedule schedule;
+  EXPECT_EQ(schedule.later({2026, 5, 1, 14, 52, 0}, 5), 14 * 60 + 57);
+  EXPECT_EQ(schedule.later({2026, 5, 1, 14, 52, 1}, 5), 14 * 60 + 58);
+  EXPECT_EQ(schedule.laters(), 2);
+  schedule.startCountdown(5, 0);
+  EXPECT_EQ(schedule.laters(), 0);
   for (const auto& [text, fallback, flag] : {std::tuple{" 0 ", true, false},
                                              {"1", false, true},
                                              {"0.4", true, true},
