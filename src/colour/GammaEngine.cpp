@@ -205,7 +205,10 @@ SendResult GammaEngine::sendAll() {
   std::vector<Ramp> ramps;
   for (const Output& output : outputs_) {
     ramps.push_back(last_ ? scaledRamp(adjustedRamp(output.base, *last_), factors) : output.base);
-    if (unreadable(ramps.back())) return result_ = SendResult::Unreadable;
+    if (unreadable(ramps.back())) {
+      result_ = SendResult::Unreadable;
+      return result_;
+    }
   }
   refused_.clear();
   result_ = SendResult::Applied;

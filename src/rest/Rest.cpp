@@ -212,7 +212,10 @@ void Rest::settle() {
   int dimming = 100;
   if (warn && prompt_) dimming = dimming_;
   if (warn && soon && due > 0) dimming = 100 - static_cast<int>((61 - due) * 10 / 60);
-  if (dimming != dimming_) Dimming(dimming_ = dimming);
+  if (dimming != dimming_) {
+    dimming_ = dimming;
+    Dimming(dimming);
+  }
 
   long long ms = (60 - now.second) * 1000LL;
   if (schedule_.counting() || prompt_ || schedule_.held() || (soon && (warn || due <= 0)))
