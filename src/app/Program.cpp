@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <string_view>
-#include <utility>
 
 #include "app/MainWindow.h"
 #include "colour/GammaEngine.h"
@@ -11,47 +9,6 @@
 #include "settings/Keys.h"
 
 namespace app {
-
-namespace {
-
-// MOD_ALT, MOD_CONTROL, MOD_SHIFT, MOD_WIN shifted by 8; VK_PRIOR-VK_DOWN, VK_INSERT, VK_DELETE.
-constexpr std::pair<std::string_view, unsigned> kNames[] = {
-    {"alt", 0x100},     {"ctrl", 0x200}, {"shift", 0x400}, {"win", 0x800},  {"pageup", 0x21},
-    {"pagedown", 0x22}, {"end", 0x23},   {"home", 0x24},   {"left", 0x25},  {"up", 0x26},
-    {"right", 0x27},    {"down", 0x28},  {"insert", 0x2D}, {"delete", 0x2E}};
-constexpr unsigned kF1 = 0x70, kFunctionKeys = 24;  // VK_F1 to VK_F24
-
-// The code of a name in lower case, 0 for none; letters and digits are their own codes.
-unsigned code(std::string_view name) {
-  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
-    return static_cast<unsigned>(std::toupper(static_cast<unsigned char>(name[0])));
-  for (unsigned n = 1; n <= kFunctionKeys; ++n)
-    if (name.starts_with('f') && name.substr(1) == std::to_string(n)) return kF1 + n - 1;
-  for (const auto& [known, c] : kNames)
-    if (known == name) return c;
-  return 0;
-}
-
-}  // namespace
-
-std::optional<HotKey> parseHotKey(std::string_view text) {
-  std::string s;  // "Page Down" is "pagedown"
-  for (char ch : text)
-    if (!std::isspace(static_cast<unsigned char>(ch)))
-      s += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  HotKey key;
-  if (s.empty()) return key;
-  std::string_view rest = s;
-  for (std::size_t plus; (plus = rest.find('+')) != rest.npos; rest.remove_prefix(plus + 1)) {
-    const unsigned modifier = code(rest.substr(0, plus));
-    if (modifier < 0x100) return std::nullopt;
-    key.modifiers |= modifier >> 8;
-  }
-  key.vk = code(rest);
-  const bool functionKey = key.vk >= kF1 && key.vk < kF1 + kFunctionKeys;
-  if (!key.vk || key.vk >= 0x100 || (!key.modifiers && !functionKey)) return std::nullopt;
-  return key;
-}
 
 bool iconOnlyStart(const std::vector<std::string>& arguments) {
   auto isTraySwitch = [](const std::string& argument) {
@@ -135,25 +92,34 @@ void Program::readShortcuts() {
     const auto& [key, fallback] = settings::keys::kShortcuts[a];
     std::string& text = shortcutTexts_[a] = ini_.readini(settings::keys::kKeysSection, key);
     if (text == key) text = fallback;  // not in the file
-    auto hotKey = parseHotKey(text);
-    if (!hotKey)
+    std::optional<Shortcut> shortcut = parseShortcut(text);
+    if (!shortcut) {
       shell_.messageBox("Lumora does not understand the shortcut " + std::string(key) + "=" + text +
                             " in config.ini and uses " + fallback + ".",
                         "Lumora", ui::MessageIcon::Warning);
-    if (!hotKey) hotKey = parseHotKey(text = fallback);
-    pending_[a] = *hotKey;
+      text = fallback;
+      shortcut = parseShortcut(text);
+    }
+    pending_[a] = *shortcut;
   }
   trayForm_->nightLightKeys = shortcutTexts_[kNightLight];
 }
 
-void Program::registerShortcuts(const std::function<bool(Action, HotKey)>& add) {
+void Program::registerShortcuts(const std::function<bool(Action, const Shortcut&)>& add) {
   std::string& note = mainWindow_->tipNote;
   note.clear();
-  for (unsigned a = 0; a < kActionCount; ++a)
-    if (pending_[a].vk && !add(Action(a), pending_[a]))
-      note += (note.empty() ? "Keys taken: " : ", ") + shortcutTexts_[a];
+  for (unsigned a = 0; a < kActionCount; ++a) {
+    if (pending_[a].key == KeyKind::None || add(Action(a), pending_[a])) {
+      pending_[a] = {};
+      continue;
+    }
+    // Held by another program: offered again next time.
+    if (note.empty())
+      note = "Keys taken: ";
     else
-      pending_[a].vk = 0;
+      note += ", ";
+    note += shortcutTexts_[a];
+  }
   mainWindow_->updateTip();
 }
 

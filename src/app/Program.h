@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Command.h"
+#include "app/Shortcut.h"
 #include "settings/Ini.h"
 #include "tray/Notify.h"
 #include "tray/SignIn.h"
@@ -43,16 +44,6 @@ constexpr const char* kTraySwitch = "/tray";
 // Whether the command-line arguments (without the program's own name) ask for the icon-only
 // start: "/tray" or "-tray" in any case.
 bool iconOnlyStart(const std::vector<std::string>& arguments);
-
-// A system-wide shortcut: what it does (also its id), and the system's own modifier flags and
-// virtual-key code (vk 0: none).
-enum Action : unsigned { kDarker, kBrighter, kEyeCare, kNightLight, kActionCount };
-struct HotKey {
-  unsigned modifiers = 0, vk = 0;
-};
-// "Ctrl+Alt+PageDown" in any case and spacing; empty is no shortcut. Nothing when the text does
-// not parse, or when a key other than F1-F24 has no modifier (every program would lose it).
-std::optional<HotKey> parseHotKey(std::string_view text);
 
 class Program {
  public:
@@ -88,7 +79,7 @@ class Program {
   void readShortcuts();
   // Offers each shortcut not registered yet to add (false: another program holds it); those held
   // elsewhere are named in the icon's tip.
-  void registerShortcuts(const std::function<bool(Action, HotKey)>& add);
+  void registerShortcuts(const std::function<bool(Action, const Shortcut&)>& add);
   void shortcut(Action action);
 
   struct CommandReply {
@@ -109,7 +100,7 @@ class Program {
   ui::Shell& shell_;
   settings::Ini ini_;
   std::array<std::string, kActionCount> shortcutTexts_;
-  std::array<HotKey, kActionCount> pending_;  // vk 0 once registered, and for none
+  std::array<Shortcut, kActionCount> pending_;  // KeyKind::None once registered, and for none
   std::unique_ptr<colour::GammaEngine> gamma_;
   tray::Icon icon_;
   std::unique_ptr<MainWindow> mainWindow_;

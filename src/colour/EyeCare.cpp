@@ -125,10 +125,15 @@ void EyeCare::SafeSwitch1_Click(bool value) {
 }
 
 void EyeCare::Image7_Click() {
-  if (!storeNightRows()) return;
+  std::optional<std::vector<ui::ProfileEntry>> entries = typedNightRows();
+  if (!entries) return;
+  const bool nightChanged = !entries->empty();
   c_.ppset.setVisible(false);
+  // The night rows and the sliders are one save: the file is swapped once.
   for (const auto& [key, value] : storedValues())
-    ini_.writeini(kSection, key, std::to_string(value));
+    entries->push_back({kSection, key, std::to_string(value)});
+  ini_.writeini(*entries);
+  if (nightChanged) nightTick();
 }
 
 void EyeCare::fillNightRows() {
@@ -139,51 +144,54 @@ void EyeCare::fillNightRows() {
   };
   c_.night.on.setValue(night_.on);
   c_.night.sun.setValue(night_.sun);
-  c_.night.from.setText(clockText(night_.from));
-  c_.night.to.setText(clockText(night_.to));
+  c_.night.from.setText(settings::clockText(night_.from));
+  c_.night.to.setText(settings::clockText(night_.to));
   c_.night.lat.setText(degrees(night_.lat));
   c_.night.lon.setText(degrees(night_.lon));
   c_.night.warmth.setValue((night_.night + 50) / 100);
   c_.night.warmth.Change();  // the caption, also when the value was already there
 }
 
-// The night rows as typed, stored in one step; a field that is not right is named and nothing
-// is stored.
-bool EyeCare::storeNightRows() {
-  const std::optional<int> from = parseClockTime(c_.night.from.text());
-  const std::optional<int> to = parseClockTime(c_.night.to.text());
+// The night rows as typed, to be stored with the panel's other values: nothing when they are as
+// stored; a field that is not right is named and the panel's OK stores nothing.
+std::optional<std::vector<ui::ProfileEntry>> EyeCare::typedNightRows() {
+  const std::optional<int> from = settings::parseClockTime(c_.night.from.text());
+  const std::optional<int> to = settings::parseClockTime(c_.night.to.text());
   const std::string latText(settings::trimBlanks(c_.night.lat.text()));
   const std::string lonText(settings::trimBlanks(c_.night.lon.text()));
   const std::optional<double> lat = parseDegrees(latText), lon = parseDegrees(lonText);
   const bool noPlace = latText.empty() && lonText.empty() && !c_.night.sun.Value();
-  const char* fault = !from     ? "\"From\" needs a time such as 21:00."
-                      : !to     ? "\"To\" needs a time such as 07:00."
-                      : noPlace ? nullptr
-                      : !lat || !lon || std::abs(*lat) > 90 || std::abs(*lon) > 180
-                          ? "Sunset and sunrise need a latitude (-90 to 90) and a longitude "
-                            "(-180 to 180) in degrees, such as 51.5 and -0.12."
-                          : nullptr;
+  const bool badPlace = !lat || !lon || std::abs(*lat) > 90 || std::abs(*lon) > 180;
+  const char* fault = nullptr;
+  if (!from)
+    fault = "\"From\" needs a time such as 21:00.";
+  else if (!to)
+    fault = "\"To\" needs a time such as 07:00.";
+  else if (!noPlace && badPlace)
+    fault =
+        "Sunset and sunrise need a latitude (-90 to 90) and a longitude (-180 to 180) in degrees, "
+        "such as 51.5 and -0.12.";
   if (fault) {
     shell_.messageBox(fault, kTipsTitle, ui::MessageIcon::Warning);
-    return false;
+    return std::nullopt;
   }
   const NightSettings typed{
       c_.night.on.Value(),           c_.night.sun.Value(), *from, *to, night_.day,
       c_.night.warmth.value() * 100, night_.fade,          lat,   lon};
-  if (typed == night_) return true;
+  if (typed == night_) return std::vector<ui::ProfileEntry>{};
   night_ = typed;
   namespace keys = settings::keys;
   const auto entry = [](const char* key, std::optional<std::string> v) {
     return ui::ProfileEntry{keys::kNightSection, key, std::move(v)};
   };
-  ini_.writeini({entry(keys::kNightOn, night_.on ? "1" : "0"),
-                 entry(keys::kNightMode, night_.sun ? "sun" : "times"),
-                 entry(keys::kNightFrom, clockText(*from)), entry(keys::kNightTo, clockText(*to)),
-                 entry(keys::kNightNight, std::to_string(night_.night)),
-                 entry(keys::kNightLat, lat ? std::optional(latText) : std::nullopt),
-                 entry(keys::kNightLon, lon ? std::optional(lonText) : std::nullopt)});
-  nightTick();
-  return true;
+  return std::vector<ui::ProfileEntry>{
+      entry(keys::kNightOn, night_.on ? "1" : "0"),
+      entry(keys::kNightMode, night_.sun ? "sun" : "times"),
+      entry(keys::kNightFrom, settings::clockText(*from)),
+      entry(keys::kNightTo, settings::clockText(*to)),
+      entry(keys::kNightNight, std::to_string(night_.night)),
+      entry(keys::kNightLat, lat ? std::optional(latText) : std::nullopt),
+      entry(keys::kNightLon, lon ? std::optional(lonText) : std::nullopt)};
 }
 
 void EyeCare::nightTick() {
@@ -266,11 +274,16 @@ void EyeCare::displayReset() {
 }
 
 void EyeCare::show(SendResult result) {
-  c_.colourStatus.setText(result == SendResult::Refused      ? refusedStatus()
-                          : result == SendResult::Limited    ? kLimitedStatus
-                          : result == SendResult::Unreadable ? kUnreadableStatus
-                          : nightState_.sunFallback          ? kSunFallbackStatus
-                                                             : "");
+  std::string status;
+  if (result == SendResult::Refused)
+    status = refusedStatus();
+  else if (result == SendResult::Limited)
+    status = kLimitedStatus;
+  else if (result == SendResult::Unreadable)
+    status = kUnreadableStatus;
+  else if (nightState_.sunFallback)
+    status = kSunFallbackStatus;
+  c_.colourStatus.setText(status);
 }
 
 std::string EyeCare::refusedStatus() const {

@@ -80,7 +80,8 @@ class EyeCare {
   // Load step: captures the display's ramp and sets the sliders and their captions to neutral.
   void colorload();
   void SafeSwitch1_Click(bool value);
-  // OK of the colour panel: stores the night rows and the five slider values, then hides ppset.
+  // OK of the colour panel: stores the night rows and the five slider values in one save, then
+  // hides ppset.
   void Image7_Click();
   // The colour panel opens: its night light rows show what is stored.
   void fillNightRows();
@@ -113,7 +114,7 @@ class EyeCare {
   ui::Slider& slider(std::size_t n) const { return *c_.sliders[n].slider; }
   Amounts amounts() const;
   void loadDefaultRamp();
-  bool storeNightRows();
+  std::optional<std::vector<ui::ProfileEntry>> typedNightRows();
   void allowStronger_Click();
 
   EyeCareControls c_;

@@ -108,7 +108,10 @@ Ramp withinDefaultLimit(const Ramp& ramp) {
   int inside = 0, outside = 1024;
   while (outside - inside > 1) {
     const int share = (inside + outside) / 2;
-    (withinDefaultGammaLimit(blended(ramp, share)) ? inside : outside) = share;
+    if (withinDefaultGammaLimit(blended(ramp, share)))
+      inside = share;
+    else
+      outside = share;
   }
   return blended(ramp, inside);
 }
@@ -202,7 +205,10 @@ SendResult GammaEngine::sendAll() {
   std::vector<Ramp> ramps;
   for (const Output& output : outputs_) {
     ramps.push_back(last_ ? scaledRamp(adjustedRamp(output.base, *last_), factors) : output.base);
-    if (unreadable(ramps.back())) return result_ = SendResult::Unreadable;
+    if (unreadable(ramps.back())) {
+      result_ = SendResult::Unreadable;
+      return result_;
+    }
   }
   refused_.clear();
   result_ = SendResult::Applied;

@@ -51,28 +51,6 @@ std::array<double, 3> warmthFactors(int kelvin) {
   return {1.0, hot.green + t * (cool.green - hot.green), hot.blue + t * (cool.blue - hot.blue)};
 }
 
-std::optional<int> parseClockTime(const std::string& text) {
-  const std::string_view s = settings::trimBlanks(text);
-  const std::size_t colon = s.find(':');
-  // One or two digits, a colon, two digits.
-  if (colon < 1 || colon > 2 || s.size() != colon + 3) return std::nullopt;
-  int hour = 0, minute = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (i == colon) continue;
-    if (s[i] < '0' || s[i] > '9') return std::nullopt;
-    int& part = i < colon ? hour : minute;
-    part = part * 10 + (s[i] - '0');
-  }
-  if (hour > 23 || minute > 59) return std::nullopt;
-  return hour * 60 + minute;
-}
-
-std::string clockText(int minutes) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02d:%02d", minutes / 60 % 24, minutes % 60);
-  return text;
-}
-
 std::optional<double> parseDegrees(const std::string& text) {
   const std::string s(settings::trimBlanks(text));
   char* end = nullptr;
@@ -87,17 +65,22 @@ NightSettings readNightSettings(settings::Ini& ini) {
   auto number = [&](const char* key, int min, int max, int fallback) {
     return storedSliderValue(read(key), min, max, fallback);
   };
-  s.on = number(keys::kNightOn, 0, 1, 1) == 1;
-  s.from = parseClockTime(read(keys::kNightFrom)).value_or(s.from);
-  s.to = parseClockTime(read(keys::kNightTo)).value_or(s.to);
+  s.on = settings::storedFlag(read(keys::kNightOn), s.on);
+  s.from = settings::parseClockTime(read(keys::kNightFrom)).value_or(s.from);
+  s.to = settings::parseClockTime(read(keys::kNightTo)).value_or(s.to);
   s.day = number(keys::kNightDay, 1900, 6500, s.day);
   s.night = number(keys::kNightNight, 1900, 6500, s.night);
   s.fade = number(keys::kNightFade, 0, 120, s.fade);
   s.sun = settings::trimBlanks(read(keys::kNightMode)) == "sun";
   s.lat = parseDegrees(read(keys::kNightLat));
   s.lon = parseDegrees(read(keys::kNightLon));
-  if (!s.lat || !s.lon) s.lat = s.lon = std::nullopt;
-  if (s.lat) s.lat = std::clamp(*s.lat, -90.0, 90.0), s.lon = std::clamp(*s.lon, -180.0, 180.0);
+  if (s.lat && s.lon) {
+    s.lat = std::clamp(*s.lat, -90.0, 90.0);
+    s.lon = std::clamp(*s.lon, -180.0, 180.0);
+  } else {
+    s.lat = std::nullopt;
+    s.lon = std::nullopt;
+  }
   return s;
 }
 
@@ -107,13 +90,10 @@ NightSettings readNightSettings(settings::Ini& ini) {
 SunTimes sunTimes(double lat, double lon, const ui::LocalTime& date) {
   using std::cos, std::sin;
   constexpr double kRad = std::numbers::pi / 180;
-  constexpr std::array<int, 12> kDaysBefore{0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
-  const int y = date.year;
-  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  // Days from 2000-01-01 12:00 UTC to the UTC midnight of the local date (years 2000 to 2099).
-  const double days = 365.0 * (y - 2000) + (y - 1997) / 4 +
-                      kDaysBefore[static_cast<std::size_t>(std::clamp(date.month, 1, 12) - 1)] +
-                      date.day - 1 + (leap && date.month > 2 ? 1 : 0) - 0.5;
+  // Days from 2000-01-01 12:00 UTC to the UTC midnight of the local date.
+  const double days = static_cast<double>(settings::daysFromCivil(date.year, date.month, date.day) -
+                                          settings::daysFromCivil(2000, 1, 1)) -
+                      0.5;
   // Minutes from that midnight to the solar noon that falls on the local date (date line too).
   double noon = 720 - 4 * lon;
   noon -= 1440 * std::floor((noon + date.utcOffset) / 1440);
@@ -150,7 +130,10 @@ NightState nightAt(const NightSettings& s, const ui::LocalTime& now) {
     const SunTimes sun = sunTimes(*s.lat, *s.lon, now);
     from = sun.sunset * 60;  // both 0 where the sun neither rises nor sets today
     to = sun.sunrise * 60;
-    if (sun.kind == SunDay::PolarNight) level = 1, state.tip = "Warm all day";
+    if (sun.kind == SunDay::PolarNight) {
+      level = 1;
+      state.tip = "Warm all day";
+    }
   }
   if (from != to) {
     const int fade = s.fade * 60;
@@ -167,8 +150,8 @@ NightState nightAt(const NightSettings& s, const ui::LocalTime& now) {
     state.secondsToChange =
         std::min({state.secondsToChange, kDaySeconds - sinceFrom, kDaySeconds - sinceTo});
     if (state.fading) state.secondsToChange = fade - elapsed;
-    state.tip =
-        evening ? "Warm until " + clockText(to / 60) : "Night light from " + clockText(from / 60);
+    state.tip = evening ? "Warm until " + settings::clockText(to / 60)
+                        : "Night light from " + settings::clockText(from / 60);
   }
   // Even steps in mired look even to the eye; kelvin would rush through the warm end.
   const double mired = 1e6 / s.day + level * (1e6 / s.night - 1e6 / s.day);

@@ -23,9 +23,6 @@ struct NightSettings {
 
 // The [night] section, each value defaulted or clamped on its own as the colour values are.
 NightSettings readNightSettings(settings::Ini& ini);
-// "HH:MM", 24 hours, as minutes of the day; nothing for anything else.
-std::optional<int> parseClockTime(const std::string& text);
-std::string clockText(int minutes);
 // A decimal number of degrees ("51.5", "-0.12"); nothing for anything else.
 std::optional<double> parseDegrees(const std::string& text);
 

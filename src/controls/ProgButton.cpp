@@ -28,7 +28,13 @@ constexpr std::array<std::array<std::uint32_t, kPaletteSlots>, 9> kSchemes = {{
 char32_t codePointAt(std::string_view text, std::size_t at) {
   auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   unsigned char lead = byte(at);
-  int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+  int extra = 0;  // continuation bytes after the lead byte
+  if (lead >= 0xF0)
+    extra = 3;
+  else if (lead >= 0xE0)
+    extra = 2;
+  else if (lead >= 0xC0)
+    extra = 1;
   if (extra == 0 || at + static_cast<std::size_t>(extra) >= text.size()) return lead;
   char32_t cp = lead & (0x3F >> extra);
   for (int k = 1; k <= extra; ++k) {

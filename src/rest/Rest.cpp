@@ -7,6 +7,7 @@
 #include "rest/PromptWindow.h"
 #include "rest/RestScreen.h"
 #include "settings/Keys.h"
+#include "settings/Values.h"
 
 namespace rest {
 
@@ -48,8 +49,8 @@ void Rest::loadSettings() {
     pausedUntil_.reset();
   }
   goTo(pausedUntil_ ? Step::Pause : Step::Resume);
-  c_.sound.setValue(wholeMinutes(stored(keys::kSound), 0, 1).value_or(1) == 1);
-  c_.warn.setValue(wholeMinutes(stored(keys::kWarn), 0, 1).value_or(1) == 1);
+  c_.sound.setValue(settings::storedFlag(stored(keys::kSound), true));
+  c_.warn.setValue(settings::storedFlag(stored(keys::kWarn), true));
   restoreLater();
   showNextTime();
   TipChanged();
@@ -71,7 +72,7 @@ void Rest::restoreLater() {
     // Still to come: the prompt returns at its time, and the count goes on from where it was.
     schedule_.resumeLater(now, pausedUntil_ ? std::nullopt : until, used);
     laterUntil_ = until;
-    if (!pausedUntil_) c_.Text1.setText(formatTimeOfDay(*until));
+    if (!pausedUntil_) c_.Text1.setText(settings::clockText(*until));
     goTo(Step::PutOff);
   } else if (minute - *until < length_) {
     // Came back less than a rest's length ago: a restart is no rest, the count goes on.
@@ -104,7 +105,7 @@ void Rest::dsxxadd() {
   c_.ppset.setVisible(false);
 
   c_.Text1.setText(
-      formatTimeOfDay(schedule_.newPeriod(clock_.now(), {clock_.monotonicMs()}, interval_)));
+      settings::clockText(schedule_.newPeriod(clock_.now(), {clock_.monotonicMs()}, interval_)));
   goTo(Step::NewPeriod);
   showNextTime();
   TipChanged();
@@ -113,7 +114,7 @@ void Rest::dsxxadd() {
 
 void Rest::showNextTime() {
   if (stage_ == Stage::Paused && pausedUntil_)
-    c_.Label5.setText(formatTimeOfDay(*pausedUntil_));
+    c_.Label5.setText(settings::clockText(*pausedUntil_));
   else
     c_.Label5.setText(c_.Text1.text());
 }
@@ -145,10 +146,11 @@ void Rest::setok_Click(int /*index*/) {
   if (!typedLength()) rule("The rest length (\"Rest ... minutes\")", kMinLength, kMaxLength);
   if (!text.empty()) return shell_.messageBox(text, "Lumora", ui::MessageIcon::Warning);
   dsxxadd();
-  ini_.writeini("dsxx", "mei", c_.Text2.text());
-  ini_.writeini("dsxx", "xiuxi", c_.Text3.text());
-  ini_.writeini(keys::kRestSection, keys::kSound, c_.sound.Value() ? kOn : kOff);
-  ini_.writeini(keys::kRestSection, keys::kWarn, c_.warn.Value() ? kOn : kOff);
+  // One save for the panel: the file is swapped once.
+  ini_.writeini({{keys::kRestSection, keys::kInterval, c_.Text2.text()},
+                 {keys::kRestSection, keys::kLength, c_.Text3.text()},
+                 {keys::kRestSection, keys::kSound, c_.sound.Value() ? kOn : kOff},
+                 {keys::kRestSection, keys::kWarn, c_.warn.Value() ? kOn : kOff}});
 }
 
 void Rest::setno_Click(int /*index*/) {
@@ -198,7 +200,7 @@ void Rest::later() {
   if (!canPutOff()) return;
   closePrompt();
   laterUntil_ = schedule_.later(clock_.now(), laterMinutes_);
-  c_.Text1.setText(formatTimeOfDay(*laterUntil_));
+  c_.Text1.setText(settings::clockText(*laterUntil_));
   goTo(Step::PutOff);
   showNextTime();
   storeLater();
@@ -272,8 +274,11 @@ void Rest::settle() {
   const bool soon = restOn_ == kOn && !schedule_.counting() && due <= 60;
   goTo(soon ? Step::Soon : Step::NotSoon);
   const bool warn = c_.warn.Value() && !schedule_.counting();
-  if (const int dimming = warningLevel(standing(), due, warn); dimming != dimming_)
-    Dimming(dimming_ = dimming);
+  const int dimming = warningLevel(standing(), due, warn);
+  if (dimming != dimming_) {
+    dimming_ = dimming;
+    Dimming(dimming);
+  }
 
   long long ms = (60 - now.second) * 1000LL;
   const bool warning = stage_ == Stage::Warning;

@@ -11,18 +11,6 @@ namespace {
 
 constexpr int kMinutesPerDay = 1440;
 
-// Days since 1970-01-01 of a civil date; linear in the day, so a day past the month's end counts
-// on into the next month.
-long long daysFromCivil(int year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const long long era = (year >= 0 ? year : year - 399) / 400;
-  const long long yoe = year - era * 400;
-  const long long mp = (month + 9) % 12;
-  const long long doy = (153 * mp + 2) / 5 + day - 1;
-  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
 int minuteOfDay(long long absolute) {
   return static_cast<int>((absolute % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay);
 }
@@ -55,41 +43,33 @@ std::string lengthOrDefault(const std::string& stored) {
   return std::to_string(wholeMinutes(stored, kMinLength, kMaxLength).value_or(kDefaultLength));
 }
 
-std::string formatTimeOfDay(long long absolute) {
-  const int minute = minuteOfDay(absolute);
-  const auto twoDigits = [](int n) { return std::string{char('0' + n / 10), char('0' + n % 10)}; };
-  return twoDigits(minute / 60) + ":" + twoDigits(minute % 60);
-}
-
 long long absoluteMinute(const ui::LocalTime& t) {
-  return daysFromCivil(t.year, t.month, t.day) * kMinutesPerDay + t.hour * 60LL + t.minute;
+  return settings::daysFromCivil(t.year, t.month, t.day) * kMinutesPerDay + t.hour * 60LL +
+         t.minute;
 }
 
 std::string formatMoment(long long absolute) {
-  // The civil date of a day count, the inverse of daysFromCivil.
-  const long long z = (absolute - minuteOfDay(absolute)) / kMinutesPerDay + 719468;
-  const long long era = (z >= 0 ? z : z - 146096) / 146097;
-  const long long doe = z - era * 146097;
-  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const long long mp = (5 * doy + 2) / 153;
-  const long long month = mp < 10 ? mp + 3 : mp - 9;
-  const long long year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  const settings::CivilDate d =
+      settings::civilFromDays((absolute - minuteOfDay(absolute)) / kMinutesPerDay);
   char date[64];
-  std::snprintf(date, sizeof date, "%04lld-%02lld-%02lld ", year, month,
-                doy - (153 * mp + 2) / 5 + 1);
-  return date + formatTimeOfDay(minuteOfDay(absolute));
+  std::snprintf(date, sizeof date, "%04d-%02d-%02d ", d.year, d.month, d.day);
+  return date + settings::clockText(absolute);
 }
 
 std::optional<long long> parseMoment(std::string_view text) {
   text = settings::trimBlanks(text);
   if (text.size() != 16 || text[4] != '-' || text[7] != '-' || text[10] != ' ') return std::nullopt;
-  auto year = wholeMinutes(text.substr(0, 4), 1970, 9999);
-  auto month = wholeMinutes(text.substr(5, 2), 1, 12);
-  auto day = wholeMinutes(text.substr(8, 2), 1, 31);
-  auto minute = parseTimeOfDay(text.substr(11));
+  const auto year = settings::digitsValue(text.substr(0, 4));
+  const auto month = settings::digitsValue(text.substr(5, 2));
+  const auto day = settings::digitsValue(text.substr(8, 2));
+  const auto minute = settings::parseClockTime(text.substr(11));
   if (!year || !month || !day || !minute) return std::nullopt;
-  return daysFromCivil(*year, *month, *day) * kMinutesPerDay + *minute;
+  // Only a date of the calendar: a day past its month's end (or day 0) does not come back.
+  const long long days = settings::daysFromCivil(*year, *month, *day);
+  const settings::CivilDate back = settings::civilFromDays(days);
+  if (*year < 1970 || back.year != *year || back.month != *month || back.day != *day)
+    return std::nullopt;
+  return days * kMinutesPerDay + *minute;
 }
 
 long long pauseEnd(const ui::LocalTime& now, PauseFor how) {
@@ -103,15 +83,6 @@ long long pauseEnd(const ui::LocalTime& now, PauseFor how) {
       break;
   }
   return minute - minuteOfDay(minute) + kMinutesPerDay;
-}
-
-std::optional<int> parseTimeOfDay(std::string_view text) {
-  auto colon = text.find(':');
-  if (colon == std::string_view::npos) return std::nullopt;
-  auto hour = wholeMinutes(text.substr(0, colon), 0, 23);
-  auto minute = wholeMinutes(text.substr(colon + 1), 0, 59);
-  if (!hour || !minute) return std::nullopt;
-  return *hour * 60 + *minute;
 }
 
 Countdown Countdown::ofSeconds(long long total) {
@@ -297,13 +268,13 @@ std::string tipText(const Standing& s, const ui::LocalTime& now) {
   if (!s.on) return "Rest reminders are off";
   switch (s.stage) {
     case Stage::Paused:
-      return "Reminders paused until " + formatTimeOfDay(s.pausedUntil.value_or(0));
+      return "Reminders paused until " + settings::clockText(s.pausedUntil.value_or(0));
     case Stage::Prompt:
       return "Rest now";
     case Stage::Resting:
     case Stage::ShortBreak: {
       const long long end = now.hour * 3600LL + now.minute * 60 + now.second + s.restLeftSeconds;
-      return "Resting until " + formatTimeOfDay(end / 60);
+      return "Resting until " + settings::clockText(end / 60);
     }
     case Stage::Held:
       switch (s.hold) {
@@ -323,7 +294,7 @@ std::string tipText(const Standing& s, const ui::LocalTime& now) {
     default:
       break;
   }
-  return s.next ? "Next rest at " + formatTimeOfDay(*s.next) : "Rest reminders are off";
+  return s.next ? "Next rest at " + settings::clockText(*s.next) : "Rest reminders are off";
 }
 
 int warningLevel(const Standing& s, long long secondsToDue, bool warnOn) {

@@ -27,9 +27,6 @@ std::optional<int> wholeMinutes(std::string_view text, int min, int max);
 std::string intervalOrDefault(const std::string& stored);
 std::string lengthOrDefault(const std::string& stored);
 
-// Times of day as minutes since midnight (0-1439) and as "hh:mm" text.
-std::string formatTimeOfDay(long long minute);
-std::optional<int> parseTimeOfDay(std::string_view text);
 // Local minutes since 1970 (seconds dropped), and as "YYYY-MM-DD HH:MM" text.
 long long absoluteMinute(const ui::LocalTime& t);
 std::string formatMoment(long long absolute);

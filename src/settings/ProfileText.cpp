@@ -82,16 +82,30 @@ unsigned byteAt(std::string_view s, std::size_t i) {
 
 // A lone surrogate gets three bytes of its own, so that any UTF-16 text comes back as it was.
 std::string fromUtf16(std::string_view bytes) {
+  const auto unitAt = [&](std::size_t i) -> char32_t {
+    return byteAt(bytes, i) | byteAt(bytes, i + 1) << 8;
+  };
   std::string out;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    char32_t c = byteAt(bytes, i) | byteAt(bytes, i + 1) << 8, low = 0;
-    if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size() &&
-        (low = byteAt(bytes, i + 2) | byteAt(bytes, i + 3) << 8) >= 0xDC00 && low < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-      i += 2;
+    char32_t c = unitAt(i);
+    if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+      const char32_t low = unitAt(i + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
     }
-    const int extra = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-    out += static_cast<char>(extra ? (0xFF00u >> (extra + 1) & 0xFF) | c >> 6 * extra : c);
+    int extra = 3;  // UTF-8 bytes after the first
+    if (c < 0x80)
+      extra = 0;
+    else if (c < 0x800)
+      extra = 1;
+    else if (c < 0x10000)
+      extra = 2;
+    if (extra == 0)
+      out += static_cast<char>(c);
+    else
+      out += static_cast<char>((0xFF00u >> (extra + 1) & 0xFF) | c >> 6 * extra);
     for (int k = extra - 1; k >= 0; --k) out += static_cast<char>(0x80 | (c >> 6 * k & 0x3F));
   }
   return out;
@@ -100,13 +114,25 @@ std::string fromUtf16(std::string_view bytes) {
 std::string toUtf16(std::string_view s) {
   std::string out;
   auto put = [&](char32_t u) { out += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)}; };
-  for (std::size_t i = 0, n = 1; i < s.size(); i += n) {
+  std::size_t n = 1;  // bytes of the sequence at i
+  for (std::size_t i = 0; i < s.size(); i += n) {
     const unsigned c = byteAt(s, i);
-    n = c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    char32_t u = n == 1 ? c : c & 0x7Fu >> n;
+    n = 4;
+    if (c < 0xC0)
+      n = 1;
+    else if (c < 0xE0)
+      n = 2;
+    else if (c < 0xF0)
+      n = 3;
+    char32_t u = c;
+    if (n > 1) u = c & 0x7Fu >> n;
     for (std::size_t k = 1; k < n && i + k < s.size(); ++k) u = u << 6 | (byteAt(s, i + k) & 0x3F);
-    if (u >= 0x10000) put(0xD800 + ((u - 0x10000) >> 10 & 0x3FF));
-    put(u >= 0x10000 ? 0xDC00 + (u & 0x3FF) : u);
+    if (u >= 0x10000) {
+      put(0xD800 + ((u - 0x10000) >> 10 & 0x3FF));
+      put(0xDC00 + (u & 0x3FF));
+    } else {
+      put(u);
+    }
   }
   return out;
 }

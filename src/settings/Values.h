@@ -1,5 +1,8 @@
 #pragma once
-// Reading values that people type or edit by hand.
+// Reading values that people type or edit by hand, one reader per kind of value, and the day
+// count every date goes through.
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace settings {
@@ -14,5 +17,25 @@ constexpr std::string_view trimBlanks(std::string_view s) {
   while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
   return s;
 }
+
+// Decimal digits only (no sign, no blanks), at most nine of them; nothing for anything else.
+std::optional<int> digitsValue(std::string_view s);
+
+// A time of day, "H:MM" or "HH:MM" on the 24-hour clock (hours 0-23, minutes exactly two digits),
+// blanks around allowed, as minutes since midnight; nothing for anything else.
+std::optional<int> parseClockTime(std::string_view text);
+// The minute of the day of any minute count (negative ones too) as "HH:MM".
+std::string clockText(long long minute);
+
+// A stored on/off flag: "1" or "0" with blanks around; anything else gives fallback.
+bool storedFlag(std::string_view text, bool fallback);
+
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, any year; linear in the
+// day, so a day past the month's end counts on into the next month.
+long long daysFromCivil(int year, int month, int day);
+struct CivilDate {
+  int year, month, day;
+};
+CivilDate civilFromDays(long long days);
 
 }  // namespace settings

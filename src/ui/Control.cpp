@@ -99,7 +99,11 @@ bool Control::shown() const {
 }
 
 bool Control::insideContainer() const {
-  const Rect area = container_ ? container_->place() : form_ ? form_->place() : Rect{};
+  Rect area{};
+  if (container_)
+    area = container_->place();
+  else if (form_)
+    area = form_->place();
   const Rect& p = place_;
   return std::max(p.left, p.right()) > 0 && std::max(p.top, p.bottom()) > 0 &&
          std::min(p.left, p.right()) < area.width && std::min(p.top, p.bottom()) < area.height;

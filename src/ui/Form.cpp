@@ -148,9 +148,12 @@ void Form::followScope(Control* scopeBefore) {
   remembered(scopeBefore) = focused_;
   std::vector<Control*> cycle = focusCycle();
   Control* back = remembered(scope);
-  moveFocus(std::find(cycle.begin(), cycle.end(), back) != cycle.end() ? back
-            : cycle.empty()                                            ? nullptr
-                                                                       : cycle.front());
+  if (std::find(cycle.begin(), cycle.end(), back) != cycle.end())
+    moveFocus(back);
+  else if (cycle.empty())
+    moveFocus(nullptr);
+  else
+    moveFocus(cycle.front());
 }
 
 bool Form::keyDown(Key key, bool shift) {
@@ -176,7 +179,12 @@ bool Form::keyDown(Key key, bool shift) {
     case Key::Tab: {
       if (cycle.empty()) return true;
       auto n = static_cast<long>(cycle.size());
-      long i = current ? at - cycle.begin() : (shift ? 0 : -1);
+      // From outside the cycle, Tab goes to its first control and Shift+Tab to its last.
+      long i = -1;
+      if (current)
+        i = at - cycle.begin();
+      else if (shift)
+        i = 0;
       i = ((i + (shift ? -1 : 1)) % n + n) % n;
       moveFocus(cycle[static_cast<std::size_t>(i)]);
       markChanged();

@@ -214,7 +214,11 @@ class Accessible final : public IAccessible {
     if (!end) return E_POINTER;
     if (!alive()) return RPC_E_DISCONNECTED;
     long count = static_cast<long>(children().size());
-    long from = isSelf(start) ? 0 : (childOf(start) ? start.lVal : -1);
+    long from = -1;
+    if (isSelf(start))
+      from = 0;
+    else if (childOf(start))
+      from = start.lVal;
     if (from < 0) return E_INVALIDARG;
     long to = 0;
     if (from == 0 && direction == NAVDIR_FIRSTCHILD)

@@ -7,6 +7,7 @@
 #include "win32/NotifyArea.h"
 #include "win32/Report.h"
 #include "win32/Services.h"
+#include "win32/ShortcutKeys.h"
 #include "win32/SystemLibrary.h"
 
 namespace win32 {
@@ -90,8 +91,9 @@ void SystemWindow::retryTick() {
 
 void SystemWindow::registerShortcuts() {
   // A key held down acts once: a switch must not flip with the keyboard's repeat.
-  program_->registerShortcuts([this](app::Action id, app::HotKey key) {
-    return RegisterHotKey(hwnd_, static_cast<int>(id), key.modifiers | MOD_NOREPEAT, key.vk) != 0;
+  program_->registerShortcuts([this](app::Action id, const app::Shortcut& keys) {
+    return RegisterHotKey(hwnd_, static_cast<int>(id), hotKeyModifiers(keys) | MOD_NOREPEAT,
+                          virtualKey(keys)) != 0;
   });
 }
 

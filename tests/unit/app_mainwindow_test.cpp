@@ -299,6 +299,9 @@ TEST_F(MainWindowTest, IconOnlyStartRunsTheLoadStepAndShowsTheWindowOnlyOnDispla
   EXPECT_EQ(w.Label5.text(), "14:52");
   EXPECT_EQ(w.Slider1.value(), -20);
   EXPECT_EQ(gamma.ramp[255], 52428);  // 0.8 x 65535
+  clock.set(14, 51, 30);  // the warning before the rest dims eye care's ramp on the screen
+  w.Timer1.Tick();
+  EXPECT_LT(gamma.ramp[255], 52428);
   notify.choice = tray::kDisplay;
   program->trayNotify(0x0202);
   EXPECT_TRUE(w.visible());

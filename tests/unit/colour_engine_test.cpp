@@ -383,6 +383,14 @@ TEST(SunTimes, WithinTwoMinutesOfAReferenceCalculator) {
                 std::abs(sun.sunset - set) <= 2)
         << lat << ": " << sun.sunrise << " " << sun.sunset;
   }
+  // Any year: Tromso at the equinox, where a day's error moves the times by 4 minutes. NOAA's
+  // formulas on the proleptic Gregorian calendar (within a minute of the rows above).
+  for (const auto& [year, rise, set] :
+       {std::tuple{1999, 346, 1080}, {2099, 342, 1083}, {2100, 344, 1082}, {2101, 345, 1081}}) {
+    const colour::SunTimes sun = colour::sunTimes(69.6492, 18.9553, {year, 3, 20, 0, 0, 0, 60});
+    EXPECT_TRUE(std::abs(sun.sunrise - rise) <= 2 && std::abs(sun.sunset - set) <= 2)
+        << year << ": " << sun.sunrise << " " << sun.sunset;
+  }
 }
 
 // Moments of the default schedule (21:00 to 07:00, 30 minutes' fade, 6500 K by day, 3400 K at
@@ -400,7 +408,15 @@ TEST(NightSchedule, FadesInMiredAcrossMidnightAndClockChanges) {
     EXPECT_EQ(n.tip, c[4] ? "Warm until 07:00" : "Night light from 21:00") << c[0] << ":" << c[1];
   }
   EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 20, 0, 0}).secondsToChange,
-            3600);  // the timer's next moment
+            3600);  // the timer's next moment: the evening's change, and the morning's
+  EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 3, 0, 0}).secondsToChange, 4 * 3600);
+  colour::NightSettings polar = s;  // Tromso in December: warm all day
+  polar.sun = true;
+  polar.lat = 69.6492;
+  polar.lon = 18.9553;
+  const colour::NightState winter = colour::nightAt(polar, {2026, 12, 21, 12, 0, 0, 60});
+  EXPECT_EQ(winter.kelvin, 3400);
+  EXPECT_EQ(winter.tip, "Warm all day");
   // Summer time starts at 02:00, which becomes 03:00: a fade from 01:45 is over at 03:00.
   s.from = 105;
   EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 1, 59, 0}).kelvin, 4560);
@@ -432,6 +448,8 @@ TEST(DefaultGammaLimit, EveryMixWithWarmthIsBroughtInsideWithItsTint) {
               }
             }
   EXPECT_FALSE(colour::unreadable(colour::scaledRamp(identity, colour::warmthFactors(1900))));
+  for (const auto& [white, refused] : {std::pair{0.35, true}, {0.42, false}})
+    EXPECT_EQ(colour::unreadable(colour::scaledRamp(identity, {white, white, white})), refused);
 }
 
 }  // namespace

@@ -300,11 +300,13 @@ TEST_F(EyeCareTest, OkHidesThePanelAndStoresExactlyTheFiveValuesInOrder) {
   Slider3_0.setValue(3);
   Slider3_2.setValue(-50);
   store.log.clear();
+  store.saves = 0;
   Image7.Click();
   EXPECT_FALSE(ppset.visible());
   EXPECT_EQ(store.log, (std::vector<std::string>{"write eye/liangdu=-7", "write eye/duibidu=64",
                                                  "write eye/rgbr=3", "write eye/rgbg=0",
                                                  "write eye/rgbb=-50"}));
+  EXPECT_EQ(store.saves, 1);
 }
 
 TEST_F(EyeCareTest, RefusedRampShowsAStatusLineAndTheSlidersStay) {
@@ -398,7 +400,9 @@ TEST_F(EyeCareTest, NightRowsAndAllowStronger) {
   night.sun.setValue(true);
   night.lat.userTyped(" 51.5");
   night.lon.userTyped("-0.12");
+  store.saves = 0;
   Image7.Click();
+  EXPECT_EQ(store.saves, 1);  // the night rows and the sliders together
   EXPECT_EQ(store.at("night", "mode") + store.at("night", "lat"), "sun51.5");
   EXPECT_EQ(eye.tipLines(), "Night light from 15:52");  // London's sunset on 7 December
   for (const char* lat : {"95", "x"}) {
@@ -408,6 +412,11 @@ TEST_F(EyeCareTest, NightRowsAndAllowStronger) {
     EXPECT_EQ(eye.tipLines(), *lat == 'x' ? "Night light from 22:00" : "Warm all day");
     EXPECT_EQ(colourStatus.text(), *lat == 'x' ? colour::kSunFallbackStatus : "");
   }
+  store.values[{"night", "lat"}] = "51.5";  // a latitude alone is no place
+  store.values.erase({"night", "lon"});
+  eye.colorload();
+  eye.nightTick();
+  EXPECT_EQ(colourStatus.text(), colour::kSunFallbackStatus);
   night.allowStronger.Click();  // answered No
   shell.yes = true;
   night.allowStronger.Click();

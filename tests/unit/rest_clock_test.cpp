@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "rest_fixture_test.h"
+#include "settings/Values.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ TEST_P(RestLength, ARestOfNMinutesTakesNTimesSixtyTicks) {
   EXPECT_EQ(rest.Pdtipshow(), 0);
   EXPECT_EQ(shell.sounds, (std::vector{ui::SystemSound::RestStart, ui::SystemSound::RestEnd}));
   const ui::LocalTime end = clock.now();
-  EXPECT_EQ(Text1.text(), rest::formatTimeOfDay(end.hour * 60 + end.minute + 45));
+  EXPECT_EQ(Text1.text(), settings::clockText(end.hour * 60 + end.minute + 45));
 
   if (n == 1) EXPECT_EQ(captions.front(), "0:0:59");
   if (n == 3) {
@@ -334,7 +335,7 @@ TEST_F(RestClock, MinuteWakesKeepThePromptsMinuteAndTheWarningLiftsAsThePromptEn
   for (auto end : {&rest::Rest::decline, &rest::Rest::later, &rest::Rest::restNow}) {
     int wakes = (Text3.setText("1"), rest.resume(), SafeSwitch2.setValue(false), switchOn(), 0);
     for (dims.clear(); !rest.prompt() && wakes < 200; ++wakes) wake();
-    EXPECT_EQ(rest::formatTimeOfDay(clock.time.hour * 60 + clock.time.minute), Label5.text());
+    EXPECT_EQ(settings::clockText(clock.time.hour * 60 + clock.time.minute), Label5.text());
     EXPECT_EQ(std::pair(clock.time.second, wakes), std::pair(0, 44 + 60));
     EXPECT_EQ(dims, (std::vector{99, 98, 97, 96, 95, 94, 93, 92, 91, 90}));
     EXPECT_EQ(((rest.*end)(), dims.back()), 100);
@@ -496,7 +497,8 @@ const Away kAway[] = {
     {"HiddenAnAbsenceIsNoticedOnItsSecond",
      [](RestFixture& f) {
        for (f.clock.leave(); f.rest.tip() != "Away: counted as a rest";) f.wake();  // 14:07:30
-       f.clock.comeBack(), f.wake();  // back at 14:12:33, not at the next minute
+       f.clock.comeBack();
+       f.wake();  // back at 14:12:33, not at the next minute
      },
      false, "14:57"},
     {"PauseAcrossMidnightARestartAndAnEndWhileAway",

@@ -3,18 +3,64 @@
 #include <string>
 
 #include "rest_fixture_test.h"
+#include "settings/Values.h"
 
 namespace {
 
 using RestSchedule = RestFixture;
 
-TEST(RestSettings, TimesOfDay) {
-  EXPECT_EQ(rest::formatTimeOfDay(9 * 60 + 5), "09:05");
-  EXPECT_EQ(rest::parseTimeOfDay("12:30"), 750);
-  EXPECT_EQ(rest::parseTimeOfDay("00:10"), 10);
-  EXPECT_EQ(rest::parseTimeOfDay("24:00"), std::nullopt);
-  EXPECT_EQ(rest::parseTimeOfDay("12:60"), std::nullopt);
-  EXPECT_EQ(rest::parseTimeOfDay("1230"), std::nullopt);
+// The one reader of times of day ([night] from and to, the time of paused_until), of stored
+// moments and of 0/1 flags.
+TEST(RestSettings, TimesOfDayMomentsAndFlags) {
+  EXPECT_EQ(settings::clockText(9 * 60 + 5), "09:05");
+  EXPECT_EQ(settings::clockText(-5), "23:55");
+  const std::pair<const char*, std::optional<int>> times[] = {{"12:30", 750},
+                                                              {"00:10", 10},
+                                                              {"7:05", 425},
+                                                              {" 07:05\t", 425},
+                                                              {"23:59", 1439},
+                                                              {"24:00", std::nullopt},
+                                                              {"24:30", std::nullopt},
+                                                              {"12:60", std::nullopt},
+                                                              {"21:000", std::nullopt},
+                                                              {"7:5", std::nullopt},
+                                                              {" 07 : 05 ", std::nullopt},
+                                                              {"-0:05", std::nullopt},
+                                                              {"+1:05", std::nullopt},
+                                                              {"1230", std::nullopt},
+                                                              {"", std::nullopt},
+                                                              {"123:00", std::nullopt},
+                                                              {":05", std::nullopt}};
+  for (const auto& [text, minute] : times)
+    EXPECT_EQ(settings::parseClockTime(text), minute) << text;
+  const long long may1 = rest::absoluteMinute({2026, 5, 1, 0, 0, 0});
+  const std::pair<const char*, std::optional<long long>> moments[] = {
+      {"2026-05-01 07:05", may1 + 425},    {" 2026-05-01 07:05 ", may1 + 425},
+      {"2026-05-01 07:05x", std::nullopt}, {"2026-05-00 07:05", std::nullopt},
+      {"2026-02-29 07:05", std::nullopt},  {"2026-13-01 07:05", std::nullopt},
+      {"2026-05- 1 07:05", std::nullopt},  {"2026-05-01 24:30", std::nullopt},
+      {"1969-12-31 23:00", std::nullopt}};
+  for (const auto& [text, minute] : moments) EXPECT_EQ(rest::parseMoment(text), minute) << text;
+  EXPECT_EQ(rest::formatMoment(rest::absoluteMinute({2100, 3, 1, 7, 5, 0})), "2100-03-01 07:05");
+  const ui::LocalTime late{2026, 5, 1, 23, 40, 10};
+  const long long lateMinute = rest::absoluteMinute(late);
+  EXPECT_EQ(rest::pauseEnd(late, rest::PauseFor::HalfHour), lateMinute + 30);
+  EXPECT_EQ(rest::pauseEnd(late, rest::PauseFor::Hour), lateMinute + 60);
+  EXPECT_EQ(rest::pauseEnd(late, rest::PauseFor::Tomorrow), lateMinute + 20);
+  // "Later" at a minute's very start comes back exactly its minutes on; a rest ends the row.
+  rest::RestSchedule schedule;
+  EXPECT_EQ(schedule.later({2026, 5, 1, 14, 52, 0}, 5),
+            rest::absoluteMinute({2026, 5, 1, 14, 57, 0}));
+  EXPECT_EQ(schedule.later({2026, 5, 1, 14, 52, 1}, 5),
+            rest::absoluteMinute({2026, 5, 1, 14, 58, 0}));
+  EXPECT_EQ(schedule.laters(), 2);
+  schedule.startCountdown(5, 0);
+  EXPECT_EQ(schedule.laters(), 0);
+  for (const auto& [text, fallback, flag] : {std::tuple{" 0 ", true, false},
+                                             {"1", false, true},
+                                             {"0.4", true, true},
+                                             {"0.4", false, false}})
+    EXPECT_EQ(settings::storedFlag(text, fallback), flag) << text;
 }
 
 TEST_F(RestSchedule, DsxxaddAppliesTheSettingsAndSetsTheNextTime) {
@@ -67,7 +113,9 @@ TEST_F(RestSchedule, OkAppliesAndStoresTheSettings) {
   ppset.setVisible(true);
   Text2.userTyped("30");
   Text3.userTyped(" 10");
+  const int saves = store.saves;
   setok1.Click();
+  EXPECT_EQ(store.saves - saves, 1);  // the four values, one swap of the file
   EXPECT_TRUE(shell.messages.empty());
   EXPECT_FALSE(ppset.visible());
   EXPECT_EQ(Text1.text(), "14:37");

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "rest_fixture_test.h"
+#include "settings/Values.h"
 
 namespace {
 
@@ -330,7 +331,7 @@ TEST_F(RestWindows, ClosedFormsLeaveNoViewPointingIntoThem) {
   for (const auto& [what, close] : closes) {
     SCOPED_TRACE(what);
     rest.dsxxadd();
-    const int due = rest::parseTimeOfDay(Text1.text()).value();
+    const int due = settings::parseClockTime(Text1.text()).value();
     tickUntil(due / 60, due % 60);
     ASSERT_NE(rest.prompt(), nullptr);
     close();

@@ -62,6 +62,8 @@ TEST(ProfileText, WritesChangeOnlyTheirLine) {
       // No value removes every line of the key, and only those.
       {"[dsxx]\nmei=1\nx=1\nmei=2\n", "dsxx", "mei", std::nullopt, "[dsxx]\nx=1\n"},
       {"[dsxx]\nx=1\n", "dsxx", "mei", std::nullopt, "[dsxx]\nx=1\n"},
+      // A value written goes into the first line of the key; the others go.
+      {"[dsxx]\nmei=1\nx=1\nmei=2\n", "dsxx", "mei", "30", "[dsxx]\nmei=30\nx=1\n"},
   };
   for (const Case& c : cases) {
     std::string after = withProfileValue(c.before, c.section, c.key, c.value);
@@ -70,6 +72,29 @@ TEST(ProfileText, WritesChangeOnlyTheirLine) {
         c.value ? std::optional(c.value->substr(0, c.value->find('\r'))) : std::nullopt;
     EXPECT_EQ(profileValue(after, c.section, c.key), expected) << c.before;
   }
+}
+
+// config.ini in memory; each replace is one swap of the file.
+struct MemoryFile : settings::ProfileFile {
+  std::string bytes = "[dsxx]\r\nmei=30\r\n";
+  int swaps = 0;
+  std::string path() const override { return "config.ini"; }
+  std::optional<std::string> load(std::size_t) override { return bytes; }
+  bool replace(const std::string& b) override {
+    bytes = b;
+    ++swaps;
+    return true;
+  }
+  std::string fromAnsi(std::string_view t) override { return std::string(t); }
+  std::string toAnsi(std::string_view t) override { return std::string(t); }
+};
+
+TEST(ProfileText, ASaveThatChangesNothingTouchesNothing) {
+  MemoryFile file;
+  EXPECT_TRUE(file.write({{"dsxx", "mei", "30"}}));
+  EXPECT_EQ(file.swaps, 0);
+  EXPECT_TRUE(file.write({{"dsxx", "mei", "31"}, {"eye", "pdrun", "1"}}));
+  EXPECT_EQ(file.swaps, 1);
 }
 
 }  // namespace

@@ -1,0 +1,84 @@
+#include "app/Shortcut.h"
+
+#include <cctype>
+#include <utility>
+
+namespace app {
+
+namespace {
+
+constexpr std::pair<std::string_view, Modifier> kModifiers[] = {
+    {"Ctrl", kCtrl}, {"Alt", kAlt}, {"Shift", kShift}, {"Win", kWin}};
+constexpr std::pair<std::string_view, KeyKind> kKeys[] = {
+    {"PageUp", KeyKind::PageUp}, {"PageDown", KeyKind::PageDown}, {"End", KeyKind::End},
+    {"Home", KeyKind::Home},     {"Left", KeyKind::Left},         {"Up", KeyKind::Up},
+    {"Right", KeyKind::Right},   {"Down", KeyKind::Down},         {"Insert", KeyKind::Insert},
+    {"Delete", KeyKind::Delete}};
+constexpr int kFunctionKeys = 24;
+
+std::string lower(std::string_view text) {
+  std::string s;
+  for (char ch : text) s += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  return s;
+}
+
+// The key of a name in lower case; KeyKind::None for none.
+Shortcut key(std::string_view name) {
+  Shortcut k;
+  if (name.size() == 1 && name[0] >= 'a' && name[0] <= 'z') k = {0, KeyKind::Letter, name[0] - 'a'};
+  if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') k = {0, KeyKind::Digit, name[0] - '0'};
+  for (int n = 1; n <= kFunctionKeys; ++n)
+    if (name.starts_with('f') && name.substr(1) == std::to_string(n)) k = {0, KeyKind::Function, n};
+  for (const auto& [known, kind] : kKeys)
+    if (lower(known) == name) k = {0, kind, 0};
+  return k;
+}
+
+}  // namespace
+
+std::optional<Shortcut> parseShortcut(std::string_view text) {
+  std::string s;  // "Page Down" is "pagedown"
+  for (char ch : text)
+    if (!std::isspace(static_cast<unsigned char>(ch)))
+      s += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  if (s.empty()) return Shortcut{};
+  unsigned modifiers = 0;
+  std::string_view rest = s;
+  for (std::size_t plus = rest.find('+'); plus != rest.npos; plus = rest.find('+')) {
+    const std::string_view name = rest.substr(0, plus);
+    unsigned modifier = 0;
+    for (const auto& [known, flag] : kModifiers)
+      if (lower(known) == name) modifier = flag;
+    if (!modifier) return std::nullopt;
+    modifiers |= modifier;
+    rest.remove_prefix(plus + 1);
+  }
+  Shortcut shortcut = key(rest);
+  shortcut.modifiers = modifiers;
+  const bool functionKey = shortcut.key == KeyKind::Function;
+  if (shortcut.key == KeyKind::None || (!modifiers && !functionKey)) return std::nullopt;
+  return shortcut;
+}
+
+std::string shortcutText(const Shortcut& shortcut) {
+  std::string text;
+  for (const auto& [name, flag] : kModifiers)
+    if (shortcut.modifiers & flag) text += std::string(name) + "+";
+  switch (shortcut.key) {
+    case KeyKind::None:
+      return "";
+    case KeyKind::Letter:
+      return text + static_cast<char>('A' + shortcut.number);
+    case KeyKind::Digit:
+      return text + static_cast<char>('0' + shortcut.number);
+    case KeyKind::Function:
+      return text + "F" + std::to_string(shortcut.number);
+    default:
+      break;
+  }
+  for (const auto& [name, kind] : kKeys)
+    if (kind == shortcut.key) text += name;
+  return text;
+}
+
+}  // namespace app
