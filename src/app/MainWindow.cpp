@@ -332,7 +332,7 @@ void MainWindow::edit_Click(int index) {
   xxset.setLeft(120);
   Line1[1].setVisible(index == 1);  // the colour panel's night rows cover all of it but its ends
   if (index == 0) {
-    eyeCare_->fillNightRows();
+    eyeCare_->nightLight().fillRows();
     ppset.setVisible(true);
     eyeset.setVisible(true);
   } else if (index == 1) {

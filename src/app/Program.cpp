@@ -73,7 +73,7 @@ Program::Program(const Services& services)
       &services.host, services.clock, services.screen, services.shell, ini_, *gamma_, icon_});
   trayForm_ = std::make_unique<tray::TrayForm>(icon_, services.notify, services.shell,
                                                services.signIn, *mainWindow_);
-  trayForm_->nightLightOn = [this] { return mainWindow_->eyeCare().nightLightOn(); };
+  trayForm_->nightLightOn = [this] { return mainWindow_->eyeCare().nightLight().on(); };
   trayForm_->toggleNightLight = [this] { toggleNightLight(); };
   rest::Rest& rest = mainWindow_->rest();
   trayForm_->restMenu = [&rest] {
@@ -164,7 +164,7 @@ void Program::shortcut(Action action) {
 }
 
 void Program::toggleNightLight() {
-  mainWindow_->eyeCare().toggleNightLight();
+  mainWindow_->eyeCare().nightLight().toggle();
 }
 
 }  // namespace app

@@ -33,6 +33,8 @@ constexpr std::array<WhitePoint, 20> kWhitePoints{{
     {3500, 0.8007, 0.5477}, {3250, 0.7721, 0.4915}, {3000, 0.7401, 0.4308}, {2750, 0.7038, 0.3645},
     {2500, 0.6623, 0.2908}, {2250, 0.6141, 0.2048}, {2000, 0.5579, 0.0862}, {1900, 0.5328, 0.0000},
 }};
+static_assert(kWhitePoints.front().kelvin == kCoolestKelvin &&
+              kWhitePoints.back().kelvin == kWarmestKelvin);
 
 constexpr int kDaySeconds = 24 * 3600;
 
@@ -43,7 +45,7 @@ int sinceSeconds(int t, int event) {
 }  // namespace
 
 std::array<double, 3> warmthFactors(int kelvin) {
-  kelvin = std::clamp(kelvin, 1900, 6500);
+  kelvin = std::clamp(kelvin, kWarmestKelvin, kCoolestKelvin);
   std::size_t n = 1;
   while (kWhitePoints[n].kelvin > kelvin) ++n;
   const WhitePoint &hot = kWhitePoints[n - 1], &cool = kWhitePoints[n];
@@ -90,8 +92,8 @@ NightSettings readNightSettings(settings::Ini& ini) {
   s.on = number(keys::kNightOn, 0, 1, 1) == 1;
   s.from = parseClockTime(read(keys::kNightFrom)).value_or(s.from);
   s.to = parseClockTime(read(keys::kNightTo)).value_or(s.to);
-  s.day = number(keys::kNightDay, 1900, 6500, s.day);
-  s.night = number(keys::kNightNight, 1900, 6500, s.night);
+  s.day = number(keys::kNightDay, kWarmestKelvin, kCoolestKelvin, s.day);
+  s.night = number(keys::kNightNight, kWarmestKelvin, kCoolestKelvin, s.night);
   s.fade = number(keys::kNightFade, 0, 120, s.fade);
   s.sun = settings::trimBlanks(read(keys::kNightMode)) == "sun";
   s.lat = parseDegrees(read(keys::kNightLat));

@@ -82,7 +82,7 @@ struct EyeCareTest : ::testing::Test {
     Slider2.setRange(0, 10);
     eye.connect();
     eye.colorload();
-    eye.fillNightRows();  // as the panel opens
+    eye.nightLight().fillRows();  // as the panel opens
   }
 
   void store5(const std::string& l, const std::string& d, const std::string& r,
@@ -404,7 +404,7 @@ TEST_F(EyeCareTest, NightRowsAndAllowStronger) {
   for (const char* lat : {"95", "x"}) {
     store.values[{"night", "lat"}] = lat;
     eye.colorload();
-    eye.nightTick();
+    eye.nightLight().tick();
     EXPECT_EQ(eye.tipLines(), *lat == 'x' ? "Night light from 22:00" : "Warm all day");
     EXPECT_EQ(colourStatus.text(), *lat == 'x' ? colour::kSunFallbackStatus : "");
   }

@@ -1,0 +1,124 @@
+#include "colour/NightLight.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+#include "colour/EyeCare.h"
+#include "settings/Keys.h"
+#include "settings/Values.h"
+
+namespace colour {
+
+namespace {
+
+// During a fade the warmth is sent again at most this often.
+constexpr int kFadeStepMs = 5000;
+
+}  // namespace
+
+NightLight::NightLight(NightControls& controls, ui::Timer& timer, GammaEngine& engine,
+                       settings::Ini& ini, ui::Shell& shell, ui::Clock& clock)
+    : c_(controls), timer_(timer), engine_(engine), ini_(ini), shell_(shell), clock_(clock) {}
+
+void NightLight::connect() {
+  timer_.Tick = [this] { tick(); };
+  c_.warmth.Change = [this] {
+    c_.warmthCaption.setText(std::to_string(c_.warmth.value() * 100) + " K");
+  };
+  c_.allowStronger.Click = [this] { allowStronger_Click(); };
+}
+
+void NightLight::load() {
+  night_ = readNightSettings(ini_);
+  c_.warmth.setRange(kWarmestKelvin / 100, kCoolestKelvin / 100);
+  c_.allowStronger.setVisible(!engine_.limitLifted());
+}
+
+void NightLight::fillRows() {
+  const auto degrees = [](const std::optional<double>& v) {
+    char text[16] = "";
+    if (v) std::snprintf(text, sizeof text, "%.7g", *v);
+    return std::string(text);
+  };
+  c_.on.setValue(night_.on);
+  c_.sun.setValue(night_.sun);
+  c_.from.setText(clockText(night_.from));
+  c_.to.setText(clockText(night_.to));
+  c_.lat.setText(degrees(night_.lat));
+  c_.lon.setText(degrees(night_.lon));
+  c_.warmth.setValue((night_.night + 50) / 100);
+  c_.warmth.Change();  // the caption, also when the value was already there
+}
+
+bool NightLight::storeRows() {
+  const std::optional<int> from = parseClockTime(c_.from.text());
+  const std::optional<int> to = parseClockTime(c_.to.text());
+  const std::string latText(settings::trimBlanks(c_.lat.text()));
+  const std::string lonText(settings::trimBlanks(c_.lon.text()));
+  const std::optional<double> lat = parseDegrees(latText), lon = parseDegrees(lonText);
+  const bool noPlace = latText.empty() && lonText.empty() && !c_.sun.Value();
+  const char* fault = !from     ? "\"From\" needs a time such as 21:00."
+                      : !to     ? "\"To\" needs a time such as 07:00."
+                      : noPlace ? nullptr
+                      : !lat || !lon || std::abs(*lat) > 90 || std::abs(*lon) > 180
+                          ? "Sunset and sunrise need a latitude (-90 to 90) and a longitude "
+                            "(-180 to 180) in degrees, such as 51.5 and -0.12."
+                          : nullptr;
+  if (fault) {
+    shell_.messageBox(fault, kTipsTitle, ui::MessageIcon::Warning);
+    return false;
+  }
+  const NightSettings typed{c_.on.Value(),           c_.sun.Value(), *from, *to, night_.day,
+                            c_.warmth.value() * 100, night_.fade,    lat,   lon};
+  if (typed == night_) return true;
+  night_ = typed;
+  namespace keys = settings::keys;
+  const auto entry = [](const char* key, std::optional<std::string> v) {
+    return ui::ProfileEntry{keys::kNightSection, key, std::move(v)};
+  };
+  ini_.writeini({entry(keys::kNightOn, night_.on ? "1" : "0"),
+                 entry(keys::kNightMode, night_.sun ? "sun" : "times"),
+                 entry(keys::kNightFrom, clockText(*from)), entry(keys::kNightTo, clockText(*to)),
+                 entry(keys::kNightNight, std::to_string(night_.night)),
+                 entry(keys::kNightLat, lat ? std::optional(latText) : std::nullopt),
+                 entry(keys::kNightLon, lon ? std::optional(lonText) : std::nullopt)});
+  tick();
+  return true;
+}
+
+void NightLight::setEyeCare(bool on) {
+  eyeOn_ = on;
+  tick();
+}
+
+void NightLight::tick() {
+  state_ = nightAt(night_, clock_.now());
+  // Hidden, the program wakes when the warmth next changes; during a fade every few seconds.
+  timer_.setInterval(state_.fading ? kFadeStepMs : std::max(1, state_.secondsToChange) * 1000);
+  timer_.setEnabled(eyeOn_ && night_.on);
+  if (eyeOn_) Sent(engine_.setWarmth(state_.kelvin));
+  TipChanged();
+}
+
+void NightLight::toggle() {
+  night_.on = !night_.on;
+  c_.on.setValue(night_.on);
+  ini_.writeini(settings::keys::kNightSection, settings::keys::kNightOn, night_.on ? "1" : "0");
+  tick();
+}
+
+std::string NightLight::tipLine() const {
+  return night_.on ? state_.tip : "";
+}
+
+void NightLight::allowStronger_Click() {
+  if (!shell_.askYesNo(kAllowStrongerQuestion, kTipsTitle)) return;
+  const bool started = shell_.runElevated(kAllowStrongerSwitch);
+  shell_.messageBox(started ? "Stronger settings take effect after you sign in to Windows again."
+                            : "Windows did not allow the change; the limit stays.",
+                    kTipsTitle, started ? ui::MessageIcon::Information : ui::MessageIcon::Warning);
+}
+
+}  // namespace colour
