@@ -94,9 +94,15 @@ void NightLight::setEyeCare(bool on) {
 }
 
 void NightLight::tick() {
-  state_ = nightAt(night_, clock_.now());
-  // Hidden, the program wakes when the warmth next changes; during a fade every few seconds.
-  timer_.setInterval(state_.fading ? kFadeStepMs : std::max(1, state_.secondsToChange) * 1000);
+  const ui::LocalTime now = clock_.now();
+  state_ = nightAt(night_, now);
+  // Hidden, the program wakes when the warmth next changes; during a fade every few seconds. A
+  // wait is counted in real seconds, and Windows does not promise a message when daylight saving
+  // starts or ends: a wait across the change would end an hour off on the new clock. Changes fall
+  // on a whole or half hour of the local clock, so no wait runs past the next one.
+  const int toHalfHour = 1800 - (now.minute * 60 + now.second) % 1800;
+  const int wait = std::min(state_.secondsToChange, toHalfHour);
+  timer_.setInterval(state_.fading ? kFadeStepMs : std::max(1, wait) * 1000);
   timer_.setEnabled(eyeOn_ && night_.on);
   if (eyeOn_) Sent(engine_.setWarmth(state_.kelvin));
   TipChanged();

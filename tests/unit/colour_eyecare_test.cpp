@@ -414,3 +414,79 @@ TEST_F(EyeCareTest, NightRowsAndAllowStronger) {
   EXPECT_EQ(shell.messages.back().text.find("Stronger settings"), 0u);
   EXPECT_EQ(shell.opened, std::vector<std::string>{colour::kAllowStrongerSwitch});
 }
+
+// Daylight saving starts and ends in the night, with no message from the system: the timer's
+// waits run in real seconds, yet the warmth and the tip follow the clock on the wall. Moments are
+// met in order, a minute at a time, the timer ticking when its interval has passed.
+TEST_F(EyeCareTest, TheNightFollowsTheClockAcrossItsChanges) {
+  struct Moment {
+    int hour, minute, kelvin;  // kelvin 0: mid-fade, not checked
+    const char* tip;
+  };
+  struct Case {
+    int month, day, offset, changeInHours, changeBy;
+    bool sun;  // London's sunset to sunrise
+    std::vector<Moment> moments;
+  };
+  const char* morning = "Night light from 21:00";
+  const Case cases[] = {{3,
+                         28,
+                         60,
+                         4,
+                         60,
+                         false,  // 02:00 becomes 03:00
+                         {{1, 59, 3400, "Warm until 07:00"},
+                          {3, 0, 3400, "Warm until 07:00"},
+                          {6, 59, 3400, "Warm until 07:00"},
+                          {7, 15, 4465, morning},
+                          {7, 31, 6500, morning}}},
+                        {10,
+                         24,
+                         120,
+                         5,
+                         -60,
+                         false,  // 03:00 becomes 02:00
+                         {{2, 59, 3400, "Warm until 07:00"},
+                          {2, 0, 3400, "Warm until 07:00"},
+                          {6, 59, 3400, "Warm until 07:00"},
+                          {7, 15, 4465, morning},
+                          {7, 31, 6500, morning}}},
+                        {3,
+                         28,
+                         0,
+                         3,
+                         60,
+                         true,  // 01:00 becomes 02:00
+                         {{0, 59, 3400, "Warm until 05:42"},
+                          {2, 0, 3400, "Warm until 06:42"},
+                          {6, 50, 0, "Night light from 19:28"}}}};
+  for (const Case& c : cases) {
+    store.values[{"night", "mode"}] = c.sun ? "sun" : "times";
+    store.values[{"night", "lat"}] = "51.5074";
+    store.values[{"night", "lon"}] = "-0.1278";
+    clock.time = {2026, c.month, c.day, 22, 0, 0, c.offset};
+    clock.changeIn = c.changeInHours * 3600L;
+    clock.changeBy = c.changeBy;
+    SafeSwitch1.setValue(false);
+    eye.colorload();
+    SafeSwitch1.setValue(true);
+    long waited = 0;
+    for (const Moment& m : c.moments) {
+      for (int minutes = 0; clock.time.hour != m.hour || clock.time.minute != m.minute; ++minutes) {
+        ASSERT_LT(minutes, 24 * 60) << m.hour << ":" << m.minute;
+        clock.advance(60);
+        waited += 60;
+        if (nightTimer.running() && waited * 1000 >= nightTimer.interval()) {
+          waited = 0;
+          nightTimer.Tick();
+        }
+      }
+      const std::string at =
+          std::to_string(c.month) + " " + std::to_string(m.hour) + ":" + std::to_string(m.minute);
+      EXPECT_EQ(eye.tipLines(), m.tip) << at;
+      if (m.kelvin)
+        EXPECT_EQ(display.ramp, colour::scaledRamp(fileRamp(), colour::warmthFactors(m.kelvin)))
+            << at;
+    }
+  }
+}
