@@ -302,7 +302,8 @@ void MainWindow::Form_Load() {
 
   // The ramp is captured before eye care may restore and adjust it.
   zhuan.setText(ini_.readini(keys::kEyeSection, keys::kOn));
-  eyeCare_->colorload();
+  settings::IgnoredValues ignored;
+  eyeCare_->colorload(ignored);
   if (zhuan.text() == "1") {
     edit[0].setVisible(true);
     Label2[0].setForeColour(ui::kFeatureOnColour);
@@ -314,6 +315,9 @@ void MainWindow::Form_Load() {
   Image8.setPicture(setno[1].picture());
   edit[1].setPicture(edit[0].picture());
   rest_->loadSettings();
+  // Damaged values are named together, once, rather than in a box per key.
+  if (const std::string text = ignored.message(); !text.empty())
+    shell_.messageBox(text, "Lumora", ui::MessageIcon::Warning);
 }
 
 void MainWindow::Form_Resize() {

@@ -64,7 +64,7 @@ void EyeCare::connect() {
   night_.TipChanged = [this] { TipChanged(); };
 }
 
-void EyeCare::colorload() {
+void EyeCare::colorload(settings::IgnoredValues& ignored) {
   const bool captured = engine_.capture();
   // New bounds can move a designed value, which would send a ramp per move; the display already
   // shows baseRamp, which is where the neutral sliders leave it.
@@ -77,7 +77,7 @@ void EyeCare::colorload() {
   for (const SliderControl& s : c_.sliders)
     if (s.caption) s.caption->setText(std::to_string(s.slider->value()));
   c_.colourStatus.setText(captured ? "" : kCaptureFailedStatus);
-  night_.load();
+  night_.load(ignored);
 }
 
 Amounts EyeCare::amounts() const {

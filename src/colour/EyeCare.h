@@ -63,7 +63,8 @@ class EyeCare {
   void connect();
 
   // Load step: captures the display's ramp and sets the sliders and their captions to neutral.
-  void colorload();
+  // Stored night values that cannot be used are named in ignored.
+  void colorload(settings::IgnoredValues& ignored);
   void SafeSwitch1_Click(bool value);
   // OK of the colour panel: stores the night rows and the five slider values, then hides ppset.
   void Image7_Click();

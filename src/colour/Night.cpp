@@ -75,31 +75,51 @@ std::string clockText(int minutes) {
   return text;
 }
 
-std::optional<double> parseDegrees(const std::string& text) {
+std::optional<double> parseDegrees(const std::string& text, double limit) {
   const std::string s(settings::trimBlanks(text));
-  char* end = nullptr;
-  const double value = s.empty() ? NAN : std::strtod(s.c_str(), &end);
-  if (!std::isfinite(value) || *end != '\0') return std::nullopt;
+  std::string_view body = s;
+  if (!body.empty() && (body.front() == '+' || body.front() == '-')) body.remove_prefix(1);
+  const std::size_t dot = body.find('.');
+  const std::string_view whole = body.substr(0, dot);
+  const std::string_view fraction = dot == std::string_view::npos ? "" : body.substr(dot + 1);
+  const auto decimal = [](std::string_view d) {
+    return d.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if ((whole.empty() && fraction.empty()) || !decimal(whole) || !decimal(fraction))
+    return std::nullopt;
+  const double value = std::strtod(s.c_str(), nullptr);
+  if (std::abs(value) > limit) return std::nullopt;
   return value;
 }
 
-NightSettings readNightSettings(settings::Ini& ini) {
+NightSettings readNightSettings(settings::Ini& ini, settings::IgnoredValues& ignored) {
   NightSettings s;
   auto read = [&](const char* key) { return ini.readini(keys::kNightSection, key); };
   auto number = [&](const char* key, int min, int max, int fallback) {
     return storedSliderValue(read(key), min, max, fallback);
   };
+  // A key that is not there reads as its own name, and is no fault.
+  auto usable = [&](const char* key, const std::string& value, bool fine) {
+    if (!fine && value != key) ignored.add(keys::kNightSection, key, value);
+    return fine;
+  };
   s.on = number(keys::kNightOn, 0, 1, 1) == 1;
-  s.from = parseClockTime(read(keys::kNightFrom)).value_or(s.from);
-  s.to = parseClockTime(read(keys::kNightTo)).value_or(s.to);
+  const std::string from = read(keys::kNightFrom), to = read(keys::kNightTo);
+  if (const auto t = parseClockTime(from); usable(keys::kNightFrom, from, t.has_value()))
+    s.from = *t;
+  if (const auto t = parseClockTime(to); usable(keys::kNightTo, to, t.has_value())) s.to = *t;
   s.day = number(keys::kNightDay, kWarmestKelvin, kCoolestKelvin, s.day);
   s.night = number(keys::kNightNight, kWarmestKelvin, kCoolestKelvin, s.night);
   s.fade = number(keys::kNightFade, 0, 120, s.fade);
-  s.sun = settings::trimBlanks(read(keys::kNightMode)) == "sun";
-  s.lat = parseDegrees(read(keys::kNightLat));
-  s.lon = parseDegrees(read(keys::kNightLon));
+  const std::string mode(settings::trimBlanks(read(keys::kNightMode)));
+  s.sun = usable(keys::kNightMode, mode, mode == "sun" || mode == "times") && mode == "sun";
+  // A place out of range is no place: the times rule then, as without one.
+  const std::string lat = read(keys::kNightLat), lon = read(keys::kNightLon);
+  s.lat = parseDegrees(lat, 90);
+  s.lon = parseDegrees(lon, 180);
+  usable(keys::kNightLat, lat, s.lat.has_value());
+  usable(keys::kNightLon, lon, s.lon.has_value());
   if (!s.lat || !s.lon) s.lat = s.lon = std::nullopt;
-  if (s.lat) s.lat = std::clamp(*s.lat, -90.0, 90.0), s.lon = std::clamp(*s.lon, -180.0, 180.0);
   return s;
 }
 

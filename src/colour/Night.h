@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "settings/Ignored.h"
 #include "settings/Ini.h"
 #include "ui/System.h"
 
@@ -24,13 +25,15 @@ struct NightSettings {
   friend bool operator==(const NightSettings&, const NightSettings&) = default;
 };
 
-// The [night] section, each value defaulted or clamped on its own as the colour values are.
-NightSettings readNightSettings(settings::Ini& ini);
+// The [night] section, each value defaulted or clamped on its own as the colour values are. A
+// time, mode or place that cannot be used is left out and named in ignored.
+NightSettings readNightSettings(settings::Ini& ini, settings::IgnoredValues& ignored);
 // "HH:MM", 24 hours, as minutes of the day; nothing for anything else.
 std::optional<int> parseClockTime(const std::string& text);
 std::string clockText(int minutes);
-// A decimal number of degrees ("51.5", "-0.12"); nothing for anything else.
-std::optional<double> parseDegrees(const std::string& text);
+// A decimal number of degrees ("51.5", "-0.12") within [-limit, limit]; nothing for anything
+// else (no exponent, no hexadecimal, no infinity).
+std::optional<double> parseDegrees(const std::string& text, double limit);
 
 enum class SunDay { Normal, PolarDay, PolarNight };
 struct SunTimes {

@@ -30,8 +30,8 @@ void NightLight::connect() {
   c_.allowStronger.Click = [this] { allowStronger_Click(); };
 }
 
-void NightLight::load() {
-  night_ = readNightSettings(ini_);
+void NightLight::load(settings::IgnoredValues& ignored) {
+  night_ = readNightSettings(ini_, ignored);
   c_.warmth.setRange(kWarmestKelvin / 100, kCoolestKelvin / 100);
   c_.allowStronger.setVisible(!engine_.limitLifted());
 }
@@ -57,15 +57,18 @@ bool NightLight::storeRows() {
   const std::optional<int> to = parseClockTime(c_.to.text());
   const std::string latText(settings::trimBlanks(c_.lat.text()));
   const std::string lonText(settings::trimBlanks(c_.lon.text()));
-  const std::optional<double> lat = parseDegrees(latText), lon = parseDegrees(lonText);
+  const std::optional<double> lat = parseDegrees(latText, 90), lon = parseDegrees(lonText, 180);
   const bool noPlace = latText.empty() && lonText.empty() && !c_.sun.Value();
-  const char* fault = !from     ? "\"From\" needs a time such as 21:00."
-                      : !to     ? "\"To\" needs a time such as 07:00."
-                      : noPlace ? nullptr
-                      : !lat || !lon || std::abs(*lat) > 90 || std::abs(*lon) > 180
-                          ? "Sunset and sunrise need a latitude (-90 to 90) and a longitude "
-                            "(-180 to 180) in degrees, such as 51.5 and -0.12."
-                          : nullptr;
+  // With the times ruling, equal times would be a night light that never comes on.
+  const bool noNight = from && to && *from == *to && !c_.sun.Value();
+  const char* fault =
+      !from          ? "\"From\" needs a time such as 21:00."
+      : !to          ? "\"To\" needs a time such as 07:00."
+      : noNight      ? "\"From\" and \"To\" need different times, such as 21:00 and 07:00."
+      : noPlace      ? nullptr
+      : !lat || !lon ? "Sunset and sunrise need a latitude (-90 to 90) and a longitude "
+                       "(-180 to 180) in degrees, such as 51.5 and -0.12."
+                     : nullptr;
   if (fault) {
     shell_.messageBox(fault, kTipsTitle, ui::MessageIcon::Warning);
     return false;

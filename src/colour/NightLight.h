@@ -37,8 +37,9 @@ class NightLight {
 
   // Assigns the timer's tick, the warmth slider's change and Allow stronger's click.
   void connect();
-  // Load step: the [night] section, the warmth slider's range, Allow stronger while it is needed.
-  void load();
+  // Load step: the [night] section (what cannot be used named in ignored), the warmth slider's
+  // range, Allow stronger while it is needed.
+  void load(settings::IgnoredValues& ignored);
   // The colour panel opens: its night light rows show what is stored.
   void fillRows();
   // OK of the colour panel: the rows as typed, stored in one step; false (and a message naming

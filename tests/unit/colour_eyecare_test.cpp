@@ -54,6 +54,7 @@ struct EyeCareTest : ::testing::Test {
   fakes::ProfileStore store;
   fakes::Shell shell;
   fakes::Clock clock;  // by day: night light leaves the ramps alone
+  settings::IgnoredValues ignored;
   settings::Ini ini{store, shell};
   colour::GammaEngine engine{displays};
   colour::EyeCare eye{
@@ -81,7 +82,7 @@ struct EyeCareTest : ::testing::Test {
     // Designed ranges that colorload replaces.
     Slider2.setRange(0, 10);
     eye.connect();
-    eye.colorload();
+    eye.colorload(ignored);
     eye.nightLight().fillRows();  // as the panel opens
   }
 
@@ -118,7 +119,7 @@ TEST_F(EyeCareTest, LoadCapturesAndSetsNeutralSlidersWithoutSending) {
 
 TEST_F(EyeCareTest, FailedCaptureStartsFromIdentityAndSaysSo) {
   display.getFails = true;
-  eye.colorload();
+  eye.colorload(ignored);
   EXPECT_EQ(engine.baseRamp(), colour::identityRamp());
   EXPECT_FALSE(colourStatus.text().empty());
   display.getFails = false;
@@ -323,7 +324,7 @@ TEST_F(EyeCareTest, RefusedRampShowsAStatusLineAndTheSlidersStay) {
 TEST_F(EyeCareTest, WithSeveralDisplaysTheRefusalLineNamesTheOneThatRefused) {
   fakes::GammaDisplay second;
   displays.attached.push_back({"\\\\.\\DISPLAY2", &second});
-  eye.colorload();
+  eye.colorload(ignored);
   second.refuses = true;
   Slider1.setValue(-40);
   EXPECT_EQ(colourStatus.text(),
@@ -372,7 +373,7 @@ TEST_F(EyeCareTest, TheRampRules) {
   EXPECT_NE(shell.messages.at(0).text.find("monitor.txt is damaged"), std::string::npos);
   EXPECT_EQ(display.ramp, colour::identityRamp());
   display.ramp = levelled(colour::identityRamp(), -70, -70, -70);
-  eye.colorload();
+  eye.colorload(ignored);
   EXPECT_EQ(engine.baseRamp(), colour::identityRamp());
   Slider1.setValue(-50);
   Slider2.setValue(1);
@@ -390,10 +391,17 @@ TEST_F(EyeCareTest, TheRampRules) {
 // clamped to polar night, or the times and a line without one. Allow stronger asks first.
 TEST_F(EyeCareTest, NightRowsAndAllowStronger) {
   SafeSwitch1.setValue(true);
-  night.from.userTyped("9pm");
-  Image7.Click();
-  EXPECT_EQ(shell.messages.at(0).text.find("\"From\""), 0u);
-  EXPECT_FALSE(store.has("night", "from"));
+  // field typed, what the message starts with; each fault comes before those of later rows
+  for (const auto& [field, typed, says] : {std::tuple{&night.lat, "0x1A", "Sunset"},
+                                           {&night.lat, "1e1", "Sunset"},
+                                           {&night.from, "07:00", "\"From\" and"},
+                                           {&night.from, "9pm", "\"From\" needs"}}) {
+    field->userTyped(typed);
+    night.lon.userTyped("0");
+    Image7.Click();
+    EXPECT_EQ(shell.messages.back().text.find(says), 0u) << typed;
+    EXPECT_FALSE(store.has("night", "from"));
+  }
   night.from.userTyped("22:00");
   night.sun.setValue(true);
   night.lat.userTyped(" 51.5");
@@ -401,13 +409,17 @@ TEST_F(EyeCareTest, NightRowsAndAllowStronger) {
   Image7.Click();
   EXPECT_EQ(store.at("night", "mode") + store.at("night", "lat"), "sun51.5");
   EXPECT_EQ(eye.tipLines(), "Night light from 15:52");  // London's sunset on 7 December
-  for (const char* lat : {"95", "x"}) {
+  // A place out of range or not in decimal degrees is no place: the times rule.
+  for (const char* lat : {"89.9", "1e308", "0x1A", "x"}) {
     store.values[{"night", "lat"}] = lat;
-    eye.colorload();
+    eye.colorload(ignored);
     eye.nightLight().tick();
-    EXPECT_EQ(eye.tipLines(), *lat == 'x' ? "Night light from 22:00" : "Warm all day");
-    EXPECT_EQ(colourStatus.text(), *lat == 'x' ? colour::kSunFallbackStatus : "");
+    const bool polar = lat[0] == '8';
+    EXPECT_EQ(eye.tipLines(), polar ? "Warm all day" : "Night light from 22:00") << lat;
+    EXPECT_EQ(colourStatus.text(), polar ? "" : colour::kSunFallbackStatus) << lat;
   }
+  EXPECT_NE(ignored.message().find("\n[night] lat=1e308\n[night] lat=0x1A\n[night] lat=x"),
+            std::string::npos);
   night.allowStronger.Click();  // answered No
   shell.yes = true;
   night.allowStronger.Click();
@@ -468,7 +480,7 @@ TEST_F(EyeCareTest, TheNightFollowsTheClockAcrossItsChanges) {
     clock.changeIn = c.changeInHours * 3600L;
     clock.changeBy = c.changeBy;
     SafeSwitch1.setValue(false);
-    eye.colorload();
+    eye.colorload(ignored);
     SafeSwitch1.setValue(true);
     long waited = 0;
     for (const Moment& m : c.moments) {
