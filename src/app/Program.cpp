@@ -73,7 +73,9 @@ Program::Program(const Services& services)
       &services.host, services.clock, services.screen, services.shell, ini_, *gamma_, icon_});
   trayForm_ = std::make_unique<tray::TrayForm>(icon_, services.notify, services.shell,
                                                services.signIn, *mainWindow_);
-  trayForm_->nightLightOn = [this] { return mainWindow_->eyeCare().nightLight().on(); };
+  // What night light does now: nothing while eye care is off.
+  trayForm_->nightLightOn = [this] { return mainWindow_->eyeCare().nightLight().working(); };
+  trayForm_->nightLightUsable = [this] { return mainWindow_->eyeCare().eyeOn() == "1"; };
   trayForm_->toggleNightLight = [this] { toggleNightLight(); };
   rest::Rest& rest = mainWindow_->rest();
   trayForm_->restMenu = [&rest] {

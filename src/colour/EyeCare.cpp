@@ -128,8 +128,8 @@ void EyeCare::Image7_Click() {
 }
 
 std::string EyeCare::tipLines() const {
-  if (eyeOn_ != "1") return "";
   std::string lines = night_.tipLine();
+  if (eyeOn_ != "1") return lines;
   if (engine_.result() == SendResult::Limited)
     lines += std::string(lines.empty() ? "" : "\n") + "Limited by Windows";
   return lines;

@@ -93,6 +93,7 @@ bool NightLight::storeRows() {
 
 void NightLight::setEyeCare(bool on) {
   eyeOn_ = on;
+  toggledWhileOff_ = false;
   tick();
 }
 
@@ -113,12 +114,17 @@ void NightLight::tick() {
 
 void NightLight::toggle() {
   night_.on = !night_.on;
+  toggledWhileOff_ = !eyeOn_;
   c_.on.setValue(night_.on);
   ini_.writeini(settings::keys::kNightSection, settings::keys::kNightOn, night_.on ? "1" : "0");
   tick();
 }
 
 std::string NightLight::tipLine() const {
+  if (!eyeOn_)
+    return !toggledWhileOff_ ? ""
+           : night_.on       ? "Night light on, once eye care is on"
+                             : "Night light off";
   return night_.on ? state_.tip : "";
 }
 

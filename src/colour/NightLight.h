@@ -53,7 +53,10 @@ class NightLight {
   // Night light on or off, stored; what the tray's "Night light" and its shortcut run.
   void toggle();
   bool on() const { return night_.on; }
-  // The tip's line for night light; empty when it has nothing to say.
+  // On, with eye care on: the only time it changes the screen.
+  bool working() const { return eyeOn_ && night_.on; }
+  // The tip's line for night light; empty when it has nothing to say. With eye care off, what the
+  // last toggle did, until eye care switches.
   std::string tipLine() const;
   bool sunFallback() const { return state_.sunFallback; }
 
@@ -72,6 +75,7 @@ class NightLight {
   NightSettings night_;
   NightState state_;
   bool eyeOn_ = false;
+  bool toggledWhileOff_ = false;  // the tip says what a toggle did while eye care is off
 };
 
 }  // namespace colour
