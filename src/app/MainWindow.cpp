@@ -347,6 +347,7 @@ void MainWindow::edit_Click(int index) {
 
 void MainWindow::Image8_Click() {
   ppset.setVisible(false);
+  eyeCare_->nightLight().endPreview();
 }
 
 void MainWindow::Image1_Click() {

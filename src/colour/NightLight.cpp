@@ -26,13 +26,25 @@ void NightLight::connect() {
   timer_.Tick = [this] { tick(); };
   c_.warmth.Change = [this] {
     c_.warmthCaption.setText(std::to_string(c_.warmth.value() * 100) + " K");
+    // Moved by the user, the warmth shows on the screen at once, as the other sliders do.
+    if (filling_ || !eyeOn_) return;
+    preview_ = c_.warmth.value() * 100;
+    Sent(engine_.setWarmth(*preview_));
   };
   c_.allowStronger.Click = [this] { allowStronger_Click(); };
 }
 
 void NightLight::load(settings::IgnoredValues& ignored) {
   night_ = readNightSettings(ini_, ignored);
-  c_.warmth.setRange(kWarmestKelvin / 100, kCoolestKelvin / 100);
+  // The slider offers only what can be shown: a warmth whose ramp the gate refuses does nothing.
+  const auto shown = [this](int kelvin) {
+    Ramp ramp = scaledRamp(identityRamp(), warmthFactors(kelvin));
+    if (!engine_.limitLifted()) ramp = withinDefaultLimit(ramp);
+    return !unreadable(ramp);
+  };
+  int warmest = kWarmestKelvin;
+  while (warmest < kCoolestKelvin && !shown(warmest)) warmest += 100;
+  c_.warmth.setRange((warmest + 99) / 100, kCoolestKelvin / 100);
   c_.allowStronger.setVisible(!engine_.limitLifted());
 }
 
@@ -48,8 +60,10 @@ void NightLight::fillRows() {
   c_.to.setText(clockText(night_.to));
   c_.lat.setText(degrees(night_.lat));
   c_.lon.setText(degrees(night_.lon));
+  filling_ = true;
   c_.warmth.setValue((night_.night + 50) / 100);
   c_.warmth.Change();  // the caption, also when the value was already there
+  filling_ = false;
 }
 
 bool NightLight::storeRows() {
@@ -75,7 +89,11 @@ bool NightLight::storeRows() {
   }
   const NightSettings typed{c_.on.Value(),           c_.sun.Value(), *from, *to, night_.day,
                             c_.warmth.value() * 100, night_.fade,    lat,   lon};
-  if (typed == night_) return true;
+  preview_.reset();
+  if (typed == night_) {
+    tick();  // the warmth of the schedule again, after the slider's
+    return true;
+  }
   night_ = typed;
   namespace keys = settings::keys;
   const auto entry = [](const char* key, std::optional<std::string> v) {
@@ -91,8 +109,15 @@ bool NightLight::storeRows() {
   return true;
 }
 
+void NightLight::endPreview() {
+  if (!preview_) return;
+  preview_.reset();
+  tick();
+}
+
 void NightLight::setEyeCare(bool on) {
   eyeOn_ = on;
+  preview_.reset();
   toggledWhileOff_ = false;
   tick();
 }
@@ -108,7 +133,7 @@ void NightLight::tick() {
   const int wait = std::min(state_.secondsToChange, toHalfHour);
   timer_.setInterval(state_.fading ? kFadeStepMs : std::max(1, wait) * 1000);
   timer_.setEnabled(eyeOn_ && night_.on);
-  if (eyeOn_) Sent(engine_.setWarmth(state_.kelvin));
+  if (eyeOn_) Sent(engine_.setWarmth(preview_.value_or(state_.kelvin)));
   TipChanged();
 }
 

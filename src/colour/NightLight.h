@@ -2,6 +2,7 @@
 // Night light's controller: the [night] settings, the timer to the warmth's next change, the
 // colour panel's night rows, the tray's toggle, the tip's line and "Allow stronger settings".
 // What the warmth is at a moment comes from colour/Night.*, a pure function of the clock.
+#include <optional>
 #include <string>
 
 #include "colour/GammaEngine.h"
@@ -45,6 +46,8 @@ class NightLight {
   // OK of the colour panel: the rows as typed, stored in one step; false (and a message naming
   // the field) when one is not right, and then nothing is stored.
   bool storeRows();
+  // Back of the colour panel: a warmth the slider showed gives way to the schedule's again.
+  void endPreview();
 
   // Eye care switched: the warmth follows it (sent only while eye care is on).
   void setEyeCare(bool on);
@@ -75,7 +78,10 @@ class NightLight {
   NightSettings night_;
   NightState state_;
   bool eyeOn_ = false;
-  bool toggledWhileOff_ = false;  // the tip says what a toggle did while eye care is off
+  bool toggledWhileOff_ = false;
+  bool filling_ = false;        // the rows are set from the settings, not by the user
+  std::optional<int> preview_;  // the slider's warmth, shown while the colour panel is open  // the
+                                // tip says what a toggle did while eye care is off
 };
 
 }  // namespace colour

@@ -182,6 +182,8 @@ class DisplaySet : public ui::DisplaySet {
 
   std::vector<std::pair<std::string, ui::GammaDisplay*>> attached;
   int enumerations = 0;
+  bool lifted = false;  // GdiIcmGammaRange 256
+  bool limitLifted() override { return lifted; }
 
   std::vector<ui::AttachedDisplay> enumerate() override {
     ++enumerations;

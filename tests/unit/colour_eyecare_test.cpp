@@ -502,3 +502,24 @@ TEST_F(EyeCareTest, TheNightFollowsTheClockAcrossItsChanges) {
     }
   }
 }
+
+// Under either limit the warmth slider offers no warmth the gate refuses, and shows each at once;
+// Back gives the screen to the schedule again (by day, no warmth).
+TEST_F(EyeCareTest, TheWarmthSliderShowsWhatItOffers) {
+  for (bool lifted : {false, true}) {
+    displays.lifted = lifted;
+    eye.colorload(ignored);
+    SafeSwitch1.setValue(true);
+    eye.nightLight().fillRows();
+    const Ramp day = display.ramp;
+    for (int v = night.warmth.min(); v <= night.warmth.max(); ++v) {
+      night.warmth.setValue(v);
+      EXPECT_NE(colourStatus.text(), colour::kUnreadableStatus) << lifted << " " << v;
+      EXPECT_EQ(display.ramp == day, v == 65) << lifted << " " << v;
+    }
+    night.warmth.setValue(30);
+    eye.nightLight().endPreview();
+    EXPECT_EQ(display.ramp, day);
+    SafeSwitch1.setValue(false);
+  }
+}
