@@ -301,7 +301,8 @@ void MainWindow::Form_Load() {
 
   // The ramp is captured before eye care may restore and adjust it.
   zhuan.setText(ini_.readini(keys::kEyeSection, keys::kOn));
-  eyeCare_->colorload();
+  settings::IgnoredValues ignored;
+  eyeCare_->colorload(ignored);
   if (zhuan.text() == "1") {
     edit[0].setVisible(true);
     Label2[0].setForeColour(ui::kFeatureOnColour);
@@ -313,6 +314,9 @@ void MainWindow::Form_Load() {
   Image8.setPicture(setno[1].picture());
   edit[1].setPicture(edit[0].picture());
   rest_->loadSettings();
+  // Damaged values are named together, once, rather than in a box per key.
+  if (const std::string text = ignored.message(); !text.empty())
+    shell_.messageBox(text, "Lumora", ui::MessageIcon::Warning);
 }
 
 void MainWindow::Form_Resize() {
@@ -331,7 +335,7 @@ void MainWindow::edit_Click(int index) {
   xxset.setLeft(120);
   Line1[1].setVisible(index == 1);  // the colour panel's night rows cover all of it but its ends
   if (index == 0) {
-    eyeCare_->fillNightRows();
+    eyeCare_->nightLight().fillRows();
     ppset.setVisible(true);
     eyeset.setVisible(true);
   } else if (index == 1) {
@@ -342,6 +346,7 @@ void MainWindow::edit_Click(int index) {
 
 void MainWindow::Image8_Click() {
   ppset.setVisible(false);
+  eyeCare_->nightLight().endPreview();
 }
 
 void MainWindow::Image1_Click() {

@@ -30,7 +30,9 @@ Program::Program(const Services& services)
       &services.host, services.clock, services.screen, services.shell, ini_, *gamma_, icon_});
   trayForm_ = std::make_unique<tray::TrayForm>(icon_, services.notify, services.shell,
                                                services.signIn, *mainWindow_);
-  trayForm_->nightLightOn = [this] { return mainWindow_->eyeCare().nightLightOn(); };
+  // What night light does now: nothing while eye care is off.
+  trayForm_->nightLightOn = [this] { return mainWindow_->eyeCare().nightLight().working(); };
+  trayForm_->nightLightUsable = [this] { return mainWindow_->eyeCare().eyeOn() == "1"; };
   trayForm_->toggleNightLight = [this] { toggleNightLight(); };
   rest::Rest& rest = mainWindow_->rest();
   trayForm_->restMenu = [&rest] {
@@ -134,7 +136,7 @@ void Program::shortcut(Action action) {
 }
 
 void Program::toggleNightLight() {
-  mainWindow_->eyeCare().toggleNightLight();
+  mainWindow_->eyeCare().nightLight().toggle();
 }
 
 std::optional<Program::CommandReply> Program::command(std::string_view text) {
@@ -172,7 +174,7 @@ std::optional<Program::CommandReply> Program::command(std::string_view text) {
       ini_.writeini(keys::kEyeSection, keys::kOn, on ? "1" : "0");
       break;
     case Verb::NightLight:
-      if (eye.nightLightOn() != on) toggleNightLight();  // stores it
+      if (eye.nightLight().on() != on) toggleNightLight();  // stores it
       break;
     case Verb::Pause:
       if (c->value == kTomorrow)
@@ -190,8 +192,8 @@ std::optional<Program::CommandReply> Program::command(std::string_view text) {
       Status s;
       s.eyeCare = w.SafeSwitch1.Value();
       s.brightness = w.Slider1.value();
-      s.nightLight = eye.nightLightOn();
-      s.warmth = eye.warmth();
+      s.nightLight = eye.nightLight().on();
+      s.warmth = eye.nightLight().kelvin();
       s.nextRest = rest.restOn() == "1" ? w.Text1.text() : "off";
       if (rest.paused()) s.pausedUntil = ini_.readini(keys::kRestSection, keys::kPausedUntil);
       return CommandReply{kDone, statusText(s)};

@@ -1,8 +1,6 @@
 #include "colour/EyeCare.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <string_view>
 
 #include "colour/DefaultRamp.h"
@@ -13,8 +11,6 @@ namespace colour {
 namespace {
 
 constexpr const char* kSection = settings::keys::kEyeSection;
-// During a fade the warmth is sent again at most this often.
-constexpr int kFadeStepMs = 5000;
 
 bool allDigits(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
@@ -53,20 +49,22 @@ int storedSliderValue(const std::string& text, int min, int max, int neutral) {
 
 EyeCare::EyeCare(const EyeCareControls& controls, GammaEngine& engine, settings::Ini& ini,
                  ui::Shell& shell, ui::Clock& clock)
-    : c_(controls), engine_(engine), ini_(ini), shell_(shell), clock_(clock) {}
+    : c_(controls),
+      engine_(engine),
+      ini_(ini),
+      shell_(shell),
+      night_(controls.night, controls.nightTimer, engine, ini, shell, clock) {}
 
 void EyeCare::connect() {
   for (std::size_t n = 0; n < kSliderCount; ++n) slider(n).Change = [this, n] { Slider_Change(n); };
   c_.Image7.Click = [this] { Image7_Click(); };
   c_.SafeSwitch1.Click = [this](bool value) { SafeSwitch1_Click(value); };
-  c_.nightTimer.Tick = [this] { nightTick(); };
-  c_.night.warmth.Change = [this] {
-    c_.night.warmthCaption.setText(std::to_string(c_.night.warmth.value() * 100) + " K");
-  };
-  c_.night.allowStronger.Click = [this] { allowStronger_Click(); };
+  night_.connect();
+  night_.Sent = [this](SendResult result) { show(result); };
+  night_.TipChanged = [this] { TipChanged(); };
 }
 
-void EyeCare::colorload() {
+void EyeCare::colorload(settings::IgnoredValues& ignored) {
   const bool captured = engine_.capture();
   // New bounds can move a designed value, which would send a ramp per move; the display already
   // shows baseRamp, which is where the neutral sliders leave it.
@@ -79,9 +77,7 @@ void EyeCare::colorload() {
   for (const SliderControl& s : c_.sliders)
     if (s.caption) s.caption->setText(std::to_string(s.slider->value()));
   c_.colourStatus.setText(captured ? "" : kCaptureFailedStatus);
-  night_ = readNightSettings(ini_);
-  c_.night.warmth.setRange(19, 65);
-  c_.night.allowStronger.setVisible(!engine_.limitLifted());
+  night_.load(ignored);
 }
 
 Amounts EyeCare::amounts() const {
@@ -112,7 +108,7 @@ void EyeCare::SafeSwitch1_Click(bool value) {
     }
     loading_ = false;
     eyeOn_ = std::string("1");  // a bare literal here trips a GCC 12 -Wrestrict false positive
-    nightTick();
+    night_.setEyeCare(true);
     show(engine_.adjust(amounts()));
   } else {
     c_.edit0.setVisible(false);
@@ -120,112 +116,26 @@ void EyeCare::SafeSwitch1_Click(bool value) {
     eyeOn_ = std::string("0");
     Command3_Click();
     c_.Label2_0.setForeColour(kEyeOffColour);
-    nightTick();
+    night_.setEyeCare(false);
   }
 }
 
 void EyeCare::Image7_Click() {
-  std::optional<std::vector<ui::ProfileEntry>> entries = typedNightRows();
+  std::optional<std::vector<ui::ProfileEntry>> entries = night_.typedRows();
   if (!entries) return;
-  const bool nightChanged = !entries->empty();
   c_.ppset.setVisible(false);
   // The night rows and the sliders are one save: the file is swapped once.
   for (const auto& [key, value] : storedValues())
     entries->push_back({kSection, key, std::to_string(value)});
   ini_.writeini(*entries);
-  if (nightChanged) nightTick();
-}
-
-void EyeCare::fillNightRows() {
-  const auto degrees = [](const std::optional<double>& v) {
-    char text[16] = "";
-    if (v) std::snprintf(text, sizeof text, "%.7g", *v);
-    return std::string(text);
-  };
-  c_.night.on.setValue(night_.on);
-  c_.night.sun.setValue(night_.sun);
-  c_.night.from.setText(settings::clockText(night_.from));
-  c_.night.to.setText(settings::clockText(night_.to));
-  c_.night.lat.setText(degrees(night_.lat));
-  c_.night.lon.setText(degrees(night_.lon));
-  c_.night.warmth.setValue((night_.night + 50) / 100);
-  c_.night.warmth.Change();  // the caption, also when the value was already there
-}
-
-// The night rows as typed, to be stored with the panel's other values: nothing when they are as
-// stored; a field that is not right is named and the panel's OK stores nothing.
-std::optional<std::vector<ui::ProfileEntry>> EyeCare::typedNightRows() {
-  const std::optional<int> from = settings::parseClockTime(c_.night.from.text());
-  const std::optional<int> to = settings::parseClockTime(c_.night.to.text());
-  const std::string latText(settings::trimBlanks(c_.night.lat.text()));
-  const std::string lonText(settings::trimBlanks(c_.night.lon.text()));
-  const std::optional<double> lat = parseDegrees(latText), lon = parseDegrees(lonText);
-  const bool noPlace = latText.empty() && lonText.empty() && !c_.night.sun.Value();
-  const bool badPlace = !lat || !lon || std::abs(*lat) > 90 || std::abs(*lon) > 180;
-  const char* fault = nullptr;
-  if (!from)
-    fault = "\"From\" needs a time such as 21:00.";
-  else if (!to)
-    fault = "\"To\" needs a time such as 07:00.";
-  else if (!noPlace && badPlace)
-    fault =
-        "Sunset and sunrise need a latitude (-90 to 90) and a longitude (-180 to 180) in degrees, "
-        "such as 51.5 and -0.12.";
-  if (fault) {
-    shell_.messageBox(fault, kTipsTitle, ui::MessageIcon::Warning);
-    return std::nullopt;
-  }
-  const NightSettings typed{
-      c_.night.on.Value(),           c_.night.sun.Value(), *from, *to, night_.day,
-      c_.night.warmth.value() * 100, night_.fade,          lat,   lon};
-  if (typed == night_) return std::vector<ui::ProfileEntry>{};
-  night_ = typed;
-  namespace keys = settings::keys;
-  const auto entry = [](const char* key, std::optional<std::string> v) {
-    return ui::ProfileEntry{keys::kNightSection, key, std::move(v)};
-  };
-  return std::vector<ui::ProfileEntry>{
-      entry(keys::kNightOn, night_.on ? "1" : "0"),
-      entry(keys::kNightMode, night_.sun ? "sun" : "times"),
-      entry(keys::kNightFrom, settings::clockText(*from)),
-      entry(keys::kNightTo, settings::clockText(*to)),
-      entry(keys::kNightNight, std::to_string(night_.night)),
-      entry(keys::kNightLat, lat ? std::optional(latText) : std::nullopt),
-      entry(keys::kNightLon, lon ? std::optional(lonText) : std::nullopt)};
-}
-
-void EyeCare::nightTick() {
-  nightState_ = nightAt(night_, clock_.now());
-  const bool on = eyeOn_ == "1";
-  // Hidden, the program wakes when the warmth next changes; during a fade every few seconds.
-  c_.nightTimer.setInterval(nightState_.fading ? kFadeStepMs
-                                               : std::max(1, nightState_.secondsToChange) * 1000);
-  c_.nightTimer.setEnabled(on && night_.on);
-  if (on) show(engine_.setWarmth(nightState_.kelvin));
-  TipChanged();
-}
-
-void EyeCare::toggleNightLight() {
-  night_.on = !night_.on;
-  c_.night.on.setValue(night_.on);
-  ini_.writeini(settings::keys::kNightSection, settings::keys::kNightOn, night_.on ? "1" : "0");
-  nightTick();
 }
 
 std::string EyeCare::tipLines() const {
-  if (eyeOn_ != "1") return "";
-  std::string lines = night_.on ? nightState_.tip : "";
+  std::string lines = night_.tipLine();
+  if (eyeOn_ != "1") return lines;
   if (engine_.result() == SendResult::Limited)
     lines += std::string(lines.empty() ? "" : "\n") + "Limited by Windows";
   return lines;
-}
-
-void EyeCare::allowStronger_Click() {
-  if (!shell_.askYesNo(kAllowStrongerQuestion, kTipsTitle)) return;
-  const bool started = shell_.runElevated(kAllowStrongerSwitch);
-  shell_.messageBox(started ? "Stronger settings take effect after you sign in to Windows again."
-                            : "Windows did not allow the change; the limit stays.",
-                    kTipsTitle, started ? ui::MessageIcon::Information : ui::MessageIcon::Warning);
 }
 
 std::vector<std::pair<std::string, int>> EyeCare::storedValues() const {
@@ -268,7 +178,7 @@ void EyeCare::loadDefaultRamp() {
 void EyeCare::displayReset() {
   if (eyeOn_ == "1") {
     show(engine_.resend());
-    nightTick();
+    night_.tick();
   } else
     engine_.refresh();  // nothing to put back, but a display plugged in is known when it comes on
 }
@@ -281,7 +191,7 @@ void EyeCare::show(SendResult result) {
     status = kLimitedStatus;
   else if (result == SendResult::Unreadable)
     status = kUnreadableStatus;
-  else if (nightState_.sunFallback)
+  else if (night_.sunFallback())
     status = kSunFallbackStatus;
   c_.colourStatus.setText(status);
 }

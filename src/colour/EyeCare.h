@@ -1,6 +1,6 @@
 #pragma once
 // The eye-care row and the colour panel of the main window: the switch, the five colour sliders,
-// the restore of the default ramp and the panel's OK.
+// the restore of the default ramp and the panel's OK. The panel's night rows belong to NightLight.
 #include <array>
 #include <optional>
 #include <string>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "colour/GammaEngine.h"
-#include "colour/Night.h"
+#include "colour/NightLight.h"
 #include "colour/Sliders.h"
 #include "controls/SafeSwitch.h"
 #include "settings/Ini.h"
@@ -21,14 +21,6 @@ namespace colour {
 struct SliderControl {
   ui::Slider* slider = nullptr;
   ui::Label* caption = nullptr;
-};
-
-struct NightControls {                                  // the colour panel's night light rows
-  controls::SafeSwitch on{"nightOn"}, sun{"nightSun"};  // sun: from sunset to sunrise
-  ui::TextBox from{"nightFrom"}, to{"nightTo"}, lat{"nightLat"}, lon{"nightLon"};
-  ui::Slider warmth{"nightWarmth"};  // the night's kelvin in hundreds
-  ui::Label warmthCaption{"nightWarmthCaption"};
-  ui::CommandButton allowStronger{"allowStronger"};
 };
 
 // The main window's controls that eye care drives.
@@ -57,13 +49,6 @@ inline constexpr const char* kLimitedStatus =
     "Windows limits how far the screen can change: this is the strongest setting it allows.";
 inline constexpr const char* kUnreadableStatus =
     "This setting would make the screen too dark to read, so it was not applied.";
-inline constexpr const char* kSunFallbackStatus =
-    "Sunset and sunrise need a latitude and longitude: night light follows the times.";
-inline constexpr const char* kAllowStrongerQuestion =
-    "Let Windows accept stronger colour settings for every display? This needs administrator "
-    "rights and takes effect after you sign in to Windows again.";
-// The switch of the elevated copy that lifts Windows' limit and ends.
-inline constexpr const char* kAllowStrongerSwitch = "/allow-stronger-gamma";
 
 // A stored colour value as its slider takes it: a decimal number (a fraction allowed) rounded,
 // halves to even, and clamped into [min, max]; anything else gives neutral.
@@ -78,13 +63,12 @@ class EyeCare {
   void connect();
 
   // Load step: captures the display's ramp and sets the sliders and their captions to neutral.
-  void colorload();
+  // Stored night values that cannot be used are named in ignored.
+  void colorload(settings::IgnoredValues& ignored);
   void SafeSwitch1_Click(bool value);
   // OK of the colour panel: stores the night rows and the five slider values in one save, then
   // hides ppset.
   void Image7_Click();
-  // The colour panel opens: its night light rows show what is stored.
-  void fillNightRows();
   // Each slider's key and value, in the order they are stored.
   std::vector<std::pair<std::string, int>> storedValues() const;
   // Restore: sliders to neutral, baseRamp from monitor.txt when it is sound, then baseRamp sent.
@@ -98,12 +82,7 @@ class EyeCare {
   // ours, with the warmth for the moment.
   void displayReset();
 
-  // The warmth for now, sent when eye care is on; the timer set for the next change.
-  void nightTick();
-  // Night light on or off, stored; what the tray's "Night light" runs.
-  void toggleNightLight();
-  bool nightLightOn() const { return night_.on; }
-  int warmth() const { return nightState_.kelvin; }  // in force now, in kelvin
+  NightLight& nightLight() { return night_; }
   // What night light and Windows' limit are doing, for the icon's tip; empty when nothing.
   std::string tipLines() const;
   ui::Event<> TipChanged;
@@ -114,16 +93,12 @@ class EyeCare {
   ui::Slider& slider(std::size_t n) const { return *c_.sliders[n].slider; }
   Amounts amounts() const;
   void loadDefaultRamp();
-  std::optional<std::vector<ui::ProfileEntry>> typedNightRows();
-  void allowStronger_Click();
 
   EyeCareControls c_;
   GammaEngine& engine_;
   settings::Ini& ini_;
   ui::Shell& shell_;
-  ui::Clock& clock_;
-  NightSettings night_;
-  NightState nightState_;
+  NightLight night_;
   std::optional<std::string> eyeOn_;
   bool loading_ = false;  // colorload moves the sliders without sending a ramp per move
 };

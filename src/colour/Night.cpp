@@ -33,6 +33,8 @@ constexpr std::array<WhitePoint, 20> kWhitePoints{{
     {3500, 0.8007, 0.5477}, {3250, 0.7721, 0.4915}, {3000, 0.7401, 0.4308}, {2750, 0.7038, 0.3645},
     {2500, 0.6623, 0.2908}, {2250, 0.6141, 0.2048}, {2000, 0.5579, 0.0862}, {1900, 0.5328, 0.0000},
 }};
+static_assert(kWhitePoints.front().kelvin == kCoolestKelvin &&
+              kWhitePoints.back().kelvin == kWarmestKelvin);
 
 constexpr int kDaySeconds = 24 * 3600;
 
@@ -43,7 +45,7 @@ int sinceSeconds(int t, int event) {
 }  // namespace
 
 std::array<double, 3> warmthFactors(int kelvin) {
-  kelvin = std::clamp(kelvin, 1900, 6500);
+  kelvin = std::clamp(kelvin, kWarmestKelvin, kCoolestKelvin);
   std::size_t n = 1;
   while (kWhitePoints[n].kelvin > kelvin) ++n;
   const WhitePoint &hot = kWhitePoints[n - 1], &cool = kWhitePoints[n];
@@ -51,36 +53,52 @@ std::array<double, 3> warmthFactors(int kelvin) {
   return {1.0, hot.green + t * (cool.green - hot.green), hot.blue + t * (cool.blue - hot.blue)};
 }
 
-std::optional<double> parseDegrees(const std::string& text) {
+std::optional<double> parseDegrees(const std::string& text, double limit) {
   const std::string s(settings::trimBlanks(text));
-  char* end = nullptr;
-  const double value = s.empty() ? NAN : std::strtod(s.c_str(), &end);
-  if (!std::isfinite(value) || *end != '\0') return std::nullopt;
+  std::string_view body = s;
+  if (!body.empty() && (body.front() == '+' || body.front() == '-')) body.remove_prefix(1);
+  const std::size_t dot = body.find('.');
+  const std::string_view whole = body.substr(0, dot);
+  const std::string_view fraction = dot == std::string_view::npos ? "" : body.substr(dot + 1);
+  const auto decimal = [](std::string_view d) {
+    return d.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if ((whole.empty() && fraction.empty()) || !decimal(whole) || !decimal(fraction))
+    return std::nullopt;
+  const double value = std::strtod(s.c_str(), nullptr);
+  if (std::abs(value) > limit) return std::nullopt;
   return value;
 }
 
-NightSettings readNightSettings(settings::Ini& ini) {
+NightSettings readNightSettings(settings::Ini& ini, settings::IgnoredValues& ignored) {
   NightSettings s;
   auto read = [&](const char* key) { return ini.readini(keys::kNightSection, key); };
   auto number = [&](const char* key, int min, int max, int fallback) {
     return storedSliderValue(read(key), min, max, fallback);
   };
+  // A key that is not there reads as its own name, and is no fault.
+  auto usable = [&](const char* key, const std::string& value, bool fine) {
+    if (!fine && value != key) ignored.add(keys::kNightSection, key, value);
+    return fine;
+  };
   s.on = settings::storedFlag(read(keys::kNightOn), s.on);
-  s.from = settings::parseClockTime(read(keys::kNightFrom)).value_or(s.from);
-  s.to = settings::parseClockTime(read(keys::kNightTo)).value_or(s.to);
-  s.day = number(keys::kNightDay, 1900, 6500, s.day);
-  s.night = number(keys::kNightNight, 1900, 6500, s.night);
+  const std::string from = read(keys::kNightFrom), to = read(keys::kNightTo);
+  if (const auto t = settings::parseClockTime(from); usable(keys::kNightFrom, from, t.has_value()))
+    s.from = *t;
+  if (const auto t = settings::parseClockTime(to); usable(keys::kNightTo, to, t.has_value()))
+    s.to = *t;
+  s.day = number(keys::kNightDay, kWarmestKelvin, kCoolestKelvin, s.day);
+  s.night = number(keys::kNightNight, kWarmestKelvin, kCoolestKelvin, s.night);
   s.fade = number(keys::kNightFade, 0, 120, s.fade);
-  s.sun = settings::trimBlanks(read(keys::kNightMode)) == "sun";
-  s.lat = parseDegrees(read(keys::kNightLat));
-  s.lon = parseDegrees(read(keys::kNightLon));
-  if (s.lat && s.lon) {
-    s.lat = std::clamp(*s.lat, -90.0, 90.0);
-    s.lon = std::clamp(*s.lon, -180.0, 180.0);
-  } else {
-    s.lat = std::nullopt;
-    s.lon = std::nullopt;
-  }
+  const std::string mode(settings::trimBlanks(read(keys::kNightMode)));
+  s.sun = usable(keys::kNightMode, mode, mode == "sun" || mode == "times") && mode == "sun";
+  // A place out of range is no place: the times rule then, as without one.
+  const std::string lat = read(keys::kNightLat), lon = read(keys::kNightLon);
+  s.lat = parseDegrees(lat, 90);
+  s.lon = parseDegrees(lon, 180);
+  usable(keys::kNightLat, lat, s.lat.has_value());
+  usable(keys::kNightLon, lon, s.lon.has_value());
+  if (!s.lat || !s.lon) s.lat = s.lon = std::nullopt;
   return s;
 }
 

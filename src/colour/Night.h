@@ -5,26 +5,32 @@
 #include <optional>
 #include <string>
 
+#include "settings/Ignored.h"
 #include "settings/Ini.h"
 #include "ui/System.h"
 
 namespace colour {
 
-// Red, green and blue factors of the white at kelvin (1900 to 6500; 6500 changes nothing).
+// The range of the warmth, in kelvin: the white-point table's ends. The coolest changes nothing.
+inline constexpr int kWarmestKelvin = 1900, kCoolestKelvin = 6500;
+
+// Red, green and blue factors of the white at kelvin (clamped into the range).
 std::array<double, 3> warmthFactors(int kelvin);
 
 struct NightSettings {
   bool on = true, sun = false;      // sun: from sunset to sunrise at lat/lon
   int from = 21 * 60, to = 7 * 60;  // minutes of the day
-  int day = 6500, night = 3400, fade = 30;
+  int day = kCoolestKelvin, night = 3400, fade = 30;
   std::optional<double> lat, lon;  // both or neither
   friend bool operator==(const NightSettings&, const NightSettings&) = default;
 };
 
-// The [night] section, each value defaulted or clamped on its own as the colour values are.
-NightSettings readNightSettings(settings::Ini& ini);
-// A decimal number of degrees ("51.5", "-0.12"); nothing for anything else.
-std::optional<double> parseDegrees(const std::string& text);
+// The [night] section, each value defaulted or clamped on its own as the colour values are. A
+// time, mode or place that cannot be used is left out and named in ignored.
+NightSettings readNightSettings(settings::Ini& ini, settings::IgnoredValues& ignored);
+// A decimal number of degrees ("51.5", "-0.12") within [-limit, limit]; nothing for anything
+// else (no exponent, no hexadecimal, no infinity).
+std::optional<double> parseDegrees(const std::string& text, double limit);
 
 enum class SunDay { Normal, PolarDay, PolarNight };
 struct SunTimes {
@@ -35,7 +41,7 @@ struct SunTimes {
 SunTimes sunTimes(double lat, double lon, const ui::LocalTime& date);
 
 struct NightState {
-  int kelvin = 6500;
+  int kelvin = kCoolestKelvin;
   bool fading = false;
   int secondsToChange = 0;   // until the warmth next starts to change, or the fade ends
   std::string tip;           // "Warm until 07:00", "Night light from 21:00" or nothing

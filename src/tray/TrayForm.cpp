@@ -43,6 +43,7 @@ void TrayForm::trayNotify(std::intptr_t lParam) {
   findCommand(menu_, kStartWithWindows)->checked = signIn_.enabled();
   MenuItem* night = findCommand(menu_, kNightLight);
   night->checked = nightLightOn && nightLightOn();
+  night->enabled = !nightLightUsable || nightLightUsable();
   night->caption = "Night light" + (nightLightKeys.empty() ? "" : "\t" + nightLightKeys);
   runCommand(area_.popupMenu(menu_));
 }

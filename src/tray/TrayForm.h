@@ -37,8 +37,10 @@ class TrayForm : public ui::Form {
 
   const Menu& menu() const { return menu_; }
 
-  // "Night light": whether it is on (its check mark), and what the item runs.
+  // "Night light": whether it warms the screen (its check mark), whether it can (greyed while eye
+  // care is off), and what the item runs.
   std::function<bool()> nightLightOn;
+  std::function<bool()> nightLightUsable;
   std::function<void()> toggleNightLight;
   std::string nightLightKeys;  // its shortcut, shown beside it
   // The rest reminder's part of the menu as the menu opens, and what runs its entries.

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/Program.h"
-#include "colour/EyeCare.h"
+#include "colour/NightLight.h"
 #include "win32/Backend.h"
 #include "win32/CommandLine.h"
 #include "win32/Dpi.h"

@@ -128,10 +128,19 @@ class Clock : public ui::Clock {
     time.minute = minute;
     time.second = second;
   }
+  // A daylight-saving change ahead: after changeIn more seconds the wall clock and its offset
+  // jump by changeBy minutes.
+  long changeIn = -1;
+  int changeBy = 0;
   // Moves the clock on by whole seconds, wrapping days.
   void advance(long seconds) {
     monotonic += seconds * 1000LL;
     long s = time.hour * 3600L + time.minute * 60L + time.second + seconds;
+    if (changeIn >= 0 && seconds >= changeIn) {
+      s += changeBy * 60L;
+      time.utcOffset += changeBy;
+    }
+    changeIn = changeIn > seconds ? changeIn - seconds : -1;
     long days = s / 86400;
     s %= 86400;
     time.day += static_cast<int>(days);
@@ -176,6 +185,8 @@ class DisplaySet : public ui::DisplaySet {
 
   std::vector<std::pair<std::string, ui::GammaDisplay*>> attached;
   int enumerations = 0;
+  bool lifted = false;  // GdiIcmGammaRange 256
+  bool limitLifted() override { return lifted; }
 
   std::vector<ui::AttachedDisplay> enumerate() override {
     ++enumerations;

@@ -146,13 +146,26 @@ TEST_F(KeyboardTest, TypedRestTimesAreStoredByEnterAndBadOnesKeepThePanelOpen) {
   EXPECT_EQ((store.values[{"dsxx", "mei"}]), "30");
 }
 
+// With eye care off night light does nothing: the tray shows it so and the tip says what its
+// key did. Damaged night values are named in one message at start.
 TEST_F(KeyboardTest, TheTrayMenuShowsTheNightLightShortcutAsStored) {
   store.values[{"keys", "nightlight"}] = "ctrl + shift+N";
+  stored("night", "lat", "1e308");
+  stored("night", "from", "25:00");
   start(false, false);
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_NE(shell.messages[0].text.find("[night] from=25:00\n[night] lat=1e308"),
+            std::string::npos);
   program->readShortcuts();
   program->trayNotify(0x0205);  // right button released over the icon
-  EXPECT_EQ(tray::findCommand(notify.lastMenu, tray::kNightLight)->caption,
-            "Night light\tctrl + shift+N");
+  const tray::MenuItem* item = tray::findCommand(notify.lastMenu, tray::kNightLight);
+  EXPECT_EQ(item->caption, "Night light\tctrl + shift+N");
+  EXPECT_TRUE(!item->checked && !item->enabled);
+  for (const char* tip : {"Night light off", "Night light on, once eye care is on"}) {
+    program->shortcut(app::kNightLight);
+    EXPECT_EQ(std::string(notify.modified.back().szTip.data()),
+              "Rest reminders are off\n" + std::string(tip));
+  }
 }
 
 }  // namespace

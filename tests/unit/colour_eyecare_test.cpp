@@ -54,6 +54,7 @@ struct EyeCareTest : ::testing::Test {
   fakes::ProfileStore store;
   fakes::Shell shell;
   fakes::Clock clock;  // by day: night light leaves the ramps alone
+  settings::IgnoredValues ignored;
   settings::Ini ini{store, shell};
   colour::GammaEngine engine{displays};
   colour::EyeCare eye{
@@ -81,8 +82,8 @@ struct EyeCareTest : ::testing::Test {
     // Designed ranges that colorload replaces.
     Slider2.setRange(0, 10);
     eye.connect();
-    eye.colorload();
-    eye.fillNightRows();  // as the panel opens
+    eye.colorload(ignored);
+    eye.nightLight().fillRows();  // as the panel opens
   }
 
   void store5(const std::string& l, const std::string& d, const std::string& r,
@@ -118,7 +119,7 @@ TEST_F(EyeCareTest, LoadCapturesAndSetsNeutralSlidersWithoutSending) {
 
 TEST_F(EyeCareTest, FailedCaptureStartsFromIdentityAndSaysSo) {
   display.getFails = true;
-  eye.colorload();
+  eye.colorload(ignored);
   EXPECT_EQ(engine.baseRamp(), colour::identityRamp());
   EXPECT_FALSE(colourStatus.text().empty());
   display.getFails = false;
@@ -325,7 +326,7 @@ TEST_F(EyeCareTest, RefusedRampShowsAStatusLineAndTheSlidersStay) {
 TEST_F(EyeCareTest, WithSeveralDisplaysTheRefusalLineNamesTheOneThatRefused) {
   fakes::GammaDisplay second;
   displays.attached.push_back({"\\\\.\\DISPLAY2", &second});
-  eye.colorload();
+  eye.colorload(ignored);
   second.refuses = true;
   Slider1.setValue(-40);
   EXPECT_EQ(colourStatus.text(),
@@ -374,7 +375,7 @@ TEST_F(EyeCareTest, TheRampRules) {
   EXPECT_NE(shell.messages.at(0).text.find("monitor.txt is damaged"), std::string::npos);
   EXPECT_EQ(display.ramp, colour::identityRamp());
   display.ramp = levelled(colour::identityRamp(), -70, -70, -70);
-  eye.colorload();
+  eye.colorload(ignored);
   EXPECT_EQ(engine.baseRamp(), colour::identityRamp());
   Slider1.setValue(-50);
   Slider2.setValue(1);
@@ -392,10 +393,17 @@ TEST_F(EyeCareTest, TheRampRules) {
 // clamped to polar night, or the times and a line without one. Allow stronger asks first.
 TEST_F(EyeCareTest, NightRowsAndAllowStronger) {
   SafeSwitch1.setValue(true);
-  night.from.userTyped("9pm");
-  Image7.Click();
-  EXPECT_EQ(shell.messages.at(0).text.find("\"From\""), 0u);
-  EXPECT_FALSE(store.has("night", "from"));
+  // field typed, what the message starts with; each fault comes before those of later rows
+  for (const auto& [field, typed, says] : {std::tuple{&night.lat, "0x1A", "Sunset"},
+                                           {&night.lat, "1e1", "Sunset"},
+                                           {&night.from, "07:00", "\"From\" and"},
+                                           {&night.from, "9pm", "\"From\" needs"}}) {
+    field->userTyped(typed);
+    night.lon.userTyped("0");
+    Image7.Click();
+    EXPECT_EQ(shell.messages.back().text.find(says), 0u) << typed;
+    EXPECT_FALSE(store.has("night", "from"));
+  }
   night.from.userTyped("22:00");
   night.sun.setValue(true);
   night.lat.userTyped(" 51.5");
@@ -405,21 +413,122 @@ TEST_F(EyeCareTest, NightRowsAndAllowStronger) {
   EXPECT_EQ(store.saves, 1);  // the night rows and the sliders together
   EXPECT_EQ(store.at("night", "mode") + store.at("night", "lat"), "sun51.5");
   EXPECT_EQ(eye.tipLines(), "Night light from 15:52");  // London's sunset on 7 December
-  for (const char* lat : {"95", "x"}) {
+  // A place out of range or not in decimal degrees is no place: the times rule.
+  for (const char* lat : {"89.9", "1e308", "0x1A", "x"}) {
     store.values[{"night", "lat"}] = lat;
-    eye.colorload();
-    eye.nightTick();
-    EXPECT_EQ(eye.tipLines(), *lat == 'x' ? "Night light from 22:00" : "Warm all day");
-    EXPECT_EQ(colourStatus.text(), *lat == 'x' ? colour::kSunFallbackStatus : "");
+    eye.colorload(ignored);
+    eye.nightLight().tick();
+    const bool polar = lat[0] == '8';
+    EXPECT_EQ(eye.tipLines(), polar ? "Warm all day" : "Night light from 22:00") << lat;
+    EXPECT_EQ(colourStatus.text(), polar ? "" : colour::kSunFallbackStatus) << lat;
   }
+  EXPECT_NE(ignored.message().find("\n[night] lat=1e308\n[night] lat=0x1A\n[night] lat=x"),
+            std::string::npos);
   store.values[{"night", "lat"}] = "51.5";  // a latitude alone is no place
   store.values.erase({"night", "lon"});
-  eye.colorload();
-  eye.nightTick();
+  eye.colorload(ignored);
+  eye.nightLight().tick();
   EXPECT_EQ(colourStatus.text(), colour::kSunFallbackStatus);
   night.allowStronger.Click();  // answered No
   shell.yes = true;
   night.allowStronger.Click();
   EXPECT_EQ(shell.messages.back().text.find("Stronger settings"), 0u);
   EXPECT_EQ(shell.opened, std::vector<std::string>{colour::kAllowStrongerSwitch});
+}
+
+// Daylight saving starts and ends in the night, with no message from the system: the timer's
+// waits run in real seconds, yet the warmth and the tip follow the clock on the wall. Moments are
+// met in order, a minute at a time, the timer ticking when its interval has passed.
+TEST_F(EyeCareTest, TheNightFollowsTheClockAcrossItsChanges) {
+  struct Moment {
+    int hour, minute, kelvin;  // kelvin 0: mid-fade, not checked
+    const char* tip;
+  };
+  struct Case {
+    int month, day, offset, changeInHours, changeBy;
+    bool sun;  // London's sunset to sunrise
+    std::vector<Moment> moments;
+  };
+  const char* morning = "Night light from 21:00";
+  const Case cases[] = {{3,
+                         28,
+                         60,
+                         4,
+                         60,
+                         false,  // 02:00 becomes 03:00
+                         {{1, 59, 3400, "Warm until 07:00"},
+                          {3, 0, 3400, "Warm until 07:00"},
+                          {6, 59, 3400, "Warm until 07:00"},
+                          {7, 15, 4465, morning},
+                          {7, 31, 6500, morning}}},
+                        {10,
+                         24,
+                         120,
+                         5,
+                         -60,
+                         false,  // 03:00 becomes 02:00
+                         {{2, 59, 3400, "Warm until 07:00"},
+                          {2, 0, 3400, "Warm until 07:00"},
+                          {6, 59, 3400, "Warm until 07:00"},
+                          {7, 15, 4465, morning},
+                          {7, 31, 6500, morning}}},
+                        {3,
+                         28,
+                         0,
+                         3,
+                         60,
+                         true,  // 01:00 becomes 02:00
+                         {{0, 59, 3400, "Warm until 05:42"},
+                          {2, 0, 3400, "Warm until 06:42"},
+                          {6, 50, 0, "Night light from 19:28"}}}};
+  for (const Case& c : cases) {
+    store.values[{"night", "mode"}] = c.sun ? "sun" : "times";
+    store.values[{"night", "lat"}] = "51.5074";
+    store.values[{"night", "lon"}] = "-0.1278";
+    clock.time = {2026, c.month, c.day, 22, 0, 0, c.offset};
+    clock.changeIn = c.changeInHours * 3600L;
+    clock.changeBy = c.changeBy;
+    SafeSwitch1.setValue(false);
+    eye.colorload(ignored);
+    SafeSwitch1.setValue(true);
+    long waited = 0;
+    for (const Moment& m : c.moments) {
+      for (int minutes = 0; clock.time.hour != m.hour || clock.time.minute != m.minute; ++minutes) {
+        ASSERT_LT(minutes, 24 * 60) << m.hour << ":" << m.minute;
+        clock.advance(60);
+        waited += 60;
+        if (nightTimer.running() && waited * 1000 >= nightTimer.interval()) {
+          waited = 0;
+          nightTimer.Tick();
+        }
+      }
+      const std::string at =
+          std::to_string(c.month) + " " + std::to_string(m.hour) + ":" + std::to_string(m.minute);
+      EXPECT_EQ(eye.tipLines(), m.tip) << at;
+      if (m.kelvin)
+        EXPECT_EQ(display.ramp, colour::scaledRamp(fileRamp(), colour::warmthFactors(m.kelvin)))
+            << at;
+    }
+  }
+}
+
+// Under either limit the warmth slider offers no warmth the gate refuses, and shows each at once;
+// Back gives the screen to the schedule again (by day, no warmth).
+TEST_F(EyeCareTest, TheWarmthSliderShowsWhatItOffers) {
+  for (bool lifted : {false, true}) {
+    displays.lifted = lifted;
+    eye.colorload(ignored);
+    SafeSwitch1.setValue(true);
+    eye.nightLight().fillRows();
+    const Ramp day = display.ramp;
+    for (int v = night.warmth.min(); v <= night.warmth.max(); ++v) {
+      night.warmth.setValue(v);
+      EXPECT_NE(colourStatus.text(), colour::kUnreadableStatus) << lifted << " " << v;
+      EXPECT_EQ(display.ramp == day, v == 65) << lifted << " " << v;
+    }
+    night.warmth.setValue(30);
+    eye.nightLight().endPreview();
+    EXPECT_EQ(display.ramp, day);
+    SafeSwitch1.setValue(false);
+  }
 }
