@@ -81,7 +81,7 @@ void EyeCare::colorload() {
   c_.colourStatus.setText(captured ? "" : kCaptureFailedStatus);
   night_ = readNightSettings(ini_);
   c_.night.warmth.setRange(19, 65);
-  c_.night.allowStronger.setVisible(!engine_.limitLifted());
+  c_.night.allowStronger.setVisible(!engine_.limitRequested());
 }
 
 Amounts EyeCare::amounts() const {
@@ -206,10 +206,15 @@ void EyeCare::toggleNightLight() {
 
 std::string EyeCare::tipLines() const {
   if (eyeOn_ != "1") return "";
-  std::string lines = night_.on ? nightState_.tip : "";
-  if (engine_.result() == SendResult::Limited)
-    lines += std::string(lines.empty() ? "" : "\n") + "Limited by Windows";
-  return lines;
+  // A refusal first: the tip holds few lines, and hidden, nothing else shows it.
+  std::vector<std::string> lines;
+  if (engine_.result() == SendResult::Unreadable) lines.push_back("Colours not applied: too dark");
+  if (engine_.result() == SendResult::Refused) lines.push_back("The display refused the colours");
+  if (night_.on && !nightState_.tip.empty()) lines.push_back(nightState_.tip);
+  if (engine_.result() == SendResult::Limited) lines.push_back("Limited by Windows");
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
 }
 
 void EyeCare::allowStronger_Click() {
@@ -238,7 +243,9 @@ void EyeCare::Command3_Click() {
 void EyeCare::loadDefaultRamp() {
   if (auto file = shell_.openProgramFile(kDefaultRampFile)) {
     DefaultRampResult parsed = readDefaultRamp(*file);
-    if (parsed.ramp && (unreadable(*parsed.ramp) || !withinDefaultGammaLimit(*parsed.ramp))) {
+    // Judged as a captured base is: against the default limit only where no lift is asked for.
+    if (parsed.ramp && (unreadable(*parsed.ramp) ||
+                        (!engine_.limitRequested() && !withinDefaultGammaLimit(*parsed.ramp)))) {
       // Sending it could leave a screen nobody can read; the identity is what it should hold.
       parsed.error = "a ramp too dark or too far from the standard one";
       engine_.setBaseRamp(identityRamp());
@@ -266,6 +273,10 @@ void EyeCare::displayReset() {
 }
 
 void EyeCare::show(SendResult result) {
+  if (std::string tip = tipLines(); tip != shownTip_) {
+    shownTip_ = std::move(tip);
+    TipChanged();
+  }
   c_.colourStatus.setText(result == SendResult::Refused      ? refusedStatus()
                           : result == SendResult::Limited    ? kLimitedStatus
                           : result == SendResult::Unreadable ? kUnreadableStatus

@@ -123,6 +123,7 @@ class EyeCare {
   NightSettings night_;
   NightState nightState_;
   std::optional<std::string> eyeOn_;
+  std::string shownTip_;  // the tip lines last announced by show()
   bool loading_ = false;  // colorload moves the sliders without sending a ramp per move
 };
 

@@ -118,8 +118,10 @@ std::vector<ui::Monitor> Screen::monitors() {
 
 void reportFailure(const wchar_t* call, const wchar_t* detail) {
   const DWORD error = GetLastError();
-  const std::wstring what =
-      std::wstring(call) + L" failed (" + detail + L"), error " + std::to_wstring(error);
+  writeLog(std::wstring(call) + L" failed (" + detail + L"), error " + std::to_wstring(error));
+}
+
+void writeLog(const std::wstring& what) {
   OutputDebugStringW((L"Lumora: " + what + L"\n").c_str());
   constexpr DWORD kMaxLogBytes = 64 * 1024;  // past it, the older half goes
   UniqueFile log(CreateFileW((programFolder() + L"lumora.log").c_str(),
