@@ -131,11 +131,21 @@ void EyeCare::Image7_Click() {
 }
 
 std::string EyeCare::tipLines() const {
-  std::string lines = night_.tipLine();
-  if (eyeOn_ != "1") return lines;
-  if (engine_.result() == SendResult::Limited)
-    lines += std::string(lines.empty() ? "" : "\n") + "Limited by Windows";
-  return lines;
+  // A refusal first: the tip holds few lines, and hidden, nothing else shows it.
+  std::vector<std::string> lines;
+  const bool on = eyeOn_ == "1";
+  if (on && engine_.result() == SendResult::Unreadable)
+    lines.push_back("Colours not applied: too dark");
+  if (on && engine_.result() == SendResult::Refused)
+    lines.push_back("The display refused the colours");
+  if (std::string night = night_.tipLine(); !night.empty()) lines.push_back(std::move(night));
+  if (on && engine_.result() == SendResult::Limited) lines.push_back("Limited by Windows");
+  std::string text;
+  for (const std::string& line : lines) {
+    if (!text.empty()) text += "\n";
+    text += line;
+  }
+  return text;
 }
 
 std::vector<std::pair<std::string, int>> EyeCare::storedValues() const {
@@ -156,7 +166,9 @@ void EyeCare::Command3_Click() {
 void EyeCare::loadDefaultRamp() {
   if (auto file = shell_.openProgramFile(kDefaultRampFile)) {
     DefaultRampResult parsed = readDefaultRamp(*file);
-    if (parsed.ramp && (unreadable(*parsed.ramp) || !withinDefaultGammaLimit(*parsed.ramp))) {
+    // Judged as a captured base is: against the default limit only where no lift is asked for.
+    if (parsed.ramp && (unreadable(*parsed.ramp) ||
+                        (!engine_.limitRequested() && !withinDefaultGammaLimit(*parsed.ramp)))) {
       // Sending it could leave a screen nobody can read; the identity is what it should hold.
       parsed.error = "a ramp too dark or too far from the standard one";
       engine_.setBaseRamp(identityRamp());
@@ -184,6 +196,10 @@ void EyeCare::displayReset() {
 }
 
 void EyeCare::show(SendResult result) {
+  if (std::string tip = tipLines(); tip != shownTip_) {
+    shownTip_ = std::move(tip);
+    TipChanged();
+  }
   std::string status;
   if (result == SendResult::Refused)
     status = refusedStatus();

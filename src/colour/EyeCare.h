@@ -100,6 +100,7 @@ class EyeCare {
   ui::Shell& shell_;
   NightLight night_;
   std::optional<std::string> eyeOn_;
+  std::string shownTip_;  // the tip lines last announced by show()
   bool loading_ = false;  // colorload moves the sliders without sending a ramp per move
 };
 

@@ -116,18 +116,39 @@ Ramp withinDefaultLimit(const Ramp& ramp) {
   return blended(ramp, inside);
 }
 
-bool unreadable(const Ramp& ramp) {
-  constexpr int kOnePercent = 655;
+namespace {
+
+// What makes the ramp unreadable; empty when it can be read.
+std::string unreadableWhy(const Ramp& ramp) {
+  constexpr int kOnePercent = 655;  // 1 % of 65535: a level there is collapsed as well
   bool collapsed = true;
   int white = 0;
   for (int c = 0; c < kChannels; ++c) {
     white = std::max<int>(white, ramp[at(c, kEntries - 1)]);
     const auto first = ramp.begin() + at(c, 0);
     collapsed = collapsed && std::count_if(first, first + kEntries, [](std::uint16_t v) {
-                               return v < kOnePercent;
+                               return v <= kOnePercent;
                              }) > kEntries / 4;
   }
-  return collapsed || white * 10 < 65535 * 4;
+  if (white * 10 < 65535 * 4) return "white under 40 % of full scale";
+  return collapsed ? "the levels collapse in every channel" : "";
+}
+
+}  // namespace
+
+bool unreadable(const Ramp& ramp) {
+  return !unreadableWhy(ramp).empty();
+}
+
+Gated gate(const Ramp& ramp, bool limitLifted) {
+  Gated gated{SendResult::Applied, ramp, {}};
+  if (!limitLifted && !withinDefaultGammaLimit(ramp)) {
+    gated.result = SendResult::Limited;
+    gated.ramp = withinDefaultLimit(ramp);
+  }
+  gated.why = unreadableWhy(gated.ramp);
+  if (!gated.why.empty()) gated.result = SendResult::Unreadable;
+  return gated;
 }
 
 Ramp scaledRamp(const Ramp& ramp, const std::array<double, 3>& factors) {
@@ -143,18 +164,23 @@ Ramp scaledRamp(const Ramp& ramp, const std::array<double, 3>& factors) {
 void GammaEngine::enumerate(bool keepBases) {
   std::vector<Output> outputs;
   captureFailed_ = false;
-  limitLifted_ = displays_.limitLifted();
+  requested_ = displays_.limitLifted();
+  limitLifted_ = limitLifted_ && requested_;
+  liftTried_ = false;  // a display change or a new sign-in's unlock may have brought the lift
   for (ui::AttachedDisplay& attached : displays_.enumerate()) {
     Output output{attached.name, std::move(attached.gamma)};
     auto known = std::find_if(outputs_.begin(), outputs_.end(),
                               [&](const Output& o) { return o.name == output.name; });
     if (keepBases && known != outputs_.end()) {
       output.base = known->base;
-    } else if (!output.gamma->get(output.base)) {
+      output.work = known->work;
+      outputs.push_back(std::move(output));
+      continue;
+    }
+    if (!output.gamma->get(output.base)) {
       output.base = identityRamp();
       captureFailed_ = true;
-    } else if (unreadable(output.base) ||
-               (!limitLifted_ && !withinDefaultGammaLimit(output.base))) {
+    } else if (unreadable(output.base) || (!requested_ && !withinDefaultGammaLimit(output.base))) {
       output.base = identityRamp();  // left by a program that ended without restoring it
     }
     output.work = output.base;
@@ -202,49 +228,90 @@ SendResult GammaEngine::sendAll() {
   sent_ = true;
   std::array<double, 3> factors = warmthFactors(kelvin_);
   for (double& f : factors) f *= std::clamp(dimming_, 0, 100) / 100.0;
-  std::vector<Ramp> ramps;
+  std::vector<std::pair<Ramp, Gated>> ramps;  // as built, and as the gate lets it through
   for (const Output& output : outputs_) {
-    ramps.push_back(last_ ? scaledRamp(adjustedRamp(output.base, *last_), factors) : output.base);
-    if (unreadable(ramps.back())) {
+    const Ramp built = last_ ? scaledRamp(adjustedRamp(output.base, *last_), factors) : output.base;
+    Gated gated = gate(built, limitLifted_);
+    if (gated.result == SendResult::Unreadable) {
+      report(output.name + ": colours not sent, the screen would be unreadable (" + gated.why +
+             ")");
       result_ = SendResult::Unreadable;
       return result_;
     }
+    ramps.emplace_back(built, std::move(gated));
   }
   refused_.clear();
   result_ = SendResult::Applied;
   for (std::size_t n = 0; n < outputs_.size(); ++n) {
-    Output& output = outputs_[n];
-    if (!limitLifted_ && !withinDefaultGammaLimit(ramps[n])) {
-      ramps[n] = withinDefaultLimit(ramps[n]);
-      if (result_ == SendResult::Applied) result_ = SendResult::Limited;
-    }
-    output.work = ramps[n];
-    if (!send(output, output.work)) {
-      result_ = SendResult::Refused;
-      refused_.push_back(output.name);
+    const SendResult one = sendGated(outputs_[n], ramps[n].first, ramps[n].second);
+    if (one == SendResult::Refused) refused_.push_back(outputs_[n].name);
+    if (one == SendResult::Refused || result_ == SendResult::Applied) result_ = one;
+  }
+  if (refused_.empty()) reported_.clear();  // the next refusal is news again
+  return result_;
+}
+
+SendResult GammaEngine::sendGated(Output& output, const Ramp& built, const Gated& gated) {
+  std::string why;
+  // GdiIcmGammaRange asks for any ramp, but Windows reads it only at sign-in: until a display
+  // has taken a ramp past the default limit, the whole ramp is tried once per listing of the
+  // displays and the one pulled in sent when it is refused.
+  if (gated.result == SendResult::Limited && requested_ && !liftTried_) {
+    const Gated whole = gate(built, true);
+    if (whole.result == SendResult::Applied) {
+      if (send(output, whole.ramp, why) == Sent::ReadBack) {
+        limitLifted_ = true;
+        return SendResult::Applied;
+      }
+      liftTried_ = true;
+      report(output.name + ": a ramp past the default limit was refused although " +
+             "GdiIcmGammaRange is 256 (Windows applies it from the next sign-in): " + why);
     }
   }
-  return result_;
+  if (send(output, gated.ramp, why) == Sent::Failed) {
+    report(output.name + ": colours not accepted: " + why);
+    return SendResult::Refused;
+  }
+  return gated.result;
 }
 
 SendResult GammaEngine::resend() {
   if (!sent_) return SendResult::Applied;
   enumerate(true);
-  return sendAll();
+  if (sendAll() == SendResult::Unreadable) {
+    // The reset display would otherwise stay as the system left it.
+    std::string why;
+    for (Output& output : outputs_) send(output, output.work, why);
+  }
+  return result_;
 }
 
-bool GammaEngine::send(Output& output, const Ramp& ramp) {
+GammaEngine::Sent GammaEngine::send(Output& output, const Ramp& ramp, std::string& why) {
   for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
-    if (!output.gamma->set(ramp)) continue;
+    if (!output.gamma->set(ramp)) {
+      why = output.gamma->failure();
+      if (why.empty()) why = "the display refused the ramp";
+      continue;
+    }
     // Windows may return success for a ramp it ignored, so only the ramp read back counts.
     Ramp back{};
-    if (!output.gamma->get(back)) return true;  // nothing to check against
+    const bool readBack = output.gamma->get(back);
     bool same = true;
-    for (std::size_t n = 0; n < ramp.size() && same; ++n)
+    for (std::size_t n = 0; n < ramp.size() && same && readBack; ++n)
       same = std::abs(static_cast<int>(back[n]) - static_cast<int>(ramp[n])) <= kReadBackTolerance;
-    if (same) return true;
+    if (same) {
+      output.work = ramp;
+      return readBack ? Sent::ReadBack : Sent::Unchecked;  // unread: nothing to check against
+    }
+    why = "the display reported success but kept its previous ramp";
   }
-  return false;
+  return Sent::Failed;
+}
+
+void GammaEngine::report(const std::string& line) {
+  if (std::find(reported_.begin(), reported_.end(), line) != reported_.end()) return;
+  reported_.push_back(line);  // a fade refused step after step is written once
+  displays_.report(line);
 }
 
 }  // namespace colour

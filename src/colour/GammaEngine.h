@@ -45,7 +45,8 @@ bool withinDefaultGammaLimit(const Ramp& ramp);
 // every entry, so what it does (dimmer, warmer) keeps its character.
 Ramp withinDefaultLimit(const Ramp& ramp);
 // White (the top of the brightest channel) under 40 % of full scale, or the levels collapsed
-// (in every channel more than a quarter of the entries under 1 %): the screen could not be read.
+// (in every channel more than a quarter of the entries at or under 1 %): the screen could not be
+// read.
 bool unreadable(const Ramp& ramp);
 // Each channel times its factor (red, green, blue).
 Ramp scaledRamp(const Ramp& ramp, const std::array<double, 3>& factors);
@@ -56,6 +57,17 @@ enum class SendResult {
   Refused,     // the display failed or ignored every attempt; it keeps its previous ramp
   Unreadable,  // never sent: the screen would be too dark to read
 };
+
+// What the gate makes of a ramp on its way to a display.
+struct Gated {
+  SendResult result;  // Applied: as built; Limited: pulled in; Unreadable: not to be sent
+  Ramp ramp;          // what may be sent
+  std::string why;    // for Unreadable, what is wrong with it
+};
+// The gate every ramp passes, whoever built it: unless the limit is lifted, the ramp is first
+// pulled towards the identity as far as Windows' default limit needs, and only then judged
+// readable or not, since the pull makes it brighter and spreads its levels.
+Gated gate(const Ramp& ramp, bool limitLifted);
 
 // Every display attached to the desktop, each with its own base ramp: the same adjustment goes to
 // each, built from that display's base, and each send is checked on its own.
@@ -90,8 +102,9 @@ class GammaEngine {
   SendResult setWarmth(int kelvin) { return change(kelvin_, kelvin); }
   SendResult setDimming(int percent) { return change(dimming_, percent); }
   // After the system reset the displays' ramps or changed the displays: enumerates them again,
-  // capturing the base of any new one, and sends the last adjustment to each. Applied when
-  // nothing was sent yet.
+  // capturing the base of any new one, and sends the last adjustment to each; when the gate
+  // refuses that, each display gets back the last ramp it accepted. Applied when nothing was
+  // sent yet.
   SendResult resend();
   // Lists the displays again without sending anything.
   void refresh() { enumerate(true); }
@@ -100,20 +113,29 @@ class GammaEngine {
   // Names of the displays that refused the last send.
   const std::vector<std::string>& refused() const { return refused_; }
   std::size_t displayCount() const { return outputs_.size(); }
-  bool limitLifted() const { return limitLifted_; }  // Windows takes any ramp
+  // Windows takes any ramp: GdiIcmGammaRange says so and a display has accepted a ramp outside
+  // the default limit. Windows reads the value only at sign-in, so the value alone proves nothing.
+  bool limitLifted() const { return limitLifted_; }
+  // GdiIcmGammaRange asks for the whole range, in force now or from the next sign-in.
+  bool limitRequested() const { return requested_; }
 
  private:
   struct Output {
     std::string name;
     std::unique_ptr<ui::GammaDisplay> gamma;
     Ramp base{};
-    Ramp work{};
+    Ramp work{};  // the last ramp it accepted
   };
+  enum class Sent { ReadBack, Unchecked, Failed };
 
   void enumerate(bool keepBases);
   SendResult sendAll();
   SendResult change(int& value, int to);
-  bool send(Output& output, const Ramp& ramp);
+  // One display's send as the gate let it through (Applied, Limited or Refused); while the lift
+  // is requested but unproven, the ramp as built is tried first.
+  SendResult sendGated(Output& output, const Ramp& built, const Gated& gated);
+  Sent send(Output& output, const Ramp& ramp, std::string& why);
+  void report(const std::string& line);
 
   ui::DisplaySet& displays_;
   std::vector<Output> outputs_;
@@ -123,7 +145,10 @@ class GammaEngine {
   int kelvin_ = 6500;
   int dimming_ = 100;
   bool limitLifted_ = false;
+  bool requested_ = false;
+  bool liftTried_ = false;  // a display refused a ramp past the limit since the last listing
   std::vector<std::string> refused_;
+  std::vector<std::string> reported_;  // log lines written since the last send that went through
   bool captureFailed_ = false;
 };
 

@@ -37,15 +37,15 @@ void NightLight::connect() {
 void NightLight::load(settings::IgnoredValues& ignored) {
   night_ = readNightSettings(ini_, ignored);
   // The slider offers only what can be shown: a warmth whose ramp the gate refuses does nothing.
+  // Judged as if an asked-for lift were in force: once Windows applies it, nothing is pulled in.
   const auto shown = [this](int kelvin) {
-    Ramp ramp = scaledRamp(identityRamp(), warmthFactors(kelvin));
-    if (!engine_.limitLifted()) ramp = withinDefaultLimit(ramp);
-    return !unreadable(ramp);
+    const Ramp ramp = scaledRamp(identityRamp(), warmthFactors(kelvin));
+    return gate(ramp, engine_.limitRequested()).result != SendResult::Unreadable;
   };
   int warmest = kWarmestKelvin;
   while (warmest < kCoolestKelvin && !shown(warmest)) warmest += 100;
   c_.warmth.setRange((warmest + 99) / 100, kCoolestKelvin / 100);
-  c_.allowStronger.setVisible(!engine_.limitLifted());
+  c_.allowStronger.setVisible(!engine_.limitRequested());
 }
 
 void NightLight::fillRows() {

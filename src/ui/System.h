@@ -51,6 +51,8 @@ class GammaDisplay {
   virtual ~GammaDisplay() = default;
   virtual bool get(Ramp& ramp) = 0;
   virtual bool set(const Ramp& ramp) = 0;
+  // The system call that last failed, with its own error code, for the log; empty when unknown.
+  virtual std::string failure() const { return {}; }
 };
 
 // A display attached to the desktop, by the name the system gives it.
@@ -68,6 +70,8 @@ class DisplaySet {
   // The system lets ramps stray further from linear than its default limit. Displays that cannot
   // tell keep the default limit.
   virtual bool limitLifted() { return false; }
+  // A ramp that did not reach a display, and why, written where a person can find it.
+  virtual void report(const std::string& /*line*/) {}
 };
 
 // One value of the settings file; no value removes the key.

@@ -1,5 +1,6 @@
 #include "win32/GammaDisplay.h"
 
+#include "win32/Report.h"
 #include "win32/Text.h"
 
 namespace win32 {
@@ -16,9 +17,16 @@ bool GammaDisplay::get(ui::Ramp& ramp) {
 }
 
 bool GammaDisplay::set(const ui::Ramp& ramp) {
+  if (!dc()) {
+    failure_ = "no device context for the display";
+    return false;
+  }
   // The function takes a non-const pointer but only reads the ramp.
   ui::Ramp copy = ramp;
-  return dc() && SetDeviceGammaRamp(dc(), copy.data()) != FALSE;
+  SetLastError(0);
+  if (SetDeviceGammaRamp(dc(), copy.data())) return true;
+  failure_ = "SetDeviceGammaRamp failed, error " + std::to_string(GetLastError());
+  return false;
 }
 
 std::vector<ui::AttachedDisplay> GammaDisplays::enumerate() {
@@ -48,6 +56,10 @@ bool GammaDisplays::limitLifted() {
   return RegGetValueW(HKEY_LOCAL_MACHINE, kIcmKey, kGammaRange, RRF_RT_REG_DWORD, nullptr, &value,
                       &size) == ERROR_SUCCESS &&
          value == kWholeRange;
+}
+
+void GammaDisplays::report(const std::string& line) {
+  writeLog(widen(line));
 }
 
 bool liftGammaLimit() {

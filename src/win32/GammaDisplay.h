@@ -22,10 +22,12 @@ class GammaDisplay final : public ui::GammaDisplay {
   bool get(ui::Ramp& ramp) override;
   // One call; the engine checks what the display kept and retries.
   bool set(const ui::Ramp& ramp) override;
+  std::string failure() const override { return failure_; }
 
  private:
   HDC dc() const;
 
+  std::string failure_;
   std::variant<WindowDc, Unique<HDC, DcTraits>> dc_;
 };
 
@@ -33,6 +35,7 @@ class GammaDisplays final : public ui::DisplaySet {
  public:
   std::vector<ui::AttachedDisplay> enumerate() override;
   bool limitLifted() override;
+  void report(const std::string& line) override;  // to lumora.log
 };
 
 // GdiIcmGammaRange = 256 from the next sign-in on. Needs administrator rights.

@@ -225,6 +225,8 @@ class TestSliders:
         assert harness.ramps_match(harness.gamma_get(), adjusted(-20)), \
             "the display keeps its previous colours"
         assert harness.message_boxes("tips") == [] and colour_panel_open()
+        log = (lumora.folder / "lumora.log").read_text()
+        assert "DISPLAY1: colours not accepted: SetDeviceGammaRamp failed, error " in log, log
         key("Home")  # accepted again: the message goes
         wait_ramp(adjusted(-50), "the lowest brightness")
         harness.wait_until(lambda: status_lines(wid) == 0, 5, what="the message to clear")

@@ -155,6 +155,8 @@ class GammaDisplay : public ui::GammaDisplay {
   ui::Ramp ramp{};
   bool getFails = false;
   bool refuses = false;
+  bool limited =
+      false;  // refuses ramps past Windows' default limit, as before the lift is in force
   bool keepsSent = true;  // false: only the last ramp is kept (a soak sends many)
   std::vector<ui::Ramp> sent;
 
@@ -169,10 +171,11 @@ class GammaDisplay : public ui::GammaDisplay {
   }
   bool set(const ui::Ramp& r) override {
     if (keepsSent) sent.push_back(r);
-    if (refuses) return false;
+    if (refuses || (limited && !colour::withinDefaultGammaLimit(r))) return false;
     ramp = r;
     return true;
   }
+  std::string failure() const override { return "SetDeviceGammaRamp failed, error 87"; }
 };
 
 // Displays the test keeps, attached under their names; the list may change between enumerations.
@@ -185,8 +188,10 @@ class DisplaySet : public ui::DisplaySet {
 
   std::vector<std::pair<std::string, ui::GammaDisplay*>> attached;
   int enumerations = 0;
-  bool lifted = false;  // GdiIcmGammaRange 256
+  bool lifted = false;  // GdiIcmGammaRange reads 256
+  std::vector<std::string> reports;
   bool limitLifted() override { return lifted; }
+  void report(const std::string& line) override { reports.push_back(line); }
 
   std::vector<ui::AttachedDisplay> enumerate() override {
     ++enumerations;
@@ -201,6 +206,7 @@ class DisplaySet : public ui::DisplaySet {
     explicit Borrowed(ui::GammaDisplay& d) : display(d) {}
     bool get(ui::Ramp& r) override { return display.get(r); }
     bool set(const ui::Ramp& r) override { return display.set(r); }
+    std::string failure() const override { return display.failure(); }
     ui::GammaDisplay& display;
   };
 };

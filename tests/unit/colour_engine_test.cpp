@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <functional>
 
 #include "Fakes.h"
@@ -219,6 +220,79 @@ TEST_F(EngineTest, ResendSendsTheLastRampAgain) {
   display.ramp = colour::identityRamp();  // the system reset the display
   EXPECT_EQ(engine.resend(), SendResult::Applied);
   EXPECT_EQ(display.ramp, wanted);
+  // After the gate refused a ramp, a reset still brings back the last one sent.
+  EXPECT_EQ(engine.adjust(sliders(0, 1)), SendResult::Unreadable);
+  display.ramp = colour::identityRamp();
+  EXPECT_EQ(engine.resend(), SendResult::Unreadable);
+  EXPECT_EQ(display.ramp, wanted);
+}
+
+// GdiIcmGammaRange = 256 counts only once a display took a ramp past the default limit and read
+// it back; until then the ramp pulled in is sent, the whole one tried once per listing.
+TEST_F(EngineTest, TheLiftIsTrustedOnlyOnceARampPastTheLimitWasReadBack) {
+  displays.lifted = display.limited = true;  // asked for, applied from the next sign-in
+  engine.capture();
+  EXPECT_EQ(engine.adjust(sliders(-50, 100, -50)), SendResult::Limited);
+  EXPECT_EQ(engine.adjust(sliders(-49, 100, -50)), SendResult::Limited);
+  EXPECT_EQ(display.sent.size(), GammaEngine::kSendAttempts + 2u);
+  EXPECT_NE(displays.reports.at(0).find("error 87"), std::string::npos);
+  display.limited = false;
+  display.getFails = true;  // taken, but not read back
+  EXPECT_EQ(engine.resend(), SendResult::Limited);
+  display.getFails = false;
+  EXPECT_EQ(engine.resend(), SendResult::Applied);
+  EXPECT_TRUE(engine.limitLifted());
+}
+
+// Refusals judged before the pull and after it: every slider every 10, 17 warmths from 1900 to
+// 6500 K, dimming 100 % and 90 %, the identity and three bases a display or monitor.txt may
+// hold. Minutes long: run by name with --gtest_also_run_disabled_tests.
+TEST(Gate, DISABLED_SweepRefusalsBeforeAndAfterThePull) {
+  std::vector<Ramp> bases(4, colour::identityRamp());
+  for (int n = 0; n < 768; ++n) {  // a calibration curve, a tint, a dimmer blue
+    const int c = n / 256, i = n % 256;
+    bases[1][n] = static_cast<std::uint16_t>(65535 * std::pow(i / 255.0, 1.1 + 0.05 * c));
+    bases[2][n] = static_cast<std::uint16_t>(std::min(65535, 250 * i + 10 + 45 * c));
+    bases[3][n] = static_cast<std::uint16_t>(257 * i * (c == 2 ? 0.85 : 0.97));
+  }
+  long long all = 0, before = 0, after = 0;
+  for (const Ramp& base : bases) {
+    for (int s = 0; s < 161051; ++s) {  // 11^5: each slider's value s's digit in base 11
+      const Ramp adjusted = colour::adjustedRamp(
+          base, sliders(s % 11 * 10 - 50, std::max(1, s / 11 % 11 * 10), s / 121 % 11 * 10 - 50,
+                        s / 1331 % 11 * 10 - 50, s / 14641 * 10 - 50));
+      for (int w = 0; w < 34; ++w) {  // 17 warmths, each at both dimmings
+        std::array<double, 3> f = colour::warmthFactors(1900 + 4600 * (w / 2) / 16);
+        for (double& x : f) x *= w % 2 ? 0.9 : 1.0;
+        const Ramp ramp = colour::scaledRamp(adjusted, f);
+        ++all;
+        before += colour::unreadable(ramp);
+        after += colour::gate(ramp, false).result == SendResult::Unreadable;
+      }
+    }
+    std::printf("base %d: %lld ramps, refused %lld before, %lld after\n", base[at(2, 255)], all,
+                before, after);  // so far
+  }
+  EXPECT_LT(after, before);
+}
+
+// The gate pulls a ramp in before judging it (brightness -40 and red -40 at 2500 K is an evening
+// fade that stopped short); a level at exactly 1 % (655) is collapsed.
+TEST(Gate, PullsInFirstThenJudges) {
+  Ramp low = colour::identityRamp();  // 65 entries of every channel just above 1 %
+  for (std::size_t n = 0; n < low.size(); ++n)
+    if (n % 256 < 65) low[n] = 656;
+  Ramp lower = low;  // and at it
+  std::replace(lower.begin(), lower.end(), std::uint16_t{656}, std::uint16_t{655});
+  const Ramp evening =
+      colour::scaledRamp(colour::adjustedRamp(colour::identityRamp(), sliders(-40, 100, -40)),
+                         colour::warmthFactors(2500));
+  const std::tuple<Ramp, bool, SendResult> rows[] = {{lower, false, SendResult::Unreadable},
+                                                     {low, false, SendResult::Applied},
+                                                     {evening, false, SendResult::Limited},
+                                                     {evening, true, SendResult::Unreadable}};
+  for (const auto& [ramp, lifted, result] : rows)
+    EXPECT_EQ(colour::gate(ramp, lifted).result, result) << ramp[0] << lifted;
 }
 
 TEST(DefaultGammaLimit, BoundaryIsHighByteWithin128OfTheIndex) {

@@ -377,10 +377,12 @@ TEST_F(EyeCareTest, TheRampRules) {
   display.ramp = levelled(colour::identityRamp(), -70, -70, -70);
   eye.colorload(ignored);
   EXPECT_EQ(engine.baseRamp(), colour::identityRamp());
-  Slider1.setValue(-50);
-  Slider2.setValue(1);
+  Slider2.setValue(1);  // two levels: collapsed
   EXPECT_EQ(colourStatus.text(), colour::kUnreadableStatus);
-  EXPECT_EQ(display.ramp, levelled(colour::identityRamp(), -50, -50, -50));  // not sent
+  EXPECT_EQ(eye.tipLines(), "Colours not applied: too dark\nNight light from 21:00");
+  EXPECT_EQ(displays.reports.at(0).find("\\\\.\\DISPLAY1: colours not sent"), 0u);
+  EXPECT_EQ(display.ramp, levelled(colour::identityRamp(), -70, -70, -70));  // not sent
+  Slider1.setValue(-50);
   Slider2.setValue(100);
   Slider3_2.setValue(-50);
   EXPECT_EQ(colourStatus.text(), colour::kLimitedStatus);
