@@ -112,7 +112,9 @@ class EyeCare {
   ui::Slider& slider(std::size_t n) const { return *c_.sliders[n].slider; }
   Amounts amounts() const;
   void loadDefaultRamp();
-  bool storeNightRows();
+  // The night rows as typed, added to entries when they changed; false (nothing added) when a
+  // field is not right.
+  bool storeNightRows(std::vector<ui::ProfileEntry>& entries);
   void allowStronger_Click();
 
   EyeCareControls c_;
