@@ -125,15 +125,10 @@ void EyeCare::SafeSwitch1_Click(bool value) {
 }
 
 void EyeCare::Image7_Click() {
-  // One save for everything the panel stores.
-  std::vector<ui::ProfileEntry> entries;
-  const NightSettings before = night_;
-  if (!storeNightRows(entries)) return;
+  if (!storeNightRows()) return;
   c_.ppset.setVisible(false);
   for (const auto& [key, value] : storedValues())
-    entries.push_back({kSection, key, std::to_string(value)});
-  ini_.writeini(entries);
-  if (night_ != before) nightTick();
+    ini_.writeini(kSection, key, std::to_string(value));
 }
 
 void EyeCare::fillNightRows() {
@@ -152,8 +147,9 @@ void EyeCare::fillNightRows() {
   c_.night.warmth.Change();  // the caption, also when the value was already there
 }
 
-// A field that is not right is named.
-bool EyeCare::storeNightRows(std::vector<ui::ProfileEntry>& entries) {
+// The night rows as typed, stored in one step; a field that is not right is named and nothing
+// is stored.
+bool EyeCare::storeNightRows() {
   const std::optional<int> from = parseClockTime(c_.night.from.text());
   const std::optional<int> to = parseClockTime(c_.night.to.text());
   const std::string latText(settings::trimBlanks(c_.night.lat.text()));
@@ -180,13 +176,13 @@ bool EyeCare::storeNightRows(std::vector<ui::ProfileEntry>& entries) {
   const auto entry = [](const char* key, std::optional<std::string> v) {
     return ui::ProfileEntry{keys::kNightSection, key, std::move(v)};
   };
-  entries.insert(entries.end(),
-                 {entry(keys::kNightOn, night_.on ? "1" : "0"),
-                  entry(keys::kNightMode, night_.sun ? "sun" : "times"),
-                  entry(keys::kNightFrom, clockText(*from)), entry(keys::kNightTo, clockText(*to)),
-                  entry(keys::kNightNight, std::to_string(night_.night)),
-                  entry(keys::kNightLat, lat ? std::optional(latText) : std::nullopt),
-                  entry(keys::kNightLon, lon ? std::optional(lonText) : std::nullopt)});
+  ini_.writeini({entry(keys::kNightOn, night_.on ? "1" : "0"),
+                 entry(keys::kNightMode, night_.sun ? "sun" : "times"),
+                 entry(keys::kNightFrom, clockText(*from)), entry(keys::kNightTo, clockText(*to)),
+                 entry(keys::kNightNight, std::to_string(night_.night)),
+                 entry(keys::kNightLat, lat ? std::optional(latText) : std::nullopt),
+                 entry(keys::kNightLon, lon ? std::optional(lonText) : std::nullopt)});
+  nightTick();
   return true;
 }
 

@@ -112,9 +112,7 @@ class EyeCare {
   ui::Slider& slider(std::size_t n) const { return *c_.sliders[n].slider; }
   Amounts amounts() const;
   void loadDefaultRamp();
-  // The night rows as typed, added to entries when they changed; false (nothing added) when a
-  // field is not right.
-  bool storeNightRows(std::vector<ui::ProfileEntry>& entries);
+  bool storeNightRows();
   void allowStronger_Click();
 
   EyeCareControls c_;

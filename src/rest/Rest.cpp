@@ -91,10 +91,10 @@ void Rest::setok_Click(int /*index*/) {
   if (!typedLength()) rule("The rest length (\"Rest ... minutes\")", kMinLength, kMaxLength);
   if (!text.empty()) return shell_.messageBox(text, "Lumora", ui::MessageIcon::Warning);
   dsxxadd();
-  ini_.writeini({{keys::kRestSection, keys::kInterval, c_.Text2.text()},
-                 {keys::kRestSection, keys::kLength, c_.Text3.text()},
-                 {keys::kRestSection, keys::kSound, c_.sound.Value() ? kOn : kOff},
-                 {keys::kRestSection, keys::kWarn, c_.warn.Value() ? kOn : kOff}});
+  ini_.writeini("dsxx", "mei", c_.Text2.text());
+  ini_.writeini("dsxx", "xiuxi", c_.Text3.text());
+  ini_.writeini(keys::kRestSection, keys::kSound, c_.sound.Value() ? kOn : kOff);
+  ini_.writeini(keys::kRestSection, keys::kWarn, c_.warn.Value() ? kOn : kOff);
 }
 
 void Rest::setno_Click(int /*index*/) {

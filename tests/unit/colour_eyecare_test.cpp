@@ -398,11 +398,8 @@ TEST_F(EyeCareTest, NightRowsAndAllowStronger) {
   night.sun.setValue(true);
   night.lat.userTyped(" 51.5");
   night.lon.userTyped("-0.12");
-  const int saves = store.saves;
   Image7.Click();
-  EXPECT_EQ(store.saves - saves, 1);  // the night rows and the sliders in one swap of the file
   EXPECT_EQ(store.at("night", "mode") + store.at("night", "lat"), "sun51.5");
-  EXPECT_EQ(store.at("eye", "liangdu"), "0");
   EXPECT_EQ(eye.tipLines(), "Night light from 15:52");  // London's sunset on 7 December
   for (const char* lat : {"95", "x"}) {
     store.values[{"night", "lat"}] = lat;
