@@ -317,7 +317,7 @@ class TestOk:
         key("End")
         harness.click(wid, *OK_IMAGE)
         harness.wait_until(lambda: not colour_panel_open(), 5, what="OK to close the panel")
-        eye = lumora.wait_stored("eye", liangdu="-17")
+        eye = lumora.wait_stored("eye", liangdu="-17", rgbb="50")
         assert eye == {"pdrun": "1", "liangdu": "-17", "duibidu": "100",
                        "rgbr": "0", "rgbg": "0", "rgbb": "50"}
         assert harness.lumora_pids(), "the values are stored while the program runs"
