@@ -482,6 +482,24 @@ class Lumora:
         parser.read_string(text)
         return parser
 
+    def stored(self, section: str) -> dict[str, str]:
+        """One section of config.ini; empty while there is no file or no such section."""
+        if not self.config_path.is_file():
+            return {}
+        config = self.config()
+        return dict(config[section]) if section in config else {}
+
+    def wait_stored(self, section: str, timeout: float = 5, **values: str) -> dict[str, str]:
+        """Waits until config.ini holds values in section and returns the section. A panel's OK
+        closes the panel before it saves: the file is read until the save lands."""
+        def holds():
+            stored = self.stored(section)
+            return all(stored.get(k) == v for k, v in values.items()) and stored
+        try:
+            return wait_until(holds, timeout, what=f"config.ini [{section}] to hold {values}")
+        except HarnessError as e:
+            raise HarnessError(f"{e}; it holds {self.stored(section)}") from None
+
     def write_config(self, text: str) -> None:
         self.config_path.write_bytes(text.replace("\n", "\r\n").encode("gbk"))
 

@@ -319,11 +319,9 @@ class TestOk:
         key("End")
         harness.click(wid, *OK_IMAGE)
         harness.wait_until(lambda: not colour_panel_open(), 5, what="OK to close the panel")
-        eye = harness.wait_until(
-            lambda: (c := lumora.config()) and c["eye"]["liangdu"] == "-17" and c["eye"], 5,
-            what="OK to store the values")
-        assert dict(eye) == {"pdrun": "1", "liangdu": "-17", "duibidu": "100",
-                             "rgbr": "0", "rgbg": "0", "rgbb": "50"}
+        eye = lumora.wait_stored("eye", liangdu="-17", rgbb="50")
+        assert eye == {"pdrun": "1", "liangdu": "-17", "duibidu": "100",
+                       "rgbr": "0", "rgbg": "0", "rgbb": "50"}
         assert harness.lumora_pids(), "the values are stored while the program runs"
 
 
@@ -346,7 +344,7 @@ class TestShortcuts:
         press_elsewhere("ctrl+alt+Prior")
         wait_ramp(adjusted(-15), "a step brighter")
         press_elsewhere("ctrl+alt+Home")  # night light on, stored at once
-        harness.wait_until(lambda: lumora_desktop.config()["night"]["on"] == "1", 5, what="night on")
+        lumora_desktop.wait_stored("night", on="1")
         harness.click(wid, 610, 9)  # the close image
         lumora_desktop.wait_exit()
         assert lumora_desktop.config()["eye"]["liangdu"] == "-15"

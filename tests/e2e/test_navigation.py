@@ -202,8 +202,7 @@ class TestHideAndDisplay:
 
         harness.click(wid, *REST_OK)
         harness.wait_until(lambda: not popup_controls(wid, "Edit"), 5, what="OK to close")
-        stored = lumora.config()["dsxx"]
-        assert (stored["mei"], stored["xiuxi"]) == ("30", "30")
+        lumora.wait_stored("dsxx", mei="30", xiuxi="30")
 
 
 class TestTitleStripDrag:
@@ -367,7 +366,7 @@ class TestKeyboardOnly:
         harness.keys("Left", "Left", "Left", "Return")
         harness.wait_until(lambda: not popup_controls(wid, "msctls_trackbar32"), 5,
                            what="OK to close the colour sub-panel")
-        assert lumora.config()["eye"]["liangdu"] == "-3"
+        lumora.wait_stored("eye", liangdu="-3")
 
         # The focus is back on the colour pencil: Tab goes on to the rest pencil. Tab selects a
         # box's text, so typing replaces it; Enter is OK.
@@ -378,8 +377,7 @@ class TestKeyboardOnly:
         harness.type_text("30")
         harness.keys("Return")
         harness.wait_until(lambda: not popup_controls(wid, "Edit"), 5, what="OK to close")
-        stored = lumora.config()["dsxx"]
-        assert (stored["mei"], stored["xiuxi"]) == ("30", "5")
+        lumora.wait_stored("dsxx", mei="30", xiuxi="5")
 
         # Esc with no panel open hides the window, and the program runs on in the tray.
         harness.keys("Escape")
