@@ -6,6 +6,7 @@
 namespace {
 
 using settings::profileValue;
+using settings::wholeProfileText;
 using settings::withProfileValue;
 using namespace std::string_view_literals;
 
@@ -70,6 +71,17 @@ TEST(ProfileText, WritesChangeOnlyTheirLine) {
         c.value ? std::optional(c.value->substr(0, c.value->find('\r'))) : std::nullopt;
     EXPECT_EQ(profileValue(after, c.section, c.key), expected) << c.before;
   }
+}
+
+// What a save leaves is whole; what a write cut short leaves is not.
+TEST(ProfileText, TellsAWholeSaveFromATornOne) {
+  EXPECT_TRUE(wholeProfileText("[dsxx]\r\nmei=45\r\n"));
+  EXPECT_TRUE(wholeProfileText("\xEF\xBB\xBF[dsxx]\nmei=45\n"));
+  EXPECT_TRUE(wholeProfileText("\xFF\xFE[\0a\0]\0\r\0"sv));
+  EXPECT_FALSE(wholeProfileText("[dsxx]\r\nmei=4"));         // cut mid-line
+  EXPECT_FALSE(wholeProfileText("[dsxx]\r\n\0\0\0\0\n"sv));  // zeros where the data was not written
+  EXPECT_FALSE(wholeProfileText("\xFF\xFE[\0a\0]\0\r\0\n"sv));  // odd UTF-16
+  EXPECT_FALSE(wholeProfileText(""));
 }
 
 }  // namespace
