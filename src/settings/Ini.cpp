@@ -29,13 +29,13 @@ std::string sectionName(const std::string& section) {
 // "rest reminders (mei, xiuxi); eye care (liangdu)": the sections in the order first written.
 std::string unsavedText(const std::vector<ui::ProfileEntry>& entries) {
   std::vector<std::pair<std::string, std::string>> sections;
-  for (const auto& [section, key, value] : entries) {
+  for (const ui::ProfileEntry& entry : entries) {
     auto known = std::find_if(sections.begin(), sections.end(),
-                              [&](const auto& s) { return s.first == section; });
+                              [&](const auto& s) { return s.first == entry.section; });
     if (known == sections.end())
-      sections.emplace_back(section, key);
+      sections.emplace_back(entry.section, entry.key);
     else
-      known->second += ", " + key;
+      known->second += ", " + entry.key;
   }
   std::string text;
   for (const auto& [section, keyList] : sections)
