@@ -1,11 +1,16 @@
 // Stored values as people leave them in config.ini: the colour sliders take any text into their
-// range, the rest settings keep a whole number of minutes in range or fall back to the default.
+// range, the rest settings keep a whole number of minutes in range or fall back to the default,
+// and a time, a moment, a number of degrees or a shortcut that reads formats and reads again the
+// same.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "app/Program.h"
 #include "colour/EyeCare.h"
+#include "colour/Night.h"
 #include "rest/Rest.h"
 
 namespace {
@@ -41,5 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(*t >= 0 && *t < 1440);
     check(rest::parseTimeOfDay(rest::formatTimeOfDay(*t)) == t);
   }
+  if (std::optional<int> t = colour::parseClockTime(text))
+    check(*t >= 0 && *t < 1440 && colour::parseClockTime(colour::clockText(*t)) == t);
+  if (std::optional<long long> m = rest::parseMoment(text))
+    check(rest::parseMoment(rest::formatMoment(*m)) == m);
+  if (std::optional<double> degrees = colour::parseDegrees(text)) check(std::isfinite(*degrees));
+  if (std::optional<app::HotKey> key = app::parseHotKey(text))
+    check(key->vk < 0x100 && (key->vk || !key->modifiers));
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "settings/Ini.h"
 
+#include <algorithm>
+
 #include "settings/Keys.h"
 
 namespace settings {
@@ -15,6 +17,32 @@ std::string cutToBytes(std::string text, std::size_t max) {
   return text;
 }
 
+// What a person knows each section as.
+std::string sectionName(const std::string& section) {
+  if (section == keys::kRestSection) return "rest reminders";
+  if (section == keys::kEyeSection) return "eye care";
+  if (section == keys::kNightSection) return "night light";
+  if (section == keys::kKeysSection) return "shortcuts";
+  return section;
+}
+
+// "rest reminders (mei, xiuxi); eye care (liangdu)": the sections in the order first written.
+std::string unsavedText(const std::vector<ui::ProfileEntry>& entries) {
+  std::vector<std::pair<std::string, std::string>> sections;
+  for (const ui::ProfileEntry& entry : entries) {
+    auto known = std::find_if(sections.begin(), sections.end(),
+                              [&](const auto& s) { return s.first == entry.section; });
+    if (known == sections.end())
+      sections.emplace_back(entry.section, entry.key);
+    else
+      known->second += ", " + entry.key;
+  }
+  std::string text;
+  for (const auto& [section, keyList] : sections)
+    text += (text.empty() ? "" : "; ") + sectionName(section) + " (" + keyList + ")";
+  return text;
+}
+
 }  // namespace
 
 std::string Ini::readini(const std::string& section, const std::string& key) {
@@ -27,9 +55,12 @@ std::string Ini::readini(const std::string& section, const std::string& key) {
 void Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
   if (store_.write(entries) || failureReported_) return;
   failureReported_ = true;
-  shell_.messageBox("Lumora cannot save its settings to\n" + store_.path() +
-                        "\n\nChanges made in this session may be lost. Check that the folder "
-                        "can be written to.",
+  const std::string why = store_.readOnly()
+                              ? "The file is read-only: clear its read-only mark to save."
+                              : "Check that the folder can be written to.";
+  shell_.messageBox("Lumora cannot save its settings to\n" + store_.path() + "\n\n" + why +
+                        "\n\nNot saved: " + unsavedText(entries) +
+                        ". Changes made later in this session may be lost as well.",
                     "Lumora", ui::MessageIcon::Warning);
 }
 

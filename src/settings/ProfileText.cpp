@@ -31,6 +31,13 @@ bool sameName(std::string_view a, std::string_view b) {
   return true;
 }
 
+// The text's first line break; CR LF when it has none.
+std::string_view firstLineBreak(std::string_view text) {
+  const std::size_t at = text.find_first_of("\r\n");
+  if (at == std::string_view::npos) return "\r\n";
+  return text.substr(at, text.compare(at, 2, "\r\n") == 0 ? 2 : 1);
+}
+
 // What the lines hold for one section and key.
 struct Found {
   bool section = false;         // the section exists
@@ -46,9 +53,7 @@ Found find(std::string_view text, std::string_view section, std::string_view key
   for (std::size_t at = 0; at < text.size();) {
     const Line l = lineAt(text, at);
     at = l.next;
-    if (found.lineBreak.empty() && l.next > l.end)
-      found.lineBreak = text.substr(l.end, l.next - l.end);
-    if (state == After && !found.lineBreak.empty()) break;  // nothing more to learn
+    if (state == After) break;  // nothing more to learn
     std::string_view line = trimBlanks(text.substr(l.begin, l.end - l.begin));
     if (line.empty()) continue;
     if (line.front() == '[') {
@@ -70,7 +75,7 @@ Found find(std::string_view text, std::string_view section, std::string_view key
     if (found.keyLines.empty()) found.firstValue = trimBlanks(line.substr(equals + 1));
     found.keyLines.push_back(l);
   }
-  if (found.lineBreak.empty()) found.lineBreak = "\r\n";
+  found.lineBreak = firstLineBreak(text);
   return found;
 }
 
@@ -206,6 +211,13 @@ std::string withProfileValue(std::string_view text, std::string_view section, st
   return out;
 }
 
+bool wholeProfileText(std::string_view bytes) {
+  const auto file = decode(std::string(bytes));
+  if (!file || file->second.empty()) return false;
+  const std::string& text = file->second;
+  return text.find('\0') == std::string::npos && (text.back() == '\n' || text.back() == '\r');
+}
+
 std::string ProfileFile::read(const std::string& section, const std::string& key,
                               const std::string& fallback) {
   const auto file = decode(load(kMaxProfileBytes));
@@ -223,7 +235,10 @@ bool ProfileFile::write(const std::vector<ui::ProfileEntry>& entries) {
     text = withProfileValue(text, section, key,
                             value && mark.empty() ? std::optional(toAnsi(*value)) : value);
   // Settings saved as they are stored touch nothing, a read-only file included.
-  return text == before || replace(std::string(mark) + (mark == kUtf16Mark ? toUtf16(text) : text));
+  if (text == before) return true;
+  // Every save ends with a line break: a start that finds only the new file can tell it is whole.
+  if (!text.empty() && text.back() != '\n' && text.back() != '\r') text += firstLineBreak(text);
+  return replace(std::string(mark) + (mark == kUtf16Mark ? toUtf16(text) : text));
 }
 
 }  // namespace settings

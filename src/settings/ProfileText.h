@@ -25,6 +25,10 @@ std::optional<std::string> profileValue(std::string_view text, std::string_view 
 std::string withProfileValue(std::string_view text, std::string_view section, std::string_view key,
                              const std::optional<std::string>& value);
 
+// Whether bytes are a file as a save leaves it: readable in its encoding, holding no NUL (a write
+// cut short by a power failure leaves zeros) and ending with a line break, as every save does.
+bool wholeProfileText(std::string_view bytes);
+
 // Far beyond any settings file; a bigger one is neither read into memory nor rewritten.
 constexpr std::size_t kMaxProfileBytes = 64 * 1024 * 1024;
 

@@ -91,6 +91,8 @@ class ProfileStore {
   virtual bool write(const std::vector<ProfileEntry>& entries) = 0;
   // Full path of the file, for messages.
   virtual std::string path() const = 0;
+  // Whether the last write failed because the file is marked read-only.
+  virtual bool readOnly() const { return false; }
 };
 
 // One monitor of the desktop: its rectangle in twips at its own DPI (so pixels = twips x dpi /

@@ -56,6 +56,10 @@ struct FileTraits : ClosedBy<HANDLE, CloseHandle> {
   static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
 };
 using UniqueFile = Unique<HANDLE, FileTraits>;
+struct FindTraits : FileTraits {
+  static void close(HANDLE h) { FindClose(h); }
+};
+using UniqueFind = Unique<HANDLE, FindTraits>;
 using UniqueWindow = ClosedUnique<HWND, DestroyWindow>;
 using UniquePowerNotify = ClosedUnique<HPOWERNOTIFY, UnregisterPowerSettingNotification>;
 using UniqueWinEventHook = ClosedUnique<HWINEVENTHOOK, UnhookWinEvent>;

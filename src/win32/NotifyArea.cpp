@@ -36,7 +36,7 @@ void NotifyArea::reloadIcon(int dpi) {
   if (!added_) return;
   tray::NotifyRecord icon = *added_;
   icon.uFlags = NIF_ICON;
-  if (!send(NIM_MODIFY, icon)) reportFailure(L"Shell_NotifyIcon", L"NIM_MODIFY");
+  send(NIM_MODIFY, icon);
 }
 
 // The 88-byte record of the first shell versions, passed unchanged to every call but for the
@@ -53,13 +53,18 @@ bool NotifyArea::send(DWORD message, const tray::NotifyRecord& r) const {
   // Newer headers declare a longer tip; with cbSize 88 the shell reads the first 64 bytes.
   static_assert(sizeof data.szTip >= sizeof r.szTip);
   std::memcpy(data.szTip, r.szTip.data(), sizeof r.szTip);
-  return Shell_NotifyIconA(message, &data) != FALSE;
+  if (Shell_NotifyIconA(message, &data)) return true;
+  // An icon that is not shown or not brought up to date is something the user sees; one that
+  // stays after the program ends is the shell's to tidy.
+  if (message == NIM_ADD) reportFailure(L"Shell_NotifyIconA", L"NIM_ADD: the icon is not shown");
+  if (message == NIM_MODIFY)
+    reportFailure(L"Shell_NotifyIconA", L"NIM_MODIFY: the icon or its tip is not up to date");
+  return false;
 }
 
 bool NotifyArea::add(const tray::NotifyRecord& record) {
   backend_.system().expectTrayCallback(record.uCallbackMessage);
   if (!send(NIM_ADD, record)) {
-    reportFailure(L"Shell_NotifyIcon", L"NIM_ADD");
     backend_.system().retryIconAdd();
     return false;
   }

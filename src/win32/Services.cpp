@@ -126,7 +126,10 @@ std::vector<ui::Monitor> Screen::monitors() {
 }
 
 void reportFailure(const wchar_t* call, const wchar_t* detail) {
-  const DWORD error = GetLastError();
+  reportFailure(call, detail, GetLastError());
+}
+
+void reportFailure(const wchar_t* call, const wchar_t* detail, DWORD error) {
   writeLog(std::wstring(call) + L" failed (" + detail + L"), error " + std::to_wstring(error));
 }
 
@@ -152,10 +155,53 @@ void writeLog(const std::wstring& what) {
   SetEndOfFile(log.get());
 }
 
+namespace {
+
+// Another program that opens the file for a moment (an indexer, an antivirus scanner) lets go
+// within milliseconds; the save waits that out, a tenth of a second at most.
+constexpr int kSaveAttempts = 20;
+constexpr DWORD kSavePauseMs = 5;
+
+bool exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Windows reports a file held without sharing, or pending deletion, as a sharing violation or
+// as access denied; ReplaceFileW's partial results are each finished by another attempt.
+bool worthRetrying(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+         error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+}
+
+// Runs step until it succeeds or fails for a reason that waiting does not cure; GetLastError
+// holds the last failure's code.
+template <class Step>
+bool retried(Step step) {
+  for (int attempt = 1;; ++attempt) {
+    if (step()) return true;
+    if (attempt == kSaveAttempts || !worthRetrying(GetLastError())) return false;
+    Sleep(kSavePauseMs);
+  }
+}
+
+}  // namespace
+
 std::optional<std::string> ProfileFile::load(std::size_t limit) {
-  UniqueFile file(CreateFileW(path_.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  auto open = [this] {
+    return UniqueFile(CreateFileW(path_.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  };
+  UniqueFile file = open();
+  // A save that could not finish its swap left the settings under the temporary name: they are
+  // taken, so that the next save keeps them.
+  if (!file && GetLastError() == ERROR_FILE_NOT_FOUND && exists(tempPath())) {
+    recover();
+    file = open();
+    // Held by another program a while longer: read where they are.
+    if (!file && GetLastError() == ERROR_FILE_NOT_FOUND) return leftBehind(limit);
+  }
   if (!file)
     return GetLastError() == ERROR_FILE_NOT_FOUND ? std::optional(std::string()) : std::nullopt;
   LARGE_INTEGER size{};
@@ -167,39 +213,88 @@ std::optional<std::string> ProfileFile::load(std::size_t limit) {
   return whole && read == bytes.size() ? std::optional(bytes) : std::nullopt;
 }
 
+std::wstring ProfileFile::tempPath() const {
+  return path_ + L".tmp";
+}
+
+std::optional<std::string> ProfileFile::leftBehind(std::size_t limit) const {
+  std::optional<std::string> saved = ProfileFile(tempPath()).load(limit);
+  if (saved && settings::wholeProfileText(*saved)) return saved;
+  return std::nullopt;
+}
+
 bool ProfileFile::replace(const std::string& bytes) {
   // The user's read-only mark is kept whoever runs the program: the system refuses the write to
   // most users, but not to every account on every file system.
-  DWORD attributes = GetFileAttributesW(path_.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  const DWORD attributes = GetFileAttributesW(path_.c_str());
+  readOnly_ = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+  if (readOnly_) return false;
   // Written whole beside the file, flushed, then swapped in: a crash, a power cut or a full disk
   // leaves the old file or the new one, never a torn one.
-  const std::wstring temp = path_ + L".tmp";
-  UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  const std::wstring temp = tempPath();
+  UniqueFile file;
+  const bool created = retried([&] {
+    file.reset(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
+  });
   DWORD written = 0;
-  bool swapped =
-      file &&
-      WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-      written == bytes.size() && FlushFileBuffers(file.get());
-  if (!swapped) reportFailure(file ? L"WriteFile" : L"CreateFileW", temp.c_str());
-  file.reset();
-  // A first save moves the file in; so does a swap that renamed the old file away but could not
-  // move the new one in.
-  if (swapped && !ReplaceFileW(path_.c_str(), temp.c_str(), nullptr,
-                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-    DWORD error = GetLastError();
-    swapped = (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) &&
-              MoveFileExW(temp.c_str(), path_.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!swapped) reportFailure(L"ReplaceFileW", path_.c_str());
+  if (!created ||
+      !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size() || !FlushFileBuffers(file.get())) {
+    reportFailure(
+        created ? L"WriteFile" : L"CreateFileW",
+        (L"writing the new settings to " + temp + L"; the settings were not saved").c_str());
+    file.reset();
+    DeleteFileW(temp.c_str());
+    return false;
   }
-  if (!swapped) DeleteFileW(temp.c_str());
+  file.reset();
+  // ReplaceFileW may fail half-way, documented as ERROR_UNABLE_TO_MOVE_REPLACEMENT: the old file
+  // is gone and the new one keeps its temporary name. Whenever there is no file to replace (that,
+  // or a first save) the new one is moved in instead.
+  const wchar_t* call = L"";
+  const bool swapped = retried([&] {
+    const bool replacing = exists(path_);
+    call = replacing ? L"ReplaceFileW" : L"MoveFileExW";
+    if (replacing)
+      return ReplaceFileW(path_.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                          nullptr, nullptr) != FALSE;
+    return MoveFileExW(temp.c_str(), path_.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  });
+  if (!swapped) {
+    const DWORD error = GetLastError();
+    // The new file is the only copy left when the old one is gone: it stays, and the next start
+    // takes it.
+    const bool onlyCopy = !exists(path_);
+    reportFailure(call,
+                  (L"putting the new settings in place of " + path_ +
+                   (onlyCopy ? L"; the settings are kept in " + temp + L" and read from there"
+                             : L"; the settings were not saved"))
+                      .c_str(),
+                  error);
+    if (!onlyCopy) DeleteFileW(temp.c_str());
+    return false;
+  }
   // ReplaceFileW is documented to keep the file's permissions, streams and times, but not its
   // hidden or system mark (and under Wine keeps none): they are put back.
-  if (swapped && attributes != INVALID_FILE_ATTRIBUTES)
-    SetFileAttributesW(path_.c_str(), attributes);
-  return swapped;
+  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(path_.c_str(), attributes);
+  return true;
+}
+
+void ProfileFile::recover() {
+  // A save cut short between the steps of its swap leaves the new file under its temporary name
+  // and no file of the real name: that file, when whole, holds the settings.
+  const std::wstring temp = tempPath();
+  if (!exists(path_) && leftBehind(settings::kMaxProfileBytes)) {
+    if (!retried([&] { return MoveFileExW(temp.c_str(), path_.c_str(), MOVEFILE_WRITE_THROUGH); }))
+      reportFailure(L"MoveFileExW", (L"taking the settings back from " + temp).c_str());
+    return;
+  }
+  // Anything else of that name is what an interrupted save left: never read, so it goes.
+  if (!DeleteFileW(temp.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+    reportFailure(L"DeleteFileW", temp.c_str());
 }
 
 std::string ProfileFile::fromAnsi(std::string_view text) {

@@ -39,14 +39,22 @@ class ProfileFile final : public settings::ProfileFile {
  public:
   explicit ProfileFile(std::wstring path) : path_(std::move(path)) {}
   std::string path() const override;
+  bool readOnly() const override { return readOnly_; }
+  // At start, before anything is read: puts back the settings a save cut short left under the
+  // temporary name, and removes what such a save left otherwise.
+  void recover();
 
  private:
   std::optional<std::string> load(std::size_t limit) override;
   bool replace(const std::string& bytes) override;
   std::string fromAnsi(std::string_view text) override;
   std::string toAnsi(std::string_view utf8) override;
+  std::wstring tempPath() const;
+  // The settings a save cut short left under the temporary name, when that file is whole.
+  std::optional<std::string> leftBehind(std::size_t limit) const;
 
   std::wstring path_;
+  bool readOnly_ = false;
 };
 
 class Shell : public ui::Shell {

@@ -47,14 +47,21 @@ void SystemWindow::askForSessionNotifications() {
   // Windows may drop the ramp at these moments without any event of its own.
   displayPower_.reset(RegisterPowerSettingNotification(hwnd_, &GUID_CONSOLE_DISPLAY_STATE,
                                                        DEVICE_NOTIFY_WINDOW_HANDLE));
+  if (!displayPower_)
+    reportFailure(L"RegisterPowerSettingNotification",
+                  L"display on and off: a ramp the system drops then is not sent again");
   desktopWatcher = this;
   desktopSwitch_.reset(SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH,
                                        nullptr, desktopSwitched, 0, 0, WINEVENT_OUTOFCONTEXT));
+  if (!desktopSwitch_)
+    reportFailure(L"SetWinEventHook",
+                  L"desktop switch: a ramp the system drops then is not sent again");
   // Loaded at run time so the program still starts where the library is missing.
   auto reg = findFunction<BOOL(WINAPI*)(HWND, DWORD)>(loadSystemLibrary(L"wtsapi32.dll"),
                                                       "WTSRegisterSessionNotification");
   if (reg && !reg(hwnd_, 0 /* NOTIFY_FOR_THIS_SESSION */))
-    reportFailure(L"WTSRegisterSessionNotification", L"session lock");
+    reportFailure(L"WTSRegisterSessionNotification",
+                  L"session lock: a ramp the system drops at unlock is not sent again");
 }
 
 void CALLBACK SystemWindow::desktopSwitched(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {

@@ -105,6 +105,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::Clock clock;
     win32::Screen screen;
     win32::ProfileFile profile(win32::programFolder() + L"config.ini");
+    profile.recover();
     win32::Shell shell(backend);
     win32::NotifyArea notify(backend);
     win32::SignInEntry signIn(kSignInValue, win32::programPath());

@@ -24,7 +24,8 @@ class ProfileStore : public ui::ProfileStore {
   std::map<std::pair<std::string, std::string>, std::string> values;
   std::vector<std::string> log;  // "read section/key", "write section/key=value", "remove ..."
   bool writable = true;
-  int saves = 0;  // calls of write, each one swap of the file
+  bool readOnlyFile = false;  // why it is not writable
+  int saves = 0;              // calls of write, each one swap of the file
 
   std::string read(const std::string& section, const std::string& key,
                    const std::string& fallback) override {
@@ -46,6 +47,7 @@ class ProfileStore : public ui::ProfileStore {
     return true;
   }
   std::string path() const override { return "C:\\Lumora\\config.ini"; }
+  bool readOnly() const override { return readOnlyFile; }
 
   bool has(const std::string& section, const std::string& key) const {
     return values.count({section, key}) != 0;

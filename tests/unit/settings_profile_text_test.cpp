@@ -6,6 +6,7 @@
 namespace {
 
 using settings::profileValue;
+using settings::wholeProfileText;
 using settings::withProfileValue;
 using namespace std::string_view_literals;
 
@@ -95,6 +96,17 @@ TEST(ProfileText, ASaveThatChangesNothingTouchesNothing) {
   EXPECT_EQ(file.swaps, 0);
   EXPECT_TRUE(file.write({{"dsxx", "mei", "31"}, {"eye", "pdrun", "1"}}));
   EXPECT_EQ(file.swaps, 1);
+}
+
+// What a save leaves is whole; what a write cut short leaves is not.
+TEST(ProfileText, TellsAWholeSaveFromATornOne) {
+  EXPECT_TRUE(wholeProfileText("[dsxx]\r\nmei=45\r\n"));
+  EXPECT_TRUE(wholeProfileText("\xEF\xBB\xBF[dsxx]\nmei=45\n"));
+  EXPECT_TRUE(wholeProfileText("\xFF\xFE[\0a\0]\0\r\0"sv));
+  EXPECT_FALSE(wholeProfileText("[dsxx]\r\nmei=4"));         // cut mid-line
+  EXPECT_FALSE(wholeProfileText("[dsxx]\r\n\0\0\0\0\n"sv));  // zeros where the data was not written
+  EXPECT_FALSE(wholeProfileText("\xFF\xFE[\0a\0]\0\r\0\n"sv));  // odd UTF-16
+  EXPECT_FALSE(wholeProfileText(""));
 }
 
 }  // namespace

@@ -38,13 +38,25 @@ TEST_F(IniTest, NoValueRemovesTheKey) {
   EXPECT_EQ(ini.readini("eye", "pdrun"), "pdrun");
 }
 
+// The message names the file, why it cannot be written, and what was not saved.
 TEST_F(IniTest, UnwritableFileIsReportedOnceWithItsPath) {
   store.writable = false;
-  ini.writeini("eye", "liangdu", "3");
+  ini.writeini({{"dsxx", "mei", "45"}, {"eye", "liangdu", "3"}, {"dsxx", "xiuxi", "5"}});
   ini.writeini("eye", "duibidu", "90");
   ASSERT_EQ(shell.messages.size(), 1u);
-  EXPECT_NE(shell.messages[0].text.find("C:\\Lumora\\config.ini"), std::string::npos);
+  const std::string& text = shell.messages[0].text;
+  EXPECT_NE(text.find("C:\\Lumora\\config.ini"), std::string::npos);
+  EXPECT_NE(text.find("folder can be written"), std::string::npos);
+  EXPECT_NE(text.find("Not saved: rest reminders (mei, xiuxi); eye care (liangdu)."),
+            std::string::npos);
   EXPECT_EQ(shell.messages[0].icon, ui::MessageIcon::Warning);
+  settings::Ini again(store, shell);
+  store.readOnlyFile = true;
+  again.writeini("night", "from", "21:00");
+  ASSERT_EQ(shell.messages.size(), 2u);
+  EXPECT_NE(shell.messages[1].text.find("The file is read-only"), std::string::npos);
+  EXPECT_EQ(shell.messages[1].text.find("folder"), std::string::npos);
+  EXPECT_NE(shell.messages[1].text.find("Not saved: night light (from)."), std::string::npos);
 }
 
 TEST_F(IniTest, SaveAllWritesTheNineKeysInOrder) {

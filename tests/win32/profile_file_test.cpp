@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "win32/Handles.h"
 #include "win32/Services.h"
+#include "win32/Text.h"
 
 namespace {
 
@@ -72,6 +76,9 @@ std::vector<Case> cases() {
                           "liangdu=-7"},
                          "\r\n")},
       {"UTF-8 with a mark, LF only", kUtf8Mark + lines(kSettings, "\n")},
+      // A save always ends with a line break: a whole file is told from a torn one by it.
+      {"no final line break", "[dsxx]\r\nmei=30\r\n[eye]\r\nliangdu=0", Kind::File, "30", true,
+       false, "", "[dsxx]\r\nmei=45\r\n[eye]\r\nliangdu=-7\r\n"},
       {"UTF-16 LE with a mark", utf16(crlf)},
       {"duplicate sections",
        crlf + lines({"[dsxx]", "mei=99", "late=1", "[DSXX]", "later=2"}, "\r\n"), Kind::File, "30",
@@ -136,6 +143,115 @@ TEST(ProfileFileTest, ASaveSurvivesInterruption) {
   EXPECT_FALSE(file.write({{"dsxx", "mei", "45"}}));
   EXPECT_EQ(contents(path).substr(0, marked.size()), marked);
   EXPECT_EQ(GetFileAttributesW(temp.c_str()), INVALID_FILE_ATTRIBUTES);
+  removeAll(path);
+}
+
+// What a save leaves beside the file of that name: nothing once it is read again.
+int leftovers(const std::wstring& path) {
+  WIN32_FIND_DATAW found;
+  win32::UniqueFind find(FindFirstFileW((path + L"*").c_str(), &found));
+  int n = 0;
+  for (bool more = static_cast<bool>(find); more; more = FindNextFileW(find.get(), &found))
+    if (!path.ends_with(L"\\" + std::wstring(found.cFileName)) && ++n)
+      std::printf("left beside: %s\n", win32::narrow(found.cFileName).c_str());
+  return n;
+}
+
+const std::string kForeign = lines({"[other]", "keep=kept"}, "\r\n");
+
+// A scanner opens each new file for a moment, sharing reading and writing but not deletion, as
+// indexers and antivirus programs do; saves meanwhile never lose the file nor what it holds.
+TEST(ProfileFileTest, AScannerHoldingEachNewFileLosesNothing) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + L"lumora_scanned.ini", temp = path + L".tmp";
+  removeAll(path);
+  removeAll(temp);
+  create(path, kForeign);
+  std::atomic<bool> stop = false;
+  std::atomic<int> holds = 0;
+  std::thread scanner([&] {
+    // Looked at without opening it, until it is gone and a new one comes.
+    for (bool held = false; !stop;) {
+      if (GetFileAttributesW(temp.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        held = false;
+        continue;
+      }
+      if (held) continue;
+      win32::UniqueFile file(CreateFileW(temp.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         0, nullptr));
+      held = static_cast<bool>(file);
+      if (held) Sleep(2);
+      holds += held ? 1 : 0;
+    }
+  });
+  win32::ProfileFile file(path);
+  int lost = 0, failed = 0;
+  for (int i = 0; i < 100; ++i) {
+    const std::string value = std::to_string(i);
+    failed += file.write({{"dsxx", "mei", value}}) ? 0 : 1;
+    lost += file.read("other", "keep", "lost") == "kept" ? 0 : 1;
+  }
+  stop = true;
+  scanner.join();
+  std::printf("100 saves beside a scanner holding %d of their files: %d failed, %d lost the file\n",
+              holds.load(), failed, lost);
+  EXPECT_GT(holds, 0);
+  EXPECT_EQ(lost, 0);
+  EXPECT_EQ(failed, 0);
+  EXPECT_EQ(file.read("dsxx", "mei", "mei"), "99");
+  EXPECT_EQ(leftovers(path), 0);
+  removeAll(path);
+}
+
+// Saving without end, for the test below to kill; a start event says the first save is done.
+TEST(ProfileFileTest, DISABLED_SaveLoop) {
+  const char* path = std::getenv("LUMORA_SAVE_LOOP");
+  ASSERT_NE(path, nullptr);
+  win32::ProfileFile file(win32::widen(path));
+  win32::UniqueHandle started(OpenEventW(EVENT_MODIFY_STATE, FALSE, L"lumora_save_loop"));
+  for (int i = 0;; ++i) {
+    file.write({{"dsxx", "mei", std::to_string(i % 2 ? 30 : 45)}});
+    if (i == 0) SetEvent(started.get());
+  }
+}
+
+// A save killed at any moment leaves the settings readable at the next start, and no copies.
+TEST(ProfileFileTest, ASaveKilledAtAnyMomentLosesNothing) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + L"lumora_killed.ini";
+  const char* asked = std::getenv("LUMORA_KILL_ROUNDS");
+  const int rounds = asked ? std::atoi(asked) : 4;
+  SetEnvironmentVariableA("LUMORA_SAVE_LOOP", win32::narrow(path).c_str());
+  win32::UniqueHandle started(CreateEventW(nullptr, FALSE, FALSE, L"lumora_save_loop"));
+  std::wstring command = L"\"" + win32::programPath() +
+                         L"\" --gtest_also_run_disabled_tests --gtest_filter=*DISABLED_SaveLoop";
+  int lost = 0, strays = 0;
+  unsigned random = 2024;
+  for (int round = 0; round < rounds; ++round) {
+    create(path, lines({"[dsxx]", "mei=45"}, "\r\n") + kForeign);
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION child{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &startup, &child));
+    win32::UniqueHandle process(child.hProcess), thread(child.hThread);
+    ASSERT_EQ(WaitForSingleObject(started.get(), 20000), WAIT_OBJECT_0);
+    random = random * 1103515245u + 12345u;
+    Sleep(random >> 16 & 31);
+    TerminateProcess(process.get(), 1);
+    WaitForSingleObject(process.get(), INFINITE);
+    win32::ProfileFile file(path);
+    file.recover();
+    const std::string mei = file.read("dsxx", "mei", "lost");
+    lost += (mei == "45" || mei == "30") && file.read("other", "keep", "") == "kept" ? 0 : 1;
+    strays += leftovers(path);
+  }
+  std::printf("%d saves killed: %d lost the settings, %d files left beside\n", rounds, lost,
+              strays);
+  EXPECT_EQ(lost, 0);
+  EXPECT_EQ(strays, 0);
   removeAll(path);
 }
 
