@@ -69,8 +69,9 @@ Program::Program(const Services& services)
       ini_(services.profile, services.shell),
       gamma_(std::make_unique<colour::GammaEngine>(services.displays)),
       icon_(services.notify) {
-  mainWindow_ = std::make_unique<MainWindow>(MainWindowServices{
-      &services.host, services.clock, services.screen, services.shell, ini_, *gamma_, icon_});
+  mainWindow_ = std::make_unique<MainWindow>(
+      MainWindowServices{&services.host, services.clock, services.screen, services.shell, ini_,
+                         *gamma_, icon_, services.monitors ? *services.monitors : noMonitors_});
   trayForm_ = std::make_unique<tray::TrayForm>(icon_, services.notify, services.shell,
                                                services.signIn, *mainWindow_);
   trayForm_->nightLightOn = [this] { return mainWindow_->eyeCare().nightLightOn(); };
@@ -155,12 +156,18 @@ void Program::registerShortcuts(const std::function<bool(Action, HotKey)>& add) 
 
 void Program::shortcut(Action action) {
   MainWindow& w = *mainWindow_;  // the brightness keys, like the slider, only with eye care on
-  if (action == kNightLight)
+  if (action == kNightLight) {
     toggleNightLight();
-  else if (action == kEyeCare)
+  } else if (action == kEyeCare) {
     w.SafeSwitch1.setValue(!w.SafeSwitch1.Value());
-  else if (w.SafeSwitch1.Value())
-    w.Slider1.setValue(w.Slider1.value() + (action == kDarker ? -5 : 5));
+  } else if (w.SafeSwitch1.Value()) {
+    colour::Backlight& b = w.backlight();
+    b.use();
+    const colour::Brightness next =
+        colour::brightnessStep({b.level(), w.Slider1.value()}, action == kDarker, b.available());
+    w.Slider1.setValue(next.gamma);
+    if (b.available()) b.setLevel(next.backlight);
+  }
 }
 
 void Program::toggleNightLight() {

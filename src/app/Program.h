@@ -17,6 +17,8 @@
 #include "ui/Form.h"
 #include "ui/System.h"
 
+#include "colour/Backlight.h"
+
 namespace colour {
 class GammaEngine;
 }  // namespace colour
@@ -34,6 +36,7 @@ struct Services {
   ui::Shell& shell;
   tray::NotifyArea& notify;
   tray::SignInEntry& signIn;
+  colour::MonitorControl* monitors = nullptr;  // the backlights; none answer without it
 };
 
 // The switch the sign-in entry passes: start with the icon only.
@@ -99,6 +102,7 @@ class Program {
   std::array<std::string, kActionCount> shortcutTexts_;
   std::array<HotKey, kActionCount> pending_;  // vk 0 once registered, and for none
   std::unique_ptr<colour::GammaEngine> gamma_;
+  colour::NoMonitors noMonitors_;
   tray::Icon icon_;
   std::unique_ptr<MainWindow> mainWindow_;
   std::unique_ptr<tray::TrayForm> trayForm_;

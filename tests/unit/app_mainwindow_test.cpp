@@ -52,7 +52,8 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
                          "read night/on", "read night/from", "read night/to", "read night/day",
                          "read night/night", "read night/fade", "read night/mode", "read night/lat",
                          "read night/lon", "read dsxx/later", "read dsxx/laters",
-                         "read dsxx/paused_until", "read dsxx/sound", "read dsxx/warn"}));
+                         "read dsxx/paused_until", "read dsxx/sound", "read dsxx/warn",
+                         "read backlight/level"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
@@ -156,7 +157,7 @@ TEST_F(MainWindowTest, EyeCareOnReadsItsValuesAfterTheFlags) {
   stored("eye", "pdrun", "1");
   start();
   std::vector<std::string> r = reads();
-  ASSERT_EQ(r.size(), 23u);
+  ASSERT_EQ(r.size(), 24u);
   EXPECT_EQ(r[3], "read eye/pdrun");
   EXPECT_EQ(r[13], "read eye/liangdu");
   EXPECT_EQ(r[17], "read eye/rgbb");
