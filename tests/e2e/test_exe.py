@@ -87,7 +87,7 @@ def test_imports_only_known_system_libraries_and_keeps_its_protections(exe):
 
 
 # Libraries the program loads at run time, or imported in the past, or loaded on its behalf.
-PLANTED = ["windowscodecs.dll", "wtsapi32.dll", "msimg32.dll", "comctl32.dll"]
+PLANTED = ["windowscodecs.dll", "wtsapi32.dll", "msimg32.dll", "comctl32.dll", "dxva2.dll"]
 
 
 @pytest.fixture(scope="module")
