@@ -76,8 +76,8 @@ static BOOL exchange(HANDLE h, int write, DWORD value, DWORD *now, DWORD *maximu
   Sleep(monitors[i].delay);
   LONG call = InterlockedIncrement(&calls[i]);
   BOOL ok = !monitors[i].failAll && !(monitors[i].failEvery && call % monitors[i].failEvery == 0);
-  note(write ? "set %d %d\n" : "get %d %d\n", i, write ? (int)value : ok);
   if (ok && write && !monitors[i].ignore) monitors[i].value = (int)value, save(n);
+  note(write ? "set %d %d\n" : "get %d %d\n", i, write ? (int)value : ok); /* after the save */
   if (ok && !write) *now = (DWORD)monitors[i].value, *maximum = (DWORD)monitors[i].maximum;
   InterlockedDecrement(&busy[i]);
   return ok ? TRUE : (SetLastError(ERROR_GEN_FAILURE), FALSE);
