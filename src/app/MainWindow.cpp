@@ -424,8 +424,8 @@ void MainWindow::saveSettings() {
   s.restOn = rest_->restOn();
   s.colour = eyeCare_->storedValues();
   s.eyeOn = eyeCare_->eyeOn();
+  if (auto level = backlight_->storedEntry()) s.more.push_back(*level);
   settings::saveAll(ini_, s);
-  if (auto level = backlight_->storedEntry()) ini_.writeini({*level});
 }
 
 }  // namespace app
