@@ -76,24 +76,26 @@ BOOL WINAPI DestroyPhysicalMonitors(DWORD size, PHYSICAL_MONITOR *list) {
 
 static BOOL exchange(HANDLE h, int write, DWORD value, DWORD *now, DWORD *maximum) {
   int i = (int)(INT_PTR)h - 1, n = load();
-  BOOL ok = i >= 0 && i < n && monitors[i].display; /* else unplugged */
-  if (ok && InterlockedIncrement(&busy[i]) > 1) note("overlap %d %d\n", i, 0);
-  while (ok && GetFileAttributesA(hold) != INVALID_FILE_ATTRIBUTES) Sleep(10);
-  if (ok) Sleep(monitors[i].delay);
-  if (ok && monitors[i].failEvery && InterlockedIncrement(&calls[i]) % monitors[i].failEvery == 0)
-    ok = -1; /* failed, but it was there */
-  if (ok == TRUE && write && !monitors[i].ignore) {
+  if (i < 0 || i >= n || !monitors[i].display) { /* unplugged */
+    SetLastError(ERROR_GEN_FAILURE);
+    return FALSE;
+  }
+  if (InterlockedIncrement(&busy[i]) > 1) note("overlap %d %d\n", i, 0);
+  while (GetFileAttributesA(hold) != INVALID_FILE_ATTRIBUTES) Sleep(10);
+  Sleep(monitors[i].delay);
+  const BOOL ok =
+      !monitors[i].failEvery || InterlockedIncrement(&calls[i]) % monitors[i].failEvery != 0;
+  if (ok && write && !monitors[i].ignore) {
     monitors[i].value = (int)value;
     save(n);
-  }
-  if (ok == TRUE && !write) {
+  } else if (ok && !write) {
     *now = (DWORD)monitors[i].value;
     *maximum = (DWORD)monitors[i].maximum;
   }
-  note(write ? "set %d %d\n" : "get %d %d\n", i, write ? (int)value : ok == TRUE);
-  if (ok) InterlockedDecrement(&busy[i]);
-  SetLastError(ERROR_GEN_FAILURE);
-  return ok == TRUE;
+  note(write ? "set %d %d\n" : "get %d %d\n", i, write ? (int)value : ok);
+  InterlockedDecrement(&busy[i]);
+  if (!ok) SetLastError(ERROR_GEN_FAILURE);
+  return ok;
 }
 
 BOOL WINAPI GetVCPFeatureAndVCPFeatureReply(HANDLE h, BYTE code, LPDWORD type, LPDWORD now,
