@@ -60,6 +60,9 @@ MainWindow::MainWindow(const MainWindowServices& services)
                                                           .warn = warnSwitch},
                                        services.clock, services.screen, services.host, services.ini,
                                        services.shell);
+  backlight_ = std::make_unique<colour::Backlight>(
+      colour::BacklightControls{backlightSlider, backlightPercent, backlightStatus},
+      services.monitors, services.ini);
   // The warning dims through eye care's ramp only while eye care is on.
   rest_->Dimming = [this, &gamma = services.gamma](int percent) {
     gamma.setDimming(eyeCare_->eyeOn() == "1" ? percent : 100);
@@ -81,7 +84,7 @@ void MainWindow::keyboardAccess() {
         Named{&edit[0], "Colour settings"}, Named{&edit[1], "Rest settings"},
         Named{&Image1, "Hide to the tray"}, Named{&image2, "Close"}, Named{&Slider1, "Brightness"},
         Named{&Slider2, "Contrast"}, Named{&Slider3[0], "Red"}, Named{&Slider3[1], "Green"},
-        Named{&Slider3[2], "Blue"}, Named{&night.on, "Night light"},
+        Named{&Slider3[2], "Blue"}, Named{&backlightSlider, "Backlight"}, Named{&night.on, "Night light"},
         Named{&night.from, "Night light from"}, Named{&night.to, "Night light to"},
         Named{&night.warmth, "Night warmth"}, Named{&night.sun, "From sunset to sunrise"},
         Named{&night.lat, "Latitude"}, Named{&night.lon, "Longitude"},
@@ -95,7 +98,7 @@ void MainWindow::keyboardAccess() {
   }
   // Reading order: the window's row of controls, then each panel's own.
   setTabOrder({&SafeSwitch1, &SafeSwitch2, &edit[0], &edit[1], &Image1, &image2, &Slider1, &Slider2,
-               &Slider3[0], &Slider3[1], &Slider3[2], &night.on, &night.from, &night.to,
+               &Slider3[0], &Slider3[1], &Slider3[2], &backlightSlider, &night.on, &night.from, &night.to,
                &night.warmth, &night.sun, &night.lat, &night.lon, &night.allowStronger, &Image8,
                &Image7, &Text3, &Text2, &soundSwitch, &setno[1], &setok[1], &warnSwitch});
   // clang-format on
@@ -198,6 +201,12 @@ void MainWindow::design() {
     // Three lines high: the refusal message wraps to three lines at this width.
     {.control = colourStatus, .in = &eyeset, .place = {435, 1650, 2565, 735}, .text = "",
      .font = system, .fore = kStatusRed, .back = kWindowColour},
+    {.control = backlightCaption, .in = &eyeset, .place = {5115, 1650, 915, 255},
+     .text = "Backlight", .font = system, .back = kWindowColour},
+    {.control = backlightPercent, .in = &eyeset, .place = {7995, 1650, 615, 255}, .text = "",
+     .font = system, .back = kWindowColour},
+    {.control = backlightStatus, .in = &eyeset, .place = {5115, 1935, 3495, 480}, .text = "",
+     .font = system, .fore = kStatusRed, .back = kWindowColour},
     {.control = nightText[0], .in = &eyeset, .place = {435, 2475, 1215, 255}, .text = "Night light",
      .font = title9, .fore = kWhite, .back = kTitleStripColour},
     {.control = nightText[1], .in = &eyeset, .place = {3075, 2475, 480, 255}, .text = "From",
@@ -217,6 +226,7 @@ void MainWindow::design() {
     {.control = Slider3[0], .in = &eyeset, .place = {5115, 600, 3495, 255}},
     {.control = Slider3[1], .in = &eyeset, .place = {5115, 945, 3495, 255}},
     {.control = Slider3[2], .in = &eyeset, .place = {5115, 1305, 3495, 255}},
+    {.control = backlightSlider, .in = &eyeset, .place = {6030, 1650, 1935, 255}},
     {.control = night.on, .in = &eyeset, .place = {1740, 2430, 1170, 345}},
     {.control = night.sun, .in = &eyeset, .place = {1740, 2880, 1170, 345}},
     {.control = night.from, .in = &eyeset, .place = {3570, 2460, 615, 270}, .font = system,
@@ -275,6 +285,18 @@ void MainWindow::connect() {
   title.MouseMove = [this](const ui::MouseArgs& m) { title_MouseMove(m); };
   Command3.Click = [this] { eyeCare_->Command3_Click(); };
   eyeCare_->connect();
+  // Eye care governs the backlight as it governs the ramp; the panel's OK stores its level too.
+  SafeSwitch1.Click = [this](bool value) {
+    eyeCare_->SafeSwitch1_Click(value);
+    backlight_->eyeCare(value);
+  };
+  Image7.Click = [this] {
+    std::vector<ui::ProfileEntry> level;
+    if (std::optional<ui::ProfileEntry> entry = backlight_->storedEntry()) level.push_back(*entry);
+    eyeCare_->Image7_Click(std::move(level));
+  };
+  backlight_->TipChanged = [this] { updateTip(); };
+  backlight_->connect();
   rest_->connect();
   rest_->TipChanged = [this] { updateTip(); };
   eyeCare_->TipChanged = [this] { updateTip(); };
@@ -314,6 +336,7 @@ void MainWindow::Form_Load() {
   Image8.setPicture(setno[1].picture());
   edit[1].setPicture(edit[0].picture());
   rest_->loadSettings();
+  backlight_->load();
   // Damaged values are named together, once, rather than in a box per key.
   if (const std::string text = ignored.message(); !text.empty())
     shell_.messageBox(text, "Lumora", ui::MessageIcon::Warning);
@@ -336,6 +359,7 @@ void MainWindow::edit_Click(int index) {
   Line1[1].setVisible(index == 1);  // the colour panel's night rows cover all of it but its ends
   if (index == 0) {
     eyeCare_->nightLight().fillRows();
+    backlight_->use();
     ppset.setVisible(true);
     eyeset.setVisible(true);
   } else if (index == 1) {
@@ -375,6 +399,7 @@ void MainWindow::sessionEnding() {
 
 void MainWindow::displayReset() {
   eyeCare_->displayReset();
+  backlight_->displayChanged();
   rest_->monitorsChanged();
 }
 
@@ -383,6 +408,8 @@ void MainWindow::updateTip() {
   std::string tip = rest_->tip();
   // Keys another program holds come before the night light's line, which the panel also shows.
   std::string more = tipNote;
+  if (const std::string b = backlight_->tipLine(); !b.empty())
+    more += (more.empty() ? "" : "\n") + b;
   if (const std::string eye = eyeCare_->tipLines(); !eye.empty())
     more += (more.empty() ? "" : "\n") + eye;
   while (!more.empty()) {
@@ -402,6 +429,7 @@ void MainWindow::saveSettings() {
   s.restOn = rest_->restOn();
   s.colour = eyeCare_->storedValues();
   s.eyeOn = eyeCare_->eyeOn();
+  if (auto level = backlight_->storedEntry()) s.more.push_back(*level);
   settings::saveAll(ini_, s);
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "colour/Backlight.h"
 #include "colour/EyeCare.h"
 #include "controls/SafeSwitch.h"
 #include "settings/Ini.h"
@@ -29,6 +30,7 @@ struct MainWindowServices {
   settings::Ini& ini;
   colour::GammaEngine& gamma;
   tray::Icon& icon;
+  colour::MonitorControl& monitors;
 };
 
 class MainWindow : public ui::Form {
@@ -77,6 +79,11 @@ class MainWindow : public ui::Form {
   ui::Image Image7{"Image7"};
   ui::CommandButton Command3{"Command3"};
   ui::Label colourStatus{"colourStatus"};
+  // The backlight row: caption, slider, its percent, and why it is greyed or what went wrong.
+  ui::Label backlightCaption{"backlightCaption"};
+  ui::Slider backlightSlider{"backlightSlider"};
+  ui::Label backlightPercent{"backlightPercent"};
+  ui::Label backlightStatus{"backlightStatus"};
   // Night light rows: the captions "Night light", "From", "To", "Sunset to sunrise", "Lat", "Lon".
   std::array<ui::Label, 6> nightText{ui::Label{"nightText", 0}, ui::Label{"nightText", 1},
                                      ui::Label{"nightText", 2}, ui::Label{"nightText", 3},
@@ -124,6 +131,7 @@ class MainWindow : public ui::Form {
 
   colour::EyeCare& eyeCare() { return *eyeCare_; }
   rest::Rest& rest() { return *rest_; }
+  colour::Backlight& backlight() { return *backlight_; }
 
  private:
   void design();
@@ -139,6 +147,7 @@ class MainWindow : public ui::Form {
   tray::Icon& icon_;
   std::unique_ptr<colour::EyeCare> eyeCare_;
   std::unique_ptr<rest::Rest> rest_;
+  std::unique_ptr<colour::Backlight> backlight_;
 };
 
 }  // namespace app

@@ -26,8 +26,9 @@ Program::Program(const Services& services)
       ini_(services.profile, services.shell),
       gamma_(std::make_unique<colour::GammaEngine>(services.displays)),
       icon_(services.notify) {
-  mainWindow_ = std::make_unique<MainWindow>(MainWindowServices{
-      &services.host, services.clock, services.screen, services.shell, ini_, *gamma_, icon_});
+  mainWindow_ = std::make_unique<MainWindow>(
+      MainWindowServices{&services.host, services.clock, services.screen, services.shell, ini_,
+                         *gamma_, icon_, services.monitors ? *services.monitors : noMonitors_});
   trayForm_ = std::make_unique<tray::TrayForm>(icon_, services.notify, services.shell,
                                                services.signIn, *mainWindow_);
   // What night light does now: nothing while eye care is off.
@@ -127,12 +128,18 @@ void Program::registerShortcuts(const std::function<bool(Action, const Shortcut&
 
 void Program::shortcut(Action action) {
   MainWindow& w = *mainWindow_;  // the brightness keys, like the slider, only with eye care on
-  if (action == kNightLight)
+  if (action == kNightLight) {
     toggleNightLight();
-  else if (action == kEyeCare)
+  } else if (action == kEyeCare) {
     w.SafeSwitch1.setValue(!w.SafeSwitch1.Value());
-  else if (w.SafeSwitch1.Value())
-    w.Slider1.setValue(w.Slider1.value() + (action == kDarker ? -5 : 5));
+  } else if (w.SafeSwitch1.Value()) {
+    colour::Backlight& b = w.backlight();
+    b.use();
+    const colour::Brightness next =
+        colour::brightnessStep({b.level(), w.Slider1.value()}, action == kDarker, b.available());
+    w.Slider1.setValue(next.gamma);
+    if (b.available()) b.setLevel(next.backlight);
+  }
 }
 
 void Program::toggleNightLight() {
@@ -164,11 +171,22 @@ std::optional<Program::CommandReply> Program::command(std::string_view text) {
       ini_.writeini(entries);
       break;
     }
-    case Verb::Backlight:
-      // HOOK(backlight): where a display answers DDC/CI, switch eye care on as for brightness,
-      // set the backlight through its control's setter and store it; until then it is refused
-      // and nothing changes.
-      return CommandReply{kRefused, "No display answers DDC/CI\n"};
+    case Verb::Backlight: {
+      colour::Backlight& light = w.backlight();
+      light.use();
+      // The monitors answer on a worker: until they have, the command is offered again.
+      if (!light.known()) return std::nullopt;
+      if (!light.available())
+        return CommandReply{kRefused, std::string(colour::kNoDdcStatus) + "\n"};
+      // As a person would: eye care on first, then the slider, then the panel's OK.
+      std::vector<ui::ProfileEntry> entries;
+      if (switchEyeCare(true)) entries.push_back({keys::kEyeSection, keys::kOn, "1"});
+      light.setLevel(c->value);
+      if (const std::optional<ui::ProfileEntry> level = light.storedEntry())
+        entries.push_back(*level);
+      ini_.writeini(entries);
+      break;
+    }
     case Verb::EyeCare:
       switchEyeCare(on);
       ini_.writeini(keys::kEyeSection, keys::kOn, on ? "1" : "0");
@@ -192,6 +210,7 @@ std::optional<Program::CommandReply> Program::command(std::string_view text) {
       Status s;
       s.eyeCare = w.SafeSwitch1.Value();
       s.brightness = w.Slider1.value();
+      if (w.backlight().available()) s.backlight = w.backlight().level();
       s.nightLight = eye.nightLight().on();
       s.warmth = eye.nightLight().kelvin();
       s.nextRest = rest.restOn() == "1" ? w.Text1.text() : "off";

@@ -19,6 +19,8 @@
 #include "ui/Form.h"
 #include "ui/System.h"
 
+#include "colour/Backlight.h"
+
 namespace colour {
 class GammaEngine;
 }  // namespace colour
@@ -36,6 +38,7 @@ struct Services {
   ui::Shell& shell;
   tray::NotifyArea& notify;
   tray::SignInEntry& signIn;
+  colour::MonitorControl* monitors = nullptr;  // the backlights; none answer without it
 };
 
 // The switch the sign-in entry passes: start with the icon only.
@@ -102,6 +105,7 @@ class Program {
   std::array<std::string, kActionCount> shortcutTexts_;
   std::array<Shortcut, kActionCount> pending_;  // KeyKind::None once registered, and for none
   std::unique_ptr<colour::GammaEngine> gamma_;
+  colour::NoMonitors noMonitors_;
   tray::Icon icon_;
   std::unique_ptr<MainWindow> mainWindow_;
   std::unique_ptr<tray::TrayForm> trayForm_;

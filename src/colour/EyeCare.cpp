@@ -120,10 +120,11 @@ void EyeCare::SafeSwitch1_Click(bool value) {
   }
 }
 
-void EyeCare::Image7_Click() {
+void EyeCare::Image7_Click(std::vector<ui::ProfileEntry> more) {
   std::optional<std::vector<ui::ProfileEntry>> entries = night_.typedRows();
   if (!entries) return;
   c_.ppset.setVisible(false);
+  entries->insert(entries->end(), more.begin(), more.end());
   // The night rows and the sliders are one save: the file is swapped once.
   for (const auto& [key, value] : storedValues())
     entries->push_back({kSection, key, std::to_string(value)});

@@ -68,7 +68,8 @@ class EyeCare {
   void SafeSwitch1_Click(bool value);
   // OK of the colour panel: stores the night rows and the five slider values in one save, then
   // hides ppset.
-  void Image7_Click();
+  // more: what other rows of the panel store, in the same save.
+  void Image7_Click(std::vector<ui::ProfileEntry> more = {});
   // Each slider's key and value, in the order they are stored.
   std::vector<std::pair<std::string, int>> storedValues() const;
   // Restore: sliders to neutral, baseRamp from monitor.txt when it is sound, then baseRamp sent.

@@ -71,6 +71,7 @@ void saveAll(Ini& ini, const SavedSettings& s) {
   for (const auto& [key, value] : s.colour)
     entries.push_back({keys::kEyeSection, key, std::to_string(value)});
   entries.push_back({keys::kEyeSection, keys::kOn, s.eyeOn});
+  entries.insert(entries.end(), s.more.begin(), s.more.end());
   ini.writeini(entries);
 }
 

@@ -40,10 +40,11 @@ struct SavedSettings {
   std::string restOn;  // "1" or "0"
   // The colour sliders' keys under "eye" with their values, in the order they are stored.
   std::vector<std::pair<std::string, int>> colour;
-  std::optional<std::string> eyeOn;  // never set when eye care was not touched in this run
+  std::optional<std::string> eyeOn;    // never set when eye care was not touched in this run
+  std::vector<ui::ProfileEntry> more;  // other sections' values, stored in the same step
 };
 
-// Writes the nine keys in their fixed order, in one step.
+// Writes the nine keys in their fixed order, then the others, in one step.
 void saveAll(Ini& ini, const SavedSettings& s);
 
 }  // namespace settings

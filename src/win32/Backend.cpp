@@ -31,14 +31,21 @@ void Backend::create(ui::Form& form) {
 }
 
 void Backend::post(std::function<void()> work) {
-  posted_.push_back(std::move(work));
+  {
+    std::lock_guard lock(postedLock_);
+    posted_.push_back(std::move(work));
+  }
   PostMessageW(system_->hwnd(), SystemWindow::kPostedWork, 0, 0);
 }
 
 void Backend::runPosted() {
-  if (posted_.empty()) return;
-  auto work = std::move(posted_.front());
-  posted_.pop_front();
+  std::function<void()> work;
+  {
+    std::lock_guard lock(postedLock_);
+    if (posted_.empty()) return;
+    work = std::move(posted_.front());
+    posted_.pop_front();
+  }
   work();
 }
 

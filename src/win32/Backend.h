@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <tuple>
 
 #include "ui/Form.h"
@@ -75,6 +76,7 @@ class Backend : public ui::FormHost {
   std::map<const ui::Form*, std::unique_ptr<FormWindow>> forms_;
   std::map<std::tuple<std::string, int, bool, int, bool, int>, UniqueFont> fonts_;
   std::map<ui::Colour, UniqueBrush> brushes_;
+  std::mutex postedLock_;  // work may be posted from a worker thread
   std::deque<std::function<void()>> posted_;
   std::unique_ptr<SystemWindow> system_;
   Access access_{*this};

@@ -13,6 +13,7 @@
 #include "colour/NightLight.h"
 #include "win32/Backend.h"
 #include "win32/CommandLine.h"
+#include "win32/Ddc.h"
 #include "win32/Dpi.h"
 #include "win32/GammaDisplay.h"
 #include "win32/MessageLoop.h"
@@ -110,7 +111,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::NotifyArea notify(backend);
     win32::SignInEntry signIn(kSignInValue, win32::programPath());
     win32::GammaDisplays displays;
-    app::Program program({backend, clock, displays, profile, screen, shell, notify, signIn});
+    win32::DdcMonitors backlights(backend);
+    app::Program program(
+        {backend, clock, displays, profile, screen, shell, notify, signIn, &backlights});
 
     backend.system().deliverTo(program, shell, notify);
     program.start(app::iconOnlyStart(args));

@@ -87,7 +87,7 @@ def test_imports_only_known_system_libraries_and_keeps_its_protections(exe):
 
 
 # Libraries the program loads at run time, or imported in the past, or loaded on its behalf.
-PLANTED = ["windowscodecs.dll", "wtsapi32.dll", "msimg32.dll", "comctl32.dll"]
+PLANTED = ["windowscodecs.dll", "wtsapi32.dll", "msimg32.dll", "comctl32.dll", "dxva2.dll"]
 
 
 @pytest.fixture(scope="module")
@@ -114,6 +114,7 @@ def test_a_library_planted_beside_the_program_is_not_loaded(lumora, planted_libr
     assert (folder / "windowscodecs.dll.loaded").exists()
     (folder / "windowscodecs.dll.loaded").unlink()
 
+    lumora.write_config("[backlight]\nlevel=40\n")  # a stored level loads dxva2.dll at start
     lumora.start()
     main = lumora.wait_main_window()
     # By the icon, the pictures are decoded (the imaging library came and went) and the session
@@ -121,7 +122,8 @@ def test_a_library_planted_beside_the_program_is_not_loaded(lumora, planted_libr
     harness.wait_until(lambda: harness.tray_icons(desktop=False), 10, interval=0.5,
                        what="the notification icon")
     harness.click(main, 498, 74)  # the rest settings pencil
-    harness.wait_until(lambda: "comctl32" in Path(f"/proc/{harness.lumora_pids()[0]}/maps")
-                       .read_text().lower(), 10, what="the common controls to load")
+    for name in ("comctl32", "dxva2"):
+        harness.wait_until(lambda: name in Path(f"/proc/{harness.lumora_pids()[0]}/maps")
+                           .read_text().lower(), 10, what=f"{name} to load")
     time.sleep(1)
     assert sorted(p.name for p in folder.glob("*.loaded")) == []

@@ -66,11 +66,13 @@ TEST_F(IniTest, SaveAllWritesTheNineKeysInOrder) {
   s.restOn = "1";
   s.colour = {{"liangdu", -7}, {"duibidu", 100}, {"rgbr", 0}, {"rgbg", 0}, {"rgbb", 12}};
   s.eyeOn = "0";
+  s.more = {{"backlight", "level", "40"}};
   settings::saveAll(ini, s);
-  std::vector<std::string> expected = {
-      "write dsxx/mei=45",    "write dsxx/xiuxi=abc",  "write dsxx/pdrun=1",
-      "write eye/liangdu=-7", "write eye/duibidu=100", "write eye/rgbr=0",
-      "write eye/rgbg=0",     "write eye/rgbb=12",     "write eye/pdrun=0"};
+  std::vector<std::string> expected = {"write dsxx/mei=45",     "write dsxx/xiuxi=abc",
+                                       "write dsxx/pdrun=1",    "write eye/liangdu=-7",
+                                       "write eye/duibidu=100", "write eye/rgbr=0",
+                                       "write eye/rgbg=0",      "write eye/rgbb=12",
+                                       "write eye/pdrun=0",     "write backlight/level=40"};
   EXPECT_EQ(store.log, expected);
   EXPECT_EQ(store.saves, 1);
 }

@@ -1,0 +1,129 @@
+"""The monitors' own brightness over DDC/CI, against a fake dxva2.dll in the prefix's system
+folder that plays the monitors of a small file (tests/e2e/fakedxva2.c says how)."""
+
+import os
+import re
+import shutil
+import subprocess
+from pathlib import Path
+
+import pytest
+
+import harness
+import test_rest
+from test_eyecare import EYE_SWITCH, PENCIL, press_elsewhere, stored
+
+ID = r"was \\.\DISPLAY1 Fake 0"
+
+
+@pytest.fixture(scope="module")
+def fake_dxva2(tmp_path_factory) -> Path:
+    out = tmp_path_factory.mktemp("fake") / "dxva2.dll"
+    subprocess.run(["i686-w64-mingw32-gcc", "-shared", "-static-libgcc", "-O1", "-Wall", "-Werror",
+                    "-Wl,--kill-at", str(Path(__file__).with_name("fakedxva2.c")), "-o", str(out)],
+                   check=True)
+    return out
+
+
+@pytest.fixture
+def ddc(fake_dxva2, tmp_path, monkeypatch):
+    """The fake stands in the system folder for the scenario; yields its monitors' file."""
+    windows = Path(os.environ["WINEPREFIX"]) / "drive_c" / "windows"
+    system = windows / ("syswow64" if (windows / "syswow64").is_dir() else "system32")
+    saved = tmp_path / "dxva2.saved"
+    shutil.copy2(system / "dxva2.dll", saved)
+    shutil.copy2(fake_dxva2, system / "dxva2.dll")
+    monitors = tmp_path / "monitors.txt"
+    monkeypatch.setenv("FAKE_DXVA2", "Z:" + str(monitors).replace("/", "\\"))
+    monkeypatch.setenv("WINEDLLOVERRIDES", os.environ.get("WINEDLLOVERRIDES", "") + ";dxva2=n,b")
+    yield monitors
+    harness.wine_kill()
+    shutil.copy2(saved, system / "dxva2.dll")
+    assert "overlap" not in log(monitors), "two exchanges at once on one monitor"
+
+
+def text(path: Path) -> str:
+    return path.read_text(errors="replace") if path.exists() else ""
+
+
+def log(monitors: Path) -> str:
+    return text(Path(str(monitors) + ".log"))
+
+
+def value(monitors: Path, n: int = 0) -> int:
+    return int(monitors.read_text().splitlines()[n].split()[1])
+
+
+def was(app: harness.Lumora) -> str:
+    """The monitor's own value as stored, "" for none (config.ini is swapped whole: a moment
+    without it can be seen here)."""
+    found = re.search(re.escape(ID) + r"=(\d+)", harness.wait_until(
+        lambda: text(app.config_path), 5, what="config.ini"))
+    return found.group(1) if found else ""
+
+
+def put(monitors: Path, text: str) -> None:
+    """Replaces the file in one step: the fake reads it meanwhile."""
+    part = monitors.with_suffix(".part")
+    part.write_text(text)
+    part.replace(monitors)
+
+
+def wait_value(monitors: Path, v: int, what: str) -> None:
+    harness.wait_until(lambda: value(monitors) == v, 8, what=what)
+
+
+def test_two_displays_kill_restart_removal_and_eye_care(lumora, ddc):
+    # Display 1: a flaky monitor (every 3rd exchange fails) and one that keeps its value whatever
+    # it is told; display 2: one that never answers.
+    flaky, liar, mute = "1 70 100 0 3 0\n", "1 60 100 0 0 1\n", "2 30 50 0 1 0\n"
+    put(ddc, flaky + liar + mute)
+    with harness.second_display():
+        lumora.run(stored() + "[backlight]\nlevel=40\n")
+        wait_value(ddc, 40, "the stored level")
+        harness.wait_until(lambda: "get 0 0\nget 0 1\n" in log(ddc), 5, what="a failure retried")
+        assert was(lumora) == "70"
+        assert value(ddc, 2) == 30 and "list 2" in log(ddc)
+        harness.wait_until(lambda: "Fake 1: the monitor kept 60 instead of 40" in text(
+            lumora.folder / "lumora.log"), 5, what="the liar named")
+
+        lumora.stop()  # killed: the monitor keeps 40, its own 70 stays stored
+        wid = lumora.run()
+        harness.wait_until(lambda: log(ddc).count("set 0 40") == 2, 8, what="the level again")
+        lists = log(ddc).count("list 1")
+        put(ddc, flaky.replace("1 70", "0 40") + liar + mute)  # unplugged while running
+        harness.announce_display_change()
+        harness.wait_until(lambda: log(ddc).count("list 1") > lists, 8, what="asked again")
+        put(ddc, flaky.replace("70", "100") + liar + mute)  # back, having forgotten
+        harness.announce_display_change()
+        wait_value(ddc, 40, "the level sent again")
+
+        harness.click(wid, *EYE_SWITCH)  # off: its own value back, forgotten once back
+        wait_value(ddc, 70, "the monitor's own value")
+        harness.wait_until(lambda: not was(lumora), 5, what="forgotten")
+        harness.click(wid, *EYE_SWITCH)  # on: stored afresh before the level goes out
+        wait_value(ddc, 40, "the level with eye care on")
+        assert was(lumora) == "70"
+        assert value(ddc, 2) == 30
+
+
+def test_slow_monitor_keeps_the_window_answering_and_quick_presses_end_at_the_last(
+        lumora_desktop, ddc):
+    put(ddc, "1 50 100 1500 0 0\n")
+    wid = lumora_desktop.run(stored() + "[backlight]\nlevel=50\n")
+    harness.wait_until(lambda: "set 0 50" in log(ddc), 8, what="the stored level sent")
+    hold = Path(str(ddc) + ".hold")
+    hold.touch()  # the monitor answers nothing more until the panel has opened
+    press_elsewhere(*["ctrl+alt+Next"] * 4)
+    before = harness.window_picture(wid)
+    harness.click(wid, *PENCIL)
+    harness.wait_until(lambda: harness.window_picture(wid) != before, 5, what="the panel")
+    hold.unlink()
+    harness.wait_until(lambda: "set 0 10" in log(ddc), 8, what="the last press")
+    assert value(ddc) == 10
+    sets = [line for line in log(ddc).splitlines() if line.startswith("set")]
+    assert len(sets) <= 3 and sets[-1] == "set 0 10", sets
+    assert test_rest.icon_tip().split("\n")[1:] == ["Backlight 10 %"]
+    harness.click(wid, 610, 9)  # the close image: the worker ends, every handle destroyed
+    lumora_desktop.wait_exit()
+    assert log(ddc).splitlines()[-1] == "exit 0 0"
