@@ -9,6 +9,7 @@
 #include "rest/PromptWindow.h"
 #include "rest/Rest.h"
 #include "rest/RestScreen.h"
+#include "rest/ShortBreakWindow.h"
 #include "settings/Ini.h"
 
 struct RestFixture : ::testing::Test {
