@@ -57,7 +57,10 @@ MainWindow::MainWindow(const MainWindowServices& services)
                                                           .form2tip = form2tip,
                                                           .okdsxxadd = okdsxxadd,
                                                           .sound = soundSwitch,
-                                                          .warn = warnSwitch},
+                                                          .warn = warnSwitch,
+                                                          .breaks = breaksSwitch,
+                                                          .calls = callsSwitch,
+                                                          .apps = appsBox},
                                        services.clock, services.screen, services.host, services.ini,
                                        services.shell);
   backlight_ = std::make_unique<colour::Backlight>(
@@ -92,7 +95,9 @@ void MainWindow::keyboardAccess() {
         Named{&Image7, "OK"}, Named{&Text3, "Rest length in minutes"},
         Named{&Text2, "Minutes between rests"}, Named{&setno[1], "Back"}, Named{&setok[1], "OK"},
         Named{&soundSwitch, "Sound as a rest starts and ends"},
-        Named{&warnSwitch, "Dim the screen a little before a rest"}}) {
+        Named{&warnSwitch, "Dim the screen a little before a rest"},
+        Named{&breaksSwitch, "Short breaks"}, Named{&callsSwitch, "Hold during calls"},
+        Named{&appsBox, "Programs that hold a rest while in front, separated by semicolons"}}) {
     n.control->setAccessName(n.name);
     n.control->setTabStop(true);
   }
@@ -100,7 +105,8 @@ void MainWindow::keyboardAccess() {
   setTabOrder({&SafeSwitch1, &SafeSwitch2, &edit[0], &edit[1], &Image1, &image2, &Slider1, &Slider2,
                &Slider3[0], &Slider3[1], &Slider3[2], &backlightSlider, &night.on, &night.from, &night.to,
                &night.warmth, &night.sun, &night.lat, &night.lon, &night.allowStronger, &Image8,
-               &Image7, &Text3, &Text2, &soundSwitch, &setno[1], &setok[1], &warnSwitch});
+               &Image7, &Text3, &Text2, &soundSwitch, &setno[1], &setok[1], &warnSwitch,
+               &breaksSwitch, &callsSwitch, &appsBox});
   // clang-format on
   eyeset.setKeyPanel(&Image7, &Image8);
   xxset.setKeyPanel(&setok[1], &setno[1]);
@@ -178,7 +184,7 @@ void MainWindow::design() {
     {.control = Line1[0], .in = &ppset, .place = {210, 0, 9090, 0}, .fore = kRuleGrey},
     {.control = Line1[1], .in = &ppset, .place = {285, 2760, 9075, 0}, .fore = kRuleGrey},
     {.control = eyeset, .in = &ppset, .place = {345, 75, 8520, 3375}, .back = kWindowColour},
-    {.control = xxset, .in = &ppset, .place = {120, 345, 8895, 2190}, .back = kWindowColour},
+    {.control = xxset, .in = &ppset, .place = {120, 345, 8895, 3150}, .back = kWindowColour},
     // Colour sub-panel: headings, value captions, Back/OK, the status line, then the windowed ones.
     {.control = colo[0], .in = &eyeset, .place = {435, 225, 3735, 255}, .text = "brightness ",
      .font = title9, .fore = kWhite, .back = kTitleStripColour},
@@ -249,6 +255,12 @@ void MainWindow::design() {
      .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
     {.control = warnCaption, .in = &xxset, .place = {5940, 1620, 1215, 255}, .text = "Warning",
      .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
+    {.control = breaksCaption, .in = &xxset, .place = {480, 2205, 1300, 255},
+     .text = "Short breaks", .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
+    {.control = callsCaption, .in = &xxset, .place = {5460, 2205, 1700, 255},
+     .text = "Hold during calls", .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
+    {.control = appsCaption, .in = &xxset, .place = {480, 2715, 1900, 255},
+     .text = "Hold for programs", .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
     {.control = setno[1], .in = &xxset, .place = {3555, 1395, 720, 720},
      .picture = ui::Picture::Back, .tip = "Back"},
     {.control = setok[1], .in = &xxset, .place = {4650, 1380, 720, 720}, .picture = ui::Picture::Ok,
@@ -259,6 +271,10 @@ void MainWindow::design() {
      .back = ui::kSystemWindow, .flags = kCentred},
     {.control = soundSwitch, .in = &xxset, .place = {1800, 1575, 1170, 345}},
     {.control = warnSwitch, .in = &xxset, .place = {7260, 1575, 1170, 345}},
+    {.control = breaksSwitch, .in = &xxset, .place = {1800, 2160, 1170, 345}},
+    {.control = callsSwitch, .in = &xxset, .place = {7260, 2160, 1170, 345}},
+    {.control = appsBox, .in = &xxset, .place = {2400, 2685, 6030, 270}, .font = system,
+     .back = ui::kSystemWindow},
   });
   // clang-format on
 }

@@ -100,6 +100,12 @@ class MainWindow : public ui::Form {
   controls::SafeSwitch soundSwitch{"soundSwitch"};
   ui::Label warnCaption{"warnCaption"};
   controls::SafeSwitch warnSwitch{"warnSwitch"};
+  ui::Label breaksCaption{"breaksCaption"};
+  controls::SafeSwitch breaksSwitch{"breaksSwitch"};
+  ui::Label callsCaption{"callsCaption"};
+  controls::SafeSwitch callsSwitch{"callsSwitch"};
+  ui::Label appsCaption{"appsCaption"};
+  ui::TextBox appsBox{"appsBox"};
 
   // Never seen: used by code.
   ui::Timer Timer1{"Timer1"};

@@ -29,4 +29,11 @@ MonitorChange followMonitors(const std::vector<ui::Monitor>& covered,
   return change;
 }
 
+ui::Monitor promptMonitor(ui::Screen& screen) {
+  const std::vector<ui::Monitor> monitors = screen.monitors();
+  if (!monitors.empty()) return monitors.front();
+  const ui::Size size = screen.size();
+  return {{0, 0, size.width, size.height}, 0, true, screen.workArea()};
+}
+
 }  // namespace rest

@@ -17,4 +17,7 @@ struct MonitorChange {
 MonitorChange followMonitors(const std::vector<ui::Monitor>& covered,
                              const std::vector<ui::Monitor>& now);
 
+// The monitor the prompt (and a short break) shows on: the primary one.
+ui::Monitor promptMonitor(ui::Screen& screen);
+
 }  // namespace rest

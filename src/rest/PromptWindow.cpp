@@ -1,5 +1,6 @@
 #include "rest/PromptWindow.h"
 
+#include "rest/Monitors.h"
 #include "rest/Rest.h"
 #include "ui/Design.h"
 
@@ -60,10 +61,7 @@ PromptWindow::PromptWindow(Rest& main, ui::Screen& screen, ui::FormHost* host)
 }
 
 ui::Monitor PromptWindow::primary() const {
-  const std::vector<ui::Monitor> monitors = screen_.monitors();
-  if (!monitors.empty()) return monitors.front();
-  const ui::Size size = screen_.size();
-  return {{0, 0, size.width, size.height}, 0, true, screen_.workArea()};
+  return promptMonitor(screen_);
 }
 
 void PromptWindow::Form_Load() {

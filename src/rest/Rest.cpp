@@ -1,3 +1,8 @@
+// GCC 12 at -O3 warns wrongly of an uninitialised string in the copy of ui::Control::setText this
+// file emits (a known false positive of that version); the pragma must come before the headers.
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ == 12
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include "rest/Rest.h"
 
 #include <algorithm>
@@ -6,6 +11,7 @@
 #include "rest/Monitors.h"
 #include "rest/PromptWindow.h"
 #include "rest/RestScreen.h"
+#include "rest/ShortBreakWindow.h"
 #include "settings/Keys.h"
 #include "settings/Values.h"
 
@@ -51,6 +57,21 @@ void Rest::loadSettings() {
   goTo(pausedUntil_ ? Step::Pause : Step::Resume);
   c_.sound.setValue(settings::storedFlag(stored(keys::kSound), true));
   c_.warn.setValue(settings::storedFlag(stored(keys::kWarn), true));
+  const auto micro = [this](const char* key) { return ini_.readini(keys::kBreakSection, key); };
+  breaks_ = {settings::storedFlag(micro(keys::kBreakOn), true),
+             wholeMinutes(micro(keys::kBreakEvery), 1, 120).value_or(kDefaultBreakEvery),
+             wholeMinutes(micro(keys::kBreakSeconds), 10, 120).value_or(kDefaultBreakSeconds)};
+  c_.breaks.setValue(breaks_.on);
+  c_.calls.setValue(settings::storedFlag(ini_.readini(keys::kBusySection, keys::kCalls), true));
+  // An absent key reads as its own name; a damaged list holds nothing and is logged.
+  std::string apps = ini_.readini(keys::kBusySection, keys::kApps);
+  if (apps == keys::kApps) apps.clear();
+  if (const AppList list = parseAppList(apps); !list.error.empty()) {
+    shell_.log("config.ini: [busy] apps: " + list.error);
+    apps.clear();
+  }
+  c_.apps.setText(apps);
+  applyHolds();
   restoreLater();
   showNextTime();
   TipChanged();
@@ -107,6 +128,8 @@ void Rest::dsxxadd() {
   c_.Text1.setText(
       settings::clockText(schedule_.newPeriod(clock_.now(), {clock_.monotonicMs()}, interval_)));
   goTo(Step::NewPeriod);
+  // A rest, time away or a fresh start: the eyes' clock starts again too.
+  shortBreaks_.restart(clock_.monotonicMs());
   showNextTime();
   TipChanged();
   settle();
@@ -144,13 +167,26 @@ void Rest::setok_Click(int /*index*/) {
   if (!typedInterval())
     rule("The rest interval (\"every ... minutes\")", kMinInterval, kMaxInterval);
   if (!typedLength()) rule("The rest length (\"Rest ... minutes\")", kMinLength, kMaxLength);
+  if (const AppList apps = parseAppList(c_.apps.text()); !apps.error.empty())
+    text += (text.empty() ? "" : "\n") + apps.error;
   if (!text.empty()) return shell_.messageBox(text, "Lumora", ui::MessageIcon::Warning);
   dsxxadd();
   // One save for the panel: the file is swapped once.
+  breaks_.on = c_.breaks.Value();
+  applyHolds();
   ini_.writeini({{keys::kRestSection, keys::kInterval, c_.Text2.text()},
                  {keys::kRestSection, keys::kLength, c_.Text3.text()},
                  {keys::kRestSection, keys::kSound, c_.sound.Value() ? kOn : kOff},
-                 {keys::kRestSection, keys::kWarn, c_.warn.Value() ? kOn : kOff}});
+                 {keys::kRestSection, keys::kWarn, c_.warn.Value() ? kOn : kOff},
+                 {keys::kBreakSection, keys::kBreakOn, breaks_.on ? kOn : kOff},
+                 {keys::kBusySection, keys::kCalls, c_.calls.Value() ? kOn : kOff},
+                 {keys::kBusySection, keys::kApps, c_.apps.text()}});
+}
+
+void Rest::applyHolds() {
+  holdCalls_ = c_.calls.Value();
+  holdApps_ = parseAppList(c_.apps.text()).names;
+  clock_.holdFor(holdCalls_, holdApps_);
 }
 
 void Rest::setno_Click(int /*index*/) {
@@ -249,21 +285,57 @@ bool Rest::goTo(Step step, ui::Busy hold) {
 }
 
 Standing Rest::standing() const {
-  return {restOn_ == kOn, stage_,           hold_,
-          pausedUntil_,   schedule_.next(), schedule_.countdown().totalSeconds(),
-          promptLevel_};
+  const long long left = stage_ == Stage::ShortBreak
+                             ? std::max<long long>(0, (breakEndMs_ - clock_.monotonicMs()) / 1000)
+                             : schedule_.countdown().totalSeconds();
+  return {restOn_ == kOn, stage_, hold_, pausedUntil_, schedule_.next(), left, promptLevel_};
 }
 
 void Rest::Timer1_Timer() {
   retired_.clear();  // forms closed without a host to drop them; no handler of theirs is running
   const int laters = schedule_.laters();
+  const Elapsed now = elapsed();
   apply(schedule_.onTick(
-      clock_.now(), elapsed(),
+      clock_.now(), now,
       {restOn_ == kOn, Pdtipshow() != 0, typedLength().value_or(length_), pausedUntil_}));
   // Leaving either is told by what follows (the prompt, a new working period).
   const bool held = schedule_.held() != ui::Busy::No && goTo(Step::Hold, schedule_.held());
   if ((schedule_.restedAway() && goTo(Step::AwayARest)) || held) TipChanged();
   if (schedule_.laters() != laters) storeLater();  // time away ended the row
+  shortBreakTick(now);
+  settle();
+}
+
+void Rest::shortBreakTick(const Elapsed& elapsed) {
+  if (breakWindow_) {
+    const long long left = (breakEndMs_ - elapsed.monotonicMs + 999) / 1000;
+    if (left <= 0) return endShortBreak();
+    breakWindow_->showSeconds(left);
+    return;
+  }
+  // Reminders off: no short breaks either.
+  const BreakSettings settings{breaks_.on && restOn_ == kOn, breaks_.everyMinutes, breaks_.seconds};
+  if (shortBreaks_.onTick(settings, elapsed, stage_, schedule_.secondsToDue(clock_.now())) !=
+          BreakDue::Show ||
+      !goTo(Step::LookAway))
+    return;
+  breakEndMs_ = elapsed.monotonicMs + breaks_.seconds * 1000LL;
+  breakWindow_ =
+      std::make_unique<ShortBreakWindow>(promptMonitor(display_), PromptWindow::kHeight, host_);
+  breakWindow_->Dismissed = [this] { endShortBreak(); };
+  breakWindow_->showSeconds(breaks_.seconds);
+  breakWindow_->show();
+  TipChanged();
+}
+
+void Rest::endShortBreak() {
+  if (breakWindow_) {
+    breakWindow_->close();
+    retire(breakWindow_);
+  }
+  goTo(Step::RestOver);
+  shortBreaks_.restart(clock_.monotonicMs());
+  TipChanged();
   settle();
 }
 
@@ -281,8 +353,12 @@ void Rest::settle() {
   }
 
   long long ms = (60 - now.second) * 1000LL;
+  // The next short break is one more due moment for the same timer; nothing wakes between.
+  if (const auto toBreak = shortBreaks_.msToNext(breaks_, clock_.monotonicMs());
+      toBreak && restOn_ == kOn)
+    ms = std::min(ms, std::max<long long>(*toBreak, 1000LL));
   const bool warning = stage_ == Stage::Warning;
-  if (schedule_.counting() || prompt_ || stage_ == Stage::Held ||
+  if (schedule_.counting() || prompt_ || breakWindow_ || stage_ == Stage::Held ||
       (warning && (c_.warn.Value() || due <= 0)))
     ms = 1000;
   else if (stage_ == Stage::Away)
@@ -316,6 +392,7 @@ void Rest::showCountdown(const Countdown& countdown) {
 }
 
 void Rest::showPrompt() {
+  if (breakWindow_) endShortBreak();  // the rest itself comes first
   if (!prompt_) {
     prompt_ = std::make_unique<PromptWindow>(*this, display_, host_);
     PromptWindow* opened = prompt_.get();

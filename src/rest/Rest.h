@@ -13,6 +13,7 @@
 #include "settings/Ini.h"
 #include "ui/Control.h"
 #include "ui/Form.h"
+#include "rest/Breaks.h"
 #include "rest/RestSchedule.h"
 #include "ui/System.h"
 
@@ -20,6 +21,7 @@ namespace rest {
 
 class PromptWindow;
 class RestScreen;
+class ShortBreakWindow;
 
 // The main window's controls that the rest reminder reads and writes.
 struct RestControls {
@@ -37,8 +39,11 @@ struct RestControls {
   ui::Image& setno1;
   ui::CommandButton& form2tip;
   ui::CommandButton& okdsxxadd;
-  controls::SafeSwitch& sound;  // in the rest panel: a sound as a rest starts and ends
-  controls::SafeSwitch& warn;   // in the rest panel: the screen dims a little before a prompt
+  controls::SafeSwitch& sound;   // in the rest panel: a sound as a rest starts and ends
+  controls::SafeSwitch& warn;    // in the rest panel: the screen dims a little before a prompt
+  controls::SafeSwitch& breaks;  // in the rest panel: short breaks for the eyes
+  controls::SafeSwitch& calls;   // in the rest panel: a call holds the prompt
+  ui::TextBox& apps;             // in the rest panel: programs that hold the prompt in front
 };
 
 class Rest {
@@ -105,6 +110,7 @@ class Rest {
   PromptWindow* prompt() const { return prompt_.get(); }
   RestScreen* restScreen() const { return screens_.empty() ? nullptr : screens_.front().get(); }
   std::vector<RestScreen*> restScreens() const;
+  ShortBreakWindow* shortBreak() const { return breakWindow_.get(); }
 
   // Opens the rest screen on every monitor (the prompt's rest-now action).
   void showRestScreen();
@@ -142,6 +148,11 @@ class Rest {
   void openRestScreen(const ui::Monitor& monitor);
   void endRest();
   void setPause(std::optional<long long> until);
+  // A short break: starts when due at a tick, counts down on the rest clock's tick, ends itself.
+  void shortBreakTick(const Elapsed& elapsed);
+  void endShortBreak();
+  // The hold settings as the panel shows them, handed to the clock that reports what holds.
+  void applyHolds();
   Elapsed elapsed();
   // The typed interval and length, when they are whole numbers in range.
   std::optional<int> typedInterval() const;
@@ -172,9 +183,15 @@ class Rest {
   std::pair<std::optional<long long>, int> stored_;
   int dimming_ = 100;
   RestSchedule schedule_;
+  BreakSettings breaks_;
+  ShortBreaks shortBreaks_;
+  std::int64_t breakEndMs_ = 0;  // on the monotonic counter, while a short break is shown
+  bool holdCalls_ = true;
+  std::vector<std::string> holdApps_;
 
   std::unique_ptr<PromptWindow> prompt_;
   std::vector<std::unique_ptr<RestScreen>> screens_;
+  std::unique_ptr<ShortBreakWindow> breakWindow_;
   std::vector<std::shared_ptr<ui::Form>> retired_;  // closed forms awaiting a host to drop them
 };
 

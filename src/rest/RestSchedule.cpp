@@ -260,6 +260,8 @@ Stage nextStage(Stage from, Step step) {
       return resting ? from : Stage::Paused;
     case Step::Resume:
       return from == Stage::Paused ? Stage::Working : from;
+    case Step::LookAway:
+      return from == Stage::Working ? Stage::ShortBreak : from;
   }
   return from;
 }
@@ -283,7 +285,7 @@ std::string tipText(const Standing& s, const ui::LocalTime& now) {
         case ui::Busy::QuietTime:
           return "Rest due when quiet time ends";
         case ui::Busy::Call:
-          return "Rest due when the call ends";
+          return "Rest due after the call";
         case ui::Busy::Listed:
           return "Rest due when the listed program closes";
         default:

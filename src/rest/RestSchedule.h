@@ -83,7 +83,8 @@ enum class Step {
   RestOver,   // the rest ended or its screen was closed
   AwayARest,  // no input (or locked) for a rest's length
   Pause,
-  Resume,  // the pause ended or was ended
+  Resume,    // the pause ended or was ended
+  LookAway,  // a short break starts
 };
 
 // Every transition of the rest's stages; a step that means nothing in a stage leaves it.

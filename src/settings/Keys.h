@@ -16,6 +16,16 @@ inline constexpr const char* kLatersUsed = "laters_used";  // prompts put off in
 inline constexpr const char* kSound = "sound";             // 1 or 0
 inline constexpr const char* kWarn = "warn";               // 1 or 0: dim before a prompt
 
+// Short breaks for the eyes.
+inline constexpr const char* kBreakSection = "micro";
+inline constexpr const char* kBreakOn = "on";            // 1 or 0
+inline constexpr const char* kBreakEvery = "every";      // minutes, 1 to 120
+inline constexpr const char* kBreakSeconds = "seconds";  // 10 to 120
+// What holds a due prompt besides full-screen work.
+inline constexpr const char* kBusySection = "busy";
+inline constexpr const char* kCalls = "calls";  // 1 or 0: a microphone or camera in use
+inline constexpr const char* kApps = "apps";    // program file names, separated by ";"
+
 // Eye care.
 inline constexpr const char* kEyeSection = "eye";
 inline constexpr const char* kBrightness = "liangdu";

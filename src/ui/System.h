@@ -41,6 +41,9 @@ class Clock {
   virtual std::int64_t idleMs() = 0;
   // Why the person is at work where no prompt should appear, or Busy::No.
   virtual Busy userBusy() = 0;
+  // What else holds a prompt from now on: a call (a microphone or camera in use), and these
+  // programs (file names) while one of them is in front.
+  virtual void holdFor(bool /*calls*/, const std::vector<std::string>& /*programs*/) {}
 };
 
 // A display gamma ramp: red entries 0-255, then green, then blue.

@@ -51,6 +51,7 @@ using UniqueMemoryDc = Unique<HDC, DcTraits>;
 using UniqueIcon = ClosedUnique<HICON, DestroyIcon>;
 using UniqueMenu = ClosedUnique<HMENU, DestroyMenu>;
 using UniqueHandle = ClosedUnique<HANDLE, CloseHandle>;
+using UniqueKey = ClosedUnique<HKEY, RegCloseKey>;
 // CreateFile's failure is INVALID_HANDLE_VALUE, not null.
 struct FileTraits : ClosedBy<HANDLE, CloseHandle> {
   static HANDLE invalid() { return INVALID_HANDLE_VALUE; }

@@ -62,7 +62,9 @@ std::int64_t Clock::idleMs() {
   return static_cast<DWORD>(GetTickCount() - info.dwTime);
 }
 
-ui::Busy Clock::userBusy() {
+namespace {
+
+ui::Busy systemBusy() {
   QUERY_USER_NOTIFICATION_STATE state{};
   if (FAILED(SHQueryUserNotificationState(&state))) return ui::Busy::No;
   // Not QUNS_NOT_PRESENT (locked, screen saver): that is time away, not work. Not QUNS_APP either:
@@ -78,6 +80,23 @@ ui::Busy Clock::userBusy() {
     default:
       return ui::Busy::No;
   }
+}
+
+}  // namespace
+
+ui::Busy Clock::userBusy() {
+  // Asked at the rest clock's ticks only: nothing here wakes the program.
+  const ui::Busy system = systemBusy();
+  if (system != ui::Busy::No) return system;
+  const bool call = calls_ && consent_.inCall();
+  const bool listed =
+      !call && !programs_.empty() && rest::listedProgram(programs_, narrow(foregroundProgram()));
+  return rest::holdReason(system, call, listed);
+}
+
+void Clock::holdFor(bool calls, const std::vector<std::string>& programs) {
+  calls_ = calls;
+  programs_ = programs;
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include "tray/Notify.h"
 #include "ui/System.h"
 #include "win32/Handles.h"
+#include "win32/Holds.h"
 #include "win32/NotifyArea.h"
 
 namespace win32 {
@@ -25,6 +26,12 @@ class Clock : public ui::Clock {
   std::int64_t monotonicMs() override;
   std::int64_t idleMs() override;
   ui::Busy userBusy() override;
+  void holdFor(bool calls, const std::vector<std::string>& programs) override;
+
+ private:
+  bool calls_ = false;
+  std::vector<std::string> programs_;
+  ConsentWatch consent_;
 };
 
 class Screen : public ui::Screen {

@@ -459,3 +459,26 @@ class TestLater:
         assert harness.find_windows("Form2") == [], "back before its minute"
         harness.move_clock(2 / 60)
         harness.wait_window("Form2", 5)
+
+
+class TestShortBreak:
+    def test_a_short_break_comes_above_the_prompts_place_keeps_the_focus_and_goes(self, lumora):
+        # Started just after a minute turns; a break every minute, 10 s long.
+        harness.move_clock((61 - harness.clock_now() % 60) / 60)
+        main = lumora.run(config(mei=60, xiuxi=120) + "[micro]\nevery=1\nseconds=10\n")
+        assert foreground(False) == "Form1"
+        harness.move_clock(50 / 60)  # no tick is due in the jump
+        g = harness.geometry(main)
+        deadline = time.monotonic() + 15
+        while not harness.find_windows("Short break") and time.monotonic() < deadline:
+            # At work: the pointer moves over the main window, so this is no time away.
+            harness.pointer_to(g.x + 100 + int(time.monotonic() * 10) % 50, g.y + 120)
+            time.sleep(0.5)
+        brk = harness.wait_window("Short break", 1)
+        b = harness.geometry(brk)
+        assert (b.x + b.width, b.y + b.height) == (harness.SCREEN_W, work_area(False)[3] - PROMPT_H)
+        assert win32_window("Short break")["exstyle"] & WS_EX_TOPMOST
+        assert foreground(False) == "Form1"  # typing goes on where it was
+        wait_gone(brk, 13)
+        assert foreground(False) == "Form1"
+        assert harness.find_windows("Form2") == []  # the rest's time did not move

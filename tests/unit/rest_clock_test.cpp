@@ -332,6 +332,8 @@ TEST_F(RestClock, NoPromptDuringARest) {
 }
 
 TEST_F(RestClock, MinuteWakesKeepThePromptsMinuteAndTheWarningLiftsAsThePromptEnds) {
+  store.values[{"micro", "on"}] = "0";  // the minute wakes alone; short breaks add their own
+  rest.loadSettings();
   for (auto end : {&rest::Rest::decline, &rest::Rest::later, &rest::Rest::restNow}) {
     int wakes = (Text3.setText("1"), rest.resume(), SafeSwitch2.setValue(false), switchOn(), 0);
     for (dims.clear(); !rest.prompt() && wakes < 200; ++wakes) wake();
@@ -554,25 +556,42 @@ TEST(RestStages, OneTransitionTableTheTipAndTheWarning) {
   using S = rest::Stage;
   using T = rest::Step;
   const std::map<std::pair<S, T>, S> moves = {
-      {{S::Working, T::Soon}, S::Warning},      {{S::Working, T::Due}, S::Prompt},
-      {{S::Working, T::Hold}, S::Held},         {{S::Working, T::AwayARest}, S::Away},
-      {{S::Working, T::PutOff}, S::Later},      {{S::Warning, T::NotSoon}, S::Working},
-      {{S::Warning, T::Due}, S::Prompt},        {{S::Warning, T::Hold}, S::Held},
-      {{S::Warning, T::NewPeriod}, S::Working}, {{S::Warning, T::AwayARest}, S::Away},
-      {{S::Warning, T::PutOff}, S::Later},      {{S::Warning, T::Skip}, S::Working},
-      {{S::Prompt, T::PutOff}, S::Later},       {{S::Prompt, T::Skip}, S::Working},
-      {{S::Later, T::Soon}, S::Warning},        {{S::Later, T::Due}, S::Prompt},
-      {{S::Later, T::Hold}, S::Held},           {{S::Later, T::NewPeriod}, S::Working},
-      {{S::Later, T::AwayARest}, S::Away},      {{S::Later, T::Skip}, S::Working},
-      {{S::Resting, T::RestOver}, S::Working},  {{S::Held, T::Due}, S::Prompt},
-      {{S::Held, T::NewPeriod}, S::Working},    {{S::Held, T::AwayARest}, S::Away},
-      {{S::Held, T::PutOff}, S::Later},         {{S::Held, T::Skip}, S::Working},
-      {{S::Paused, T::Resume}, S::Working},     {{S::Away, T::NewPeriod}, S::Working},
-      {{S::Away, T::Due}, S::Prompt},           {{S::Away, T::PutOff}, S::Later},
-      {{S::Away, T::Skip}, S::Working},         {{S::ShortBreak, T::RestOver}, S::Working},
+      {{S::Working, T::Soon}, S::Warning},
+      {{S::Working, T::Due}, S::Prompt},
+      {{S::Working, T::Hold}, S::Held},
+      {{S::Working, T::AwayARest}, S::Away},
+      {{S::Working, T::PutOff}, S::Later},
+      {{S::Warning, T::NotSoon}, S::Working},
+      {{S::Warning, T::Due}, S::Prompt},
+      {{S::Warning, T::Hold}, S::Held},
+      {{S::Warning, T::NewPeriod}, S::Working},
+      {{S::Warning, T::AwayARest}, S::Away},
+      {{S::Warning, T::PutOff}, S::Later},
+      {{S::Warning, T::Skip}, S::Working},
+      {{S::Prompt, T::PutOff}, S::Later},
+      {{S::Prompt, T::Skip}, S::Working},
+      {{S::Later, T::Soon}, S::Warning},
+      {{S::Later, T::Due}, S::Prompt},
+      {{S::Later, T::Hold}, S::Held},
+      {{S::Later, T::NewPeriod}, S::Working},
+      {{S::Later, T::AwayARest}, S::Away},
+      {{S::Later, T::Skip}, S::Working},
+      {{S::Resting, T::RestOver}, S::Working},
+      {{S::Held, T::Due}, S::Prompt},
+      {{S::Held, T::NewPeriod}, S::Working},
+      {{S::Held, T::AwayARest}, S::Away},
+      {{S::Held, T::PutOff}, S::Later},
+      {{S::Held, T::Skip}, S::Working},
+      {{S::Paused, T::Resume}, S::Working},
+      {{S::Away, T::NewPeriod}, S::Working},
+      {{S::Away, T::Due}, S::Prompt},
+      {{S::Away, T::PutOff}, S::Later},
+      {{S::Away, T::Skip}, S::Working},
+      {{S::ShortBreak, T::RestOver}, S::Working},
+      {{S::Working, T::LookAway}, S::ShortBreak},
   };
   for (int from = 0; from <= static_cast<int>(S::ShortBreak); ++from) {
-    for (int step = 0; step <= static_cast<int>(T::Resume); ++step) {
+    for (int step = 0; step <= static_cast<int>(T::LookAway); ++step) {
       const S f = static_cast<S>(from);
       const T t = static_cast<T>(step);
       S expected = moves.contains({f, t}) ? moves.at({f, t}) : f;
@@ -594,6 +613,9 @@ TEST(RestStages, OneTransitionTableTheTipAndTheWarning) {
       {{true, S::Held, ui::Busy::Presentation}, "Rest due when the presentation ends", 100},
       {{true, S::Paused, ui::Busy::No, 28'998'720 + 390}, "Reminders paused until 06:30", 100},
       {{true, S::Away}, "Away: counted as a rest", 100},
+      {{true, S::Held, ui::Busy::Call}, "Rest due after the call", 100},
+      {{true, S::Held, ui::Busy::Listed}, "Rest due when the listed program closes", 100},
+      {{true, S::ShortBreak, ui::Busy::No, {}, 892, 20}, "Resting until 14:51", 100},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(rest::tipText(row.at, t), row.tip);
@@ -605,3 +627,116 @@ INSTANTIATE_TEST_SUITE_P(Rest, TimeAway, ::testing::ValuesIn(kAway),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+// Short breaks: due every M minutes of plain work; away for a break's length counts as one; never
+// in a rest, a pause, a prompt, a hold or two minutes before a rest. None moves the rest's time.
+TEST(ShortBreaks, DueSkippedAndCounted) {
+  using B = rest::BreakDue;
+  using S = rest::Stage;
+  const rest::BreakSettings on{true, 20, 20};
+  const struct {
+    rest::Stage stage;
+    long long toRest;  // seconds
+    std::int64_t idleMs;
+    ui::Busy busy;
+    B at19, at20;
+  } rows[] = {
+      {S::Working, 3600, 0, ui::Busy::No, B::Nothing, B::Show},
+      {S::Working, 3600, 25'000, ui::Busy::No, B::Nothing, B::Counted},
+      {S::Working, 3600, 25'000, ui::Busy::Call, B::Nothing, B::Counted},
+      {S::Working, 120, 0, ui::Busy::No, B::Nothing, B::Counted},
+      {S::Working, 121, 0, ui::Busy::No, B::Nothing, B::Show},
+      {S::Working, 3600, 0, ui::Busy::Listed, B::Nothing, B::Counted},
+      {S::Prompt, 0, 0, ui::Busy::No, B::Nothing, B::Counted},
+      {S::Resting, 3600, 0, ui::Busy::No, B::Nothing, B::Counted},
+      {S::Paused, 3600, 0, ui::Busy::No, B::Nothing, B::Counted},
+      {S::Held, 0, 0, ui::Busy::FullScreen, B::Nothing, B::Counted},
+  };
+  for (const auto& row : rows) {
+    rest::ShortBreaks breaks;
+    breaks.restart(0);
+    EXPECT_EQ(breaks.msToNext(on, 0), 1'200'000);
+    rest::Elapsed e{19 * 60'000, row.idleMs, row.busy};
+    EXPECT_EQ(breaks.onTick(on, e, row.stage, row.toRest), row.at19);
+    e.monotonicMs = 20 * 60'000 + (row.idleMs ? 19 * 60'000 : 0);
+    EXPECT_EQ(breaks.onTick(on, e, row.stage, row.toRest), row.at20) << static_cast<int>(row.stage);
+    // Whatever happened, the next one is a full interval on.
+    EXPECT_EQ(breaks.msToNext(on, e.monotonicMs), 1'200'000);
+  }
+  rest::ShortBreaks off;
+  EXPECT_EQ(off.msToNext({false, 20, 20}, 0), std::nullopt);
+  EXPECT_EQ(off.onTick({false, 20, 20}, {99 * 60'000}, S::Working, 3600), B::Nothing);
+}
+
+// A call is a device in use by a store app or by a desktop program that still runs; the listed
+// programs are plain file names, matched on the file name of the program in front.
+TEST(Holds, CallsListedProgramsAndTheirReason) {
+  EXPECT_FALSE(rest::inCall({{false, 0, false}, {true, 133, false}, {false, 9, true}}));
+  EXPECT_TRUE(rest::inCall({{false, 5, true}, {true, 0, false}}));
+  EXPECT_TRUE(rest::inCall({{false, 0, true}}));
+  EXPECT_EQ(rest::consentPath("C:#Program Files#Talk#talk.exe"),
+            "C:\\Program Files\\Talk\\talk.exe");
+
+  const rest::AppList list = rest::parseAppList(" obs64.exe; ;VLC.exe;");
+  EXPECT_EQ(list.names, (std::vector<std::string>{"obs64.exe", "VLC.exe"}));
+  EXPECT_TRUE(list.error.empty());
+  EXPECT_TRUE(rest::listedProgram(list.names, "C:\\Apps\\vlc.EXE"));
+  EXPECT_FALSE(rest::listedProgram(list.names, "C:\\obs64.exe\\other.exe"));
+  EXPECT_FALSE(rest::listedProgram(list.names, ""));
+  for (const char* bad : {"C:\\obs64.exe", "a/b.exe", "*.exe", "..", "x.exe;what?", "a\tb"}) {
+    const rest::AppList refused = rest::parseAppList(bad);
+    EXPECT_TRUE(refused.names.empty()) << bad;
+    EXPECT_NE(refused.error.find("is not a program's file name"), std::string::npos) << bad;
+  }
+  EXPECT_EQ(rest::holdReason(ui::Busy::FullScreen, true, true), ui::Busy::FullScreen);
+  EXPECT_EQ(rest::holdReason(ui::Busy::No, true, true), ui::Busy::Call);
+  EXPECT_EQ(rest::holdReason(ui::Busy::No, false, true), ui::Busy::Listed);
+  EXPECT_EQ(rest::holdReason(ui::Busy::No, false, false), ui::Busy::No);
+}
+
+// Hidden, the clock wakes at minute boundaries and at the short break's moment only; the break
+// shows without the focus above the prompt's place, counts down, goes, and moves no rest.
+TEST_F(RestClock, AShortBreakComesOnTimeWithoutTheFocusAndGoes) {
+  switchOn();  // 14:07:30, due 14:52
+  int wakes = 0;
+  for (; !rest.shortBreak() && wakes < 40; ++wakes) wake();
+  ASSERT_NE(rest.shortBreak(), nullptr);
+  EXPECT_EQ(std::pair(clock.time.minute, clock.time.second), std::pair(27, 30));
+  EXPECT_EQ(wakes, 21);  // 20 minute boundaries and the break's own moment
+  EXPECT_TRUE(rest.shortBreak()->noActivate());
+  EXPECT_TRUE(rest.shortBreak()->topmost());
+  EXPECT_EQ(rest.shortBreak()->Label2.text(), "20");
+  EXPECT_EQ(rest.stage(), rest::Stage::ShortBreak);
+  EXPECT_EQ(rest.tip(), "Resting until 14:27");
+  tick(19);
+  ASSERT_NE(rest.shortBreak(), nullptr);
+  EXPECT_EQ(rest.shortBreak()->Label2.text(), "1");
+  tick();
+  EXPECT_EQ(rest.shortBreak(), nullptr);
+  EXPECT_EQ(Text1.text(), "14:52");
+  EXPECT_EQ(rest.tip(), "Next rest at 14:52");
+  // A click ends the next one early; the one after that would be within two minutes of the rest.
+  tickUntil(14, 47, 50);
+  ASSERT_NE(rest.shortBreak(), nullptr);
+  rest.shortBreak()->Label1.Click();
+  host.run();
+  EXPECT_EQ(rest.shortBreak(), nullptr);
+  tickUntil(14, 52, 0);
+  EXPECT_NE(rest.prompt(), nullptr);
+  EXPECT_EQ(formsCreated("Form4"), 2);
+}
+
+// A name that is no plain file name is refused with the panel's other faults; nothing is stored.
+TEST_F(RestClock, OkRefusesAProgramThatIsNoFileNameAndStoresTheRowsInOneSave) {
+  apps.setText("obs64.exe;C:\\vlc.exe");
+  setok1.Click();
+  EXPECT_NE(shell.messages.back().text.find("\"C:\\vlc.exe\" is not a program's file name"),
+            std::string::npos);
+  EXPECT_TRUE(store.values.empty());
+  apps.setText("obs64.exe;vlc.exe");
+  breaks.setValue(false);
+  setok1.Click();
+  EXPECT_EQ(store.values.at({"busy", "apps"}), "obs64.exe;vlc.exe");
+  EXPECT_EQ(store.values.at({"micro", "on"}), "0");
+  EXPECT_EQ(store.saves, 1);
+}

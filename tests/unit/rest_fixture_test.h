@@ -9,12 +9,15 @@
 #include "rest/PromptWindow.h"
 #include "rest/Rest.h"
 #include "rest/RestScreen.h"
+#include "rest/ShortBreakWindow.h"
 #include "settings/Ini.h"
 
 struct RestFixture : ::testing::Test {
   ui::TextBox Text1{"Text1"}, Text2{"Text2"}, Text3{"Text3"};
   ui::Label Label5{"Label5"}, dhhour0{"dhhour", 0}, dhhour1{"dhhour", 1}, Label2_1{"Label2", 1};
-  controls::SafeSwitch SafeSwitch2{"SafeSwitch2"}, sound{"sound"}, warn{"warn"};
+  controls::SafeSwitch SafeSwitch2{"SafeSwitch2"}, sound{"sound"}, warn{"warn"}, breaks{"breaks"},
+      calls{"calls"};
+  ui::TextBox apps{"apps"};
   ui::Image edit1{"edit", 1}, setok1{"setok", 1}, setno1{"setno", 1};
   ui::PictureBox ppset{"ppset"};
   ui::Timer Timer1{"Timer1"};
@@ -36,7 +39,10 @@ struct RestFixture : ::testing::Test {
             .form2tip = form2tip,
             .okdsxxadd = okdsxxadd,
             .sound = sound,
-            .warn = warn};
+            .warn = warn,
+            .breaks = breaks,
+            .calls = calls,
+            .apps = apps};
   }
 
   fakes::Clock clock;  // 14:07:30

@@ -1,0 +1,43 @@
+#pragma once
+// What holds a due prompt besides the system's own busy states: a microphone or camera in use (as
+// the system's consent store records it) and a listed program in front.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "rest/Breaks.h"
+#include "win32/Handles.h"
+
+namespace win32 {
+
+class ConsentWatch {
+ public:
+  // True while a store app, or a desktop program that still runs, uses a microphone or camera.
+  // The keys are read again only after the system told of a change (RegNotifyChangeKeyValue);
+  // whether a recorded program still runs is checked each time, since a crash changes no key.
+  bool inCall();
+
+ private:
+  struct Watched {
+    HKEY root;
+    const wchar_t* path;
+    UniqueKey key;
+    UniqueHandle changed;  // signalled by the system when anything under the key changes
+  };
+  struct Entry {
+    std::wstring path;  // a desktop program's, empty for a store app
+    std::uint64_t stop;
+  };
+  void read();
+  void readDevice(HKEY key);
+
+  std::vector<Watched> watched_ = watchList();
+  std::vector<Entry> entries_;
+  static std::vector<Watched> watchList();
+};
+
+// The image path of the program that owns the foreground window, or empty.
+std::wstring foregroundProgram();
+
+}  // namespace win32
