@@ -184,7 +184,10 @@ void Backlight::showState() {
   c_.percent.setText(std::to_string(c_.slider.value()) + " %");
   c_.slider.setEnabled(available());
   const bool none = listedOnce_ && !available();
-  c_.status.setText(!fault_.empty() ? fault_ : none ? kNoDdcStatus : "");
+  if (!fault_.empty())
+    c_.status.setText(fault_);
+  else
+    c_.status.setText(none ? kNoDdcStatus : "");
   c_.slider.setAccessName(none ? std::string("Backlight: ") + kNoDdcStatus : "Backlight");
 }
 

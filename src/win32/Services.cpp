@@ -43,9 +43,11 @@ ui::LocalTime Clock::now() {
   // The offset in force now: the daylight bias counts only while daylight saving time is on.
   TIME_ZONE_INFORMATION zone{};
   const DWORD kind = GetTimeZoneInformation(&zone);
-  const LONG bias = zone.Bias + (kind == TIME_ZONE_ID_DAYLIGHT   ? zone.DaylightBias
-                                 : kind == TIME_ZONE_ID_STANDARD ? zone.StandardBias
-                                                                 : 0);
+  LONG bias = zone.Bias;
+  if (kind == TIME_ZONE_ID_DAYLIGHT)
+    bias += zone.DaylightBias;
+  else if (kind == TIME_ZONE_ID_STANDARD)
+    bias += zone.StandardBias;
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, static_cast<int>(-bias)};
 }
 
@@ -345,9 +347,11 @@ void Shell::openUrl(const std::string& url) {
 
 void Shell::messageBox(const std::string& text, const std::string& title, ui::MessageIcon icon) {
   if (sessionEnding_) return;
-  UINT type = MB_OK | (icon == ui::MessageIcon::Warning ? MB_ICONWARNING
-                       : icon == ui::MessageIcon::Error ? MB_ICONERROR
-                                                        : MB_ICONINFORMATION);
+  UINT type = MB_OK | MB_ICONINFORMATION;
+  if (icon == ui::MessageIcon::Warning)
+    type = MB_OK | MB_ICONWARNING;
+  else if (icon == ui::MessageIcon::Error)
+    type = MB_OK | MB_ICONERROR;
   MessageBoxW(backend_.ownerWindow(), widen(text).c_str(), widen(title).c_str(), type);
 }
 
