@@ -73,6 +73,13 @@ void FormWindow::update(ui::FormProperty property) {
       place(false);
       InvalidateRect(hwnd_, nullptr, FALSE);
       break;
+    case ui::FormProperty::Size: {
+      const ui::Rect p = model_.place();
+      SetWindowPos(hwnd_, nullptr, 0, 0, twipsToPixels(p.width, dpi_),
+                   twipsToPixels(p.height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      break;
+    }
     case ui::FormProperty::Visible:
       if (model_.visible()) {
         if (!placedOnce_ && model_.centred()) place(true);
