@@ -184,7 +184,7 @@ TEST(RowLayout, LabelsInTheirColumnCellsInOrderEachCentredOnItsRow) {
   const std::pair<const ui::Control*, ui::Rect> expected[] = {
       {&label, {400, 1045, 1600, 255}},   {&slider, {2000, 1000, 3000, 345}},
       {&caption, {5090, 1045, 600, 255}}, {&status, {400, 1450, 7600, 510}},
-      {&next, {400, 2065, 1600, 255}},    {&box, {2030, 2057, 615, 270}}};
+      {&next, {400, 2072, 1600, 255}},    {&box, {2030, 2065, 615, 270}}};
   for (const auto& [control, place] : expected)
     EXPECT_EQ(control->place(), place) << control->name();
   EXPECT_EQ(bottom, 2335);
