@@ -135,7 +135,7 @@ void Program::readShortcuts() {
     if (!hotKey)
       shell_.messageBox("Lumora does not understand the shortcut " + std::string(key) + "=" + text +
                             " in config.ini and uses " + fallback + ".",
-                        "Lumora", ui::MessageIcon::Warning);
+                        ui::kProgramTitle, ui::MessageIcon::Warning);
     if (!hotKey) hotKey = parseHotKey(text = fallback);
     pending_[a] = *hotKey;
   }

@@ -213,11 +213,12 @@ std::string EyeCare::tipLines() const {
 }
 
 void EyeCare::allowStronger_Click() {
-  if (!shell_.askYesNo(kAllowStrongerQuestion, kTipsTitle)) return;
+  if (!shell_.askYesNo(kAllowStrongerQuestion, ui::kProgramTitle)) return;
   const bool started = shell_.runElevated(kAllowStrongerSwitch);
   shell_.messageBox(started ? "Stronger settings take effect after you sign in to Windows again."
                             : "Windows did not allow the change; the limit stays.",
-                    kTipsTitle, started ? ui::MessageIcon::Information : ui::MessageIcon::Warning);
+                    ui::kProgramTitle,
+                    started ? ui::MessageIcon::Information : ui::MessageIcon::Warning);
 }
 
 std::vector<std::pair<std::string, int>> EyeCare::storedValues() const {
@@ -250,7 +251,7 @@ void EyeCare::loadDefaultRamp() {
       shell_.messageBox(std::string("The default data file ") + kDefaultRampFile + " is damaged (" +
                             parsed.error +
                             "), can only be restored to the state before the adjustment!",
-                        kTipsTitle, ui::MessageIcon::Warning);
+                        ui::kProgramTitle, ui::MessageIcon::Warning);
     }
   } else {
     shell_.messageBox(kMissingDefaultRampText, kTipsTitle, ui::MessageIcon::Warning);

@@ -89,7 +89,7 @@ void Rest::setok_Click(int /*index*/) {
   if (!typedInterval())
     rule("The rest interval (\"every ... minutes\")", kMinInterval, kMaxInterval);
   if (!typedLength()) rule("The rest length (\"Rest ... minutes\")", kMinLength, kMaxLength);
-  if (!text.empty()) return shell_.messageBox(text, "Lumora", ui::MessageIcon::Warning);
+  if (!text.empty()) return shell_.messageBox(text, ui::kProgramTitle, ui::MessageIcon::Warning);
   dsxxadd();
   ini_.writeini("dsxx", "mei", c_.Text2.text());
   ini_.writeini("dsxx", "xiuxi", c_.Text3.text());

@@ -30,7 +30,7 @@ void Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
   shell_.messageBox("Lumora cannot save its settings to\n" + store_.path() +
                         "\n\nChanges made in this session may be lost. Check that the folder "
                         "can be written to.",
-                    "Lumora", ui::MessageIcon::Warning);
+                    ui::kProgramTitle, ui::MessageIcon::Warning);
 }
 
 void saveAll(Ini& ini, const SavedSettings& s) {
