@@ -298,12 +298,12 @@ void MainWindow::layOutRows() {
                Cell{&Image7, kPicture, kPicture, 4200 - 3120 - kPicture}}},
   });
   // Rest panel: below its sentence, a row per setting, then Back and OK at their designed columns.
-  const ui::RowLayout restRows{.left = 1200, .top = 1260, .right = 8895, .labelWidth = 3450};
+  const ui::RowLayout restRows{.left = 1500, .top = 1260, .right = 8895, .labelWidth = 3000};
   const int restBottom = restRows.place({
     {&soundCaption, {Cell{&soundSwitch, kSwitchWidth, kSwitchHeight, 0}}},
     {&warnCaption, {Cell{&warnSwitch, kSwitchWidth, kSwitchHeight, 0}}},
     // Short breaks, Hold during calls and the programs box join here, a row each.
-    {nullptr, {Cell{&setno[1], kPicture, kPicture, 3555 - 1200},
+    {nullptr, {Cell{&setno[1], kPicture, kPicture, 3555 - 1500},
                Cell{&setok[1], kPicture, kPicture, 4650 - 3555 - kPicture}}},
   });
   // clang-format on
