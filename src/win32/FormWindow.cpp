@@ -83,8 +83,8 @@ void FormWindow::update(ui::FormProperty property) {
       GetWindowRect(hwnd_, &now);
       MONITORINFO info{sizeof(info), {}, {}, 0};
       GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &info);
-      const int top =
-          std::max(info.rcWork.top, std::min<int>(now.top, info.rcWork.bottom - height));
+      const LONG top =
+          std::max<LONG>(info.rcWork.top, std::min<LONG>(now.top, info.rcWork.bottom - height));
       SetWindowPos(hwnd_, nullptr, now.left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
       InvalidateRect(hwnd_, nullptr, FALSE);
       break;
