@@ -735,9 +735,8 @@ def menu_entries(menu: dict, captions: list[str]) -> list[tuple[str, tuple[int, 
 
 
 def settings_panels(wid: int, *where: str):
-    """Window-relative rectangles of the main window's settings pop-up and its open sub-panel
-    (picture boxes: the pop-up a child of the window, the sub-panel a child of the pop-up);
-    None while the pop-up is closed. The rows below the sliders make both as tall as they need."""
+    """Window-relative rectangles of the settings pop-up, its open sub-panel and the sub-panel's
+    visible windows (class, rectangle); None while the pop-up is closed."""
     rows = probe(*where, "windows")
     main = [r["hwnd"] for r in rows if r["class"] == "LumoraForm" and r["title"] == "Form1"]
     panels = [r for r in rows if r["class"] == "LumoraPanel" and r["visible"]]
@@ -756,16 +755,14 @@ def settings_panels(wid: int, *where: str):
 
 
 def panel_controls(wid: int, win32_class: str) -> list[tuple[int, int, int, int]]:
-    """Window-relative rectangles of the open sub-panel's visible windows of one class, top to
-    bottom and left to right."""
+    """The open sub-panel's visible windows of one class, top to bottom, left to right."""
     found = wait_until(lambda: settings_panels(wid), 5, what="a panel")[2]
     return sorted((r for c, r in found if c == win32_class), key=lambda r: (r[1], r[0]))
 
 
 def back_and_ok(wid: int, dpi: int = 96, *where: str) -> tuple[tuple[int, int], tuple[int, int]]:
-    """Centres of the open sub-panel's Back and OK pictures (720 twips square): its last row,
-    120 twips above its bottom, at the columns the design gives them (the wider rest panel's
-    lie further right)."""
+    """Centres of the open sub-panel's Back and OK (720 twips square), its last row, 120 twips
+    above its bottom, at their designed columns (the wider rest panel's further right)."""
     _, (left, _, right, bottom), _ = wait_until(lambda: settings_panels(wid, *where), 5,
                                                 what="a panel")
     columns = (3555, 4650) if right - left > 8520 * dpi // 1440 else (3120, 4200)
