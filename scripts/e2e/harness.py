@@ -747,3 +747,42 @@ def menu_entries(menu: dict, captions: list[str]) -> list[tuple[str, tuple[int, 
     entries = [h for h in hits if not any(within(h, other) for other in hits)]
     return [(caption, (left + x + w // 2, top + y + h // 2))
             for y, x, caption, (w, h) in sorted(entries)]
+
+
+# ---------------------------------------------------------------- the main window's panels
+
+
+def settings_panels(wid: int, *where: str):
+    """Window-relative rectangles of the settings pop-up, its open sub-panel and the sub-panel's
+    visible windows (class, rectangle); None while the pop-up is closed."""
+    rows = probe(*where, "windows")
+    main = [r["hwnd"] for r in rows if r["class"] == "LumoraForm" and r["title"] == "Form1"]
+    panels = [r for r in rows if r["class"] == "LumoraPanel" and r["visible"]]
+    g = geometry(wid)
+
+    def relative(r):
+        left, top, right, bottom = r["rect"]
+        return left - g.x, top - g.y, right - g.x, bottom - g.y
+
+    for popup in [p for p in panels if p["parent"] in main]:
+        subs = [s for s in panels if s["parent"] == popup["hwnd"]]
+        if subs:
+            inside = [r for r in rows if r["parent"] == subs[0]["hwnd"] and r["visible"]]
+            return relative(popup), relative(subs[0]), [(r["class"], relative(r)) for r in inside]
+    return None
+
+
+def panel_controls(wid: int, win32_class: str) -> list[tuple[int, int, int, int]]:
+    """The open sub-panel's visible windows of one class, top to bottom, left to right."""
+    found = wait_until(lambda: settings_panels(wid), 5, what="a panel")[2]
+    return sorted((r for c, r in found if c == win32_class), key=lambda r: (r[1], r[0]))
+
+
+def back_and_ok(wid: int, dpi: int = 96, *where: str) -> tuple[tuple[int, int], tuple[int, int]]:
+    """Centres of the open sub-panel's Back and OK (720 twips square), its last row, 120 twips
+    above its bottom, at their designed columns (the wider rest panel's further right)."""
+    _, (left, _, right, bottom), _ = wait_until(lambda: settings_panels(wid, *where), 5,
+                                                what="a panel")
+    columns = (3555, 4650) if right - left > 8520 * dpi // 1440 else (3120, 4200)
+    y = bottom - (480 * dpi + 720) // 1440
+    return tuple((left + (c + 360) * dpi // 1440, y) for c in columns)

@@ -1,11 +1,14 @@
 #include "app/MainWindow.h"
 
+#include <algorithm>
+
 #include "app/Move.h"
 #include "colour/EyeCare.h"
 #include "colour/GammaEngine.h"
 #include "rest/Rest.h"
 #include "settings/Keys.h"
 #include "ui/Design.h"
+#include "ui/RowLayout.h"
 
 namespace app {
 
@@ -22,6 +25,14 @@ constexpr ui::Colour kRuleGrey = ui::hex(0xC0C0C0);
 constexpr ui::Colour kStatusRed = ui::hex(0xC00000);
 
 constexpr const char* kRestSentence = "Rest       minutes every        minutes";
+
+// Row labels, also the names assistive technology reads for the rows' controls.
+constexpr const char* kNightLightLabel = "Night light";
+constexpr const char* kWarmthLabel = "Warmth at night";
+constexpr const char* kSunLabel = "Sunset to sunrise";
+constexpr const char* kLimitLabel = "All displays";
+constexpr const char* kSoundLabel = "Sound as a rest starts and ends";
+constexpr const char* kWarnLabel = "Dim the screen before a rest";
 
 }  // namespace
 
@@ -87,15 +98,15 @@ void MainWindow::keyboardAccess() {
         Named{&edit[0], "Colour settings"}, Named{&edit[1], "Rest settings"},
         Named{&Image1, "Hide to the tray"}, Named{&image2, "Close"}, Named{&Slider1, "Brightness"},
         Named{&Slider2, "Contrast"}, Named{&Slider3[0], "Red"}, Named{&Slider3[1], "Green"},
-        Named{&Slider3[2], "Blue"}, Named{&backlightSlider, "Backlight"}, Named{&night.on, "Night light"},
+        Named{&Slider3[2], "Blue"}, Named{&backlightSlider, "Backlight"},
+        Named{&night.on, kNightLightLabel},
         Named{&night.from, "Night light from"}, Named{&night.to, "Night light to"},
-        Named{&night.warmth, "Night warmth"}, Named{&night.sun, "From sunset to sunrise"},
+        Named{&night.warmth, kWarmthLabel}, Named{&night.sun, kSunLabel},
         Named{&night.lat, "Latitude"}, Named{&night.lon, "Longitude"},
         Named{&night.allowStronger, "Allow stronger settings"}, Named{&Image8, "Back"},
         Named{&Image7, "OK"}, Named{&Text3, "Rest length in minutes"},
         Named{&Text2, "Minutes between rests"}, Named{&setno[1], "Back"}, Named{&setok[1], "OK"},
-        Named{&soundSwitch, "Sound as a rest starts and ends"},
-        Named{&warnSwitch, "Dim the screen a little before a rest"},
+        Named{&soundSwitch, kSoundLabel}, Named{&warnSwitch, kWarnLabel},
         Named{&breaksSwitch, "Short breaks"}, Named{&callsSwitch, "Hold during calls"},
         Named{&appsBox, "Programs that hold a rest while in front, separated by semicolons"}}) {
     n.control->setAccessName(n.name);
@@ -105,8 +116,8 @@ void MainWindow::keyboardAccess() {
   setTabOrder({&SafeSwitch1, &SafeSwitch2, &edit[0], &edit[1], &Image1, &image2, &Slider1, &Slider2,
                &Slider3[0], &Slider3[1], &Slider3[2], &backlightSlider, &night.on, &night.from, &night.to,
                &night.warmth, &night.sun, &night.lat, &night.lon, &night.allowStronger, &Image8,
-               &Image7, &Text3, &Text2, &soundSwitch, &setno[1], &setok[1], &warnSwitch,
-               &breaksSwitch, &callsSwitch, &appsBox});
+               &Image7, &Text3, &Text2, &soundSwitch, &warnSwitch, &breaksSwitch, &callsSwitch,
+               &appsBox, &setno[1], &setok[1]});
   // clang-format on
   eyeset.setKeyPanel(&Image7, &Image8);
   xxset.setKeyPanel(&setok[1], &setno[1]);
@@ -202,81 +213,148 @@ void MainWindow::design() {
      .font = system, .back = kWindowColour},
     {.control = colo[7], .in = &eyeset, .place = {4515, 1305, 495, 255}, .text = "Blue",
      .font = system, .back = kWindowColour},
-    {.control = Image8, .in = &eyeset, .place = {3120, 1740, 735, 495}},
-    {.control = Image7, .in = &eyeset, .place = {4200, 1740, 735, 495}},
-    // Three lines high: the refusal message wraps to three lines at this width.
-    {.control = colourStatus, .in = &eyeset, .place = {435, 1650, 2565, 735}, .text = "",
-     .font = system, .fore = kStatusRed, .back = kWindowColour},
-    {.control = backlightCaption, .in = &eyeset, .place = {5115, 1650, 915, 255},
-     .text = "Backlight", .font = system, .back = kWindowColour},
-    {.control = backlightPercent, .in = &eyeset, .place = {7995, 1650, 615, 255}, .text = "",
-     .font = system, .back = kWindowColour},
-    {.control = backlightStatus, .in = &eyeset, .place = {5115, 1935, 3495, 480}, .text = "",
-     .font = system, .fore = kStatusRed, .back = kWindowColour},
-    {.control = nightText[0], .in = &eyeset, .place = {435, 2475, 1215, 255}, .text = "Night light",
-     .font = title9, .fore = kWhite, .back = kTitleStripColour},
-    {.control = nightText[1], .in = &eyeset, .place = {3075, 2475, 480, 255}, .text = "From",
-     .font = system, .back = kWindowColour},
-    {.control = nightText[2], .in = &eyeset, .place = {4305, 2475, 330, 255}, .text = "To",
-     .font = system, .back = kWindowColour},
-    {.control = nightText[3], .in = &eyeset, .place = {435, 2850, 1290, 450},
-     .text = "Sunset to sunrise", .font = system, .back = kWindowColour},
-    {.control = nightText[4], .in = &eyeset, .place = {3075, 2925, 480, 255}, .text = "Lat",
-     .font = system, .back = kWindowColour},
-    {.control = nightText[5], .in = &eyeset, .place = {4305, 2925, 330, 255}, .text = "Lon",
-     .font = system, .back = kWindowColour},
-    {.control = night.warmthCaption, .in = &eyeset, .place = {7665, 2475, 855, 255}, .text = "",
-     .font = system, .back = kWindowColour},
+    // Back and OK, the status line and the night rows are placed by layOutRows.
+    {.control = Image8, .in = &eyeset},
+    {.control = Image7, .in = &eyeset},
+    {.control = colourStatus, .in = &eyeset, .text = "", .font = system, .fore = kStatusRed,
+     .back = kWindowColour},
+    {.control = nightText[0], .in = &eyeset, .text = kNightLightLabel, .font = system,
+     .back = kWindowColour},
+    {.control = nightText[1], .in = &eyeset, .text = "From", .font = system, .back = kWindowColour,
+     .flags = kCentred},
+    {.control = nightText[2], .in = &eyeset, .text = "To", .font = system, .back = kWindowColour,
+     .flags = kCentred},
+    {.control = nightText[3], .in = &eyeset, .text = kSunLabel, .font = system,
+     .back = kWindowColour},
+    {.control = nightText[4], .in = &eyeset, .text = "Lat", .font = system, .back = kWindowColour,
+     .flags = kCentred},
+    {.control = nightText[5], .in = &eyeset, .text = "Lon", .font = system, .back = kWindowColour,
+     .flags = kCentred},
+    {.control = nightText[6], .in = &eyeset, .text = kWarmthLabel, .font = system,
+     .back = kWindowColour},
+    {.control = nightText[7], .in = &eyeset, .text = kLimitLabel, .font = system,
+     .back = kWindowColour},
+    {.control = night.warmthCaption, .in = &eyeset, .text = "", .font = system,
+     .back = kWindowColour},
+    {.control = backlightCaption, .in = &eyeset, .text = "Backlight", .font = system,
+     .back = kWindowColour},
+    {.control = backlightPercent, .in = &eyeset, .text = "", .font = system,
+     .back = kWindowColour},
+    {.control = backlightStatus, .in = &eyeset, .text = "", .font = system, .fore = kStatusRed,
+     .back = kWindowColour},
     {.control = Slider1, .in = &eyeset, .place = {1395, 585, 2535, 255}},
     {.control = Slider2, .in = &eyeset, .place = {1395, 1305, 2415, 255}},
     {.control = Slider3[0], .in = &eyeset, .place = {5115, 600, 3495, 255}},
     {.control = Slider3[1], .in = &eyeset, .place = {5115, 945, 3495, 255}},
     {.control = Slider3[2], .in = &eyeset, .place = {5115, 1305, 3495, 255}},
-    {.control = backlightSlider, .in = &eyeset, .place = {6030, 1650, 1935, 255}},
-    {.control = night.on, .in = &eyeset, .place = {1740, 2430, 1170, 345}},
-    {.control = night.sun, .in = &eyeset, .place = {1740, 2880, 1170, 345}},
-    {.control = night.from, .in = &eyeset, .place = {3570, 2460, 615, 270}, .font = system,
-     .back = ui::kSystemWindow, .flags = kCentred},
-    {.control = night.to, .in = &eyeset, .place = {4650, 2460, 615, 270}, .font = system,
-     .back = ui::kSystemWindow, .flags = kCentred},
-    {.control = night.lat, .in = &eyeset, .place = {3570, 2910, 615, 270}, .font = system,
-     .back = ui::kSystemWindow, .flags = kCentred},
-    {.control = night.lon, .in = &eyeset, .place = {4650, 2910, 615, 270}, .font = system,
-     .back = ui::kSystemWindow, .flags = kCentred},
-    {.control = night.warmth, .in = &eyeset, .place = {5400, 2475, 2250, 255}},
-    {.control = night.allowStronger, .in = &eyeset, .place = {5400, 2865, 3120, 375},
-     .text = "Allow stronger settings", .font = system},
+    {.control = night.on, .in = &eyeset},
+    {.control = night.sun, .in = &eyeset},
+    {.control = night.from, .in = &eyeset, .font = system, .back = ui::kSystemWindow,
+     .flags = kCentred},
+    {.control = night.to, .in = &eyeset, .font = system, .back = ui::kSystemWindow,
+     .flags = kCentred},
+    {.control = night.lat, .in = &eyeset, .font = system, .back = ui::kSystemWindow,
+     .flags = kCentred},
+    {.control = night.lon, .in = &eyeset, .font = system, .back = ui::kSystemWindow,
+     .flags = kCentred},
+    {.control = night.warmth, .in = &eyeset},
+    {.control = night.allowStronger, .in = &eyeset, .text = "Allow stronger settings",
+     .font = system},
+    {.control = backlightSlider, .in = &eyeset},
     {.control = Command3, .in = &eyeset, .place = {-2280, 1440, 3015, 375}, .text = "恢复",
      .flags = kHidden},
     // Rest sub-panel.
     {.control = Label1, .in = &xxset, .place = {0, 345, 8895, 735}, .text = kRestSentence,
      .font = ui::designFont(12, false), .back = kWindowColour, .flags = kCentred},
-    {.control = soundCaption, .in = &xxset, .place = {480, 1620, 1215, 255}, .text = "Sound",
-     .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
-    {.control = warnCaption, .in = &xxset, .place = {5940, 1620, 1215, 255}, .text = "Warning",
-     .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
-    {.control = breaksCaption, .in = &xxset, .place = {480, 2205, 1300, 255},
-     .text = "Short breaks", .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
-    {.control = callsCaption, .in = &xxset, .place = {5460, 2205, 1700, 255},
-     .text = "Hold during calls", .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
-    {.control = appsCaption, .in = &xxset, .place = {480, 2715, 1900, 255},
-     .text = "Hold for programs", .font = plain9, .fore = kCaptionGrey, .back = kWindowColour},
-    {.control = setno[1], .in = &xxset, .place = {3555, 1395, 720, 720},
-     .picture = ui::Picture::Back, .tip = "Back"},
-    {.control = setok[1], .in = &xxset, .place = {4650, 1380, 720, 720}, .picture = ui::Picture::Ok,
-     .tip = "OK"},
+    {.control = soundCaption, .in = &xxset, .text = kSoundLabel, .font = plain9,
+     .fore = kCaptionGrey, .back = kWindowColour},
+    {.control = warnCaption, .in = &xxset, .text = kWarnLabel, .font = plain9, .fore = kCaptionGrey,
+     .back = kWindowColour},
+    {.control = breaksCaption, .in = &xxset, .text = "Short breaks", .font = plain9,
+     .fore = kCaptionGrey, .back = kWindowColour},
+    {.control = callsCaption, .in = &xxset, .text = "Hold during calls", .font = plain9,
+     .fore = kCaptionGrey, .back = kWindowColour},
+    {.control = appsCaption, .in = &xxset, .text = "Hold for programs", .font = plain9,
+     .fore = kCaptionGrey, .back = kWindowColour},
+    {.control = setno[1], .in = &xxset, .picture = ui::Picture::Back, .tip = "Back"},
+    {.control = setok[1], .in = &xxset, .picture = ui::Picture::Ok, .tip = "OK"},
     {.control = Text3, .in = &xxset, .place = {2895, 390, 495, 270}, .text = "1", .font = system,
      .back = ui::kSystemWindow, .flags = kCentred},
     {.control = Text2, .in = &xxset, .place = {5010, 375, 525, 270}, .text = "1", .font = system,
      .back = ui::kSystemWindow, .flags = kCentred},
-    {.control = soundSwitch, .in = &xxset, .place = {1800, 1575, 1170, 345}},
-    {.control = warnSwitch, .in = &xxset, .place = {7260, 1575, 1170, 345}},
-    {.control = breaksSwitch, .in = &xxset, .place = {1800, 2160, 1170, 345}},
-    {.control = callsSwitch, .in = &xxset, .place = {7260, 2160, 1170, 345}},
-    {.control = appsBox, .in = &xxset, .place = {2400, 2685, 6030, 270}, .font = system,
-     .back = ui::kSystemWindow},
+    {.control = soundSwitch, .in = &xxset},
+    {.control = warnSwitch, .in = &xxset},
+    {.control = breaksSwitch, .in = &xxset},
+    {.control = callsSwitch, .in = &xxset},
+    {.control = appsBox, .in = &xxset, .font = system, .back = ui::kSystemWindow},
   });
   // clang-format on
+  layOutRows();
+}
+
+void MainWindow::layOutRows() {
+  constexpr int kSwitchWidth = 1170, kSwitchHeight = 345, kBoxWidth = 615, kBoxHeight = 270;
+  constexpr int kLabelHeight = 255, kPicture = 720;
+  // The night rows' switches sit beside labels that name them.
+  for (controls::SafeSwitch* s :
+       {&night.on, &night.sun, &soundSwitch, &warnSwitch, &breaksSwitch, &callsSwitch})
+    s->setPlainLettering(true);
+  using Cell = ui::RowCell;
+  // Colour panel: below the sliders, a row per setting, the status line across the panel, then
+  // Back and OK at their designed columns.
+  const ui::RowLayout colourRows{.left = 435, .top = 1740, .right = 8520, .labelWidth = 1665};
+  // clang-format off
+  const int colourBottom = colourRows.place({
+    {&nightText[0], {Cell{&night.on, kSwitchWidth, kSwitchHeight, 0},
+                     Cell{&nightText[1], 480, kLabelHeight, 150},
+                     Cell{&night.from, kBoxWidth, kBoxHeight, 30},
+                     Cell{&nightText[2], 330, kLabelHeight, 30},
+                     Cell{&night.to, kBoxWidth, kBoxHeight, 30}}},
+    {&nightText[6], {Cell{&night.warmth, 3495, kLabelHeight, 0},
+                     Cell{&night.warmthCaption, 855, kLabelHeight}}},
+    {&nightText[3], {Cell{&night.sun, kSwitchWidth, kSwitchHeight, 0},
+                     Cell{&nightText[4], 480, kLabelHeight, 150},
+                     Cell{&night.lat, kBoxWidth, kBoxHeight, 30},
+                     Cell{&nightText[5], 330, kLabelHeight, 30},
+                     Cell{&night.lon, kBoxWidth, kBoxHeight, 30}}},
+    {&backlightCaption, {Cell{&backlightSlider, 3495, kLabelHeight, 0},
+                         Cell{&backlightPercent, 855, kLabelHeight}}},
+    {nullptr, {Cell{&backlightStatus, 0, kLabelHeight, 0}}},
+    {&nightText[7], {Cell{&night.allowStronger, 3120, 375, 0}}},
+    {nullptr, {Cell{&colourStatus, 0, 2 * kLabelHeight, 0}}},
+    {nullptr, {Cell{&Image8, kPicture, kPicture, 3120 - 435},
+               Cell{&Image7, kPicture, kPicture, 4200 - 3120 - kPicture}}},
+  });
+  // Rest panel: below its sentence, a row per setting, then Back and OK at their designed columns.
+  const ui::RowLayout restRows{.left = 1500, .top = 1260, .right = 8895, .labelWidth = 3000};
+  const int restBottom = restRows.place({
+    {&soundCaption, {Cell{&soundSwitch, kSwitchWidth, kSwitchHeight, 0}}},
+    {&warnCaption, {Cell{&warnSwitch, kSwitchWidth, kSwitchHeight, 0}}},
+    {&breaksCaption, {Cell{&breaksSwitch, kSwitchWidth, kSwitchHeight, 0}}},
+    {&callsCaption, {Cell{&callsSwitch, kSwitchWidth, kSwitchHeight, 0}}},
+    {&appsCaption, {Cell{&appsBox, 0, kBoxHeight, 0}}},
+    {nullptr, {Cell{&setno[1], kPicture, kPicture, 3555 - 1500},
+               Cell{&setok[1], kPicture, kPicture, 4650 - 3555 - kPicture}}},
+  });
+  // clang-format on
+  const ui::Rect colour = eyeset.place(), rest = xxset.place();
+  eyeset.setPlace({colour.left, colour.top, colour.width, colourBottom + 120});
+  xxset.setPlace({rest.left, rest.top, rest.width, restBottom + 120});
+}
+
+void MainWindow::fitPanel() {
+  // Designed: the pop-up's lower rule, its height and the window's height.
+  constexpr int kRuleTop = 2760, kPanelHeight = 3615, kWindowHeight = 4725;
+  int bottom = 0;  // of the open sub-panel, in the pop-up
+  for (const ui::PictureBox* sub : {&eyeset, &xxset})
+    if (ppset.visible() && sub->visible()) bottom = sub->place().bottom();
+  const int rule = std::max(kRuleTop, bottom + 120);
+  Line1[1].setPlace({285, rule, 9075, 0});
+  const ui::Rect panel = ppset.place();
+  ppset.setPlace({panel.left, panel.top, panel.width, std::max(kPanelHeight, rule + 240)});
+  const int below = kWindowHeight - panel.top - kPanelHeight;
+  setSize({place().width, std::max(kWindowHeight, panel.top + ppset.place().height + below)});
+  Shape1.setPlace({2, 2, place().width - 2, place().height - 2});
 }
 
 std::array<colour::SliderControl, colour::kSliderCount> MainWindow::colourSliders() {
@@ -300,6 +378,8 @@ void MainWindow::connect() {
   pmenu.MouseMove = [this](const ui::MouseArgs& m) { pmenu_MouseMove(m); };
   title.MouseMove = [this](const ui::MouseArgs& m) { title_MouseMove(m); };
   Command3.Click = [this] { eyeCare_->Command3_Click(); };
+  // Whatever closes the pop-up (Back, OK, a switch turned off) gives the window its own height.
+  ppset.VisibleChange = [this] { fitPanel(); };
   eyeCare_->connect();
   // Eye care governs the backlight as it governs the ramp; the panel's OK stores its level too.
   SafeSwitch1.Click = [this](bool value) {
@@ -355,7 +435,7 @@ void MainWindow::Form_Load() {
   backlight_->load();
   // Damaged values are named together, once, rather than in a box per key.
   if (const std::string text = ignored.message(); !text.empty())
-    shell_.messageBox(text, "Lumora", ui::MessageIcon::Warning);
+    shell_.messageBox(text, ui::kProgramTitle, ui::MessageIcon::Warning);
 }
 
 void MainWindow::Form_Resize() {
@@ -372,7 +452,6 @@ void MainWindow::edit_Click(int index) {
   xxset.setTop(120);
   eyeset.setLeft(120);
   xxset.setLeft(120);
-  Line1[1].setVisible(index == 1);  // the colour panel's night rows cover all of it but its ends
   if (index == 0) {
     eyeCare_->nightLight().fillRows();
     backlight_->use();
@@ -382,6 +461,7 @@ void MainWindow::edit_Click(int index) {
     ppset.setVisible(true);
     xxset.setVisible(true);
   }
+  fitPanel();
 }
 
 void MainWindow::Image8_Click() {

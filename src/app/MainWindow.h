@@ -84,10 +84,12 @@ class MainWindow : public ui::Form {
   ui::Slider backlightSlider{"backlightSlider"};
   ui::Label backlightPercent{"backlightPercent"};
   ui::Label backlightStatus{"backlightStatus"};
-  // Night light rows: the captions "Night light", "From", "To", "Sunset to sunrise", "Lat", "Lon".
-  std::array<ui::Label, 6> nightText{ui::Label{"nightText", 0}, ui::Label{"nightText", 1},
+  // Night light rows: the captions "Night light", "From", "To", "Sunset to sunrise", "Lat", "Lon",
+  // the warmth row's label and the label of the row that lifts Windows' limit.
+  std::array<ui::Label, 8> nightText{ui::Label{"nightText", 0}, ui::Label{"nightText", 1},
                                      ui::Label{"nightText", 2}, ui::Label{"nightText", 3},
-                                     ui::Label{"nightText", 4}, ui::Label{"nightText", 5}};
+                                     ui::Label{"nightText", 4}, ui::Label{"nightText", 5},
+                                     ui::Label{"nightText", 6}, ui::Label{"nightText", 7}};
   colour::NightControls night;
 
   // Rest sub-panel; of the setok/setno arrays only index 1 is placed on the window.
@@ -141,6 +143,11 @@ class MainWindow : public ui::Form {
 
  private:
   void design();
+  // The rows added to the sub-panels, each as one line of a row layout.
+  void layOutRows();
+  // The settings pop-up grows to hold the open sub-panel, and the window with it; closed, both
+  // are as designed.
+  void fitPanel();
   // The colour sliders of the design and their captions, in the order of the slider table.
   std::array<colour::SliderControl, colour::kSliderCount> colourSliders();
   void connect();

@@ -99,7 +99,7 @@ void Program::readShortcuts() {
     if (!shortcut) {
       shell_.messageBox("Lumora does not understand the shortcut " + std::string(key) + "=" + text +
                             " in config.ini and uses " + fallback + ".",
-                        "Lumora", ui::MessageIcon::Warning);
+                        ui::kProgramTitle, ui::MessageIcon::Warning);
       text = fallback;
       shortcut = parseShortcut(text);
     }

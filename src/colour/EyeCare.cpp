@@ -181,7 +181,7 @@ void EyeCare::loadDefaultRamp() {
       shell_.messageBox(std::string("The default data file ") + kDefaultRampFile + " is damaged (" +
                             parsed.error +
                             "), can only be restored to the state before the adjustment!",
-                        kTipsTitle, ui::MessageIcon::Warning);
+                        ui::kProgramTitle, ui::MessageIcon::Warning);
     }
   } else {
     shell_.messageBox(kMissingDefaultRampText, kTipsTitle, ui::MessageIcon::Warning);

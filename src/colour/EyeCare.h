@@ -40,6 +40,7 @@ inline constexpr ui::Colour kEyeOffColour = ui::rgb(0, 0, 0);
 
 inline constexpr const char* kMissingDefaultRampText =
     "Not found the default data file, can only be restored to the state before the adjustment!";
+// The title the missing file's box is described with; the program's other boxes use kProgramTitle.
 inline constexpr const char* kTipsTitle = "tips";
 inline constexpr const char* kRefusedStatus =
     "The display did not accept this colour setting and keeps its previous colours.";

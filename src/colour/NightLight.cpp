@@ -87,7 +87,7 @@ std::optional<std::vector<ui::ProfileEntry>> NightLight::typedRows() {
         "Sunset and sunrise need a latitude (-90 to 90) and a longitude (-180 to 180) in degrees, "
         "such as 51.5 and -0.12.";
   if (fault) {
-    shell_.messageBox(fault, kTipsTitle, ui::MessageIcon::Warning);
+    shell_.messageBox(fault, ui::kProgramTitle, ui::MessageIcon::Warning);
     return std::nullopt;
   }
   const NightSettings typed{c_.on.Value(),           c_.sun.Value(), *from, *to, night_.day,
@@ -157,11 +157,12 @@ std::string NightLight::tipLine() const {
 }
 
 void NightLight::allowStronger_Click() {
-  if (!shell_.askYesNo(kAllowStrongerQuestion, kTipsTitle)) return;
+  if (!shell_.askYesNo(kAllowStrongerQuestion, ui::kProgramTitle)) return;
   const bool started = shell_.runElevated(kAllowStrongerSwitch);
   shell_.messageBox(started ? "Stronger settings take effect after you sign in to Windows again."
                             : "Windows did not allow the change; the limit stays.",
-                    kTipsTitle, started ? ui::MessageIcon::Information : ui::MessageIcon::Warning);
+                    ui::kProgramTitle,
+                    started ? ui::MessageIcon::Information : ui::MessageIcon::Warning);
 }
 
 }  // namespace colour

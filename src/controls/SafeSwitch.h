@@ -29,6 +29,9 @@ class SafeSwitch : public ui::Control {
   // The fixed outer size in twips of the current skin.
   ui::Size outerSize() const;
   int skinSet() const { return switchSkinSet(skin_); }
+  // A switch beside a label of its own reads "On" and "Off" rather than its skin's lettering.
+  bool plainLettering() const { return plain_; }
+  void setPlainLettering(bool plain) { plain_ = plain; }
 
   // The host cannot give the switch another size.
   void setPlace(ui::Rect place) override;
@@ -65,6 +68,7 @@ class SafeSwitch : public ui::Control {
   bool hovering_ = false;
   // A left press on this switch that no release has ended yet.
   bool armed_ = false;
+  bool plain_ = false;
 };
 
 // The size of one frame of a skin set (0, 1, 2) in pixels at 96 DPI.

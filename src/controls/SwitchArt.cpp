@@ -244,7 +244,7 @@ SwitchOutline switchOutline(int skinSet, bool on, int dpi) {
   return outline;
 }
 
-SwitchLettering switchLettering(int skinSet, int frame, int dpi) {
+SwitchLettering switchLettering(int skinSet, int frame, int dpi, bool plain) {
   skinSet = switchSkinSet(skinSet);
   SwitchLettering out;
   if (frame < 0 || frame > 7 || frame % 4 == kDisabled) return out;
@@ -277,6 +277,7 @@ SwitchLettering switchLettering(int skinSet, int frame, int dpi) {
       shadow = darken(on ? kSmallOn : kSmallOff, 0.35);
       break;
   }
+  if (plain) out.text = on ? "On" : "Off";
   if (shadow)
     out.shadow = ui::rgb(int(std::lround(shadow->r)), int(std::lround(shadow->g)),
                          int(std::lround(shadow->b)));

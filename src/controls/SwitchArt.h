@@ -51,7 +51,8 @@ struct SwitchLettering {
   int emHeight = 0;  // the font's character height in pixels
   bool bold = true;
 };
-SwitchLettering switchLettering(int skinSet, int frame, int dpi);
+// plain: "On" and "Off" in the skin's colours, for a switch whose row label names it.
+SwitchLettering switchLettering(int skinSet, int frame, int dpi, bool plain = false);
 
 // One frame (0 to 7) of a skin set at a DPI; pixels outside the frame's outline are
 // kSwitchTransparent.

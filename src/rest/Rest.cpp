@@ -169,7 +169,7 @@ void Rest::setok_Click(int /*index*/) {
   if (!typedLength()) rule("The rest length (\"Rest ... minutes\")", kMinLength, kMaxLength);
   if (const AppList apps = parseAppList(c_.apps.text()); !apps.error.empty())
     text += (text.empty() ? "" : "\n") + apps.error;
-  if (!text.empty()) return shell_.messageBox(text, "Lumora", ui::MessageIcon::Warning);
+  if (!text.empty()) return shell_.messageBox(text, ui::kProgramTitle, ui::MessageIcon::Warning);
   dsxxadd();
   // One save for the panel: the file is swapped once.
   breaks_.on = c_.breaks.Value();

@@ -61,7 +61,7 @@ void Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
   shell_.messageBox("Lumora cannot save its settings to\n" + store_.path() + "\n\n" + why +
                         "\n\nNot saved: " + unsavedText(entries) +
                         ". Changes made later in this session may be lost as well.",
-                    "Lumora", ui::MessageIcon::Warning);
+                    ui::kProgramTitle, ui::MessageIcon::Warning);
 }
 
 void saveAll(Ini& ini, const SavedSettings& s) {

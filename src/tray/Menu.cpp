@@ -16,6 +16,8 @@ Menu trayMenu(const RestMenu& rest) {
     root.items.push_back({"restNow", "Rest now", kRestNow, {}});
     root.items.push_back({"later", "Later", kLater, {}, false, rest.canPutOff});
     root.items.push_back({"skipRest", "Skip this rest", kSkipRest, {}});
+    // The prompt's answers stand apart from the entries that are always there.
+    root.items.push_back({"promptEnd", "", kNoCommand, {}});
   }
   root.items.push_back({"xs", "Display", kDisplay, {}});
   root.items.push_back({"mah", "Tavik:Health: ", kHealth, {}});

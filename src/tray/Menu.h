@@ -30,7 +30,8 @@ enum Command : int {
   kResume = 13,
 };
 
-// One entry; an entry with items opens a sub-menu and has no command of its own.
+// One entry; an entry with items opens a sub-menu and has no command of its own; one without a
+// caption is a separator line.
 struct MenuItem {
   std::string name;     // the program's identifier (xs, mah ...)
   std::string caption;  // UTF-8, shown exactly so

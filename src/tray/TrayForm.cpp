@@ -96,7 +96,7 @@ void TrayForm::startWithWindows_Click() {
     shell_.messageBox(on ? "Lumora could not add itself to the programs that start with Windows."
                          : "Lumora could not remove itself from the programs that start with "
                            "Windows.",
-                      "Lumora", ui::MessageIcon::Warning);
+                      ui::kProgramTitle, ui::MessageIcon::Warning);
 }
 
 void TrayForm::tc_Click() {

@@ -93,7 +93,11 @@ class Control {
   void setWidth(int width) { setPlace({place_.left, place_.top, width, place_.height}); }
 
   bool visible() const { return visible_; }
-  void setVisible(bool visible) { assign(visible_, visible, Property::Visible); }
+  void setVisible(bool visible) {
+    if (visible == visible_) return;
+    assign(visible_, visible, Property::Visible);
+    VisibleChange();
+  }
   // Visible itself and inside visible containers; shown: on a visible form as well.
   bool visibleInContainers() const;
   bool shown() const;
@@ -156,6 +160,7 @@ class Control {
   Event<const MouseArgs&> MouseDown;
   Event<const MouseArgs&> MouseUp;
   Event<const MouseArgs&> MouseMove;
+  Event<> VisibleChange;  // after Visible changed, whoever changed it
 
   ControlView* view() const { return view_; }
   void attachView(ControlView* view) { view_ = view; }

@@ -34,6 +34,14 @@ void Form::setPlace(Rect place) {
   if (resized && loaded_) Resize();
 }
 
+void Form::setSize(Size size) {
+  if (size.width == place_.width && size.height == place_.height) return;
+  place_.width = size.width;
+  place_.height = size.height;
+  if (view_) view_->update(FormProperty::Size);
+  if (loaded_) Resize();
+}
+
 void Form::load() {
   loaded_ = true;
   if (host_) host_->create(*this);

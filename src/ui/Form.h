@@ -10,7 +10,8 @@ namespace ui {
 
 class Form;
 
-enum class FormProperty { Place, Visible, Caption, Colours, Alpha, Topmost, Focus };
+// Size: the width and height changed where the window is now (the user may have moved it).
+enum class FormProperty { Place, Size, Visible, Caption, Colours, Alpha, Topmost, Focus };
 
 // The keys the form handles itself; the rest go to the focused control's window.
 enum class Key { Tab, Enter, Space, Escape, Other };
@@ -62,6 +63,8 @@ class Form {
   const Rect& place() const { return place_; }
   void setPlace(Rect place);
   void setWidth(int width) { setPlace({place_.left, place_.top, width, place_.height}); }
+  // A new size for a window where it stands, its top left corner kept.
+  void setSize(Size size);
   bool centred() const { return centred_; }
   void setCentred(bool centred) { centred_ = centred; }
   // The DPI the place is measured at, for a form placed on a given monitor (see ui::Monitor):

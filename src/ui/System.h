@@ -129,6 +129,9 @@ class FileReader {
   virtual std::optional<std::size_t> read(std::span<char> into) = 0;
 };
 
+// The title of the program's own message boxes.
+inline constexpr const char* kProgramTitle = "Lumora";
+
 class Shell {
  public:
   virtual ~Shell() = default;

@@ -1,5 +1,7 @@
 #include "win32/FormWindow.h"
 
+#include <algorithm>
+
 #include <windowsx.h>
 
 #include "win32/Backend.h"
@@ -73,6 +75,20 @@ void FormWindow::update(ui::FormProperty property) {
       place(false);
       InvalidateRect(hwnd_, nullptr, FALSE);
       break;
+    case ui::FormProperty::Size: {
+      const ui::Rect p = model_.place();
+      const int width = twipsToPixels(p.width, dpi_), height = twipsToPixels(p.height, dpi_);
+      // A window grown downwards moves up as far as it must to stay on its monitor's work area.
+      RECT now{};
+      GetWindowRect(hwnd_, &now);
+      MONITORINFO info{sizeof(info), {}, {}, 0};
+      GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &info);
+      const LONG top =
+          std::max<LONG>(info.rcWork.top, std::min<LONG>(now.top, info.rcWork.bottom - height));
+      SetWindowPos(hwnd_, nullptr, now.left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      break;
+    }
     case ui::FormProperty::Visible:
       if (model_.visible()) {
         if (!placedOnce_ && model_.centred()) place(true);

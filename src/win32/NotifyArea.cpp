@@ -94,7 +94,9 @@ namespace {
 void appendItems(HMENU menu, const std::vector<tray::MenuItem>& items) {
   for (const tray::MenuItem& item : items) {
     std::wstring caption = widen(item.caption);
-    if (item.items.empty()) {
+    if (caption.empty()) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    } else if (item.items.empty()) {
       AppendMenuW(menu,
                   MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED) |
                       (item.enabled ? MF_ENABLED : MF_GRAYED),

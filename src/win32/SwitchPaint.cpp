@@ -16,10 +16,10 @@ namespace {
 
 // The lettering of every enabled frame, drawn into the strip with the program's face, smooth at
 // the DPI's own size.
-void drawLettering(HDC dc, int skinSet, int dpi, int frameHeight, bool contrast) {
+void drawLettering(HDC dc, int skinSet, int dpi, int frameHeight, bool contrast, bool plain) {
   SetBkMode(dc, TRANSPARENT);
   for (int frame = 0; frame < 8; ++frame) {
-    controls::SwitchLettering l = controls::switchLettering(skinSet, frame, dpi);
+    controls::SwitchLettering l = controls::switchLettering(skinSet, frame, dpi, plain);
     if (l.text.empty()) continue;
     UniqueFont font(CreateFontW(-l.emHeight, 0, 0, 0, l.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
                                 FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
@@ -46,22 +46,22 @@ void drawLettering(HDC dc, int skinSet, int dpi, int frameHeight, bool contrast)
 }
 
 // The eight frames of a skin at a DPI, as a top-down DIB section.
-UniqueBitmap makeStrip(int skinSet, int dpi, bool contrast) {
+UniqueBitmap makeStrip(int skinSet, int dpi, bool contrast, bool plain) {
   controls::PixelBuffer strip = controls::switchStrip(skinSet, dpi);
   UniqueBitmap bitmap = dibSection(strip.width, strip.height, strip.pixels);
   if (!bitmap) return {};
   UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
   if (!dc) return {};
   SelectObjectScope selected(dc.get(), bitmap.get());
-  drawLettering(dc.get(), skinSet, dpi, strip.height / 8, contrast);
+  drawLettering(dc.get(), skinSet, dpi, strip.height / 8, contrast, plain);
   GdiFlush();
   return bitmap;
 }
 
-HBITMAP stripFor(int skinSet, int dpi, bool contrast) {
-  static std::map<std::tuple<int, int, bool>, UniqueBitmap> cache;
-  auto& slot = cache[{skinSet, dpi, contrast}];
-  if (!slot) slot = makeStrip(skinSet, dpi, contrast);
+HBITMAP stripFor(int skinSet, int dpi, bool contrast, bool plain) {
+  static std::map<std::tuple<int, int, bool, bool>, UniqueBitmap> cache;
+  auto& slot = cache[{skinSet, dpi, contrast, plain}];
+  if (!slot) slot = makeStrip(skinSet, dpi, contrast, plain);
   return slot.get();
 }
 
@@ -78,7 +78,7 @@ bool highContrastOn() {
 
 void paintSwitch(HDC dc, const controls::SafeSwitch& control, int dpi, bool highContrast) {
   int skinSet = control.skinSet();
-  HBITMAP strip = stripFor(skinSet, dpi, highContrast);
+  HBITMAP strip = stripFor(skinSet, dpi, highContrast, control.plainLettering());
   if (!strip) return;
   ui::Size size = controls::switchFrameSizeAt(skinSet, dpi);
   UniqueMemoryDc source(CreateCompatibleDC(dc));

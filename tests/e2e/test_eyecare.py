@@ -13,12 +13,9 @@ import harness
 EYE_SWITCH = (183, 283)  # centre of SafeSwitch1 (144..222, 272..295)
 PENCIL = (266, 74)  # centre of edit(0)
 SUB_PANEL = (15, 67)  # the colour sub-panel inside the pop-up
-OK_IMAGE = (SUB_PANEL[0] + 280 + 24, SUB_PANEL[1] + 116 + 24)  # Image7
-BACK_IMAGE = (SUB_PANEL[0] + 208 + 24, SUB_PANEL[1] + 116 + 24)  # Image8
 SLIDER1 = (SUB_PANEL[0] + 93, SUB_PANEL[1] + 39, 169, 17)  # left, top, width, height
 SLIDER2_TOP_THUMB = (SUB_PANEL[0] + 93 + 161 - 9, SUB_PANEL[1] + 87 + 8)  # Slider2's thumb at 100
 BLUE = (556, 162)  # a point on the channel of Slider3(2), window (356..589, 154..171)
-NIGHT_ON, NIGHT_FROM = (SUB_PANEL[0] + 155, SUB_PANEL[1] + 173), (SUB_PANEL[0] + 258, 240)
 
 STATUS_RED = (0xC0, 0x00, 0x00)
 MISSING_RAMP = ("Not found the default data file, can only be restored to the state "
@@ -86,11 +83,15 @@ def colour_panel_open() -> bool:
 
 
 def status_lines(wid: int) -> int:
-    """Lines of red text in the colour panel's status area (window 44..215, 177..226)."""
+    """Lines of red text in the colour panel's status row: across the panel, between the button
+    of the row above it and Back and OK below it."""
+    button, = harness.panel_controls(wid, "Button")
+    (_, back_y), _ = harness.back_and_ok(wid)
+    _, panel, _ = harness.settings_panels(wid)
     image = harness.window_picture(wid)
-    rows = [y for y in range(177, 227)
+    rows = [y for y in range(button[3], back_y - 24)
             if any(harness.close_colour(image.getpixel((x, y)), STATUS_RED, 40)
-                   for x in range(44, 216))]
+                   for x in range(panel[0] + 29, panel[2]))]
     return sum(1 for i, y in enumerate(rows) if i == 0 or rows[i - 1] != y - 1)
 
 
@@ -99,9 +100,9 @@ def damaged(fault: str) -> str:
             "the state before the adjustment!")
 
 
-def answer_tips(text: str = MISSING_RAMP) -> None:
+def answer_tips(text: str = MISSING_RAMP, title: str = "tips") -> None:
     """Checks the one warning box and presses its OK button."""
-    box = harness.wait_until(lambda: harness.message_boxes("tips"), 5, what='the "tips" box')
+    box = harness.wait_until(lambda: harness.message_boxes(title), 5, what=f'the "{title}" box')
     assert len(box) == 1, box
     rows = harness.probe("windows")
     children = [r for r in rows if r["parent"] == box[0]["hwnd"] and r["visible"]]
@@ -110,8 +111,8 @@ def answer_tips(text: str = MISSING_RAMP) -> None:
     assert [b["title"] for b in buttons] == ["OK"], buttons
     left, top, right, bottom = buttons[0]["rect"]
     harness.click_screen((left + right) // 2, (top + bottom) // 2)
-    harness.wait_until(lambda: not harness.message_boxes("tips"), 5,
-                       what='the "tips" box to close')
+    harness.wait_until(lambda: not harness.message_boxes(title), 5,
+                       what=f'the "{title}" box to close')
 
 
 def night(start: int, fade: int) -> str:
@@ -137,12 +138,12 @@ class TestNightLight:
         wid = lumora.run(stored())  # night light off
         open_colour_panel(wid)
         at = [time.strftime("%H:%M", time.localtime(harness.clock_now() + m)) for m in (-3600, 3600)]
-        harness.click(wid, *NIGHT_ON)
-        harness.click(wid, *NIGHT_FROM)
+        harness.click(wid, *harness.centre(harness.panel_controls(wid, "LumoraSwitch")[0]))
+        harness.click(wid, *harness.centre(harness.panel_controls(wid, "Edit")[0]))
         for text in at:  # From, then Tab to To
             harness.keys("End", *["BackSpace"] * 5)
             harness.type_text(text + "\t")
-        harness.click(wid, *OK_IMAGE)
+        harness.click(wid, *harness.back_and_ok(wid)[1])
         harness.wait_until(lambda: (t := harness.gamma_get())[767] < t[511] < t[255], 10, what="warm")
         assert [lumora.config()["night"][k] for k in ("on", "from", "to")] == ["1", *at]
 
@@ -153,7 +154,7 @@ class TestNightLight:
         assert all(abs((v >> 8) - n % 256) <= 128 for n, v in enumerate(ramp))
         assert ramp[767] < ramp[255] < 0.8 * 65535
         open_colour_panel(wid)
-        harness.wait_until(lambda: status_lines(wid) == 3, 5, what="the limit's three lines")
+        harness.wait_until(lambda: status_lines(wid) == 1, 5, what="the limit's line")
 
 
 class TestTwoDisplays:
@@ -220,8 +221,8 @@ class TestSliders:
         open_colour_panel(wid)
         harness.click(wid, thumb_x(-20), SLIDER1[1] + SLIDER1[3] // 2)  # focus, no move
         key("End")
-        harness.wait_until(lambda: status_lines(wid) == 3, 5,
-                           what="the three-line refusal message")
+        harness.wait_until(lambda: status_lines(wid) == 1, 5,
+                           what="the refusal message on one line")
         assert harness.ramps_match(harness.gamma_get(), adjusted(-20)), \
             "the display keeps its previous colours"
         assert harness.message_boxes("tips") == [] and colour_panel_open()
@@ -292,12 +293,12 @@ class TestDefaultRampFile:
         if fault:
             # Seen on X first: a second Wine process started while the program's own is still
             # starting can stall for half a minute.
-            harness.wait_window("tips", 20)
-            answer_tips(damaged(fault))
+            harness.wait_window("Lumora", 20)
+            answer_tips(damaged(fault), "Lumora")
         wid = lumora.wait_main_window()
         assert harness.is_mapped(wid)
         wait_ramp(EARLIER_RAMP if fault else harness.IDENTITY_RAMP, "the ramp after start")
-        assert harness.message_boxes("tips") == []
+        assert harness.message_boxes() == []
 
 
 class TestOk:
@@ -310,14 +311,14 @@ class TestOk:
         key("Right", "Right", "Right")
         wait_ramp(adjusted(-17, rgb=(0, 0, -4)), "brightness -17 with blue -4")
 
-        harness.click(wid, *BACK_IMAGE)
+        harness.click(wid, *harness.back_and_ok(wid)[0])
         harness.wait_until(lambda: not colour_panel_open(), 5, what="Back to close the panel")
         assert lumora.config_path.read_bytes() == before
 
         open_colour_panel(wid)  # the sliders kept their places
         harness.click(wid, *BLUE)  # focus the blue slider, then set it to its top
         key("End")
-        harness.click(wid, *OK_IMAGE)
+        harness.click(wid, *harness.back_and_ok(wid)[1])
         harness.wait_until(lambda: not colour_panel_open(), 5, what="OK to close the panel")
         eye = lumora.wait_stored("eye", liangdu="-17", rgbb="50")
         assert eye == {"pdrun": "1", "liangdu": "-17", "duibidu": "100",

@@ -298,11 +298,14 @@ def test_main_window_rows_and_panels(dpi_app, tmp_path):
     image = settle(wid)
     keep(tmp_path, image, f"colour-panel-{dpi}")
     check_title_strip(image, dpi)
-    for name, b in {"SafeSwitch1": box(2160, 4275, 1170, 150, dpi),
-                    "SafeSwitch2": box(5400, 4275, 1170, 150, dpi),
-                    "Label2(1)": box(5160, 900, 2055, 315, dpi)}.items():
-        assert harness.is_uniform(image, b) and harness.close_colour(
-            image.getpixel((b[0], b[1])), BACKGROUND), f"{name} shows through the panel"
+    # The rows make the panel taller than the window: the window grows, framed all round.
+    grown = harness.geometry(wid)
+    assert grown.height > g.height and grown.width == g.width, grown
+    assert harness.close_colour(image.getpixel((g.width // 2, grown.height - 1)), TITLE_STRIP)
+    assert harness.is_uniform(image, box(5160, 900, 2055, 315, dpi)), "Label2(1) shows through"
+    for left in (2160, 5400):
+        assert count_close(image, box(left, 4080, 1170, 345, dpi), (173, 228, 120)) == 0, \
+            f"the switch at {left} shows through the panel"
     # Headings: white text on the strip colour. The panel clips what reaches past its right edge
     # (the "RGB" heading and the colour sliders, by design).
     panel_right = px(105 + 120 + 8520, dpi)
@@ -327,15 +330,19 @@ def test_main_window_rows_and_panels(dpi_app, tmp_path):
         assert harness.close_colour(image.getpixel((min(s[2], panel_right) - 1, s[1])),
                                     BACKGROUND), s
         assert not harness.is_uniform(image, s), s
-    # Back and OK pictures.
-    for left in (3120, 4200):
-        b = offset(box(left, 1740, 720, 720, dpi), panel_left, panel_top)
-        assert count_close(image, b, (0x2E, 0xA0, 0x50), 60) > 20, left
+    # Back and OK pictures, below the rows.
+    back, ok = harness.back_and_ok(wid, dpi)
+    for x, y in (back, ok):
+        b = (x - px(360, dpi), y - px(360, dpi), x + px(360, dpi), y + px(360, dpi))
+        assert count_close(image, b, (0x2E, 0xA0, 0x50), 60) > 20, (x, y)
 
-    # Back, then the rest panel: its sentence runs around the two text boxes.
-    harness.click(wid, *centre(offset(box(3120, 1740, 720, 720, dpi), panel_left, panel_top)))
+    # Back gives the window its designed size; then the rest panel: its sentence runs around
+    # the two text boxes.
+    harness.click(wid, *back)
     harness.wait_until(lambda: count_close(harness.window_picture(wid), heading, TITLE_STRIP)
                        == 0, 5, what="the colour panel to close")
+    closed = harness.geometry(wid)
+    assert (closed.width, closed.height) == (g.width, g.height), closed
     harness.click(wid, *centre(box(7320, 960, 300, 300, dpi)))
     text3 = offset(box(2895, 390, 495, 270, dpi), panel_left, panel_top)
     harness.wait_until(lambda: count_close(harness.window_picture(wid), text3, WHITE, 8) > 30, 5,
@@ -345,7 +352,7 @@ def test_main_window_rows_and_panels(dpi_app, tmp_path):
     boxes = [text3, offset(box(5010, 375, 525, 270, dpi), panel_left, panel_top)]
     sentence = offset(box(0, 345, 8895, 735, dpi), panel_left, panel_top)
     check_covers_apart(image, sentence, boxes, BACKGROUND, framed=True)
-    assert harness.is_uniform(image, box(2160, 4080, 1170, 345, dpi))
+    assert count_close(image, box(2160, 4080, 1170, 345, dpi), (173, 228, 120)) == 0
 
 
 # ---------------------------------------------------------------- prompt and rest screen

@@ -10,11 +10,8 @@ import harness
 PENCILS = [(256, 64, 276, 84), (488, 64, 508, 84)]  # edit(0), edit(1)
 EYE_SWITCH = (144, 272, 222, 295)
 REST_SWITCH = (360, 272, 438, 295)
-POPUP = (7, 59, 627, 300)  # ppset
+POPUP = (7, 59, 627, 300)  # ppset as designed; the rows of an open sub-panel may lengthen it
 SUB_PANEL = (15, 67)  # where a sub-panel opens: ppset + (8, 8)
-COLOUR_BACK = (15 + 208 + 24, 67 + 116 + 24)  # centre of Image8
-REST_BACK = (15 + 237 + 24, 67 + 93 + 24)  # centre of setno(1)
-REST_OK = (15 + 310 + 24, 67 + 92 + 24)  # centre of setok(1)
 HIDE_IMAGE = (556, 7)  # centre of Image1 (534..579, 0..15)
 POPUP_BACKGROUND = (243, 248, 251)
 
@@ -48,7 +45,8 @@ def visible_controls(wid: int, win32_class: str) -> list[tuple[int, int, int, in
 
 
 def popup_controls(wid: int, win32_class: str):
-    return [r for r in visible_controls(wid, win32_class) if inside(r, POPUP)]
+    panels = harness.settings_panels(wid)
+    return [r for r in visible_controls(wid, win32_class) if panels and inside(r, panels[0])]
 
 
 def crops(image, boxes):
@@ -116,11 +114,12 @@ class TestSettingsPopup:
         park_pointer()
         shot = harness.window_picture(wid)
         assert shown_anywhere(shot, covered) == []
-        for x, y in [(POPUP[0] + 2, POPUP[3] - 3), (POPUP[2] - 3, POPUP[3] - 3),
-                     centre(EYE_SWITCH), centre(REST_SWITCH)]:
+        popup = harness.settings_panels(wid)[0]
+        assert popup[:3] == POPUP[:3] and popup[3] > POPUP[3], popup
+        for x, y in [(popup[0] + 2, popup[3] - 3), (popup[2] - 3, popup[3] - 3)]:
             assert shot.getpixel((x, y)) == POPUP_BACKGROUND, (x, y)
 
-        harness.click(wid, *COLOUR_BACK)
+        harness.click(wid, *harness.back_and_ok(wid)[0])
         harness.wait_until(lambda: not popup_controls(wid, "msctls_trackbar32"), 5,
                            what="Back to close the colour sub-panel")
         park_pointer()
@@ -144,7 +143,7 @@ class TestSettingsPopup:
         harness.click(wid, *centre(REST_SWITCH))
         assert len(popup_controls(wid, "Edit")) == 2
 
-        harness.click(wid, *REST_BACK)
+        harness.click(wid, *harness.back_and_ok(wid)[0])
         harness.wait_until(lambda: not popup_controls(wid, "Edit"), 5,
                            what="Back to close the rest sub-panel")
         park_pointer()
@@ -200,7 +199,7 @@ class TestHideAndDisplay:
         assert harness.geometry(wid) == place
         assert len(popup_controls(wid, "Edit")) == 2
 
-        harness.click(wid, *REST_OK)
+        harness.click(wid, *harness.back_and_ok(wid)[1])
         harness.wait_until(lambda: not popup_controls(wid, "Edit"), 5, what="OK to close")
         lumora.wait_stored("dsxx", mei="30", xiuxi="30")
 
@@ -337,7 +336,7 @@ class TestSessionEnd:
         harness.click(wid, *centre(PENCILS[1]))
         harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 2, 5,
                            what="the rest sub-panel")
-        harness.click(wid, *REST_OK)
+        harness.click(wid, *harness.back_and_ok(wid)[1])
         harness.wait_until(lambda: harness.message_boxes("Lumora"), 10,
                            what="the unwritable message")
 

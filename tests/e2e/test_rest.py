@@ -32,7 +32,6 @@ REST_TICKS = 60  # N = 1
 
 REST_PENCIL = (498, 74)  # edit(1)
 INTERVAL_BOX = (366, 101)  # Text2 in the open rest panel
-REST_OK = (349, 183)  # setok(1)
 REST_SWITCH = (399, 283)  # SafeSwitch2
 
 
@@ -409,7 +408,7 @@ class TestNextRestAtAGlance:
         harness.keys("Home", "shift+End")
         harness.type_text("7")
         before = time.time()
-        harness.click(main, *REST_OK)
+        harness.click(main, *harness.back_and_ok(main, 96, "--desktop", harness.DESKTOP_NAME)[1])
         after = time.time()
         assert icon_tip() in {next_rest(before, 7), next_rest(after, 7)}
 

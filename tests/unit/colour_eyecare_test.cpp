@@ -287,6 +287,7 @@ TEST_F(EyeCareTest, DamagedFileIsReportedAndNothingPartialIsSent) {
   ASSERT_EQ(shell.messages.size(), 1u);
   EXPECT_NE(shell.messages[0].text.find("monitor.txt"), std::string::npos);
   EXPECT_NE(shell.messages[0].text.find("line 3"), std::string::npos) << shell.messages[0].text;
+  EXPECT_EQ(shell.messages[0].title, "Lumora");
   EXPECT_EQ(shell.messages[0].icon, ui::MessageIcon::Warning);
   EXPECT_EQ(engine.baseRamp(), startRamp());
   ASSERT_EQ(display.sent.size(), 1u);

@@ -102,6 +102,7 @@ TEST(SwitchArt, LetteringFollowsTheFrameAndScalesWithTheDpi) {
     const char* text;
     ui::Colour colour;
     bool shadow;
+    bool plain = false;  // a switch beside its own label
   } cases[] = {
       {0, 0, "OPENED", ui::rgb(255, 255, 255), true},
       {0, 5, "CLOSED", ui::rgb(96, 96, 96), false},
@@ -112,17 +113,20 @@ TEST(SwitchArt, LetteringFollowsTheFrameAndScalesWithTheDpi) {
       {2, 1, "ON", ui::rgb(255, 255, 255), true},
       {2, 4, "OFF", ui::rgb(255, 255, 255), true},
       {9, 7, "", {}, false},
+      {0, 1, "On", ui::rgb(255, 255, 255), true, true},
+      {0, 6, "Off", ui::rgb(96, 96, 96), false, true},
+      {0, 7, "", {}, false, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "skin " << c.skin << " frame " << c.frame);
-    auto at96 = controls::switchLettering(c.skin, c.frame, 96);
+    auto at96 = controls::switchLettering(c.skin, c.frame, 96, c.plain);
     EXPECT_EQ(at96.text, c.text);
     if (at96.text.empty()) continue;
     EXPECT_EQ(at96.colour, c.colour);
     EXPECT_EQ(at96.shadow.has_value(), c.shadow);
     // The box lies on the tab, clear of the knob, at every DPI.
     for (int dpi : {96, 144, 168}) {
-      auto l = controls::switchLettering(c.skin, c.frame, dpi);
+      auto l = controls::switchLettering(c.skin, c.frame, dpi, c.plain);
       auto frame = switchFrame(c.skin, c.frame, dpi);
       auto outline = switchOutline(c.skin, c.frame < 4, dpi);
       int mid = (l.box.top + l.box.bottom) / 2, quarter = l.box.width() / 4;

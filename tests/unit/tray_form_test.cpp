@@ -56,6 +56,12 @@ TEST(TrayMenu, EntriesInOrderWithExactCaptions) {
   EXPECT_EQ(m.items[2].items[0].command, tray::kAboutApp);
   EXPECT_EQ(tray::findCommand(m, tray::kAboutApp), &m.items[2].items[0]);
   EXPECT_EQ(tray::findCommand(m, tray::kNoCommand + 99), nullptr);
+  // While a prompt is up its answers come first, a separator line between them and the rest.
+  tray::Menu up = tray::trayMenu({.prompt = true});
+  std::vector<std::string> first;
+  for (std::size_t n = 0; n < 5; ++n) first.push_back(up.items.at(n).caption);
+  EXPECT_EQ(first,
+            (std::vector<std::string>{"Rest now", "Later", "Skip this rest", "", "Display"}));
 }
 
 TEST_F(TrayFormTest, StartHidesItselfOpensTheMainWindowThenAddsTheIcon) {

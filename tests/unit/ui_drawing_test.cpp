@@ -9,6 +9,7 @@
 #include "ui/GapText.h"
 #include "ui/MouseRouter.h"
 #include "ui/Resample.h"
+#include "ui/RowLayout.h"
 
 namespace {
 
@@ -168,6 +169,25 @@ ui::PixelImage image(int w, int h, std::vector<std::uint32_t> pixels) {
 std::uint32_t grey(int v) {
   auto c = static_cast<std::uint32_t>(v);
   return 0xFF000000u | c << 16 | c << 8 | c;
+}
+
+TEST(RowLayout, LabelsInTheirColumnCellsInOrderEachCentredOnItsRow) {
+  ui::Label label{"label"}, caption{"caption"}, status{"status"}, next{"next"};
+  ui::Slider slider{"slider"};
+  ui::TextBox box{"box"};
+  const ui::RowLayout rows{.left = 400, .top = 1000, .right = 8000, .labelWidth = 1600};
+  // A tall cell sets the row's height; a row without a label starts at the column's edge, and a
+  // width of 0 runs to the right edge; rows are rowGap apart.
+  const int bottom = rows.place({{&label, {{&slider, 3000, 345, 0}, {&caption, 600, 255}}},
+                                 {nullptr, {{&status, 0, 510, 0}}},
+                                 {&next, {{&box, 615, 270, 30}}}});
+  const std::pair<const ui::Control*, ui::Rect> expected[] = {
+      {&label, {400, 1045, 1600, 255}},   {&slider, {2000, 1000, 3000, 345}},
+      {&caption, {5090, 1045, 600, 255}}, {&status, {400, 1450, 7600, 510}},
+      {&next, {400, 2072, 1600, 255}},    {&box, {2030, 2065, 615, 270}}};
+  for (const auto& [control, place] : expected)
+    EXPECT_EQ(control->place(), place) << control->name();
+  EXPECT_EQ(bottom, 2335);
 }
 
 TEST(Resample, SameSizeIsExactAndBadInputGivesNothing) {
