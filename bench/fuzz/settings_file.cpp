@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "colour/Night.h"
+#include "settings/Ignored.h"
 #include "settings/Keys.h"
 #include "settings/ProfileText.h"
 
@@ -23,7 +24,11 @@ struct MemoryFile final : settings::ProfileFile {
   std::optional<std::string> load(std::size_t) override {
     return readable ? std::optional(bytes) : std::nullopt;
   }
-  bool replace(const std::string& b) override { return readable && (bytes = b, true); }
+  bool replace(const std::string& b) override {
+    if (!readable) return false;
+    bytes = b;
+    return true;
+  }
   std::string fromAnsi(std::string_view text) override { return std::string(text); }
   std::string toAnsi(std::string_view text) override { return std::string(text); }
 };
@@ -37,6 +42,7 @@ struct NoShell final : ui::Shell {
   bool runElevated(const std::string&) override { return false; }
   void quit() override {}
   void playSound(ui::SystemSound) override {}
+  void log(const std::string&) override {}
 };
 
 // Every key the program stores, by section.
@@ -95,7 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(file.read("fuzz", "k", "none") == "1");
   NoShell shell;
   settings::Ini ini(file, shell);
-  const colour::NightSettings night = colour::readNightSettings(ini);
+  settings::IgnoredValues ignored;
+  const colour::NightSettings night = colour::readNightSettings(ini, ignored);
   check(night.from >= 0 && night.from < 1440 && night.to >= 0 && night.to < 1440);
   check(night.day >= 1900 && night.day <= 6500 && night.night >= 1900 && night.night <= 6500);
   check(night.fade >= 0 && night.fade <= 120 && night.lat.has_value() == night.lon.has_value());

@@ -8,10 +8,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/Program.h"
+#include "app/Shortcut.h"
 #include "colour/EyeCare.h"
 #include "colour/Night.h"
 #include "rest/Rest.h"
+#include "settings/Values.h"
 
 namespace {
 
@@ -42,16 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   minutes(text, rest::intervalOrDefault, rest::kMinInterval, rest::kMaxInterval,
           rest::kDefaultInterval);
   minutes(text, rest::lengthOrDefault, rest::kMinLength, rest::kMaxLength, rest::kDefaultLength);
-  if (std::optional<int> t = rest::parseTimeOfDay(text)) {
-    check(*t >= 0 && *t < 1440);
-    check(rest::parseTimeOfDay(rest::formatTimeOfDay(*t)) == t);
-  }
-  if (std::optional<int> t = colour::parseClockTime(text))
-    check(*t >= 0 && *t < 1440 && colour::parseClockTime(colour::clockText(*t)) == t);
+  if (std::optional<int> t = settings::parseClockTime(text))
+    check(*t >= 0 && *t < 1440 && settings::parseClockTime(settings::clockText(*t)) == t);
   if (std::optional<long long> m = rest::parseMoment(text))
     check(rest::parseMoment(rest::formatMoment(*m)) == m);
-  if (std::optional<double> degrees = colour::parseDegrees(text)) check(std::isfinite(*degrees));
-  if (std::optional<app::HotKey> key = app::parseHotKey(text))
-    check(key->vk < 0x100 && (key->vk || !key->modifiers));
+  if (std::optional<double> degrees = colour::parseDegrees(text, 90))
+    check(std::isfinite(*degrees) && std::abs(*degrees) <= 90);
+  if (std::optional<app::Shortcut> key = app::parseShortcut(text))
+    check(app::parseShortcut(app::shortcutText(*key)) == key);
   return 0;
 }

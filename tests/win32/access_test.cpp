@@ -210,12 +210,13 @@ TEST_F(AccessTest, EveryControlOfTheMainWindowAndBothPanelsHasANameARoleAndAStat
   GetWindowRect(backend.windowOf(w.pmenu), &expected);
   EXPECT_EQ(image.left - expected.left, MulDiv(8010, win32::dpiOf(hwnd), 1440));
 
-  // The colour panel: its sliders, the night's boxes and buttons, Back and OK.
+  // The colour panel: its sliders (the backlight's among them), the night's boxes and buttons,
+  // Back and OK.
   store.values[{"eye", "pdrun"}] = "1";
   w.edit_Click(0);
   pump();
   all = everything(hwnd);
-  EXPECT_EQ(countRole(all, ROLE_SYSTEM_SLIDER), 6);
+  EXPECT_EQ(countRole(all, ROLE_SYSTEM_SLIDER), 7);
   ASSERT_TRUE(find(all, "Brightness"));
   EXPECT_EQ(find(all, "Brightness")->value, std::to_string(w.Slider1.value()));
   for (const char* name : {"Back", "OK", "Allow stronger settings"}) {
@@ -227,12 +228,12 @@ TEST_F(AccessTest, EveryControlOfTheMainWindowAndBothPanelsHasANameARoleAndAStat
   // A screen reader presses only what a person could: not the pencil under the panel.
   EXPECT_NE(doDefault(w, w.edit[1]), S_OK);
 
-  // The rest panel: its two boxes, Back and OK.
+  // The rest panel: its two boxes, the programs that hold a rest, Back and OK.
   w.edit_Click(1);
   pump();
   all = everything(hwnd);
   EXPECT_EQ(countRole(all, ROLE_SYSTEM_SLIDER), 0);
-  EXPECT_EQ(countRole(all, ROLE_SYSTEM_TEXT), 2);
+  EXPECT_EQ(countRole(all, ROLE_SYSTEM_TEXT), 3);
   ASSERT_TRUE(find(all, "Minutes between rests"));
   EXPECT_EQ(find(all, "Minutes between rests")->value, w.Text2.text());
   EXPECT_TRUE(find(all, "Back"));
