@@ -311,7 +311,7 @@ void MainWindow::layOutRows() {
                      Cell{&nightText[2], 330, kLabelHeight, 30},
                      Cell{&night.to, kBoxWidth, kBoxHeight, 30}}},
     {&nightText[6], {Cell{&night.warmth, 3495, kLabelHeight, 0},
-                     Cell{&night.warmthCaption, 855, kLabelHeight}}},
+                     Cell{&night.warmthCaption, 0, kLabelHeight}}},
     {&nightText[3], {Cell{&night.sun, kSwitchWidth, kSwitchHeight, 0},
                      Cell{&nightText[4], 480, kLabelHeight, 150},
                      Cell{&night.lat, kBoxWidth, kBoxHeight, 30},

@@ -524,11 +524,19 @@ TEST_F(EyeCareTest, TheWarmthSliderShowsWhatItOffers) {
     SafeSwitch1.setValue(true);
     eye.nightLight().fillRows();
     const Ramp day = display.ramp;
+    // Every step of the slider shows: none is refused, none looks like its neighbour.
+    Ramp previous{};
     for (int v = night.warmth.min(); v <= night.warmth.max(); ++v) {
       night.warmth.setValue(v);
       EXPECT_NE(colourStatus.text(), colour::kUnreadableStatus) << lifted << " " << v;
+      EXPECT_NE(display.ramp, previous) << lifted << " " << v;
       EXPECT_EQ(display.ramp == day, v == 65) << lifted << " " << v;
+      previous = display.ramp;
     }
+    // Held back by the default limit, the panel says so beside the warmth.
+    EXPECT_EQ(night.warmthCaption.text().find("(limit "), lifted ? std::string::npos : 7u)
+        << night.warmthCaption.text();
+    EXPECT_EQ(night.warmth.min() > 19, !lifted);
     night.warmth.setValue(30);
     eye.nightLight().endPreview();
     EXPECT_EQ(display.ramp, day);
