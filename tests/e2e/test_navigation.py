@@ -103,11 +103,12 @@ class TestSettingsPopup:
         assert not any(harness.is_uniform(before, box) for box in PENCILS), \
             "both pencils should show while both features are on"
 
-        # Eye-care pencil: the colour sub-panel with its six sliders and the night's four boxes.
+        # Eye-care pencil: the colour sub-panel with its seven sliders (the backlight's among them)
+        # and the night's four boxes.
         harness.click(wid, *centre(PENCILS[0]))
         sliders = harness.wait_until(lambda: popup_controls(wid, "msctls_trackbar32"), 5,
                                      what="the colour sliders")
-        assert len(sliders) == 6, sliders
+        assert len(sliders) == 7, sliders
         assert (SUB_PANEL[0] + 93, SUB_PANEL[1] + 39, SUB_PANEL[0] + 93 + 169,
                 SUB_PANEL[1] + 39 + 17) in sliders, sliders  # Slider1
         assert len(popup_controls(wid, "Edit")) == 4
@@ -125,11 +126,12 @@ class TestSettingsPopup:
         park_pointer()
         assert shown_anywhere(harness.window_picture(wid), covered) == [0, 1, 2, 3]
 
-        # Rest pencil: the rest sub-panel with its two text boxes, no sliders.
+        # Rest pencil: the rest sub-panel with its three text boxes (the two minutes and the
+        # programs that hold a rest), no sliders.
         harness.click(wid, *centre(PENCILS[1]))
         boxes = harness.wait_until(lambda: popup_controls(wid, "Edit"), 5,
                                    what="the rest text boxes")
-        assert len(boxes) == 2, boxes
+        assert len(boxes) == 3, boxes
         assert popup_controls(wid, "msctls_trackbar32") == []
         park_pointer()
         shot = harness.window_picture(wid)
@@ -141,7 +143,7 @@ class TestSettingsPopup:
         # The switches lie under the pop-up: clicking where they are changes nothing.
         harness.click(wid, *centre(EYE_SWITCH))
         harness.click(wid, *centre(REST_SWITCH))
-        assert len(popup_controls(wid, "Edit")) == 2
+        assert len(popup_controls(wid, "Edit")) == 3
 
         harness.click(wid, *harness.back_and_ok(wid)[0])
         harness.wait_until(lambda: not popup_controls(wid, "Edit"), 5,
@@ -157,7 +159,7 @@ class TestHideAndDisplay:
         wid = start(lumora, "[dsxx]\nmei=45\nxiuxi=5\npdrun=1\n")
         place = harness.geometry(wid)
         harness.click(wid, *centre(PENCILS[1]))
-        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 2, 5,
+        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 3, 5,
                            what="the rest sub-panel")
 
         harness.click(wid, *HIDE_IMAGE)
@@ -168,16 +170,17 @@ class TestHideAndDisplay:
         harness.click_screen(*harness.open_tray_menu(1)[1]["Display"])
         harness.wait_until(lambda: harness.is_mapped(wid), 5, what="Display to show the window")
         assert harness.geometry(wid) == place
-        assert len(popup_controls(wid, "Edit")) == 2, "the open sub-panel stays open"
+        assert len(popup_controls(wid, "Edit")) == 3, "the open sub-panel stays open"
 
         # Display while the window shows changes nothing.
         harness.click_screen(*harness.open_tray_menu(3)[1]["Display"])
         harness.wait_menus_closed()
         assert harness.is_mapped(wid) and harness.geometry(wid) == place
-        assert len(popup_controls(wid, "Edit")) == 2
+        assert len(popup_controls(wid, "Edit")) == 3
 
         # Every way of editing lands at the caret: "45" and "5" both become "30".
-        length_box, interval_box = sorted(popup_controls(wid, "Edit"))  # Text3, Text2
+        # Text3, Text2: the two boxes of the sentence, above the programs box
+        length_box, interval_box = sorted(sorted(popup_controls(wid, "Edit"), key=lambda b: b[1])[:2])
         harness.click(wid, *centre(interval_box))
         harness.keys("End", "BackSpace", "BackSpace", "BackSpace")
         harness.type_text("30")
@@ -197,7 +200,7 @@ class TestHideAndDisplay:
         harness.click_screen(*harness.open_tray_menu(1)[1]["Display"])
         harness.wait_until(lambda: harness.is_mapped(wid), 5, what="Display after Alt+F4")
         assert harness.geometry(wid) == place
-        assert len(popup_controls(wid, "Edit")) == 2
+        assert len(popup_controls(wid, "Edit")) == 3
 
         harness.click(wid, *harness.back_and_ok(wid)[1])
         harness.wait_until(lambda: not popup_controls(wid, "Edit"), 5, what="OK to close")
@@ -334,7 +337,7 @@ class TestSessionEnd:
         harness.wine_kill()
         wid = start(lumora)
         harness.click(wid, *centre(PENCILS[1]))
-        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 2, 5,
+        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 3, 5,
                            what="the rest sub-panel")
         harness.click(wid, *harness.back_and_ok(wid)[1])
         harness.wait_until(lambda: harness.message_boxes("Lumora"), 10,
@@ -360,7 +363,7 @@ class TestKeyboardOnly:
         # Tab, Tab: the colour pencil; Enter opens the panel on the brightness slider, whose
         # arrows move it (down: the display refuses ramps that lift black); Enter is OK.
         harness.keys("Tab", "Tab", "Return")
-        harness.wait_until(lambda: len(popup_controls(wid, "msctls_trackbar32")) == 6, 5,
+        harness.wait_until(lambda: len(popup_controls(wid, "msctls_trackbar32")) == 7, 5,
                            what="the colour sub-panel")
         harness.keys("Left", "Left", "Left", "Return")
         harness.wait_until(lambda: not popup_controls(wid, "msctls_trackbar32"), 5,
@@ -370,7 +373,7 @@ class TestKeyboardOnly:
         # The focus is back on the colour pencil: Tab goes on to the rest pencil. Tab selects a
         # box's text, so typing replaces it; Enter is OK.
         harness.keys("Tab", "Return")
-        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 2, 5,
+        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 3, 5,
                            what="the rest sub-panel")
         harness.keys("Tab")
         harness.type_text("30")

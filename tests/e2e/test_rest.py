@@ -403,7 +403,7 @@ class TestNextRestAtAGlance:
         # Interval 7 typed over the 30 selected with the keyboard, then OK.
         boxes = len(visible_edits())
         harness.click(main, *REST_PENCIL)
-        harness.wait_until(lambda: len(visible_edits()) == boxes + 2, 5, what="the rest panel")
+        harness.wait_until(lambda: len(visible_edits()) == boxes + 3, 5, what="the rest panel")
         harness.click(main, *INTERVAL_BOX)
         harness.keys("Home", "shift+End")
         harness.type_text("7")
