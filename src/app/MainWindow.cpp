@@ -302,7 +302,10 @@ void MainWindow::layOutRows() {
   using Cell = ui::RowCell;
   // Colour panel: below the sliders, a row per setting, the status line across the panel, then
   // Back and OK at their designed columns.
-  const ui::RowLayout colourRows{.left = 435, .top = 1740, .right = 8520, .labelWidth = 1665};
+  // Rows close together and a one-line status: with the backlight's rows the grown window still
+  // fits an 800-pixel screen at 168 DPI.
+  const ui::RowLayout colourRows{
+      .left = 435, .top = 1740, .right = 8520, .labelWidth = 1665, .rowGap = 60};
   // clang-format off
   const int colourBottom = colourRows.place({
     {&nightText[0], {Cell{&night.on, kSwitchWidth, kSwitchHeight, 0},
@@ -321,7 +324,7 @@ void MainWindow::layOutRows() {
                          Cell{&backlightPercent, 855, kLabelHeight}}},
     {nullptr, {Cell{&backlightStatus, 0, kLabelHeight, 0}}},
     {&nightText[7], {Cell{&night.allowStronger, 3120, 375, 0}}},
-    {nullptr, {Cell{&colourStatus, 0, 2 * kLabelHeight, 0}}},
+    {nullptr, {Cell{&colourStatus, 0, kLabelHeight, 0}}},
     {nullptr, {Cell{&Image8, kPicture, kPicture, 3120 - 435},
                Cell{&Image7, kPicture, kPicture, 4200 - 3120 - kPicture}}},
   });

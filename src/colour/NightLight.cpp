@@ -26,8 +26,7 @@ void NightLight::connect() {
   timer_.Tick = [this] { tick(); };
   c_.warmth.Change = [this] {
     std::string caption = std::to_string(c_.warmth.value() * 100) + " K";
-    // Windows' default limit holds the warmth back: the slider's warmest end says so.
-    if (heldBack_) caption += " (limit " + std::to_string(c_.warmth.min() * 100) + " K)";
+    if (c_.warmth.value() * 100 < heldBelow_) caption += ", held back by Windows";
     c_.warmthCaption.setText(caption);
     // Moved by the user, the warmth shows on the screen at once, as the other sliders do.
     if (filling_ || !eyeOn_) return;
@@ -39,17 +38,18 @@ void NightLight::connect() {
 
 void NightLight::load(settings::IgnoredValues& ignored) {
   night_ = readNightSettings(ini_, ignored);
-  // The slider offers only what can be shown: a warmth whose ramp the gate refuses does nothing,
-  // and one it pulls in looks like the warmest it lets through. Judged as if an asked-for lift
-  // were in force: once Windows applies it, nothing is pulled in.
-  const auto shown = [this](int kelvin) {
-    const Ramp ramp = scaledRamp(identityRamp(), warmthFactors(kelvin));
-    return gate(ramp, engine_.limitRequested()).result == SendResult::Applied;
+  // The slider offers only what can be shown: a warmth whose ramp the gate refuses does nothing.
+  // Judged as if an asked-for lift were in force: once Windows applies it, nothing is pulled in.
+  const auto judged = [this](int kelvin) {
+    return gate(scaledRamp(identityRamp(), warmthFactors(kelvin)), engine_.limitRequested()).result;
   };
   int warmest = kWarmestKelvin;
-  while (warmest < kCoolestKelvin && !shown(warmest)) warmest += 100;
+  while (warmest < kCoolestKelvin && judged(warmest) == SendResult::Unreadable) warmest += 100;
   c_.warmth.setRange((warmest + 99) / 100, kCoolestKelvin / 100);
-  heldBack_ = !engine_.limitRequested() && warmest > kWarmestKelvin;
+  // Warmer than this, Windows' default limit holds the warmth back: the caption says so.
+  heldBelow_ = warmest;
+  while (heldBelow_ < kCoolestKelvin && judged(heldBelow_) == SendResult::Limited)
+    heldBelow_ += 100;
   c_.allowStronger.setVisible(!engine_.limitRequested());
 }
 

@@ -80,7 +80,7 @@ class NightLight {
   NightSettings night_;
   NightState state_;
   bool eyeOn_ = false;
-  bool heldBack_ = false;  // Windows' default limit keeps the slider from its warmest settings
+  int heldBelow_ = 0;             // kelvin under which Windows' default limit pulls the warmth in
   bool toggledWhileOff_ = false;  // the tip says what a toggle did while eye care is off
   bool filling_ = false;          // the rows are set from the settings, not by the user
   std::optional<int> preview_;    // the slider's warmth, shown while the colour panel is open

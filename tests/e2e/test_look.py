@@ -297,9 +297,11 @@ def test_main_window_rows_and_panels(dpi_app, tmp_path):
                        > (heading[2] - heading[0]) * 4, 5, what="the colour panel")
     image = settle(wid)
     keep(tmp_path, image, f"colour-panel-{dpi}")
-    check_title_strip(image, dpi)
     # The rows make the panel taller than the window: the window grows, framed all round.
     grown = harness.geometry(wid)
+    # Moved up to the screen's top (168 DPI), its strip lies under Wine's own tray window there.
+    if grown.y > 2 * harness.TRAY_SLOT:
+        check_title_strip(image, dpi)
     assert grown.height > g.height and grown.width == g.width, grown
     assert harness.close_colour(image.getpixel((g.width // 2, grown.height - 1)), TITLE_STRIP)
     assert harness.is_uniform(image, box(5160, 900, 2055, 315, dpi)), "Label2(1) shows through"

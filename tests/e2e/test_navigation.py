@@ -157,10 +157,10 @@ class TestSettingsPopup:
 class TestHideAndDisplay:
     def test_hidden_window_comes_back_from_the_menu_with_its_sub_panel_open(self, lumora):
         wid = start(lumora, "[dsxx]\nmei=45\nxiuxi=5\npdrun=1\n")
-        place = harness.geometry(wid)
         harness.click(wid, *centre(PENCILS[1]))
         harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 3, 5,
                            what="the rest sub-panel")
+        place = harness.geometry(wid)  # grown with the open panel
 
         harness.click(wid, *HIDE_IMAGE)
         harness.wait_until(lambda: not harness.is_mapped(wid), 5, what="the window to hide")
@@ -180,7 +180,8 @@ class TestHideAndDisplay:
 
         # Every way of editing lands at the caret: "45" and "5" both become "30".
         # Text3, Text2: the two boxes of the sentence, above the programs box
-        length_box, interval_box = sorted(sorted(popup_controls(wid, "Edit"), key=lambda b: b[1])[:2])
+        boxes = sorted(popup_controls(wid, "Edit"), key=lambda b: b[1])
+        length_box, interval_box = sorted(boxes[:2])
         harness.click(wid, *centre(interval_box))
         harness.keys("End", "BackSpace", "BackSpace", "BackSpace")
         harness.type_text("30")
