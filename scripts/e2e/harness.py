@@ -427,6 +427,30 @@ def message_boxes(title: str | None = None, *where: str) -> list[dict]:
             and title in (None, r["title"])]
 
 
+CONSENT_STORE = (r"HKCU\Software\Microsoft\Windows\CurrentVersion\CapabilityAccessManager"
+                 r"\ConsentStore")
+
+
+def device_use(program: str, stop: int, device: str = "microphone") -> None:
+    """Records in the consent store, as the system does, that the desktop program at the Windows
+    path `program` uses a device (stop 0) or stopped using it at FILETIME `stop`."""
+    key = "\\".join([CONSENT_STORE, device, "NonPackaged", program.replace("\\", "#")])
+    _run(["wine", "reg", "add", key, "/v", "LastUsedTimeStop", "/t", "REG_QWORD", "/d", str(stop),
+          "/f"])
+
+
+def run_copy(program: str) -> subprocess.Popen:
+    """A copy of the probe running, without a window, from the Windows path `program` (on C:)."""
+    target = Path(_prefix(), "drive_c", *program[3:].split("\\"))
+    target.parent.mkdir(parents=True, exist_ok=True)
+    shutil.copy2(os.environ["LUMORA_PROBE"], target)
+    proc = subprocess.Popen(["wine", program, "hold", "7", "0x7A"], stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, text=True)
+    if proc.stdout.readline().strip() != "held":  # Ctrl+Alt+Shift+F11: nobody else's
+        raise HarnessError(f"{program} did not start")
+    return proc
+
+
 class Lumora:
     """One copy of the program in its own folder, started plainly or in a Wine desktop."""
 

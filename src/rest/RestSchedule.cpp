@@ -287,7 +287,7 @@ std::string tipText(const Standing& s, const ui::LocalTime& now) {
         case ui::Busy::Call:
           return "Rest due after the call";
         case ui::Busy::Listed:
-          return "Rest due when the listed program closes";
+          return "Rest due when the listed program is no longer in front";
         default:
           return "Rest due when the full-screen program ends";
       }

@@ -56,11 +56,23 @@ std::vector<std::wstring> subkeys(HKEY key) {
   return names;
 }
 
+// Every open carries the 64-bit view: this 32-bit program on 64-bit Windows would otherwise read
+// the machine's entries from WOW6432Node, where the system records none. The view is not
+// inherited by a subkey's open.
+LSTATUS openKey(HKEY parent, const wchar_t* path, REGSAM access, UniqueKey& key) {
+  HKEY opened = nullptr;
+  const LSTATUS status = RegOpenKeyExW(parent, path, 0, access | KEY_WOW64_64KEY, &opened);
+  if (status == ERROR_SUCCESS) key.reset(opened);
+  return status;
+}
+
 // LastUsedTimeStop of one entry; an entry without one is not in use.
 std::uint64_t lastStop(HKEY key, const std::wstring& name) {
+  UniqueKey entry;
   std::uint64_t stop = 1;
   DWORD size = sizeof stop;
-  if (RegGetValueW(key, name.c_str(), L"LastUsedTimeStop", RRF_RT_REG_QWORD, nullptr, &stop,
+  if (openKey(key, name.c_str(), KEY_QUERY_VALUE, entry) != ERROR_SUCCESS ||
+      RegGetValueW(entry.get(), nullptr, L"LastUsedTimeStop", RRF_RT_REG_QWORD, nullptr, &stop,
                    &size) != ERROR_SUCCESS)
     return 1;
   return stop;
@@ -73,23 +85,31 @@ std::vector<ConsentWatch::Watched> ConsentWatch::watchList() {
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
     for (const wchar_t* path : {kMicrophone, kWebcam})
       list.push_back(
-          {root, path, UniqueKey(), UniqueHandle(CreateEventW(nullptr, FALSE, TRUE, nullptr))});
+          {root, path, UniqueKey(), UniqueHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr))});
   return list;
 }
 
 bool ConsentWatch::inCall() {
-  // Each event starts signalled, so the first call reads everything.
   bool changed = false;
   for (Watched& w : watched_) {
     if (!w.key) {
-      HKEY key = nullptr;
-      if (RegOpenKeyExW(w.root, w.path, 0, KEY_READ | KEY_NOTIFY, &key) == ERROR_SUCCESS)
-        w.key.reset(key);
-      changed = changed || w.key;  // a key that appeared since the last look
+      if (openKey(w.root, w.path, KEY_READ | KEY_NOTIFY, w.key) != ERROR_SUCCESS) continue;
+      w.armed = false;  // a key that appeared since the last look
     }
-    if (w.changed && WaitForSingleObject(w.changed.get(), 0) == WAIT_OBJECT_0) changed = true;
+    // Armed again only once its notice came: each call of RegNotifyChangeKeyValue adds a wait of
+    // its own that stays until the next change. Armed before reading, so no change between the
+    // two is missed; the auto-reset event was cleared by the wait.
+    if (w.armed && WaitForSingleObject(w.changed.get(), 0) != WAIT_OBJECT_0) continue;
+    changed = true;
+    w.armed =
+        w.changed && RegNotifyChangeKeyValue(w.key.get(), TRUE,
+                                             REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                             w.changed.get(), TRUE) == ERROR_SUCCESS;
   }
   if (changed) read();
+  // A key that cannot be watched (deleted since) is opened again at the next look.
+  for (Watched& w : watched_)
+    if (!w.armed) w.key.reset();
   std::vector<rest::DeviceUse> uses;
   std::vector<std::wstring> running;
   for (const Entry& entry : entries_) {
@@ -107,16 +127,8 @@ bool ConsentWatch::inCall() {
 
 void ConsentWatch::read() {
   entries_.clear();
-  for (Watched& w : watched_) {
-    if (!w.key) continue;
-    // Armed again before reading, so no change between the two is missed. Auto-reset event: one
-    // wait above consumed the last notice.
-    if (w.changed)
-      RegNotifyChangeKeyValue(w.key.get(), TRUE,
-                              REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, w.changed.get(),
-                              TRUE);
-    readDevice(w.key.get());
-  }
+  for (const Watched& w : watched_)
+    if (w.key) readDevice(w.key.get());
 }
 
 void ConsentWatch::readDevice(HKEY key) {
@@ -125,11 +137,10 @@ void ConsentWatch::readDevice(HKEY key) {
       entries_.push_back({{}, lastStop(key, app)});
       continue;
     }
-    HKEY programs = nullptr;
-    if (RegOpenKeyExW(key, kNonPackaged, 0, KEY_READ, &programs) != ERROR_SUCCESS) continue;
-    UniqueKey owned(programs);
-    for (const std::wstring& name : subkeys(programs))
-      entries_.push_back({widen(rest::consentPath(narrow(name))), lastStop(programs, name)});
+    UniqueKey programs;
+    if (openKey(key, kNonPackaged, KEY_READ, programs) != ERROR_SUCCESS) continue;
+    for (const std::wstring& name : subkeys(programs.get()))
+      entries_.push_back({widen(rest::consentPath(narrow(name))), lastStop(programs.get(), name)});
   }
 }
 

@@ -24,6 +24,7 @@ class ConsentWatch {
     const wchar_t* path;
     UniqueKey key;
     UniqueHandle changed;  // signalled by the system when anything under the key changes
+    bool armed = false;    // a notice of the next change is asked for
   };
   struct Entry {
     std::wstring path;  // a desktop program's, empty for a store app

@@ -8,6 +8,7 @@ itself (WS_EX_TOPMOST, through the probe) and from the screen (it stays visible 
 window dragged onto it)."""
 
 import os
+import subprocess
 import time
 
 import pytest
@@ -403,6 +404,7 @@ class TestNextRestAtAGlance:
         # Interval 7 typed over the 30 selected with the keyboard, then OK.
         boxes = len(visible_edits())
         harness.click(main, *REST_PENCIL)
+        # The interval, the length and the programs that hold the prompt.
         harness.wait_until(lambda: len(visible_edits()) == boxes + 3, 5, what="the rest panel")
         harness.click(main, *INTERVAL_BOX)
         harness.keys("Home", "shift+End")
@@ -481,3 +483,39 @@ class TestShortBreak:
         wait_gone(brk, 13)
         assert foreground(False) == "Form1"
         assert harness.find_windows("Form2") == []  # the rest's time did not move
+
+
+class TestHolds:
+    def test_a_call_holds_the_prompt_until_it_ends_and_a_stale_entry_holds_nothing(
+            self, lumora_desktop):
+        caller = r"C:\Calls\caller.exe"
+        running = harness.run_copy(caller)
+        harness.device_use(caller, 0)
+        start_for_an_hour(lumora_desktop)
+        due = (int(harness.clock_now() // 60) + 60) * 60
+        harness.move_clock((due + 1 - harness.clock_now()) / 60)
+        time.sleep(2.5)
+        assert harness.find_windows("Form2") == [], "prompted during the call"
+        assert icon_tip() == "Rest due after the call"
+        harness.device_use(caller, 133_500_000_000_000_000)  # the call ends
+        prompt = harness.wait_window("Form2", 5)
+        # The caller crashes in the next call: its entry still says "in use", and holds nothing.
+        harness.click(prompt, *DO_NOT)
+        wait_gone(prompt)
+        harness.device_use(caller, 0)
+        running.kill()
+        running.wait()
+        prompt_an_hour_on()
+
+    def test_a_listed_program_in_front_holds_the_prompt_until_it_leaves_the_front(self, lumora):
+        harness.move_clock((61 - harness.clock_now() % 60) / 60)
+        main = lumora.run(config(mei=60, xiuxi=120) + "[busy]\napps=notepad.exe\n")
+        subprocess.Popen(["wine", "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        harness.wait_until(lambda: foreground(False) == "Untitled - Notepad", 10,
+                           what="Notepad in front")
+        due = (int(harness.clock_now() // 60) + 60) * 60
+        harness.move_clock((due + 1 - harness.clock_now()) / 60)
+        time.sleep(2.5)
+        assert harness.find_windows("Form2") == [], "prompted over the listed program"
+        harness.click(main, 480, 23)  # the title strip's end, right of Notepad: back to Lumora
+        harness.wait_window("Form2", 5)

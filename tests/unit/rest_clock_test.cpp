@@ -614,7 +614,9 @@ TEST(RestStages, OneTransitionTableTheTipAndTheWarning) {
       {{true, S::Paused, ui::Busy::No, 28'998'720 + 390}, "Reminders paused until 06:30", 100},
       {{true, S::Away}, "Away: counted as a rest", 100},
       {{true, S::Held, ui::Busy::Call}, "Rest due after the call", 100},
-      {{true, S::Held, ui::Busy::Listed}, "Rest due when the listed program closes", 100},
+      {{true, S::Held, ui::Busy::Listed},
+       "Rest due when the listed program is no longer in front",
+       100},
       {{true, S::ShortBreak, ui::Busy::No, {}, 892, 20}, "Resting until 14:51", 100},
   };
   for (const auto& row : rows) {
