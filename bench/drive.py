@@ -6,6 +6,7 @@ Pixel positions are the main window's design at 96 DPI (15 twips per pixel)."""
 
 from __future__ import annotations
 
+import os
 import re
 import subprocess
 import time
@@ -28,7 +29,9 @@ REST_CLOSE_SIZE = 60
 
 # Config for the measurements: eye care on (so the pencil icons show), reminders on, night light
 # off (in the evening its fade would tick and warm the ramp the drag checks).
-CONFIG_IDLE = "[eye]\npdrun=1\n[dsxx]\npdrun=1\nmei=45\nxiuxi=5\n[night]\non=0\n"
+# BENCH_CONFIG adds to it, e.g. "[backlight]\nlevel=40" to measure with a stored backlight level.
+CONFIG_IDLE = ("[eye]\npdrun=1\n[dsxx]\npdrun=1\nmei=45\nxiuxi=5\n[night]\non=0\n" +
+               os.environ.get("BENCH_CONFIG", "").replace("\\n", "\n"))
 # With a zero interval the prompt comes back on the tick after each rest.
 CONFIG_CYCLES = "[eye]\npdrun=1\n[dsxx]\npdrun=1\nmei=0\nxiuxi=5\n[night]\non=0\n"
 
