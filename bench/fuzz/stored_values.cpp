@@ -1,7 +1,7 @@
 // Stored values as people leave them in config.ini: the colour sliders take any text into their
 // range, the rest settings keep a whole number of minutes in range or fall back to the default,
-// and a time, a moment, a number of degrees or a shortcut that reads formats and reads again the
-// same.
+// and a time, a moment, a number of degrees, a shortcut or a list of programs that reads formats
+// and reads again the same.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include "app/Shortcut.h"
 #include "colour/EyeCare.h"
 #include "colour/Night.h"
+#include "rest/Breaks.h"
 #include "rest/Rest.h"
 #include "settings/Values.h"
 
@@ -49,6 +50,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(rest::parseMoment(rest::formatMoment(*m)) == m);
   if (std::optional<double> degrees = colour::parseDegrees(text, 90))
     check(std::isfinite(*degrees) && std::abs(*degrees) <= 90);
+  // [busy] apps: a list that reads is plain file names, and reads again the same when joined.
+  if (const rest::AppList apps = rest::parseAppList(text); apps.error.empty()) {
+    std::string joined;
+    for (const std::string& name : apps.names) {
+      check(!name.empty() && name.find_first_of("\\/:;*?\"<>|") == std::string::npos);
+      joined += name + ";";
+    }
+    check(rest::parseAppList(joined).names == apps.names);
+  }
   if (std::optional<app::Shortcut> key = app::parseShortcut(text))
     check(app::parseShortcut(app::shortcutText(*key)) == key);
   return 0;
