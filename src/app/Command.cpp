@@ -12,7 +12,7 @@ namespace {
 
 enum class Takes { Nothing, Number, OnOff, Minutes };
 
-struct VerbSpec {
+struct VerbRule {
   Verb verb;
   const char* name;  // after the "/"
   Takes takes;
@@ -20,7 +20,7 @@ struct VerbSpec {
   const char* wants;  // what the value must be, for the message
 };
 
-constexpr VerbSpec kVerbs[] = {
+constexpr VerbRule kVerbs[] = {
     {Verb::Brightness, "brightness", Takes::Number, -50, 50, "a whole number from -50 to 50"},
     {Verb::Backlight, "backlight", Takes::Number, 0, 100, "a whole number from 0 to 100"},
     {Verb::EyeCare, "eyecare", Takes::OnOff, 0, 1, "on or off"},
@@ -55,27 +55,27 @@ std::optional<int> wholeNumber(std::string_view text, int min, int max) {
   return value;
 }
 
-std::optional<int> valueOf(const VerbSpec& spec, std::string_view text) {
+std::optional<int> valueOf(const VerbRule& rule, std::string_view text) {
   const std::string word = lower(text);
-  switch (spec.takes) {
+  switch (rule.takes) {
     case Takes::Number:
-      return wholeNumber(word, spec.min, spec.max);
+      return wholeNumber(word, rule.min, rule.max);
     case Takes::OnOff:
       if (word == "on") return 1;
       if (word == "off") return 0;
       return std::nullopt;
     case Takes::Minutes:
       if (word == "tomorrow") return kTomorrow;
-      return wholeNumber(word, spec.min, spec.max);
+      return wholeNumber(word, rule.min, rule.max);
     case Takes::Nothing:
       break;
   }
   return std::nullopt;
 }
 
-const VerbSpec* specOf(Verb verb) {
-  for (const VerbSpec& spec : kVerbs)
-    if (spec.verb == verb) return &spec;
+const VerbRule* ruleOf(Verb verb) {
+  for (const VerbRule& rule : kVerbs)
+    if (rule.verb == verb) return &rule;
   return nullptr;
 }
 
@@ -108,19 +108,19 @@ ParsedCommand parseCommand(const std::vector<std::string>& arguments) {
   if (words.empty()) return {};
 
   const std::string name = switchName(words[0]);
-  const auto spec = std::find_if(std::begin(kVerbs), std::end(kVerbs),
-                                 [&name](const VerbSpec& v) { return name == v.name; });
-  if (spec == std::end(kVerbs))
+  const auto rule = std::find_if(std::begin(kVerbs), std::end(kVerbs),
+                                 [&name](const VerbRule& v) { return name == v.name; });
+  if (rule == std::end(kVerbs))
     return bad("Lumora does not know \"" + std::string(words[0]) +
                "\". Lumora.exe /? lists the commands.");
-  Command command{spec->verb, 0};
+  Command command{rule->verb, 0};
   const std::string shown = "/" + name;
   std::size_t used = 1;
-  if (spec->takes != Takes::Nothing) {
-    if (words.size() < 2) return bad(shown + " needs " + spec->wants + ".");
-    const std::optional<int> value = valueOf(*spec, words[1]);
+  if (rule->takes != Takes::Nothing) {
+    if (words.size() < 2) return bad(shown + " needs " + rule->wants + ".");
+    const std::optional<int> value = valueOf(*rule, words[1]);
     if (!value)
-      return bad(shown + " needs " + spec->wants + ", not \"" + std::string(words[1]) + "\".");
+      return bad(shown + " needs " + rule->wants + ", not \"" + std::string(words[1]) + "\".");
     command.value = *value;
     used = 2;
   }
@@ -131,11 +131,11 @@ ParsedCommand parseCommand(const std::vector<std::string>& arguments) {
 }
 
 std::string commandText(const Command& command) {
-  const VerbSpec& spec = *specOf(command.verb);
-  std::string text = std::string("/") + spec.name;
-  if (spec.takes == Takes::OnOff) text += command.value ? " on" : " off";
-  if (spec.takes == Takes::Minutes && command.value == kTomorrow) return text + " tomorrow";
-  if (spec.takes == Takes::Number || spec.takes == Takes::Minutes) {
+  const VerbRule& rule = *ruleOf(command.verb);
+  std::string text = std::string("/") + rule.name;
+  if (rule.takes == Takes::OnOff) text += command.value ? " on" : " off";
+  if (rule.takes == Takes::Minutes && command.value == kTomorrow) return text + " tomorrow";
+  if (rule.takes == Takes::Number || rule.takes == Takes::Minutes) {
     text += ' ';  // appended apart: GCC 12 warns wrongly of " " + std::to_string
     text += std::to_string(command.value);
   }

@@ -363,7 +363,7 @@ void MainWindow::fitPanel() {
 std::array<colour::SliderControl, colour::kSliderCount> MainWindow::colourSliders() {
   std::array<colour::SliderControl, colour::kSliderCount> sliders;
   for (std::size_t n = 0; n < colour::kSliderCount; ++n) {
-    const colour::SliderSpec& row = colour::kSliders[n];
+    const colour::SliderRow& row = colour::kSliders[n];
     sliders[n].slider = dynamic_cast<ui::Slider*>(find(row.control, row.index));
     if (row.caption >= 0) sliders[n].caption = &colo[static_cast<std::size_t>(row.caption)];
   }

@@ -102,7 +102,7 @@ void EyeCare::SafeSwitch1_Click(bool value) {
     loading_ = true;
     loadDefaultRamp();
     for (std::size_t n = 0; n < kSliderCount; ++n) {
-      const SliderSpec& row = kSliders[n];
+      const SliderRow& row = kSliders[n];
       slider(n).setValue(
           storedSliderValue(ini_.readini(kSection, row.key), row.min, row.max, row.neutral));
     }

@@ -51,7 +51,7 @@ Ramp adjustedRamp(const Ramp& base, const Amounts& amounts) {
   // Each formula acts on one entry at a time, so applying them slider by slider over the whole
   // ramp is the same as taking every entry through all of them in turn.
   for (std::size_t n = 0; n < kSliderCount; ++n) {
-    const SliderSpec& slider = kSliders[n];
+    const SliderRow& slider = kSliders[n];
     const int amount = amounts[n];
     if (amount == slider.neutral) continue;
     const int first = slider.channel == kAllChannels ? 0 : slider.channel;

@@ -12,7 +12,7 @@ enum class Formula { Level, Contrast };
 
 inline constexpr int kAllChannels = -1;
 
-struct SliderSpec {
+struct SliderRow {
   const char* key;      // under the "eye" section
   const char* control;  // the slider in the main window's design, by name and index
   int index;
@@ -23,7 +23,7 @@ struct SliderSpec {
 };
 
 // In the order the work ramp is built, which is also the order of reading and storing.
-inline constexpr std::array<SliderSpec, 5> kSliders{{
+inline constexpr std::array<SliderRow, 5> kSliders{{
     {settings::keys::kBrightness, "Slider1", -1, 1, -50, 50, 0, Formula::Level, kAllChannels},
     {settings::keys::kContrast, "Slider2", -1, 3, 1, 100, 100, Formula::Contrast, kAllChannels},
     {settings::keys::kRedBalance, "Slider3", 0, -1, -50, 50, 0, Formula::Level, 0},
