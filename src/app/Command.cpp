@@ -1,10 +1,10 @@
 #include "app/Command.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 
 #include "app/Program.h"
+#include "ui/Text.h"
 
 namespace app {
 
@@ -32,16 +32,10 @@ constexpr VerbRule kVerbs[] = {
     {Verb::Help, "?", Takes::Nothing, 0, 0, ""},
 };
 
-std::string lower(std::string_view text) {
-  std::string s(text);
-  for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  return s;
-}
-
 // "/name" or "-name" in any case: the name in lower case; empty when it is no switch.
 std::string switchName(std::string_view argument) {
   if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) return "";
-  return lower(argument.substr(1));
+  return ui::asciiLower(argument.substr(1));
 }
 
 // A whole number in [min, max]: digits with an optional sign, nothing else.
@@ -56,7 +50,7 @@ std::optional<int> wholeNumber(std::string_view text, int min, int max) {
 }
 
 std::optional<int> valueOf(const VerbRule& rule, std::string_view text) {
-  const std::string word = lower(text);
+  const std::string word = ui::asciiLower(text);
   switch (rule.takes) {
     case Takes::Number:
       return wholeNumber(word, rule.min, rule.max);

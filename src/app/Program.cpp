@@ -1,12 +1,12 @@
 #include "app/Program.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "app/MainWindow.h"
 #include "colour/GammaEngine.h"
 #include "rest/Rest.h"
 #include "settings/Keys.h"
+#include "ui/Text.h"
 
 namespace app {
 
@@ -14,9 +14,7 @@ bool iconOnlyStart(const std::vector<std::string>& arguments) {
   auto isTraySwitch = [](const std::string& argument) {
     std::string_view expected = kTraySwitch;
     return argument.size() == expected.size() && (argument[0] == '/' || argument[0] == '-') &&
-           std::equal(
-               argument.begin() + 1, argument.end(), expected.begin() + 1,
-               [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+           ui::sameIgnoringCase(std::string_view(argument).substr(1), expected.substr(1));
   };
   return std::any_of(arguments.begin(), arguments.end(), isTraySwitch);
 }

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <utility>
 
+#include "ui/Text.h"
+
 namespace app {
 
 namespace {
@@ -16,12 +18,6 @@ constexpr std::pair<std::string_view, KeyKind> kKeys[] = {
     {"Delete", KeyKind::Delete}};
 constexpr int kFunctionKeys = 24;
 
-std::string lower(std::string_view text) {
-  std::string s;
-  for (char ch : text) s += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  return s;
-}
-
 // The key of a name in lower case; KeyKind::None for none.
 Shortcut key(std::string_view name) {
   Shortcut k;
@@ -30,7 +26,7 @@ Shortcut key(std::string_view name) {
   for (int n = 1; n <= kFunctionKeys; ++n)
     if (name.starts_with('f') && name.substr(1) == std::to_string(n)) k = {0, KeyKind::Function, n};
   for (const auto& [known, kind] : kKeys)
-    if (lower(known) == name) k = {0, kind, 0};
+    if (ui::asciiLower(known) == name) k = {0, kind, 0};
   return k;
 }
 
@@ -40,7 +36,7 @@ std::optional<Shortcut> parseShortcut(std::string_view text) {
   std::string s;  // "Page Down" is "pagedown"
   for (char ch : text)
     if (!std::isspace(static_cast<unsigned char>(ch)))
-      s += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      s += ui::asciiLower(ch);
   if (s.empty()) return Shortcut{};
   unsigned modifiers = 0;
   std::string_view rest = s;
@@ -48,7 +44,7 @@ std::optional<Shortcut> parseShortcut(std::string_view text) {
     const std::string_view name = rest.substr(0, plus);
     unsigned modifier = 0;
     for (const auto& [known, flag] : kModifiers)
-      if (lower(known) == name) modifier = flag;
+      if (ui::asciiLower(known) == name) modifier = flag;
     if (!modifier) return std::nullopt;
     modifiers |= modifier;
     rest.remove_prefix(plus + 1);

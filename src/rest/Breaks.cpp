@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "settings/Values.h"
+#include "ui/Text.h"
 
 namespace rest {
 
@@ -45,18 +46,6 @@ std::string consentPath(std::string keyName) {
   return keyName;
 }
 
-namespace {
-
-char lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) { return lower(x) == lower(y); });
-}
-
-}  // namespace
-
 AppList parseAppList(std::string_view text) {
   AppList list;
   while (!text.empty()) {
@@ -87,7 +76,7 @@ bool listedProgram(const std::vector<std::string>& names, std::string_view image
   const std::string_view file =
       slash == std::string_view::npos ? imagePath : imagePath.substr(slash + 1);
   return !file.empty() && std::ranges::any_of(names, [file](const std::string& name) {
-    return sameName(name, file);
+    return ui::sameIgnoringCase(name, file);
   });
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "settings/Values.h"
+#include "ui/Text.h"
 
 namespace settings {
 
@@ -20,15 +21,6 @@ Line lineAt(std::string_view text, std::size_t at) {
   std::size_t next = end + 1;
   if (text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
   return {at, end, next};
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 // The text's first line break; CR LF when it has none.
@@ -60,7 +52,7 @@ Found find(std::string_view text, std::string_view section, std::string_view key
       if (state == Inside) state = After;
       std::string_view name = line.substr(1);
       name = trimBlanks(name.substr(0, name.find(']')));
-      if (state == Before && sameName(name, section)) {
+      if (state == Before && ui::sameIgnoringCase(name, section)) {
         state = Inside;
         found.section = true;
         found.lastOfSection = l;
@@ -70,7 +62,7 @@ Found find(std::string_view text, std::string_view section, std::string_view key
     if (state != Inside) continue;
     found.lastOfSection = l;
     std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos || !sameName(trimBlanks(line.substr(0, equals)), key))
+    if (equals == std::string_view::npos || !ui::sameIgnoringCase(trimBlanks(line.substr(0, equals)), key))
       continue;
     if (found.keyLines.empty()) found.firstValue = trimBlanks(line.substr(equals + 1));
     found.keyLines.push_back(l);
