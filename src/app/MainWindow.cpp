@@ -71,7 +71,8 @@ MainWindow::MainWindow(const MainWindowServices& services)
                                                           .warn = warnSwitch,
                                                           .breaks = breaksSwitch,
                                                           .calls = callsSwitch,
-                                                          .apps = appsBox},
+                                                          .apps = appsBox,
+                                                          .hours = hours},
                                        services.clock, services.screen, services.host, services.ini,
                                        services.shell);
   backlight_ = std::make_unique<colour::Backlight>(
@@ -113,12 +114,15 @@ void MainWindow::keyboardAccess() {
     n.control->setTabStop(true);
   }
   // Reading order: the window's row of controls, then each panel's own.
-  setTabOrder({&SafeSwitch1, &SafeSwitch2, &edit[0], &edit[1], &Image1, &image2, &Slider1, &Slider2,
+  std::vector<ui::Control*> order{&SafeSwitch1, &SafeSwitch2, &edit[0], &edit[1], &Image1, &image2, &Slider1, &Slider2,
                &Slider3[0], &Slider3[1], &Slider3[2], &backlightSlider, &night.on, &night.from, &night.to,
                &night.warmth, &night.sun, &night.lat, &night.lon, &night.allowStronger, &Image8,
                &Image7, &Text3, &Text2, &soundSwitch, &warnSwitch, &breaksSwitch, &callsSwitch,
-               &appsBox, &setno[1], &setok[1]});
+               &appsBox, &hours.on, &hours.from, &hours.to};
   // clang-format on
+  for (rest::DayToggle& day : hours.days) order.push_back(&day);
+  order.insert(order.end(), {&setno[1], &setok[1]});
+  setTabOrder(order);
   eyeset.setKeyPanel(&Image7, &Image8);
   xxset.setKeyPanel(&setok[1], &setno[1]);
   setKeys(nullptr, &Image1);
@@ -142,6 +146,7 @@ void MainWindow::design() {
   ui::Font titleFont = title9;
   titleFont.charset = 0;
   const ui::Font system = ui::systemFont();
+  hours.design(*this, xxset, plain9, kCaptionGrey);
   // clang-format off
   ui::build(*this, {
     // Windowless controls of the window first: they lie behind its windowed ones. Shape1 is a
@@ -287,6 +292,11 @@ void MainWindow::design() {
     {.control = breaksSwitch, .in = &xxset},
     {.control = callsSwitch, .in = &xxset},
     {.control = appsBox, .in = &xxset, .font = system, .back = ui::kSystemWindow},
+    {.control = hours.on, .in = &xxset},
+    {.control = hours.from, .in = &xxset, .font = system, .back = ui::kSystemWindow,
+     .flags = kCentred},
+    {.control = hours.to, .in = &xxset, .font = system, .back = ui::kSystemWindow,
+     .flags = kCentred},
   });
   // clang-format on
   layOutRows();
@@ -336,6 +346,8 @@ void MainWindow::layOutRows() {
     {&breaksCaption, {Cell{&breaksSwitch, kSwitchWidth, kSwitchHeight, 0}}},
     {&callsCaption, {Cell{&callsSwitch, kSwitchWidth, kSwitchHeight, 0}}},
     {&appsCaption, {Cell{&appsBox, 0, kBoxHeight, 0}}},
+    hours.timesRow(),
+    hours.daysRow(restRows.labelWidth),
     {nullptr, {Cell{&setno[1], kPicture, kPicture, 3555 - 1500},
                Cell{&setok[1], kPicture, kPicture, 4650 - 3555 - kPicture}}},
   });
@@ -435,6 +447,7 @@ void MainWindow::Form_Load() {
   Image8.setPicture(setno[1].picture());
   edit[1].setPicture(edit[0].picture());
   rest_->loadSettings();
+  rest_->setHours(rest::readWorkingHours(ini_, ignored));
   backlight_->load();
   // Damaged values are named together, once, rather than in a box per key.
   if (const std::string text = ignored.message(); !text.empty())

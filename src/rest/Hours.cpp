@@ -1,7 +1,6 @@
 #include "rest/Hours.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "rest/RestSchedule.h"
 #include "settings/Keys.h"
@@ -14,107 +13,169 @@ namespace {
 
 namespace keys = settings::keys;
 constexpr int kMinutesPerDay = 1440;
+constexpr const char* kDays[7] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                  "Friday", "Saturday", "Sunday"};
 
-long long floorDiv(long long a, long long b) {
-  return a / b - (a % b < 0 ? 1 : 0);
+long long dayOf(long long minute) {
+  return (minute - (minute % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay) / kMinutesPerDay;
 }
 
 // Monday first; 1970-01-01, day 0, was a Thursday.
-int weekday(long long day) {
-  return static_cast<int>((day % 7 + 7 + 3) % 7);
+std::size_t weekday(long long day) {
+  return static_cast<std::size_t>((day % 7 + 10) % 7);
 }
 
-}  // namespace
+std::string daysText(const std::array<bool, 7>& days) {
+  std::string text;
+  for (std::size_t d = 0; d < days.size(); ++d)
+    if (days[d]) text.append(text.empty() ? "" : ",").append(ui::asciiLower({kDays[d], 3}));
+  return text;
+}
 
-std::optional<Weekdays> parseDays(std::string_view text) {
-  Weekdays days{};
-  std::size_t start = 0;
-  for (std::size_t comma = 0; comma != std::string_view::npos; start = comma + 1) {
+// Day names separated by commas, blanks around each; no day at all is no value.
+std::optional<std::array<bool, 7>> parseDays(std::string_view text) {
+  std::array<bool, 7> days{};
+  for (std::size_t start = 0, comma = 0; comma != std::string_view::npos; start = comma + 1) {
     comma = text.find(',', start);
     const std::string_view name = settings::trimBlanks(text.substr(start, comma - start));
     const auto* day = std::ranges::find_if(
-        kDayNames, [name](const char* d) { return ui::sameIgnoringCase(name, d); });
-    if (day == std::end(kDayNames)) return std::nullopt;
-    days[static_cast<std::size_t>(day - kDayNames)] = true;
+        kDays, [name](std::string_view d) { return ui::sameIgnoringCase(name, d.substr(0, 3)); });
+    if (day == std::end(kDays)) return std::nullopt;
+    days[static_cast<std::size_t>(day - kDays)] = true;
   }
   return days;
 }
 
-std::string daysText(const Weekdays& days) {
-  std::string text;
-  for (std::size_t d = 0; d < days.size(); ++d) {
-    if (!days[d]) continue;
-    if (!text.empty()) text += ',';
-    text += ui::asciiLower(kDayNames[d]);
-  }
-  return text;
+std::optional<bool> parseFlag(std::string_view text) {
+  const bool on = settings::storedFlag(text, true);
+  return on == settings::storedFlag(text, false) ? std::optional(on) : std::nullopt;
 }
+
+}  // namespace
 
 WorkingHours readWorkingHours(settings::Ini& ini, settings::IgnoredValues& ignored) {
   WorkingHours h;
-  const auto read = [&ini](const char* key) { return ini.readini(keys::kHoursSection, key); };
-  // A key that is not there reads as its own name, and is no fault.
-  const auto usable = [&ignored](const char* key, const std::string& value, bool fine) {
-    if (!fine && value != key) ignored.add(keys::kHoursSection, key, value);
-    return fine;
+  const auto read = [&](const char* key, auto parse, auto& field) {
+    const std::string value = ini.readini(keys::kHoursSection, key);
+    if (const auto parsed = parse(value))
+      field = *parsed;
+    else if (value != key)  // a key that is not there reads as its own name, and is no fault
+      ignored.add(keys::kHoursSection, key, value);
   };
-  const std::string on(settings::trimBlanks(read(keys::kHoursOn)));
-  if (usable(keys::kHoursOn, on, on == "0" || on == "1")) h.on = on == "1";
-  const std::string days = read(keys::kHoursDays);
-  if (const auto d = parseDays(days); usable(keys::kHoursDays, days, d.has_value())) h.days = *d;
-  const std::string from = read(keys::kHoursFrom);
-  const std::string to = read(keys::kHoursTo);
-  if (const auto t = settings::parseClockTime(from); usable(keys::kHoursFrom, from, t.has_value()))
-    h.from = *t;
-  if (const auto t = settings::parseClockTime(to); usable(keys::kHoursTo, to, t.has_value()))
-    h.to = *t;
+  read(keys::kHoursOn, parseFlag, h.on);
+  read(keys::kHoursDays, parseDays, h.days);
+  read(keys::kHoursFrom, settings::parseClockTime, h.from);
+  read(keys::kHoursTo, settings::parseClockTime, h.to);
   return h;
 }
 
-std::vector<ui::ProfileEntry> storedEntries(const WorkingHours& h) {
-  return {{keys::kHoursSection, keys::kHoursOn, h.on ? "1" : "0"},
-          {keys::kHoursSection, keys::kHoursDays, daysText(h.days)},
-          {keys::kHoursSection, keys::kHoursFrom, settings::clockText(h.from)},
-          {keys::kHoursSection, keys::kHoursTo, settings::clockText(h.to)}};
+std::vector<ui::ProfileEntry> withHours(std::vector<ui::ProfileEntry> entries,
+                                        const WorkingHours& h) {
+  entries.insert(entries.end(),
+                 {{keys::kHoursSection, keys::kHoursOn, h.on ? "1" : "0"},
+                  {keys::kHoursSection, keys::kHoursDays, daysText(h.days)},
+                  {keys::kHoursSection, keys::kHoursFrom, settings::clockText(h.from)},
+                  {keys::kHoursSection, keys::kHoursTo, settings::clockText(h.to)}});
+  return entries;
 }
 
-std::optional<Stretch> stretchAt(const WorkingHours& h, long long minute) {
-  if (!h.on)
-    return Stretch{std::numeric_limits<long long>::min(), std::numeric_limits<long long>::max()};
-  int length = ((h.to - h.from) % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay;
-  if (length == 0) length = kMinutesPerDay;
-  std::optional<Stretch> found;
-  // Yesterday's hours may run on past midnight; a week on, every chosen day has come round.
-  const long long today = floorDiv(minute, kMinutesPerDay);
-  for (long long day = today - 1; day <= today + 8; ++day) {
-    const long long begin = day * kMinutesPerDay + h.from;
-    if (!h.days[static_cast<std::size_t>(weekday(day))] || begin + length <= minute) continue;
-    if (found && begin > found->end) break;
-    if (found)
-      found->end = begin + length;  // whole days in a row are one stretch
-    else
-      found = Stretch{begin, begin + length};
-  }
-  return found;
-}
-
-bool insideHours(const WorkingHours& h, const ui::LocalTime& now) {
+std::optional<long long> outsideHoursUntil(const WorkingHours& h, const ui::LocalTime& now) {
   const long long minute = absoluteMinute(now);
-  const std::optional<Stretch> s = stretchAt(h, minute);
-  return s && s->begin <= minute;
+  const int length = (h.to - h.from + kMinutesPerDay - 1) % kMinutesPerDay + 1;
+  // Yesterday's hours may run on past midnight; within a week every chosen day comes round.
+  for (long long day = dayOf(minute) - 1; h.on && day <= dayOf(minute) + 7; ++day) {
+    const long long begin = day * kMinutesPerDay + h.from;
+    if (h.days[weekday(day)] && minute < begin + length)
+      return begin <= minute ? std::nullopt : std::optional(begin);
+  }
+  return std::nullopt;
 }
 
 std::string startText(long long begin, const ui::LocalTime& now) {
   std::string text = "Reminders start at " + settings::clockText(begin);
-  const long long day = floorDiv(begin, kMinutesPerDay);
-  if (day != floorDiv(absoluteMinute(now), kMinutesPerDay))
-    text.append(" ").append(kDayNames[weekday(day)]);
+  if (const long long day = dayOf(begin); day != dayOf(absoluteMinute(now)))
+    text.append(" ").append(kDays[weekday(day)], 3);
   return text;
 }
 
 std::string hoursStatus(const WorkingHours& h) {
   if (!h.on) return "always";
   return settings::clockText(h.from) + "-" + settings::clockText(h.to) + " " + daysText(h.days);
+}
+
+DayToggle::DayToggle(int day) : ui::Control(ui::Kind::Label, "hoursDay", day) {
+  setText(std::string(kDays[day], 3));
+  setAccessName(kDays[day]);
+  setAlign(ui::Align::Centre);
+  setOn(false);
+  Click = [this] { setOn(!on_); };
+}
+
+void DayToggle::setOn(bool on) {
+  constexpr ui::Colour kWhite = ui::hex(0xFFFFFF);
+  setBackColour(on ? ui::kFeatureOnColour : kWhite);
+  setForeColour(on ? kWhite : ui::hex(0x808080));
+  if (on != on_) changed(ui::Property::Value);
+  on_ = on;
+}
+
+void HoursRow::design(ui::Form& form, ui::Control& panel, const ui::Font& font, ui::Colour fore) {
+  caption.setText("Working hours");
+  fromText.setText("From");
+  toText.setText("To");
+  for (ui::Label* label : {&caption, &fromText, &toText}) {
+    label->setFont(font);
+    label->setForeColour(fore);
+    label->setTransparent(true);
+    form.add(*label, &panel);
+  }
+  for (DayToggle& day : days) {
+    day.setFont(font);
+    form.add(day, &panel);
+    day.setTabStop(true);
+  }
+  on.setAccessName("Working hours");
+  from.setAccessName("Working hours from");
+  to.setAccessName("Working hours to");
+  for (ui::Control* c : std::initializer_list<ui::Control*>{&on, &from, &to}) c->setTabStop(true);
+}
+
+ui::Row HoursRow::timesRow() {
+  return {&caption,
+          {{&on, 1170, 345, 0},
+           {&fromText, 390, 255},
+           {&from, 615, 270, 45},
+           {&toText, 240, 255},
+           {&to, 615, 270, 45}}};
+}
+
+ui::Row HoursRow::daysRow(int labelWidth) {
+  ui::Row row;
+  for (DayToggle& day : days)
+    row.cells.push_back({&day, 510, 255, row.cells.empty() ? labelWidth : 60});
+  return row;
+}
+
+void HoursRow::show(const WorkingHours& hours) {
+  on.setValue(hours.on);
+  for (std::size_t d = 0; d < days.size(); ++d) days[d].setOn(hours.days[d]);
+  from.setText(settings::clockText(hours.from));
+  to.setText(settings::clockText(hours.to));
+}
+
+std::optional<WorkingHours> HoursRow::typed(std::string& fault) const {
+  WorkingHours h{on.Value()};
+  std::ranges::transform(days, h.days.begin(), &DayToggle::checked);
+  const std::optional<int> start = settings::parseClockTime(from.text());
+  const std::optional<int> end = settings::parseClockTime(to.text());
+  if (!start || !end)
+    fault = "Working hours \"From\" and \"To\" must be times of day such as 09:00.";
+  else if (h.on && h.days == std::array<bool, 7>{})
+    fault = "Working hours need at least one day.";
+  if (!fault.empty()) return std::nullopt;
+  h.from = *start;
+  h.to = *end;
+  return h;
 }
 
 }  // namespace rest

@@ -1,55 +1,72 @@
 #pragma once
-// Working hours: the days and the times of day reminders run in. Pure functions of the settings
-// and the local time, as the rest schedule is; the rest engine asks them whether a moment is
-// inside the hours and when the hours next begin and end.
+// Working hours: the days and times of day reminders run in, a pure schedule in local wall-clock
+// minutes as the rest clock's is, and the rest panel's row for them.
 #include <array>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "controls/SafeSwitch.h"
 #include "settings/Ignored.h"
 #include "settings/Ini.h"
-#include "ui/System.h"
+#include "ui/Form.h"
+#include "ui/RowLayout.h"
 
 namespace rest {
 
-using Weekdays = std::array<bool, 7>;  // Monday first
-inline constexpr const char* kDayNames[7] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-
 struct WorkingHours {
-  bool on = false;  // off: reminders at any time
-  Weekdays days{true, true, true, true, true, false, false};
+  bool on = false;                                                       // off: at any time
+  std::array<bool, 7> days{true, true, true, true, true, false, false};  // Monday first
   // Minutes of the day. A `to` before `from` runs over midnight into the next day, which counts
-  // as the day it began; a `to` equal to `from` is the whole day from `from`.
+  // as the day it began; a `to` equal to `from` is a whole day.
   int from = 9 * 60;
   int to = 18 * 60;
   friend bool operator==(const WorkingHours&, const WorkingHours&) = default;
 };
 
-// "mon,tue" (any case, blanks around each name) as the days; nothing for anything that is not a
-// day's three-letter English name, and for no day at all.
-std::optional<Weekdays> parseDays(std::string_view text);
-// "mon,tue,wed,thu,fri": the days as stored, Monday first.
-std::string daysText(const Weekdays& days);
 // The [hours] section; a value that cannot be read keeps its default and is named in ignored.
 WorkingHours readWorkingHours(settings::Ini& ini, settings::IgnoredValues& ignored);
-std::vector<ui::ProfileEntry> storedEntries(const WorkingHours& hours);
-
-// Working hours in force from begin up to end, in local minutes since 1970. Local wall-clock
-// minutes: a start the clock skips in spring is in force from the first minute after the skip,
-// and the hour the clock repeats in autumn is inside or outside each time as its times are.
-struct Stretch {
-  long long begin = 0;
-  long long end = 0;
-};
-// The stretch in force at the minute or the next one to begin (whole days that follow it
-// joined); without limits while working hours are off, nothing with no day chosen.
-std::optional<Stretch> stretchAt(const WorkingHours& hours, long long minute);
-bool insideHours(const WorkingHours& hours, const ui::LocalTime& now);
+// The entries and the working hours' values after them, to store in one save.
+std::vector<ui::ProfileEntry> withHours(std::vector<ui::ProfileEntry> entries,
+                                        const WorkingHours& hours);
+// Nothing inside working hours (always while they are off), else the local minute since 1970
+// they next begin. By the wall clock: a start skipped in spring is in force from the minute after
+// the skip, and the hour repeated in autumn is inside or outside each time as its times are.
+std::optional<long long> outsideHoursUntil(const WorkingHours& hours, const ui::LocalTime& now);
 // "Reminders start at 09:00 Mon", the day only when it is not today.
 std::string startText(long long begin, const ui::LocalTime& now);
 // "09:00-18:00 mon,tue,wed,thu,fri", or "always" while working hours are off.
 std::string hoursStatus(const WorkingHours& hours);
+
+// A day that a click turns on and off: a check button read by the day's full name.
+class DayToggle : public ui::Control {
+ public:
+  explicit DayToggle(int day);
+  void setOn(bool on);
+  ui::Role role() const override { return ui::Role::CheckButton; }
+  bool checked() const override { return on_; }
+
+ private:
+  bool on_ = false;
+};
+
+// The rest panel's row: the switch and From/To boxes (in the panel's design table), the days
+// below them.
+struct HoursRow {
+  ui::Label caption{"hoursCaption"}, fromText{"hoursFromText"}, toText{"hoursToText"};
+  controls::SafeSwitch on{"hoursOn"};
+  ui::TextBox from{"hoursFrom"}, to{"hoursTo"};
+  std::array<DayToggle, 7> days{DayToggle{0}, DayToggle{1}, DayToggle{2}, DayToggle{3},
+                                DayToggle{4}, DayToggle{5}, DayToggle{6}};
+
+  // Adds the captions and the days to the panel ahead of its windowed controls; names the row's
+  // controls for assistive technology and puts them in Tab's reach.
+  void design(ui::Form& form, ui::Control& panel, const ui::Font& font, ui::Colour fore);
+  ui::Row timesRow();
+  ui::Row daysRow(int labelWidth);
+  void show(const WorkingHours& hours);
+  // As typed; nothing, and the fault for the message, when a time or the days are not right.
+  std::optional<WorkingHours> typed(std::string& fault) const;
+};
 
 }  // namespace rest

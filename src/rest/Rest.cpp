@@ -29,7 +29,9 @@ namespace keys = settings::keys;
 
 Rest::Rest(RestControls controls, ui::Clock& clock, ui::Screen& screen, ui::FormHost* host,
            settings::Ini& ini, ui::Shell& shell)
-    : c_(controls), clock_(clock), display_(screen), host_(host), ini_(ini), shell_(shell) {}
+    : c_(controls), clock_(clock), display_(screen), host_(host), ini_(ini), shell_(shell) {
+  c_.hours.show(hours_);
+}
 
 Rest::~Rest() = default;
 
@@ -169,18 +171,23 @@ void Rest::setok_Click(int /*index*/) {
   if (!typedLength()) rule("The rest length (\"Rest ... minutes\")", kMinLength, kMaxLength);
   if (const AppList apps = parseAppList(c_.apps.text()); !apps.error.empty())
     text += (text.empty() ? "" : "\n") + apps.error;
+  std::string hoursFault;
+  const std::optional<WorkingHours> hours = c_.hours.typed(hoursFault);
+  text += (text.empty() || hoursFault.empty() ? "" : "\n") + hoursFault;
   if (!text.empty()) return shell_.messageBox(text, ui::kProgramTitle, ui::MessageIcon::Warning);
   dsxxadd();
+  setHours(*hours);
   // One save for the panel: the file is swapped once.
   breaks_.on = c_.breaks.Value();
   applyHolds();
-  ini_.writeini({{keys::kRestSection, keys::kInterval, c_.Text2.text()},
-                 {keys::kRestSection, keys::kLength, c_.Text3.text()},
-                 {keys::kRestSection, keys::kSound, c_.sound.Value() ? kOn : kOff},
-                 {keys::kRestSection, keys::kWarn, c_.warn.Value() ? kOn : kOff},
-                 {keys::kBreakSection, keys::kBreakOn, breaks_.on ? kOn : kOff},
-                 {keys::kBusySection, keys::kCalls, c_.calls.Value() ? kOn : kOff},
-                 {keys::kBusySection, keys::kApps, c_.apps.text()}});
+  ini_.writeini(withHours({{keys::kRestSection, keys::kInterval, c_.Text2.text()},
+                           {keys::kRestSection, keys::kLength, c_.Text3.text()},
+                           {keys::kRestSection, keys::kSound, c_.sound.Value() ? kOn : kOff},
+                           {keys::kRestSection, keys::kWarn, c_.warn.Value() ? kOn : kOff},
+                           {keys::kBreakSection, keys::kBreakOn, breaks_.on ? kOn : kOff},
+                           {keys::kBusySection, keys::kCalls, c_.calls.Value() ? kOn : kOff},
+                           {keys::kBusySection, keys::kApps, c_.apps.text()}},
+                          hours_));
 }
 
 void Rest::applyHolds() {
@@ -191,10 +198,16 @@ void Rest::applyHolds() {
 
 void Rest::setno_Click(int /*index*/) {
   c_.ppset.setVisible(false);
+  c_.hours.show(hours_);
   // Valid typed values stay and take effect at the next new working period; invalid ones would
   // only be thrown away then, so they go back to the values in force now.
   if (!typedInterval()) c_.Text2.setText(std::to_string(interval_));
   if (!typedLength()) c_.Text3.setText(std::to_string(length_));
+}
+
+void Rest::setHours(const WorkingHours& hours) {
+  hours_ = hours;
+  c_.hours.show(hours);
 }
 
 void Rest::okdsxxadd_Click() {

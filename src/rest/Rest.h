@@ -14,6 +14,7 @@
 #include "ui/Control.h"
 #include "ui/Form.h"
 #include "rest/Breaks.h"
+#include "rest/Hours.h"
 #include "rest/RestSchedule.h"
 #include "ui/System.h"
 
@@ -44,6 +45,7 @@ struct RestControls {
   controls::SafeSwitch& breaks;  // in the rest panel: short breaks for the eyes
   controls::SafeSwitch& calls;   // in the rest panel: a call holds the prompt
   ui::TextBox& apps;             // in the rest panel: programs that hold the prompt in front
+  HoursRow& hours;               // in the rest panel: working hours
 };
 
 class Rest {
@@ -123,6 +125,10 @@ class Rest {
   // screen and one that went loses its own; the rest goes on.
   void monitorsChanged();
 
+  // Working hours in force, shown in the rest panel.
+  void setHours(const WorkingHours& hours);
+  const WorkingHours& hours() const { return hours_; }
+
   // The values in force: the last accepted interval and length.
   int interval() const { return interval_; }
   int length() const { return length_; }
@@ -184,6 +190,7 @@ class Rest {
   int dimming_ = 100;
   RestSchedule schedule_;
   BreakSettings breaks_;
+  WorkingHours hours_;
   ShortBreaks shortBreaks_;
   std::int64_t breakEndMs_ = 0;  // on the monotonic counter, while a short break is shown
   bool holdCalls_ = true;

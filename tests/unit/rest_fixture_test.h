@@ -18,6 +18,7 @@ struct RestFixture : ::testing::Test {
   controls::SafeSwitch SafeSwitch2{"SafeSwitch2"}, sound{"sound"}, warn{"warn"}, breaks{"breaks"},
       calls{"calls"};
   ui::TextBox apps{"apps"};
+  rest::HoursRow hours;
   ui::Image edit1{"edit", 1}, setok1{"setok", 1}, setno1{"setno", 1};
   ui::PictureBox ppset{"ppset"};
   ui::Timer Timer1{"Timer1"};
@@ -42,7 +43,8 @@ struct RestFixture : ::testing::Test {
             .warn = warn,
             .breaks = breaks,
             .calls = calls,
-            .apps = apps};
+            .apps = apps,
+            .hours = hours};
   }
 
   fakes::Clock clock;  // 14:07:30

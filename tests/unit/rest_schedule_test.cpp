@@ -64,51 +64,42 @@ TEST(RestSettings, TimesOfDayMomentsAndFlags) {
     EXPECT_EQ(settings::storedFlag(text, fallback), flag) << text;
 }
 
-// Working hours over a week from Monday 2026-12-07, in local wall-clock minutes: in force at the
-// moment, and the stretch in force or next ("" for none).
+// Working hours over a week from Monday 2026-12-07 by the wall clock: "" inside, else when they
+// next begin.
 TEST(RestHours, AWeekOverMidnightDaysOffAndClockChanges) {
   const rest::WorkingHours week{true}, night{true, {true}, 22 * 60, 6 * 60},
-      weekend{true, {0, 0, 0, 0, 0, 1, 1}, 0, 0}, spring{true, *rest::parseDays("sun"), 150, 600},
-      autumn{true, spring.days, 60, 150};
-  const auto at = [](int day, int hour, int minute) {
-    return rest::absoluteMinute({2026, 12, day, hour, minute, 0});
-  };
-  const std::tuple<rest::WorkingHours, long long, bool, const char*> table[] = {
-      {week, at(7, 8, 59), false, "2026-12-07 09:00 2026-12-07 18:00"},
-      {week, at(7, 9, 0), true, "2026-12-07 09:00 2026-12-07 18:00"},
-      {week, at(7, 18, 0), false, "2026-12-08 09:00 2026-12-08 18:00"},
-      {week, at(11, 18, 0), false, "2026-12-14 09:00 2026-12-14 18:00"},  // Friday: Monday next
-      {{}, at(12, 3, 0), true, ""},                                       // off: always
-      {night, at(7, 23, 0), true, "2026-12-07 22:00 2026-12-08 06:00"},
-      {night, at(8, 5, 59), true, "2026-12-07 22:00 2026-12-08 06:00"},  // Monday's, on Tuesday
-      {night, at(8, 6, 0), false, "2026-12-14 22:00 2026-12-15 06:00"},
-      {night, at(7, 0, 30), false, "2026-12-07 22:00 2026-12-08 06:00"},  // Sunday is off
-      {weekend, at(11, 23, 59), false, "2026-12-12 00:00 2026-12-14 00:00"},
-      {weekend, at(13, 23, 59), true, "2026-12-13 00:00 2026-12-14 00:00"},
+      weekend{true, {0, 0, 0, 0, 0, 1, 1}, 0, 0}, sunday{true, {0, 0, 0, 0, 0, 0, 1}, 150, 600},
+      autumn{true, sunday.days, 60, 150};
+  const std::tuple<rest::WorkingHours, int, int, int, const char*> table[] = {
+      {week, 7, 8, 59, "2026-12-07 09:00"},
+      {week, 7, 9, 0, ""},
+      {week, 7, 17, 59, ""},
+      {week, 7, 18, 0, "2026-12-08 09:00"},
+      {week, 11, 18, 0, "2026-12-14 09:00"},  // Friday evening: Monday next
+      {{}, 12, 3, 0, ""},                     // off: always
+      {night, 7, 23, 0, ""},
+      {night, 8, 5, 59, ""},  // Monday's, on Tuesday
+      {night, 8, 6, 0, "2026-12-14 22:00"},
+      {night, 7, 0, 30, "2026-12-07 22:00"},  // Sunday off
+      {weekend, 11, 23, 59, "2026-12-12 00:00"},
+      {weekend, 13, 23, 59, ""},
       // Spring forward, 01:59 to 03:00: the 02:30 that never comes is passed, in force at 03:00.
-      {spring, at(13, 1, 59), false, "2026-12-13 02:30 2026-12-13 10:00"},
-      {spring, at(13, 3, 0), true, "2026-12-13 02:30 2026-12-13 10:00"},
-      // Autumn back, 03:00 to 02:00, hours 01:00 to 02:30: the wall clock rules, so the
-      // repeated 02:00 to 02:30 is inside again.
-      {autumn, at(13, 2, 45), false, "2026-12-20 01:00 2026-12-20 02:30"},
-      {autumn, at(13, 2, 10), true, "2026-12-13 01:00 2026-12-13 02:30"}};
-  for (const auto& [hours, minute, inside, stretch] : table) {
-    const auto s = rest::stretchAt(hours, minute);
-    const std::string text =
-        s && hours.on ? rest::formatMoment(s->begin) + " " + rest::formatMoment(s->end) : "";
-    EXPECT_EQ(text, stretch) << rest::formatMoment(minute);
-    const settings::CivilDate d = settings::civilFromDays(minute / 1440);
-    EXPECT_EQ(rest::insideHours(
-                  hours, {d.year, d.month, d.day, int(minute / 60 % 24), int(minute % 60), 0}),
-              inside)
-        << rest::formatMoment(minute);
+      {sunday, 13, 1, 59, "2026-12-13 02:30"},
+      {sunday, 13, 3, 0, ""},
+      // Autumn back, 03:00 to 02:00, hours 01:00 to 02:30: 02:10 is inside both times it comes.
+      {autumn, 13, 2, 45, "2026-12-20 01:00"},
+      {autumn, 13, 2, 10, ""}};
+  for (const auto& [hours, day, hour, minute, begins] : table) {
+    const auto until = rest::outsideHoursUntil(hours, {2026, 12, day, hour, minute, 0});
+    EXPECT_EQ(until ? rest::formatMoment(*until) : "", begins)
+        << day << " " << hour << ":" << minute;
   }
-  EXPECT_EQ(rest::startText(at(7, 9, 0), {2026, 12, 7, 8, 0, 0}), "Reminders start at 09:00");
-  EXPECT_EQ(rest::startText(at(14, 9, 0), {2026, 12, 11, 18, 0, 0}),
-            "Reminders start at 09:00 Mon");
+  const long long monday9 = rest::absoluteMinute({2026, 12, 14, 9, 0, 0});
+  EXPECT_EQ(rest::startText(monday9, {2026, 12, 14, 8, 0, 0}), "Reminders start at 09:00");
+  EXPECT_EQ(rest::startText(monday9, {2026, 12, 11, 18, 0, 0}), "Reminders start at 09:00 Mon");
   EXPECT_EQ(rest::hoursStatus(week), "09:00-18:00 mon,tue,wed,thu,fri");
   EXPECT_EQ(rest::hoursStatus({}), "always");
-  // Stored values: day names in any case with blanks; anything else keeps its default, named.
+  // Stored: day names in any case with blanks; anything else keeps its default and is named.
   fakes::ProfileStore store;
   fakes::Shell shell;
   settings::Ini ini{store, shell};
@@ -117,10 +108,15 @@ TEST(RestHours, AWeekOverMidnightDaysOffAndClockChanges) {
                   {{"hours", "from"}, "7:5"},
                   {{"hours", "to"}, "24:00"}};
   settings::IgnoredValues ignored;
-  EXPECT_EQ(rest::readWorkingHours(ini, ignored),
-            (rest::WorkingHours{true, {0, 0, 0, 0, 0, 1, 1}}));
+  EXPECT_EQ(rest::readWorkingHours(ini, ignored), (rest::WorkingHours{true, weekend.days}));
   EXPECT_NE(ignored.message().find("[hours] from=7:5\n[hours] to=24:00"), std::string::npos);
-  for (const char* bad : {"", "mon,,tue", "monday", "mon;tue"}) EXPECT_FALSE(rest::parseDays(bad));
+  for (const char* bad : {"", "mon,,tue", "monday", "mon;tue"}) {
+    store.values = {{{"hours", "on"}, "yes"}, {{"hours", "days"}, bad}};
+    settings::IgnoredValues damaged;
+    EXPECT_EQ(rest::readWorkingHours(ini, damaged), rest::WorkingHours{});
+    EXPECT_NE(damaged.message().find("on=yes\n[hours] days=" + std::string(bad)),
+              std::string::npos);
+  }
 }
 
 TEST_F(RestSchedule, DsxxaddAppliesTheSettingsAndSetsTheNextTime) {
