@@ -114,7 +114,7 @@ DayToggle::DayToggle(int day) : ui::Control(ui::Kind::Label, "hoursDay", day) {
 void DayToggle::setOn(bool on) {
   constexpr ui::Colour kWhite = ui::hex(0xFFFFFF);
   setBackColour(on ? ui::kFeatureOnColour : kWhite);
-  setForeColour(on ? kWhite : ui::hex(0x808080));
+  setForeColour(on ? kWhite : ui::hex(0x404040));
   if (on != on_) changed(ui::Property::Value);
   on_ = on;
 }
@@ -129,11 +129,13 @@ void HoursRow::design(ui::Form& form, ui::Control& panel, const ui::Font& font, 
     label->setTransparent(true);
     form.add(*label, &panel);
   }
+  for (ui::Label* label : {&fromText, &toText}) label->setAlign(ui::Align::Centre);
   for (DayToggle& day : days) {
     day.setFont(font);
     form.add(day, &panel);
     day.setTabStop(true);
   }
+  on.setPlainLettering(true);
   on.setAccessName("Working hours");
   from.setAccessName("Working hours from");
   to.setAccessName("Working hours to");
@@ -143,10 +145,10 @@ void HoursRow::design(ui::Form& form, ui::Control& panel, const ui::Font& font, 
 ui::Row HoursRow::timesRow() {
   return {&caption,
           {{&on, 1170, 345, 0},
-           {&fromText, 390, 255},
-           {&from, 615, 270, 45},
-           {&toText, 240, 255},
-           {&to, 615, 270, 45}}};
+           {&fromText, 480, 255, 150},
+           {&from, 615, 270, 30},
+           {&toText, 330, 255, 30},
+           {&to, 615, 270, 30}}};
 }
 
 ui::Row HoursRow::daysRow(int labelWidth) {
