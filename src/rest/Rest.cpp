@@ -484,6 +484,10 @@ void Rest::restScreenClosed() {
   closeRestScreens();
 }
 
+void Rest::hoursChanged() {
+  Timer1_Timer();
+}
+
 void Rest::workAreaChanged() {
   if (prompt_) prompt_->placeInCorner();
 }

@@ -3,6 +3,7 @@
 // settings, and the two windows it opens (the prompt Form2 and the rest screen Form3).
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -122,6 +123,12 @@ class Rest {
   // The desktop's monitors may have changed: during a rest, a monitor that came gets a rest
   // screen and one that went loses its own; the rest goes on.
   void monitorsChanged();
+
+  // Working hours, set by the program: nothing while the moment is inside them, else the local
+  // minute (since 1970) they next begin. Unset, it is always working time. The engine asks at each
+  // tick; hoursChanged() makes it ask at once (the schedule was changed).
+  std::function<std::optional<long long>(const ui::LocalTime&)> outsideHoursUntil;
+  void hoursChanged();
 
   // The values in force: the last accepted interval and length.
   int interval() const { return interval_; }
