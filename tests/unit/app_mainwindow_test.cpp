@@ -394,7 +394,7 @@ TEST_F(MainWindowTest, DisplayResetResendsTheRampAndARestFollowsTheMonitors) {
   ui::Ramp adjusted = gamma.ramp;
   gamma.ramp = colour::identityRamp();  // the system dropped our ramp
   rest::Rest& rest = program->mainWindow().rest();
-  rest.showRestScreen();
+  rest.restNow();
   screen.others = {{{1280 * 15, 0, 1024 * 15, 768 * 15}, 96, false}};  // plugged in meanwhile
   program->displayReset();
   EXPECT_EQ(gamma.ramp, adjusted);
