@@ -79,7 +79,7 @@ std::vector<ui::ProfileEntry> withHours(std::vector<ui::ProfileEntry> entries,
   return entries;
 }
 
-std::optional<long long> outsideHoursUntil(const WorkingHours& h, const ui::LocalTime& now) {
+std::optional<long long> closedUntil(const WorkingHours& h, const ui::LocalTime& now) {
   const long long minute = absoluteMinute(now);
   const int length = (h.to - h.from + kMinutesPerDay - 1) % kMinutesPerDay + 1;
   // Yesterday's hours may run on past midnight; within a week every chosen day comes round.
@@ -89,13 +89,6 @@ std::optional<long long> outsideHoursUntil(const WorkingHours& h, const ui::Loca
       return begin <= minute ? std::nullopt : std::optional(begin);
   }
   return std::nullopt;
-}
-
-std::string startText(long long begin, const ui::LocalTime& now) {
-  std::string text = "Reminders start at " + settings::clockText(begin);
-  if (const long long day = dayOf(begin); day != dayOf(absoluteMinute(now)))
-    text.append(" ").append(kDays[weekday(day)], 3);
-  return text;
 }
 
 std::string hoursStatus(const WorkingHours& h) {
@@ -135,11 +128,6 @@ void HoursRow::design(ui::Form& form, ui::Control& panel, const ui::Font& font, 
     form.add(day, &panel);
     day.setTabStop(true);
   }
-  on.setPlainLettering(true);
-  on.setAccessName("Working hours");
-  from.setAccessName("Working hours from");
-  to.setAccessName("Working hours to");
-  for (ui::Control* c : std::initializer_list<ui::Control*>{&on, &from, &to}) c->setTabStop(true);
 }
 
 ui::Row HoursRow::timesRow() {

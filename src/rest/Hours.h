@@ -32,9 +32,7 @@ std::vector<ui::ProfileEntry> withHours(std::vector<ui::ProfileEntry> entries,
 // Nothing inside working hours (always while they are off), else the local minute since 1970
 // they next begin. By the wall clock: a start skipped in spring is in force from the minute after
 // the skip, and the hour repeated in autumn is inside or outside each time as its times are.
-std::optional<long long> outsideHoursUntil(const WorkingHours& hours, const ui::LocalTime& now);
-// "Reminders start at 09:00 Mon", the day only when it is not today.
-std::string startText(long long begin, const ui::LocalTime& now);
+std::optional<long long> closedUntil(const WorkingHours& hours, const ui::LocalTime& now);
 // "09:00-18:00 mon,tue,wed,thu,fri", or "always" while working hours are off.
 std::string hoursStatus(const WorkingHours& hours);
 
@@ -59,8 +57,7 @@ struct HoursRow {
   std::array<DayToggle, 7> days{DayToggle{0}, DayToggle{1}, DayToggle{2}, DayToggle{3},
                                 DayToggle{4}, DayToggle{5}, DayToggle{6}};
 
-  // Adds the captions and the days to the panel ahead of its windowed controls; names the row's
-  // controls for assistive technology and puts them in Tab's reach.
+  // Adds the captions and the days to the panel, ahead of its windowed controls.
   void design(ui::Form& form, ui::Control& panel, const ui::Font& font, ui::Colour fore);
   ui::Row timesRow();
   ui::Row daysRow(int labelWidth);

@@ -89,11 +89,15 @@ ui::Busy systemBusy() {
 ui::Busy Clock::userBusy() {
   // Asked at the rest clock's ticks only: nothing here wakes the program.
   const ui::Busy system = systemBusy();
+  holder_.clear();
   if (system != ui::Busy::No) return system;
-  const bool call = calls_ && consent_.inCall();
-  const bool listed =
-      !call && !programs_.empty() && rest::listedProgram(programs_, narrow(foregroundProgram()));
-  return rest::holdReason(system, call, listed);
+  holder_ = calls_ ? consent_.caller() : std::string();
+  const bool call = !holder_.empty();
+  if (!call && !programs_.empty()) {
+    const std::string front = narrow(foregroundProgram());
+    if (rest::listedProgram(programs_, front)) holder_ = front.substr(front.find_last_of('\\') + 1);
+  }
+  return rest::holdReason(system, call, !call && !holder_.empty());
 }
 
 void Clock::holdFor(bool calls, const std::vector<std::string>& programs) {

@@ -27,9 +27,11 @@ class Clock : public ui::Clock {
   std::int64_t idleMs() override;
   ui::Busy userBusy() override;
   void holdFor(bool calls, const std::vector<std::string>& programs) override;
+  std::string holder() override { return holder_; }
 
  private:
   bool calls_ = false;
+  std::string holder_;
   std::vector<std::string> programs_;
   ConsentWatch consent_;
 };

@@ -47,17 +47,18 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
   app::MainWindow& w = start();
   EXPECT_EQ(w.Text2.text(), "45");
   EXPECT_EQ(w.Text3.text(), "5");
-  EXPECT_EQ(reads(), (std::vector<std::string>{
-                         "read dsxx/mei",          "read dsxx/xiuxi",  "read dsxx/pdrun",
-                         "read eye/pdrun",         "read night/on",    "read night/from",
-                         "read night/to",          "read night/day",   "read night/night",
-                         "read night/fade",        "read night/mode",  "read night/lat",
-                         "read night/lon",         "read dsxx/later",  "read dsxx/laters",
-                         "read dsxx/paused_until", "read dsxx/sound",  "read dsxx/warn",
-                         "read micro/on",          "read micro/every", "read micro/seconds",
-                         "read busy/calls",        "read busy/apps",   "read dsxx/later_until",
-                         "read dsxx/laters_used",  "read hours/on",    "read hours/days",
-                         "read hours/from",        "read hours/to",    "read backlight/level"}));
+  EXPECT_EQ(reads(),
+            (std::vector<std::string>{
+                "read dsxx/mei",         "read dsxx/xiuxi",        "read dsxx/pdrun",
+                "read eye/pdrun",        "read night/on",          "read night/from",
+                "read night/to",         "read night/day",         "read night/night",
+                "read night/fade",       "read night/mode",        "read night/lat",
+                "read night/lon",        "read hours/on",          "read hours/days",
+                "read hours/from",       "read hours/to",          "read dsxx/later",
+                "read dsxx/laters",      "read dsxx/paused_until", "read dsxx/sound",
+                "read dsxx/warn",        "read micro/on",          "read micro/every",
+                "read micro/seconds",    "read busy/calls",        "read busy/apps",
+                "read dsxx/later_until", "read dsxx/laters_used",  "read backlight/level"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
@@ -395,7 +396,7 @@ TEST_F(MainWindowTest, DisplayResetResendsTheRampAndARestFollowsTheMonitors) {
   ui::Ramp adjusted = gamma.ramp;
   gamma.ramp = colour::identityRamp();  // the system dropped our ramp
   rest::Rest& rest = program->mainWindow().rest();
-  rest.showRestScreen();
+  rest.restNow();
   screen.others = {{{1280 * 15, 0, 1024 * 15, 768 * 15}, 96, false}};  // plugged in meanwhile
   program->displayReset();
   EXPECT_EQ(gamma.ramp, adjusted);
