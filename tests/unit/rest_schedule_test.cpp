@@ -94,6 +94,8 @@ TEST(RestHours, AWeekOverMidnightDaysOffAndClockChanges) {
     EXPECT_EQ(until ? rest::formatMoment(*until) : "", begins)
         << day << " " << hour << ":" << minute;
   }
+  EXPECT_EQ(rest::tipText({rest::Stage::OutsideHours, {}, {}, 1440 * 20'000}, {2024, 10, 3}),
+            "Reminders start tomorrow");
   EXPECT_EQ(rest::hoursStatus(week), "09:00-18:00 mon,tue,wed,thu,fri");
   EXPECT_EQ(rest::hoursStatus({}), "always");
   // Stored: day names in any case with blanks; anything else keeps its default and is named.
