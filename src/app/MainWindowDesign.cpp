@@ -92,7 +92,7 @@ void MainWindow::design() {
   ui::Font titleFont = title9;
   titleFont.charset = 0;
   const ui::Font system = ui::systemFont();
-  hours.design(*this, xxset, plain9, kCaptionGrey);
+  hours.design(*this, xxset, plain9);
   // clang-format off
   ui::build(*this, {
     // Windowless controls of the window first: they lie behind its windowed ones. Shape1 is a
@@ -231,6 +231,12 @@ void MainWindow::design() {
      .fore = kCaptionGrey, .back = kWindowColour},
     {.control = appsCaption, .in = &xxset, .text = "Hold for programs", .font = plain9,
      .fore = kCaptionGrey, .back = kWindowColour},
+    {.control = hours.caption, .in = &xxset, .text = "Working hours", .font = plain9,
+     .fore = kCaptionGrey, .back = kWindowColour},
+    {.control = hours.fromText, .in = &xxset, .text = "From", .font = plain9, .fore = kCaptionGrey,
+     .back = kWindowColour, .flags = kCentred},
+    {.control = hours.toText, .in = &xxset, .text = "To", .font = plain9, .fore = kCaptionGrey,
+     .back = kWindowColour, .flags = kCentred},
     {.control = setno[1], .in = &xxset, .picture = ui::Picture::Back, .tip = "Back"},
     {.control = setok[1], .in = &xxset, .picture = ui::Picture::Ok, .tip = "OK"},
     {.control = Text3, .in = &xxset, .place = {2895, 390, 495, 270}, .text = "1", .font = system,
@@ -302,7 +308,11 @@ void MainWindow::layOutRows() {
     {&breakSecondsCaption, {Cell{&breakSecondsBox, kBoxWidth, kBoxHeight, 0}}},
     {&callsCaption, {Cell{&callsSwitch, kSwitchWidth, kSwitchHeight, 0}}},
     {&appsCaption, {Cell{&appsBox, 0, kBoxHeight, 0}}},
-    hours.timesRow(),
+    {&hours.caption, {Cell{&hours.on, kSwitchWidth, kSwitchHeight, 0},
+                      Cell{&hours.fromText, 480, kLabelHeight, 150},
+                      Cell{&hours.from, kBoxWidth, kBoxHeight, 30},
+                      Cell{&hours.toText, 330, kLabelHeight, 30},
+                      Cell{&hours.to, kBoxWidth, kBoxHeight, 30}}},
     hours.daysRow(restRows.labelWidth),
     {nullptr, {Cell{&setno[1], kPicture, kPicture, 3555 - 1500},
                Cell{&setok[1], kPicture, kPicture, 4650 - 3555 - kPicture}}},

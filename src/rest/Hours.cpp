@@ -16,10 +16,6 @@ constexpr int kMinutesPerDay = 1440;
 constexpr const char* kDays[7] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
                                   "Friday", "Saturday", "Sunday"};
 
-long long dayOf(long long minute) {
-  return (minute - (minute % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay) / kMinutesPerDay;
-}
-
 // Monday first; 1970-01-01, day 0, was a Thursday.
 std::size_t weekday(long long day) {
   return static_cast<std::size_t>((day % 7 + 10) % 7);
@@ -81,9 +77,10 @@ std::vector<ui::ProfileEntry> withHours(std::vector<ui::ProfileEntry> entries,
 
 std::optional<long long> closedUntil(const WorkingHours& h, const ui::LocalTime& now) {
   const long long minute = absoluteMinute(now);
+  const long long today = minute / kMinutesPerDay;  // from 1970 on: never negative
   const int length = (h.to - h.from + kMinutesPerDay - 1) % kMinutesPerDay + 1;
   // Yesterday's hours may run on past midnight; within a week every chosen day comes round.
-  for (long long day = dayOf(minute) - 1; h.on && day <= dayOf(minute) + 7; ++day) {
+  for (long long day = today - 1; h.on && day <= today + 7; ++day) {
     const long long begin = day * kMinutesPerDay + h.from;
     if (h.days[weekday(day)] && minute < begin + length)
       return begin <= minute ? std::nullopt : std::optional(begin);
@@ -112,31 +109,12 @@ void DayToggle::setOn(bool on) {
   on_ = on;
 }
 
-void HoursRow::design(ui::Form& form, ui::Control& panel, const ui::Font& font, ui::Colour fore) {
-  caption.setText("Working hours");
-  fromText.setText("From");
-  toText.setText("To");
-  for (ui::Label* label : {&caption, &fromText, &toText}) {
-    label->setFont(font);
-    label->setForeColour(fore);
-    label->setTransparent(true);
-    form.add(*label, &panel);
-  }
-  for (ui::Label* label : {&fromText, &toText}) label->setAlign(ui::Align::Centre);
+void HoursRow::design(ui::Form& form, ui::Control& panel, const ui::Font& font) {
   for (DayToggle& day : days) {
     day.setFont(font);
     form.add(day, &panel);
     day.setTabStop(true);
   }
-}
-
-ui::Row HoursRow::timesRow() {
-  return {&caption,
-          {{&on, 1170, 345, 0},
-           {&fromText, 480, 255, 150},
-           {&from, 615, 270, 30},
-           {&toText, 330, 255, 30},
-           {&to, 615, 270, 30}}};
 }
 
 ui::Row HoursRow::daysRow(int labelWidth) {
