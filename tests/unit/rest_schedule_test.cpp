@@ -169,8 +169,21 @@ TEST_F(RestSchedule, OkAppliesAndStoresTheSettings) {
   Text2.userTyped("30");
   Text3.userTyped(" 10");
   const int saves = store.saves;
+  // Working hours: a time that is none is named and keeps the panel open, nothing stored.
+  hours.on.setValue(true);
+  hours.days[5].Click();
+  hours.from.userTyped("25:00");
   setok1.Click();
-  EXPECT_EQ(store.saves - saves, 1);  // the four values, one swap of the file
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_NE(shell.messages[0].text.find("Working hours \"From\" and \"To\""), std::string::npos);
+  EXPECT_TRUE(ppset.visible());
+  EXPECT_EQ(store.saves, saves);
+  shell.messages.clear();
+  hours.from.userTyped("8:30");
+  setok1.Click();
+  EXPECT_EQ(store.saves - saves, 1);  // the panel's values, one swap of the file
+  EXPECT_EQ(store.at("hours", "days") + store.at("hours", "from"), "mon,tue,wed,thu,fri,sat08:30");
+  EXPECT_EQ(rest.stage(), rest::Stage::Working);  // Monday 14:07 is inside
   EXPECT_TRUE(shell.messages.empty());
   EXPECT_FALSE(ppset.visible());
   EXPECT_EQ(Text1.text(), "14:37");
