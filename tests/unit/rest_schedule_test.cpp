@@ -171,7 +171,8 @@ TEST_F(RestSchedule, OkAppliesAndStoresTheSettings) {
   const int saves = store.saves;
   // Working hours: a time that is none is named and keeps the panel open, nothing stored.
   hours.on.setValue(true);
-  hours.days[5].Click();
+  EXPECT_TRUE(hours.days[5].activate());  // as Space or a screen reader's "Check"
+  EXPECT_TRUE(hours.days[5].checked() && hours.days[5].accessName() == "Saturday");
   hours.from.userTyped("25:00");
   setok1.Click();
   ASSERT_EQ(shell.messages.size(), 1u);
