@@ -92,7 +92,12 @@ void MainWindow::design() {
   ui::Font titleFont = title9;
   titleFont.charset = 0;
   const ui::Font system = ui::systemFont();
-  hours.design(*this, xxset, plain9);
+  // The days first: windowless, they lie behind the panel's windowed controls.
+  for (rest::DayToggle& day : hours.days) {
+    day.setFont(plain9);
+    day.setTabStop(true);
+    add(day, &xxset);
+  }
   // clang-format off
   ui::build(*this, {
     // Windowless controls of the window first: they lie behind its windowed ones. Shape1 is a

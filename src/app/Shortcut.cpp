@@ -35,7 +35,8 @@ Shortcut key(std::string_view name) {
 std::optional<Shortcut> parseShortcut(std::string_view text) {
   std::string s;  // "Page Down" is "pagedown"
   for (char ch : text)
-    if (!std::isspace(static_cast<unsigned char>(ch))) s += ui::asciiLower(ch);
+    if (!std::isspace(static_cast<unsigned char>(ch)))
+      s += ui::asciiLower(ch);
   if (s.empty()) return Shortcut{};
   unsigned modifiers = 0;
   std::string_view rest = s;

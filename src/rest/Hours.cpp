@@ -109,14 +109,6 @@ void DayToggle::setOn(bool on) {
   on_ = on;
 }
 
-void HoursRow::design(ui::Form& form, ui::Control& panel, const ui::Font& font) {
-  for (DayToggle& day : days) {
-    day.setFont(font);
-    form.add(day, &panel);
-    day.setTabStop(true);
-  }
-}
-
 ui::Row HoursRow::daysRow(int labelWidth) {
   ui::Row row;
   for (DayToggle& day : days)

@@ -9,7 +9,7 @@
 #include "controls/SafeSwitch.h"
 #include "settings/Ignored.h"
 #include "settings/Ini.h"
-#include "ui/Form.h"
+#include "ui/Control.h"
 #include "ui/RowLayout.h"
 
 namespace rest {
@@ -57,8 +57,6 @@ struct HoursRow {
   std::array<DayToggle, 7> days{DayToggle{0}, DayToggle{1}, DayToggle{2}, DayToggle{3},
                                 DayToggle{4}, DayToggle{5}, DayToggle{6}};
 
-  // Adds the days to the panel, ahead of its windowed controls.
-  void design(ui::Form& form, ui::Control& panel, const ui::Font& font);
   ui::Row daysRow(int labelWidth);
   void show(const WorkingHours& hours);
   // As typed; nothing, and the fault for the message, when a time or the days are not right.
