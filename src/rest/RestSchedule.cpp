@@ -143,7 +143,7 @@ void RestSchedule::sessionLocked(bool locked, std::int64_t monotonicMs) {
 }
 
 TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapsed, Stage stage,
-                                 int lengthMinutes, std::optional<long long> pausedUntil) {
+                                 int lengthMinutes) {
   const long long nowMinute = absoluteMinute(now);
   const long long firstUnchecked = checkedThrough_ ? *checkedThrough_ + 1 : nowMinute;
   const std::int64_t gapMs = lastSeenMs_ ? elapsed.monotonicMs - *lastSeenMs_ : 0;
@@ -167,10 +167,7 @@ TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapse
       if (!counting_) out.event = Event::RestOver;
       return out;
     }
-    case Stage::Paused:
-      // Nothing comes due in a pause, and its time is no work: its end starts a working period.
-      if (pausedUntil && nowMinute >= *pausedUntil) out.event = Event::Resume;
-      return out;
+    case Stage::Paused:  // nothing comes due, and its time is no work
     case Stage::Off:
     case Stage::OutsideHours:
       return out;

@@ -635,12 +635,12 @@ TEST_F(RestClock, AShortBreakComesOnTimeWithoutTheFocusAndGoes) {
   EXPECT_EQ(wakes, 21);  // 20 minute boundaries and the break's own moment
   EXPECT_TRUE(rest.shortBreak()->noActivate());
   EXPECT_TRUE(rest.shortBreak()->topmost());
-  EXPECT_EQ(rest.shortBreak()->Label2.text(), "20");
+  EXPECT_EQ(rest.shortBreak()->Label2.text(), "20 seconds");
   EXPECT_EQ(rest.stage(), rest::Stage::ShortBreak);
   EXPECT_EQ(rest.tip(), "Short break");
   tick(19);
   ASSERT_NE(rest.shortBreak(), nullptr);
-  EXPECT_EQ(rest.shortBreak()->Label2.text(), "1");
+  EXPECT_EQ(rest.shortBreak()->Label2.text(), "1 second");
   tick();
   EXPECT_EQ(rest.shortBreak(), nullptr);
   EXPECT_EQ(Text1.text(), "14:52");
