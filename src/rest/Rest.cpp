@@ -137,6 +137,7 @@ void Rest::pause(int minutes) {
 }
 
 void Rest::resume() {
+  if (!pausedUntil_) return;  // no pause to end: nothing moves
   setPause(std::nullopt);
   on(Event::Resume);
 }

@@ -259,6 +259,9 @@ Stage nextStage(Stage from, Event event, const Quiet& quiet) {
     case Event::BreakEnded:
       return from == Stage::ShortBreak ? Stage::Working : from;
     case Event::Tick:
+    case Event::Resume:
+    case Event::RemindersOn:
+    case Event::HoursBegan:
     case Event::DisplayChange:
     case Event::Lock:
     case Event::Unlock:
@@ -267,7 +270,7 @@ Stage nextStage(Stage from, Event event, const Quiet& quiet) {
                  ? Stage::Working
                  : from;
     default:
-      // Pause, Resume, RemindersOn or Off, HoursBegan or Ended, DoNot, NewPeriod, RestOver.
+      // DoNot, NewPeriod, RestOver; Pause, RemindersOff and HoursEnded are quiet stages above.
       return Stage::Working;
   }
 }
