@@ -44,7 +44,8 @@ void Rest::move(Event event, ui::Busy hold) {
   const Stage from = stage_;
   const Stage to = nextStage(from, event, quiet());
   // A rest asked for during a rest starts afresh, with fresh screens.
-  const bool moved = to != from || event == Event::RestNow || (to == Stage::Held && hold != hold_);
+  const bool moved =
+      to != from || event == Event::RestNow || (event == Event::HoldBegan && hold != hold_);
   if (!moved) return;
   leave(from);
   stage_ = to;
@@ -139,6 +140,7 @@ void Rest::pause(int minutes) {
 }
 
 void Rest::resume() {
+  if (!pausedUntil_) return;  // no pause to end: nothing moves
   setPause(std::nullopt);
   on(Event::Resume);
 }
@@ -174,10 +176,14 @@ void Rest::Timer1_Timer() {
   retired_.clear();  // forms closed without a host to drop them; no handler of theirs is running
   const ui::LocalTime now = clock_.now();
   followHours(now);
+  // The pause ends in its minute, even if a rest taken in it runs on.
+  if (pausedUntil_ && absoluteMinute(now) >= *pausedUntil_) {
+    setPause(std::nullopt);
+    move(Event::Resume);
+  }
   const int laters = schedule_.laters();
   const Elapsed e = elapsed();
-  const TickOutcome tick =
-      schedule_.onTick(now, e, stage_, typedLength().value_or(length_), pausedUntil_);
+  const TickOutcome tick = schedule_.onTick(now, e, stage_, typedLength().value_or(length_));
   if (stage_ == Stage::Resting) {
     for (const auto& screen : screens_) {
       screen->refreshSnapshot();
@@ -186,7 +192,6 @@ void Rest::Timer1_Timer() {
     }
     if (tick.countdown.ended() && c_.sound.Value()) shell_.playSound(ui::SystemSound::RestEnd);
   }
-  if (tick.event == Event::Resume) setPause(std::nullopt);
   if (tick.event == Event::NewPeriod)
     dsxxadd();
   else

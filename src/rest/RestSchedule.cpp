@@ -143,7 +143,7 @@ void RestSchedule::sessionLocked(bool locked, std::int64_t monotonicMs) {
 }
 
 TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapsed, Stage stage,
-                                 int lengthMinutes, std::optional<long long> pausedUntil) {
+                                 int lengthMinutes) {
   const long long nowMinute = absoluteMinute(now);
   const long long firstUnchecked = checkedThrough_ ? *checkedThrough_ + 1 : nowMinute;
   const std::int64_t gapMs = lastSeenMs_ ? elapsed.monotonicMs - *lastSeenMs_ : 0;
@@ -167,10 +167,7 @@ TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapse
       if (!counting_) out.event = Event::RestOver;
       return out;
     }
-    case Stage::Paused:
-      // Nothing comes due in a pause, and its time is no work: its end starts a working period.
-      if (pausedUntil && nowMinute >= *pausedUntil) out.event = Event::Resume;
-      return out;
+    case Stage::Paused:  // nothing comes due, and its time is no work
     case Stage::Off:
     case Stage::OutsideHours:
       return out;
@@ -262,6 +259,9 @@ Stage nextStage(Stage from, Event event, const Quiet& quiet) {
     case Event::BreakEnded:
       return from == Stage::ShortBreak ? Stage::Working : from;
     case Event::Tick:
+    case Event::Resume:
+    case Event::RemindersOn:
+    case Event::HoursBegan:
     case Event::DisplayChange:
     case Event::Lock:
     case Event::Unlock:
@@ -270,7 +270,7 @@ Stage nextStage(Stage from, Event event, const Quiet& quiet) {
                  ? Stage::Working
                  : from;
     default:
-      // Pause, Resume, RemindersOn or Off, HoursBegan or Ended, DoNot, NewPeriod, RestOver.
+      // DoNot, NewPeriod, RestOver; Pause, RemindersOff and HoursEnded are quiet stages above.
       return Stage::Working;
   }
 }

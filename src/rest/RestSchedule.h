@@ -155,10 +155,9 @@ class RestSchedule {
   void resumeLater(const ui::LocalTime& now, std::optional<long long> until, int laters);
   // Prompts put off since the last rest (taken, or time away that counted as one).
   int laters() const { return laters_; }
-  // What a tick finds in the given stage: the countdown moved, the pause's end, time away, the
-  // prompt due or held.
+  // What a tick finds in the given stage: the countdown moved, time away, the prompt due or held.
   TickOutcome onTick(const ui::LocalTime& now, const Elapsed& elapsed, Stage stage,
-                     int lengthMinutes, std::optional<long long> pausedUntil);
+                     int lengthMinutes);
   // The session was locked or unlocked: a locked session is time away.
   void sessionLocked(bool locked, std::int64_t monotonicMs);
 

@@ -660,12 +660,12 @@ TEST_F(RestClock, AShortBreakComesOnTimeWithoutTheFocusAndGoes) {
   EXPECT_EQ(wakes, 21);  // 20 minute boundaries and the break's own moment
   EXPECT_TRUE(rest.shortBreak()->noActivate());
   EXPECT_TRUE(rest.shortBreak()->topmost());
-  EXPECT_EQ(rest.shortBreak()->Label2.text(), "20");
+  EXPECT_EQ(rest.shortBreak()->Label2.text(), "20 seconds");
   EXPECT_EQ(rest.stage(), rest::Stage::ShortBreak);
   EXPECT_EQ(rest.tip(), "Short break");
   tick(19);
   ASSERT_NE(rest.shortBreak(), nullptr);
-  EXPECT_EQ(rest.shortBreak()->Label2.text(), "1");
+  EXPECT_EQ(rest.shortBreak()->Label2.text(), "1 second");
   tick();
   EXPECT_EQ(rest.shortBreak(), nullptr);
   EXPECT_EQ(Text1.text(), "14:52");
@@ -682,16 +682,41 @@ TEST_F(RestClock, AShortBreakComesOnTimeWithoutTheFocusAndGoes) {
 }
 
 // A name that is no plain file name is refused with the panel's other faults; nothing is stored.
+// Short breaks every 0 minutes (one a tick) are refused, typed or stored.
 TEST_F(RestClock, OkRefusesAProgramThatIsNoFileNameAndStoresTheRowsInOneSave) {
   apps.setText("obs64.exe;C:\\vlc.exe");
+  breakEvery.setText("0");
   setok1.Click();
-  EXPECT_NE(shell.messages.back().text.find("\"C:\\vlc.exe\" is not a program's file name"),
-            std::string::npos);
+  const std::string& refused = shell.messages.back().text;
+  EXPECT_NE(refused.find("\"C:\\vlc.exe\" is not a program's file name"), std::string::npos);
+  EXPECT_NE(refused.find("short breaks must be a whole number of minutes from 1"), refused.npos);
   EXPECT_TRUE(store.values.empty());
   apps.setText("obs64.exe;vlc.exe");
+  breakEvery.setText("15");
   breaks.setValue(false);
   setok1.Click();
   EXPECT_EQ(store.values.at({"busy", "apps"}), "obs64.exe;vlc.exe");
   EXPECT_EQ(store.values.at({"micro", "on"}), "0");
+  EXPECT_EQ(store.values.at({"micro", "every"}), "15");
   EXPECT_EQ(store.saves, 1);
+  store.values[{"micro", "every"}] = "0";
+  rest.loadSettings();
+  EXPECT_EQ(breakEvery.text(), "20");
+}
+
+// A prompt up as a call begins goes, the tip naming the caller, and comes back as it ends.
+TEST_F(RestClock, ACallTakesThePromptAwayAndBringsItBackWithinSeconds) {
+  switchOn();
+  tickUntil(14, 52, 0);
+  ASSERT_NE(rest.prompt(), nullptr);
+  clock.busy = true;
+  clock.busyWith = ui::Busy::Call;
+  clock.caller = "talk.exe";
+  tick();
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_EQ(rest.tip(), "Rest due after the call (talk.exe)");
+  tick(600);
+  clock.busy = false;
+  tick();
+  EXPECT_NE(rest.prompt(), nullptr);
 }
