@@ -128,8 +128,10 @@ std::optional<WorkingHours> HoursRow::typed(std::string& fault) const {
   std::ranges::transform(days, h.days.begin(), &DayToggle::checked);
   const std::optional<int> start = settings::parseClockTime(from.text());
   const std::optional<int> end = settings::parseClockTime(to.text());
-  if (!start || !end)
-    fault = "Working hours \"From\" and \"To\" must be times of day such as 09:00.";
+  if (!start)
+    fault = "Working hours \"From\" needs a time of day such as 09:00.";
+  else if (!end)
+    fault = "Working hours \"To\" needs a time of day such as 18:00.";
   else if (h.on && h.days == std::array<bool, 7>{})
     fault = "Working hours need at least one day.";
   if (!fault.empty()) return std::nullopt;

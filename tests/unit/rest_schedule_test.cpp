@@ -176,7 +176,7 @@ TEST_F(RestSchedule, OkAppliesAndStoresTheSettings) {
   hours.from.userTyped("25:00");
   setok1.Click();
   ASSERT_EQ(shell.messages.size(), 1u);
-  EXPECT_NE(shell.messages[0].text.find("Working hours \"From\" and \"To\""), std::string::npos);
+  EXPECT_NE(shell.messages[0].text.find("Working hours \"From\" needs"), std::string::npos);
   EXPECT_TRUE(ppset.visible());
   EXPECT_EQ(store.saves, saves);
   shell.messages.clear();
