@@ -205,4 +205,62 @@ TEST(RestModel, NoOrderOfEventsBreaksTheStages) {
   for (long r : reached) EXPECT_GT(r, 0) << "a stage never reached";
 }
 
+// The faults found by hand, each first reproduced against the engine before its stages.
+struct RestFaults : RestFixture {
+  void toShortBreak() {
+    switchOn();
+    for (int i = 0; i < 3000 && !rest.shortBreak(); ++i) tick();
+    ASSERT_NE(rest.shortBreak(), nullptr);
+  }
+};
+TEST_F(RestFaults, F1_PauseDuringShortBreakIsAPause) {
+  toShortBreak();
+  rest.pause(rest::PauseFor::HalfHour);
+  EXPECT_EQ(rest.shortBreak(), nullptr);
+  EXPECT_EQ(rest.tip().rfind("Reminders paused", 0), 0u) << rest.tip();
+}
+TEST_F(RestFaults, F2_RestWithRemindersOffCountsDown) {
+  switchOn();
+  SafeSwitch2.setValue(false);
+  rest.restNow();
+  tick(5);
+  ASSERT_NE(rest.restScreen(), nullptr);
+  EXPECT_NE(caption(), "Start");
+}
+TEST_F(RestFaults, F3_RestDuringShortBreakEndsIt) {
+  toShortBreak();
+  rest.restNow();
+  EXPECT_EQ(rest.shortBreak(), nullptr);
+}
+TEST_F(RestFaults, F4_RemindersOffWhileHeldStopsTheSecondTimer) {
+  switchOn();
+  clock.busy = true;
+  tickUntil(14, 52, 5);
+  SafeSwitch2.setValue(false);
+  tick(10);
+  EXPECT_NE(Timer1.interval(), 1000);
+}
+TEST_F(RestFaults, F5_PromptGoesDuringACall) {
+  switchOn();
+  tickUntil(14, 52, 1);
+  ASSERT_NE(rest.prompt(), nullptr);
+  clock.busy = true;
+  clock.busyWith = ui::Busy::Call;
+  tick(3);
+  EXPECT_EQ(rest.prompt(), nullptr);
+}
+TEST(RestFaultsHolds, F6_StaleStoreAppEntryHoldsNothing) {
+  EXPECT_FALSE(rest::inCall({"Talk_8wekyb3d8bbwe", true, 0, false, 3'600'000}));
+}
+TEST_F(RestFaults, F7_PausedUntilTomorrowSaysTomorrow) {
+  switchOn();
+  rest.pause(rest::PauseFor::Tomorrow);
+  EXPECT_EQ(rest.tip(), "Reminders paused until tomorrow");
+  EXPECT_EQ(Label4.text() + " " + Label5.text(), "PAUSED UNTIL tomorrow");
+}
+TEST_F(RestFaults, F8_ShortBreakTipAndUnit) {
+  toShortBreak();
+  EXPECT_EQ(rest.tip(), "Short break");
+  EXPECT_EQ(rest.shortBreak()->Label2.text(), "20 seconds");
+}
 }  // namespace

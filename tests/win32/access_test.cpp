@@ -287,7 +287,7 @@ TEST_F(AccessTest, KeysMoveTheFocusAndToggleASwitchThroughTheMessageLoop) {
 
 TEST_F(AccessTest, TheRestScreenReadsItsTextsAndEscClosesIt) {
   app::MainWindow& w = start(false);
-  w.rest().showRestScreen();
+  w.rest().restNow();
   pump();
   rest::RestScreen* screen = w.rest().restScreen();
   ASSERT_TRUE(screen);
