@@ -15,7 +15,6 @@
 #include "ui/Control.h"
 #include "ui/Form.h"
 #include "rest/Breaks.h"
-#include "rest/Holds.h"
 #include "rest/RestSchedule.h"
 #include "ui/System.h"
 
@@ -108,7 +107,6 @@ class Rest {
     return stage_ == Stage::Prompt || stage_ == Stage::Resting ? 1 : 0;
   }
   Stage stage() const { return stage_; }
-  ui::Busy hold() const { return hold_; }
 
   std::int16_t restCounting() const { return schedule_.counting() ? 1 : 0; }
   std::int16_t restMinutes() const { return schedule_.countdown().minutes; }

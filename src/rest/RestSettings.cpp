@@ -6,6 +6,7 @@
 #endif
 #include <utility>
 
+#include "rest/Holds.h"
 #include "rest/Rest.h"
 #include "settings/Keys.h"
 #include "settings/Values.h"
