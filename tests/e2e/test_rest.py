@@ -422,8 +422,8 @@ class TestNextRestAtAGlance:
         # Interval 7 typed over the 30 selected with the keyboard, then OK.
         boxes = len(visible_edits())
         harness.click(main, *REST_PENCIL)
-        # The interval, the length and the programs that hold the prompt.
-        harness.wait_until(lambda: len(visible_edits()) == boxes + 3, 5, what="the rest panel")
+        # The interval, the length, the short break's two and the programs that hold the prompt.
+        harness.wait_until(lambda: len(visible_edits()) == boxes + 5, 5, what="the rest panel")
         harness.click(main, *INTERVAL_BOX)
         harness.keys("Home", "shift+End")
         harness.type_text("7")
