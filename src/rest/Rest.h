@@ -133,10 +133,6 @@ class Rest {
   std::function<std::optional<long long>(const ui::LocalTime&)> outsideHoursUntil;
   void hoursChanged();
 
-  // The values in force: the last accepted interval and length.
-  int interval() const { return interval_; }
-  int length() const { return length_; }
-
  private:
   // The one way the stage moves: what leaving the old stage and entering the new one need, a new
   // working period where the event starts one, then the timer and the dimming.
@@ -171,7 +167,6 @@ class Rest {
   // The typed values, when they are whole numbers in range.
   std::optional<int> typedInterval() const;
   std::optional<int> typedLength() const;
-  std::optional<BreakSettings> typedBreaks() const;
   // A closed form is dropped after the handler that closed it has returned.
   template <class F>
   void retire(std::unique_ptr<F>& form);
