@@ -22,12 +22,11 @@ TEST_F(IniTest, MissingKeyOrFileReadsAsTheKeyNameAndAnEmptyValueAsEmpty) {
   EXPECT_EQ(ini.readini("dsxx", "pdrun"), "");
 }
 
-TEST_F(IniTest, LongValueIsCutTo255Bytes) {
-  store.values[{"dsxx", "mei"}] = std::string(300, 'x');
-  EXPECT_EQ(ini.readini("dsxx", "mei"), std::string(255, 'x'));
-  // Never half a character: 254 ASCII bytes then a three-byte character is cut before it.
-  store.values[{"dsxx", "mei"}] = std::string(254, 'a') + "分";
-  EXPECT_EQ(ini.readini("dsxx", "mei"), std::string(254, 'a'));
+TEST_F(IniTest, AValueIsReadWholeUpToANul) {
+  store.values[{"busy", "apps"}] = std::string(10000, 'x');
+  EXPECT_EQ(ini.readini("busy", "apps"), std::string(10000, 'x'));
+  store.values[{"dsxx", "mei"}] = std::string("45\0x", 4);
+  EXPECT_EQ(ini.readini("dsxx", "mei"), "45");
 }
 
 TEST_F(IniTest, NoValueRemovesTheKey) {
@@ -57,6 +56,28 @@ TEST_F(IniTest, UnwritableFileIsReportedOnceWithItsPath) {
   EXPECT_NE(shell.messages[1].text.find("The file is read-only"), std::string::npos);
   EXPECT_EQ(shell.messages[1].text.find("folder"), std::string::npos);
   EXPECT_NE(shell.messages[1].text.find("Not saved: night light (from)."), std::string::npos);
+}
+
+// A save that fails waits: its values stay in force, storing one again unchanged costs no retry,
+// the next save brings them along, and the exit names what never was saved.
+TEST_F(IniTest, ASaveThatFailsWaitsAndIsTriedAgain) {
+  store.writable = false;
+  EXPECT_FALSE(ini.writeini("backlight", "own", "70"));
+  EXPECT_FALSE(ini.writeini("backlight", "own", "70"));
+  EXPECT_EQ(ini.readini("backlight", "own"), "70");
+  EXPECT_EQ(store.saves, 1);
+  EXPECT_FALSE(ini.writeini("dsxx", "mei", "45"));
+  EXPECT_FALSE(ini.savePending());
+  EXPECT_EQ(store.saves, 3);
+  ini.saveBeforeExit();
+  ASSERT_EQ(shell.messages.size(), 2u);
+  EXPECT_NE(shell.messages[1].text.find("Not saved: backlight (own); rest reminders (mei)."),
+            std::string::npos);
+  store.writable = true;
+  EXPECT_TRUE(ini.savePending());
+  EXPECT_FALSE(ini.pending());
+  EXPECT_EQ(store.at("backlight", "own"), "70");
+  EXPECT_EQ(store.at("dsxx", "mei"), "45");
 }
 
 TEST_F(IniTest, SaveAllWritesTheNineKeysInOrder) {

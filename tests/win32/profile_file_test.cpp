@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -203,6 +204,67 @@ TEST(ProfileFileTest, AScannerHoldingEachNewFileLosesNothing) {
   EXPECT_EQ(file.read("dsxx", "mei", "mei"), "99");
   EXPECT_EQ(leftovers(path), 0);
   removeAll(path);
+}
+
+// A program that keeps opening a file, each time for a moment and again at once, with each of the
+// sharing modes such programs use (a sync client, a backup tool, an indexer).
+struct Holder {
+  std::atomic<bool> stop = false;
+  std::atomic<int> holds = 0;
+  std::thread thread;
+  explicit Holder(const std::wstring& path)
+      : thread([this, path] {
+          const DWORD modes[] = {0, FILE_SHARE_READ, FILE_SHARE_READ | FILE_SHARE_WRITE};
+          for (unsigned n = 0; !stop; ++n) {
+            win32::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, modes[n % 3], nullptr,
+                                               OPEN_EXISTING, 0, nullptr));
+            holds += file ? 1 : 0;
+            Sleep(file ? 1 : 0);
+          }
+        }) {}
+  ~Holder() {
+    stop = true;
+    thread.join();
+  }
+};
+
+// 300 saves while one program keeps opening the temporary file, or another the settings file too:
+// every setting and every foreign section stays.
+TEST(ProfileFileTest, ProgramsHoldingTheFilesLoseNothing) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + L"lumora_held.ini", temp = path + L".tmp";
+  const char* asked = std::getenv("LUMORA_HOLD_ROUNDS");
+  const int rounds = asked ? std::atoi(asked) : 1;
+  for (const bool both : {false, true}) {
+    const int sections = both ? 1000 : 400;
+    std::string foreign;
+    for (int s = 0; s < sections; ++s)
+      foreign += "[other" + std::to_string(s) + "]\r\nkeep=kept\r\n";
+    int failed = 0, lostRounds = 0, holds = 0;
+    for (int round = 0; round < rounds; ++round) {
+      removeAll(temp);
+      create(path, foreign + "[dsxx]\r\nmei=45\r\n");
+      win32::ProfileFile file(path);
+      {
+        Holder tempHolder(temp);
+        std::optional<Holder> settingsHolder;
+        if (both) settingsHolder.emplace(path);
+        for (int i = 0; i < 300; ++i) failed += file.write({{"dsxx", "mei", std::to_string(i)}}) ? 0 : 1;
+        holds += tempHolder.holds + (settingsHolder ? settingsHolder->holds.load() : 0);
+      }
+      file.recover();
+      const bool whole = contents(path).starts_with(foreign) && file.read("dsxx", "mei", "") != "";
+      lostRounds += whole ? 0 : 1;
+      if (!whole) std::printf("lost: %zu bytes left\n", contents(path).size());
+    }
+    std::printf("%s: %d rounds of 300 saves, %d holds: %d saves refused, %d rounds lost settings\n",
+                both ? "two holders, 1000 sections" : "temporary file held, 400 sections", rounds,
+                holds, failed, lostRounds);
+    EXPECT_EQ(lostRounds, 0);
+  }
+  removeAll(path);
+  removeAll(temp);
 }
 
 // Saving without end, for the test below to kill; a start event says the first save is done.
