@@ -48,7 +48,7 @@ bool SafeFile::replace(const std::string& bytes) {
   if (readOnly_) return false;
   const Slot temp = from_ == Slot::Temp ? Slot::Spare : Slot::Temp;
   if (create(temp, bytes) && swapIn(temp)) {
-    if (from_ != Slot::Settings) remove(from_);  // an older copy, the only one no longer
+    if (from_ != Slot::Settings) remove(from_);  // an older copy, no longer the only one
     from_ = Slot::Settings;
     return true;
   }

@@ -56,7 +56,7 @@ struct PhysicalMonitors {
 
 template <class Call>
 bool retried(Call call) {
-  return win32::retried(kTries, kRetryMs, call);
+  return win32::retried(kTries, kRetryMs, nullptr, call);
 }
 
 }  // namespace

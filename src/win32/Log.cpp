@@ -22,15 +22,12 @@ void writeLog(const std::wstring& what) {
   // A writer has the file to itself while it rewrites it (readers are let in): another thread,
   // or the copy that carried a command, waits its turn, a tenth of a second at most.
   UniqueFile log;
-  retried(
-      20, 5,
-      [&] {
-        log.reset(CreateFileW((programFolder() + L"lumora.log").c_str(),
-                              GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-        return static_cast<bool>(log);
-      },
-      [](DWORD error) { return error == ERROR_SHARING_VIOLATION; });
+  const auto busy = [](DWORD error) { return error == ERROR_SHARING_VIOLATION; };
+  retried(20, 5, busy, [&] {
+    log.reset(CreateFileW((programFolder() + L"lumora.log").c_str(), GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(log);
+  });
   std::string text(kMaxLogBytes, '\0');
   DWORD done = 0;
   if (!log || !ReadFile(log.get(), text.data(), kMaxLogBytes, &done, nullptr)) return;

@@ -8,7 +8,7 @@ namespace win32 {
 // Runs step until it succeeds, at most tries times, pauseMs apart, while passes (when given) says
 // the failure's code is one that waiting cures. GetLastError holds the last failure's code.
 template <class Step>
-bool retried(int tries, DWORD pauseMs, Step step, bool (*passes)(DWORD) = nullptr) {
+bool retried(int tries, DWORD pauseMs, bool (*passes)(DWORD), Step step) {
   for (int attempt = 1;; ++attempt) {
     if (step()) return true;
     if (attempt == tries || (passes && !passes(GetLastError()))) return false;

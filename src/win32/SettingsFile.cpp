@@ -29,27 +29,23 @@ bool held(DWORD error) {
 }  // namespace
 
 std::wstring ProfileFile::name(Slot slot) const {
-  if (slot == Slot::Temp) return path_ + L".tmp";
-  return slot == Slot::Spare ? path_ + L".tmp2" : path_;
+  constexpr const wchar_t* kEndings[] = {L"", L".tmp", L".tmp2"};  // in the order of Slot
+  return path_ + kEndings[static_cast<int>(slot)];
 }
 
 ProfileFile::Found ProfileFile::fetch(Slot slot, std::size_t limit, std::string& bytes) {
-  const bool read = retried(
-      kAttempts, kPauseMs,
-      [&] {
-        UniqueFile file(CreateFileW(name(slot).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        LARGE_INTEGER size{};
-        DWORD done = 0;
-        if (!file || !GetFileSizeEx(file.get(), &size)) return false;
-        if (size.QuadPart > static_cast<LONGLONG>(limit)) return false;
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
-        return ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done,
-                        nullptr) &&
-               done == bytes.size();
-      },
-      shared);
+  const bool read = retried(kAttempts, kPauseMs, shared, [&] {
+    UniqueFile file(CreateFileW(name(slot).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    DWORD done = 0;
+    if (!file || !GetFileSizeEx(file.get(), &size)) return false;
+    if (size.QuadPart > static_cast<LONGLONG>(limit)) return false;
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    return ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+           done == bytes.size();
+  });
   if (read) return Found::Yes;
   return GetLastError() == ERROR_FILE_NOT_FOUND ? Found::No : Found::Unreadable;
 }
@@ -62,14 +58,11 @@ bool ProfileFile::exists(Slot slot) {
 bool ProfileFile::create(Slot slot, const std::string& bytes) {
   const std::wstring temp = name(slot);
   UniqueFile file;
-  const bool created = retried(
-      kAttempts, kPauseMs,
-      [&] {
-        file.reset(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-        return static_cast<bool>(file);
-      },
-      held);
+  const bool created = retried(kAttempts, kPauseMs, held, [&] {
+    file.reset(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
+  });
   DWORD written = 0;
   if (created &&
       WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -87,17 +80,15 @@ bool ProfileFile::swapIn(Slot slot) {
   // is gone and the new one keeps its temporary name. Whenever there is no file to replace (that,
   // or a first save) the new one is moved in instead.
   const wchar_t* call = L"";
-  if (!retried(
-          kAttempts, kPauseMs,
-          [&] {
-            const bool replacing = exists(Slot::Settings);
-            call = replacing ? L"ReplaceFileW" : L"MoveFileExW";
-            if (replacing)
-              return ReplaceFileW(path_.c_str(), temp.c_str(), nullptr,
-                                  REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE;
-            return MoveFileExW(temp.c_str(), path_.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
-          },
-          held)) {
+  const bool swapped = retried(kAttempts, kPauseMs, held, [&] {
+    const bool replacing = exists(Slot::Settings);
+    call = replacing ? L"ReplaceFileW" : L"MoveFileExW";
+    if (replacing)
+      return ReplaceFileW(path_.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                          nullptr, nullptr) != FALSE;
+    return MoveFileExW(temp.c_str(), path_.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+  });
+  if (!swapped) {
     reportFailure(call, (L"putting " + temp + L" in place of " + path_).c_str());
     return false;
   }
