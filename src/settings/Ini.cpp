@@ -67,26 +67,23 @@ bool Ini::savePending() {
     return true;
   }
   SaveWaits();
-  if (failureReported_) return false;
-  failureReported_ = true;
-  const std::string why = store_.readOnly()
-                              ? "The file is read-only: clear its read-only mark to save."
-                              : "Check that the folder can be written to and that no other "
-                                "program holds the file.";
-  shell_.log("The settings wait to be saved to " + store_.path() + ": " + unsavedText(pending_));
-  shell_.messageBox("Lumora cannot save its settings to\n" + store_.path() + "\n\n" + why +
-                        "\n\nNot saved: " + unsavedText(pending_) +
-                        ". They stay in force, and Lumora tries again every minute.",
-                    ui::kProgramTitle, ui::MessageIcon::Warning);
+  if (!std::exchange(failureReported_, true))
+    shell_.log(unsavedReport(" ") + " They stay in force and are tried again every minute.");
   return false;
 }
 
 void Ini::saveBeforeExit() {
-  if (savePending() || std::exchange(exitReported_, true)) return;
-  shell_.log("Not saved at exit: " + unsavedText(pending_));
-  shell_.messageBox("Lumora could not save its settings to\n" + store_.path() +
-                        "\n\nNot saved: " + unsavedText(pending_) + ".",
-                    ui::kProgramTitle, ui::MessageIcon::Warning);
+  if (!savePending() && !std::exchange(exitReported_, true))
+    shell_.messageBox(unsavedReport("\n\n"), ui::kProgramTitle, ui::MessageIcon::Warning);
+}
+
+std::string Ini::unsavedReport(const std::string& gap) const {
+  const std::string why = store_.readOnly()
+                              ? "The file is read-only: clear its read-only mark to save."
+                              : "Check that the folder can be written to and that no other "
+                                "program holds the file.";
+  return "Lumora cannot save its settings to " + store_.path() + "." + gap + why + gap +
+         "Not saved: " + unsavedText(pending_) + ".";
 }
 
 void saveAll(Ini& ini, const SavedSettings& s) {
