@@ -64,26 +64,29 @@ bool Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
 bool Ini::savePending() {
   if (pending_.empty() || store_.write(pending_)) {
     pending_.clear();
+    named_ = 0;
     return true;
   }
   SaveWaits();
-  if (!std::exchange(failureReported_, true))
-    shell_.log(unsavedReport(" ") + " They stay in force and are tried again every minute.");
+  if (!std::exchange(failureReported_, true)) tell();
   return false;
 }
 
 void Ini::saveBeforeExit() {
-  if (!savePending() && !std::exchange(exitReported_, true))
-    shell_.messageBox(unsavedReport("\n\n"), ui::kProgramTitle, ui::MessageIcon::Warning);
+  if (!savePending() && pending_.size() > named_) tell();
 }
 
-std::string Ini::unsavedReport(const std::string& gap) const {
+void Ini::tell() {
+  named_ = pending_.size();
   const std::string why = store_.readOnly()
                               ? "The file is read-only: clear its read-only mark to save."
                               : "Check that the folder can be written to and that no other "
                                 "program holds the file.";
-  return "Lumora cannot save its settings to " + store_.path() + "." + gap + why + gap +
-         "Not saved: " + unsavedText(pending_) + ".";
+  std::string text = "Lumora cannot save its settings to\n" + store_.path() + "\n\n" + why +
+                     "\n\nNot saved: " + unsavedText(pending_) + ".";
+  shell_.messageBox(text, ui::kProgramTitle, ui::MessageIcon::Warning);
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  shell_.log(text);
 }
 
 void saveAll(Ini& ini, const SavedSettings& s) {

@@ -18,7 +18,7 @@ class Ini {
   // The stored text, whole; the key's own name when the file, section or key does not exist.
   std::string readini(const std::string& section, const std::string& key);
   // Stores value, creating file, section or key as needed; no value removes the key. A file that
-  // cannot be written is logged once per run, with its path, and the program runs on.
+  // cannot be written is reported once per run, with its path, and the program runs on.
   bool writeini(const std::string& section, const std::string& key,
                 const std::optional<std::string>& value) {
     return writeini({{section, key, value}});
@@ -29,18 +29,19 @@ class Ini {
   bool writeini(const std::vector<ui::ProfileEntry>& entries);
   bool pending() const { return !pending_.empty(); }
   bool savePending();
-  // At exit: a save still waiting is tried once more; a message names what it could not store.
+  // At exit: a save still waiting is tried once more; what it could not store and no message
+  // named yet is named in one.
   void saveBeforeExit();
 
   ui::Event<> SaveWaits;  // a save failed: its values wait
 
  private:
-  std::string unsavedReport(const std::string& gap) const;  // the file, why, and what waits
+  void tell();  // the file, why it cannot be written and what waits: a message and the log
 
   ui::ProfileStore& store_;
   ui::Shell& shell_;
   bool failureReported_ = false;
-  bool exitReported_ = false;
+  std::size_t named_ = 0;  // entries waiting when a message named them
   std::vector<ui::ProfileEntry> pending_;
 };
 
