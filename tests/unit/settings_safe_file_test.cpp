@@ -58,6 +58,9 @@ struct Disk final : settings::SafeFile {
   std::string fromAnsi(std::string_view text) override { return toAnsi(text); }
 };
 
+constexpr Slot S = Slot::Settings;
+constexpr Slot T = Slot::Temp;
+constexpr Slot P = Slot::Spare;
 const std::string kOld = "[other]\r\nkeep=kept\r\n[dsxx]\r\nmei=30\r\n";
 const std::string kNew = "[other]\r\nkeep=kept\r\n[dsxx]\r\nmei=45\r\n";
 
@@ -69,12 +72,12 @@ TEST(SafeFile, AKillAfterAnyStepOfAnySaveLosesNothing) {
     Files files;
     std::set<Slot> held;
   } starts[] = {
-      {"a settings file", {{Slot::Settings, kOld}}, {}},
-      {"one without its last line break", {{Slot::Settings, kOld.substr(0, kOld.size() - 2)}}, {}},
-      {"the only copy in the temporary file", {{Slot::Temp, kOld}}, {}},
-      {"the only copy in the temporary file, held", {{Slot::Temp, kOld}}, {Slot::Temp}},
+      {"a settings file", {{S, kOld}}, {}},
+      {"one without its last line break", {{S, kOld.substr(0, kOld.size() - 2)}}, {}},
+      {"the only copy in the temporary file", {{T, kOld}}, {}},
+      {"the only copy in the temporary file, held", {{T, kOld}}, {T}},
       {"the only copy in the spare, a torn temporary file",
-       {{Slot::Spare, kOld}, {Slot::Temp, kOld.substr(0, 9)}},
+       {{P, kOld}, {T, kOld.substr(0, 9)}},
        {}},
   };
   int kills = 0;
@@ -115,48 +118,14 @@ TEST(SafeFile, AFileHeldOrUnreadableIsNeitherLostNorRebuilt) {
     bool saved;
     Files after;
   } cases[] = {
-      {"the settings file unreadable",
-       {{Slot::Settings, kOld}},
-       {},
-       {Slot::Settings},
-       false,
-       false,
-       {{Slot::Settings, kOld}}},
-      {"the only copy unreadable",
-       {{Slot::Temp, kOld}},
-       {},
-       {Slot::Temp},
-       false,
-       false,
-       {{Slot::Temp, kOld}}},
-      {"the spare unreadable",
-       {{Slot::Temp, kOld}, {Slot::Spare, kOld}},
-       {},
-       {Slot::Spare},
-       false,
-       false,
-       {{Slot::Temp, kOld}, {Slot::Spare, kOld}}},
-      {"the only copy held",
-       {{Slot::Temp, kOld}},
-       {Slot::Temp},
-       {},
-       false,
-       true,
-       {{Slot::Settings, kNew}, {Slot::Temp, kOld}}},
-      {"the only copy and the spare held",
-       {{Slot::Temp, kOld}},
-       {Slot::Temp, Slot::Spare},
-       {},
-       false,
-       false,
-       {{Slot::Temp, kOld}}},
-      {"a swap that fails half-way",
-       {{Slot::Settings, kOld}},
-       {},
-       {},
-       true,
-       false,
-       {{Slot::Temp, kNew}}},
+      // clang-format off
+      {"the settings file unreadable", {{S, kOld}}, {}, {S}, false, false, {{S, kOld}}},
+      {"the only copy unreadable", {{T, kOld}}, {}, {T}, false, false, {{T, kOld}}},
+      {"the spare unreadable", {{T, kOld}, {P, kOld}}, {}, {P}, false, false, {{T, kOld}, {P, kOld}}},
+      {"the only copy held", {{T, kOld}}, {T}, {}, false, true, {{S, kNew}, {T, kOld}}},
+      {"the only copy and the spare held", {{T, kOld}}, {T, P}, {}, false, false, {{T, kOld}}},
+      {"a swap that fails half-way", {{S, kOld}}, {}, {}, true, false, {{T, kNew}}},
+      // clang-format on
   };
   for (const auto& c : cases) {
     Disk disk;

@@ -217,7 +217,7 @@ TEST_F(SaveFaultTest, ProgramsHoldingTheFilesLoseNothing) {
 
       {"a scanner looking at each new file", true, false, 1, 100},
       {"a program reopening the temporary file", false, false, 400, 300},
-      {"two programs, the only copy in the temporary file", false, true, 1000, 300},
+      {"two programs, the only copy in the temporary file", false, true, 1000, 100},
   };
   for (const auto& f : faults) {
     std::string foreign;
