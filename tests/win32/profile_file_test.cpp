@@ -133,8 +133,8 @@ int leftovers(const std::wstring& path) {
   return n;
 }
 
-// Another program opening a file over and over, sharing reading and writing but not deletion.
-// Once: each new file for 2 ms, as an indexer or a scanner looks at it. Otherwise for a moment and
+// Another program opening a file over and over. Once: each new file for 2 ms, sharing reading and
+// writing but not deletion, as an indexer or a scanner looks at it. Otherwise for a moment and
 // again at once, with each sharing mode in turn, as a sync client or a backup tool may.
 struct Holder {
   std::atomic<bool> stop = false;
@@ -142,14 +142,15 @@ struct Holder {
   std::thread thread;
   Holder(const std::wstring& path, bool once)
       : thread([this, path, once] {
-          const DWORD modes[] = {0, FILE_SHARE_READ, FILE_SHARE_READ | FILE_SHARE_WRITE};
+          const DWORD modes[] = {0, FILE_SHARE_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_DELETE};
           bool seen = false;
           for (unsigned n = 0; !stop; ++n) {
             const bool there = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
             seen = seen && there;
             if (once && (!there || seen)) continue;
             win32::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
-                                               once ? modes[2] : modes[n % 3], nullptr,
+                                               once ? modes[2] : modes[n % 4], nullptr,
                                                OPEN_EXISTING, 0, nullptr));
             seen = static_cast<bool>(file);
             holds += seen ? 1 : 0;
