@@ -38,10 +38,12 @@ ProfileFile::Found ProfileFile::fetch(Slot slot, std::size_t limit, std::string&
     UniqueFile file(CreateFileW(name(slot).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    SetLastError(ERROR_READ_FAULT);  // past the open, whatever fails is no missing file
     LARGE_INTEGER size{};
     DWORD done = 0;
-    if (!file || !GetFileSizeEx(file.get(), &size)) return false;
-    if (size.QuadPart > static_cast<LONGLONG>(limit)) return false;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > static_cast<LONGLONG>(limit))
+      return false;
     bytes.resize(static_cast<std::size_t>(size.QuadPart));
     return ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
            done == bytes.size();
