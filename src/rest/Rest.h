@@ -15,7 +15,6 @@
 #include "ui/Control.h"
 #include "ui/Form.h"
 #include "rest/Breaks.h"
-#include "rest/Holds.h"
 #include "rest/Hours.h"
 #include "rest/RestSchedule.h"
 #include "ui/System.h"
@@ -110,7 +109,6 @@ class Rest {
     return stage_ == Stage::Prompt || stage_ == Stage::Resting ? 1 : 0;
   }
   Stage stage() const { return stage_; }
-  ui::Busy hold() const { return hold_; }
 
   std::int16_t restCounting() const { return schedule_.counting() ? 1 : 0; }
   std::int16_t restMinutes() const { return schedule_.countdown().minutes; }
@@ -140,10 +138,6 @@ class Rest {
   // Working hours in force, shown in the rest panel; the seam asks them.
   void setHours(const WorkingHours& hours);
   const WorkingHours& hours() const { return hours_; }
-
-  // The values in force: the last accepted interval and length.
-  int interval() const { return interval_; }
-  int length() const { return length_; }
 
  private:
   // The one way the stage moves: what leaving the old stage and entering the new one need, a new
@@ -179,7 +173,6 @@ class Rest {
   // The typed values, when they are whole numbers in range.
   std::optional<int> typedInterval() const;
   std::optional<int> typedLength() const;
-  std::optional<BreakSettings> typedBreaks() const;
   // A closed form is dropped after the handler that closed it has returned.
   template <class F>
   void retire(std::unique_ptr<F>& form);

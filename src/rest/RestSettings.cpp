@@ -6,6 +6,7 @@
 #endif
 #include <utility>
 
+#include "rest/Holds.h"
 #include "rest/Rest.h"
 #include "settings/Keys.h"
 #include "settings/Values.h"
@@ -164,9 +165,10 @@ void Rest::setok_Click(int /*index*/) {
     rule("The rest interval (\"every ... minutes\")", "minutes", kMinInterval, kMaxInterval);
   if (!typedLength())
     rule("The rest length (\"Rest ... minutes\")", "minutes", kMinLength, kMaxLength);
-  if (!wholeMinutes(c_.breakEvery.text(), kMinBreakEvery, kMaxBreakEvery))
-    rule("The minutes between short breaks", "minutes", kMinBreakEvery, kMaxBreakEvery);
-  if (!wholeMinutes(c_.breakSeconds.text(), kMinBreakSeconds, kMaxBreakSeconds))
+  const auto every = wholeMinutes(c_.breakEvery.text(), kMinBreakEvery, kMaxBreakEvery);
+  const auto seconds = wholeMinutes(c_.breakSeconds.text(), kMinBreakSeconds, kMaxBreakSeconds);
+  if (!every) rule("The minutes between short breaks", "minutes", kMinBreakEvery, kMaxBreakEvery);
+  if (!seconds)
     rule("The seconds a short break lasts", "seconds", kMinBreakSeconds, kMaxBreakSeconds);
   if (const AppList apps = parseAppList(c_.apps.text()); !apps.error.empty())
     text += (text.empty() ? "" : "\n") + apps.error;
@@ -175,7 +177,7 @@ void Rest::setok_Click(int /*index*/) {
   text += (text.empty() || hoursFault.empty() ? "" : "\n") + hoursFault;
   if (!text.empty()) return shell_.messageBox(text, ui::kProgramTitle, ui::MessageIcon::Warning);
   setHours(*hours);
-  breaks_ = *typedBreaks();
+  breaks_ = {c_.breaks.Value(), *every, *seconds};
   applyHolds();
   dsxxadd();
   // One save for the panel: the file is swapped once.
@@ -224,13 +226,6 @@ std::optional<int> Rest::typedInterval() const {
 
 std::optional<int> Rest::typedLength() const {
   return wholeMinutes(c_.Text3.text(), kMinLength, kMaxLength);
-}
-
-std::optional<BreakSettings> Rest::typedBreaks() const {
-  const auto every = wholeMinutes(c_.breakEvery.text(), kMinBreakEvery, kMaxBreakEvery);
-  const auto seconds = wholeMinutes(c_.breakSeconds.text(), kMinBreakSeconds, kMaxBreakSeconds);
-  if (!every || !seconds) return std::nullopt;
-  return BreakSettings{c_.breaks.Value(), *every, *seconds};
 }
 
 }  // namespace rest

@@ -47,7 +47,23 @@ class ConsentWatch {
   static std::vector<Watched> watchList();
 };
 
-// The image path of the program that owns the foreground window, or empty.
-std::wstring foregroundProgram();
+// What holds a prompt now: the system's own busy states first, then what the person chose to be
+// held by (a call, a listed program in front). Asked at the rest clock's ticks only.
+class Holds {
+ public:
+  ui::Busy busy();
+  void holdFor(bool calls, const std::vector<std::string>& programs) {
+    calls_ = calls;
+    programs_ = programs;
+  }
+  // The program behind the call or the listed program the last busy() found.
+  const std::string& holder() const { return holder_; }
+
+ private:
+  bool calls_ = false;
+  std::string holder_;
+  std::vector<std::string> programs_;
+  ConsentWatch consent_;
+};
 
 }  // namespace win32

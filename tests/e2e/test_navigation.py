@@ -180,7 +180,7 @@ class TestHideAndDisplay:
         assert len(popup_controls(wid, "Edit")) == REST_BOXES
 
         # Every way of editing lands at the caret: "45" and "5" both become "30".
-        # Text3, Text2: the two boxes of the sentence, above the programs box
+        # Text3, Text2: the two boxes of the sentence, above the others
         boxes = sorted(popup_controls(wid, "Edit"), key=lambda b: b[1])
         length_box, interval_box = sorted(boxes[:2])
         harness.click(wid, *centre(interval_box))

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "rest/Holds.h"
 #include "rest_fixture_test.h"
 #include "settings/Values.h"
 

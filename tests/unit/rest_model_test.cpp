@@ -3,6 +3,7 @@
 #include <chrono>
 #include <random>
 
+#include "rest/Holds.h"
 #include "rest_fixture_test.h"
 #include "settings/Values.h"
 

@@ -239,6 +239,7 @@ TEST_F(AccessTest, EveryControlOfTheMainWindowAndBothPanelsHasANameARoleAndAStat
   EXPECT_EQ(find(all, "Saturday")->role, ROLE_SYSTEM_CHECKBUTTON);
   EXPECT_EQ(find(all, "Monday")->state & STATE_SYSTEM_CHECKED, STATE_SYSTEM_CHECKED);
   EXPECT_EQ(find(all, "Saturday")->state & STATE_SYSTEM_CHECKED, 0);
+  ASSERT_TRUE(find(all, "Seconds a short break lasts"));
   ASSERT_TRUE(find(all, "Minutes between rests"));
   EXPECT_EQ(find(all, "Minutes between rests")->value, w.Text2.text());
   EXPECT_TRUE(find(all, "Back"));
