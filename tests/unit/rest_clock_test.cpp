@@ -271,7 +271,7 @@ TEST_F(RestClock, AClockSetForwardAcrossTheDueMinuteStillPrompts) {
 }
 
 // Working hours 15:00 to 16:00 on weekdays, from Monday 14:07:30 (M = 45): a start outside
-// them, their start, and the clock moved across their end and their start.
+// them, their start, the clock moved across their end and their start, a pause ending outside.
 TEST_F(RestClock, WorkingHoursHoldRemindersAndTheFirstRestComesAnIntervalAfterTheyBegin) {
   switchOn();
   rest.setHours({true, {true, true, true, true, true}, 15 * 60, 16 * 60});
@@ -293,6 +293,10 @@ TEST_F(RestClock, WorkingHoursHoldRemindersAndTheFirstRestComesAnIntervalAfterTh
   clock.set(15, 20);
   tick();
   EXPECT_EQ(rest.tip(), "Next rest at 16:05");
+  rest.pause(60);  // ends at 16:20, outside them: quietly
+  tickUntil(16, 21, 0);
+  EXPECT_EQ(rest.tip(), "Reminders start at 15:00 Wed");
+  EXPECT_TRUE(formsCreated("Form2") == 1 && !store.has("dsxx", "paused_until"));
 }
 
 TEST_F(RestClock, ADayIntervalPromptsTheSameMinuteTomorrow) {
