@@ -75,7 +75,7 @@ MainWindow::MainWindow(const MainWindowServices& services)
                                        services.clock, services.screen, services.host, services.ini,
                                        services.shell);
   backlight_ = std::make_unique<colour::Backlight>(
-      colour::BacklightControls{backlightSlider, backlightPercent, backlightStatus},
+      colour::BacklightControls{backlightSlider, backlightPercent, backlightStatus, backlightWait},
       services.monitors, services.ini);
   // The warning dims through eye care's ramp only while eye care is on.
   rest_->Dimming = [this, &gamma = services.gamma](int percent) {
@@ -168,6 +168,7 @@ void MainWindow::design() {
      .flags = kCentred | kTransparent},
     {.control = Timer1},
     {.control = nightTimer},
+    {.control = backlightWait},
     // Title strip.
     {.control = pmenu, .place = {0, 0, 9615, 375}, .back = kTitleStripColour},
     {.control = title, .in = &pmenu, .place = {120, 26, 2655, 255}, .text = "Tavik Lumora",
@@ -389,11 +390,7 @@ void MainWindow::connect() {
     eyeCare_->SafeSwitch1_Click(value);
     backlight_->eyeCare(value);
   };
-  Image7.Click = [this] {
-    std::vector<ui::ProfileEntry> level;
-    if (std::optional<ui::ProfileEntry> entry = backlight_->storedEntry()) level.push_back(*entry);
-    eyeCare_->Image7_Click(std::move(level));
-  };
+  Image7.Click = [this] { eyeCare_->Image7_Click(backlight_->storedEntries()); };
   backlight_->TipChanged = [this] { updateTip(); };
   backlight_->connect();
   rest_->connect();
@@ -457,7 +454,7 @@ void MainWindow::edit_Click(int index) {
   xxset.setLeft(120);
   if (index == 0) {
     eyeCare_->nightLight().fillRows();
-    backlight_->use();
+    backlight_->panelOpened();
     ppset.setVisible(true);
     eyeset.setVisible(true);
   } else if (index == 1) {
@@ -470,6 +467,7 @@ void MainWindow::edit_Click(int index) {
 void MainWindow::Image8_Click() {
   ppset.setVisible(false);
   eyeCare_->nightLight().endPreview();
+  backlight_->panelBack();
 }
 
 void MainWindow::Image1_Click() {
@@ -528,7 +526,7 @@ void MainWindow::saveSettings() {
   s.restOn = rest_->restOn();
   s.colour = eyeCare_->storedValues();
   s.eyeOn = eyeCare_->eyeOn();
-  if (auto level = backlight_->storedEntry()) s.more.push_back(*level);
+  s.more = backlight_->storedEntries();
   settings::saveAll(ini_, s);
 }
 

@@ -112,6 +112,7 @@ class MainWindow : public ui::Form {
   // Never seen: used by code.
   ui::Timer Timer1{"Timer1"};
   ui::Timer nightTimer{"nightTimer"};
+  ui::Timer backlightWait{"backlightWait"};
   ui::TextBox Text1{"Text1"};
   ui::TextBox zhuan{"zhuan"};
   ui::CommandButton form2tip{"form2tip"};

@@ -13,7 +13,7 @@ import harness
 import test_rest
 from test_eyecare import EYE_SWITCH, PENCIL, press_elsewhere, stored
 
-ID = r"was \\.\DISPLAY1 Fake 0"
+ID = "was Fake 0"  # by the monitor's name, not the display it is on
 
 
 @pytest.fixture(scope="module")
@@ -127,3 +127,20 @@ def test_slow_monitor_keeps_the_window_answering_and_quick_presses_end_at_the_la
     harness.click(wid, 610, 9)  # the close image: the worker ends, every handle destroyed
     lumora_desktop.wait_exit()
     assert log(ddc).splitlines()[-1] == "exit 0 0"
+
+
+def test_a_hung_monitor_holds_no_exit_and_its_own_value_comes_back_at_the_next_start(lumora, ddc):
+    put(ddc, "1 70 100 0 0 0\n")
+    wid = lumora.run(stored() + "[backlight]\nlevel=40\n")
+    wait_value(ddc, 40, "the stored level")
+    hold = Path(str(ddc) + ".hold")
+    hold.touch()  # the monitor hangs inside its next exchange
+    harness.click(wid, *EYE_SWITCH)  # off: giving its own value back hangs
+    harness.wait_until(lambda: "held 0 1" in log(ddc), 5, what="the give-back in flight")
+    harness.click(wid, 610, 9)  # the close image
+    lumora.wait_exit()  # a bounded wait for the worker (an exit here takes 4 s unhung), then the end
+    assert was(lumora) == "70" and value(ddc) == 40
+    lumora.run()  # eye care off, stored by the close: the own value still owed is given back
+    hold.unlink()
+    wait_value(ddc, 70, "the monitor's own value")
+    harness.wait_until(lambda: not was(lumora), 5, what="forgotten once back")

@@ -41,6 +41,20 @@ TEST(Backlight, KeysMoveTheBacklightFirstAndTheRampBelowIt) {
   }
 }
 
+TEST(Backlight, KeysStepEveryDisplayAndTheRampOnlyWhereNoneCanMove) {
+  // levels, gamma, darker -> levels, gamma
+  for (auto [levels, g, darker, after, g2] :
+       {std::tuple{std::vector{40, 0}, 0, true, std::vector{30, 0}, 0},
+        {std::vector{0, 0}, 0, true, std::vector{0, 0}, -5},
+        {std::vector{100, 60}, 0, false, std::vector{100, 70}, 0},
+        {std::vector{100, 100}, 0, false, std::vector{100, 100}, 5},
+        {std::vector{50, 5}, -10, false, std::vector{50, 5}, -5},
+        {std::vector<int>{}, 0, true, std::vector<int>{}, -5}}) {
+    const int gamma = colour::stepDisplays(levels, g, darker);
+    EXPECT_EQ(std::pair(levels, gamma), std::pair(after, g2)) << g << (darker ? " darker" : "");
+  }
+}
+
 struct Monitors : colour::MonitorControl {
   std::vector<std::string> calls;
   void list(int delay) override { calls.push_back("list " + std::to_string(delay)); }
@@ -49,30 +63,145 @@ struct Monitors : colour::MonitorControl {
   }
 };
 
-TEST(Backlight, GreyedWithItsReasonWhenNoneAnswersAndAMonitorThatLiesIsNamed) {
+struct BacklightTest : ::testing::Test {
   fakes::ProfileStore store;
   fakes::Shell shell;
   settings::Ini ini{store, shell};
   ui::Slider slider{"s"};
-  ui::Label percent{"p"}, status{"t"};
+  ui::Label percent{"p"};
+  ui::Label status{"t"};
+  ui::Timer wait{"w"};
   Monitors monitors;
-  colour::Backlight b{{slider, percent, status}, monitors, ini};
-  b.connect();
-  b.load();  // no level: nothing is asked and nothing stored
-  EXPECT_FALSE(b.storedEntry());
-  b.use();
+  std::optional<colour::Backlight> b;
+
+  // A start: the stored settings read, eye care as stored.
+  colour::Backlight& start(bool eyeOn) {
+    b.emplace(colour::BacklightControls{slider, percent, status, wait}, monitors, ini);
+    b->connect();
+    b->load();
+    b->eyeCare(eyeOn);
+    return *b;
+  }
+  std::string stored(const std::string& key) {
+    auto it = store.values.find({"backlight", key});
+    return it == store.values.end() ? "" : it->second;
+  }
+  std::string lastCall() { return monitors.calls.empty() ? "" : monitors.calls.back(); }
+};
+
+TEST_F(BacklightTest, GreyedWithItsReasonOnlyOnceAskedAndAMonitorThatLiesIsNamed) {
+  start(false);  // no level: nothing is asked and nothing stored
+  EXPECT_TRUE(b->storedEntries().empty());
+  EXPECT_EQ(status.text(), "");  // not asked yet: no verdict
+  b->askMonitors();
+  EXPECT_EQ(percent.text(), "");  // asked, no answer yet: no "0 %" no monitor holds
   monitors.Listed({});
   EXPECT_FALSE(slider.enabled());
+  EXPECT_EQ(percent.text(), "");
   EXPECT_EQ(slider.accessName(), std::string("Backlight: ") + colour::kNoDdcStatus);
-  b.eyeCare(true);
-  b.displayChanged();
-  monitors.Listed({{"D1 A", 25, 50}});
+  b->eyeCare(true);
+  b->displayChanged();
+  monitors.Listed({{"A", 1, 25, 50}});
   EXPECT_TRUE(slider.enabled());
   EXPECT_EQ(percent.text(), "50 %");  // what the monitor holds, sent nowhere
-  b.setLevel(20);
-  EXPECT_EQ(monitors.calls, (std::vector<std::string>{"list 0", "list 1500", "D1 A=10"}));
-  monitors.Sent("D1 A", 10, colour::Outcome::Ignored);
-  EXPECT_EQ(status.text(), "D1 A reports success but keeps its own brightness.");
+  b->setLevel(20);
+  EXPECT_EQ(monitors.calls, (std::vector<std::string>{"list 0", "list 1500", "A=10"}));
+  monitors.Sent("A", 10, colour::Outcome::Ignored);
+  EXPECT_EQ(status.text(), "A reports success but keeps its own brightness.");
+}
+
+TEST_F(BacklightTest, StoredLevelsAreSentAndTheOwnValueKeptWhateverTheMonitorReports) {
+  store.values[{"backlight", "level"}] = "0";
+  start(true);
+  EXPECT_EQ(slider.value(), 0);
+  monitors.Listed({{"A=1", 1, 150, 100}, {"B", 2, 30, 50}});
+  EXPECT_EQ(slider.value(), 0);  // the stored level, not what the monitor holds
+  EXPECT_EQ(monitors.calls, (std::vector<std::string>{"list 0", "A=1=0", "B=0"}));
+  EXPECT_EQ(stored("was A_1"), "150");  // a "=" in its name does not end the key
+  EXPECT_EQ(b->tipLine(), "Backlight 0 %");
+  b->eyeCare(false);
+  EXPECT_EQ(monitors.calls.at(3), "A=1=150");  // its own 150, though it claims a maximum of 100
+  monitors.Sent("A=1", 150, colour::Outcome::Done);
+  EXPECT_EQ(stored("was A_1"), "");
+  EXPECT_EQ(stored("owed"), "was B");
+  // Eye care on again sends the level, never the stored own value.
+  b->eyeCare(true);
+  EXPECT_EQ(lastCall(), "B=0");
+  EXPECT_EQ(stored("was A_1"), "150");
+}
+
+TEST_F(BacklightTest, TheOwnValueOutlivesAGiveBackCutShortAndComesBackAtTheNextStart) {
+  store.values[{"backlight", "level"}] = "40";
+  start(true);
+  monitors.Listed({{"A", 1, 70, 100}});
+  EXPECT_EQ(lastCall(), "A=40");
+  b->eyeCare(false);  // while 40 is in flight
+  EXPECT_EQ(lastCall(), "A=70");
+  monitors.Sent("A", 40, colour::Outcome::Done);  // the level ends after eye care went off
+  EXPECT_EQ(stored("was A"), "70");
+  monitors.Sent("A", 70, colour::Outcome::Failed);  // and the give-back fails
+  EXPECT_EQ(stored("was A"), "70");
+  // Next start, eye care off and no level stored (killed before any save): still owed.
+  store.values.erase({"backlight", "level"});
+  monitors.calls.clear();
+  start(false);
+  EXPECT_EQ(monitors.calls, (std::vector<std::string>{"list 0"}));
+  monitors.Listed({{"A", 1, 40, 100}});
+  EXPECT_EQ(lastCall(), "A=70");
+  EXPECT_EQ(b->tipLine(), "");
+  monitors.Sent("A", 70, colour::Outcome::Done);
+  EXPECT_EQ(stored("was A"), "");
+  EXPECT_EQ(stored("owed"), "");
+}
+
+TEST_F(BacklightTest, EachDisplayItsOwnLevelByNumberOrNameStoredByName) {
+  store.values[{"backlight", "level"}] = "50";
+  start(true);
+  monitors.Listed({{"Dell", 1, 50, 100}, {"Built-in display", 2, 20, 50}});
+  EXPECT_FALSE(b->setLevel(30, "3"));
+  EXPECT_TRUE(b->setLevel(30, "2"));
+  EXPECT_EQ(lastCall(), "Built-in display=15");
+  EXPECT_TRUE(b->setLevel(80, "Dell"));
+  EXPECT_EQ(b->levels(),
+            (std::vector<std::pair<std::string, int>>{{"Dell", 80}, {"Built-in display", 30}}));
+  EXPECT_EQ(b->tipLine(), "Backlight 80 %, 30 %");
+  EXPECT_EQ(b->step(true, 0), 0);
+  EXPECT_EQ(b->tipLine(), "Backlight 70 %, 20 %");
+  store.write(b->storedEntries());
+  // Next start the displays swapped numbers: each keeps its level by its name.
+  start(true);
+  monitors.Listed({{"Built-in display", 1, 10, 50}, {"Dell", 2, 70, 100}});
+  EXPECT_EQ(b->levels(),
+            (std::vector<std::pair<std::string, int>>{{"Built-in display", 20}, {"Dell", 70}}));
+  b->setLevel(40);  // the slider: every display again at one level
+  EXPECT_EQ(b->tipLine(), "Backlight 40 %");
+  store.write(b->storedEntries());
+  EXPECT_EQ(stored("linked"), "");
+}
+
+TEST_F(BacklightTest, BackPutsTheLevelWhereItWasAndAKeyWaitsForTheFirstAnswer) {
+  store.values[{"backlight", "level"}] = "40";
+  start(true);
+  int pressed = 0;
+  b->afterListing([&pressed] { ++pressed; });
+  EXPECT_EQ(pressed, 0);
+  EXPECT_TRUE(wait.running());
+  monitors.Listed({{"A", 1, 70, 100}});
+  EXPECT_EQ(pressed, 1);
+  EXPECT_FALSE(wait.running());
+  b->panelOpened();
+  b->setLevel(90);
+  EXPECT_EQ(lastCall(), "A=90");
+  b->panelBack();
+  EXPECT_EQ(lastCall(), "A=40");
+  EXPECT_EQ(slider.value(), 40);
+  // A monitor that never answers: the key moves the ramp after the wait.
+  start(true);
+  b->afterListing([&pressed] { ++pressed; });
+  wait.Tick();
+  EXPECT_EQ(pressed, 2);
+  b->afterListing([&pressed] { ++pressed; });
+  EXPECT_EQ(pressed, 3);
 }
 
 }  // namespace
