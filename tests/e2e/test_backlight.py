@@ -12,6 +12,7 @@ import pytest
 import harness
 import test_rest
 from test_eyecare import EYE_SWITCH, PENCIL, press_elsewhere, stored
+from test_startup import command
 
 ID = "was Fake 0"  # by the monitor's name, not the display it is on
 
@@ -144,3 +145,21 @@ def test_a_hung_monitor_holds_no_exit_and_its_own_value_comes_back_at_the_next_s
     hold.unlink()
     wait_value(ddc, 70, "the monitor's own value")
     harness.wait_until(lambda: not was(lumora), 5, what="forgotten once back")
+
+
+def test_each_display_its_own_level_by_number_or_name_then_linked_again(lumora, ddc):
+    put(ddc, "1 70 100 0 0 0\n2 30 50 0 0 0\n")
+    with harness.second_display():
+        lumora.run(stored() + "[backlight]\nlevel=40\n")
+        harness.wait_until(lambda: (value(ddc), value(ddc, 1)) == (40, 20), 8, what="linked")
+        assert command(lumora, "/backlight", "60", "2").returncode == 0  # display 2's number
+        assert command(lumora, "/backlight", "10", "Fake", "0").returncode == 0  # its name
+        harness.wait_until(lambda: (value(ddc), value(ddc, 1)) == (10, 30), 8, what="each its own")
+        assert lumora.stored("backlight")["level Fake 1"] == "60"
+        assert command(lumora, "/status").stdout.splitlines()[3:5] == [
+            "backlight Fake 0=10", "backlight Fake 1=60"]
+        refused = command(lumora, "/backlight", "50", "3")
+        assert refused.returncode == 1 and 'No display "3" answers' in refused.stderr
+        assert command(lumora, "/backlight", "50").returncode == 0  # every display: linked again
+        harness.wait_until(lambda: (value(ddc), value(ddc, 1)) == (50, 25), 8, what="linked again")
+        assert "linked" not in lumora.stored("backlight")

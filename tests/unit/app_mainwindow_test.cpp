@@ -332,6 +332,7 @@ TEST(CommandLine, EveryCommandItsRangeAndTheArgumentNamed) {
       {{"-BRIGHTNESS", "+50"}, "/brightness 50"},
       {{"/tray", "/backlight", "0"}, "/backlight 0"},
       {{"/backlight", "100", "-tray"}, "/backlight 100"},
+      {{"/backlight", "40", "Built-in", "display"}, "/backlight 40 Built-in display"},
       {{"/eyecare", "ON"}, "/eyecare on"},
       {{"/nightlight", "off"}, "/nightlight off"},
       {{"/pause", "1440"}, "/pause 1440"},
@@ -357,7 +358,8 @@ TEST(CommandLine, EveryCommandItsRangeAndTheArgumentNamed) {
   for (const auto& [arguments, want] : cases)
     EXPECT_EQ(parsed(arguments), want) << ::testing::PrintToString(arguments);
   // The running copy takes only the text a copy sends; help is answered where it was asked.
-  EXPECT_EQ(app::receivedCommand("/pause tomorrow"), (app::Command{app::Verb::Pause, 0}));
+  EXPECT_EQ(app::receivedCommand("/pause tomorrow"), (app::Command{app::Verb::Pause, 0, ""}));
+  EXPECT_EQ(app::receivedCommand("/backlight 5 2"), (app::Command{app::Verb::Backlight, 5, "2"}));
   for (const char* text : {"/PAUSE tomorrow", "/pause  5", "/pause 5 ", "/tray", "/?", "",
                            "/brightness 60", "/rest\n", "/eyecare on /tray"})
     EXPECT_EQ(app::receivedCommand(text), std::nullopt) << text;

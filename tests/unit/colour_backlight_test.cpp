@@ -202,6 +202,8 @@ TEST_F(BacklightTest, BackPutsTheLevelWhereItWasAndAKeyWaitsForTheFirstAnswer) {
   EXPECT_EQ(pressed, 2);
   b->afterListing([&pressed] { ++pressed; });
   EXPECT_EQ(pressed, 3);
+  monitors.Listed({});
+  EXPECT_EQ(b->tipLine(), "");  // a level stored, eye care on, but no monitor takes it
 }
 
 }  // namespace
