@@ -95,10 +95,14 @@ Backlight::Backlight(const BacklightControls& controls, MonitorControl& monitors
 
 void Backlight::connect() {
   c_.slider.Change = [this] { slider_Change(); };
-  c_.wait.Tick = [this] {
-    waitedOut_ = true;
-    settle();
-  };
+  c_.same.Click = [this](bool on) { same_Click(on); };
+  for (std::size_t i = 0; i < c_.rows.size(); ++i) {
+    c_.rows[i].slider->Change = [this, i] {
+      if (!loading_ && i < monitors_.size()) setLevel(c_.rows[i].slider->value(), monitors_[i].id);
+    };
+    c_.rows[i].slider->setRange(0, 100);
+  }
+  c_.wait.Tick = [this] { settle(); };
   monitorControl_.Listed = [this](const std::vector<MonitorState>& m) { listed(m); };
   monitorControl_.Sent = [this](const std::string& id, int value, Outcome outcome) {
     sent(id, value, outcome);
@@ -128,7 +132,7 @@ void Backlight::askMonitors() {
 void Backlight::afterListing(std::function<void()> work) {
   askMonitors();
   waiting_.push_back(std::move(work));
-  if (listedOnce_ || waitedOut_) {
+  if (settled_) {
     settle();
     return;
   }
@@ -137,10 +141,9 @@ void Backlight::afterListing(std::function<void()> work) {
 }
 
 void Backlight::settle() {
+  settled_ = true;  // answered, or waited for long enough: keys no longer wait
   c_.wait.setEnabled(false);
-  std::vector<std::function<void()>> work = std::move(waiting_);
-  waiting_.clear();
-  for (const std::function<void()>& w : work) w();
+  for (const std::function<void()>& work : std::exchange(waiting_, {})) work();
 }
 
 void Backlight::displayChanged() {
@@ -160,13 +163,14 @@ void Backlight::panelOpened() {
 }
 
 void Backlight::panelBack() {
-  if (!beforePanel_ || *beforePanel_ == levels_) return;
+  if (!beforePanel_) return;
   levels_ = *beforePanel_;
   loading_ = true;
   c_.slider.setValue(levels_.linked.value_or(c_.slider.value()));
   loading_ = false;
   apply();
   showState();
+  showRows();
   TipChanged();
 }
 
@@ -186,6 +190,7 @@ void Backlight::listed(const std::vector<MonitorState>& monitors) {
   }
   apply();
   showState();
+  showRows();
   TipChanged();
   settle();
 }
@@ -215,7 +220,9 @@ void Backlight::sendLevel(const MonitorState& m) {
 void Backlight::slider_Change() {
   showState();
   if (loading_) return;
+  const bool wasSeparate = !levels_.of.empty();
   levels_ = {c_.slider.value(), {}};
+  if (wasSeparate) showRows();
   if (eyeOn_) apply();
   TipChanged();
 }
@@ -229,8 +236,47 @@ bool Backlight::setLevel(int percent, const std::string& display) {
   for (const MonitorState& other : monitors_) levels_.of.try_emplace(other.id, levelOf(other));
   levels_.of[m->id] = percent;
   if (eyeOn_) sendLevel(*m);
+  showRows();
   TipChanged();
   return true;
+}
+
+void Backlight::same_Click(bool on) {
+  if (loading_) return;
+  levels_.linked = level();
+  levels_.of.clear();
+  for (const MonitorState& m : monitors_)
+    if (!on) levels_.of[m.id] = level();
+  if (eyeOn_) apply();
+  showRows();
+  TipChanged();
+}
+
+void Backlight::showRows() {
+  const bool several = monitors_.size() > 1;
+  const bool separate = several && !levels_.of.empty();
+  loading_ = true;
+  c_.sameCaption.setVisible(several);
+  c_.same.setVisible(several);
+  if (c_.same.Value() == separate) c_.same.setValue(!separate);
+  c_.caption.setVisible(!separate);
+  c_.slider.setVisible(!separate);
+  c_.percent.setVisible(!separate);
+  for (std::size_t i = 0; i < c_.rows.size(); ++i) {
+    const DisplayRow& row = c_.rows[i];
+    const bool shown = separate && i < monitors_.size();
+    row.name->setVisible(shown);
+    row.slider->setVisible(shown);
+    row.percent->setVisible(shown);
+    if (!shown) continue;
+    const int percent = levelOf(monitors_[i]);
+    row.name->setText(monitors_[i].id);
+    row.slider->setAccessName(monitors_[i].id);
+    row.slider->setValue(percent);
+    row.percent->setText(std::to_string(percent) + " %");
+  }
+  loading_ = false;
+  RowsChanged();
 }
 
 std::vector<std::pair<std::string, int>> Backlight::levels() const {
@@ -313,12 +359,10 @@ void Backlight::keepOwn(const std::string& id, std::optional<int> value) {
     text = std::to_string(*value);
     keys.insert(key);
   }
-  std::optional<std::string> list;
-  for (const std::string& k : keys) {
-    if (list) *list += '|';
-    list = list.value_or("") + k;
-  }
-  ini_.writeini({{kSection, key, text}, {kSection, kOwed, list}});
+  std::string list;
+  for (const std::string& k : keys) list += (list.empty() ? k : "|" + k);
+  ini_.writeini({{kSection, key, text},
+                 {kSection, kOwed, list.empty() ? std::nullopt : std::optional(list)}});
 }
 
 void Backlight::showState() {

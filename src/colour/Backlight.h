@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "controls/SafeSwitch.h"
 #include "settings/Ini.h"
 #include "ui/Control.h"
 #include "ui/Event.h"
@@ -18,10 +19,8 @@ namespace colour {
 
 // A monitor that answers: the value it holds and its maximum, on its own scale.
 struct MonitorState {
-  // The name people know it by, numbered when two are alike: what identifies it from one run
-  // to the next (the display it is on changes when displays come and go).
-  std::string id;
-  int display = 0;  // its number as Windows' display settings show it
+  std::string id;   // its name, numbered when two are alike: from one run to the next, unlike
+  int display = 0;  // its number as Windows' display settings show it (which changes)
   int value = 0;
   int maximum = 100;
 };
@@ -85,11 +84,23 @@ int stepDisplays(std::vector<int>& levels, int gamma, bool darker);
 inline constexpr const char* kNoDdcStatus =
     "No display answers DDC/CI: brightness dims through the ramp";
 
+// A display's own row: its name, its slider and its percent.
+struct DisplayRow {
+  ui::Label* name;
+  ui::Slider* slider;
+  ui::Label* percent;
+};
+
 struct BacklightControls {
+  ui::Label& caption;  // "Backlight": the row of every display's level, linked
   ui::Slider& slider;  // 0 to 100
   ui::Label& percent;  // "40 %"
   ui::Label& status;   // why the row is greyed, or which monitor did not take the level
   ui::Timer& wait;     // how long a key waits for the monitors' first answer
+  // "Same level on every display", shown with two displays or more; off shows their own rows.
+  ui::Label& sameCaption;
+  controls::SafeSwitch& same;
+  std::vector<DisplayRow> rows;
 };
 
 class Backlight {
@@ -131,16 +142,18 @@ class Backlight {
   // "Backlight 40 %" (a level a display) while a level is in force; empty otherwise.
   std::string tipLine() const;
   ui::Event<> TipChanged;
+  ui::Event<> RowsChanged;  // rows shown or hidden: the panel is laid out again
 
  private:
   struct Levels {
     std::optional<int> linked;      // absent: the monitors are never touched
     std::map<std::string, int> of;  // a display's own level, when not linked
-    bool operator==(const Levels&) const = default;
   };
   void listed(const std::vector<MonitorState>& monitors);
   void sent(const std::string& id, int value, Outcome outcome);
   void slider_Change();
+  void same_Click(bool on);
+  void showRows();
   void settle();
   void apply();
   int levelOf(const MonitorState& monitor) const;
@@ -159,7 +172,7 @@ class Backlight {
   std::string fault_;  // a monitor that did not take the level, for the status line
   bool asked_ = false;
   bool listedOnce_ = false;
-  bool waitedOut_ = false;
+  bool settled_ = false;
   bool eyeOn_ = false;
   bool loading_ = false;
 };

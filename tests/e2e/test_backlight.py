@@ -11,7 +11,7 @@ import pytest
 
 import harness
 import test_rest
-from test_eyecare import EYE_SWITCH, PENCIL, press_elsewhere, stored
+from test_eyecare import EYE_SWITCH, PENCIL, key, open_colour_panel, press_elsewhere, stored
 from test_startup import command
 
 ID = "was Fake 0"  # by the monitor's name, not the display it is on
@@ -163,3 +163,20 @@ def test_each_display_its_own_level_by_number_or_name_then_linked_again(lumora, 
         assert command(lumora, "/backlight", "50").returncode == 0  # every display: linked again
         harness.wait_until(lambda: (value(ddc), value(ddc, 1)) == (50, 25), 8, what="linked again")
         assert "linked" not in lumora.stored("backlight")
+
+
+def test_the_panel_separates_the_displays_and_back_puts_their_levels_back(lumora, ddc):
+    put(ddc, "1 70 100 0 0 0\n2 30 50 0 0 0\n")
+    with harness.second_display():
+        wid = lumora.run(stored() + "[backlight]\nlevel=40\n")
+        harness.wait_until(lambda: (value(ddc), value(ddc, 1)) == (40, 20), 8, what="linked")
+        open_colour_panel(wid)
+        harness.click(wid, 194, 269)  # "Same level on every display" off: a row each
+        # The second display's row: its thumb at 40 focused, then five steps to the right.
+        harness.click(wid, 164 + 40 * 215 // 100, 314)
+        key(*["Right"] * 5)
+        harness.wait_until(lambda: value(ddc, 1) == 23, 8, what="display 2 alone at 45 %")
+        assert value(ddc) == 40
+        key("Escape")  # Back: both where they were, linked again
+        harness.wait_until(lambda: value(ddc, 1) == 20, 8, what="display 2 back at 40 %")
+        assert value(ddc) == 40 and "linked" not in lumora.stored("backlight")

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "Fakes.h"
 #include "colour/Backlight.h"
 
@@ -67,16 +69,31 @@ struct BacklightTest : ::testing::Test {
   fakes::ProfileStore store;
   fakes::Shell shell;
   settings::Ini ini{store, shell};
+  ui::Label caption{"c"};
   ui::Slider slider{"s"};
   ui::Label percent{"p"};
   ui::Label status{"t"};
   ui::Timer wait{"w"};
+  ui::Label sameCaption{"sc"};
+  controls::SafeSwitch same{"same"};
+  std::array<ui::Label, 2> names{ui::Label{"n", 0}, ui::Label{"n", 1}};
+  std::array<ui::Slider, 2> sliders{ui::Slider{"d", 0}, ui::Slider{"d", 1}};
+  std::array<ui::Label, 2> percents{ui::Label{"dp", 0}, ui::Label{"dp", 1}};
   Monitors monitors;
   std::optional<colour::Backlight> b;
 
   // A start: the stored settings read, eye care as stored.
   colour::Backlight& start(bool eyeOn) {
-    b.emplace(colour::BacklightControls{slider, percent, status, wait}, monitors, ini);
+    b.emplace(colour::BacklightControls{caption,
+                                        slider,
+                                        percent,
+                                        status,
+                                        wait,
+                                        sameCaption,
+                                        same,
+                                        {{&names[0], &sliders[0], &percents[0]},
+                                         {&names[1], &sliders[1], &percents[1]}}},
+              monitors, ini);
     b->connect();
     b->load();
     b->eyeCare(eyeOn);
@@ -158,6 +175,14 @@ TEST_F(BacklightTest, EachDisplayItsOwnLevelByNumberOrNameStoredByName) {
   store.values[{"backlight", "level"}] = "50";
   start(true);
   monitors.Listed({{"Dell", 1, 50, 100}, {"Built-in display", 2, 20, 50}});
+  EXPECT_TRUE(same.visible() && same.Value() && slider.visible() && !sliders[0].visible());
+  same.setValue(false);  // each display its own row, at the level they shared
+  EXPECT_TRUE(!slider.visible() && sliders[1].visible());
+  EXPECT_EQ(names[1].text(), "Built-in display");
+  EXPECT_EQ(sliders[1].value(), 50);
+  sliders[1].setValue(70);
+  EXPECT_EQ(lastCall(), "Built-in display=35");
+  EXPECT_EQ(b->tipLine(), "Backlight 50 %, 70 %");
   EXPECT_FALSE(b->setLevel(30, "3"));
   EXPECT_TRUE(b->setLevel(30, "2"));
   EXPECT_EQ(lastCall(), "Built-in display=15");
@@ -173,7 +198,11 @@ TEST_F(BacklightTest, EachDisplayItsOwnLevelByNumberOrNameStoredByName) {
   monitors.Listed({{"Built-in display", 1, 10, 50}, {"Dell", 2, 70, 100}});
   EXPECT_EQ(b->levels(),
             (std::vector<std::pair<std::string, int>>{{"Built-in display", 20}, {"Dell", 70}}));
-  b->setLevel(40);  // the slider: every display again at one level
+  EXPECT_EQ(sliders[0].value(), 20);
+  same.setValue(true);  // every display again at one level, the common slider's
+  EXPECT_EQ(b->tipLine(), "Backlight 50 %");
+  EXPECT_TRUE(slider.visible() && !sliders[0].visible());
+  b->setLevel(40);
   EXPECT_EQ(b->tipLine(), "Backlight 40 %");
   store.write(b->storedEntries());
   EXPECT_EQ(stored("linked"), "");
