@@ -33,27 +33,11 @@ std::optional<int> storedNumber(const std::string& text, int max) {
   return value;
 }
 
-}  // namespace
-
-std::optional<std::pair<std::string, int>> LatestWins::next() {
-  for (auto it = wanted_.begin(); it != wanted_.end(); ++it) {
-    if (busy_.contains(it->first)) continue;
-    std::pair<std::string, int> job = *it;
-    wanted_.erase(it);
-    busy_.insert(job.first);
-    return job;
-  }
-  return std::nullopt;
-}
-
-int toMonitor(int percent, int maximum) {
-  return (std::clamp(percent, 0, 100) * std::max(maximum, 0) + 50) / 100;
-}
-
-int toPercent(int value, int maximum) {
-  if (maximum <= 0) return 0;
-  return (std::clamp(value, 0, maximum) * 100 + maximum / 2) / maximum;
-}
+// The brightness slider's gamma, -50 to 50, and a display's backlight in percent.
+struct Brightness {
+  int backlight = 0;
+  int gamma = 0;
+};
 
 Brightness brightnessStep(Brightness now, bool darker, bool backlightAnswers) {
   // One scale from the darkest to the brightest: ramp below 0, the backlight, ramp above 0.
@@ -74,6 +58,28 @@ Brightness brightnessStep(Brightness now, bool darker, bool backlightAnswers) {
   else  // the ramp goes back to 0 first, never past it while the backlight can rise
     now.gamma = std::min(now.gamma < 0 ? 0 : kGammaMax, now.gamma + kGammaStep);
   return now;
+}
+
+}  // namespace
+
+std::optional<std::pair<std::string, int>> LatestWins::next() {
+  for (auto it = wanted_.begin(); it != wanted_.end(); ++it) {
+    if (busy_.contains(it->first)) continue;
+    std::pair<std::string, int> job = *it;
+    wanted_.erase(it);
+    busy_.insert(job.first);
+    return job;
+  }
+  return std::nullopt;
+}
+
+int toMonitor(int percent, int maximum) {
+  return (std::clamp(percent, 0, 100) * std::max(maximum, 0) + 50) / 100;
+}
+
+int toPercent(int value, int maximum) {
+  if (maximum <= 0) return 0;
+  return (std::clamp(value, 0, maximum) * 100 + maximum / 2) / maximum;
 }
 
 int stepDisplays(std::vector<int>& levels, int gamma, bool darker) {

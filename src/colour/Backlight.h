@@ -69,16 +69,10 @@ class LatestWins {
 int toMonitor(int percent, int maximum);
 int toPercent(int value, int maximum);
 
-// One brightness, two means: the backlight dims first and the ramp below its 0; brighter
-// undoes it in the reverse order. Without an answering monitor only the ramp moves.
-struct Brightness {
-  int backlight = 0;  // percent
-  int gamma = 0;      // the brightness slider, -50 to 50
-};
-Brightness brightnessStep(Brightness now, bool darker, bool backlightAnswers);
-
-// Each display's level (percent) after a key: every display that answers steps, and the ramp
-// moves only where none of them can; the new gamma is returned.
+// One brightness, two means: the backlight dims first and the ramp below its 0; brighter undoes
+// it in the reverse order. Each display's level (percent) after a key: every display that
+// answers steps, and the ramp moves only where none can (or none answers); the new gamma is
+// returned.
 int stepDisplays(std::vector<int>& levels, int gamma, bool darker);
 
 inline constexpr const char* kNoDdcStatus =

@@ -27,33 +27,24 @@ TEST(Backlight, OneExchangeInFlightPerMonitorAndTheLatestValueWins) {
   EXPECT_EQ(q.next(), (std::pair<std::string, int>{"a", 40}));
 }
 
-TEST(Backlight, KeysMoveTheBacklightFirstAndTheRampBelowIt) {
-  // backlight, gamma, darker, a monitor answers -> backlight, gamma
-  for (auto [b, g, darker, answers, b2, g2] : {std::tuple{5, 0, true, true, 0, 0},
-                                               {0, 0, true, true, 0, -5},
-                                               {0, -50, true, true, 0, -50},
-                                               {0, -3, false, true, 0, 0},
-                                               {0, 0, false, true, 10, 0},
-                                               {95, 0, false, true, 100, 0},
-                                               {100, 0, false, true, 100, 5},
-                                               {60, 10, true, true, 60, 5},
-                                               {40, 0, true, false, 40, -5}}) {
-    const colour::Brightness next = colour::brightnessStep({b, g}, darker, answers);
-    EXPECT_EQ(std::pair(next.backlight, next.gamma), std::pair(b2, g2)) << b << "/" << g;
-  }
-}
-
-TEST(Backlight, KeysStepEveryDisplayAndTheRampOnlyWhereNoneCanMove) {
-  // levels, gamma, darker -> levels, gamma
-  for (auto [levels, g, darker, after, g2] :
-       {std::tuple{std::vector{40, 0}, 0, true, std::vector{30, 0}, 0},
-        {std::vector{0, 0}, 0, true, std::vector{0, 0}, -5},
-        {std::vector{100, 60}, 0, false, std::vector{100, 70}, 0},
-        {std::vector{100, 100}, 0, false, std::vector{100, 100}, 5},
-        {std::vector{50, 5}, -10, false, std::vector{50, 5}, -5},
-        {std::vector<int>{}, 0, true, std::vector<int>{}, -5}}) {
-    const int gamma = colour::stepDisplays(levels, g, darker);
-    EXPECT_EQ(std::pair(levels, gamma), std::pair(after, g2)) << g << (darker ? " darker" : "");
+TEST(Backlight, KeysMoveEveryDisplaysBacklightFirstAndTheRampOnlyWhereNoneCanMove) {
+  struct Row {
+    std::vector<int> levels;  // each answering display's; none: only the ramp moves
+    int gamma;
+    bool darker;
+    std::vector<int> after;
+    int gammaAfter;
+  };
+  for (Row r :
+       {Row{{5}, 0, true, {0}, 0}, Row{{0}, 0, true, {0}, -5}, Row{{0}, -50, true, {0}, -50},
+        Row{{0}, -3, false, {0}, 0}, Row{{0}, 0, false, {10}, 0}, Row{{95}, 0, false, {100}, 0},
+        Row{{100}, 0, false, {100}, 5}, Row{{60}, 10, true, {60}, 5}, Row{{}, 0, true, {}, -5},
+        Row{{40, 0}, 0, true, {30, 0}, 0}, Row{{0, 0}, 0, true, {0, 0}, -5},
+        Row{{100, 60}, 0, false, {100, 70}, 0}, Row{{100, 100}, 0, false, {100, 100}, 5},
+        Row{{50, 5}, -10, false, {50, 5}, -5}}) {
+    const int gamma = colour::stepDisplays(r.levels, r.gamma, r.darker);
+    EXPECT_EQ(std::pair(r.levels, gamma), std::pair(r.after, r.gammaAfter))
+        << r.gamma << (r.darker ? " darker" : " brighter");
   }
 }
 
