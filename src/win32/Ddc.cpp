@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "win32/Report.h"
+#include "win32/Retry.h"
+#include "win32/Services.h"
 #include "win32/SystemLibrary.h"
 #include "win32/Text.h"
 
@@ -55,22 +57,13 @@ struct PhysicalMonitors {
 
 template <class Call>
 bool retried(Call call) {
-  for (int n = 0; n < kTries; ++n) {
-    if (n) Sleep(kRetryMs);
-    if (call()) return true;
-  }
-  return false;
+  return win32::retried(kTries, kRetryMs, nullptr, call);
 }
 
 // The number in a display's device name (\\.\DISPLAY2), as Windows' display settings show it.
 int displayNumber(const wchar_t* device) {
   const wchar_t* digits = device + wcscspn(device, L"0123456789");
   return static_cast<int>(wcstol(digits, nullptr, 10));
-}
-
-BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM into) {
-  reinterpret_cast<std::vector<HMONITOR>*>(into)->push_back(monitor);
-  return TRUE;
 }
 
 }  // namespace
@@ -83,9 +76,7 @@ class DdcMonitors::Worker {
     groups_.clear();  // the old handles are destroyed before new ones are asked for
     std::vector<colour::MonitorState> answering;
     if (!dxva2_.usable()) return answering;
-    std::vector<HMONITOR> displays;
-    EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&displays));
-    for (HMONITOR display : displays) {
+    for (HMONITOR display : displayMonitors()) {
       MONITORINFOEXW info{};
       info.cbSize = sizeof(info);
       DWORD count = 0;
