@@ -35,6 +35,34 @@ void __verbose_terminate_handler() {
 }
 }  // namespace __gnu_cxx
 
+// The same for the library's own error paths (out of memory, a string or a vector past its
+// limit, a lock or a call that cannot be made). Its versions build an exception whose message
+// takes both of the library's string implementations in: a seventh of the executable for an
+// ending that is the same.
+namespace std {
+void __throw_bad_alloc() {
+  abort();
+}
+void __throw_bad_array_new_length() {
+  abort();
+}
+void __throw_length_error(const char*) {
+  abort();
+}
+void __throw_logic_error(const char*) {
+  abort();
+}
+void __throw_out_of_range_fmt(const char*, ...) {
+  abort();
+}
+void __throw_bad_function_call() {
+  abort();
+}
+void __throw_system_error(int) {
+  abort();
+}
+}  // namespace std
+
 // The stack canary. The toolchain's own set-up loads three cryptography libraries at start just
 // to seed it; clocks and ids mixed as Windows' own compilers seed their cookie are enough.
 extern "C" {
