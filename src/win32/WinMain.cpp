@@ -21,7 +21,7 @@
 #include "win32/Report.h"
 #include "win32/Services.h"
 #include "win32/SystemLibrary.h"
-#include "win32/SignIn.h"
+#include "win32/RunKey.h"
 #include "win32/SystemWindow.h"
 #include "win32/Text.h"
 
@@ -137,7 +137,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     profile.recover();
     win32::Shell shell(backend);
     win32::NotifyArea notify(backend);
-    win32::SignInEntry signIn(kSignInValue, win32::programPath());
+    win32::RunKeyEntry signIn(kSignInValue, win32::programPath());
     win32::GammaDisplays displays;
     win32::DdcMonitors backlights(backend);
     app::Program program(
