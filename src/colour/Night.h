@@ -12,7 +12,8 @@
 namespace colour {
 
 // The range of the warmth, in kelvin: the white-point table's ends. The coolest changes nothing.
-inline constexpr int kWarmestKelvin = 1900, kCoolestKelvin = 6500;
+inline constexpr int kWarmestKelvin = 1900;
+inline constexpr int kCoolestKelvin = 6500;
 
 // Red, green and blue factors of the white at kelvin (clamped into the range).
 std::array<double, 3> warmthFactors(int kelvin);
