@@ -183,6 +183,11 @@ void drawSkin2(Canvas& canvas, bool on) {
 
 }  // namespace
 
+ui::Colour PixelBuffer::colourAt(int x, int y) const {
+  std::uint32_t p = pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+  return ui::rgb(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF));
+}
+
 bool SwitchOutline::contains(int x, int y) const {
   if (x < 0 || y < 0 || x >= width || y >= height) return false;
   return inside[std::size_t(y) * std::size_t(width) + std::size_t(x)] != 0;

@@ -19,6 +19,8 @@ struct PixelBuffer {
   int width = 0;
   int height = 0;
   std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, top row first
+
+  ui::Colour colourAt(int x, int y) const;
 };
 
 // Which pixels belong to the switch (the rest are neither drawn nor hit by the mouse).
