@@ -27,6 +27,11 @@ Program::Program(const Services& services)
   mainWindow_ = std::make_unique<MainWindow>(
       MainWindowServices{&services.host, services.clock, services.screen, services.shell, ini_,
                          *gamma_, icon_, services.monitors ? *services.monitors : noMonitors_});
+  mainWindow_->add(saveRetry_);
+  ini_.SaveWaits = [this] { saveRetry_.setInterval(60000); };
+  saveRetry_.Tick = [this] {
+    if (ini_.savePending()) saveRetry_.setInterval(0);
+  };
   trayForm_ = std::make_unique<tray::TrayForm>(icon_, services.notify, services.shell,
                                                services.signIn, *mainWindow_);
   // What night light does now: nothing while eye care is off.
@@ -59,13 +64,14 @@ void Program::start(bool iconOnly) {
 }
 
 void Program::exitRequested(bool uninstalling) {
-  mainWindow_->sessionEnding();
+  sessionEnding();
   if (uninstalling && mainWindow_->loaded()) mainWindow_->eyeCare().Command3_Click();
   trayForm_->tc_Click();
 }
 
 void Program::sessionEnding() {
   mainWindow_->sessionEnding();
+  ini_.saveBeforeExit();
 }
 
 void Program::displayReset() {

@@ -102,6 +102,7 @@ class Program {
  private:
   ui::Shell& shell_;
   settings::Ini ini_;
+  ui::Timer saveRetry_{"saveRetry"};  // runs only while a save waits
   std::array<std::string, kActionCount> shortcutTexts_;
   std::array<Shortcut, kActionCount> pending_;  // KeyKind::None once registered, and for none
   std::unique_ptr<colour::GammaEngine> gamma_;

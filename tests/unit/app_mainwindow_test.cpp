@@ -186,7 +186,7 @@ TEST_F(MainWindowTest, EveryContainerStacksWindowlessControlsBehindWindowedOnes)
   check(w.controls());
   for (ui::Control* c : w.allControls())
     if (!c->children().empty()) check(c->children());
-  EXPECT_EQ(w.controls().back(), &w.ppset);
+  EXPECT_EQ(*(w.controls().end() - 2), &w.ppset);  // the program's save retry timer comes last
 }
 
 TEST_F(MainWindowTest, PencilsOpenTheirSubPanelAtTheSamePlace) {
@@ -411,6 +411,25 @@ TEST_F(MainWindowTest, TitleStripDragsOnlyWithTheLeftButtonHeld) {
   EXPECT_EQ(view.drags, 2);
   EXPECT_FALSE(app::StartWindowDrag(w, ui::MouseArgs{ui::kLeftButton, 0, {}}, true));
   EXPECT_EQ(view.drags, 2);
+}
+
+// A save that fails waits on a minute's timer that runs only then; the session's end tries it
+// once more and names what was not saved.
+TEST_F(MainWindowTest, ASaveThatFailsIsTriedEveryMinuteAndNamedAtTheEnd) {
+  app::MainWindow& w = start();
+  auto& retry = static_cast<ui::Timer&>(*w.find("saveRetry"));
+  EXPECT_FALSE(retry.running());
+  store.writable = false;
+  program->toggleNightLight();
+  EXPECT_EQ(retry.interval(), 60000);
+  retry.Tick();
+  EXPECT_TRUE(retry.running());
+  program->sessionEnding();
+  EXPECT_NE(shell.messages.back().text.find("Not saved: night light (on)"), std::string::npos);
+  store.writable = true;
+  retry.Tick();
+  EXPECT_FALSE(retry.running());
+  EXPECT_TRUE(store.has("night", "on"));
 }
 
 }  // namespace
