@@ -11,7 +11,7 @@
 #include "app/Shortcut.h"
 #include "colour/EyeCare.h"
 #include "colour/Night.h"
-#include "rest/Breaks.h"
+#include "rest/Holds.h"
 #include "rest/Rest.h"
 #include "settings/Values.h"
 

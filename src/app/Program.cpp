@@ -217,7 +217,7 @@ std::optional<Program::CommandReply> Program::command(std::string_view text) {
       if (w.backlight().available()) s.backlight = w.backlight().level();
       s.nightLight = eye.nightLight().on();
       s.warmth = eye.nightLight().kelvin();
-      s.nextRest = rest.restOn() == "1" ? w.Text1.text() : "off";
+      s.nextRest = rest.nextRest();
       if (rest.paused()) s.pausedUntil = ini_.readini(keys::kRestSection, keys::kPausedUntil);
       return CommandReply{kDone, statusText(s)};
     }
