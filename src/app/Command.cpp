@@ -84,6 +84,7 @@ const char* const kCommandHelp =
     "  /brightness N      brightness, -50 to 50 (switches eye care on)\n"
     "  /backlight N       display backlight in percent, 0 to 100, where a display answers "
     "DDC/CI\n"
+    "  /backlight N DISPLAY  one display's backlight: its number or its name\n"
     "  /eyecare on|off    eye care\n"
     "  /nightlight on|off night light\n"
     "  /pause MINUTES     pause rest reminders, 1 to 1440 minutes\n"
@@ -107,7 +108,7 @@ ParsedCommand parseCommand(const std::vector<std::string>& arguments) {
   if (rule == std::end(kVerbs))
     return bad("Lumora does not know \"" + std::string(words[0]) +
                "\". Lumora.exe /? lists the commands.");
-  Command command{rule->verb, 0};
+  Command command{rule->verb, 0, ""};
   const std::string shown = "/" + name;
   std::size_t used = 1;
   if (rule->takes != Takes::Nothing) {
@@ -117,6 +118,11 @@ ParsedCommand parseCommand(const std::vector<std::string>& arguments) {
       return bad(shown + " needs " + rule->wants + ", not \"" + std::string(words[1]) + "\".");
     command.value = *value;
     used = 2;
+  }
+  // The rest names one display, spaces and all: "/backlight 40 Built-in display".
+  for (; rule->verb == Verb::Backlight && used < words.size(); ++used) {
+    if (!command.display.empty()) command.display += ' ';
+    command.display += words[used];
   }
   if (words.size() > used)
     return bad("Lumora takes one command at a time: \"" + std::string(words[used]) + "\" after " +
@@ -132,6 +138,10 @@ std::string commandText(const Command& command) {
   if (rule.takes == Takes::Number || rule.takes == Takes::Minutes) {
     text += ' ';  // appended apart: GCC 12 warns wrongly of " " + std::to_string
     text += std::to_string(command.value);
+  }
+  if (!command.display.empty()) {
+    text += ' ';
+    text += command.display;
   }
   return text;
 }
@@ -151,9 +161,12 @@ std::optional<Command> receivedCommand(std::string_view text) {
 
 std::string statusText(const Status& s) {
   const auto onOff = [](bool on) { return on ? "on" : "off"; };
+  std::string displays;
+  for (const auto& [name, level] : s.displays)
+    displays += "backlight " + name + "=" + std::to_string(level) + "\n";
   return std::string("eyecare=") + onOff(s.eyeCare) + "\n" +
          "brightness=" + std::to_string(s.brightness) + "\n" +
-         "backlight=" + (s.backlight ? std::to_string(*s.backlight) : "none") + "\n" +
+         "backlight=" + (s.backlight ? std::to_string(*s.backlight) : "none") + "\n" + displays +
          "nightlight=" + onOff(s.nightLight) + "\n" + "warmth=" + std::to_string(s.warmth) + "\n" +
          "nextrest=" + s.nextRest + "\n" + "paused_until=" + s.pausedUntil + "\n";
 }

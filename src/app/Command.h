@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace app {
@@ -16,6 +17,7 @@ struct Command {
   // Brightness -50 to 50, backlight 0 to 100, on 1 and off 0, pause minutes (kTomorrow: until
   // tomorrow); 0 for the rest.
   int value = 0;
+  std::string display;  // backlight: one display, by its number or name; empty for every one
   bool operator==(const Command&) const = default;
 };
 
@@ -45,7 +47,8 @@ extern const char* const kCommandHelp;
 struct Status {
   bool eyeCare = false;
   int brightness = 0;
-  std::optional<int> backlight;  // none where no display answers
+  std::optional<int> backlight;                       // none where no display answers
+  std::vector<std::pair<std::string, int>> displays;  // each answering display's level
   bool nightLight = false;
   int warmth = 6500;        // kelvin in force now
   std::string nextRest;     // "HH:MM", or "off"

@@ -137,12 +137,10 @@ void Program::shortcut(Action action) {
   } else if (action == kEyeCare) {
     w.SafeSwitch1.setValue(!w.SafeSwitch1.Value());
   } else if (w.SafeSwitch1.Value()) {
-    colour::Backlight& b = w.backlight();
-    b.use();
-    const colour::Brightness next =
-        colour::brightnessStep({b.level(), w.Slider1.value()}, action == kDarker, b.available());
-    w.Slider1.setValue(next.gamma);
-    if (b.available()) b.setLevel(next.backlight);
+    // The first press waits briefly for the monitors' answer: the backlight moves before the ramp.
+    w.backlight().afterListing([&w, darker = action == kDarker] {
+      w.Slider1.setValue(w.backlight().step(darker, w.Slider1.value()));
+    });
   }
 }
 
@@ -177,17 +175,18 @@ std::optional<Program::CommandReply> Program::command(std::string_view text) {
     }
     case Verb::Backlight: {
       colour::Backlight& light = w.backlight();
-      light.use();
+      light.askMonitors();
       // The monitors answer on a worker: until they have, the command is offered again.
-      if (!light.known()) return std::nullopt;
+      if (!light.monitorsListed()) return std::nullopt;
       if (!light.available())
         return CommandReply{kRefused, std::string(colour::kNoDdcStatus) + "\n"};
-      // As a person would: eye care on first, then the slider, then the panel's OK.
-      std::vector<ui::ProfileEntry> entries;
+      // The slider (or the display's own level), eye care on, then the panel's OK.
+      if (c->display.empty())
+        light.setLevel(c->value);
+      else if (!light.setLevel(c->value, c->display))
+        return CommandReply{kRefused, "No display \"" + c->display + "\" answers.\n"};
+      std::vector<ui::ProfileEntry> entries = light.storedEntries();
       if (switchEyeCare(true)) entries.push_back({keys::kEyeSection, keys::kOn, "1"});
-      light.setLevel(c->value);
-      if (const std::optional<ui::ProfileEntry> level = light.storedEntry())
-        entries.push_back(*level);
       ini_.writeini(entries);
       break;
     }
@@ -215,6 +214,7 @@ std::optional<Program::CommandReply> Program::command(std::string_view text) {
       s.eyeCare = w.SafeSwitch1.Value();
       s.brightness = w.Slider1.value();
       if (w.backlight().available()) s.backlight = w.backlight().level();
+      s.displays = w.backlight().levels();
       s.nightLight = eye.nightLight().on();
       s.warmth = eye.nightLight().kelvin();
       s.nextRest = rest.nextRest();
