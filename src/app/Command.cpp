@@ -168,7 +168,8 @@ std::string statusText(const Status& s) {
          "brightness=" + std::to_string(s.brightness) + "\n" +
          "backlight=" + (s.backlight ? std::to_string(*s.backlight) : "none") + "\n" + displays +
          "nightlight=" + onOff(s.nightLight) + "\n" + "warmth=" + std::to_string(s.warmth) + "\n" +
-         "nextrest=" + s.nextRest + "\n" + "paused_until=" + s.pausedUntil + "\n";
+         "nextrest=" + s.nextRest + "\n" + "hours=" + s.hours + "\n" +
+         "paused_until=" + s.pausedUntil + "\n";
 }
 
 }  // namespace app

@@ -52,6 +52,7 @@ struct Status {
   bool nightLight = false;
   int warmth = 6500;        // kelvin in force now
   std::string nextRest;     // "HH:MM", or "off"
+  std::string hours;        // working hours: "09:00-18:00 mon,tue", or "always"
   std::string pausedUntil;  // "YYYY-MM-DD HH:MM", or empty
 };
 std::string statusText(const Status& status);

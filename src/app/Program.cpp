@@ -218,6 +218,7 @@ std::optional<Program::CommandReply> Program::command(std::string_view text) {
       s.nightLight = eye.nightLight().on();
       s.warmth = eye.nightLight().kelvin();
       s.nextRest = rest.nextRest();
+      s.hours = rest::hoursStatus(rest.hours());
       if (rest.paused()) s.pausedUntil = ini_.readini(keys::kRestSection, keys::kPausedUntil);
       return CommandReply{kDone, statusText(s)};
     }

@@ -168,7 +168,8 @@ class TestCommandLine:
         lines = status.stdout.splitlines()
         assert status.returncode == 0 and lines[:4] == [
             "eyecare=on", "brightness=-20", "backlight=none", "nightlight=on"]
-        assert lines[6] == "paused_until=" + lumora.config()["dsxx"]["paused_until"]
+        assert lines[6:8] == ["hours=always",
+                              "paused_until=" + lumora.config()["dsxx"]["paused_until"]]
 
         assert command(lumora, "/eyecare", "off").returncode == 0
         assert harness.ramps_match(harness.gamma_get(), [i * 257 for i in range(256)] * 3)

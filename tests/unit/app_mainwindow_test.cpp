@@ -48,15 +48,17 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
   EXPECT_EQ(w.Text2.text(), "45");
   EXPECT_EQ(w.Text3.text(), "5");
   EXPECT_EQ(reads(), (std::vector<std::string>{
-                         "read dsxx/mei",          "read dsxx/xiuxi",      "read dsxx/pdrun",
-                         "read eye/pdrun",         "read night/on",        "read night/from",
-                         "read night/to",          "read night/day",       "read night/night",
-                         "read night/fade",        "read night/mode",      "read night/lat",
-                         "read night/lon",         "read dsxx/later",      "read dsxx/laters",
-                         "read dsxx/paused_until", "read dsxx/sound",      "read dsxx/warn",
-                         "read micro/on",          "read micro/every",     "read micro/seconds",
-                         "read busy/calls",        "read busy/apps",       "read dsxx/later_until",
-                         "read dsxx/laters_used",  "read backlight/level", "read backlight/owed"}));
+                         "read dsxx/mei",         "read dsxx/xiuxi",        "read dsxx/pdrun",
+                         "read eye/pdrun",        "read night/on",          "read night/from",
+                         "read night/to",         "read night/day",         "read night/night",
+                         "read night/fade",       "read night/mode",        "read night/lat",
+                         "read night/lon",        "read hours/on",          "read hours/days",
+                         "read hours/from",       "read hours/to",          "read dsxx/later",
+                         "read dsxx/laters",      "read dsxx/paused_until", "read dsxx/sound",
+                         "read dsxx/warn",        "read micro/on",          "read micro/every",
+                         "read micro/seconds",    "read busy/calls",        "read busy/apps",
+                         "read dsxx/later_until", "read dsxx/laters_used",  "read backlight/level",
+                         "read backlight/owed"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
@@ -160,7 +162,7 @@ TEST_F(MainWindowTest, EyeCareOnReadsItsValuesAfterTheFlags) {
   stored("eye", "pdrun", "1");
   start();
   std::vector<std::string> r = reads();
-  ASSERT_EQ(r.size(), 32u);
+  ASSERT_EQ(r.size(), 36u);
   EXPECT_EQ(r[3], "read eye/pdrun");
   EXPECT_EQ(r[13], "read eye/liangdu");
   EXPECT_EQ(r[17], "read eye/rgbb");
@@ -386,7 +388,7 @@ TEST_F(MainWindowTest, CommandsActThroughTheControlsAndStoreInOneSave) {
   EXPECT_EQ((store.values[{"dsxx", "paused_until"}]), "2026-12-07 15:37");
   EXPECT_EQ(program->command("/status")->output,
             "eyecare=on\nbrightness=-20\nbacklight=none\nnightlight=on\nwarmth=6500\n"
-            "nextrest=\npaused_until=2026-12-07 15:37\n");
+            "nextrest=\nhours=always\npaused_until=2026-12-07 15:37\n");
 }
 
 TEST_F(MainWindowTest, DisplayResetResendsTheRampAndARestFollowsTheMonitors) {
