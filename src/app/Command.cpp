@@ -1,9 +1,15 @@
 #include "app/Command.h"
 
 #include <algorithm>
-#include <charconv>
+#include <utility>
 
+#include "app/MainWindow.h"
 #include "app/Program.h"
+#include "colour/GammaEngine.h"
+#include "rest/Rest.h"
+#include "rest/RestSchedule.h"
+#include "settings/Keys.h"
+#include "settings/Values.h"
 #include "ui/Text.h"
 
 namespace app {
@@ -38,29 +44,32 @@ std::string switchName(std::string_view argument) {
   return ui::asciiLower(argument.substr(1));
 }
 
-// A whole number in [min, max]: digits with an optional sign, nothing else.
-std::optional<int> wholeNumber(std::string_view text, int min, int max) {
-  if (!text.empty() && text[0] == '+') text.remove_prefix(1);
-  if (text.empty() || text[0] == '+') return std::nullopt;
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
-    return std::nullopt;
-  return value;
+// An argument as a message quotes it: cut short when long, and named when empty.
+std::string quoted(std::string_view argument) {
+  constexpr std::size_t kShown = 40;
+  if (argument.empty()) return "an empty argument";
+  std::size_t end = std::min(argument.size(), kShown);  // not inside a UTF-8 character
+  while (end > 0 && end < argument.size() &&
+         (static_cast<unsigned char>(argument[end]) & 0xC0) == 0x80)
+    --end;
+  std::string text(1, '"');  // appended apart: GCC 12 warns wrongly of "\"" + std::string
+  text.append(argument.substr(0, end)).append(end < argument.size() ? "...\"" : "\"");
+  return text;
 }
 
 std::optional<int> valueOf(const VerbRule& rule, std::string_view text) {
-  const std::string word = ui::asciiLower(text);
+  std::string word = ui::asciiLower(text);
+  if (word.size() > 1 && word[0] == '+' && word[1] >= '0' && word[1] <= '9') word.erase(0, 1);
   switch (rule.takes) {
     case Takes::Number:
-      return wholeNumber(word, rule.min, rule.max);
+      return settings::wholeNumber(word, rule.min, rule.max);
     case Takes::OnOff:
       if (word == "on") return 1;
       if (word == "off") return 0;
       return std::nullopt;
     case Takes::Minutes:
       if (word == "tomorrow") return kTomorrow;
-      return wholeNumber(word, rule.min, rule.max);
+      return settings::wholeNumber(word, rule.min, rule.max);
     case Takes::Nothing:
       break;
   }
@@ -105,22 +114,20 @@ ParsedCommand parseCommand(const std::vector<std::string>& arguments) {
   const auto rule = std::find_if(std::begin(kVerbs), std::end(kVerbs),
                                  [&name](const VerbRule& v) { return name == v.name; });
   if (rule == std::end(kVerbs))
-    return bad("Lumora does not know \"" + std::string(words[0]) +
-               "\". Lumora.exe /? lists the commands.");
+    return bad("Lumora does not know " + quoted(words[0]) + ". Lumora.exe /? lists the commands.");
   Command command{rule->verb, 0};
   const std::string shown = "/" + name;
   std::size_t used = 1;
   if (rule->takes != Takes::Nothing) {
     if (words.size() < 2) return bad(shown + " needs " + rule->wants + ".");
     const std::optional<int> value = valueOf(*rule, words[1]);
-    if (!value)
-      return bad(shown + " needs " + rule->wants + ", not \"" + std::string(words[1]) + "\".");
+    if (!value) return bad(shown + " needs " + rule->wants + ", not " + quoted(words[1]) + ".");
     command.value = *value;
     used = 2;
   }
   if (words.size() > used)
-    return bad("Lumora takes one command at a time: \"" + std::string(words[used]) + "\" after " +
-               shown + " is not understood.");
+    return bad("Lumora takes one command at a time: " + quoted(words[used]) + " after " + shown +
+               " is not understood.");
   return {command, ""};
 }
 
@@ -147,6 +154,103 @@ std::optional<Command> receivedCommand(std::string_view text) {
   if (!parsed.command || parsed.command->verb == Verb::Help || commandText(*parsed.command) != text)
     return std::nullopt;
   return parsed.command;
+}
+
+std::optional<CommandReply> runCommand(const Command& c, MainWindow& w, settings::Ini& ini,
+                                       const colour::GammaEngine& gamma) {
+  namespace keys = settings::keys;
+  colour::EyeCare& eye = w.eyeCare();
+  rest::Rest& rest = w.rest();
+  const bool on = c.value == 1;
+  // The switch's Click runs on every assignment and reloads the stored sliders: only a change.
+  const auto switchEyeCare = [&w](bool value) {
+    if (w.SafeSwitch1.Value() == value) return false;
+    w.SafeSwitch1.setValue(value);
+    return true;
+  };
+  std::vector<ui::ProfileEntry> entries;  // as the panel's OK stores them
+  switch (c.verb) {
+    case Verb::Brightness: {
+      // As a person would: eye care on first, then the slider, then the panel's OK.
+      if (switchEyeCare(true)) entries.push_back({keys::kEyeSection, keys::kOn, "1"});
+      w.Slider1.setValue(c.value);
+      for (const auto& [key, value] : eye.storedValues())
+        entries.push_back({keys::kEyeSection, key, std::to_string(value)});
+      break;
+    }
+    case Verb::Backlight: {
+      colour::Backlight& light = w.backlight();
+      light.use();
+      // The monitors answer on a worker: until they have, the command is offered again.
+      if (!light.known()) return std::nullopt;
+      if (!light.available())
+        return CommandReply{kRefused, std::string(colour::kNoDdcStatus) + "\n"};
+      if (switchEyeCare(true)) entries.push_back({keys::kEyeSection, keys::kOn, "1"});
+      light.setLevel(c.value);
+      if (const std::optional<ui::ProfileEntry> level = light.storedEntry())
+        entries.push_back(*level);
+      break;
+    }
+    case Verb::EyeCare:
+      switchEyeCare(on);
+      entries.push_back({keys::kEyeSection, keys::kOn, on ? "1" : "0"});
+      break;
+    case Verb::NightLight:
+      if (eye.nightLight().on() != on) eye.nightLight().toggle();  // stores it
+      break;
+    case Verb::Pause:
+      if (c.value == kTomorrow)
+        rest.pause(rest::PauseFor::Tomorrow);
+      else
+        rest.pause(c.value);
+      break;
+    case Verb::Resume:
+      if (rest.paused()) rest.resume();
+      break;
+    case Verb::Rest:
+      rest.restNow();
+      break;
+    case Verb::Status: {
+      Status s;
+      s.eyeCare = w.SafeSwitch1.Value();
+      s.brightness = w.Slider1.value();
+      if (w.backlight().available()) s.backlight = w.backlight().level();
+      s.nightLight = eye.nightLight().on();
+      s.warmth = eye.nightLight().kelvin();
+      s.nextRest = rest.restOn() == "1" ? w.Text1.text() : "off";
+      // What is in force, also when the file could not store it.
+      if (const std::optional<long long> until = rest.pausedUntil())
+        s.pausedUntil = rest::formatMoment(*until);
+      return CommandReply{kDone, statusText(s)};
+    }
+    case Verb::Help:
+      break;
+  }
+  if (!entries.empty()) ini.writeini(entries);
+  CommandReply reply;
+  const colour::SendResult sent = gamma.result();
+  if ((c.verb == Verb::Brightness || c.verb == Verb::EyeCare) &&
+      (sent == colour::SendResult::Refused || sent == colour::SendResult::Unreadable)) {
+    reply.exitCode = kRefused;
+    reply.output = w.colourStatus.text() + "\n";
+  }
+  if (const std::string unsaved = ini.takeUnsaved(); !unsaved.empty()) {
+    reply.exitCode = kRefused;
+    reply.output += commandText(c) + " is in force now but was not saved: " + unsaved + ".\n";
+  }
+  return reply;
+}
+
+std::string CommandShell::takeHeld() {
+  holding_ = false;
+  return std::exchange(held_, {});
+}
+
+void CommandShell::messageBox(const std::string& text, const std::string& title,
+                              ui::MessageIcon icon) {
+  if (!holding_) return shell_.messageBox(text, title, icon);
+  held_ += text + "\n";
+  host_.post([this, text, title, icon] { shell_.messageBox(text, title, icon); });
 }
 
 std::string statusText(const Status& s) {

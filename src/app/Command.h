@@ -7,7 +7,19 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/Form.h"
+#include "ui/System.h"
+
+namespace colour {
+class GammaEngine;
+}  // namespace colour
+namespace settings {
+class Ini;
+}  // namespace settings
+
 namespace app {
+
+class MainWindow;
 
 enum class Verb { Brightness, Backlight, EyeCare, NightLight, Pause, Resume, Rest, Status, Help };
 
@@ -40,6 +52,45 @@ std::optional<Command> receivedCommand(std::string_view text);
 
 // "/?": the list of commands.
 extern const char* const kCommandHelp;
+
+struct CommandReply {
+  int exitCode = kDone;
+  std::string output;  // for the console of the copy that carried the command
+};
+// What a command does, through the setter of the control it stands for, stored as that control's
+// panel stores it, in one save. Nothing while the answer must wait (the monitors have not answered
+// yet): it is offered again. A change in force but not saved, or refused by a display, exits 1.
+std::optional<CommandReply> runCommand(const Command& command, MainWindow& window,
+                                       settings::Ini& ini, const colour::GammaEngine& gamma);
+
+// The shell the program's objects use. While a command runs, a message box would hold its
+// caller's answer: its text goes to the caller instead, and the box comes after.
+class CommandShell : public ui::Shell {
+ public:
+  CommandShell(ui::Shell& shell, ui::FormHost& host) : shell_(shell), host_(host) {}
+  // From here on boxes are held; takeHeld ends that and returns their texts.
+  void holdBoxes() { holding_ = true; }
+  std::string takeHeld();
+
+  void messageBox(const std::string& text, const std::string& title, ui::MessageIcon icon) override;
+  void openUrl(const std::string& url) override { shell_.openUrl(url); }
+  std::unique_ptr<ui::FileReader> openProgramFile(const std::string& name) override {
+    return shell_.openProgramFile(name);
+  }
+  bool askYesNo(const std::string& text, const std::string& title) override {
+    return shell_.askYesNo(text, title);
+  }
+  bool runElevated(const std::string& arguments) override { return shell_.runElevated(arguments); }
+  void quit() override { shell_.quit(); }
+  void playSound(ui::SystemSound sound) override { shell_.playSound(sound); }
+  void log(const std::string& line) override { shell_.log(line); }
+
+ private:
+  ui::Shell& shell_;
+  ui::FormHost& host_;
+  bool holding_ = false;
+  std::string held_;
+};
 
 // What /status reports, one "key=value" line each.
 struct Status {

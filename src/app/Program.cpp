@@ -20,15 +20,15 @@ bool iconOnlyStart(const std::vector<std::string>& arguments) {
 }
 
 Program::Program(const Services& services)
-    : shell_(services.shell),
-      ini_(services.profile, services.shell),
+    : shell_(services.shell, services.host),
+      ini_(services.profile, shell_),
       gamma_(std::make_unique<colour::GammaEngine>(services.displays)),
       icon_(services.notify) {
   mainWindow_ = std::make_unique<MainWindow>(
-      MainWindowServices{&services.host, services.clock, services.screen, services.shell, ini_,
-                         *gamma_, icon_, services.monitors ? *services.monitors : noMonitors_});
-  trayForm_ = std::make_unique<tray::TrayForm>(icon_, services.notify, services.shell,
-                                               services.signIn, *mainWindow_);
+      MainWindowServices{&services.host, services.clock, services.screen, shell_, ini_, *gamma_,
+                         icon_, services.monitors ? *services.monitors : noMonitors_});
+  trayForm_ = std::make_unique<tray::TrayForm>(icon_, services.notify, shell_, services.signIn,
+                                               *mainWindow_);
   // What night light does now: nothing while eye care is off.
   trayForm_->nightLightOn = [this] { return mainWindow_->eyeCare().nightLight().working(); };
   trayForm_->nightLightUsable = [this] { return mainWindow_->eyeCare().eyeOn() == "1"; };
@@ -56,6 +56,12 @@ Program::~Program() {
 
 void Program::start(bool iconOnly) {
   trayForm_->start(iconOnly);
+  readShortcuts();
+  // Commands wait until here: a box shown during the load must not let one act half loaded.
+  ready_ = true;
+  // Damaged values of every section are named together, once.
+  if (const std::string text = ini_.ignored.message(); !text.empty())
+    shell_.messageBox(text, ui::kProgramTitle, ui::MessageIcon::Warning);
 }
 
 void Program::exitRequested(bool uninstalling) {
@@ -95,9 +101,7 @@ void Program::readShortcuts() {
     if (text == key) text = fallback;  // not in the file
     std::optional<Shortcut> shortcut = parseShortcut(text);
     if (!shortcut) {
-      shell_.messageBox("Lumora does not understand the shortcut " + std::string(key) + "=" + text +
-                            " in config.ini and uses " + fallback + ".",
-                        ui::kProgramTitle, ui::MessageIcon::Warning);
+      ini_.ignored.add(settings::keys::kKeysSection, key, text, fallback);
       text = fallback;
       shortcut = parseShortcut(text);
     }
@@ -144,81 +148,15 @@ void Program::toggleNightLight() {
   mainWindow_->eyeCare().nightLight().toggle();
 }
 
-std::optional<Program::CommandReply> Program::command(std::string_view text) {
+std::optional<CommandReply> Program::command(std::string_view text) {
   const std::optional<Command> c = receivedCommand(text);
-  if (!c || !mainWindow_->loaded()) return std::nullopt;
-  namespace keys = settings::keys;
-  MainWindow& w = *mainWindow_;
-  colour::EyeCare& eye = w.eyeCare();
-  rest::Rest& rest = w.rest();
-  const bool on = c->value == 1;
-  // The switch's Click runs on every assignment and reloads the stored sliders: only a change.
-  const auto switchEyeCare = [&w](bool value) {
-    if (w.SafeSwitch1.Value() == value) return false;
-    w.SafeSwitch1.setValue(value);
-    return true;
-  };
-  switch (c->verb) {
-    case Verb::Brightness: {
-      // As a person would: eye care on first, then the slider, then the panel's OK.
-      std::vector<ui::ProfileEntry> entries;
-      if (switchEyeCare(true)) entries.push_back({keys::kEyeSection, keys::kOn, "1"});
-      w.Slider1.setValue(c->value);
-      for (const auto& [key, value] : eye.storedValues())
-        entries.push_back({keys::kEyeSection, key, std::to_string(value)});
-      ini_.writeini(entries);
-      break;
-    }
-    case Verb::Backlight: {
-      colour::Backlight& light = w.backlight();
-      light.use();
-      // The monitors answer on a worker: until they have, the command is offered again.
-      if (!light.known()) return std::nullopt;
-      if (!light.available())
-        return CommandReply{kRefused, std::string(colour::kNoDdcStatus) + "\n"};
-      // As a person would: eye care on first, then the slider, then the panel's OK.
-      std::vector<ui::ProfileEntry> entries;
-      if (switchEyeCare(true)) entries.push_back({keys::kEyeSection, keys::kOn, "1"});
-      light.setLevel(c->value);
-      if (const std::optional<ui::ProfileEntry> level = light.storedEntry())
-        entries.push_back(*level);
-      ini_.writeini(entries);
-      break;
-    }
-    case Verb::EyeCare:
-      switchEyeCare(on);
-      ini_.writeini(keys::kEyeSection, keys::kOn, on ? "1" : "0");
-      break;
-    case Verb::NightLight:
-      if (eye.nightLight().on() != on) toggleNightLight();  // stores it
-      break;
-    case Verb::Pause:
-      if (c->value == kTomorrow)
-        rest.pause(rest::PauseFor::Tomorrow);
-      else
-        rest.pause(c->value);
-      break;
-    case Verb::Resume:
-      if (rest.paused()) rest.resume();
-      break;
-    case Verb::Rest:
-      rest.restNow();
-      break;
-    case Verb::Status: {
-      Status s;
-      s.eyeCare = w.SafeSwitch1.Value();
-      s.brightness = w.Slider1.value();
-      if (w.backlight().available()) s.backlight = w.backlight().level();
-      s.nightLight = eye.nightLight().on();
-      s.warmth = eye.nightLight().kelvin();
-      s.nextRest = rest.restOn() == "1" ? w.Text1.text() : "off";
-      if (rest.paused()) s.pausedUntil = ini_.readini(keys::kRestSection, keys::kPausedUntil);
-      return CommandReply{kDone, statusText(s)};
-    }
-    case Verb::Help:
-      break;
-  }
-  return CommandReply{};
+  if (!c || !ready_) return std::nullopt;
+  ini_.takeUnsaved();  // what earlier saves lost is not this command's
+  shell_.holdBoxes();
+  std::optional<CommandReply> reply = runCommand(*c, *mainWindow_, ini_, *gamma_);
+  const std::string held = shell_.takeHeld();
+  if (reply) reply->output += held;
+  return reply;
 }
 
 }  // namespace app

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 
-#include "colour/EyeCare.h"
+#include "settings/Keys.h"
+#include "settings/Values.h"
 
 namespace colour {
 
 namespace {
 
-constexpr const char* kSection = "backlight";
-constexpr const char* kLevel = "level";
+constexpr const char* kSection = settings::keys::kBacklightSection;
+constexpr const char* kLevel = settings::keys::kBacklightLevel;
 // Monitors answer late after waking or being plugged in.
 constexpr int kSettleMs = 1500;
 
@@ -71,7 +72,7 @@ void Backlight::connect() {
 
 void Backlight::load() {
   loading_ = true;
-  const int stored = storedSliderValue(ini_.readini(kSection, kLevel), -1, 100, -1);
+  const int stored = ini_.number(kSection, kLevel, -1, 100, -1);
   if (stored >= 0) {
     level_ = stored;
     c_.slider.setValue(stored);
@@ -175,7 +176,8 @@ std::string Backlight::originalKey(const std::string& id) const {
 }
 
 std::optional<int> Backlight::original(const MonitorState& m) {
-  const int was = storedSliderValue(ini_.readini(kSection, originalKey(m.id)), -1, m.maximum, -1);
+  const int was =
+      settings::storedSliderValue(ini_.readini(kSection, originalKey(m.id)), -1, m.maximum, -1);
   if (was < 0) return std::nullopt;
   return was;
 }

@@ -82,6 +82,7 @@ class Rest {
   void pause(int minutes);  // the command line's "/pause MINUTES"
   void resume();
   bool paused() const { return pausedUntil_.has_value(); }
+  std::optional<long long> pausedUntil() const { return pausedUntil_; }  // local minute
 
   // The notification icon's tip: the next rest, or that reminders are off. TipChanged is raised
   // whenever it may have changed.

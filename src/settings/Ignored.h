@@ -1,26 +1,27 @@
 #pragma once
-// Stored values the load step could not use, gathered so that they are named once, together,
-// rather than in a message per key.
+// Stored values that could not be used as they stand, gathered from every section so that they
+// are named once, together, rather than in a message per key or not at all.
 #include <string>
 
 namespace settings {
 
 class IgnoredValues {
  public:
-  void add(const std::string& section, const std::string& key, const std::string& value) {
-    if (!names_.empty()) names_ += '\n';
-    names_.append(1, '[').append(section).append("] ").append(key).append(1, '=').append(value);
+  // Each key is named once however often it is read; used is what stands in for it.
+  void add(const std::string& section, const std::string& key, const std::string& value,
+           const std::string& used) {
+    const std::string name = "[" + section + "] " + key + "=";
+    if (names_.find("\n" + name) != std::string::npos) return;
+    names_ += "\n" + name + value + " (uses " + (used.empty() ? "nothing" : used) + ")";
   }
   // The one message that names them all; empty when there are none.
   std::string message() const {
-    return names_.empty() ? ""
-                          : "Lumora could not use these values in config.ini and goes on "
-                            "without them:\n\n" +
-                                names_;
+    if (names_.empty()) return "";
+    return "Lumora could not use these values in config.ini and uses others instead:\n" + names_;
   }
 
  private:
-  std::string names_;
+  std::string names_;  // each line starts with a line break
 };
 
 }  // namespace settings

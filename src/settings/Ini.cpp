@@ -1,8 +1,10 @@
 #include "settings/Ini.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "settings/Keys.h"
+#include "settings/Values.h"
 
 namespace settings {
 
@@ -52,8 +54,42 @@ std::string Ini::readini(const std::string& section, const std::string& key) {
   return cutToBytes(std::move(value), kMaxValueBytes);
 }
 
-void Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
-  if (store_.write(entries) || failureReported_) return;
+int Ini::number(const char* section, const char* key, int min, int max, int fallback) {
+  const std::string text = readini(section, key);
+  const int value = storedSliderValue(text, min, max, fallback);
+  if (text != key && trimBlanks(text) != std::to_string(value))
+    ignored.add(section, key, text, std::to_string(value));
+  return value;
+}
+
+int Ini::whole(const char* section, const char* key, int min, int max, int fallback) {
+  const std::string text = readini(section, key);
+  const std::optional<int> value = wholeNumber(text, min, max);
+  if (!value && text != key) ignored.add(section, key, text, std::to_string(fallback));
+  return value.value_or(fallback);
+}
+
+bool Ini::flag(const char* section, const char* key, bool fallback) {
+  const std::string text = readini(section, key);
+  const bool value = storedFlag(text, fallback);
+  if (text != key && trimBlanks(text) != (value ? "1" : "0"))
+    ignored.add(section, key, text, value ? "1" : "0");
+  return value;
+}
+
+std::string Ini::takeUnsaved() {
+  if (unsaved_.empty()) return "";
+  return unsavedText(std::exchange(unsaved_, {})) + " to " + store_.path();
+}
+
+bool Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
+  if (store_.write(entries)) return true;
+  for (const ui::ProfileEntry& e : entries)  // each key once, however often it was not saved
+    if (std::none_of(unsaved_.begin(), unsaved_.end(), [&e](const ui::ProfileEntry& u) {
+          return u.section == e.section && u.key == e.key;
+        }))
+      unsaved_.push_back(e);
+  if (failureReported_) return false;
   failureReported_ = true;
   const std::string why = store_.readOnly()
                               ? "The file is read-only: clear its read-only mark to save."
@@ -62,6 +98,7 @@ void Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
                         "\n\nNot saved: " + unsavedText(entries) +
                         ". Changes made later in this session may be lost as well.",
                     ui::kProgramTitle, ui::MessageIcon::Warning);
+  return false;
 }
 
 void saveAll(Ini& ini, const SavedSettings& s) {

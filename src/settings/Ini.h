@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "settings/Ignored.h"
 #include "ui/System.h"
 
 namespace settings {
@@ -18,19 +19,33 @@ class Ini {
 
   // The stored text; the key's own name when the file, section or key does not exist.
   std::string readini(const std::string& section, const std::string& key);
+  // The readers of stored settings. A value that is there but cannot be used as it stands is named
+  // in ignored with the value used instead; a missing key quietly gives fallback.
+  // A number rounded into [min, max] (storedSliderValue).
+  int number(const char* section, const char* key, int min, int max, int fallback);
+  // A whole number in [min, max], else fallback.
+  int whole(const char* section, const char* key, int min, int max, int fallback);
+  // "1" or "0", else fallback.
+  bool flag(const char* section, const char* key, bool fallback);
+  IgnoredValues ignored;
+
   // Stores value, creating file, section or key as needed; no value removes the key. A file that
   // cannot be written is reported once per run, with its path, and the program runs on.
-  void writeini(const std::string& section, const std::string& key,
+  bool writeini(const std::string& section, const std::string& key,
                 const std::optional<std::string>& value) {
-    writeini({{section, key, value}});
+    return writeini({{section, key, value}});
   }
-  // Stores several values in one step, all or none.
-  void writeini(const std::vector<ui::ProfileEntry>& entries);
+  // Stores several values in one step, all or none; false when they were not stored.
+  bool writeini(const std::vector<ui::ProfileEntry>& entries);
+  // What saves since the last call could not store and where: "rest reminders (paused_until) to
+  // C:\...\config.ini"; empty when everything was stored.
+  std::string takeUnsaved();
 
  private:
   ui::ProfileStore& store_;
   ui::Shell& shell_;
   bool failureReported_ = false;
+  std::vector<ui::ProfileEntry> unsaved_;
 };
 
 // The whole settings of a run, as the close image saves them.

@@ -41,6 +41,11 @@ inline constexpr const char* kShortcuts[][2] = {{"darker", "Ctrl+Alt+PageDown"},
                                                 {"eyecare", "Ctrl+Alt+End"},
                                                 {"nightlight", "Ctrl+Alt+Home"}};
 
+// Display backlights: the level in percent, and each monitor's own value before Lumora changed it
+// under "was " and the monitor's name.
+inline constexpr const char* kBacklightSection = "backlight";
+inline constexpr const char* kBacklightLevel = "level";
+
 // Night light.
 inline constexpr const char* kNightSection = "night";
 inline constexpr const char* kNightOn = "on";

@@ -47,16 +47,20 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
   app::MainWindow& w = start();
   EXPECT_EQ(w.Text2.text(), "45");
   EXPECT_EQ(w.Text3.text(), "5");
+  // The colour values are read (and a damaged one named) also while eye care stays off.
   EXPECT_EQ(reads(), (std::vector<std::string>{
-                         "read dsxx/mei",          "read dsxx/xiuxi",     "read dsxx/pdrun",
-                         "read eye/pdrun",         "read night/on",       "read night/from",
-                         "read night/to",          "read night/day",      "read night/night",
-                         "read night/fade",        "read night/mode",     "read night/lat",
-                         "read night/lon",         "read dsxx/later",     "read dsxx/laters",
-                         "read dsxx/paused_until", "read dsxx/sound",     "read dsxx/warn",
-                         "read micro/on",          "read micro/every",    "read micro/seconds",
-                         "read busy/calls",        "read busy/apps",      "read dsxx/later_until",
-                         "read dsxx/laters_used",  "read backlight/level"}));
+                         "read dsxx/mei",        "read dsxx/xiuxi",       "read dsxx/pdrun",
+                         "read eye/pdrun",       "read eye/liangdu",      "read eye/duibidu",
+                         "read eye/rgbr",        "read eye/rgbg",         "read eye/rgbb",
+                         "read night/on",        "read night/from",       "read night/to",
+                         "read night/day",       "read night/night",      "read night/fade",
+                         "read night/mode",      "read night/lat",        "read night/lon",
+                         "read dsxx/later",      "read dsxx/laters",      "read dsxx/paused_until",
+                         "read dsxx/sound",      "read dsxx/warn",        "read micro/on",
+                         "read micro/every",     "read micro/seconds",    "read busy/calls",
+                         "read busy/apps",       "read dsxx/later_until", "read dsxx/laters_used",
+                         "read backlight/level", "read keys/darker",      "read keys/brighter",
+                         "read keys/eyecare",    "read keys/nightlight"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
@@ -160,10 +164,10 @@ TEST_F(MainWindowTest, EyeCareOnReadsItsValuesAfterTheFlags) {
   stored("eye", "pdrun", "1");
   start();
   std::vector<std::string> r = reads();
-  ASSERT_EQ(r.size(), 31u);
+  ASSERT_EQ(r.size(), 40u);
   EXPECT_EQ(r[3], "read eye/pdrun");
-  EXPECT_EQ(r[13], "read eye/liangdu");
-  EXPECT_EQ(r[17], "read eye/rgbb");
+  EXPECT_EQ(r[18], "read eye/liangdu");
+  EXPECT_EQ(r[22], "read eye/rgbb");
 }
 
 TEST_F(MainWindowTest, ControlsNeverSeenAreHiddenOrOutsideTheWindow) {
