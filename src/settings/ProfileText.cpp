@@ -62,8 +62,7 @@ Found find(std::string_view text, std::string_view section, std::string_view key
     if (state != Inside) continue;
     found.lastOfSection = l;
     std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos ||
-        !ui::sameIgnoringCase(trimBlanks(line.substr(0, equals)), key))
+    if (equals == std::string_view::npos || !ui::sameIgnoringCase(trimBlanks(line.substr(0, equals)), key))
       continue;
     if (found.keyLines.empty()) found.firstValue = trimBlanks(line.substr(equals + 1));
     found.keyLines.push_back(l);

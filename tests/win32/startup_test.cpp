@@ -1,4 +1,5 @@
-// The sign-in entry in the real registry and the message loop's answer to an exit request.
+// The sign-in entry in the real registry, the message loop's answer to an exit request, and a
+// command's output on the console it was started from.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -139,6 +140,58 @@ TEST(MessageLoop, DispatchesMessagesAndAnswersAnExitRequestOnItsThread) {
   });
   EXPECT_EQ(code, 7);
   EXPECT_EQ(seen, std::vector<int>{3});
+}
+
+// Lumora.exe beside this test, started with a command on this process's console, handed down as
+// a terminal hands it; what it wrote read back from the screen.
+std::wstring commandOnConsole(const std::wstring& arguments, DWORD& exitCode) {
+  FreeConsole();
+  EXPECT_TRUE(AllocConsole());
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  win32::UniqueFile screen(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                                       0, nullptr));
+  wchar_t folder[MAX_PATH];
+  GetModuleFileNameW(nullptr, folder, MAX_PATH);
+  std::wstring program(folder);
+  program.resize(program.rfind(L'\\') + 1);
+  program += L"Lumora.exe";
+  std::wstring line = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = screen.get();
+  startup.hStdError = screen.get();
+  PROCESS_INFORMATION process{};
+  EXPECT_TRUE(CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                             nullptr, &startup, &process));
+  win32::UniqueHandle thread(process.hThread), child(process.hProcess);
+  EXPECT_EQ(WaitForSingleObject(child.get(), 20000), WAIT_OBJECT_0);
+  GetExitCodeProcess(child.get(), &exitCode);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  GetConsoleScreenBufferInfo(screen.get(), &info);
+  std::wstring shown(static_cast<std::size_t>(info.dwSize.X) * (info.dwCursorPosition.Y + 1), L' ');
+  DWORD read = 0;
+  ReadConsoleOutputCharacterW(screen.get(), shown.data(), static_cast<DWORD>(shown.size()), {0, 0},
+                              &read);
+  shown.resize(read);
+  FreeConsole();
+  return shown;
+}
+
+TEST(CommandLine, WritesOnTheConsoleItWasStartedFromArgumentsNamedShort) {
+  DWORD code = 99;
+  std::wstring shown = commandOnConsole(L"/?", code);
+  EXPECT_EQ(code, 0u);
+  EXPECT_NE(shown.find(L"/pause tomorrow"), std::wstring::npos) << shown;
+  shown = commandOnConsole(L"/pause \"\"", code);
+  EXPECT_EQ(code, 2u);
+  EXPECT_NE(shown.find(L"not an empty argument."), std::wstring::npos) << shown;
+  shown = commandOnConsole(L"/pause " + std::wstring(5000, L'7'), code);
+  EXPECT_EQ(code, 2u);
+  EXPECT_NE(shown.find(L"not \"" + std::wstring(40, L'7') + L"...\"."), std::wstring::npos)
+      << shown;
+  EXPECT_EQ(shown.find(std::wstring(41, L'7')), std::wstring::npos);
 }
 
 }  // namespace
