@@ -391,6 +391,52 @@ TEST_F(MainWindowTest, CommandsActThroughTheControlsAndStoreInOneSave) {
             "nextrest=14:52\npaused_until=2026-12-07 15:37\n");
 }
 
+// Monitors that answer only when the test lists them.
+struct LateMonitors : colour::MonitorControl {
+  void list(int) override {}
+  void send(const std::string&, int) override {}
+};
+
+// A command's answer is what happened: a change not stored exits 1 with what is in force and what
+// was not saved, and a box never holds the caller (it comes after). A command the monitors cannot
+// answer yet is offered again; one that changes nothing moves nothing.
+TEST_F(MainWindowTest, CommandsTellWhatWasNotSavedAndNoBoxHoldsTheirCaller) {
+  LateMonitors late;
+  monitors = &late;
+  app::MainWindow& w = start(true);
+  EXPECT_EQ(program->command("/backlight 40"), std::nullopt);
+  late.Listed({{"D1 A", 25, 50}});
+  EXPECT_EQ(program->command("/backlight 40")->exitCode, app::kDone);
+  EXPECT_EQ(store.at("backlight", "level"), "40");
+  EXPECT_EQ(program->command("/eyecare off")->exitCode, app::kDone);
+  EXPECT_EQ(store.at("eye", "pdrun"), "0");
+  EXPECT_FALSE(w.SafeSwitch1.Value());
+  const std::string next = w.Text1.text();
+  clock.advance(600);
+  EXPECT_EQ(program->command("/resume")->exitCode, app::kDone);  // not paused: nothing moves
+  EXPECT_EQ(w.Text1.text(), next);
+
+  store.writable = false;
+  store.readOnlyFile = true;
+  for (const char* command : {"/pause 30", "/eyecare on"}) {  // the second: no box again
+    const std::optional<app::CommandReply> reply = program->command(command);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->exitCode, app::kRefused);
+    EXPECT_EQ(reply->output.find(std::string(command) + " is in force now but was not saved: "), 0u)
+        << reply->output;
+    EXPECT_TRUE(shell.messages.empty());
+  }
+  EXPECT_NE(program->command("/pause 30")->output.find("rest reminders (paused_until) to C:\\"),
+            std::string::npos);
+  EXPECT_TRUE(w.SafeSwitch1.Value());  // in force all the same
+  const std::string status = program->command("/status")->output;
+  EXPECT_TRUE(status.ends_with("\npaused_until=2026-12-07 14:47\n")) << status;
+  host.run();
+  // After the answers, in order: the missing monitor.txt of each switch, and the save's, once.
+  ASSERT_EQ(shell.messages.size(), 4u);
+  EXPECT_EQ(shell.messages[2].text.find("Lumora cannot save its settings"), 0u);
+}
+
 TEST_F(MainWindowTest, DisplayResetResendsTheRampAndARestFollowsTheMonitors) {
   stored("eye", "pdrun", "1");
   stored("eye", "liangdu", "-20");
