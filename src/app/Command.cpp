@@ -44,6 +44,14 @@ std::string switchName(std::string_view argument) {
   return ui::asciiLower(argument.substr(1));
 }
 
+}  // namespace
+
+bool isTraySwitch(std::string_view argument) {
+  return switchName(argument) == std::string_view(kTraySwitch).substr(1);
+}
+
+namespace {
+
 // An argument as a message quotes it: cut short when long, and named when empty.
 std::string quoted(std::string_view argument) {
   constexpr std::size_t kShown = 40;
@@ -107,7 +115,7 @@ const char* const kCommandHelp =
 ParsedCommand parseCommand(const std::vector<std::string>& arguments) {
   std::vector<std::string_view> words;
   for (const std::string& argument : arguments)
-    if (switchName(argument) != std::string_view(kTraySwitch).substr(1)) words.push_back(argument);
+    if (!isTraySwitch(argument)) words.push_back(argument);
   if (words.empty()) return {};
 
   const std::string name = switchName(words[0]);
@@ -211,17 +219,17 @@ std::optional<CommandReply> runCommand(const Command& c, MainWindow& w, settings
       rest.restNow();
       break;
     case Verb::Status: {
-      Status s;
-      s.eyeCare = w.SafeSwitch1.Value();
-      s.brightness = w.Slider1.value();
-      if (w.backlight().available()) s.backlight = w.backlight().level();
-      s.nightLight = eye.nightLight().on();
-      s.warmth = eye.nightLight().kelvin();
-      s.nextRest = rest.restOn() == "1" ? w.Text1.text() : "off";
-      // What is in force, also when the file could not store it.
-      if (const std::optional<long long> until = rest.pausedUntil())
-        s.pausedUntil = rest::formatMoment(*until);
-      return CommandReply{kDone, statusText(s)};
+      const auto onOff = [](bool value) { return value ? "on\n" : "off\n"; };
+      const bool answers = w.backlight().available();
+      const std::optional<long long> until = rest.pausedUntil();  // in force, stored or not
+      std::string text = std::string("eyecare=") + onOff(w.SafeSwitch1.Value());
+      text += "brightness=" + std::to_string(w.Slider1.value()) + "\n";
+      text += "backlight=" + (answers ? std::to_string(w.backlight().level()) : "none") + "\n";
+      text += std::string("nightlight=") + onOff(eye.nightLight().on());
+      text += "warmth=" + std::to_string(eye.nightLight().kelvin()) + "\n";
+      text += "nextrest=" + (rest.restOn() == "1" ? w.Text1.text() : "off") + "\n";
+      text += "paused_until=" + (until ? rest::formatMoment(*until) : "") + "\n";
+      return CommandReply{kDone, text};
     }
     case Verb::Help:
       break;
@@ -251,15 +259,6 @@ void CommandShell::messageBox(const std::string& text, const std::string& title,
   if (!holding_) return shell_.messageBox(text, title, icon);
   held_ += text + "\n";
   host_.post([this, text, title, icon] { shell_.messageBox(text, title, icon); });
-}
-
-std::string statusText(const Status& s) {
-  const auto onOff = [](bool on) { return on ? "on" : "off"; };
-  return std::string("eyecare=") + onOff(s.eyeCare) + "\n" +
-         "brightness=" + std::to_string(s.brightness) + "\n" +
-         "backlight=" + (s.backlight ? std::to_string(*s.backlight) : "none") + "\n" +
-         "nightlight=" + onOff(s.nightLight) + "\n" + "warmth=" + std::to_string(s.warmth) + "\n" +
-         "nextrest=" + s.nextRest + "\n" + "paused_until=" + s.pausedUntil + "\n";
 }
 
 }  // namespace app

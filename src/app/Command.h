@@ -41,6 +41,9 @@ struct ParsedCommand {
   std::string error;               // set for bad arguments, naming the argument and its range
 };
 
+// "/tray" or "-tray" in any case: the switch the sign-in entry passes.
+bool isTraySwitch(std::string_view argument);
+
 // The arguments after the program's own name. Names in any case, "-" for "/"; "/tray" may stand
 // beside a command and is left to the start-up.
 ParsedCommand parseCommand(const std::vector<std::string>& arguments);
@@ -57,9 +60,10 @@ struct CommandReply {
   int exitCode = kDone;
   std::string output;  // for the console of the copy that carried the command
 };
-// What a command does, through the setter of the control it stands for, stored as that control's
-// panel stores it, in one save. Nothing while the answer must wait (the monitors have not answered
-// yet): it is offered again. A change in force but not saved, or refused by a display, exits 1.
+// What a command does (/status: what is in force, one "key=value" line each), through the setter of
+// the control it stands for, stored as that control's panel stores it, in one save. Nothing while
+// the answer must wait (the monitors have not answered yet): it is offered again. A change in force
+// but not saved, or refused by a display, exits 1.
 std::optional<CommandReply> runCommand(const Command& command, MainWindow& window,
                                        settings::Ini& ini, const colour::GammaEngine& gamma);
 
@@ -91,17 +95,5 @@ class CommandShell : public ui::Shell {
   bool holding_ = false;
   std::string held_;
 };
-
-// What /status reports, one "key=value" line each.
-struct Status {
-  bool eyeCare = false;
-  int brightness = 0;
-  std::optional<int> backlight;  // none where no display answers
-  bool nightLight = false;
-  int warmth = 6500;        // kelvin in force now
-  std::string nextRest;     // "HH:MM", or "off"
-  std::string pausedUntil;  // "YYYY-MM-DD HH:MM", or empty
-};
-std::string statusText(const Status& status);
 
 }  // namespace app

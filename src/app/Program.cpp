@@ -11,12 +11,8 @@
 namespace app {
 
 bool iconOnlyStart(const std::vector<std::string>& arguments) {
-  auto isTraySwitch = [](const std::string& argument) {
-    std::string_view expected = kTraySwitch;
-    return argument.size() == expected.size() && (argument[0] == '/' || argument[0] == '-') &&
-           ui::sameIgnoringCase(std::string_view(argument).substr(1), expected.substr(1));
-  };
-  return std::any_of(arguments.begin(), arguments.end(), isTraySwitch);
+  return std::any_of(arguments.begin(), arguments.end(),
+                     [](const std::string& argument) { return isTraySwitch(argument); });
 }
 
 Program::Program(const Services& services)

@@ -78,17 +78,12 @@ bool Ini::flag(const char* section, const char* key, bool fallback) {
 }
 
 std::string Ini::takeUnsaved() {
-  if (unsaved_.empty()) return "";
-  return unsavedText(std::exchange(unsaved_, {})) + " to " + store_.path();
+  return std::exchange(unsaved_, {});
 }
 
 bool Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
   if (store_.write(entries)) return true;
-  for (const ui::ProfileEntry& e : entries)  // each key once, however often it was not saved
-    if (std::none_of(unsaved_.begin(), unsaved_.end(), [&e](const ui::ProfileEntry& u) {
-          return u.section == e.section && u.key == e.key;
-        }))
-      unsaved_.push_back(e);
+  unsaved_ = unsavedText(entries) + " to " + store_.path();
   if (failureReported_) return false;
   failureReported_ = true;
   const std::string why = store_.readOnly()

@@ -37,15 +37,15 @@ class Ini {
   }
   // Stores several values in one step, all or none; false when they were not stored.
   bool writeini(const std::vector<ui::ProfileEntry>& entries);
-  // What saves since the last call could not store and where: "rest reminders (paused_until) to
-  // C:\...\config.ini"; empty when everything was stored.
+  // What the last save that failed since the last call did not store, and where: "rest reminders
+  // (paused_until) to C:\...\config.ini"; empty when none failed.
   std::string takeUnsaved();
 
  private:
   ui::ProfileStore& store_;
   ui::Shell& shell_;
   bool failureReported_ = false;
-  std::vector<ui::ProfileEntry> unsaved_;
+  std::string unsaved_;
 };
 
 // The whole settings of a run, as the close image saves them.

@@ -1,6 +1,7 @@
 #include "settings/Values.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -13,20 +14,13 @@ constexpr std::string_view kDigits = "0123456789";
 }  // namespace
 
 std::optional<int> wholeNumber(std::string_view text, int min, int max) {
-  std::string_view digits = trimBlanks(text);
-  const bool negative = !digits.empty() && digits.front() == '-';
-  if (negative) digits.remove_prefix(1);
-  if (digits.empty() || digits.find_first_not_of(kDigits) != std::string_view::npos)
+  text = trimBlanks(text);
+  int value = 0;
+  // A plus sign, a second sign or a value past int's range is no number here.
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
     return std::nullopt;
-  long long value = 0;
-  for (char c : digits) {
-    value = value * 10 + (c - '0');
-    // Past every bound in either sign: stop before a long run of digits overflows.
-    if (value > max && value > -static_cast<long long>(min)) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value < min || value > max) return std::nullopt;
-  return static_cast<int>(value);
+  return value;
 }
 
 std::optional<double> decimalNumber(std::string_view text) {

@@ -31,30 +31,28 @@ constexpr DWORD kStartMs = 15000;  // a copy started here loads first
 void write(DWORD which, std::string_view text) {
   std::string crlf;
   for (char ch : text) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-  const std::wstring wide = widen(crlf);
   DWORD mode = 0;
   DWORD written = 0;
-  HANDLE given = GetStdHandle(which);
-  const bool usable = given && given != INVALID_HANDLE_VALUE;
-  // A console handle takes text only through WriteConsoleW (WriteFile would need the console's
-  // code page); a file or pipe takes the bytes.
-  if (usable && GetConsoleMode(given, &mode)) {
-    WriteConsoleW(given, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  HANDLE out = GetStdHandle(which);
+  const bool given = out && out != INVALID_HANDLE_VALUE;
+  if (given && !GetConsoleMode(out, &mode)) {
+    WriteFile(out, crlf.data(), static_cast<DWORD>(crlf.size()), &written, nullptr);
     return;
   }
-  if (usable) {
-    WriteFile(given, crlf.data(), static_cast<DWORD>(crlf.size()), &written, nullptr);
-    return;
+  // A program of the windows subsystem gets no console of its own: it borrows the parent's.
+  // Access denied means this process shares one already.
+  UniqueFile console;
+  if (!given) {
+    static const bool attached =
+        AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED;
+    if (!attached) return;
+    console.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    out = console.get();
   }
-  // A program of the windows subsystem gets no console of its own: it borrows the parent's. Access
-  // denied means this process shares a console already.
-  static const bool attached =
-      AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED;
-  if (!attached) return;
-  UniqueFile console(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr));
-  if (console)
-    WriteConsoleW(console.get(), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  // A console takes text through WriteConsoleW: WriteFile would need the console's code page.
+  const std::wstring wide = widen(crlf);
+  WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
 }
 
 // The output the running copy sends back while this copy waits in SendMessageTimeout (sent
