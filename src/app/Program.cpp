@@ -28,7 +28,7 @@ Program::Program(const Services& services)
   // What night light does now: nothing while eye care is off.
   trayForm_->nightLightOn = [this] { return mainWindow_->eyeCare().nightLight().working(); };
   trayForm_->nightLightUsable = [this] { return mainWindow_->eyeCare().eyeOn() == "1"; };
-  trayForm_->toggleNightLight = [this] { toggleNightLight(); };
+  trayForm_->toggleNightLight = [this] { mainWindow_->eyeCare().nightLight().toggle(); };
   rest::Rest& rest = mainWindow_->rest();
   trayForm_->restMenu = [&rest] {
     return tray::RestMenu{rest.prompt() != nullptr, rest.canPutOff(), rest.paused()};
@@ -127,7 +127,7 @@ void Program::registerShortcuts(const std::function<bool(Action, const Shortcut&
 void Program::shortcut(Action action) {
   MainWindow& w = *mainWindow_;  // the brightness keys, like the slider, only with eye care on
   if (action == kNightLight) {
-    toggleNightLight();
+    w.eyeCare().nightLight().toggle();
   } else if (action == kEyeCare) {
     w.SafeSwitch1.setValue(!w.SafeSwitch1.Value());
   } else if (w.SafeSwitch1.Value()) {
@@ -138,10 +138,6 @@ void Program::shortcut(Action action) {
     w.Slider1.setValue(next.gamma);
     if (b.available()) b.setLevel(next.backlight);
   }
-}
-
-void Program::toggleNightLight() {
-  mainWindow_->eyeCare().nightLight().toggle();
 }
 
 std::optional<CommandReply> Program::command(std::string_view text) {

@@ -75,8 +75,6 @@ class Program {
   void taskbarCreated();
   // The icon's callback message, with its lParam.
   void trayNotify(std::intptr_t lParam);
-  // Night light on or off, stored: the tray's "Night light".
-  void toggleNightLight();
 
   // [keys]: a text that does not parse is reported once and its default taken.
   void readShortcuts();
@@ -94,7 +92,6 @@ class Program {
   MainWindow& mainWindow() { return *mainWindow_; }
   tray::TrayForm& trayForm() { return *trayForm_; }
   tray::Icon& icon() { return icon_; }
-  settings::Ini& ini() { return ini_; }
 
  private:
   CommandShell shell_;

@@ -1,6 +1,7 @@
 // The main window without a mouse: Tab order per panel, Space and Enter, Esc, shortcut texts.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <utility>
 
@@ -152,31 +153,22 @@ TEST_F(KeyboardTest, TypedRestTimesAreStoredByEnterAndBadOnesKeepThePanelOpen) {
 // used instead.
 TEST_F(KeyboardTest, TheTrayMenuShowsTheNightLightShortcutAsStored) {
   store.values[{"keys", "nightlight"}] = "ctrl + shift+N";
-  store.values[{"keys", "darker"}] = "Ctrl+PgDn";
-  const std::pair<std::pair<std::string, std::string>, std::string> damaged[] = {
-      {{"micro", "every"}, "0"},
-      {{"micro", "seconds"}, "99999"},
-      {{"backlight", "level"}, "150"},
-      {{"dsxx", "later"}, "0"},
-      {{"dsxx", "sound"}, "yes"},
-      {{"eye", "liangdu"}, "abc"},
-      {{"night", "on"}, "yes"},
-      {{"night", "fade"}, "600"},
-      {{"night", "lat"}, "95"},
-      {{"night", "from"}, "25:00"},
-      {{"busy", "apps"}, "C:\\x\\game.exe"}};
-  for (const auto& [key, value] : damaged) store.values[key] = value;
+  // clang-format off
+  const std::array<std::string, 4> damaged[] = {
+      {"micro", "every", "0", "20"}, {"micro", "seconds", "99999", "20"},
+      {"backlight", "level", "150", "100"}, {"dsxx", "later", "0", "5"}, {"dsxx", "sound", "yes", "1"},
+      {"eye", "liangdu", "abc", "0"}, {"night", "on", "yes", "1"}, {"night", "fade", "600", "120"},
+      {"night", "lat", "95", "nothing"}, {"night", "from", "25:00", "21:00"},
+      {"busy", "apps", "C:\\x.exe", "nothing"}, {"keys", "darker", "Ctrl+PgDn", "Ctrl+Alt+PageDown"}};
+  // clang-format on
+  for (const auto& [section, key, value, used] : damaged) store.values[{section, key}] = value;
   start(false, false);
   ASSERT_EQ(shell.messages.size(), 1u);
-  const std::string text = shell.messages[0].text + "\n";
-  for (const char* line :
-       {"[micro] every=0 (uses 20)", "[micro] seconds=99999 (uses 20)",
-        "[backlight] level=150 (uses 100)", "[dsxx] later=0 (uses 5)", "[dsxx] sound=yes (uses 1)",
-        "[eye] liangdu=abc (uses 0)", "[night] on=yes (uses 1)", "[night] fade=600 (uses 120)",
-        "[night] lat=95 (uses nothing)", "[night] from=25:00 (uses 21:00)",
-        "[busy] apps=C:\\x\\game.exe (uses nothing)",
-        "[keys] darker=Ctrl+PgDn (uses Ctrl+Alt+PageDown)"})
-    EXPECT_NE(text.find(std::string("\n") + line + "\n"), std::string::npos) << line << text;
+  for (const auto& [section, key, value, used] : damaged)
+    EXPECT_NE((shell.messages[0].text + "\n")
+                  .find("\n[" + section + "] " + key + "=" + value + " (uses " + used + ")\n"),
+              std::string::npos)
+        << key << shell.messages[0].text;
   program->readShortcuts();
   EXPECT_EQ(shell.messages.size(), 1u);  // named once
   program->trayNotify(0x0205);           // right button released over the icon
