@@ -81,10 +81,10 @@ std::string Ini::takeUnsaved() {
   return std::exchange(unsaved_, {});
 }
 
-bool Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
-  if (store_.write(entries)) return true;
+void Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
+  if (store_.write(entries)) return;
   unsaved_ = unsavedText(entries) + " to " + store_.path();
-  if (failureReported_) return false;
+  if (failureReported_) return;
   failureReported_ = true;
   const std::string why = store_.readOnly()
                               ? "The file is read-only: clear its read-only mark to save."
@@ -93,7 +93,6 @@ bool Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
                         "\n\nNot saved: " + unsavedText(entries) +
                         ". Changes made later in this session may be lost as well.",
                     ui::kProgramTitle, ui::MessageIcon::Warning);
-  return false;
 }
 
 void saveAll(Ini& ini, const SavedSettings& s) {

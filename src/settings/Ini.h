@@ -31,12 +31,12 @@ class Ini {
 
   // Stores value, creating file, section or key as needed; no value removes the key. A file that
   // cannot be written is reported once per run, with its path, and the program runs on.
-  bool writeini(const std::string& section, const std::string& key,
+  void writeini(const std::string& section, const std::string& key,
                 const std::optional<std::string>& value) {
-    return writeini({{section, key, value}});
+    writeini({{section, key, value}});
   }
-  // Stores several values in one step, all or none; false when they were not stored.
-  bool writeini(const std::vector<ui::ProfileEntry>& entries);
+  // Stores several values in one step, all or none.
+  void writeini(const std::vector<ui::ProfileEntry>& entries);
   // What the last save that failed since the last call did not store, and where: "rest reminders
   // (paused_until) to C:\...\config.ini"; empty when none failed.
   std::string takeUnsaved();
