@@ -258,7 +258,8 @@ void CommandShell::messageBox(const std::string& text, const std::string& title,
                               ui::MessageIcon icon) {
   if (!holding_) return shell_.messageBox(text, title, icon);
   held_ += text + "\n";
-  host_.post([this, text, title, icon] { shell_.messageBox(text, title, icon); });
+  // The shell outlives the program: the box may come after the program is gone.
+  host_.post([&shell = shell_, text, title, icon] { shell.messageBox(text, title, icon); });
 }
 
 }  // namespace app
