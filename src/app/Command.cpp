@@ -110,7 +110,8 @@ const char* const kCommandHelp =
     "  /status            what is in force, one key=value a line\n"
     "  /tray              start with the icon only\n"
     "  /?                 this list\n"
-    "Names in any case; - may stand for /. Exit code 0 done, 1 refused, 2 bad arguments.\n";
+    "Names in any case; - may stand for /. Exit code 0 done, 1 refused or not saved, 2 bad "
+    "arguments.\n";
 
 ParsedCommand parseCommand(const std::vector<std::string>& arguments) {
   std::vector<std::string_view> words;

@@ -23,7 +23,7 @@ constexpr DWORD kMaxOutputBytes = 4096;
 constexpr LRESULT kReplyBase = 0x4C4D00;
 constexpr LRESULT kStarting = kReplyBase + 0xFF;
 constexpr wchar_t kReplyClass[] = L"LumoraCommandReply";
-constexpr UINT kAnswerMs = 10000;  // a command that waits on a message box is not answered
+constexpr UINT kAnswerMs = 10000;  // a running copy that hangs is not waited for
 constexpr DWORD kStartMs = 15000;  // a copy started here loads first
 
 // Messages to the console the command was started from. A script that redirects the output
