@@ -76,7 +76,7 @@ class Program {
   // The icon's callback message, with its lParam.
   void trayNotify(std::intptr_t lParam);
 
-  // [keys]: a text that does not parse is reported once and its default taken.
+  // [keys]: a text that does not parse is named with the other ignored values, its default taken.
   void readShortcuts();
   // Offers each shortcut not registered yet to add (false: another program holds it); those held
   // elsewhere are named in the icon's tip.
