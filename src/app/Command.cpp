@@ -243,9 +243,10 @@ std::optional<CommandReply> runCommand(const Command& c, MainWindow& w, settings
     reply.exitCode = kRefused;
     reply.output = w.colourStatus.text() + "\n";
   }
-  if (const std::string unsaved = ini.takeUnsaved(); !unsaved.empty()) {
+  if (ini.pending()) {
     reply.exitCode = kRefused;
-    reply.output += commandText(c) + " is in force now but was not saved: " + unsaved + ".\n";
+    reply.output +=
+        commandText(c) + " is in force now but was not saved: " + ini.pendingText() + ".\n";
   }
   return reply;
 }

@@ -23,6 +23,11 @@ Program::Program(const Services& services)
   mainWindow_ = std::make_unique<MainWindow>(
       MainWindowServices{&services.host, services.clock, services.screen, shell_, ini_, *gamma_,
                          icon_, services.monitors ? *services.monitors : noMonitors_});
+  mainWindow_->add(saveRetry_);
+  ini_.SaveWaits = [this] { saveRetry_.setInterval(60000); };
+  saveRetry_.Tick = [this] {
+    if (ini_.savePending()) saveRetry_.setInterval(0);
+  };
   trayForm_ = std::make_unique<tray::TrayForm>(icon_, services.notify, shell_, services.signIn,
                                                *mainWindow_);
   // What night light does now: nothing while eye care is off.
@@ -61,13 +66,14 @@ void Program::start(bool iconOnly) {
 }
 
 void Program::exitRequested(bool uninstalling) {
-  mainWindow_->sessionEnding();
+  sessionEnding();
   if (uninstalling && mainWindow_->loaded()) mainWindow_->eyeCare().Command3_Click();
   trayForm_->tc_Click();
 }
 
 void Program::sessionEnding() {
   mainWindow_->sessionEnding();
+  ini_.saveBeforeExit();
 }
 
 void Program::displayReset() {
@@ -143,7 +149,6 @@ void Program::shortcut(Action action) {
 std::optional<CommandReply> Program::command(std::string_view text) {
   const std::optional<Command> c = receivedCommand(text);
   if (!c || !ready_) return std::nullopt;
-  ini_.takeUnsaved();  // what earlier saves lost is not this command's
   shell_.holdBoxes();
   std::optional<CommandReply> reply = runCommand(*c, *mainWindow_, ini_, *gamma_);
   const std::string held = shell_.takeHeld();

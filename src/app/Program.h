@@ -97,6 +97,7 @@ class Program {
   CommandShell shell_;
   settings::Ini ini_;
   bool ready_ = false;
+  ui::Timer saveRetry_{"saveRetry"};  // runs only while a save waits
   std::array<std::string, kActionCount> shortcutTexts_;
   std::array<Shortcut, kActionCount> pending_;  // KeyKind::None once registered, and for none
   std::unique_ptr<colour::GammaEngine> gamma_;

@@ -1,7 +1,6 @@
 #include "settings/Ini.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "settings/Keys.h"
 #include "settings/Values.h"
@@ -9,15 +8,6 @@
 namespace settings {
 
 namespace {
-
-// Cuts UTF-8 text to at most max bytes without splitting a character.
-std::string cutToBytes(std::string text, std::size_t max) {
-  if (text.size() <= max) return text;
-  std::size_t end = max;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  text.resize(end);
-  return text;
-}
 
 // What a person knows each section as.
 std::string sectionName(const std::string& section) {
@@ -48,10 +38,12 @@ std::string unsavedText(const std::vector<ui::ProfileEntry>& entries) {
 }  // namespace
 
 std::string Ini::readini(const std::string& section, const std::string& key) {
+  for (const auto& [s, k, value] : pending_)
+    if (s == section && k == key) return value.value_or(key);
   std::string value = store_.read(section, key, key);
   // A stored NUL ends the value, as it ends every consumer's reading of it.
   if (auto nul = value.find('\0'); nul != std::string::npos) value.resize(nul);
-  return cutToBytes(std::move(value), kMaxValueBytes);
+  return value;
 }
 
 int Ini::number(const char* section, const char* key, int min, int max, int fallback) {
@@ -77,22 +69,52 @@ bool Ini::flag(const char* section, const char* key, bool fallback) {
   return value;
 }
 
-std::string Ini::takeUnsaved() {
-  return std::exchange(unsaved_, {});
+bool Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
+  bool news = pending_.empty();
+  for (const ui::ProfileEntry& entry : entries) {
+    auto same = std::find_if(pending_.begin(), pending_.end(), [&](const ui::ProfileEntry& p) {
+      return p.section == entry.section && p.key == entry.key;
+    });
+    news = news || same == pending_.end() || same->value != entry.value;
+    if (same == pending_.end())
+      pending_.push_back(entry);
+    else
+      same->value = entry.value;
+  }
+  // A slider that stores the same waiting value at every step costs the window nothing.
+  return news && savePending();
 }
 
-void Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
-  if (store_.write(entries)) return;
-  unsaved_ = unsavedText(entries) + " to " + store_.path();
-  if (failureReported_) return;
-  failureReported_ = true;
+bool Ini::savePending() {
+  if (pending_.empty() || store_.write(pending_)) {
+    pending_.clear();
+    named_ = 0;
+    return true;
+  }
+  SaveWaits();
+  if (!std::exchange(failureReported_, true)) tell();
+  return false;
+}
+
+std::string Ini::pendingText() const {
+  return unsavedText(pending_) + " to " + store_.path();
+}
+
+void Ini::saveBeforeExit() {
+  if (!savePending() && pending_.size() > named_) tell();
+}
+
+void Ini::tell() {
+  named_ = pending_.size();
   const std::string why = store_.readOnly()
                               ? "The file is read-only: clear its read-only mark to save."
-                              : "Check that the folder can be written to.";
-  shell_.messageBox("Lumora cannot save its settings to\n" + store_.path() + "\n\n" + why +
-                        "\n\nNot saved: " + unsavedText(entries) +
-                        ". Changes made later in this session may be lost as well.",
-                    ui::kProgramTitle, ui::MessageIcon::Warning);
+                              : "Check that the folder can be written to and that no other "
+                                "program holds the file.";
+  std::string text = "Lumora cannot save its settings to\n" + store_.path() + "\n\n" + why +
+                     "\n\nNot saved: " + unsavedText(pending_) + ".";
+  shell_.messageBox(text, ui::kProgramTitle, ui::MessageIcon::Warning);
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  shell_.log(text);
 }
 
 void saveAll(Ini& ini, const SavedSettings& s) {

@@ -1,16 +1,15 @@
 #pragma once
-// config.ini, one value at a time. Nothing is cached: every call goes to the file.
+// config.ini, one value at a time. Nothing is cached but a save still waiting: every call goes to
+// the file.
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "ui/Event.h"
 #include "ui/System.h"
 
 namespace settings {
-
-// Longest value a read returns, in bytes; a longer stored value is cut.
-constexpr std::size_t kMaxValueBytes = 255;
 
 // Stored values that could not be used as they stand, gathered from every section so that they
 // are named once, together, rather than in a message per key or not at all.
@@ -37,7 +36,7 @@ class Ini {
  public:
   Ini(ui::ProfileStore& store, ui::Shell& shell) : store_(store), shell_(shell) {}
 
-  // The stored text; the key's own name when the file, section or key does not exist.
+  // The stored text, whole; the key's own name when the file, section or key does not exist.
   std::string readini(const std::string& section, const std::string& key);
   // The readers of stored settings. A value that is there but cannot be used as it stands is named
   // in ignored with the value used instead; a missing key quietly gives fallback.
@@ -51,21 +50,32 @@ class Ini {
 
   // Stores value, creating file, section or key as needed; no value removes the key. A file that
   // cannot be written is reported once per run, with its path, and the program runs on.
-  void writeini(const std::string& section, const std::string& key,
+  bool writeini(const std::string& section, const std::string& key,
                 const std::optional<std::string>& value) {
-    writeini({{section, key, value}});
+    return writeini({{section, key, value}});
   }
-  // Stores several values in one step, all or none.
-  void writeini(const std::vector<ui::ProfileEntry>& entries);
-  // What the last save that failed since the last call did not store, and where: "rest reminders
-  // (paused_until) to C:\...\config.ini"; empty when none failed.
-  std::string takeUnsaved();
+  // Stores several values in one step, all or none; false when they wait. Values that could not
+  // be stored stay in force (reads return them) and are stored with the next save that brings
+  // something new, or by savePending; nothing is retried for a value stored again unchanged.
+  bool writeini(const std::vector<ui::ProfileEntry>& entries);
+  bool pending() const { return !pending_.empty(); }
+  // What waits and where: "rest reminders (paused_until) to C:\...\config.ini".
+  std::string pendingText() const;
+  bool savePending();
+  // At exit: a save still waiting is tried once more; what it could not store and no message
+  // named yet is named in one.
+  void saveBeforeExit();
+
+  ui::Event<> SaveWaits;  // a save failed: its values wait
 
  private:
+  void tell();  // the file, why it cannot be written and what waits: a message and the log
+
   ui::ProfileStore& store_;
   ui::Shell& shell_;
   bool failureReported_ = false;
-  std::string unsaved_;
+  std::size_t named_ = 0;  // entries waiting when a message named them
+  std::vector<ui::ProfileEntry> pending_;
 };
 
 // The whole settings of a run, as the close image saves them.

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "win32/Report.h"
+#include "win32/Retry.h"
+#include "win32/Services.h"
 #include "win32/SystemLibrary.h"
 #include "win32/Text.h"
 
@@ -54,16 +56,7 @@ struct PhysicalMonitors {
 
 template <class Call>
 bool retried(Call call) {
-  for (int n = 0; n < kTries; ++n) {
-    if (n) Sleep(kRetryMs);
-    if (call()) return true;
-  }
-  return false;
-}
-
-BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM into) {
-  reinterpret_cast<std::vector<HMONITOR>*>(into)->push_back(monitor);
-  return TRUE;
+  return win32::retried(kTries, kRetryMs, nullptr, call);
 }
 
 }  // namespace
@@ -76,9 +69,7 @@ class DdcMonitors::Worker {
     groups_.clear();  // the old handles are destroyed before new ones are asked for
     std::vector<colour::MonitorState> answering;
     if (!dxva2_.usable()) return answering;
-    std::vector<HMONITOR> displays;
-    EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&displays));
-    for (HMONITOR display : displays) {
+    for (HMONITOR display : displayMonitors()) {
       MONITORINFOEXW info{};
       info.cbSize = sizeof(info);
       DWORD count = 0;

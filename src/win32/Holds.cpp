@@ -1,5 +1,6 @@
 #include "win32/Holds.h"
 
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -144,10 +145,42 @@ void ConsentWatch::readDevice(HKEY key) {
   }
 }
 
+namespace {
+
+// The image path of the program that owns the foreground window, or empty.
 std::wstring foregroundProgram() {
   DWORD processId = 0;
   if (HWND window = GetForegroundWindow()) GetWindowThreadProcessId(window, &processId);
   return processId ? imagePath(processId) : std::wstring();
+}
+
+ui::Busy systemBusy() {
+  QUERY_USER_NOTIFICATION_STATE state{};
+  if (FAILED(SHQueryUserNotificationState(&state))) return ui::Busy::No;
+  // Not QUNS_NOT_PRESENT (locked, screen saver): that is time away, not work. Not QUNS_APP either:
+  // a store app in front is no sign of full-screen work.
+  switch (state) {
+    case QUNS_BUSY:
+    case QUNS_RUNNING_D3D_FULL_SCREEN:
+      return ui::Busy::FullScreen;
+    case QUNS_PRESENTATION_MODE:
+      return ui::Busy::Presentation;
+    case QUNS_QUIET_TIME:
+      return ui::Busy::QuietTime;
+    default:
+      return ui::Busy::No;
+  }
+}
+
+}  // namespace
+
+ui::Busy Holds::busy() {
+  const ui::Busy system = systemBusy();
+  if (system != ui::Busy::No) return system;
+  const bool call = calls_ && consent_.inCall();
+  const bool listed =
+      !call && !programs_.empty() && rest::listedProgram(programs_, narrow(foregroundProgram()));
+  return rest::holdReason(system, call, listed);
 }
 
 }  // namespace win32

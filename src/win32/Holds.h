@@ -38,7 +38,20 @@ class ConsentWatch {
   static std::vector<Watched> watchList();
 };
 
-// The image path of the program that owns the foreground window, or empty.
-std::wstring foregroundProgram();
+// What holds a prompt now: the system's own busy states first, then what the person chose to be
+// held by (a call, a listed program in front). Asked at the rest clock's ticks only.
+class Holds {
+ public:
+  ui::Busy busy();
+  void holdFor(bool calls, const std::vector<std::string>& programs) {
+    calls_ = calls;
+    programs_ = programs;
+  }
+
+ private:
+  bool calls_ = false;
+  std::vector<std::string> programs_;
+  ConsentWatch consent_;
+};
 
 }  // namespace win32

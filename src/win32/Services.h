@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/ProfileText.h"
+#include "settings/SafeFile.h"
 #include "tray/Notify.h"
 #include "ui/System.h"
 #include "win32/Handles.h"
@@ -25,14 +25,17 @@ class Clock : public ui::Clock {
   ui::LocalTime now() override;
   std::int64_t monotonicMs() override;
   std::int64_t idleMs() override;
-  ui::Busy userBusy() override;
-  void holdFor(bool calls, const std::vector<std::string>& programs) override;
+  ui::Busy userBusy() override { return holds_.busy(); }
+  void holdFor(bool calls, const std::vector<std::string>& programs) override {
+    holds_.holdFor(calls, programs);
+  }
 
  private:
-  bool calls_ = false;
-  std::vector<std::string> programs_;
-  ConsentWatch consent_;
+  Holds holds_;
 };
+
+// The displays' monitors, in the system's order.
+std::vector<HMONITOR> displayMonitors();
 
 class Screen : public ui::Screen {
  public:
@@ -41,27 +44,24 @@ class Screen : public ui::Screen {
   ui::Rect workArea() override;
 };
 
-// config.ini: loaded whole and swapped whole, never written in place.
-class ProfileFile final : public settings::ProfileFile {
+// config.ini: each step of a save one system call, waiting out another program holding a file.
+class ProfileFile final : public settings::SafeFile {
  public:
   explicit ProfileFile(std::wstring path) : path_(std::move(path)) {}
   std::string path() const override;
-  bool readOnly() const override { return readOnly_; }
-  // At start, before anything is read: puts back the settings a save cut short left under the
-  // temporary name, and removes what such a save left otherwise.
-  void recover();
 
  private:
-  std::optional<std::string> load(std::size_t limit) override;
-  bool replace(const std::string& bytes) override;
+  Found fetch(settings::Slot slot, std::size_t limit, std::string& bytes) override;
+  bool exists(settings::Slot slot) override;
+  bool create(settings::Slot slot, const std::string& bytes) override;
+  bool swapIn(settings::Slot slot) override;
+  void remove(settings::Slot slot) override;
+  bool markedReadOnly() override;
   std::string fromAnsi(std::string_view text) override;
   std::string toAnsi(std::string_view utf8) override;
-  std::wstring tempPath() const;
-  // The settings a save cut short left under the temporary name, when that file is whole.
-  std::optional<std::string> leftBehind(std::size_t limit) const;
+  std::wstring name(settings::Slot slot) const;
 
   std::wstring path_;
-  bool readOnly_ = false;
 };
 
 class Shell : public ui::Shell {

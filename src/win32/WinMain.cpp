@@ -124,6 +124,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     exitCode = win32::runMessageLoop(
         exitRequest.get(), [&backend] { backend.system().exitRequested(); },
         [&backend](const MSG& message) { return backend.translateKey(message); });
+    program.ini().saveBeforeExit();  // the tray's Exit saves nothing of its own
   }
   return exitCode;
 }

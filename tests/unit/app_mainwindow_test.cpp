@@ -190,7 +190,7 @@ TEST_F(MainWindowTest, EveryContainerStacksWindowlessControlsBehindWindowedOnes)
   check(w.controls());
   for (ui::Control* c : w.allControls())
     if (!c->children().empty()) check(c->children());
-  EXPECT_EQ(w.controls().back(), &w.ppset);
+  EXPECT_EQ(*(w.controls().end() - 2), &w.ppset);  // the program's save retry timer comes last
 }
 
 TEST_F(MainWindowTest, PencilsOpenTheirSubPanelAtTheSamePlace) {
@@ -426,8 +426,10 @@ TEST_F(MainWindowTest, CommandsTellWhatWasNotSavedAndNoBoxHoldsTheirCaller) {
         << reply->output;
     EXPECT_TRUE(shell.messages.empty());
   }
-  EXPECT_NE(program->command("/pause 30")->output.find("rest reminders (paused_until) to C:\\"),
-            std::string::npos);
+  EXPECT_NE(program->command("/pause 30")
+                ->output.find(
+                    "rest reminders (paused_until); eye care (pdrun) to C:\\Lumora\\config.ini.\n"),
+            std::string::npos);        // what waits, from every save that failed
   EXPECT_TRUE(w.SafeSwitch1.Value());  // in force all the same
   const std::string status = program->command("/status")->output;
   EXPECT_TRUE(status.ends_with("\npaused_until=2026-12-07 14:47\n")) << status;
@@ -461,6 +463,25 @@ TEST_F(MainWindowTest, TitleStripDragsOnlyWithTheLeftButtonHeld) {
   EXPECT_EQ(view.drags, 2);
   EXPECT_FALSE(app::StartWindowDrag(w, ui::MouseArgs{ui::kLeftButton, 0, {}}, true));
   EXPECT_EQ(view.drags, 2);
+}
+
+// A save that fails waits on a minute's timer that runs only then; the session's end tries it
+// once more and names what was not saved.
+TEST_F(MainWindowTest, ASaveThatFailsIsTriedEveryMinuteAndNamedAtTheEnd) {
+  app::MainWindow& w = start();
+  auto& retry = static_cast<ui::Timer&>(*w.find("saveRetry"));
+  EXPECT_FALSE(retry.running());
+  store.writable = false;
+  program->shortcut(app::kNightLight);
+  EXPECT_EQ(retry.interval(), 60000);
+  retry.Tick();
+  EXPECT_TRUE(retry.running());
+  program->sessionEnding();
+  EXPECT_NE(shell.messages.back().text.find("Not saved: night light (on)"), std::string::npos);
+  store.writable = true;
+  retry.Tick();
+  EXPECT_FALSE(retry.running());
+  EXPECT_TRUE(store.has("night", "on"));
 }
 
 }  // namespace
