@@ -92,6 +92,7 @@ class Program {
   MainWindow& mainWindow() { return *mainWindow_; }
   tray::TrayForm& trayForm() { return *trayForm_; }
   tray::Icon& icon() { return icon_; }
+  settings::Ini& ini() { return ini_; }
 
  private:
   CommandShell shell_;
