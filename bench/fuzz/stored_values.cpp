@@ -10,7 +10,7 @@
 
 #include "app/Shortcut.h"
 #include "colour/Night.h"
-#include "rest/Breaks.h"
+#include "rest/Holds.h"
 #include "rest/Rest.h"
 #include "settings/Values.h"
 #include "ui/Text.h"

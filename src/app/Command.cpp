@@ -228,7 +228,7 @@ std::optional<CommandReply> runCommand(const Command& c, MainWindow& w, settings
       text += "backlight=" + (answers ? std::to_string(w.backlight().level()) : "none") + "\n";
       text += std::string("nightlight=") + onOff(eye.nightLight().on());
       text += "warmth=" + std::to_string(eye.nightLight().kelvin()) + "\n";
-      text += "nextrest=" + (rest.restOn() == "1" ? w.Text1.text() : "off") + "\n";
+      text += "nextrest=" + rest.nextRest() + "\n";
       text += "paused_until=" + (until ? rest::formatMoment(*until) : "") + "\n";
       return CommandReply{kDone, text};
     }

@@ -104,6 +104,10 @@ class MainWindow : public ui::Form {
   controls::SafeSwitch warnSwitch{"warnSwitch"};
   ui::Label breaksCaption{"breaksCaption"};
   controls::SafeSwitch breaksSwitch{"breaksSwitch"};
+  ui::Label breakEveryCaption{"breakEveryCaption"};
+  ui::TextBox breakEveryBox{"breakEveryBox"};
+  ui::Label breakSecondsCaption{"breakSecondsCaption"};
+  ui::TextBox breakSecondsBox{"breakSecondsBox"};
   ui::Label callsCaption{"callsCaption"};
   controls::SafeSwitch callsSwitch{"callsSwitch"};
   ui::Label appsCaption{"appsCaption"};

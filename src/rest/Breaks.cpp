@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "settings/Values.h"
-#include "ui/Text.h"
-
 namespace rest {
 
 std::optional<std::int64_t> ShortBreaks::msToNext(const BreakSettings& settings,
@@ -14,76 +11,23 @@ std::optional<std::int64_t> ShortBreaks::msToNext(const BreakSettings& settings,
   return std::max<std::int64_t>(0, last + settings.everyMinutes * 60000LL - monotonicMs);
 }
 
-BreakDue ShortBreaks::onTick(const BreakSettings& settings, const Elapsed& elapsed, Stage stage,
-                             long long secondsToRest) {
+bool ShortBreaks::onTick(const BreakSettings& settings, const Elapsed& elapsed, Stage stage,
+                         long long secondsToRest) {
   if (!lastMs_) lastMs_ = elapsed.monotonicMs;
-  if (!settings.on) return BreakDue::Nothing;
+  if (!settings.on) return false;
   const std::int64_t now = elapsed.monotonicMs;
   // Away from the keyboard and mouse for a short break's length: the eyes rested already. Work in
   // front of a full-screen program or in a call is no time away.
   if (elapsed.idleMs >= settings.seconds * 1000LL && elapsed.busy == ui::Busy::No) {
-    const bool due = *msToNext(settings, now) == 0;
     lastMs_ = now;
-    return due ? BreakDue::Counted : BreakDue::Nothing;
+    return false;
   }
-  if (*msToNext(settings, now) > 0) return BreakDue::Nothing;
+  if (*msToNext(settings, now) > 0) return false;
   lastMs_ = now;
   // Only in plain working time: never in a rest, a pause, a prompt or while something holds one,
-  // nor just before a rest.
-  const bool working = stage == Stage::Working || stage == Stage::Warning;
-  if (!working || elapsed.busy != ui::Busy::No || secondsToRest <= kBreakRestMargin)
-    return BreakDue::Counted;
-  return BreakDue::Show;
-}
-
-bool inCall(const std::vector<DeviceUse>& uses) {
-  return std::ranges::any_of(
-      uses, [](const DeviceUse& use) { return use.stop == 0 && (use.packaged || use.running); });
-}
-
-std::string consentPath(std::string keyName) {
-  std::ranges::replace(keyName, '#', '\\');
-  return keyName;
-}
-
-AppList parseAppList(std::string_view text) {
-  AppList list;
-  while (!text.empty()) {
-    const std::size_t end = std::min(text.find(';'), text.size());
-    const std::string_view name = settings::trimBlanks(text.substr(0, end));
-    text.remove_prefix(std::min(end + 1, text.size()));
-    if (name.empty()) continue;
-    // A file name only: no folder, drive, wildcard or character a file name cannot hold.
-    const bool plain = name != "." && name != ".." && name.back() != '.' &&
-                       name.find_first_of("\\/:*?\"<>|") == std::string_view::npos &&
-                       std::ranges::none_of(name, [](char c) { return c >= 0 && c < ' '; });
-    if (!plain) {
-      list.names.clear();
-      list.error = std::string(name);
-      list.error.insert(0, 1, '"');
-      list.error +=
-          "\" is not a program's file name. Give file names such as \"obs64.exe\", "
-          "separated by \";\".";
-      return list;
-    }
-    list.names.emplace_back(name);
-  }
-  return list;
-}
-
-bool listedProgram(const std::vector<std::string>& names, std::string_view imagePath) {
-  const std::size_t slash = imagePath.find_last_of("\\/");
-  const std::string_view file =
-      slash == std::string_view::npos ? imagePath : imagePath.substr(slash + 1);
-  return !file.empty() && std::ranges::any_of(names, [file](const std::string& name) {
-    return ui::sameIgnoringCase(name, file);
-  });
-}
-
-ui::Busy holdReason(ui::Busy system, bool call, bool listed) {
-  if (system != ui::Busy::No) return system;
-  if (call) return ui::Busy::Call;
-  return listed ? ui::Busy::Listed : ui::Busy::No;
+  // nor within two minutes of a rest (so never in the warning minute).
+  return stage == Stage::Working && elapsed.busy == ui::Busy::No &&
+         secondsToRest > kBreakRestMargin;
 }
 
 }  // namespace rest

@@ -83,7 +83,6 @@ int RestSchedule::newPeriod(const ui::LocalTime& now, const Elapsed& elapsed, in
   // A working period starts with the person here: time away counts from now at the earliest.
   presentMs_ = elapsed.monotonicMs;
   restedAway_ = false;
-  held_ = ui::Busy::No;
   return *next_;
 }
 
@@ -108,7 +107,6 @@ void RestSchedule::resumeLater(const ui::LocalTime& now, std::optional<long long
   if (!until) return;
   next_ = minuteOfDay(*until);
   checkedThrough_ = absoluteMinute(now);
-  held_ = ui::Busy::No;
 }
 
 void RestSchedule::sessionLocked(bool locked, std::int64_t monotonicMs) {
@@ -120,8 +118,8 @@ void RestSchedule::sessionLocked(bool locked, std::int64_t monotonicMs) {
   }
 }
 
-TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapsed,
-                                 const Reminder& reminder) {
+TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapsed, Stage stage,
+                                 int lengthMinutes) {
   const long long nowMinute = absoluteMinute(now);
   const long long firstUnchecked = checkedThrough_ ? *checkedThrough_ + 1 : nowMinute;
   const std::int64_t gapMs = lastSeenMs_ ? elapsed.monotonicMs - *lastSeenMs_ : 0;
@@ -131,38 +129,42 @@ TickOutcome RestSchedule::onTick(const ui::LocalTime& now, const Elapsed& elapse
   if (elapsed.busy != ui::Busy::No) presentMs_ = elapsed.monotonicMs;
 
   TickOutcome out;
-  if (!reminder.on) return out;  // a countdown that runs does not advance either
-
-  if (counting_) {
-    // The rest is taken on the screen: time away is the rest itself. The countdown keeps to the
-    // counter: a late tick counts its seconds, and a machine that slept through the rest wakes to
-    // its end.
-    presentMs_ = elapsed.monotonicMs;
-    restedAway_ = false;
-    const long long seconds = std::max<long long>(1, (gapMs + 500) / 1000);
-    countdown_ = Countdown::ofSeconds(countdown_.totalSeconds() - seconds);
-    counting_ = !countdown_.ended();
-    out.counted = true;
-    out.countdown = countdown_;
-    if (!counting_) return out;  // the end of the rest starts the next period
-  } else if (reminder.pausedUntil) {
-    // Nothing comes due in a pause, and its time is no work: its end starts a working period.
-    held_ = ui::Busy::No;
-    if (nowMinute >= *reminder.pausedUntil) out.due = Due::NewPeriod;
-    return out;
-  } else if (backFromRestAway(elapsed, gapMs - std::max<std::int64_t>(0, elapsed.plannedMs - 1000),
-                              reminder.lengthMinutes * 60000LL)) {
-    held_ = ui::Busy::No;
-    laters_ = 0;
-    out.due = Due::NewPeriod;
-    return out;
+  switch (stage) {
+    case Stage::Resting: {
+      // The rest is taken on the screen: time away is the rest itself. The countdown keeps to the
+      // counter: a late tick counts its seconds, and a machine that slept through the rest wakes
+      // to its end.
+      presentMs_ = elapsed.monotonicMs;
+      restedAway_ = false;
+      const long long seconds = std::max<long long>(1, (gapMs + 500) / 1000);
+      countdown_ = Countdown::ofSeconds(countdown_.totalSeconds() - seconds);
+      counting_ = !countdown_.ended();
+      out.countdown = countdown_;
+      if (!counting_) out.event = Event::RestOver;
+      return out;
+    }
+    case Stage::Paused:  // nothing comes due, and its time is no work
+    case Stage::Off:
+    case Stage::OutsideHours:
+      return out;
+    default:
+      break;
   }
-
-  if (reminder.prompted || restedAway_) return out;  // away long enough: the return decides
-  // A prompt that waits goes on waiting while the person is busy, for whatever reason holds now.
-  const bool due = dueNow(nowMinute, firstUnchecked) || held_ != ui::Busy::No;
-  held_ = due ? elapsed.busy : ui::Busy::No;
-  if (due && held_ == ui::Busy::No) out.due = Due::Prompt;
+  if (backFromRestAway(elapsed, gapMs - std::max<std::int64_t>(0, elapsed.plannedMs - 1000),
+                       lengthMinutes * 60000LL)) {
+    laters_ = 0;
+    out.event = Event::NewPeriod;
+  } else if (restedAway_) {
+    out.event = Event::AwayARest;  // away long enough: the return decides
+  } else if (stage == Stage::Prompt || stage == Stage::Held || dueNow(nowMinute, firstUnchecked)) {
+    // A prompt due or up waits while the person is busy, for whatever reason holds now.
+    if (elapsed.busy != ui::Busy::No)
+      out.event = Event::HoldBegan;
+    else if (stage == Stage::Held)
+      out.event = Event::HoldEnded;
+    else if (stage != Stage::Prompt)
+      out.event = Event::Due;
+  }
   return out;
 }
 
@@ -204,53 +206,87 @@ bool RestSchedule::dueNow(long long nowMinute, long long firstUnchecked) const {
 
 namespace rest {
 
-Stage nextStage(Stage from, Step step) {
-  // A rest under way (a rest or a short break) ends only by its own end; nothing else changes it
-  // but a new rest.
-  const bool resting = from == Stage::Resting || from == Stage::ShortBreak;
+Stage nextStage(Stage from, Event event, const Quiet& quiet) {
+  if (event == Event::RestNow) return Stage::Resting;
+  // A rest under way ends only by its own end.
+  if (from == Stage::Resting && event != Event::RestOver) return from;
+  if (quiet.off) return Stage::Off;
+  if (quiet.paused) return Stage::Paused;
+  if (quiet.outsideHours) return Stage::OutsideHours;
   // Where the clock runs towards the next prompt.
   const bool working = from == Stage::Working || from == Stage::Warning || from == Stage::Later ||
                        from == Stage::Held || from == Stage::Away;
-  switch (step) {
-    case Step::NewPeriod:
-      return working ? Stage::Working : from;
-    case Step::Soon:
+  switch (event) {
+    case Event::Soon:
       return from == Stage::Working || from == Stage::Later ? Stage::Warning : from;
-    case Step::NotSoon:
+    case Event::NotSoon:
       return from == Stage::Warning ? Stage::Working : from;
-    case Step::Due:
-      return working || from == Stage::Prompt ? Stage::Prompt : from;
-    case Step::Hold:
-      return working && from != Stage::Away ? Stage::Held : from;
-    case Step::PutOff:
-      return working || from == Stage::Prompt ? Stage::Later : from;
-    case Step::Skip:
-      return working || from == Stage::Prompt ? Stage::Working : from;
-    case Step::TakeRest:
-      return Stage::Resting;
-    case Step::RestOver:
-      return resting ? Stage::Working : from;
-    case Step::AwayARest:
+    case Event::Due:
+    case Event::HoldEnded:
+      return working || from == Stage::ShortBreak ? Stage::Prompt : from;
+    case Event::HoldBegan:
+      return from != Stage::Away ? Stage::Held : from;
+    case Event::AwayARest:
       return working ? Stage::Away : from;
-    case Step::Pause:
-      return resting ? from : Stage::Paused;
-    case Step::Resume:
-      return from == Stage::Paused ? Stage::Working : from;
-    case Step::LookAway:
+    case Event::Later:
+      return working || from == Stage::Prompt ? Stage::Later : from;
+    case Event::BreakDue:
       return from == Stage::Working ? Stage::ShortBreak : from;
+    case Event::BreakEnded:
+      return from == Stage::ShortBreak ? Stage::Working : from;
+    case Event::Tick:
+    case Event::Resume:
+    case Event::RemindersOn:
+    case Event::HoursBegan:
+    case Event::DisplayChange:
+    case Event::Lock:
+    case Event::Unlock:
+      // Nothing moves, but a stage kept quiet by what has since ended starts working again.
+      return from == Stage::Off || from == Stage::Paused || from == Stage::OutsideHours
+                 ? Stage::Working
+                 : from;
+    default:
+      // DoNot, NewPeriod, RestOver; Pause, RemindersOff and HoursEnded are quiet stages above.
+      return Stage::Working;
   }
-  return from;
+}
+
+bool startsPeriod(Stage from, Event event, Stage to) {
+  if (to == Stage::Resting || to == Stage::Off || to == Stage::Paused || to == Stage::OutsideHours)
+    return false;
+  switch (event) {
+    case Event::NewPeriod:
+    case Event::DoNot:
+    case Event::RestOver:
+      return true;
+    default:
+      // Back from a pause or from outside working hours: the clock starts afresh.
+      return to != from && (from == Stage::Paused || from == Stage::OutsideHours);
+  }
+}
+
+std::string untilText(long long absolute, const ui::LocalTime& now) {
+  static constexpr const char* kDays[] = {"Thu", "Fri", "Sat", "Sun", "Mon", "Tue", "Wed"};
+  const long long today = absoluteMinute(now) / kMinutesPerDay;
+  const long long day = absolute / kMinutesPerDay;
+  if (day == today + 1 && minuteOfDay(absolute) == 0) return "tomorrow";
+  if (day == today) return settings::clockText(absolute);
+  return settings::clockText(absolute) + " " + kDays[day % 7];  // 1970-01-01 was a Thursday
 }
 
 std::string tipText(const Standing& s, const ui::LocalTime& now) {
-  if (!s.on) return "Rest reminders are off";
   switch (s.stage) {
+    case Stage::Off:
+      return "Rest reminders are off";
     case Stage::Paused:
-      return "Reminders paused until " + settings::clockText(s.pausedUntil.value_or(0));
+      return "Reminders paused until " + untilText(s.until.value_or(0), now);
+    case Stage::OutsideHours:
+      return "Reminders start at " + untilText(s.until.value_or(0), now);
     case Stage::Prompt:
       return "Rest now";
-    case Stage::Resting:
-    case Stage::ShortBreak: {
+    case Stage::ShortBreak:
+      return "Short break";
+    case Stage::Resting: {
       const long long end = now.hour * 3600LL + now.minute * 60 + now.second + s.restLeftSeconds;
       return "Resting until " + settings::clockText(end / 60);
     }
@@ -261,9 +297,10 @@ std::string tipText(const Standing& s, const ui::LocalTime& now) {
         case ui::Busy::QuietTime:
           return "Rest due when quiet time ends";
         case ui::Busy::Call:
-          return "Rest due after the call";
+          return "Rest due after the call" + (s.holder.empty() ? "" : " (" + s.holder + ")");
         case ui::Busy::Listed:
-          return "Rest due when the listed program is no longer in front";
+          return "Rest due when " + (s.holder.empty() ? "the listed program" : s.holder) +
+                 " is no longer in front";
         default:
           return "Rest due when the full-screen program ends";
       }
@@ -276,7 +313,7 @@ std::string tipText(const Standing& s, const ui::LocalTime& now) {
 }
 
 int warningLevel(const Standing& s, long long secondsToDue, bool warnOn) {
-  if (!s.on || !warnOn) return 100;
+  if (!warnOn) return 100;
   if (s.stage == Stage::Prompt) return s.promptLevel;
   if (s.stage != Stage::Warning || secondsToDue <= 0 || secondsToDue > 60) return 100;
   return 100 - static_cast<int>((61 - secondsToDue) * 10 / 60);

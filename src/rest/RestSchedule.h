@@ -48,54 +48,79 @@ struct Elapsed {
   std::int64_t plannedMs = 0;    // how long after the last tick this one was planned
 };
 
-// Where the rest stands. Reminders switched off are a setting, not a stage: the stage waits for
-// them to come on again.
+// Where the rest stands. Each stage owns what it shows: entering it opens its window, dimming and
+// timer, leaving it closes them.
 enum class Stage {
-  Working,     // a working period runs
-  Warning,     // a minute or less before the prompt: the screen dims
-  Prompt,      // the prompt is up
-  Later,       // the prompt was put off and comes back at its time
-  Resting,     // a rest is taken on the rest screen
-  Held,        // the prompt is due while the person is busy; the hold has its reason
-  Paused,      // no prompt until the pause ends
-  Away,        // away for a rest's length already: the return starts a new working period
-  ShortBreak,  // a short break between rests
+  Working,       // a working period runs
+  Warning,       // a minute or less before the prompt: the screen dims
+  Prompt,        // the prompt is up
+  Later,         // the prompt was put off and comes back at its time
+  Resting,       // a rest counts down on the rest screens
+  Held,          // the prompt is due (or was up) while the person is busy; the hold has its reason
+  Paused,        // no prompt until the pause ends; nothing shows
+  Away,          // away for a rest's length already: the return starts a new working period
+  ShortBreak,    // a short break's window is up
+  Off,           // reminders switched off; nothing shows
+  OutsideHours,  // outside working hours; nothing shows
 };
 
-// What moves the rest from one stage to the next.
-enum class Step {
-  NewPeriod,  // a working period starts from now (switched on, OK, "Do Not", a rest's end)
+// What happens to the rest: the clock's findings at a tick and what the person does.
+enum class Event {
+  Tick,       // nothing new
   Soon,       // a minute or less to the prompt
   NotSoon,    // the prompt is further off again
   Due,        // the prompt comes
-  Hold,       // the prompt is due but the person is busy
-  PutOff,     // "Later"
-  Skip,       // "Do Not", "Skip this rest", back from time away with the prompt up
-  TakeRest,   // "Rest now"
-  RestOver,   // the rest ended or its screen was closed
+  HoldBegan,  // the prompt is due or up while the person is busy
+  HoldEnded,  // no longer busy: the held prompt comes
   AwayARest,  // no input (or locked) for a rest's length
+  NewPeriod,  // a working period starts: back from time away, the clock jumped a rest's length, OK
+  RestNow,    // "Rest now", the tray's action, /rest: in any stage
+  Later,
+  DoNot,     // "Do Not", "Skip this rest"
+  RestOver,  // the rest counted down, or its screen was closed
+  BreakDue,
+  BreakEnded,
   Pause,
-  Resume,    // the pause ended or was ended
-  LookAway,  // a short break starts
+  Resume,  // the pause ended or was ended
+  RemindersOn,
+  RemindersOff,
+  HoursBegan,
+  HoursEnded,
+  DisplayChange,
+  Lock,
+  Unlock,
 };
 
-// Every transition of the rest's stages; a step that means nothing in a stage leaves it.
-Stage nextStage(Stage from, Step step);
+// The settings and schedules that keep reminders quiet.
+struct Quiet {
+  bool off = false;     // reminders switched off
+  bool paused = false;  // a pause is in force
+  bool outsideHours = false;
+};
+
+// Every transition of the rest's stages. A rest asked for always comes and runs to its end;
+// otherwise reminders off, a pause and time outside working hours each hold their own stage.
+Stage nextStage(Stage from, Event event, const Quiet& quiet);
+// The events that start a new working period as they move the stage.
+bool startsPeriod(Stage from, Event event, Stage to);
 
 // Where the rest stands, as the tip and the warning read it.
 struct Standing {
-  bool on = false;  // reminders switched on
   Stage stage = Stage::Working;
-  ui::Busy hold = ui::Busy::No;          // what holds the prompt, while Held
-  std::optional<long long> pausedUntil;  // the absolute minute the pause ends, while Paused
-  std::optional<int> next;               // the minute of the day of the next rest
-  long long restLeftSeconds = 0;         // of the rest under way, while Resting
-  int promptLevel = 100;                 // the warning's level as the prompt came
+  ui::Busy hold = ui::Busy::No;    // what holds the prompt, while Held
+  std::string holder;              // the program that holds it, when known
+  std::optional<long long> until;  // the pause's end, or when working hours begin
+  std::optional<int> next;         // the minute of the day of the next rest
+  long long restLeftSeconds = 0;   // of the rest under way, while Resting
+  int promptLevel = 100;           // the warning's level as the prompt came
 };
 
 // The notification icon's tip. Never a time already past: whatever holds the next rest back is
 // named instead.
 std::string tipText(const Standing& standing, const ui::LocalTime& now);
+// A moment to come as a person reads it: "10:06", "tomorrow" for the coming midnight, with the
+// day's name when it is not today ("09:00 Mon").
+std::string untilText(long long absolute, const ui::LocalTime& now);
 // The gentle warning's brightness in percent: eased down in steps of 1 % over the minute before a
 // prompt to 90 at its end, held while the prompt is up, 100 otherwise.
 int warningLevel(const Standing& standing, long long secondsToDue, bool warnOn);
@@ -103,24 +128,9 @@ int warningLevel(const Standing& standing, long long secondsToDue, bool warnOn);
 // later is a damaged value.
 long long latestStoredEnd(const ui::LocalTime& now);
 
-// The reminder's state that lives in the main window.
-struct Reminder {
-  bool on = false;        // reminders switched on
-  bool prompted = false;  // Pdtipshow: a prompt is up or a rest runs
-  int lengthMinutes = kDefaultLength;
-  std::optional<long long> pausedUntil;  // the absolute minute a pause ends, while paused
-};
-
-enum class Due {
-  Nothing,
-  Prompt,     // show the prompt
-  NewPeriod,  // rested already, or a pause ended: close any prompt, start a new working period
-};
-
 struct TickOutcome {
-  Due due = Due::Nothing;
-  bool counted = false;  // the countdown moved this tick; countdown holds its new value
-  Countdown countdown;
+  Event event = Event::Tick;
+  Countdown countdown;  // while Resting: its new value
 };
 
 class RestSchedule {
@@ -137,11 +147,9 @@ class RestSchedule {
   void resumeLater(const ui::LocalTime& now, std::optional<long long> until, int laters);
   // Prompts put off since the last rest (taken, or time away that counted as one).
   int laters() const { return laters_; }
-  // Why a due prompt waits (Busy::No when none does); an absence has lasted a rest's length.
-  ui::Busy held() const { return held_; }
-  bool restedAway() const { return restedAway_; }
-
-  TickOutcome onTick(const ui::LocalTime& now, const Elapsed& elapsed, const Reminder& reminder);
+  // What a tick finds in the given stage: the countdown moved, time away, the prompt due or held.
+  TickOutcome onTick(const ui::LocalTime& now, const Elapsed& elapsed, Stage stage,
+                     int lengthMinutes);
   // The session was locked or unlocked: a locked session is time away.
   void sessionLocked(bool locked, std::int64_t monotonicMs);
 
@@ -149,6 +157,7 @@ class RestSchedule {
   // due, and a day and more with nothing scheduled.
   long long secondsToDue(const ui::LocalTime& now) const;
 
+  void stopCountdown() { counting_ = false; }
   bool counting() const { return counting_; }
   std::optional<int> next() const { return next_; }
   const Countdown& countdown() const { return countdown_; }
@@ -166,7 +175,6 @@ class RestSchedule {
   std::optional<std::int64_t> presentMs_;
   std::optional<std::int64_t> lockedSinceMs_;
   bool restedAway_ = false;
-  ui::Busy held_ = ui::Busy::No;  // a prompt came due while the person was busy; it waits
   int laters_ = 0;
   bool counting_ = false;
   Countdown countdown_;

@@ -21,9 +21,10 @@ ShortBreakWindow::ShortBreakWindow(const ui::Monitor& monitor, int promptHeight,
 
   // clang-format off
   ui::build(*this, {
-    {.control = Label1, .place = {120, 120, 3900, 630}, .text = "Look at something far away",
-     .font = ui::designFont(12, true), .fore = ui::hex(0x008000), .flags = ui::kTransparent},
-    {.control = Label2, .place = {4020, 120, 840, 630}, .font = ui::designFont(15, true),
+    {.control = Label1, .place = {120, 105, 4740, 345}, .text = "Look at something far away",
+     .font = ui::designFont(12, true), .fore = ui::hex(0x008000),
+     .flags = ui::kCentred | ui::kTransparent},
+    {.control = Label2, .place = {120, 465, 4740, 300}, .font = ui::designFont(10, true),
      .fore = ui::hex(0x606060), .flags = ui::kCentred | ui::kTransparent},
   });
   // clang-format on
@@ -33,11 +34,8 @@ ShortBreakWindow::ShortBreakWindow(const ui::Monitor& monitor, int promptHeight,
   Label1.Click = dismiss;
   Label2.Click = dismiss;
   CloseRequest = dismiss;
-  // Read out as one line; Esc ends it once the person has turned to it.
+  // Read out as one line. It never takes the focus, so no key ends it: a click does.
   Label1.setAccessName("Short break: look at something far away");
-  Label1.setTabStop(true);
-  setTabOrder({&Label1});
-  setKeys(nullptr, &Label1);
   Load = [this] {
     setAlpha(kAlpha);
     setTopmost(true);
@@ -45,8 +43,8 @@ ShortBreakWindow::ShortBreakWindow(const ui::Monitor& monitor, int promptHeight,
 }
 
 void ShortBreakWindow::showSeconds(long long seconds) {
-  Label2.setText(std::to_string(seconds));
-  Label2.setAccessName(std::to_string(seconds) + " seconds left");
+  Label2.setText(std::to_string(seconds) + (seconds == 1 ? " second" : " seconds"));
+  Label2.setAccessName(Label2.text() + " left");
 }
 
 }  // namespace rest

@@ -1,6 +1,6 @@
 #pragma once
 // The short break's small window: above the prompt's place, topmost, never taking the focus,
-// counting its seconds down; a click or Esc ends it early.
+// counting its seconds down; a click ends it early.
 #include <functional>
 
 #include "ui/Control.h"
@@ -21,7 +21,7 @@ class ShortBreakWindow : public ui::Form {
   ui::Label Label2{"Label2"};  // the seconds left
 
   void showSeconds(long long seconds);
-  // Ended early by the person (a click, Esc, a close request).
+  // Ended early by the person (a click, a close request).
   std::function<void()> Dismissed;
 };
 

@@ -44,6 +44,8 @@ class Clock {
   // What else holds a prompt from now on: a call (a microphone or camera in use), and these
   // programs (file names) while one of them is in front.
   virtual void holdFor(bool /*calls*/, const std::vector<std::string>& /*programs*/) {}
+  // The program behind the last call or listed program userBusy() found, when known.
+  virtual std::string holder() { return {}; }
 };
 
 // A display gamma ramp: red entries 0-255, then green, then blue.

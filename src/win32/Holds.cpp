@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "win32/Report.h"
 #include "win32/Text.h"
 
 namespace win32 {
@@ -17,6 +18,8 @@ constexpr wchar_t kMicrophone[] =
 constexpr wchar_t kWebcam[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\CapabilityAccessManager\\ConsentStore\\webcam";
 constexpr wchar_t kNonPackaged[] = L"NonPackaged";
+constexpr wchar_t kStart[] = L"LastUsedTimeStart";
+constexpr wchar_t kStop[] = L"LastUsedTimeStop";
 
 std::wstring imagePath(DWORD processId) {
   UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
@@ -32,17 +35,36 @@ bool samePath(const std::wstring& a, const std::wstring& b) {
                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::vector<std::wstring> runningPrograms() {
+// What runs: each process's image path and, from Windows 8 on, its package family name (none for
+// a desktop program). Without GetPackageFamilyName whether a store app runs cannot be known.
+struct Running {
   std::vector<std::wstring> paths;
+  std::vector<std::wstring> packages;
+  bool packagesKnown = false;
+};
+
+Running running() {
+  using PackageName = LONG(WINAPI*)(HANDLE, UINT32*, PWSTR);
+  static const auto packageName = reinterpret_cast<PackageName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetPackageFamilyName")));
+  Running now;
+  now.packagesKnown = packageName != nullptr;
   UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return paths;
+  if (!snapshot) return now;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-       more = Process32NextW(snapshot.get(), &entry))
+       more = Process32NextW(snapshot.get(), &entry)) {
     if (std::wstring path = imagePath(entry.th32ProcessID); !path.empty())
-      paths.push_back(std::move(path));
-  return paths;
+      now.paths.push_back(std::move(path));
+    UniqueHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    wchar_t name[256];
+    UINT32 size = static_cast<UINT32>(std::size(name));
+    if (packageName && process && packageName(process.get(), &size, name) == ERROR_SUCCESS)
+      now.packages.emplace_back(name);
+  }
+  return now;
 }
 
 std::vector<std::wstring> subkeys(HKEY key) {
@@ -67,16 +89,19 @@ LSTATUS openKey(HKEY parent, const wchar_t* path, REGSAM access, UniqueKey& key)
   return status;
 }
 
-// LastUsedTimeStop of one entry; an entry without one is not in use.
-std::uint64_t lastStop(HKEY key, const std::wstring& name) {
+// A FILETIME value of one entry: a REG_QWORD (or 8 bytes of REG_BINARY), nothing otherwise. A value
+// of another size is no time, however it reads.
+std::optional<std::uint64_t> fileTime(HKEY key, const std::wstring& name, const wchar_t* value) {
   UniqueKey entry;
-  std::uint64_t stop = 1;
-  DWORD size = sizeof stop;
+  std::uint64_t time = 0;
+  DWORD type = 0;
+  DWORD size = sizeof time;
   if (openKey(key, name.c_str(), KEY_QUERY_VALUE, entry) != ERROR_SUCCESS ||
-      RegGetValueW(entry.get(), nullptr, L"LastUsedTimeStop", RRF_RT_REG_QWORD, nullptr, &stop,
-                   &size) != ERROR_SUCCESS)
-    return 1;
-  return stop;
+      RegQueryValueExW(entry.get(), value, nullptr, &type, reinterpret_cast<BYTE*>(&time), &size) !=
+          ERROR_SUCCESS ||
+      (type != REG_QWORD && type != REG_BINARY) || size != sizeof time)
+    return std::nullopt;
+  return time;
 }
 
 }  // namespace
@@ -90,7 +115,7 @@ std::vector<ConsentWatch::Watched> ConsentWatch::watchList() {
   return list;
 }
 
-bool ConsentWatch::inCall() {
+std::string ConsentWatch::caller() {
   bool changed = false;
   for (Watched& w : watched_) {
     if (!w.key) {
@@ -111,19 +136,38 @@ bool ConsentWatch::inCall() {
   // A key that cannot be watched (deleted since) is opened again at the next look.
   for (Watched& w : watched_)
     if (!w.armed) w.key.reset();
-  std::vector<rest::DeviceUse> uses;
-  std::vector<std::wstring> running;
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  const std::uint64_t now = (std::uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime;
+  std::optional<Running> programs;  // looked for once, and only while an entry is in use
+  std::string found;
   for (const Entry& entry : entries_) {
-    rest::DeviceUse use{entry.path.empty(), entry.stop, false};
-    // Only an entry in use asks which programs run; the list is made once.
-    if (entry.stop == 0 && !use.packaged) {
-      if (running.empty()) running = runningPrograms();
-      use.running = std::ranges::any_of(
-          running, [&entry](const std::wstring& path) { return samePath(path, entry.path); });
+    if (entry.stop != 0u) {
+      seenInUse_.erase(entry.name);
+      continue;
     }
-    uses.push_back(use);
+    if (!programs) programs = running();
+    const auto runs = [&entry](const std::vector<std::wstring>& names) {
+      return std::ranges::any_of(
+          names, [&entry](const std::wstring& name) { return samePath(name, entry.name); });
+    };
+    const std::uint64_t since =
+        entry.start ? *entry.start : seenInUse_.try_emplace(entry.name, now).first->second;
+    rest::DeviceUse use{narrow(entry.name), entry.packaged, entry.stop, runs(programs->paths),
+                        static_cast<std::int64_t>(now > since ? (now - since) / 10'000 : 0)};
+    if (entry.packaged)
+      use.running =
+          programs->packagesKnown ? std::optional(runs(programs->packages)) : std::nullopt;
+    if (use.inUseMs > rest::kLongestCallMs && use.running.value_or(true) &&
+        std::ranges::find(logged_, entry.name) == logged_.end()) {
+      logged_.push_back(entry.name);
+      writeLog(L"in use for more than 4 hours, held nothing: " + entry.name);
+    }
+    if (found.empty() && rest::inCall(use))
+      found = entry.packaged ? use.name.substr(0, use.name.find('_'))
+                             : use.name.substr(use.name.find_last_of('\\') + 1);
   }
-  return rest::inCall(uses);
+  return found;
 }
 
 void ConsentWatch::read() {
@@ -135,13 +179,15 @@ void ConsentWatch::read() {
 void ConsentWatch::readDevice(HKEY key) {
   for (const std::wstring& app : subkeys(key)) {
     if (app != kNonPackaged) {
-      entries_.push_back({{}, lastStop(key, app)});
+      entries_.push_back({app, true, fileTime(key, app, kStart), fileTime(key, app, kStop)});
       continue;
     }
     UniqueKey programs;
     if (openKey(key, kNonPackaged, KEY_READ, programs) != ERROR_SUCCESS) continue;
     for (const std::wstring& name : subkeys(programs.get()))
-      entries_.push_back({widen(rest::consentPath(narrow(name))), lastStop(programs.get(), name)});
+      entries_.push_back({widen(rest::consentPath(narrow(name))), false,
+                          fileTime(programs.get(), name, kStart),
+                          fileTime(programs.get(), name, kStop)});
   }
 }
 
@@ -176,11 +222,15 @@ ui::Busy systemBusy() {
 
 ui::Busy Holds::busy() {
   const ui::Busy system = systemBusy();
+  holder_.clear();
   if (system != ui::Busy::No) return system;
-  const bool call = calls_ && consent_.inCall();
-  const bool listed =
-      !call && !programs_.empty() && rest::listedProgram(programs_, narrow(foregroundProgram()));
-  return rest::holdReason(system, call, listed);
+  holder_ = calls_ ? consent_.caller() : std::string();
+  const bool call = !holder_.empty();
+  if (!call && !programs_.empty()) {
+    const std::string front = narrow(foregroundProgram());
+    if (rest::listedProgram(programs_, front)) holder_ = front.substr(front.find_last_of('\\') + 1);
+  }
+  return rest::holdReason(system, call, !call && !holder_.empty());
 }
 
 }  // namespace win32

@@ -29,6 +29,7 @@ class Clock : public ui::Clock {
   void holdFor(bool calls, const std::vector<std::string>& programs) override {
     holds_.holdFor(calls, programs);
   }
+  std::string holder() override { return holds_.holder(); }
 
  private:
   Holds holds_;

@@ -126,12 +126,12 @@ class TestSettingsPopup:
         park_pointer()
         assert shown_anywhere(harness.window_picture(wid), covered) == [0, 1, 2, 3]
 
-        # Rest pencil: the rest sub-panel with its three text boxes (the two minutes and the
-        # programs that hold a rest), no sliders.
+        # Rest pencil: the rest sub-panel with its five text boxes (the two minutes, the short
+        # break's two and the programs that hold a rest), no sliders.
         harness.click(wid, *centre(PENCILS[1]))
         boxes = harness.wait_until(lambda: popup_controls(wid, "Edit"), 5,
                                    what="the rest text boxes")
-        assert len(boxes) == 3, boxes
+        assert len(boxes) == 5, boxes
         assert popup_controls(wid, "msctls_trackbar32") == []
         park_pointer()
         shot = harness.window_picture(wid)
@@ -143,7 +143,7 @@ class TestSettingsPopup:
         # The switches lie under the pop-up: clicking where they are changes nothing.
         harness.click(wid, *centre(EYE_SWITCH))
         harness.click(wid, *centre(REST_SWITCH))
-        assert len(popup_controls(wid, "Edit")) == 3
+        assert len(popup_controls(wid, "Edit")) == 5
 
         harness.click(wid, *harness.back_and_ok(wid)[0])
         harness.wait_until(lambda: not popup_controls(wid, "Edit"), 5,
@@ -158,7 +158,7 @@ class TestHideAndDisplay:
     def test_hidden_window_comes_back_from_the_menu_with_its_sub_panel_open(self, lumora):
         wid = start(lumora, "[dsxx]\nmei=45\nxiuxi=5\npdrun=1\n")
         harness.click(wid, *centre(PENCILS[1]))
-        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 3, 5,
+        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 5, 5,
                            what="the rest sub-panel")
         place = harness.geometry(wid)  # grown with the open panel
 
@@ -170,16 +170,16 @@ class TestHideAndDisplay:
         harness.click_screen(*harness.open_tray_menu(1)[1]["Display"])
         harness.wait_until(lambda: harness.is_mapped(wid), 5, what="Display to show the window")
         assert harness.geometry(wid) == place
-        assert len(popup_controls(wid, "Edit")) == 3, "the open sub-panel stays open"
+        assert len(popup_controls(wid, "Edit")) == 5, "the open sub-panel stays open"
 
         # Display while the window shows changes nothing.
         harness.click_screen(*harness.open_tray_menu(3)[1]["Display"])
         harness.wait_menus_closed()
         assert harness.is_mapped(wid) and harness.geometry(wid) == place
-        assert len(popup_controls(wid, "Edit")) == 3
+        assert len(popup_controls(wid, "Edit")) == 5
 
         # Every way of editing lands at the caret: "45" and "5" both become "30".
-        # Text3, Text2: the two boxes of the sentence, above the programs box
+        # Text3, Text2: the two boxes of the sentence, above the others
         boxes = sorted(popup_controls(wid, "Edit"), key=lambda b: b[1])
         length_box, interval_box = sorted(boxes[:2])
         harness.click(wid, *centre(interval_box))
@@ -201,7 +201,7 @@ class TestHideAndDisplay:
         harness.click_screen(*harness.open_tray_menu(1)[1]["Display"])
         harness.wait_until(lambda: harness.is_mapped(wid), 5, what="Display after Alt+F4")
         assert harness.geometry(wid) == place
-        assert len(popup_controls(wid, "Edit")) == 3
+        assert len(popup_controls(wid, "Edit")) == 5
 
         harness.click(wid, *harness.back_and_ok(wid)[1])
         harness.wait_until(lambda: not popup_controls(wid, "Edit"), 5, what="OK to close")
@@ -338,7 +338,7 @@ class TestSessionEnd:
         harness.wine_kill()
         wid = start(lumora)
         harness.click(wid, *centre(PENCILS[1]))
-        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 3, 5,
+        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 5, 5,
                            what="the rest sub-panel")
         harness.click(wid, *harness.back_and_ok(wid)[1])
         harness.wait_until(lambda: harness.message_boxes("Lumora"), 10,
@@ -374,7 +374,7 @@ class TestKeyboardOnly:
         # The focus is back on the colour pencil: Tab goes on to the rest pencil. Tab selects a
         # box's text, so typing replaces it; Enter is OK.
         harness.keys("Tab", "Return")
-        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 3, 5,
+        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 5, 5,
                            what="the rest sub-panel")
         harness.keys("Tab")
         harness.type_text("30")

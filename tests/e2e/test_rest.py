@@ -133,6 +133,13 @@ def next_rest(minute: float, interval: int) -> str:
     return f"Next rest at {due.tm_hour:02d}:{due.tm_min:02d}"
 
 
+def command(lumora, *args: str) -> int:
+    """Lumora.exe started with a command, as a script does: its exit code."""
+    return subprocess.run(["wine", "Lumora.exe", *args], cwd=lumora.folder, timeout=30,
+                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode
+
+
 def countdown_box(screen: harness.Geometry) -> tuple[int, int, int, int]:
     """The countdown panel of the rest screen that covers `screen`: centred, top 192, 880 x 137."""
     centre = screen.x + screen.width // 2
@@ -331,6 +338,17 @@ class TestRestScreen:
         harness.wait_window("Form2", 5)
         shown_next_time(main, unlike=next_time)
 
+    def test_a_rest_asked_for_with_reminders_off_counts_down_and_ends(self, lumora):
+        lumora.run(config(mei=0).replace("pdrun=1", "pdrun=0"))
+        assert command(lumora, "/rest") == 0
+        screen = harness.wait_window("Form3", 5)
+        started = time.monotonic()
+        assert_counting([FULL_SCREEN])
+        harness.move_clock((REST_TICKS + 2 - (time.monotonic() - started)) / 60)
+        wait_gone(screen, 8)
+        time.sleep(2)
+        assert harness.find_windows("Form2") == [], "prompted with reminders off"
+
     def test_close_image_ends_the_rest_screen_early(self, lumora):
         _, _, screen, clicked = open_rest_screen(lumora)
         time.sleep(1.5)
@@ -404,8 +422,8 @@ class TestNextRestAtAGlance:
         # Interval 7 typed over the 30 selected with the keyboard, then OK.
         boxes = len(visible_edits())
         harness.click(main, *REST_PENCIL)
-        # The interval, the length and the programs that hold the prompt.
-        harness.wait_until(lambda: len(visible_edits()) == boxes + 3, 5, what="the rest panel")
+        # The interval, the length, the short break's two and the programs that hold the prompt.
+        harness.wait_until(lambda: len(visible_edits()) == boxes + 5, 5, what="the rest panel")
         harness.click(main, *INTERVAL_BOX)
         harness.keys("Home", "shift+End")
         harness.type_text("7")
@@ -463,26 +481,37 @@ class TestLater:
 
 
 class TestShortBreak:
-    def test_a_short_break_comes_above_the_prompts_place_keeps_the_focus_and_goes(self, lumora):
+    def test_a_short_break_comes_above_the_prompts_place_keeps_the_focus_and_a_pause_ends_it(
+            self, lumora):
         # Started just after a minute turns; a break every minute, 10 s long.
         harness.move_clock((61 - harness.clock_now() % 60) / 60)
         main = lumora.run(config(mei=60, xiuxi=120) + "[micro]\nevery=1\nseconds=10\n")
         assert foreground(False) == "Form1"
         harness.move_clock(50 / 60)  # no tick is due in the jump
         g = harness.geometry(main)
-        deadline = time.monotonic() + 15
-        while not harness.find_windows("Short break") and time.monotonic() < deadline:
-            # At work: the pointer moves over the main window, so this is no time away.
-            harness.pointer_to(g.x + 100 + int(time.monotonic() * 10) % 50, g.y + 120)
-            time.sleep(0.5)
+
+        def at_work(seconds: float) -> None:
+            """The pointer moves over the main window, so this is no time away."""
+            deadline = time.monotonic() + seconds
+            while not harness.find_windows("Short break") and time.monotonic() < deadline:
+                harness.pointer_to(g.x + 100 + int(time.monotonic() * 10) % 50, g.y + 120)
+                time.sleep(0.5)
+
+        at_work(15)
         brk = harness.wait_window("Short break", 1)
         b = harness.geometry(brk)
         assert (b.x + b.width, b.y + b.height) == (harness.SCREEN_W, work_area(False)[3] - PROMPT_H)
         assert win32_window("Short break")["exstyle"] & WS_EX_TOPMOST
         assert foreground(False) == "Form1"  # typing goes on where it was
-        wait_gone(brk, 13)
+        # A pause taken during it ends it, and no other comes while paused.
+        assert command(lumora, "/pause", "30") == 0
+        wait_gone(brk, 3)
         assert foreground(False) == "Form1"
-        assert harness.find_windows("Form2") == []  # the rest's time did not move
+        for _ in range(2):
+            harness.move_clock(55 / 60)
+            at_work(6)
+            assert harness.find_windows("Short break") == [], "a short break in a pause"
+        assert harness.find_windows("Form2") == []
 
 
 class TestHolds:
@@ -496,8 +525,14 @@ class TestHolds:
         harness.move_clock((due + 1 - harness.clock_now()) / 60)
         time.sleep(2.5)
         assert harness.find_windows("Form2") == [], "prompted during the call"
-        assert icon_tip() == "Rest due after the call"
+        assert icon_tip() == "Rest due after the call (caller.exe)"
         harness.device_use(caller, 133_500_000_000_000_000)  # the call ends
+        prompt = harness.wait_window("Form2", 5)
+        # A call that begins with the prompt up takes it away; it comes back as the call ends.
+        harness.device_use(caller, 0)
+        wait_gone(prompt, 5)
+        assert icon_tip() == r"Rest due after the call (caller.exe)"
+        harness.device_use(caller, 133_500_000_000_000_001)
         prompt = harness.wait_window("Form2", 5)
         # The caller crashes in the next call: its entry still says "in use", and holds nothing.
         harness.click(prompt, *DO_NOT)

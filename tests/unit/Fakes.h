@@ -122,6 +122,8 @@ class Clock : public ui::Clock {
   std::int64_t idleMs() override { return lastInput ? monotonic - *lastInput : 0; }
   ui::Busy busyWith = ui::Busy::FullScreen;  // the reason while busy
   ui::Busy userBusy() override { return busy ? busyWith : ui::Busy::No; }
+  std::string caller;  // the program holding the prompt
+  std::string holder() override { return caller; }
   // The person stops using the keyboard and mouse, and comes back.
   void leave() { lastInput = monotonic; }
   void comeBack() { lastInput.reset(); }

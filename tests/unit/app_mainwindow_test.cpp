@@ -388,7 +388,7 @@ TEST_F(MainWindowTest, CommandsActThroughTheControlsAndStoreInOneSave) {
   EXPECT_EQ((store.values[{"dsxx", "paused_until"}]), "2026-12-07 15:37");
   EXPECT_EQ(program->command("/status")->output,
             "eyecare=on\nbrightness=-20\nbacklight=none\nnightlight=on\nwarmth=6500\n"
-            "nextrest=14:52\npaused_until=2026-12-07 15:37\n");
+            "nextrest=\npaused_until=2026-12-07 15:37\n");
 }
 
 // Monitors that answer only when the test lists them.
@@ -446,7 +446,7 @@ TEST_F(MainWindowTest, DisplayResetResendsTheRampAndARestFollowsTheMonitors) {
   ui::Ramp adjusted = gamma.ramp;
   gamma.ramp = colour::identityRamp();  // the system dropped our ramp
   rest::Rest& rest = program->mainWindow().rest();
-  rest.showRestScreen();
+  rest.restNow();
   screen.others = {{{1280 * 15, 0, 1024 * 15, 768 * 15}, 96, false}};  // plugged in meanwhile
   program->displayReset();
   EXPECT_EQ(gamma.ramp, adjusted);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "rest/Holds.h"
 #include "rest_fixture_test.h"
 #include "settings/Values.h"
 
@@ -130,25 +131,20 @@ TEST_P(RestLength, ARestOfNMinutesTakesNTimesSixtyTicks) {
 
 INSTANTIATE_TEST_SUITE_P(Minutes, RestLength, ::testing::Values(1, 3, 60, 61, 121));
 
-TEST_F(RestClock, RemindersOffFreezeTheCountdownAndOnResumesIt) {
+// A rest asked for runs to its end, reminders switched off or not; nothing else comes then.
+TEST_F(RestClock, RemindersOffDuringARestLetItCountDownToItsEnd) {
   Text3.setText("3");
   switchOn();
   tickUntil(14, 52, 0);
   rest.prompt()->Label1.Click();
   tick(70);
-  EXPECT_EQ(caption(), "0:1:50");
-
   SafeSwitch2.setValue(false);
-  tick(3 * 3600);
-  ASSERT_NE(rest.restScreen(), nullptr);  // stays open
-  EXPECT_EQ(caption(), "0:1:50");
-  EXPECT_EQ(rest.restCounting(), 1);
-
-  SafeSwitch2.setValue(true);
   tick();
   EXPECT_EQ(caption(), "0:1:49");
   tick(109);
   EXPECT_EQ(rest.restScreen(), nullptr);
+  EXPECT_EQ(rest.tip(), "Rest reminders are off");
+  EXPECT_EQ(Timer1.interval(), 60'000);
 }
 
 TEST_F(RestClock, RemindersOffNeverPrompt) {
@@ -159,7 +155,8 @@ TEST_F(RestClock, RemindersOffNeverPrompt) {
   EXPECT_EQ(formsCreated("Form2"), 0);
 }
 
-TEST_F(RestClock, ClosingTheRestScreenEarlyLetsTheCountdownFinishUnseen) {
+// Closed early, the rest is over: no countdown runs on unseen to move the next rest again.
+TEST_F(RestClock, ClosingTheRestScreenEarlyEndsTheRest) {
   Text3.setText("2");
   switchOn();
   tickUntil(14, 52, 0);
@@ -169,18 +166,12 @@ TEST_F(RestClock, ClosingTheRestScreenEarlyLetsTheCountdownFinishUnseen) {
   EXPECT_EQ(rest.restScreen(), nullptr);
   EXPECT_EQ(rest.Pdtipshow(), 0);
   EXPECT_EQ(Text1.text(), "15:37");
-  EXPECT_EQ(rest.restCounting(), 1);
-
-  tickUntil(14, 53, 59);  // 89 more ticks: the countdown still runs
-  EXPECT_EQ(rest.restCounting(), 1);
-  tick();  // tick 120: the end-of-rest steps set the next time from this minute
   EXPECT_EQ(rest.restCounting(), 0);
-  EXPECT_EQ(Text1.text(), "15:39");
-  EXPECT_EQ(rest.Pdtipshow(), 0);
-  EXPECT_EQ(formsCreated("Form3"), 1);  // no window appears for the unseen end
+  tick(120);
+  EXPECT_EQ(Text1.text(), "15:37");
 }
 
-TEST_F(RestClock, IntervalZeroPromptsOnTheNextTickAndTheEndOfRestClosesThePrompt) {
+TEST_F(RestClock, IntervalZeroPromptsOnTheNextTickAndAgainAfterTheRest) {
   Text2.setText("0");
   Text3.setText("1");
   switchOn();
@@ -194,14 +185,9 @@ TEST_F(RestClock, IntervalZeroPromptsOnTheNextTickAndTheEndOfRestClosesThePrompt
   EXPECT_EQ(formsCreated("Form2"), 2);
 
   rest.prompt()->Label1.Click();
-  tick(10);
-  rest.restScreen()->imgclose.Click();
-  tick();  // due again at once; prompts while the countdown runs on
-  ASSERT_NE(rest.prompt(), nullptr);
-  tick(49);  // tick 60 of the rest
+  tick(60);  // the rest's end closes it, and with M = 0 it is due again at once
   EXPECT_EQ(rest.restCounting(), 0);
-  EXPECT_EQ(rest.prompt(), nullptr);
-  EXPECT_EQ(rest.Pdtipshow(), 0);
+  EXPECT_EQ(rest.restScreen(), nullptr);
   tick();
   EXPECT_NE(rest.prompt(), nullptr);
 }
@@ -510,8 +496,9 @@ const Away kAway[] = {
        ASSERT_EQ(f.store.at("dsxx", "paused_until"), "2026-12-08 00:00");
        f.store.values[{"dsxx", "paused_until"}] = "2026-12-08 00:30";  // as a restart reads it
        f.rest.loadSettings();
-       ASSERT_EQ(f.rest.tip(), "Reminders paused until 00:30");
-       ASSERT_EQ(f.Label5.text(), "00:30") << "NEXT TIME says when reminders resume";
+       ASSERT_EQ(f.rest.tip(), "Reminders paused until 00:30 Tue");
+       ASSERT_EQ(f.Label4.text(), "PAUSED UNTIL");
+       ASSERT_EQ(f.Label5.text(), "00:30 Tue") << "the main window says when reminders resume";
        f.tickUntil(23, 50, 0);
        f.clock.leave();
        f.tickUntil(0, 45, 0);  // the pause ended at 00:30 with nobody here
@@ -551,80 +538,6 @@ TEST_F(RestClock, ALaterAndItsCountOutliveARestartAndADamagedEndIsIgnored) {
   host.run();
 }
 
-// Every stage against every step that moves it; any other step leaves the stage as it is.
-TEST(RestStages, OneTransitionTableTheTipAndTheWarning) {
-  using S = rest::Stage;
-  using T = rest::Step;
-  const std::map<std::pair<S, T>, S> moves = {
-      {{S::Working, T::Soon}, S::Warning},
-      {{S::Working, T::Due}, S::Prompt},
-      {{S::Working, T::Hold}, S::Held},
-      {{S::Working, T::AwayARest}, S::Away},
-      {{S::Working, T::PutOff}, S::Later},
-      {{S::Warning, T::NotSoon}, S::Working},
-      {{S::Warning, T::Due}, S::Prompt},
-      {{S::Warning, T::Hold}, S::Held},
-      {{S::Warning, T::NewPeriod}, S::Working},
-      {{S::Warning, T::AwayARest}, S::Away},
-      {{S::Warning, T::PutOff}, S::Later},
-      {{S::Warning, T::Skip}, S::Working},
-      {{S::Prompt, T::PutOff}, S::Later},
-      {{S::Prompt, T::Skip}, S::Working},
-      {{S::Later, T::Soon}, S::Warning},
-      {{S::Later, T::Due}, S::Prompt},
-      {{S::Later, T::Hold}, S::Held},
-      {{S::Later, T::NewPeriod}, S::Working},
-      {{S::Later, T::AwayARest}, S::Away},
-      {{S::Later, T::Skip}, S::Working},
-      {{S::Resting, T::RestOver}, S::Working},
-      {{S::Held, T::Due}, S::Prompt},
-      {{S::Held, T::NewPeriod}, S::Working},
-      {{S::Held, T::AwayARest}, S::Away},
-      {{S::Held, T::PutOff}, S::Later},
-      {{S::Held, T::Skip}, S::Working},
-      {{S::Paused, T::Resume}, S::Working},
-      {{S::Away, T::NewPeriod}, S::Working},
-      {{S::Away, T::Due}, S::Prompt},
-      {{S::Away, T::PutOff}, S::Later},
-      {{S::Away, T::Skip}, S::Working},
-      {{S::ShortBreak, T::RestOver}, S::Working},
-      {{S::Working, T::LookAway}, S::ShortBreak},
-  };
-  for (int from = 0; from <= static_cast<int>(S::ShortBreak); ++from) {
-    for (int step = 0; step <= static_cast<int>(T::LookAway); ++step) {
-      const S f = static_cast<S>(from);
-      const T t = static_cast<T>(step);
-      S expected = moves.contains({f, t}) ? moves.at({f, t}) : f;
-      if (t == T::TakeRest) expected = S::Resting;
-      if (t == T::Pause && f != S::Resting && f != S::ShortBreak) expected = S::Paused;
-      EXPECT_EQ(rest::nextStage(f, t), expected) << from << " by " << step;
-    }
-  }
-  const ui::LocalTime t{2026, 12, 7, 14, 51, 30};
-  const struct {
-    rest::Standing at;
-    const char* tip;
-    int level;  // 30 s before the due minute, warning on
-  } rows[] = {
-      {{true, S::Working, ui::Busy::No, {}, 892}, "Next rest at 14:52", 100},
-      {{true, S::Warning, ui::Busy::No, {}, 892}, "Next rest at 14:52", 95},
-      {{true, S::Prompt, ui::Busy::No, {}, 892, 0, 90}, "Rest now", 90},
-      {{true, S::Resting, ui::Busy::No, {}, 892, 150}, "Resting until 14:54", 100},
-      {{true, S::Held, ui::Busy::Presentation}, "Rest due when the presentation ends", 100},
-      {{true, S::Paused, ui::Busy::No, 28'998'720 + 390}, "Reminders paused until 06:30", 100},
-      {{true, S::Away}, "Away: counted as a rest", 100},
-      {{true, S::Held, ui::Busy::Call}, "Rest due after the call", 100},
-      {{true, S::Held, ui::Busy::Listed},
-       "Rest due when the listed program is no longer in front",
-       100},
-      {{true, S::ShortBreak, ui::Busy::No, {}, 892, 20}, "Resting until 14:51", 100},
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(rest::tipText(row.at, t), row.tip);
-    EXPECT_EQ(rest::warningLevel(row.at, 30, true), row.level) << row.tip;
-  }
-}
-
 INSTANTIATE_TEST_SUITE_P(Rest, TimeAway, ::testing::ValuesIn(kAway),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -633,7 +546,6 @@ INSTANTIATE_TEST_SUITE_P(Rest, TimeAway, ::testing::ValuesIn(kAway),
 // Short breaks: due every M minutes of plain work; away for a break's length counts as one; never
 // in a rest, a pause, a prompt, a hold or two minutes before a rest. None moves the rest's time.
 TEST(ShortBreaks, DueSkippedAndCounted) {
-  using B = rest::BreakDue;
   using S = rest::Stage;
   const rest::BreakSettings on{true, 20, 20};
   const struct {
@@ -641,18 +553,18 @@ TEST(ShortBreaks, DueSkippedAndCounted) {
     long long toRest;  // seconds
     std::int64_t idleMs;
     ui::Busy busy;
-    B at19, at20;
+    bool at19, at20;
   } rows[] = {
-      {S::Working, 3600, 0, ui::Busy::No, B::Nothing, B::Show},
-      {S::Working, 3600, 25'000, ui::Busy::No, B::Nothing, B::Counted},
-      {S::Working, 3600, 25'000, ui::Busy::Call, B::Nothing, B::Counted},
-      {S::Working, 120, 0, ui::Busy::No, B::Nothing, B::Counted},
-      {S::Working, 121, 0, ui::Busy::No, B::Nothing, B::Show},
-      {S::Working, 3600, 0, ui::Busy::Listed, B::Nothing, B::Counted},
-      {S::Prompt, 0, 0, ui::Busy::No, B::Nothing, B::Counted},
-      {S::Resting, 3600, 0, ui::Busy::No, B::Nothing, B::Counted},
-      {S::Paused, 3600, 0, ui::Busy::No, B::Nothing, B::Counted},
-      {S::Held, 0, 0, ui::Busy::FullScreen, B::Nothing, B::Counted},
+      {S::Working, 3600, 0, ui::Busy::No, false, true},
+      {S::Working, 3600, 25'000, ui::Busy::No, false, false},
+      {S::Working, 3600, 25'000, ui::Busy::Call, false, false},
+      {S::Working, 120, 0, ui::Busy::No, false, false},
+      {S::Working, 121, 0, ui::Busy::No, false, true},
+      {S::Working, 3600, 0, ui::Busy::Listed, false, false},
+      {S::Prompt, 0, 0, ui::Busy::No, false, false},
+      {S::Resting, 3600, 0, ui::Busy::No, false, false},
+      {S::Paused, 3600, 0, ui::Busy::No, false, false},
+      {S::Held, 0, 0, ui::Busy::FullScreen, false, false},
   };
   for (const auto& row : rows) {
     rest::ShortBreaks breaks;
@@ -665,17 +577,34 @@ TEST(ShortBreaks, DueSkippedAndCounted) {
     // Whatever happened, the next one is a full interval on.
     EXPECT_EQ(breaks.msToNext(on, e.monotonicMs), 1'200'000);
   }
+  // A film watched full screen without input is no break: the next one keeps its time.
+  rest::ShortBreaks film;
+  film.restart(0);
+  EXPECT_FALSE(film.onTick(on, {600'000, 600'000, ui::Busy::FullScreen}, S::Working, 3600));
+  EXPECT_EQ(film.msToNext(on, 600'000), 600'000);
   rest::ShortBreaks off;
   EXPECT_EQ(off.msToNext({false, 20, 20}, 0), std::nullopt);
-  EXPECT_EQ(off.onTick({false, 20, 20}, {99 * 60'000}, S::Working, 3600), B::Nothing);
+  EXPECT_FALSE(off.onTick({false, 20, 20}, {99 * 60'000}, S::Working, 3600));
 }
 
-// A call is a device in use by a store app or by a desktop program that still runs; the listed
-// programs are plain file names, matched on the file name of the program in front.
+// A call is a device in use (a 64-bit stop of 0) by a program that runs, or of which that cannot
+// be known, for at most four hours; the listed programs are plain file names, matched on the file
+// name of the program in front.
 TEST(Holds, CallsListedProgramsAndTheirReason) {
-  EXPECT_FALSE(rest::inCall({{false, 0, false}, {true, 133, false}, {false, 9, true}}));
-  EXPECT_TRUE(rest::inCall({{false, 5, true}, {true, 0, false}}));
-  EXPECT_TRUE(rest::inCall({{false, 0, true}}));
+  constexpr std::int64_t kHour = 3'600'000;
+  const struct {
+    bool packaged;
+    std::optional<std::uint64_t> stop;
+    std::optional<bool> running;
+    std::int64_t inUseMs;
+    bool call;
+  } uses[] = {{false, 0, true, kHour, true},         {false, 0, false, kHour, false},
+              {false, 133, true, kHour, false},      {false, std::nullopt, true, kHour, false},
+              {true, 0, true, kHour, true},          {true, 0, false, kHour, false},
+              {true, 0, std::nullopt, kHour, true},  {true, 0, std::nullopt, 4 * kHour + 1, false},
+              {false, 0, true, 4 * kHour + 1, false}};
+  for (const auto& u : uses)
+    EXPECT_EQ(rest::inCall({"x", u.packaged, u.stop, u.running, u.inUseMs}), u.call) << u.inUseMs;
   EXPECT_EQ(rest::consentPath("C:#Program Files#Talk#talk.exe"),
             "C:\\Program Files\\Talk\\talk.exe");
 
@@ -707,12 +636,12 @@ TEST_F(RestClock, AShortBreakComesOnTimeWithoutTheFocusAndGoes) {
   EXPECT_EQ(wakes, 21);  // 20 minute boundaries and the break's own moment
   EXPECT_TRUE(rest.shortBreak()->noActivate());
   EXPECT_TRUE(rest.shortBreak()->topmost());
-  EXPECT_EQ(rest.shortBreak()->Label2.text(), "20");
+  EXPECT_EQ(rest.shortBreak()->Label2.text(), "20 seconds");
   EXPECT_EQ(rest.stage(), rest::Stage::ShortBreak);
-  EXPECT_EQ(rest.tip(), "Resting until 14:27");
+  EXPECT_EQ(rest.tip(), "Short break");
   tick(19);
   ASSERT_NE(rest.shortBreak(), nullptr);
-  EXPECT_EQ(rest.shortBreak()->Label2.text(), "1");
+  EXPECT_EQ(rest.shortBreak()->Label2.text(), "1 second");
   tick();
   EXPECT_EQ(rest.shortBreak(), nullptr);
   EXPECT_EQ(Text1.text(), "14:52");
@@ -729,16 +658,41 @@ TEST_F(RestClock, AShortBreakComesOnTimeWithoutTheFocusAndGoes) {
 }
 
 // A name that is no plain file name is refused with the panel's other faults; nothing is stored.
+// Short breaks every 0 minutes (one a tick) are refused, typed or stored.
 TEST_F(RestClock, OkRefusesAProgramThatIsNoFileNameAndStoresTheRowsInOneSave) {
   apps.setText("obs64.exe;C:\\vlc.exe");
+  breakEvery.setText("0");
   setok1.Click();
-  EXPECT_NE(shell.messages.back().text.find("\"C:\\vlc.exe\" is not a program's file name"),
-            std::string::npos);
+  const std::string& refused = shell.messages.back().text;
+  EXPECT_NE(refused.find("\"C:\\vlc.exe\" is not a program's file name"), std::string::npos);
+  EXPECT_NE(refused.find("short breaks must be a whole number of minutes from 1"), refused.npos);
   EXPECT_TRUE(store.values.empty());
   apps.setText("obs64.exe;vlc.exe");
+  breakEvery.setText("15");
   breaks.setValue(false);
   setok1.Click();
   EXPECT_EQ(store.values.at({"busy", "apps"}), "obs64.exe;vlc.exe");
   EXPECT_EQ(store.values.at({"micro", "on"}), "0");
+  EXPECT_EQ(store.values.at({"micro", "every"}), "15");
   EXPECT_EQ(store.saves, 1);
+  store.values[{"micro", "every"}] = "0";
+  rest.loadSettings();
+  EXPECT_EQ(breakEvery.text(), "20");
+}
+
+// A prompt up as a call begins goes, the tip naming the caller, and comes back as it ends.
+TEST_F(RestClock, ACallTakesThePromptAwayAndBringsItBackWithinSeconds) {
+  switchOn();
+  tickUntil(14, 52, 0);
+  ASSERT_NE(rest.prompt(), nullptr);
+  clock.busy = true;
+  clock.busyWith = ui::Busy::Call;
+  clock.caller = "talk.exe";
+  tick();
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_EQ(rest.tip(), "Rest due after the call (talk.exe)");
+  tick(600);
+  clock.busy = false;
+  tick();
+  EXPECT_NE(rest.prompt(), nullptr);
 }

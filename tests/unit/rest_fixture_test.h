@@ -14,10 +14,11 @@
 
 struct RestFixture : ::testing::Test {
   ui::TextBox Text1{"Text1"}, Text2{"Text2"}, Text3{"Text3"};
-  ui::Label Label5{"Label5"}, dhhour0{"dhhour", 0}, dhhour1{"dhhour", 1}, Label2_1{"Label2", 1};
+  ui::Label Label4{"Label4"}, Label5{"Label5"}, dhhour0{"dhhour", 0}, dhhour1{"dhhour", 1},
+      Label2_1{"Label2", 1};
   controls::SafeSwitch SafeSwitch2{"SafeSwitch2"}, sound{"sound"}, warn{"warn"}, breaks{"breaks"},
       calls{"calls"};
-  ui::TextBox apps{"apps"};
+  ui::TextBox apps{"apps"}, breakEvery{"breakEvery"}, breakSeconds{"breakSeconds"};
   ui::Image edit1{"edit", 1}, setok1{"setok", 1}, setno1{"setno", 1};
   ui::PictureBox ppset{"ppset"};
   ui::Timer Timer1{"Timer1"};
@@ -27,6 +28,7 @@ struct RestFixture : ::testing::Test {
     return {.Text1 = Text1,
             .Text2 = Text2,
             .Text3 = Text3,
+            .Label4 = Label4,
             .Label5 = Label5,
             .dhhour = {&dhhour0, &dhhour1},
             .SafeSwitch2 = SafeSwitch2,
@@ -42,7 +44,9 @@ struct RestFixture : ::testing::Test {
             .warn = warn,
             .breaks = breaks,
             .calls = calls,
-            .apps = apps};
+            .apps = apps,
+            .breakEvery = breakEvery,
+            .breakSeconds = breakSeconds};
   }
 
   fakes::Clock clock;  // 14:07:30
@@ -58,6 +62,8 @@ struct RestFixture : ::testing::Test {
     Text1.setText("12:30");
     Text2.setText("45");
     Text3.setText("5");
+    breakEvery.setText("20");
+    breakSeconds.setText("20");
     edit1.setVisible(false);
     ppset.setVisible(false);
     rest.connect();

@@ -228,12 +228,14 @@ TEST_F(AccessTest, EveryControlOfTheMainWindowAndBothPanelsHasANameARoleAndAStat
   // A screen reader presses only what a person could: not the pencil under the panel.
   EXPECT_NE(doDefault(w, w.edit[1]), S_OK);
 
-  // The rest panel: its two boxes, the programs that hold a rest, Back and OK.
+  // The rest panel: its two boxes, the short break's two, the programs that hold a rest, Back and
+  // OK.
   w.edit_Click(1);
   pump();
   all = everything(hwnd);
   EXPECT_EQ(countRole(all, ROLE_SYSTEM_SLIDER), 0);
-  EXPECT_EQ(countRole(all, ROLE_SYSTEM_TEXT), 3);
+  EXPECT_EQ(countRole(all, ROLE_SYSTEM_TEXT), 5);
+  ASSERT_TRUE(find(all, "Seconds a short break lasts"));
   ASSERT_TRUE(find(all, "Minutes between rests"));
   EXPECT_EQ(find(all, "Minutes between rests")->value, w.Text2.text());
   EXPECT_TRUE(find(all, "Back"));
@@ -287,7 +289,7 @@ TEST_F(AccessTest, KeysMoveTheFocusAndToggleASwitchThroughTheMessageLoop) {
 
 TEST_F(AccessTest, TheRestScreenReadsItsTextsAndEscClosesIt) {
   app::MainWindow& w = start(false);
-  w.rest().showRestScreen();
+  w.rest().restNow();
   pump();
   rest::RestScreen* screen = w.rest().restScreen();
   ASSERT_TRUE(screen);
