@@ -214,7 +214,7 @@ std::optional<CommandReply> runCommand(const Command& c, MainWindow& w, settings
         rest.pause(c.value);
       break;
     case Verb::Resume:
-      if (rest.paused()) rest.resume();
+      rest.resume();  // not paused: nothing moves
       break;
     case Verb::Rest:
       rest.restNow();
