@@ -101,6 +101,7 @@ const char* const kCommandHelp =
     "  /brightness N      brightness, -50 to 50 (switches eye care on)\n"
     "  /backlight N       display backlight in percent, 0 to 100, where a display answers "
     "DDC/CI\n"
+    "  /backlight N DISPLAY  one display's backlight: its number or its name\n"
     "  /eyecare on|off    eye care\n"
     "  /nightlight on|off night light\n"
     "  /pause MINUTES     pause rest reminders, 1 to 1440 minutes\n"
@@ -124,7 +125,7 @@ ParsedCommand parseCommand(const std::vector<std::string>& arguments) {
                                  [&name](const VerbRule& v) { return name == v.name; });
   if (rule == std::end(kVerbs))
     return bad("Lumora does not know " + quoted(words[0]) + ". Lumora.exe /? lists the commands.");
-  Command command{rule->verb, 0};
+  Command command{rule->verb, 0, ""};
   const std::string shown = "/" + name;
   std::size_t used = 1;
   if (rule->takes != Takes::Nothing) {
@@ -133,6 +134,11 @@ ParsedCommand parseCommand(const std::vector<std::string>& arguments) {
     if (!value) return bad(shown + " needs " + rule->wants + ", not " + quoted(words[1]) + ".");
     command.value = *value;
     used = 2;
+  }
+  // The rest names one display, spaces and all: "/backlight 40 Built-in display".
+  for (; rule->verb == Verb::Backlight && used < words.size(); ++used) {
+    if (!command.display.empty()) command.display += ' ';
+    command.display += words[used];
   }
   if (words.size() > used)
     return bad("Lumora takes one command at a time: " + quoted(words[used]) + " after " + shown +
@@ -148,6 +154,10 @@ std::string commandText(const Command& command) {
   if (rule.takes == Takes::Number || rule.takes == Takes::Minutes) {
     text += ' ';  // appended apart: GCC 12 warns wrongly of " " + std::to_string
     text += std::to_string(command.value);
+  }
+  if (!command.display.empty()) {
+    text += ' ';
+    text += command.display;
   }
   return text;
 }
@@ -189,15 +199,18 @@ std::optional<CommandReply> runCommand(const Command& c, MainWindow& w, settings
     }
     case Verb::Backlight: {
       colour::Backlight& light = w.backlight();
-      light.use();
+      light.askMonitors();
       // The monitors answer on a worker: until they have, the command is offered again.
-      if (!light.known()) return std::nullopt;
+      if (!light.monitorsListed()) return std::nullopt;
       if (!light.available())
         return CommandReply{kRefused, std::string(colour::kNoDdcStatus) + "\n"};
+      // The slider (or the display's own level), eye care on, then the panel's OK.
+      if (c.display.empty())
+        light.setLevel(c.value);
+      else if (!light.setLevel(c.value, c.display))
+        return CommandReply{kRefused, "No display \"" + c.display + "\" answers.\n"};
+      entries = light.storedEntries();
       if (switchEyeCare(true)) entries.push_back({keys::kEyeSection, keys::kOn, "1"});
-      light.setLevel(c.value);
-      if (const std::optional<ui::ProfileEntry> level = light.storedEntry())
-        entries.push_back(*level);
       break;
     }
     case Verb::EyeCare:
@@ -226,6 +239,8 @@ std::optional<CommandReply> runCommand(const Command& c, MainWindow& w, settings
       std::string text = std::string("eyecare=") + onOff(w.SafeSwitch1.Value());
       text += "brightness=" + std::to_string(w.Slider1.value()) + "\n";
       text += "backlight=" + (answers ? std::to_string(w.backlight().level()) : "none") + "\n";
+      for (const auto& [name, level] : w.backlight().levels())
+        text += "backlight " + name + "=" + std::to_string(level) + "\n";
       text += std::string("nightlight=") + onOff(eye.nightLight().on());
       text += "warmth=" + std::to_string(eye.nightLight().kelvin()) + "\n";
       text += "nextrest=" + rest.nextRest() + "\n";

@@ -28,6 +28,7 @@ struct Command {
   // Brightness -50 to 50, backlight 0 to 100, on 1 and off 0, pause minutes (kTomorrow: until
   // tomorrow); 0 for the rest.
   int value = 0;
+  std::string display;  // backlight: one display, by its number or name; empty for every one
   bool operator==(const Command&) const = default;
 };
 

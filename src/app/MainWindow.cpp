@@ -56,7 +56,16 @@ MainWindow::MainWindow(const MainWindowServices& services)
                                        services.clock, services.screen, services.host, services.ini,
                                        services.shell);
   backlight_ = std::make_unique<colour::Backlight>(
-      colour::BacklightControls{backlightSlider, backlightPercent, backlightStatus},
+      colour::BacklightControls{backlightCaption,
+                                backlightSlider,
+                                backlightPercent,
+                                backlightStatus,
+                                backlightWait,
+                                sameCaption,
+                                sameSwitch,
+                                {{&displayName[0], &displaySlider[0], &displayPercent[0]},
+                                 {&displayName[1], &displaySlider[1], &displayPercent[1]},
+                                 {&displayName[2], &displaySlider[2], &displayPercent[2]}}},
       services.monitors, services.ini);
   // The warning dims through eye care's ramp only while eye care is on.
   rest_->Dimming = [this, &gamma = services.gamma](int percent) {
@@ -97,12 +106,12 @@ void MainWindow::connect() {
     eyeCare_->SafeSwitch1_Click(value);
     backlight_->eyeCare(value);
   };
-  Image7.Click = [this] {
-    std::vector<ui::ProfileEntry> level;
-    if (std::optional<ui::ProfileEntry> entry = backlight_->storedEntry()) level.push_back(*entry);
-    eyeCare_->Image7_Click(std::move(level));
-  };
+  Image7.Click = [this] { eyeCare_->Image7_Click(backlight_->storedEntries()); };
   backlight_->TipChanged = [this] { updateTip(); };
+  backlight_->RowsChanged = [this] {
+    layOutRows();
+    fitPanel();
+  };
   backlight_->connect();
   rest_->connect();
   rest_->TipChanged = [this] { updateTip(); };
@@ -163,7 +172,7 @@ void MainWindow::edit_Click(int index) {
   xxset.setLeft(120);
   if (index == 0) {
     eyeCare_->nightLight().fillRows();
-    backlight_->use();
+    backlight_->panelOpened();
     ppset.setVisible(true);
     eyeset.setVisible(true);
   } else if (index == 1) {
@@ -176,6 +185,7 @@ void MainWindow::edit_Click(int index) {
 void MainWindow::Image8_Click() {
   ppset.setVisible(false);
   eyeCare_->nightLight().endPreview();
+  backlight_->panelBack();
 }
 
 void MainWindow::Image1_Click() {
@@ -234,7 +244,7 @@ void MainWindow::saveSettings() {
   s.restOn = rest_->restOn();
   s.colour = eyeCare_->storedValues();
   s.eyeOn = eyeCare_->eyeOn();
-  if (auto level = backlight_->storedEntry()) s.more.push_back(*level);
+  s.more = backlight_->storedEntries();
   settings::saveAll(ini_, s);
 }
 

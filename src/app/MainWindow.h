@@ -84,6 +84,17 @@ class MainWindow : public ui::Form {
   ui::Slider backlightSlider{"backlightSlider"};
   ui::Label backlightPercent{"backlightPercent"};
   ui::Label backlightStatus{"backlightStatus"};
+  // With two displays or more: the switch that links them, and each display's own row.
+  ui::Label sameCaption{"sameCaption"};
+  controls::SafeSwitch sameSwitch{"sameSwitch"};
+  std::array<ui::Label, 3> displayName{ui::Label{"displayName", 0}, ui::Label{"displayName", 1},
+                                       ui::Label{"displayName", 2}};
+  std::array<ui::Slider, 3> displaySlider{ui::Slider{"displaySlider", 0},
+                                          ui::Slider{"displaySlider", 1},
+                                          ui::Slider{"displaySlider", 2}};
+  std::array<ui::Label, 3> displayPercent{ui::Label{"displayPercent", 0},
+                                          ui::Label{"displayPercent", 1},
+                                          ui::Label{"displayPercent", 2}};
   // Night light rows: the captions "Night light", "From", "To", "Sunset to sunrise", "Lat", "Lon",
   // the warmth row's label and the label of the row that lifts Windows' limit.
   std::array<ui::Label, 8> nightText{ui::Label{"nightText", 0}, ui::Label{"nightText", 1},
@@ -116,6 +127,7 @@ class MainWindow : public ui::Form {
   // Never seen: used by code.
   ui::Timer Timer1{"Timer1"};
   ui::Timer nightTimer{"nightTimer"};
+  ui::Timer backlightWait{"backlightWait"};
   ui::TextBox Text1{"Text1"};
   ui::TextBox zhuan{"zhuan"};
   ui::CommandButton form2tip{"form2tip"};

@@ -44,6 +44,8 @@ void MainWindow::keyboardAccess() {
         Named{&Image1, "Hide to the tray"}, Named{&image2, "Close"}, Named{&Slider1, "Brightness"},
         Named{&Slider2, "Contrast"}, Named{&Slider3[0], "Red"}, Named{&Slider3[1], "Green"},
         Named{&Slider3[2], "Blue"}, Named{&backlightSlider, "Backlight"},
+        Named{&sameSwitch, "Same level on every display"}, Named{&displaySlider[0], "Display 1"},
+        Named{&displaySlider[1], "Display 2"}, Named{&displaySlider[2], "Display 3"},
         Named{&night.on, kNightLightLabel},
         Named{&night.from, "Night light from"}, Named{&night.to, "Night light to"},
         Named{&night.warmth, kWarmthLabel}, Named{&night.sun, kSunLabel},
@@ -60,7 +62,8 @@ void MainWindow::keyboardAccess() {
   }
   // Reading order: the window's row of controls, then each panel's own.
   setTabOrder({&SafeSwitch1, &SafeSwitch2, &edit[0], &edit[1], &Image1, &image2, &Slider1, &Slider2,
-               &Slider3[0], &Slider3[1], &Slider3[2], &backlightSlider, &night.on, &night.from, &night.to,
+               &Slider3[0], &Slider3[1], &Slider3[2], &sameSwitch, &backlightSlider, &displaySlider[0], &displaySlider[1],
+               &displaySlider[2], &night.on, &night.from, &night.to,
                &night.warmth, &night.sun, &night.lat, &night.lon, &night.allowStronger, &Image8,
                &Image7, &Text3, &Text2, &soundSwitch, &warnSwitch, &breaksSwitch, &breakEveryBox,
                &breakSecondsBox, &callsSwitch, &appsBox, &setno[1], &setok[1]});
@@ -114,6 +117,7 @@ void MainWindow::design() {
      .flags = kCentred | kTransparent},
     {.control = Timer1},
     {.control = nightTimer},
+    {.control = backlightWait},
     // Title strip.
     {.control = pmenu, .place = {0, 0, 9615, 375}, .back = kTitleStripColour},
     {.control = title, .in = &pmenu, .place = {120, 26, 2655, 255}, .text = "Tavik Lumora",
@@ -188,6 +192,14 @@ void MainWindow::design() {
      .back = kWindowColour},
     {.control = backlightStatus, .in = &eyeset, .text = "", .font = system, .fore = kStatusRed,
      .back = kWindowColour},
+    {.control = sameCaption, .in = &eyeset, .text = "Same level on every display", .font = system,
+     .back = kWindowColour, .flags = kHidden},
+    {.control = displayName[0], .in = &eyeset, .font = system, .back = kWindowColour, .flags = kHidden},
+    {.control = displayName[1], .in = &eyeset, .font = system, .back = kWindowColour, .flags = kHidden},
+    {.control = displayName[2], .in = &eyeset, .font = system, .back = kWindowColour, .flags = kHidden},
+    {.control = displayPercent[0], .in = &eyeset, .font = system, .back = kWindowColour, .flags = kHidden},
+    {.control = displayPercent[1], .in = &eyeset, .font = system, .back = kWindowColour, .flags = kHidden},
+    {.control = displayPercent[2], .in = &eyeset, .font = system, .back = kWindowColour, .flags = kHidden},
     {.control = Slider1, .in = &eyeset, .place = {1395, 585, 2535, 255}},
     {.control = Slider2, .in = &eyeset, .place = {1395, 1305, 2415, 255}},
     {.control = Slider3[0], .in = &eyeset, .place = {5115, 600, 3495, 255}},
@@ -207,6 +219,10 @@ void MainWindow::design() {
     {.control = night.allowStronger, .in = &eyeset, .text = "Allow stronger settings",
      .font = system},
     {.control = backlightSlider, .in = &eyeset},
+    {.control = sameSwitch, .in = &eyeset, .flags = kHidden},
+    {.control = displaySlider[0], .in = &eyeset, .flags = kHidden},
+    {.control = displaySlider[1], .in = &eyeset, .flags = kHidden},
+    {.control = displaySlider[2], .in = &eyeset, .flags = kHidden},
     {.control = Command3, .in = &eyeset, .place = {-2280, 1440, 3015, 375}, .text = "恢复",
      .flags = kHidden},
     // Rest sub-panel.
@@ -251,7 +267,7 @@ void MainWindow::layOutRows() {
   constexpr int kLabelHeight = 255, kPicture = 720;
   // The night rows' switches sit beside labels that name them.
   for (controls::SafeSwitch* s :
-       {&night.on, &night.sun, &soundSwitch, &warnSwitch, &breaksSwitch, &callsSwitch})
+       {&night.on, &night.sun, &sameSwitch, &soundSwitch, &warnSwitch, &breaksSwitch, &callsSwitch})
     s->setPlainLettering(true);
   using Cell = ui::RowCell;
   // Colour panel: below the sliders, a row per setting, the status line across the panel, then
@@ -274,8 +290,16 @@ void MainWindow::layOutRows() {
                      Cell{&night.lat, kBoxWidth, kBoxHeight, 30},
                      Cell{&nightText[5], 330, kLabelHeight, 30},
                      Cell{&night.lon, kBoxWidth, kBoxHeight, 30}}},
+    {nullptr, {Cell{&sameSwitch, kSwitchWidth, kSwitchHeight, 1665},
+               Cell{&sameCaption, 0, kLabelHeight, 150}}},
     {&backlightCaption, {Cell{&backlightSlider, 3495, kLabelHeight, 0},
                          Cell{&backlightPercent, 855, kLabelHeight}}},
+    {&displayName[0], {Cell{&displaySlider[0], 3495, kLabelHeight, 0},
+                       Cell{&displayPercent[0], 855, kLabelHeight}}},
+    {&displayName[1], {Cell{&displaySlider[1], 3495, kLabelHeight, 0},
+                       Cell{&displayPercent[1], 855, kLabelHeight}}},
+    {&displayName[2], {Cell{&displaySlider[2], 3495, kLabelHeight, 0},
+                       Cell{&displayPercent[2], 855, kLabelHeight}}},
     {nullptr, {Cell{&backlightStatus, 0, kLabelHeight, 0}}},
     {&nightText[7], {Cell{&night.allowStronger, 3120, 375, 0}}},
     {nullptr, {Cell{&colourStatus, 0, kLabelHeight, 0}}},

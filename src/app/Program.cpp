@@ -137,12 +137,10 @@ void Program::shortcut(Action action) {
   } else if (action == kEyeCare) {
     w.SafeSwitch1.setValue(!w.SafeSwitch1.Value());
   } else if (w.SafeSwitch1.Value()) {
-    colour::Backlight& b = w.backlight();
-    b.use();
-    const colour::Brightness next =
-        colour::brightnessStep({b.level(), w.Slider1.value()}, action == kDarker, b.available());
-    w.Slider1.setValue(next.gamma);
-    if (b.available()) b.setLevel(next.backlight);
+    // The first press waits briefly for the monitors' answer: the backlight moves before the ramp.
+    w.backlight().afterListing([&w, darker = action == kDarker] {
+      w.Slider1.setValue(w.backlight().step(darker, w.Slider1.value()));
+    });
   }
 }
 

@@ -8,6 +8,10 @@ int RowLayout::place(std::initializer_list<Row> rows) const {
   int y = top;
   bool first = true;
   for (const Row& row : rows) {
+    // A row whose controls are all hidden takes no room (a display's row with one display).
+    if (std::none_of(row.cells.begin(), row.cells.end(),
+                     [](const RowCell& cell) { return cell.control->visible(); }))
+      continue;
     if (!first) y += rowGap;
     first = false;
     int height = row.label ? labelHeight : 0;

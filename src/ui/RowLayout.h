@@ -1,7 +1,7 @@
 #pragma once
 // Rows of a panel laid out top to bottom: each row a label in a fixed column, then its controls
 // one after another, each centred on the row's middle. A new row of a panel is one line of its
-// table; nothing below it is moved by hand.
+// table; nothing below it is moved by hand. A row whose cells are all hidden is left out.
 #include <initializer_list>
 #include <vector>
 

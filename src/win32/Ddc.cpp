@@ -19,6 +19,7 @@ namespace {
 constexpr BYTE kBrightness = 0x10;  // the VCP code of luminance
 constexpr int kTries = 3;           // a transient failure is retried twice,
 constexpr DWORD kRetryMs = 50;      // this far apart
+constexpr int kExitWaitMs = 1500;   // how long an exit waits for an exchange in flight
 
 // The functions of dxva2.dll, taken by name from the system folder's copy.
 struct Dxva2 {
@@ -59,6 +60,12 @@ bool retried(Call call) {
   return win32::retried(kTries, kRetryMs, nullptr, call);
 }
 
+// The number in a display's device name (\\.\DISPLAY2), as Windows' display settings show it.
+int displayNumber(const wchar_t* device) {
+  const wchar_t* digits = device + wcscspn(device, L"0123456789");
+  return static_cast<int>(wcstol(digits, nullptr, 10));
+}
+
 }  // namespace
 
 // What only the worker thread touches: the library and the monitors' handles.
@@ -79,11 +86,10 @@ class DdcMonitors::Worker {
       if (!dxva2_.get(display, count, physical.data())) continue;
       const PhysicalMonitors& group = groups_.emplace_back(dxva2_, std::move(physical));
       for (const PHYSICAL_MONITOR& m : group.list) {
-        // Its display and description identify it; two alike on one display get a number.
-        std::string id = narrow(info.szDevice) + " " + narrow(m.szPhysicalMonitorDescription);
+        // Its name identifies it (the display it is on changes); two alike get a number.
+        std::string id = narrow(m.szPhysicalMonitorDescription);
         for (int n = 2; handles_.contains(id); ++n)
-          id = narrow(info.szDevice) + " " + narrow(m.szPhysicalMonitorDescription) + " " +
-               std::to_string(n);
+          id = narrow(m.szPhysicalMonitorDescription) + " " + std::to_string(n);
         DWORD value = 0, maximum = 0;
         if (!retried([&] {
               return dxva2_.read(m.hPhysicalMonitor, kBrightness, nullptr, &value, &maximum) != 0;
@@ -91,7 +97,8 @@ class DdcMonitors::Worker {
             maximum == 0)
           continue;
         handles_[id] = m.hPhysicalMonitor;
-        answering.push_back({id, static_cast<int>(value), static_cast<int>(maximum)});
+        answering.push_back(
+            {id, displayNumber(info.szDevice), static_cast<int>(value), static_cast<int>(maximum)});
       }
     }
     return answering;
@@ -127,63 +134,75 @@ class DdcMonitors::Worker {
 };
 
 DdcMonitors::~DdcMonitors() {
-  {
-    std::lock_guard lock(mutex_);
-    stop_ = true;
-  }
-  wake_.notify_all();
-  if (thread_.joinable()) thread_.join();
+  if (!thread_.joinable()) return;
+  std::unique_lock lock(shared_->mutex);
+  shared_->stop = true;
+  shared_->wake.notify_all();
+  // The single-instance name is already free; a hung monitor is left to end with the process.
+  const bool ended = shared_->wake.wait_for(lock, std::chrono::milliseconds(kExitWaitMs),
+                                            [this] { return shared_->ended; });
+  lock.unlock();
+  if (ended)
+    thread_.join();
+  else
+    thread_.detach();
 }
 
 void DdcMonitors::start() {
-  if (!thread_.joinable()) thread_ = std::thread([this] { run(); });
+  if (!thread_.joinable()) thread_ = std::thread([this, shared = shared_] { run(shared, this); });
 }
 
 void DdcMonitors::list(int delayMs) {
-  {
-    std::lock_guard lock(mutex_);
-    listAt_ = GetTickCount64() + static_cast<ULONGLONG>(delayMs);
-    start();
-  }
-  wake_.notify_all();
+  std::lock_guard lock(shared_->mutex);
+  shared_->listAt = GetTickCount64() + static_cast<ULONGLONG>(delayMs);
+  start();
+  shared_->wake.notify_all();
 }
 
 void DdcMonitors::send(const std::string& id, int value) {
-  {
-    std::lock_guard lock(mutex_);
-    queue_.want(id, value);
-    start();
-  }
-  wake_.notify_all();
+  std::lock_guard lock(shared_->mutex);
+  shared_->queue.want(id, value);
+  start();
+  shared_->wake.notify_all();
 }
 
-void DdcMonitors::run() {
-  Worker worker;
-  std::weak_ptr<bool> alive = alive_;
-  std::unique_lock lock(mutex_);
-  while (!stop_) {
-    const ULONGLONG now = GetTickCount64();
-    if (listAt_ && *listAt_ <= now) {
-      listAt_.reset();
-      lock.unlock();
-      host_.post([this, alive, monitors = worker.list()] {
-        if (alive.lock()) Listed(monitors);
-      });
-      lock.lock();
-    } else if (auto job = queue_.next()) {
-      lock.unlock();
-      const colour::Outcome outcome = worker.send(job->first, job->second);
-      host_.post([this, alive, job = *job, outcome] {
-        if (alive.lock()) Sent(job.first, job.second, outcome);
-      });
-      lock.lock();
-      queue_.done(job->first);
-    } else if (listAt_) {
-      wake_.wait_for(lock, std::chrono::milliseconds(*listAt_ - now));
-    } else {
-      wake_.wait(lock);
+// self is touched only under the lock while stop is unset: the destructor sets it first.
+void DdcMonitors::run(const std::shared_ptr<Shared>& shared, DdcMonitors* self) {
+  Shared& s = *shared;
+  std::weak_ptr<bool> alive = self->alive_;
+  {
+    Worker worker;
+    std::unique_lock lock(s.mutex);
+    while (!s.stop) {
+      const ULONGLONG now = GetTickCount64();
+      if (s.listAt && *s.listAt <= now) {
+        s.listAt.reset();
+        lock.unlock();
+        std::vector<colour::MonitorState> monitors = worker.list();
+        lock.lock();
+        if (s.stop) break;
+        self->host_.post([self, alive, monitors = std::move(monitors)] {
+          if (alive.lock()) self->Listed(monitors);
+        });
+      } else if (auto job = s.queue.next()) {
+        lock.unlock();
+        const colour::Outcome outcome = worker.send(job->first, job->second);
+        lock.lock();
+        s.queue.done(job->first);
+        if (s.stop) break;
+        self->host_.post([self, alive, job = *job, outcome] {
+          if (alive.lock()) self->Sent(job.first, job.second, outcome);
+        });
+      } else if (s.listAt) {
+        s.wake.wait_for(lock, std::chrono::milliseconds(*s.listAt - now));
+      } else {
+        s.wake.wait(lock);
+      }
     }
-  }
+  }  // the monitors' handles destroyed, the library freed
+  std::lock_guard lock(s.mutex);
+  s.ended = true;
+  s.wake.notify_all();
 }
 
 }  // namespace win32

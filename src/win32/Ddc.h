@@ -21,7 +21,8 @@ class DdcMonitors final : public colour::MonitorControl {
  public:
   // host.post must be callable from another thread.
   explicit DdcMonitors(ui::FormHost& host) : host_(host) {}
-  // Ends the worker after its exchange in flight, the monitors' handles destroyed.
+  // Ends the worker after its exchange in flight, the monitors' handles destroyed; a monitor that
+  // hangs inside an exchange holds the exit no longer than a short wait.
   ~DdcMonitors() override;
   DdcMonitors(const DdcMonitors&) = delete;
   DdcMonitors& operator=(const DdcMonitors&) = delete;
@@ -31,15 +32,20 @@ class DdcMonitors final : public colour::MonitorControl {
 
  private:
   class Worker;
+  // What the worker shares: it outlives this object when the worker is left hanging.
+  struct Shared {
+    std::mutex mutex;  // guards what follows
+    std::condition_variable wake;
+    colour::LatestWins queue;
+    std::optional<ULONGLONG> listAt;  // GetTickCount64 when the next listing is due
+    bool stop = false;                // once set, the worker posts nothing more
+    bool ended = false;
+  };
   void start();
-  void run();
+  static void run(const std::shared_ptr<Shared>& shared, DdcMonitors* self);
 
   ui::FormHost& host_;
-  std::mutex mutex_;  // guards what follows
-  std::condition_variable wake_;
-  colour::LatestWins queue_;
-  std::optional<ULONGLONG> listAt_;  // GetTickCount64 when the next listing is due
-  bool stop_ = false;
+  std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
   std::thread thread_;
   // Work posted by the worker does nothing once this object is gone.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -112,6 +112,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::SignInEntry signIn(kSignInValue, win32::programPath());
     win32::GammaDisplays displays;
     win32::DdcMonitors backlights(backend);
+    // The name is free once the windows are gone, before the backlight's worker is waited for:
+    // a new start or the installer never waits on a monitor that hangs.
+    struct FreeName {
+      win32::UniqueHandle& name;
+      ~FreeName() { name.reset(); }
+    } freeName{mutex};
     app::Program program(
         {backend, clock, displays, profile, screen, shell, notify, signIn, &backlights});
 

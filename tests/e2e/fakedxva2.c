@@ -2,7 +2,7 @@
    display value maximum delay_ms fail_every ignore_writes (display 0: unplugged; fail_every 1:
    never answers). Writes go back to the file. Every call, two exchanges at once on one monitor
    and the handles still open at exit go to %FAKE_DXVA2%.log. While %FAKE_DXVA2%.hold exists,
-   exchanges wait before they start. */
+   exchanges wait before they start ("held" in the log): a monitor that hangs. */
 #include <windows.h>
 #include <physicalmonitorenumerationapi.h>
 #include <stdio.h>
@@ -81,6 +81,7 @@ static BOOL exchange(HANDLE h, int write, DWORD value, DWORD *now, DWORD *maximu
     return FALSE;
   }
   if (InterlockedIncrement(&busy[i]) > 1) note("overlap %d %d\n", i, 0);
+  if (GetFileAttributesA(hold) != INVALID_FILE_ATTRIBUTES) note("held %d %d\n", i, write);
   while (GetFileAttributesA(hold) != INVALID_FILE_ATTRIBUTES) Sleep(10);
   Sleep(monitors[i].delay);
   const BOOL ok =

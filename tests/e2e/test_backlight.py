@@ -11,9 +11,10 @@ import pytest
 
 import harness
 import test_rest
-from test_eyecare import EYE_SWITCH, PENCIL, press_elsewhere, stored
+from test_eyecare import EYE_SWITCH, PENCIL, key, open_colour_panel, press_elsewhere, stored
+from test_startup import command
 
-ID = r"was \\.\DISPLAY1 Fake 0"
+ID = "was Fake 0"  # by the monitor's name, not the display it is on
 
 
 @pytest.fixture(scope="module")
@@ -42,16 +43,22 @@ def ddc(fake_dxva2, tmp_path, monkeypatch):
     assert "overlap" not in log(monitors), "two exchanges at once on one monitor"
 
 
-def text(path: Path) -> str:
-    return path.read_text(errors="replace") if path.exists() else ""
+def text(path: Path | str) -> str:
+    return Path(path).read_text(errors="replace") if Path(path).exists() else ""
 
 
 def log(monitors: Path) -> str:
-    return text(Path(str(monitors) + ".log"))
+    return text(f"{monitors}.log")
 
 
 def value(monitors: Path, n: int = 0) -> int:
     return int(monitors.read_text().splitlines()[n].split()[1])
+
+
+def wait_value(monitors: Path, *values: int, what: str) -> None:
+    """Until the first monitors hold these values."""
+    harness.wait_until(lambda: all(value(monitors, n) == v for n, v in enumerate(values)), 8,
+                       what=what)
 
 
 def was(app: harness.Lumora) -> str:
@@ -69,10 +76,6 @@ def put(monitors: Path, text: str) -> None:
     part.replace(monitors)
 
 
-def wait_value(monitors: Path, v: int, what: str) -> None:
-    harness.wait_until(lambda: value(monitors) == v, 8, what=what)
-
-
 def test_two_displays_kill_restart_removal_and_eye_care(lumora, ddc):
     # Display 1: a flaky monitor (every 3rd exchange fails) and one that keeps its value whatever
     # it is told; display 2: one that never answers.
@@ -80,7 +83,7 @@ def test_two_displays_kill_restart_removal_and_eye_care(lumora, ddc):
     put(ddc, flaky + liar + mute)
     with harness.second_display():
         lumora.run(stored() + "[backlight]\nlevel=40\n")
-        wait_value(ddc, 40, "the stored level")
+        wait_value(ddc, 40, what="the stored level")
         harness.wait_until(lambda: "get 0 0\nget 0 1\n" in log(ddc), 5, what="a failure retried")
         assert was(lumora) == "70"
         assert value(ddc, 2) == 30 and "list 2" in log(ddc)
@@ -96,13 +99,13 @@ def test_two_displays_kill_restart_removal_and_eye_care(lumora, ddc):
         harness.wait_until(lambda: log(ddc).count("list 1") > lists, 8, what="asked again")
         put(ddc, flaky.replace("70", "100") + liar + mute)  # back, having forgotten
         harness.announce_display_change()
-        wait_value(ddc, 40, "the level sent again")
+        wait_value(ddc, 40, what="the level sent again")
 
         harness.click(wid, *EYE_SWITCH)  # off: its own value back, forgotten once back
-        wait_value(ddc, 70, "the monitor's own value")
+        wait_value(ddc, 70, what="the monitor's own value")
         harness.wait_until(lambda: not was(lumora), 5, what="forgotten")
         harness.click(wid, *EYE_SWITCH)  # on: stored afresh before the level goes out
-        wait_value(ddc, 40, "the level with eye care on")
+        wait_value(ddc, 40, what="the level with eye care on")
         assert was(lumora) == "70"
         assert value(ddc, 2) == 30
 
@@ -127,3 +130,46 @@ def test_slow_monitor_keeps_the_window_answering_and_quick_presses_end_at_the_la
     harness.click(wid, 610, 9)  # the close image: the worker ends, every handle destroyed
     lumora_desktop.wait_exit()
     assert log(ddc).splitlines()[-1] == "exit 0 0"
+
+
+def test_a_hung_monitor_holds_no_exit_and_its_own_value_comes_back_at_the_next_start(lumora, ddc):
+    put(ddc, "1 70 100 0 0 0\n")
+    wid = lumora.run(stored() + "[backlight]\nlevel=40\n")
+    wait_value(ddc, 40, what="the stored level")
+    hold = Path(str(ddc) + ".hold")
+    hold.touch()  # the monitor hangs inside its next exchange
+    harness.click(wid, *EYE_SWITCH)  # off: giving its own value back hangs
+    harness.wait_until(lambda: "held 0 1" in log(ddc), 5, what="the give-back in flight")
+    harness.click(wid, 610, 9)  # the close image
+    lumora.wait_exit()  # a bounded wait for the worker (an exit here takes 4 s unhung), then the end
+    assert was(lumora) == "70" and value(ddc) == 40
+    lumora.run()  # eye care off, stored by the close: the own value still owed is given back
+    hold.unlink()
+    wait_value(ddc, 70, what="the monitor's own value")
+    harness.wait_until(lambda: not was(lumora), 5, what="forgotten once back")
+
+
+def test_each_display_its_own_level_from_the_panel_or_by_number_or_name(lumora, ddc):
+    put(ddc, "1 70 100 0 0 0\n2 30 50 0 0 0\n")
+    with harness.second_display():
+        wid = lumora.run(stored() + "[backlight]\nlevel=40\n")
+        wait_value(ddc, 40, 20, what="linked")
+        open_colour_panel(wid)
+        harness.click(wid, 194, 269)  # "Same level on every display" off: a row each
+        # The second display's row: its thumb at 40 focused, then five steps to the right.
+        harness.click(wid, 164 + 40 * 215 // 100, 314)
+        key(*["Right"] * 5)
+        wait_value(ddc, 40, 23, what="display 2 alone at 45 %")
+        key("Escape")  # Back: both where they were, linked again
+        wait_value(ddc, 40, 20, what="display 2 back at 40 %")
+        assert command(lumora, "/backlight", "60", "2").returncode == 0  # display 2's number
+        assert command(lumora, "/backlight", "10", "Fake", "0").returncode == 0  # its name
+        wait_value(ddc, 10, 30, what="each its own")
+        assert lumora.stored("backlight")["level Fake 1"] == "60"
+        assert command(lumora, "/status").stdout.splitlines()[3:5] == [
+            "backlight Fake 0=10", "backlight Fake 1=60"]
+        refused = command(lumora, "/backlight", "50", "3")
+        assert refused.returncode == 1 and 'No display "3" answers' in refused.stderr
+        assert command(lumora, "/backlight", "50").returncode == 0  # every display: linked again
+        wait_value(ddc, 50, 25, what="linked again")
+        assert "linked" not in lumora.stored("backlight")

@@ -59,8 +59,8 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
                          "read dsxx/sound",      "read dsxx/warn",        "read micro/on",
                          "read micro/every",     "read micro/seconds",    "read busy/calls",
                          "read busy/apps",       "read dsxx/later_until", "read dsxx/laters_used",
-                         "read backlight/level", "read keys/darker",      "read keys/brighter",
-                         "read keys/eyecare",    "read keys/nightlight"}));
+                         "read backlight/level", "read backlight/owed",   "read keys/darker",
+                         "read keys/brighter",   "read keys/eyecare",     "read keys/nightlight"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
@@ -164,7 +164,7 @@ TEST_F(MainWindowTest, EyeCareOnReadsItsValuesAfterTheFlags) {
   stored("eye", "pdrun", "1");
   start();
   std::vector<std::string> r = reads();
-  ASSERT_EQ(r.size(), 40u);
+  ASSERT_EQ(r.size(), 41u);
   EXPECT_EQ(r[3], "read eye/pdrun");
   EXPECT_EQ(r[18], "read eye/liangdu");
   EXPECT_EQ(r[22], "read eye/rgbb");
@@ -336,6 +336,7 @@ TEST(CommandLine, EveryCommandItsRangeAndTheArgumentNamed) {
       {{"-BRIGHTNESS", "+50"}, "/brightness 50"},
       {{"/tray", "/backlight", "0"}, "/backlight 0"},
       {{"/backlight", "100", "-tray"}, "/backlight 100"},
+      {{"/backlight", "40", "Built-in", "display"}, "/backlight 40 Built-in display"},
       {{"/eyecare", "ON"}, "/eyecare on"},
       {{"/nightlight", "off"}, "/nightlight off"},
       {{"/pause", "1440"}, "/pause 1440"},
@@ -361,7 +362,8 @@ TEST(CommandLine, EveryCommandItsRangeAndTheArgumentNamed) {
   for (const auto& [arguments, want] : cases)
     EXPECT_EQ(parsed(arguments), want) << ::testing::PrintToString(arguments);
   // The running copy takes only the text a copy sends; help is answered where it was asked.
-  EXPECT_EQ(app::receivedCommand("/pause tomorrow"), (app::Command{app::Verb::Pause, 0}));
+  EXPECT_EQ(app::receivedCommand("/pause tomorrow"), (app::Command{app::Verb::Pause, 0, ""}));
+  EXPECT_EQ(app::receivedCommand("/backlight 5 2"), (app::Command{app::Verb::Backlight, 5, "2"}));
   for (const char* text : {"/PAUSE tomorrow", "/pause  5", "/pause 5 ", "/tray", "/?", "",
                            "/brightness 60", "/rest\n", "/eyecare on /tray"})
     EXPECT_EQ(app::receivedCommand(text), std::nullopt) << text;
