@@ -244,6 +244,7 @@ std::optional<CommandReply> runCommand(const Command& c, MainWindow& w, settings
       text += std::string("nightlight=") + onOff(eye.nightLight().on());
       text += "warmth=" + std::to_string(eye.nightLight().kelvin()) + "\n";
       text += "nextrest=" + rest.nextRest() + "\n";
+      text += "hours=" + rest::hoursStatus(rest.hours()) + "\n";
       text += "paused_until=" + (until ? rest::formatMoment(*until) : "") + "\n";
       return CommandReply{kDone, text};
     }

@@ -52,7 +52,8 @@ MainWindow::MainWindow(const MainWindowServices& services)
                                                           .calls = callsSwitch,
                                                           .apps = appsBox,
                                                           .breakEvery = breakEveryBox,
-                                                          .breakSeconds = breakSecondsBox},
+                                                          .breakSeconds = breakSecondsBox,
+                                                          .hours = hours},
                                        services.clock, services.screen, services.host, services.ini,
                                        services.shell);
   backlight_ = std::make_unique<colour::Backlight>(
@@ -152,6 +153,7 @@ void MainWindow::Form_Load() {
   Image7.setPicture(setok[1].picture());
   Image8.setPicture(setno[1].picture());
   edit[1].setPicture(edit[0].picture());
+  rest_->setHours(rest::readWorkingHours(ini_));
   rest_->loadSettings();
   backlight_->load();
 }

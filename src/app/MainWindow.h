@@ -9,6 +9,7 @@
 #include "colour/Backlight.h"
 #include "colour/EyeCare.h"
 #include "controls/SafeSwitch.h"
+#include "rest/Hours.h"
 #include "settings/Ini.h"
 #include "tray/Notify.h"
 #include "ui/Control.h"
@@ -123,6 +124,7 @@ class MainWindow : public ui::Form {
   controls::SafeSwitch callsSwitch{"callsSwitch"};
   ui::Label appsCaption{"appsCaption"};
   ui::TextBox appsBox{"appsBox"};
+  rest::HoursRow hours;
 
   // Never seen: used by code.
   ui::Timer Timer1{"Timer1"};

@@ -56,7 +56,9 @@ void MainWindow::keyboardAccess() {
         Named{&soundSwitch, kSoundLabel}, Named{&warnSwitch, kWarnLabel},
         Named{&breaksSwitch, "Short breaks"}, Named{&breakEveryBox, kBreakEveryLabel},
         Named{&breakSecondsBox, kBreakSecondsLabel}, Named{&callsSwitch, "Hold during calls"},
-        Named{&appsBox, "Programs that hold a rest while in front, separated by semicolons"}}) {
+        Named{&appsBox, "Programs that hold a rest while in front, separated by semicolons"},
+        Named{&hours.on, "Working hours"}, Named{&hours.from, "Working hours from"},
+        Named{&hours.to, "Working hours to"}}) {
     n.control->setAccessName(n.name);
     n.control->setTabStop(true);
   }
@@ -66,7 +68,9 @@ void MainWindow::keyboardAccess() {
                &displaySlider[2], &night.on, &night.from, &night.to,
                &night.warmth, &night.sun, &night.lat, &night.lon, &night.allowStronger, &Image8,
                &Image7, &Text3, &Text2, &soundSwitch, &warnSwitch, &breaksSwitch, &breakEveryBox,
-               &breakSecondsBox, &callsSwitch, &appsBox, &setno[1], &setok[1]});
+               &breakSecondsBox, &callsSwitch, &appsBox, &hours.on, &hours.from, &hours.to,
+               &hours.days[0], &hours.days[1], &hours.days[2], &hours.days[3], &hours.days[4],
+               &hours.days[5], &hours.days[6], &setno[1], &setok[1]});
   // clang-format on
   eyeset.setKeyPanel(&Image7, &Image8);
   xxset.setKeyPanel(&setok[1], &setno[1]);
@@ -91,6 +95,12 @@ void MainWindow::design() {
   ui::Font titleFont = title9;
   titleFont.charset = 0;
   const ui::Font system = ui::systemFont();
+  // The days first: windowless, they lie behind the panel's windowed controls.
+  for (rest::DayToggle& day : hours.days) {
+    day.setFont(plain9);
+    day.setTabStop(true);
+    add(day, &xxset);
+  }
   // clang-format off
   ui::build(*this, {
     // Windowless controls of the window first: they lie behind its windowed ones. Shape1 is a
@@ -242,6 +252,12 @@ void MainWindow::design() {
      .fore = kCaptionGrey, .back = kWindowColour},
     {.control = appsCaption, .in = &xxset, .text = "Hold for programs", .font = plain9,
      .fore = kCaptionGrey, .back = kWindowColour},
+    {.control = hours.caption, .in = &xxset, .text = "Working hours", .font = plain9,
+     .fore = kCaptionGrey, .back = kWindowColour},
+    {.control = hours.fromText, .in = &xxset, .text = "From", .font = plain9, .fore = kCaptionGrey,
+     .back = kWindowColour, .flags = kCentred},
+    {.control = hours.toText, .in = &xxset, .text = "To", .font = plain9, .fore = kCaptionGrey,
+     .back = kWindowColour, .flags = kCentred},
     {.control = setno[1], .in = &xxset, .picture = ui::Picture::Back, .tip = "Back"},
     {.control = setok[1], .in = &xxset, .picture = ui::Picture::Ok, .tip = "OK"},
     {.control = Text3, .in = &xxset, .place = {2895, 390, 495, 270}, .text = "1", .font = system,
@@ -257,6 +273,11 @@ void MainWindow::design() {
     {.control = breakSecondsBox, .in = &xxset, .font = system, .back = ui::kSystemWindow,
      .flags = kCentred},
     {.control = appsBox, .in = &xxset, .font = system, .back = ui::kSystemWindow},
+    {.control = hours.on, .in = &xxset},
+    {.control = hours.from, .in = &xxset, .font = system, .back = ui::kSystemWindow,
+     .flags = kCentred},
+    {.control = hours.to, .in = &xxset, .font = system, .back = ui::kSystemWindow,
+     .flags = kCentred},
   });
   // clang-format on
   layOutRows();
@@ -266,8 +287,8 @@ void MainWindow::layOutRows() {
   constexpr int kSwitchWidth = 1170, kSwitchHeight = 345, kBoxWidth = 615, kBoxHeight = 270;
   constexpr int kLabelHeight = 255, kPicture = 720;
   // The night rows' switches sit beside labels that name them.
-  for (controls::SafeSwitch* s :
-       {&night.on, &night.sun, &sameSwitch, &soundSwitch, &warnSwitch, &breaksSwitch, &callsSwitch})
+  for (controls::SafeSwitch* s : {&night.on, &night.sun, &sameSwitch, &soundSwitch, &warnSwitch,
+                                  &breaksSwitch, &callsSwitch, &hours.on})
     s->setPlainLettering(true);
   using Cell = ui::RowCell;
   // Colour panel: below the sliders, a row per setting, the status line across the panel, then
@@ -316,6 +337,12 @@ void MainWindow::layOutRows() {
     {&breakSecondsCaption, {Cell{&breakSecondsBox, kBoxWidth, kBoxHeight, 0}}},
     {&callsCaption, {Cell{&callsSwitch, kSwitchWidth, kSwitchHeight, 0}}},
     {&appsCaption, {Cell{&appsBox, 0, kBoxHeight, 0}}},
+    {&hours.caption, {Cell{&hours.on, kSwitchWidth, kSwitchHeight, 0},
+                      Cell{&hours.fromText, 480, kLabelHeight, 150},
+                      Cell{&hours.from, kBoxWidth, kBoxHeight, 30},
+                      Cell{&hours.toText, 330, kLabelHeight, 30},
+                      Cell{&hours.to, kBoxWidth, kBoxHeight, 30}}},
+    hours.daysRow(restRows.labelWidth),
     {nullptr, {Cell{&setno[1], kPicture, kPicture, 3555 - 1500},
                Cell{&setok[1], kPicture, kPicture, 4650 - 3555 - kPicture}}},
   });

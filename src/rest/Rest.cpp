@@ -24,7 +24,10 @@ constexpr int kAwayPollMs = 3000;  // while away long enough for a rest: notice 
 
 Rest::Rest(RestControls controls, ui::Clock& clock, ui::Screen& screen, ui::FormHost* host,
            settings::Ini& ini, ui::Shell& shell)
-    : c_(controls), clock_(clock), display_(screen), host_(host), ini_(ini), shell_(shell) {}
+    : c_(controls), clock_(clock), display_(screen), host_(host), ini_(ini), shell_(shell) {
+  c_.hours.show(hours_);
+  outsideHoursUntil = [this](const ui::LocalTime& now) { return closedUntil(hours_, now); };
+}
 
 Rest::~Rest() = default;
 

@@ -15,6 +15,7 @@
 #include "ui/Control.h"
 #include "ui/Form.h"
 #include "rest/Breaks.h"
+#include "rest/Hours.h"
 #include "rest/RestSchedule.h"
 #include "ui/System.h"
 
@@ -48,6 +49,7 @@ struct RestControls {
   ui::TextBox& apps;             // in the rest panel: programs that hold the prompt in front
   ui::TextBox& breakEvery;       // in the rest panel: minutes between short breaks
   ui::TextBox& breakSeconds;     // in the rest panel: seconds a short break lasts
+  HoursRow& hours;               // in the rest panel: working hours
 };
 
 class Rest {
@@ -134,6 +136,10 @@ class Rest {
   std::function<std::optional<long long>(const ui::LocalTime&)> outsideHoursUntil;
   void hoursChanged();
 
+  // Working hours in force, shown in the rest panel; the seam asks them.
+  void setHours(const WorkingHours& hours);
+  const WorkingHours& hours() const { return hours_; }
+
  private:
   // The one way the stage moves: what leaving the old stage and entering the new one need, a new
   // working period where the event starts one, then the timer and the dimming.
@@ -197,6 +203,7 @@ class Rest {
   int dimming_ = 100;
   RestSchedule schedule_;
   BreakSettings breaks_;
+  WorkingHours hours_;
   ShortBreaks shortBreaks_;
   std::int64_t breakEndMs_ = 0;  // on the monotonic counter, while a short break is shown
 

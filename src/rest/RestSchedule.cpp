@@ -280,8 +280,10 @@ std::string tipText(const Standing& s, const ui::LocalTime& now) {
       return "Rest reminders are off";
     case Stage::Paused:
       return "Reminders paused until " + untilText(s.until.value_or(0), now);
-    case Stage::OutsideHours:
-      return "Reminders start at " + untilText(s.until.value_or(0), now);
+    case Stage::OutsideHours: {
+      const std::string at = untilText(s.until.value_or(0), now);  // "tomorrow" takes no "at"
+      return "Reminders start " + (at == "tomorrow" ? at : "at " + at);
+    }
     case Stage::Prompt:
       return "Rest now";
     case Stage::ShortBreak:

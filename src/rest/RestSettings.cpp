@@ -170,12 +170,17 @@ void Rest::setok_Click(int /*index*/) {
     rule("The seconds a short break lasts", "seconds", kMinBreakSeconds, kMaxBreakSeconds);
   if (const AppList apps = parseAppList(c_.apps.text()); !apps.error.empty())
     text += (text.empty() ? "" : "\n") + apps.error;
+  std::string hoursFault;
+  const std::optional<WorkingHours> hours = c_.hours.typed(hoursFault);
+  text += (text.empty() || hoursFault.empty() ? "" : "\n") + hoursFault;
   if (!text.empty()) return shell_.messageBox(text, ui::kProgramTitle, ui::MessageIcon::Warning);
+  setHours(*hours);
   breaks_ = {c_.breaks.Value(), *every, *seconds};
   applyHolds();
   dsxxadd();
   // One save for the panel: the file is swapped once.
-  ini_.writeini({{keys::kRestSection, keys::kInterval, c_.Text2.text()},
+  ini_.writeini(
+      withHours({{keys::kRestSection, keys::kInterval, c_.Text2.text()},
                  {keys::kRestSection, keys::kLength, c_.Text3.text()},
                  {keys::kRestSection, keys::kSound, c_.sound.Value() ? kOn : kOff},
                  {keys::kRestSection, keys::kWarn, c_.warn.Value() ? kOn : kOff},
@@ -183,7 +188,8 @@ void Rest::setok_Click(int /*index*/) {
                  {keys::kBreakSection, keys::kBreakEvery, std::to_string(breaks_.everyMinutes)},
                  {keys::kBreakSection, keys::kBreakSeconds, std::to_string(breaks_.seconds)},
                  {keys::kBusySection, keys::kCalls, c_.calls.Value() ? kOn : kOff},
-                 {keys::kBusySection, keys::kApps, c_.apps.text()}});
+                 {keys::kBusySection, keys::kApps, c_.apps.text()}},
+                hours_));
 }
 
 void Rest::applyHolds() {
@@ -199,6 +205,13 @@ void Rest::setno_Click(int /*index*/) {
   c_.breakEvery.setText(std::to_string(breaks_.everyMinutes));
   c_.breakSeconds.setText(std::to_string(breaks_.seconds));
   c_.breaks.setValue(breaks_.on);
+  c_.hours.show(hours_);
+}
+
+void Rest::setHours(const WorkingHours& hours) {
+  hours_ = hours;
+  c_.hours.show(hours);
+  hoursChanged();
 }
 
 void Rest::okdsxxadd_Click() {

@@ -16,6 +16,13 @@ inline constexpr const char* kLatersUsed = "laters_used";  // prompts put off in
 inline constexpr const char* kSound = "sound";             // 1 or 0
 inline constexpr const char* kWarn = "warn";               // 1 or 0: dim before a prompt
 
+// Working hours: reminders only on these days, between these times.
+inline constexpr const char* kHoursSection = "hours";
+inline constexpr const char* kHoursOn = "on";      // 1 or 0
+inline constexpr const char* kHoursDays = "days";  // "mon,tue,wed,thu,fri"
+inline constexpr const char* kHoursFrom = "from";  // HH:MM
+inline constexpr const char* kHoursTo = "to";
+
 // Short breaks for the eyes.
 inline constexpr const char* kBreakSection = "micro";
 inline constexpr const char* kBreakOn = "on";            // 1 or 0

@@ -77,7 +77,7 @@ std::string Control::accessValue() const {
 }
 
 bool Control::activate() {
-  if (!enabled_ || (role() != Role::PushButton)) return false;
+  if (!enabled_ || (role() != Role::PushButton && role() != Role::CheckButton)) return false;
   Click();
   return true;
 }

@@ -14,6 +14,7 @@ POPUP = (7, 59, 627, 300)  # ppset as designed; the rows of an open sub-panel ma
 SUB_PANEL = (15, 67)  # where a sub-panel opens: ppset + (8, 8)
 HIDE_IMAGE = (556, 7)  # centre of Image1 (534..579, 0..15)
 POPUP_BACKGROUND = (243, 248, 251)
+REST_BOXES = 7  # the rest panel's text boxes
 
 EYE_ON = "[eye]\npdrun=1\nliangdu=-20\nduibidu=100\nrgbr=0\nrgbg=0\nrgbb=0\n[night]\non=0\n"
 centre = harness.centre
@@ -126,12 +127,12 @@ class TestSettingsPopup:
         park_pointer()
         assert shown_anywhere(harness.window_picture(wid), covered) == [0, 1, 2, 3]
 
-        # Rest pencil: the rest sub-panel with its five text boxes (the two minutes, the short
-        # break's two and the programs that hold a rest), no sliders.
+        # Rest pencil: the rest sub-panel with its text boxes (the two minutes, the short breaks'
+        # two, the programs that hold a rest and the working hours' two), no sliders.
         harness.click(wid, *centre(PENCILS[1]))
         boxes = harness.wait_until(lambda: popup_controls(wid, "Edit"), 5,
                                    what="the rest text boxes")
-        assert len(boxes) == 5, boxes
+        assert len(boxes) == REST_BOXES, boxes
         assert popup_controls(wid, "msctls_trackbar32") == []
         park_pointer()
         shot = harness.window_picture(wid)
@@ -143,7 +144,7 @@ class TestSettingsPopup:
         # The switches lie under the pop-up: clicking where they are changes nothing.
         harness.click(wid, *centre(EYE_SWITCH))
         harness.click(wid, *centre(REST_SWITCH))
-        assert len(popup_controls(wid, "Edit")) == 5
+        assert len(popup_controls(wid, "Edit")) == REST_BOXES
 
         harness.click(wid, *harness.back_and_ok(wid)[0])
         harness.wait_until(lambda: not popup_controls(wid, "Edit"), 5,
@@ -158,7 +159,7 @@ class TestHideAndDisplay:
     def test_hidden_window_comes_back_from_the_menu_with_its_sub_panel_open(self, lumora):
         wid = start(lumora, "[dsxx]\nmei=45\nxiuxi=5\npdrun=1\n")
         harness.click(wid, *centre(PENCILS[1]))
-        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 5, 5,
+        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == REST_BOXES, 5,
                            what="the rest sub-panel")
         place = harness.geometry(wid)  # grown with the open panel
 
@@ -170,13 +171,13 @@ class TestHideAndDisplay:
         harness.click_screen(*harness.open_tray_menu(1)[1]["Display"])
         harness.wait_until(lambda: harness.is_mapped(wid), 5, what="Display to show the window")
         assert harness.geometry(wid) == place
-        assert len(popup_controls(wid, "Edit")) == 5, "the open sub-panel stays open"
+        assert len(popup_controls(wid, "Edit")) == REST_BOXES, "the open sub-panel stays open"
 
         # Display while the window shows changes nothing.
         harness.click_screen(*harness.open_tray_menu(3)[1]["Display"])
         harness.wait_menus_closed()
         assert harness.is_mapped(wid) and harness.geometry(wid) == place
-        assert len(popup_controls(wid, "Edit")) == 5
+        assert len(popup_controls(wid, "Edit")) == REST_BOXES
 
         # Every way of editing lands at the caret: "45" and "5" both become "30".
         # Text3, Text2: the two boxes of the sentence, above the others
@@ -201,7 +202,7 @@ class TestHideAndDisplay:
         harness.click_screen(*harness.open_tray_menu(1)[1]["Display"])
         harness.wait_until(lambda: harness.is_mapped(wid), 5, what="Display after Alt+F4")
         assert harness.geometry(wid) == place
-        assert len(popup_controls(wid, "Edit")) == 5
+        assert len(popup_controls(wid, "Edit")) == REST_BOXES
 
         harness.click(wid, *harness.back_and_ok(wid)[1])
         harness.wait_until(lambda: not popup_controls(wid, "Edit"), 5, what="OK to close")
@@ -338,7 +339,7 @@ class TestSessionEnd:
         harness.wine_kill()
         wid = start(lumora)
         harness.click(wid, *centre(PENCILS[1]))
-        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 5, 5,
+        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == REST_BOXES, 5,
                            what="the rest sub-panel")
         harness.click(wid, *harness.back_and_ok(wid)[1])
         harness.wait_until(lambda: harness.message_boxes("Lumora"), 10,
@@ -374,7 +375,7 @@ class TestKeyboardOnly:
         # The focus is back on the colour pencil: Tab goes on to the rest pencil. Tab selects a
         # box's text, so typing replaces it; Enter is OK.
         harness.keys("Tab", "Return")
-        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == 5, 5,
+        harness.wait_until(lambda: len(popup_controls(wid, "Edit")) == REST_BOXES, 5,
                            what="the rest sub-panel")
         harness.keys("Tab")
         harness.type_text("30")

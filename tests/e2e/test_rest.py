@@ -422,8 +422,8 @@ class TestNextRestAtAGlance:
         # Interval 7 typed over the 30 selected with the keyboard, then OK.
         boxes = len(visible_edits())
         harness.click(main, *REST_PENCIL)
-        # The interval, the length, the short break's two and the programs that hold the prompt.
-        harness.wait_until(lambda: len(visible_edits()) == boxes + 5, 5, what="the rest panel")
+        # The interval, the length, the short breaks' two, the programs and the working hours'.
+        harness.wait_until(lambda: len(visible_edits()) == boxes + 7, 5, what="the rest panel")
         harness.click(main, *INTERVAL_BOX)
         harness.keys("Home", "shift+End")
         harness.type_text("7")
@@ -554,3 +554,49 @@ class TestHolds:
         assert harness.find_windows("Form2") == [], "prompted over the listed program"
         harness.click(main, 480, 23)  # the title strip's end, right of Notepad: back to Lumora
         harness.wait_window("Form2", 5)
+
+
+def hours_row(main: int):
+    """The rest panel's working-hours switch, From box and days (Mon to Sun): the two rows just
+    above Back and OK, in twips from the panel's left, at 96 DPI."""
+    (back_x, y), _ = harness.back_and_ok(main, 96, "--desktop", harness.DESKTOP_NAME)
+    left = back_x - (3555 + 360) // 15
+    return (left + 339, y - 66), (left + 442, y - 66), [(left + (4755 + 570 * d) // 15, y - 39)
+                                                       for d in range(7)]
+
+
+class TestWorkingHours:
+    def test_no_prompt_outside_them_and_the_first_an_interval_after_they_begin(
+            self, lumora_desktop):
+        if time.localtime(harness.clock_now() + 300).tm_hour == 0:
+            harness.move_clock(6)  # today's hours: the tip names no day
+        begin = (int(harness.clock_now() // 60) + 3) * 60  # every day, for an hour
+        at = lambda t: time.strftime("%H:%M", time.localtime(t))  # noqa: E731
+        every = "mon,tue,wed,thu,fri,sat,sun"
+        lumora_desktop.run(config(mei=2, xiuxi=120)
+                           + f"[hours]\non=1\ndays={every}\nfrom={at(begin)}\nto={at(begin + 3600)}\n")
+        assert icon_tip() == f"Reminders start at {at(begin)}"
+        harness.move_clock((begin - 2 - harness.clock_now()) / 60)  # due minutes passed
+        time.sleep(1.5)
+        assert harness.find_windows("Form2") == [], "prompted outside working hours"
+        assert harness.wait_until(lambda: icon_tip() == f"Next rest at {at(begin + 120)}" or None,
+                                  8, interval=0.5, what="the hours to begin")
+        harness.move_clock((begin + 119 - harness.clock_now()) / 60)
+        harness.wait_window("Form2", 3)
+        assert harness.clock_now() >= begin + 120, "prompted before a full interval"
+
+    def test_the_panels_row_is_stored_by_ok(self, lumora_desktop):
+        main = lumora_desktop.run(config(mei=30))
+        boxes = len(visible_edits())
+        harness.click(main, *REST_PENCIL)
+        harness.wait_until(lambda: len(visible_edits()) == boxes + 7, 5, what="the rest panel")
+        switch, from_box, days = hours_row(main)
+        harness.click(main, *switch)
+        harness.click(main, *days[5])  # Saturday
+        harness.click(main, *from_box)
+        harness.keys("Home", "shift+End")
+        harness.type_text("8:30")
+        harness.click(main, *harness.back_and_ok(main, 96, "--desktop", harness.DESKTOP_NAME)[1])
+        lumora_desktop.wait_stored("hours", on="1", days="mon,tue,wed,thu,fri,sat",
+                                   **{"from": "08:30"})
+        assert lumora_desktop.stored("dsxx")["mei"] == "30"  # with the panel's other values

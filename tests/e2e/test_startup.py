@@ -169,7 +169,8 @@ class TestCommandLine:
         lines = status.stdout.splitlines()
         assert status.returncode == 0 and lines[:4] == [
             "eyecare=on", "brightness=-20", "backlight=none", "nightlight=on"]
-        assert lines[6] == "paused_until=" + lumora.config()["dsxx"]["paused_until"]
+        assert lines[6:8] == ["hours=always",
+                              "paused_until=" + lumora.config()["dsxx"]["paused_until"]]
 
         brighter = command(lumora, "/brightness", "5")  # Wine takes no ramp that lifts black
         assert brighter.returncode == 1 and "did not accept" in brighter.stderr

@@ -81,10 +81,11 @@ TEST_F(KeyboardTest, TabOrderSpaceEnterAndEscPerPanel) {
       {true, true, "TTTTETTT", "Dim the screen before a rest", "rest panel"},
       {true, true, "TTTTETTTT", "Short breaks", "rest panel"},
       {true, true, "TTTTETTTTT", "Minutes between short breaks", "rest panel"},
-      {true, true, "TTTTETTTTTTTTTT", "OK", "rest panel"},
+      {true, true, "TTTTETTTTTTTTTTTT", "Monday", "rest panel"},
+      {true, true, "TTTTETTTTTTTTTTTTTTTTTTTT", "OK", "rest panel"},
       // Esc and Back close the panel and the focus returns to its pencil; Enter is OK.
       {true, true, "TTTTEX", "Rest settings", "window"},
-      {true, true, "TTTTETTTTTTTTTE", "Rest settings", "window"},
+      {true, true, "TTTTETTTTTTTTTTTTTTTTTTTTE", "Rest settings", "window"},
       {true, true, "TTTTEE", "Rest settings", "window"},
       {true, true, "TTTEE", "Colour settings", "window"},
       {true, true, "TTTEX", "Colour settings", "window"},

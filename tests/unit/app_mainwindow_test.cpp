@@ -49,18 +49,20 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
   EXPECT_EQ(w.Text3.text(), "5");
   // The colour values are read (and a damaged one named) also while eye care stays off.
   EXPECT_EQ(reads(), (std::vector<std::string>{
-                         "read dsxx/mei",        "read dsxx/xiuxi",       "read dsxx/pdrun",
-                         "read eye/pdrun",       "read eye/liangdu",      "read eye/duibidu",
-                         "read eye/rgbr",        "read eye/rgbg",         "read eye/rgbb",
-                         "read night/on",        "read night/from",       "read night/to",
-                         "read night/day",       "read night/night",      "read night/fade",
-                         "read night/mode",      "read night/lat",        "read night/lon",
-                         "read dsxx/later",      "read dsxx/laters",      "read dsxx/paused_until",
-                         "read dsxx/sound",      "read dsxx/warn",        "read micro/on",
-                         "read micro/every",     "read micro/seconds",    "read busy/calls",
-                         "read busy/apps",       "read dsxx/later_until", "read dsxx/laters_used",
-                         "read backlight/level", "read backlight/owed",   "read keys/darker",
-                         "read keys/brighter",   "read keys/eyecare",     "read keys/nightlight"}));
+                         "read dsxx/mei",          "read dsxx/xiuxi",      "read dsxx/pdrun",
+                         "read eye/pdrun",         "read eye/liangdu",     "read eye/duibidu",
+                         "read eye/rgbr",          "read eye/rgbg",        "read eye/rgbb",
+                         "read night/on",          "read night/from",      "read night/to",
+                         "read night/day",         "read night/night",     "read night/fade",
+                         "read night/mode",        "read night/lat",       "read night/lon",
+                         "read hours/on",          "read hours/days",      "read hours/from",
+                         "read hours/to",          "read dsxx/later",      "read dsxx/laters",
+                         "read dsxx/paused_until", "read dsxx/sound",      "read dsxx/warn",
+                         "read micro/on",          "read micro/every",     "read micro/seconds",
+                         "read busy/calls",        "read busy/apps",       "read dsxx/later_until",
+                         "read dsxx/laters_used",  "read backlight/level", "read backlight/owed",
+                         "read keys/darker",       "read keys/brighter",   "read keys/eyecare",
+                         "read keys/nightlight"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
@@ -164,7 +166,7 @@ TEST_F(MainWindowTest, EyeCareOnReadsItsValuesAfterTheFlags) {
   stored("eye", "pdrun", "1");
   start();
   std::vector<std::string> r = reads();
-  ASSERT_EQ(r.size(), 41u);
+  ASSERT_EQ(r.size(), 45u);
   EXPECT_EQ(r[3], "read eye/pdrun");
   EXPECT_EQ(r[18], "read eye/liangdu");
   EXPECT_EQ(r[22], "read eye/rgbb");
@@ -390,7 +392,7 @@ TEST_F(MainWindowTest, CommandsActThroughTheControlsAndStoreInOneSave) {
   EXPECT_EQ((store.values[{"dsxx", "paused_until"}]), "2026-12-07 15:37");
   EXPECT_EQ(program->command("/status")->output,
             "eyecare=on\nbrightness=-20\nbacklight=none\nnightlight=on\nwarmth=6500\n"
-            "nextrest=\npaused_until=2026-12-07 15:37\n");
+            "nextrest=\nhours=always\npaused_until=2026-12-07 15:37\n");
 }
 
 // Monitors that answer only when the test lists them.

@@ -270,6 +270,35 @@ TEST_F(RestClock, AClockSetForwardAcrossTheDueMinuteStillPrompts) {
   }
 }
 
+// Working hours 15:00 to 16:00 on weekdays, from Monday 14:07:30 (M = 45): a start outside
+// them, their start, the clock moved across their end and their start, a pause ending outside.
+TEST_F(RestClock, WorkingHoursHoldRemindersAndTheFirstRestComesAnIntervalAfterTheyBegin) {
+  switchOn();
+  rest.setHours({true, {true, true, true, true, true}, 15 * 60, 16 * 60});
+  EXPECT_EQ(rest.stage(), rest::Stage::OutsideHours);
+  EXPECT_EQ(rest.tip(), "Reminders start at 15:00");
+  EXPECT_EQ(rest.nextRest(), "15:45");
+  tickUntil(15, 0, 0);  // the rest due at 14:52 never came
+  EXPECT_EQ(formsCreated("Form2"), 0);
+  EXPECT_EQ(rest.stage(), rest::Stage::Working);
+  tickUntil(15, 44, 59);
+  EXPECT_EQ(rest.prompt(), nullptr);
+  tick();
+  ASSERT_NE(rest.prompt(), nullptr);
+  clock.set(16, 30);  // moved across the end: the prompt goes until Tuesday
+  tick();
+  EXPECT_EQ(rest.prompt(), nullptr);
+  EXPECT_EQ(rest.tip(), "Reminders start at 15:00 Tue");
+  clock.time.day = 8;  // and across Tuesday's start
+  clock.set(15, 20);
+  tick();
+  EXPECT_EQ(rest.tip(), "Next rest at 16:05");
+  rest.pause(60);  // ends at 16:20, outside them: quietly
+  tickUntil(16, 21, 0);
+  EXPECT_EQ(rest.tip(), "Reminders start at 15:00 Wed");
+  EXPECT_TRUE(formsCreated("Form2") == 1 && !store.has("dsxx", "paused_until"));
+}
+
 TEST_F(RestClock, ADayIntervalPromptsTheSameMinuteTomorrow) {
   Text2.setText("1440");
   switchOn();  // 14:07:30

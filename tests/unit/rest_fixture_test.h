@@ -19,6 +19,7 @@ struct RestFixture : ::testing::Test {
   controls::SafeSwitch SafeSwitch2{"SafeSwitch2"}, sound{"sound"}, warn{"warn"}, breaks{"breaks"},
       calls{"calls"};
   ui::TextBox apps{"apps"}, breakEvery{"breakEvery"}, breakSeconds{"breakSeconds"};
+  rest::HoursRow hours;
   ui::Image edit1{"edit", 1}, setok1{"setok", 1}, setno1{"setno", 1};
   ui::PictureBox ppset{"ppset"};
   ui::Timer Timer1{"Timer1"};
@@ -46,7 +47,8 @@ struct RestFixture : ::testing::Test {
             .calls = calls,
             .apps = apps,
             .breakEvery = breakEvery,
-            .breakSeconds = breakSeconds};
+            .breakSeconds = breakSeconds,
+            .hours = hours};
   }
 
   fakes::Clock clock;  // 14:07:30

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "rest/Hours.h"
 #include "rest_fixture_test.h"
 #include "settings/Values.h"
 
@@ -63,6 +64,54 @@ TEST(RestSettings, TimesOfDayMomentsAndFlags) {
     EXPECT_EQ(settings::storedFlag(text, fallback), flag) << text;
 }
 
+// Working hours over a week from Monday 2026-12-07 by the wall clock: "" inside, else when they
+// next begin.
+TEST(RestHours, AWeekOverMidnightDaysOffAndClockChanges) {
+  const rest::WorkingHours week{true}, night{true, {true}, 22 * 60, 6 * 60},
+      weekend{true, {0, 0, 0, 0, 0, 1, 1}, 0, 0}, sunday{true, {0, 0, 0, 0, 0, 0, 1}, 150, 600},
+      autumn{true, sunday.days, 60, 150};
+  // clang-format off
+  const std::tuple<rest::WorkingHours, int, int, int, const char*> table[] = {
+      {week, 7, 8, 59, "2026-12-07 09:00"}, {week, 7, 9, 0, ""}, {week, 7, 17, 59, ""},
+      {week, 7, 18, 0, "2026-12-08 09:00"},
+      {week, 11, 18, 0, "2026-12-14 09:00"},  // Friday evening: Monday next
+      {{}, 12, 3, 0, ""},                     // off: always
+      {night, 7, 23, 0, ""}, {night, 8, 5, 59, ""},  // Monday's, on Tuesday
+      {night, 8, 6, 0, "2026-12-14 22:00"}, {night, 7, 0, 30, "2026-12-07 22:00"},  // Sunday off
+      {weekend, 11, 23, 59, "2026-12-12 00:00"}, {weekend, 13, 23, 59, ""},
+      // Spring forward, 01:59 to 03:00: the 02:30 that never comes is passed, in force at 03:00.
+      {sunday, 13, 1, 59, "2026-12-13 02:30"}, {sunday, 13, 3, 0, ""},
+      // Autumn back, 03:00 to 02:00, hours 01:00 to 02:30: 02:10 is inside both times it comes.
+      {autumn, 13, 2, 45, "2026-12-20 01:00"}, {autumn, 13, 2, 10, ""}};
+  // clang-format on
+  for (const auto& [hours, day, hour, minute, begins] : table) {
+    const auto until = rest::closedUntil(hours, {2026, 12, day, hour, minute, 0});
+    EXPECT_EQ(until ? rest::formatMoment(*until) : "", begins)
+        << day << " " << hour << ":" << minute;
+  }
+  EXPECT_EQ(rest::tipText({rest::Stage::OutsideHours, {}, {}, 1440 * 20'000}, {2024, 10, 3}),
+            "Reminders start tomorrow");
+  EXPECT_EQ(rest::hoursStatus(week), "09:00-18:00 mon,tue,wed,thu,fri");
+  // Stored: day names in any case with blanks; anything else keeps its default and is named.
+  fakes::ProfileStore store;
+  fakes::Shell shell;
+  settings::Ini ini{store, shell};
+  store.values = {{{"hours", "on"}, "1"},
+                  {{"hours", "days"}, " Sat , SUN"},
+                  {{"hours", "from"}, "7:5"},
+                  {{"hours", "to"}, "24:00"}};
+  EXPECT_EQ(rest::readWorkingHours(ini), (rest::WorkingHours{true, weekend.days}));
+  EXPECT_NE(ini.ignored.message().find("[hours] from=7:5 (uses 09:00)\n[hours] to=24:00"),
+            std::string::npos);
+  for (const char* bad : {"", "mon,,tue", "monday", "mon;tue"}) {
+    store.values = {{{"hours", "on"}, "yes"}, {{"hours", "days"}, bad}};
+    settings::Ini damaged{store, shell};
+    EXPECT_EQ(rest::readWorkingHours(damaged), rest::WorkingHours{});
+    EXPECT_NE(damaged.ignored.message().find("on=yes (uses 0)\n[hours] days=" + std::string(bad)),
+              std::string::npos);
+  }
+}
+
 TEST_F(RestSchedule, DsxxaddAppliesTheSettingsAndSetsTheNextTime) {
   Text2.setText("20");
   Text3.setText("7");
@@ -112,8 +161,22 @@ TEST_F(RestSchedule, OkAppliesAndStoresTheSettings) {
   Text2.userTyped("30");
   Text3.userTyped(" 10");
   const int saves = store.saves;
+  // Working hours: a time that is none is named and keeps the panel open, nothing stored.
+  hours.on.setValue(true);
+  EXPECT_TRUE(hours.days[5].activate());  // as Space or a screen reader's "Check"
+  EXPECT_TRUE(hours.days[5].checked() && hours.days[5].accessName() == "Saturday");
+  hours.from.userTyped("25:00");
   setok1.Click();
-  EXPECT_EQ(store.saves - saves, 1);  // the four values, one swap of the file
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_NE(shell.messages[0].text.find("Working hours \"From\" needs"), std::string::npos);
+  EXPECT_TRUE(ppset.visible());
+  EXPECT_EQ(store.saves, saves);
+  shell.messages.clear();
+  hours.from.userTyped("8:30");
+  setok1.Click();
+  EXPECT_EQ(store.saves - saves, 1);  // the panel's values, one swap of the file
+  EXPECT_EQ(store.at("hours", "days") + store.at("hours", "from"), "mon,tue,wed,thu,fri,sat08:30");
+  EXPECT_EQ(rest.stage(), rest::Stage::Working);  // Monday 14:07 is inside
   EXPECT_TRUE(shell.messages.empty());
   EXPECT_FALSE(ppset.visible());
   EXPECT_EQ(Text1.text(), "14:37");

@@ -228,13 +228,17 @@ TEST_F(AccessTest, EveryControlOfTheMainWindowAndBothPanelsHasANameARoleAndAStat
   // A screen reader presses only what a person could: not the pencil under the panel.
   EXPECT_NE(doDefault(w, w.edit[1]), S_OK);
 
-  // The rest panel: its two boxes, the short break's two, the programs that hold a rest, Back and
-  // OK.
+  // The rest panel: its two boxes, the short breaks' two, the programs that hold a rest, the
+  // working hours' two and their days (check buttons read by name and state), Back and OK.
   w.edit_Click(1);
   pump();
   all = everything(hwnd);
   EXPECT_EQ(countRole(all, ROLE_SYSTEM_SLIDER), 0);
-  EXPECT_EQ(countRole(all, ROLE_SYSTEM_TEXT), 5);
+  EXPECT_EQ(countRole(all, ROLE_SYSTEM_TEXT), 7);
+  ASSERT_TRUE(find(all, "Monday") && find(all, "Saturday"));
+  EXPECT_EQ(find(all, "Saturday")->role, ROLE_SYSTEM_CHECKBUTTON);
+  EXPECT_EQ(find(all, "Monday")->state & STATE_SYSTEM_CHECKED, STATE_SYSTEM_CHECKED);
+  EXPECT_EQ(find(all, "Saturday")->state & STATE_SYSTEM_CHECKED, 0);
   ASSERT_TRUE(find(all, "Seconds a short break lasts"));
   ASSERT_TRUE(find(all, "Minutes between rests"));
   EXPECT_EQ(find(all, "Minutes between rests")->value, w.Text2.text());
