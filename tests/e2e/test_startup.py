@@ -201,8 +201,8 @@ class TestCommandLine:
         paused = command(lumora, "/pause", "30")
         assert paused.returncode == 1 and "not saved" in paused.stderr, paused.stderr
         harness.wait_until(lambda: harness.message_boxes("Lumora"), 5, what="the box after it")
-        line = command(lumora, "/status").stdout.splitlines()[6]
-        assert line.startswith("paused_until=20") and lumora.config_path.read_bytes() == saved
+        status = command(lumora, "/status").stdout
+        assert "\npaused_until=20" in status and lumora.config_path.read_bytes() == saved
 
     def test_a_command_with_no_copy_running_starts_one_with_its_icon_only(self, lumora):
         lumora.write_config("[night]\non=0\n")
