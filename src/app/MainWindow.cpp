@@ -20,12 +20,10 @@ MainWindow::MainWindow(const MainWindowServices& services)
       ini_(services.ini),
       icon_(services.icon) {
   design();
-  eyeCare_ = std::make_unique<colour::EyeCare>(colour::EyeCareControls{.SafeSwitch1 = SafeSwitch1,
-                                                                       .sliders = colourSliders(),
+  eyeCare_ = std::make_unique<colour::EyeCare>(colour::EyeCareControls{.sliders = colourSliders(),
                                                                        .edit0 = edit[0],
                                                                        .Label2_0 = Label2[0],
                                                                        .ppset = ppset,
-                                                                       .Image7 = Image7,
                                                                        .colourStatus = colourStatus,
                                                                        .nightTimer = nightTimer,
                                                                        .night = night},

@@ -24,8 +24,6 @@ EyeCare::EyeCare(const EyeCareControls& controls, GammaEngine& engine, settings:
 
 void EyeCare::connect() {
   for (std::size_t n = 0; n < kSliderCount; ++n) slider(n).Change = [this, n] { Slider_Change(n); };
-  c_.Image7.Click = [this] { Image7_Click(); };
-  c_.SafeSwitch1.Click = [this](bool value) { SafeSwitch1_Click(value); };
   night_.connect();
   night_.Sent = [this](SendResult result) { show(result); };
   night_.TipChanged = [this] { TipChanged(); };
@@ -146,7 +144,8 @@ void EyeCare::loadDefaultRamp() {
     if (parsed.error.empty()) {
       engine_.setBaseRamp(*parsed.ramp);
     } else {
-      // A partly read file must not reach the display: baseRamp stays as it was.
+      // A partly read file must not reach the display: baseRamp keeps what it held, or the
+      // identity set above for a ramp too dark.
       shell_.messageBox(std::string("The default data file ") + kDefaultRampFile + " is damaged (" +
                             parsed.error +
                             "), can only be restored to the state before the adjustment!",

@@ -17,7 +17,8 @@ namespace keys = settings::keys;
 
 struct WhitePoint {
   int kelvin;
-  double green, blue;  // red is 1 throughout this range
+  double green;  // red is 1 throughout this range
+  double blue;
 };
 
 // The white of a blackbody at each temperature as sRGB shows it, relative to 6500 K: the
@@ -47,7 +48,8 @@ std::array<double, 3> warmthFactors(int kelvin) {
   kelvin = std::clamp(kelvin, kWarmestKelvin, kCoolestKelvin);
   std::size_t n = 1;
   while (kWhitePoints[n].kelvin > kelvin) ++n;
-  const WhitePoint &hot = kWhitePoints[n - 1], &cool = kWhitePoints[n];
+  const WhitePoint& hot = kWhitePoints[n - 1];
+  const WhitePoint& cool = kWhitePoints[n];
   const double t = static_cast<double>(hot.kelvin - kelvin) / (hot.kelvin - cool.kelvin);
   return {1.0, hot.green + t * (cool.green - hot.green), hot.blue + t * (cool.blue - hot.blue)};
 }
@@ -112,20 +114,24 @@ SunTimes sunTimes(double lat, double lon, const ui::LocalTime& date) {
   double noon = 720 - 4 * lon;
   noon -= 1440 * std::floor((noon + date.utcOffset) / 1440);
   const double c = (days + noon / 1440) / 36525;  // Julian centuries
-  const double l0 = (280.46646 + c * 36000.76983) * kRad, m = (357.52911 + c * 35999.05029) * kRad;
-  const double e = 0.016708634 - c * 0.000042037, omega = (125.04 - 1934.136 * c) * kRad;
+  const double l0 = (280.46646 + c * 36000.76983) * kRad;
+  const double m = (357.52911 + c * 35999.05029) * kRad;
+  const double e = 0.016708634 - c * 0.000042037;
+  const double omega = (125.04 - 1934.136 * c) * kRad;
   const double centre =
       sin(m) * (1.914602 - c * 0.004817) + sin(2 * m) * 0.019993 + sin(3 * m) * 0.000289;
   const double lambda = l0 + (centre - 0.00569 - 0.00478 * sin(omega)) * kRad;
   const double eps = (23.4392911 - c * 0.0130042 + 0.00256 * cos(omega)) * kRad;
-  const double decl = std::asin(sin(eps) * sin(lambda)), v = std::pow(std::tan(eps / 2), 2);
+  const double decl = std::asin(sin(eps) * sin(lambda));
+  const double v = std::pow(std::tan(eps / 2), 2);
   const double eqtime = 4 / kRad *
                         (v * sin(2 * l0) - 2 * e * sin(m) + 4 * e * v * sin(m) * cos(2 * l0) -
                          0.5 * v * v * sin(4 * l0) - 1.25 * e * e * sin(2 * m));
   const double cosHourAngle =
       cos(90.833 * kRad) / (cos(lat * kRad) * cos(decl)) - std::tan(lat * kRad) * std::tan(decl);
   if (std::abs(cosHourAngle) > 1) return {cosHourAngle > 1 ? SunDay::PolarNight : SunDay::PolarDay};
-  const double half = 4 * std::acos(cosHourAngle) / kRad, at = noon - eqtime + date.utcOffset;
+  const double half = 4 * std::acos(cosHourAngle) / kRad;
+  const double at = noon - eqtime + date.utcOffset;
   const auto minute = [](double t) {
     return (static_cast<int>(std::lround(t)) % 1440 + 1440) % 1440;
   };
@@ -137,7 +143,8 @@ NightState nightAt(const NightSettings& s, const ui::LocalTime& now) {
   const int t = now.hour * 3600 + now.minute * 60 + now.second;
   state.secondsToChange = kDaySeconds - t;  // the sun's times move daily
   if (!s.on) return state;
-  int from = s.from * 60, to = s.to * 60;
+  int from = s.from * 60;
+  int to = s.to * 60;
   double level = 0;
   state.sunFallback = s.sun && !s.lat;
   if (s.sun && s.lat) {
@@ -156,7 +163,8 @@ NightState nightAt(const NightSettings& s, const ui::LocalTime& now) {
     const int nightLength = sinceSeconds(to, from);
     const double dusk = faded(nightLength) * (1 - faded(kDaySeconds - nightLength));
     const double top = dusk + (1 - dusk) * faded(nightLength);
-    const int sinceFrom = sinceSeconds(t, from), sinceTo = sinceSeconds(t, to);
+    const int sinceFrom = sinceSeconds(t, from);
+    const int sinceTo = sinceSeconds(t, to);
     const bool evening = sinceFrom < sinceTo;
     const int elapsed = evening ? sinceFrom : sinceTo;
     level = evening ? dusk + (1 - dusk) * faded(sinceFrom) : top * (1 - faded(sinceTo));

@@ -154,11 +154,11 @@ void NightLight::toggle() {
 }
 
 std::string NightLight::tipLine() const {
-  if (!eyeOn_)
-    return !toggledWhileOff_ ? ""
-           : night_.on       ? "Night light on, once eye care is on"
-                             : "Night light off";
-  return night_.on ? state_.tip : "";
+  if (eyeOn_) return night_.on ? state_.tip : "";
+  // With eye care off, night light is named only once its switch was turned.
+  if (!toggledWhileOff_) return "";
+  if (night_.on) return "Night light on, once eye care is on";
+  return "Night light off";
 }
 
 void NightLight::allowStronger_Click() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 
@@ -69,30 +70,17 @@ bool storedFlag(std::string_view text, bool fallback) {
   return fallback;
 }
 
-// Counted in 400-year eras of 146097 days from 0000-03-01, so leap days fall at each year's end.
 long long daysFromCivil(int year, int month, int day) {
-  if (month <= 2) year -= 1;
-  const long long era = (year >= 0 ? year : year - 399) / 400;
-  const long long yoe = year - era * 400;
-  const long long mp = (month + 9) % 12;
-  const long long doy = (153 * mp + 2) / 5 + day - 1;
-  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
+  const std::chrono::year_month_day date{std::chrono::year(year),
+                                         std::chrono::month(static_cast<unsigned>(month)),
+                                         std::chrono::day(static_cast<unsigned>(day))};
+  return std::chrono::sys_days(date).time_since_epoch().count();
 }
 
 CivilDate civilFromDays(long long days) {
-  const long long z = days + 719468;
-  const long long era = (z >= 0 ? z : z - 146096) / 146097;
-  const long long doe = z - era * 146097;
-  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const long long mp = (5 * doy + 2) / 153;
-  long long month = mp - 9;
-  if (mp < 10) month = mp + 3;
-  long long year = yoe + era * 400;
-  if (month <= 2) year += 1;
-  return {static_cast<int>(year), static_cast<int>(month),
-          static_cast<int>(doy - (153 * mp + 2) / 5 + 1)};
+  const std::chrono::year_month_day date{std::chrono::sys_days(std::chrono::days(days))};
+  return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+          static_cast<int>(static_cast<unsigned>(date.day()))};
 }
 
 }  // namespace settings

@@ -38,8 +38,8 @@ std::string clockText(long long minute);
 // A stored on/off flag: "1" or "0" with blanks around; anything else gives fallback.
 bool storedFlag(std::string_view text, bool fallback);
 
-// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, any year; linear in the
-// day, so a day past the month's end counts on into the next month.
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar (years -32767 to 32767);
+// linear in the day, so a day past the month's end counts on into the next month.
 long long daysFromCivil(int year, int month, int day);
 struct CivilDate {
   int year, month, day;

@@ -269,6 +269,8 @@ class TestPrompt:
         started = harness.clock_now()
         lumora_desktop.run(config(mei=mei))
         assert foreground(True) == "Form1"
+        harness.wait_until(lambda: work_area(True)[3] == harness.SCREEN_H - harness.TASKBAR_H, 10,
+                           what="the taskbar to settle")
         harness.move_clock(mei * ((int(started // 60) + 1) * 60 - harness.clock_now()) / 60)
         prompt = harness.wait_window("Form2", 10)
         bottom = work_area(True)[3]

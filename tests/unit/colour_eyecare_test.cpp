@@ -3,6 +3,7 @@
 #include "Fakes.h"
 #include "colour/DefaultRamp.h"
 #include "colour/EyeCare.h"
+#include "controls/SafeSwitch.h"
 #include "settings/Values.h"
 
 namespace {
@@ -58,13 +59,11 @@ struct EyeCareTest : ::testing::Test {
   settings::Ini ini{store, shell};
   colour::GammaEngine engine{displays};
   colour::EyeCare eye{
-      {.SafeSwitch1 = SafeSwitch1,
-       .sliders =
+      {.sliders =
            {{{&Slider1, &colo1}, {&Slider2, &colo3}, {&Slider3_0}, {&Slider3_1}, {&Slider3_2}}},
        .edit0 = edit0,
        .Label2_0 = Label2_0,
        .ppset = ppset,
-       .Image7 = Image7,
        .colourStatus = colourStatus,
        .nightTimer = nightTimer,
        .night = night},
@@ -82,6 +81,8 @@ struct EyeCareTest : ::testing::Test {
     // Designed ranges that colorload replaces.
     Slider2.setRange(0, 10);
     eye.connect();
+    SafeSwitch1.Click = [this](bool value) { eye.SafeSwitch1_Click(value); };
+    Image7.Click = [this] { eye.Image7_Click(); };
     eye.colorload();
     eye.nightLight().fillRows();  // as the panel opens
   }
@@ -220,7 +221,8 @@ TEST(StoredSliderValue, NumbersAreRoundedAndClampedAnythingElseIsNeutral) {
       {"duibidu", 0, 100},
   };
   for (const auto& t : cases) {
-    EXPECT_EQ(settings::storedSliderValue(t.text, -50, 50, 0), t.brightness) << "[" << t.text << "]";
+    EXPECT_EQ(settings::storedSliderValue(t.text, -50, 50, 0), t.brightness)
+        << "[" << t.text << "]";
     EXPECT_EQ(settings::storedSliderValue(t.text, 1, 100, 100), t.contrast) << "[" << t.text << "]";
   }
 }

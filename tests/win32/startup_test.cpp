@@ -11,7 +11,7 @@
 
 #include "win32/Handles.h"
 #include "win32/MessageLoop.h"
-#include "win32/SignIn.h"
+#include "win32/RunKey.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ std::vector<BYTE> bytesOf(const std::wstring& text) {
   return {p, p + (text.size() + 1) * sizeof(wchar_t)};
 }
 
-struct SignInEntryTest : ::testing::Test {
+struct RunKeyEntryTest : ::testing::Test {
   void SetUp() override { TearDown(); }
   void TearDown() override {
     deleteRaw(win32::kRunKey);
@@ -49,7 +49,7 @@ struct SignInEntryTest : ::testing::Test {
   }
 };
 
-TEST_F(SignInEntryTest, ShowsTheEntryAsWindowsWouldRunItAndTurnsItOnAndOff) {
+TEST_F(RunKeyEntryTest, ShowsTheEntryAsWindowsWouldRunItAndTurnsItOnAndOff) {
   const std::vector<BYTE> approved(12, 0), disabled{3, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
   struct Case {
     const char* what;
@@ -70,7 +70,7 @@ TEST_F(SignInEntryTest, ShowsTheEntryAsWindowsWouldRunItAndTurnsItOnAndOff) {
       {"unquoted path cut at its blank", L"C:\\Lumora Test\\Lumora.exe /tray", std::nullopt, false},
       {"a disable without an entry", std::nullopt, disabled, false},
   };
-  win32::SignInEntry entry(kValue, kProgram);
+  win32::RunKeyEntry entry(kValue, kProgram);
   EXPECT_EQ(entry.command(), ours);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -96,12 +96,12 @@ TEST_F(SignInEntryTest, ShowsTheEntryAsWindowsWouldRunItAndTurnsItOnAndOff) {
   }
 }
 
-TEST_F(SignInEntryTest, AnExpandableEntryIsReadExpanded) {
+TEST_F(RunKeyEntryTest, AnExpandableEntryIsReadExpanded) {
   SetEnvironmentVariableW(L"LUMORA_TEST_FOLDER", L"C:\\Lumora Test");
   const std::wstring value = L"\"%LUMORA_TEST_FOLDER%\\Lumora.exe\" /tray";
   setRaw(win32::kRunKey, REG_EXPAND_SZ, value.c_str(),
          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  EXPECT_TRUE(win32::SignInEntry(kValue, kProgram).enabled());
+  EXPECT_TRUE(win32::RunKeyEntry(kValue, kProgram).enabled());
 }
 
 TEST(ProgramOfCommandLine, QuotedOrUpToTheFirstBlank) {
