@@ -48,10 +48,6 @@ inline constexpr const char* kLimitedStatus =
 inline constexpr const char* kUnreadableStatus =
     "This setting would make the screen too dark to read, so it was not applied.";
 
-// A stored colour value as its slider takes it: a decimal number (a fraction allowed) rounded,
-// halves to even, and clamped into [min, max]; anything else gives neutral.
-int storedSliderValue(const std::string& text, int min, int max, int neutral);
-
 class EyeCare {
  public:
   EyeCare(const EyeCareControls& controls, GammaEngine& engine, settings::Ini& ini,
@@ -63,7 +59,7 @@ class EyeCare {
 
   // Load step: captures the display's ramp and sets the sliders and their captions to neutral.
   // Stored night values that cannot be used are named in ignored.
-  void colorload(settings::IgnoredValues& ignored);
+  void colorload();
   void SafeSwitch1_Click(bool value);
   // OK of the colour panel: stores the night rows and the five slider values in one save, then
   // hides ppset.

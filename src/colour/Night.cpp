@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <numbers>
 
-#include "colour/EyeCare.h"
 #include "settings/Keys.h"
 #include "settings/Values.h"
 
@@ -55,53 +54,45 @@ std::array<double, 3> warmthFactors(int kelvin) {
   return {1.0, hot.green + t * (cool.green - hot.green), hot.blue + t * (cool.blue - hot.blue)};
 }
 
-std::optional<double> parseDegrees(const std::string& text, double limit) {
-  const std::string s(settings::trimBlanks(text));
-  std::string_view body = s;
-  if (!body.empty() && (body.front() == '+' || body.front() == '-')) body.remove_prefix(1);
-  const std::size_t dot = body.find('.');
-  const std::string_view whole = body.substr(0, dot);
-  const std::string_view fraction = dot == std::string_view::npos ? "" : body.substr(dot + 1);
-  const auto decimal = [](std::string_view d) {
-    return d.find_first_not_of("0123456789") == std::string_view::npos;
-  };
-  if ((whole.empty() && fraction.empty()) || !decimal(whole) || !decimal(fraction))
-    return std::nullopt;
-  const double value = std::strtod(s.c_str(), nullptr);
-  if (std::abs(value) > limit) return std::nullopt;
+std::optional<double> degrees(std::string_view text, double limit) {
+  const std::optional<double> value = settings::decimalNumber(text);
+  if (!value || std::abs(*value) > limit) return std::nullopt;
   return value;
 }
 
-NightSettings readNightSettings(settings::Ini& ini, settings::IgnoredValues& ignored) {
+NightSettings readNightSettings(settings::Ini& ini) {
   NightSettings s;
   auto read = [&](const char* key) { return ini.readini(keys::kNightSection, key); };
   auto number = [&](const char* key, int min, int max, int fallback) {
-    return storedSliderValue(read(key), min, max, fallback);
+    return ini.number(keys::kNightSection, key, min, max, fallback);
   };
   // A key that is not there reads as its own name, and is no fault.
-  auto usable = [&](const char* key, const std::string& value, bool fine) {
-    if (!fine && value != key) ignored.add(keys::kNightSection, key, value);
+  auto usable = [&](const char* key, const std::string& value, bool fine, const std::string& used) {
+    if (!fine && value != key) ini.ignored.add(keys::kNightSection, key, value, used);
     return fine;
   };
-  s.on = settings::storedFlag(read(keys::kNightOn), s.on);
+  s.on = ini.flag(keys::kNightSection, keys::kNightOn, s.on);
   const std::string from = read(keys::kNightFrom);
   const std::string to = read(keys::kNightTo);
-  if (const auto t = settings::parseClockTime(from); usable(keys::kNightFrom, from, t.has_value()))
+  if (const auto t = settings::parseClockTime(from);
+      usable(keys::kNightFrom, from, t.has_value(), settings::clockText(s.from)))
     s.from = *t;
-  if (const auto t = settings::parseClockTime(to); usable(keys::kNightTo, to, t.has_value()))
+  if (const auto t = settings::parseClockTime(to);
+      usable(keys::kNightTo, to, t.has_value(), settings::clockText(s.to)))
     s.to = *t;
   s.day = number(keys::kNightDay, kWarmestKelvin, kCoolestKelvin, s.day);
   s.night = number(keys::kNightNight, kWarmestKelvin, kCoolestKelvin, s.night);
   s.fade = number(keys::kNightFade, 0, 120, s.fade);
   const std::string mode(settings::trimBlanks(read(keys::kNightMode)));
-  s.sun = usable(keys::kNightMode, mode, mode == "sun" || mode == "times") && mode == "sun";
+  s.sun =
+      usable(keys::kNightMode, mode, mode == "sun" || mode == "times", "times") && mode == "sun";
   // A place out of range is no place: the times rule then, as without one.
   const std::string lat = read(keys::kNightLat);
   const std::string lon = read(keys::kNightLon);
-  s.lat = parseDegrees(lat, 90);
-  s.lon = parseDegrees(lon, 180);
-  usable(keys::kNightLat, lat, s.lat.has_value());
-  usable(keys::kNightLon, lon, s.lon.has_value());
+  s.lat = degrees(lat, 90);
+  s.lon = degrees(lon, 180);
+  usable(keys::kNightLat, lat, s.lat.has_value(), "");
+  usable(keys::kNightLon, lon, s.lon.has_value(), "");
   if (!s.lat || !s.lon) {
     s.lat = std::nullopt;
     s.lon = std::nullopt;

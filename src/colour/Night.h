@@ -4,8 +4,8 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
-#include "settings/Ignored.h"
 #include "settings/Ini.h"
 #include "ui/System.h"
 
@@ -31,12 +31,11 @@ struct NightSettings {
   friend bool operator==(const NightSettings&, const NightSettings&) = default;
 };
 
-// The [night] section, each value defaulted or clamped on its own as the colour values are. A
-// time, mode or place that cannot be used is left out and named in ignored.
-NightSettings readNightSettings(settings::Ini& ini, settings::IgnoredValues& ignored);
-// A decimal number of degrees ("51.5", "-0.12") within [-limit, limit]; nothing for anything
-// else (no exponent, no hexadecimal, no infinity).
-std::optional<double> parseDegrees(const std::string& text, double limit);
+// The [night] section, each value defaulted or clamped on its own as the colour values are; what
+// cannot be used as it stands is named in the store's ignored values.
+NightSettings readNightSettings(settings::Ini& ini);
+// A decimal number of degrees ("51.5", "-0.12") within [-limit, limit].
+std::optional<double> degrees(std::string_view text, double limit);
 
 enum class SunDay { Normal, PolarDay, PolarNight };
 struct SunTimes {

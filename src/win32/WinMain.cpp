@@ -153,7 +153,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     program.start(app::iconOnlyStart(args));
     // After the window shows: none of this is seen, and notifications wait for messages anyway.
     backend.system().askForSessionNotifications();
-    program.readShortcuts();
     backend.system().registerShortcuts();
 
     exitCode = win32::runMessageLoop(

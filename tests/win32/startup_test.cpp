@@ -1,9 +1,12 @@
-// The sign-in entry in the real registry and the message loop's answer to an exit request.
+// The sign-in entry in the real registry, the message loop's answer to an exit request, and a
+// command's output on the console it was started from.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "win32/Handles.h"
@@ -139,6 +142,53 @@ TEST(MessageLoop, DispatchesMessagesAndAnswersAnExitRequestOnItsThread) {
   });
   EXPECT_EQ(code, 7);
   EXPECT_EQ(seen, std::vector<int>{3});
+}
+
+// Lumora.exe beside this test, started with a command on this process's console as a terminal
+// hands it down: its exit code and what it wrote, read back from the screen.
+std::pair<DWORD, std::wstring> commandOnConsole(const std::wstring& arguments) {
+  FreeConsole();
+  EXPECT_TRUE(AllocConsole());
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  win32::UniqueFile screen(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                                       0, nullptr));
+  wchar_t path[MAX_PATH];
+  std::wstring program(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+  program = program.substr(0, program.rfind(L'\\') + 1) + L"Lumora.exe";
+  std::wstring line = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW startup{sizeof startup};
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = screen.get();
+  startup.hStdError = screen.get();
+  PROCESS_INFORMATION process{};
+  EXPECT_TRUE(CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                             nullptr, &startup, &process));
+  win32::UniqueHandle thread(process.hThread);
+  win32::UniqueHandle child(process.hProcess);
+  DWORD exitCode = 99;
+  EXPECT_EQ(WaitForSingleObject(child.get(), 20000), WAIT_OBJECT_0);
+  GetExitCodeProcess(child.get(), &exitCode);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  GetConsoleScreenBufferInfo(screen.get(), &info);
+  std::wstring shown(static_cast<std::size_t>(info.dwSize.X * info.dwSize.Y), L' ');
+  DWORD read = 0;  // the rows one after another: a wrapped line reads on unbroken
+  ReadConsoleOutputCharacterW(screen.get(), shown.data(), static_cast<DWORD>(shown.size()), {0, 0},
+                              &read);
+  FreeConsole();
+  return {exitCode, shown.substr(0, read)};
+}
+
+TEST(CommandLine, WritesOnTheConsoleItWasStartedFromArgumentsNamedShort) {
+  const std::tuple<std::wstring, DWORD, std::wstring> cases[] = {
+      {L"/?", 0, L"/pause tomorrow"},
+      {L"/pause \"\"", 2, L"not an empty argument."},
+      {L"/pause " + std::wstring(5000, L'7'), 2, L"not \"" + std::wstring(40, L'7') + L"...\"."}};
+  for (const auto& [arguments, code, says] : cases) {
+    const auto [exitCode, shown] = commandOnConsole(arguments);
+    EXPECT_EQ(exitCode, code);
+    EXPECT_NE(shown.find(says), std::wstring::npos) << shown;
+  }
 }
 
 }  // namespace
