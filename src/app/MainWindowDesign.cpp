@@ -328,13 +328,17 @@ void MainWindow::layOutRows() {
                Cell{&Image7, kPicture, kPicture, 4200 - 3120 - kPicture}}},
   });
   // Rest panel: below its sentence, a row per setting, then Back and OK at their designed columns.
-  const ui::RowLayout restRows{.left = 1500, .top = 1260, .right = 8895, .labelWidth = 3000};
+  // As in the colour panel, rows close together, and the short break's two numbers share a row:
+  // the grown window fits an 800-pixel screen at 168 DPI.
+  const ui::RowLayout restRows{
+      .left = 1500, .top = 1140, .right = 8895, .labelWidth = 3000, .rowGap = 60};
   const int restBottom = restRows.place({
     {&soundCaption, {Cell{&soundSwitch, kSwitchWidth, kSwitchHeight, 0}}},
     {&warnCaption, {Cell{&warnSwitch, kSwitchWidth, kSwitchHeight, 0}}},
     {&breaksCaption, {Cell{&breaksSwitch, kSwitchWidth, kSwitchHeight, 0}}},
-    {&breakEveryCaption, {Cell{&breakEveryBox, kBoxWidth, kBoxHeight, 0}}},
-    {&breakSecondsCaption, {Cell{&breakSecondsBox, kBoxWidth, kBoxHeight, 0}}},
+    {&breakEveryCaption, {Cell{&breakEveryBox, kBoxWidth, kBoxHeight, 0},
+                          Cell{&breakSecondsCaption, 2400, kLabelHeight, 240},
+                          Cell{&breakSecondsBox, kBoxWidth, kBoxHeight}}},
     {&callsCaption, {Cell{&callsSwitch, kSwitchWidth, kSwitchHeight, 0}}},
     {&appsCaption, {Cell{&appsBox, 0, kBoxHeight, 0}}},
     {&hours.caption, {Cell{&hours.on, kSwitchWidth, kSwitchHeight, 0},
