@@ -68,11 +68,11 @@ AllMonitors::AllMonitors(const std::vector<MonitorControl*>& means) {
     m.control->Listed = [this, &m](const std::vector<MonitorState>& monitors) {
       m.monitors = monitors;
       m.answered = true;
-      if (std::any_of(means_.begin(), means_.end(), [](const Means& e) { return !e.answered; }))
-        return;
       std::vector<MonitorState> all;
-      for (const Means& each : means_)
+      for (const Means& each : means_) {
+        if (!each.answered) return;
         all.insert(all.end(), each.monitors.begin(), each.monitors.end());
+      }
       Listed(all);
     };
     m.control->Sent = [this](const std::string& id, int value, Outcome outcome) {

@@ -17,8 +17,6 @@ namespace win32 {
 namespace {
 
 constexpr BYTE kBrightness = 0x10;  // the VCP code of luminance
-constexpr int kTries = 3;           // a transient failure is retried twice,
-constexpr DWORD kRetryMs = 50;      // this far apart
 constexpr int kExitWaitMs = 1500;   // how long an exit waits for an exchange in flight
 
 // The functions of dxva2.dll, taken by name from the system folder's copy.
@@ -55,11 +53,6 @@ struct PhysicalMonitors {
   }
 };
 
-template <class Call>
-bool retried(Call call) {
-  return win32::retried(kTries, kRetryMs, nullptr, call);
-}
-
 // The number in a display's device name (\\.\DISPLAY2), as Windows' display settings show it.
 int displayNumber(const wchar_t* device) {
   const wchar_t* digits = device + wcscspn(device, L"0123456789");
@@ -91,7 +84,7 @@ class Ddc final : public MonitorWork {
         for (int n = 2; handles_.contains(id); ++n)
           id = narrow(m.szPhysicalMonitorDescription) + " " + std::to_string(n);
         DWORD value = 0, maximum = 0;
-        if (!retried([&] {
+        if (!exchanged([&] {
               return dxva2_.read(m.hPhysicalMonitor, kBrightness, nullptr, &value, &maximum) != 0;
             }) ||
             maximum == 0)
@@ -109,13 +102,13 @@ class Ddc final : public MonitorWork {
     if (it == handles_.end()) return colour::Outcome::Failed;
     const HANDLE h = it->second;
     const std::wstring name = widen(id);
-    if (!retried([&] { return dxva2_.write(h, kBrightness, static_cast<DWORD>(value)) != 0; })) {
+    if (!exchanged([&] { return dxva2_.write(h, kBrightness, static_cast<DWORD>(value)) != 0; })) {
       reportFailure(L"SetVCPFeature", name.c_str());
       return colour::Outcome::Failed;
     }
     // Some monitors report success and keep their old value: what it holds is read back.
     DWORD now = 0, maximum = 0;
-    if (!retried([&] { return dxva2_.read(h, kBrightness, nullptr, &now, &maximum) != 0; })) {
+    if (!exchanged([&] { return dxva2_.read(h, kBrightness, nullptr, &now, &maximum) != 0; })) {
       reportFailure(L"GetVCPFeatureAndVCPFeatureReply", name.c_str());
       return colour::Outcome::Failed;
     }

@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <map>
-#include <utility>
 
 #include "win32/Report.h"
 #include "win32/Retry.h"
@@ -21,8 +19,6 @@ namespace win32 {
 namespace {
 
 constexpr const char* kName = "Built-in display";
-constexpr int kTries = 3;       // a transient failure is retried twice,
-constexpr DWORD kRetryMs = 50;  // this far apart
 
 // The COM functions, taken by name from the system folder's copies when the backlight is used.
 struct Com {
@@ -41,9 +37,13 @@ struct Com {
   bool usable() const {
     return initialize && uninitialize && security && create && allocString && freeString && clear;
   }
+  // What WMI is given: real BSTRs (their length before the text), freed after the call.
+  std::unique_ptr<OLECHAR, decltype(&SysFreeString)> bstr(const wchar_t* text) const {
+    return {allocString(text), freeString};
+  }
 };
 
-// A reference to a COM object, released with it.
+// A reference to a COM object, released with it; put() hands it to a call to fill.
 template <class T>
 class Ref {
  public:
@@ -60,67 +60,34 @@ class Ref {
     reset();
     return &p_;
   }
-  explicit operator bool() const { return p_ != nullptr; }
 
  private:
   T* p_ = nullptr;
 };
 
-// What WMI is given: real BSTRs (their length before the text), freed after the call.
-class Bstr {
- public:
-  Bstr(const Com& com, const std::wstring& text)
-      : com_(com), text_(com.allocString(text.c_str())) {}
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  ~Bstr() { com_.freeString(text_); }
-  BSTR get() const { return text_; }
-
- private:
-  const Com& com_;
-  BSTR text_;
-};
-
-// A property's value, cleared with it.
-struct Property {
+// A property's value, cleared with it. WMI hands uint8 as VT_UI1 and uint32 as VT_I4.
+struct Property : VARIANT {
   const Com& com;
-  VARIANT value{};
-  Property(const Com& c, IWbemClassObject* object, const wchar_t* name) : com(c) {
-    if (FAILED(object->Get(name, 0, &value, nullptr, nullptr))) value.vt = VT_EMPTY;
+  Property(const Com& c, IWbemClassObject* object, const wchar_t* name) : VARIANT{}, com(c) {
+    if (FAILED(object->Get(name, 0, this, nullptr, nullptr))) vt = VT_EMPTY;
   }
   Property(const Property&) = delete;
   Property& operator=(const Property&) = delete;
-  ~Property() { com.clear(&value); }
-  // WMI hands uint8 as VT_UI1 and uint32 as VT_I4; -1 when neither.
+  ~Property() { com.clear(this); }
   int number() const {
-    if (value.vt == VT_UI1) return value.bVal;
-    if (value.vt == VT_I4) return static_cast<int>(value.lVal);
-    if (value.vt == VT_BOOL) return value.boolVal ? 1 : 0;
-    return -1;
+    if (vt == VT_UI1) return bVal;
+    if (vt == VT_BOOL) return boolVal ? 1 : 0;
+    return vt == VT_I4 ? static_cast<int>(lVal) : -1;
   }
-  std::wstring text() const { return value.vt == VT_BSTR && value.bstrVal ? value.bstrVal : L""; }
+  std::wstring text() const { return vt == VT_BSTR && bstrVal ? bstrVal : L""; }
 };
 
 struct Panel {
   std::wstring instance;    // InstanceName: ties the brightness to its methods
   std::wstring methods;     // the methods instance's __PATH, which WmiSetBrightness is called on
   std::vector<int> levels;  // those it takes, in percent
-  int value = 0;
+  int value = -1;
 };
-
-// The supported level nearest a value; the value itself when the panel names none.
-int nearest(const std::vector<int>& levels, int value) {
-  if (levels.empty()) return value;
-  return *std::min_element(levels.begin(), levels.end(), [value](int a, int b) {
-    return std::abs(a - value) < std::abs(b - value);
-  });
-}
-
-// Failures that waiting does not cure: no such class (a desktop).
-bool passes(DWORD error) {
-  return error != static_cast<DWORD>(WBEM_E_NOT_SUPPORTED) &&
-         error != static_cast<DWORD>(WBEM_E_INVALID_CLASS);
-}
 
 }  // namespace
 
@@ -130,69 +97,54 @@ class Wmi final : public MonitorWork {
   Wmi() {
     if (!com_.usable()) return;
     initialized_ = SUCCEEDED(com_.initialize(nullptr, COINIT_MULTITHREADED));
-    // Process-wide: Windows answers RPC_E_TOO_LATE when it was set already, which is as good.
-    const HRESULT security =
-        com_.security(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
-                      RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
-    if (FAILED(security) && security != RPC_E_TOO_LATE)
-      reportFailure(L"CoInitializeSecurity", L"WMI", static_cast<DWORD>(security));
+    // Process-wide, so it may be set already: Windows then answers RPC_E_TOO_LATE, as good as
+    // done. A failure shows in the queries.
+    com_.security(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                  RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
   }
-  Wmi(const Wmi&) = delete;
-  Wmi& operator=(const Wmi&) = delete;
   ~Wmi() override {
     signature_.reset();  // every object released before COM ends on this thread
     services_.reset();
     if (initialized_) com_.uninitialize();
   }
 
+  // The first active panel: a laptop has one.
   std::vector<colour::MonitorState> list() override {
-    panels_.clear();
-    std::vector<colour::MonitorState> answering;
-    std::vector<Panel> found;
-    if (!initialized_ || !retried([&] { return read(found); })) return answering;
-    for (Panel& panel : found) {
-      std::string id = kName;  // two alike get a number
-      if (!panels_.empty()) id += " " + std::to_string(panels_.size() + 1);
-      answering.push_back({id, 0, panel.value, 100});
-      panels_[id] = std::move(panel);
-    }
-    return answering;
+    panel_ = {};
+    if (!initialized_ || !exchanged([this] { return read(panel_); })) panel_ = {};
+    if (panel_.methods.empty()) return {};
+    return {{kName, 0, panel_.value, 100}};
   }
 
   colour::Outcome send(const std::string& id, int value) override {
-    const auto it = panels_.find(id);
-    if (it == panels_.end()) return colour::Outcome::Failed;
-    const Panel& panel = it->second;
-    const int level = nearest(panel.levels, value);
-    const std::wstring name = widen(id);
-    if (!retried([&] { return set(panel.methods, level); })) {
-      reportFailure(L"WmiSetBrightness", name.c_str());
+    if (panel_.methods.empty() || id != kName) return colour::Outcome::Failed;
+    // Sent as the nearest level the panel takes.
+    int level = panel_.levels.empty() ? value : panel_.levels[0];
+    for (int each : panel_.levels)
+      if (std::abs(each - value) < std::abs(level - value)) level = each;
+    if (!exchanged([&] { return set(level); })) {
+      reportFailure(L"WmiSetBrightness", widen(id).c_str());
       return colour::Outcome::Failed;
     }
     // A panel may report success and keep its old value: what it holds is read back.
-    int now = -1;
-    retried([&] { return (now = valueOf(panel.instance)) == level; });
-    if (now == level) return colour::Outcome::Done;
+    Panel now;
+    if (exchanged([&] { return read(now) && now.value == level; })) return colour::Outcome::Done;
     SetLastError(ERROR_INVALID_DATA);
-    reportFailure(L"WmiSetBrightness", (name + L": the panel holds " + std::to_wstring(now) +
-                                        L" instead of " + std::to_wstring(level))
-                                           .c_str());
-    return now < 0 ? colour::Outcome::Failed : colour::Outcome::Ignored;
+    reportFailure(L"WmiSetBrightness",
+                  (widen(id) + L": the panel holds " + std::to_wstring(now.value) +
+                   L" instead of " + std::to_wstring(level))
+                      .c_str());
+    return now.methods.empty() ? colour::Outcome::Failed : colour::Outcome::Ignored;
   }
 
  private:
-  template <class Call>
-  static bool retried(Call call) {
-    return win32::retried(kTries, kRetryMs, passes, call);
-  }
-
   // Every object a query finds, given to each; GetLastError holds a failure's code.
   template <class Each>
   bool query(const wchar_t* wql, Each each) {
     HRESULT hr = connect();
     Ref<IEnumWbemClassObject> found;
     if (SUCCEEDED(hr))
-      hr = services_->ExecQuery(Bstr(com_, L"WQL").get(), Bstr(com_, wql).get(),
+      hr = services_->ExecQuery(com_.bstr(L"WQL").get(), com_.bstr(wql).get(),
                                 WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
                                 found.put());
     while (SUCCEEDED(hr)) {
@@ -208,58 +160,43 @@ class Wmi final : public MonitorWork {
   }
 
   HRESULT connect() {
-    if (services_) return S_OK;
+    if (services_.get()) return S_OK;
     Ref<IWbemLocator> locator;
     HRESULT hr = com_.create(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                              reinterpret_cast<void**>(locator.put()));
     if (SUCCEEDED(hr))
-      hr = locator->ConnectServer(Bstr(com_, L"ROOT\\WMI").get(), nullptr, nullptr, nullptr, 0,
+      hr = locator->ConnectServer(com_.bstr(L"ROOT\\WMI").get(), nullptr, nullptr, nullptr, 0,
                                   nullptr, nullptr, services_.put());
     return hr;
   }
 
-  // The active panels whose methods are found.
-  bool read(std::vector<Panel>& panels) {
-    panels.clear();
-    const bool read =
-        query(L"SELECT * FROM WmiMonitorBrightness",
-              [&](IWbemClassObject* object) {
-                if (Property(com_, object, L"Active").number() != 1) return;
-                Panel& panel = panels.emplace_back();
-                panel.instance = Property(com_, object, L"InstanceName").text();
-                panel.value = Property(com_, object, L"CurrentBrightness").number();
-                const Property level(com_, object, L"Level");
-                const int count = Property(com_, object, L"Levels").number();
-                if (level.value.vt != (VT_ARRAY | VT_UI1) || !level.value.parray) return;
-                const SAFEARRAY& array = *level.value.parray;
-                const BYTE* data = static_cast<const BYTE*>(array.pvData);
-                const int n = std::min(count, static_cast<int>(array.rgsabound[0].cElements));
-                panel.levels.assign(data, data + std::max(n, 0));
-              }) &&
-        query(L"SELECT * FROM WmiMonitorBrightnessMethods", [&](IWbemClassObject* object) {
-          const std::wstring instance = Property(com_, object, L"InstanceName").text();
-          for (Panel& panel : panels)
-            if (panel.instance == instance)
-              panel.methods = Property(com_, object, L"__PATH").text();
-        });
-    std::erase_if(panels, [](const Panel& p) { return p.methods.empty(); });
-    return read;
+  // The first active panel, with its methods' path (none when not found); false when WMI failed.
+  bool read(Panel& panel) {
+    panel = {};
+    return query(L"SELECT * FROM WmiMonitorBrightness",
+                 [&](IWbemClassObject* object) {
+                   if (!panel.instance.empty() || Property(com_, object, L"Active").number() != 1)
+                     return;
+                   panel.instance = Property(com_, object, L"InstanceName").text();
+                   panel.value = Property(com_, object, L"CurrentBrightness").number();
+                   const Property level(com_, object, L"Level");
+                   if (level.vt != (VT_ARRAY | VT_UI1) || !level.parray) return;
+                   const BYTE* data = static_cast<const BYTE*>(level.parray->pvData);
+                   const int n = std::min(Property(com_, object, L"Levels").number(),
+                                          static_cast<int>(level.parray->rgsabound[0].cElements));
+                   panel.levels.assign(data, data + std::max(n, 0));
+                 }) &&
+           query(L"SELECT * FROM WmiMonitorBrightnessMethods", [&](IWbemClassObject* object) {
+             if (Property(com_, object, L"InstanceName").text() == panel.instance)
+               panel.methods = Property(com_, object, L"__PATH").text();
+           });
   }
 
-  int valueOf(const std::wstring& instance) {
-    int value = -1;
-    query(L"SELECT * FROM WmiMonitorBrightness", [&](IWbemClassObject* object) {
-      if (Property(com_, object, L"InstanceName").text() == instance)
-        value = Property(com_, object, L"CurrentBrightness").number();
-    });
-    return value;
-  }
-
-  bool set(const std::wstring& path, int level) {
+  bool set(int level) {
     HRESULT hr = connect();
-    if (SUCCEEDED(hr) && !signature_) {  // the method's parameters, from the class object, once
+    if (SUCCEEDED(hr) && !signature_.get()) {  // the method's parameters, from the class, once
       Ref<IWbemClassObject> methods;
-      hr = services_->GetObject(Bstr(com_, L"WmiMonitorBrightnessMethods").get(), 0, nullptr,
+      hr = services_->GetObject(com_.bstr(L"WmiMonitorBrightnessMethods").get(), 0, nullptr,
                                 methods.put(), nullptr);
       if (SUCCEEDED(hr)) hr = methods->GetMethod(L"WmiSetBrightness", 0, signature_.put(), nullptr);
     }
@@ -274,8 +211,9 @@ class Wmi final : public MonitorWork {
     if (SUCCEEDED(hr)) hr = in->Put(L"Timeout", 0, &timeout, 0);
     if (SUCCEEDED(hr)) hr = in->Put(L"Brightness", 0, &brightness, 0);
     if (SUCCEEDED(hr))
-      hr = services_->ExecMethod(Bstr(com_, path).get(), Bstr(com_, L"WmiSetBrightness").get(), 0,
-                                 nullptr, in.get(), nullptr, nullptr);
+      hr = services_->ExecMethod(com_.bstr(panel_.methods.c_str()).get(),
+                                 com_.bstr(L"WmiSetBrightness").get(), 0, nullptr, in.get(),
+                                 nullptr, nullptr);
     SetLastError(static_cast<DWORD>(hr));
     return SUCCEEDED(hr);
   }
@@ -284,7 +222,7 @@ class Wmi final : public MonitorWork {
   bool initialized_ = false;
   Ref<IWbemServices> services_;
   Ref<IWbemClassObject> signature_;  // WmiSetBrightness's parameters
-  std::map<std::string, Panel> panels_;
+  Panel panel_;                      // no methods: none answers
 };
 
 std::unique_ptr<MonitorWork> wmiWork() {

@@ -225,8 +225,8 @@ def test_laptop_panel_its_own_keys_eye_care_on_off_and_a_restart(lumora, wmi):
     open_colour_panel(wid)
     harness.wait_until(lambda: "backlight=50" in status(lumora), 5, what="the panel's value")
     put(wmi, "1 70 11 -\n")  # the laptop's own keys
-    key("Escape")
-    harness.wait_until(lambda: not colour_panel_open(), 5, what="the panel closed")
+    harness.click(wid, *harness.back_and_ok(wid)[0])
+    harness.wait_until(lambda: not colour_panel_open(), 5, what="Back to close the panel")
     open_colour_panel(wid)
     harness.wait_until(lambda: status(lumora)[:2] == ["backlight=70", f"backlight {PANEL}=70"], 5,
                        what="the keys' change on the slider")
