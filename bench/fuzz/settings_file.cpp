@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "colour/Night.h"
-#include "settings/Ignored.h"
 #include "settings/Keys.h"
 #include "settings/ProfileText.h"
 
@@ -101,8 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(file.read("fuzz", "k", "none") == "1");
   NoShell shell;
   settings::Ini ini(file, shell);
-  settings::IgnoredValues ignored;
-  const colour::NightSettings night = colour::readNightSettings(ini, ignored);
+  const colour::NightSettings night = colour::readNightSettings(ini);
   check(night.from >= 0 && night.from < 1440 && night.to >= 0 && night.to < 1440);
   check(night.day >= 1900 && night.day <= 6500 && night.night >= 1900 && night.night <= 6500);
   check(night.fade >= 0 && night.fade <= 120 && night.lat.has_value() == night.lon.has_value());

@@ -39,6 +39,7 @@ import shutil
 import signal
 import subprocess
 import time
+from collections.abc import Callable
 from dataclasses import dataclass
 from pathlib import Path
 
@@ -391,6 +392,28 @@ def make_spare_prefix() -> None:
     _spare = subprocess.Popen(
         ["bash", "-c", f'source "{xenv}"; lumora_prefix_prepare >&2 && echo "$WINEPREFIX"; '
          'echo "$WINEDLLOVERRIDES"'], env=env, stdout=subprocess.PIPE, text=True)
+
+
+def own_display_and_prefix() -> Callable[[], None]:
+    """Gives this process a display and a fresh Wine prefix of its own (a further worker of a
+    parallel run); returns what ends them."""
+    env = {k: v for k, v in os.environ.items() if k not in ("WINEPREFIX", "LD_PRELOAD")}
+    xenv = Path(__file__).with_name("xenv.sh")
+    out = subprocess.run(
+        ["bash", "-c", f'source "{xenv}"; lumora_display_start xorg && lumora_prefix_prepare >&2 '
+         '&& echo "$DISPLAY $WINEPREFIX $LUMORA_X_PID $LUMORA_X_LOG"'],
+        env=env, stdout=subprocess.PIPE, text=True, timeout=300).stdout.split()
+    if len(out) != 4:
+        raise HarnessError("no display and Wine prefix of this worker's own could be made")
+    os.environ["DISPLAY"], os.environ["WINEPREFIX"], x_pid, x_log = out
+
+    def stop() -> None:
+        wine_kill()
+        os.kill(int(x_pid), signal.SIGTERM)
+        shutil.rmtree(os.environ["WINEPREFIX"], ignore_errors=True)
+        Path(x_log).unlink(missing_ok=True)
+
+    return stop
 
 
 def spare_prefix() -> tuple[str, str]:

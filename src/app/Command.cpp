@@ -1,9 +1,15 @@
 #include "app/Command.h"
 
 #include <algorithm>
-#include <charconv>
+#include <utility>
 
+#include "app/MainWindow.h"
 #include "app/Program.h"
+#include "colour/GammaEngine.h"
+#include "rest/Rest.h"
+#include "rest/RestSchedule.h"
+#include "settings/Keys.h"
+#include "settings/Values.h"
 #include "ui/Text.h"
 
 namespace app {
@@ -38,29 +44,40 @@ std::string switchName(std::string_view argument) {
   return ui::asciiLower(argument.substr(1));
 }
 
-// A whole number in [min, max]: digits with an optional sign, nothing else.
-std::optional<int> wholeNumber(std::string_view text, int min, int max) {
-  if (!text.empty() && text[0] == '+') text.remove_prefix(1);
-  if (text.empty() || text[0] == '+') return std::nullopt;
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
-    return std::nullopt;
-  return value;
+}  // namespace
+
+bool isTraySwitch(std::string_view argument) {
+  return switchName(argument) == std::string_view(kTraySwitch).substr(1);
+}
+
+namespace {
+
+// An argument as a message quotes it: cut short when long, and named when empty.
+std::string quoted(std::string_view argument) {
+  constexpr std::size_t kShown = 40;
+  if (argument.empty()) return "an empty argument";
+  std::size_t end = std::min(argument.size(), kShown);  // not inside a UTF-8 character
+  while (end > 0 && end < argument.size() &&
+         (static_cast<unsigned char>(argument[end]) & 0xC0) == 0x80)
+    --end;
+  std::string text(1, '"');  // appended apart: GCC 12 warns wrongly of "\"" + std::string
+  text.append(argument.substr(0, end)).append(end < argument.size() ? "...\"" : "\"");
+  return text;
 }
 
 std::optional<int> valueOf(const VerbRule& rule, std::string_view text) {
-  const std::string word = ui::asciiLower(text);
+  std::string word = ui::asciiLower(text);
+  if (word.size() > 1 && word[0] == '+' && word[1] >= '0' && word[1] <= '9') word.erase(0, 1);
   switch (rule.takes) {
     case Takes::Number:
-      return wholeNumber(word, rule.min, rule.max);
+      return settings::wholeNumber(word, rule.min, rule.max);
     case Takes::OnOff:
       if (word == "on") return 1;
       if (word == "off") return 0;
       return std::nullopt;
     case Takes::Minutes:
       if (word == "tomorrow") return kTomorrow;
-      return wholeNumber(word, rule.min, rule.max);
+      return settings::wholeNumber(word, rule.min, rule.max);
     case Takes::Nothing:
       break;
   }
@@ -94,28 +111,27 @@ const char* const kCommandHelp =
     "  /status            what is in force, one key=value a line\n"
     "  /tray              start with the icon only\n"
     "  /?                 this list\n"
-    "Names in any case; - may stand for /. Exit code 0 done, 1 refused, 2 bad arguments.\n";
+    "Names in any case; - may stand for /. Exit code 0 done, 1 refused or not saved, 2 bad "
+    "arguments.\n";
 
 ParsedCommand parseCommand(const std::vector<std::string>& arguments) {
   std::vector<std::string_view> words;
   for (const std::string& argument : arguments)
-    if (switchName(argument) != std::string_view(kTraySwitch).substr(1)) words.push_back(argument);
+    if (!isTraySwitch(argument)) words.push_back(argument);
   if (words.empty()) return {};
 
   const std::string name = switchName(words[0]);
   const auto rule = std::find_if(std::begin(kVerbs), std::end(kVerbs),
                                  [&name](const VerbRule& v) { return name == v.name; });
   if (rule == std::end(kVerbs))
-    return bad("Lumora does not know \"" + std::string(words[0]) +
-               "\". Lumora.exe /? lists the commands.");
+    return bad("Lumora does not know " + quoted(words[0]) + ". Lumora.exe /? lists the commands.");
   Command command{rule->verb, 0, ""};
   const std::string shown = "/" + name;
   std::size_t used = 1;
   if (rule->takes != Takes::Nothing) {
     if (words.size() < 2) return bad(shown + " needs " + rule->wants + ".");
     const std::optional<int> value = valueOf(*rule, words[1]);
-    if (!value)
-      return bad(shown + " needs " + rule->wants + ", not \"" + std::string(words[1]) + "\".");
+    if (!value) return bad(shown + " needs " + rule->wants + ", not " + quoted(words[1]) + ".");
     command.value = *value;
     used = 2;
   }
@@ -125,8 +141,8 @@ ParsedCommand parseCommand(const std::vector<std::string>& arguments) {
     command.display += words[used];
   }
   if (words.size() > used)
-    return bad("Lumora takes one command at a time: \"" + std::string(words[used]) + "\" after " +
-               shown + " is not understood.");
+    return bad("Lumora takes one command at a time: " + quoted(words[used]) + " after " + shown +
+               " is not understood.");
   return {command, ""};
 }
 
@@ -159,17 +175,109 @@ std::optional<Command> receivedCommand(std::string_view text) {
   return parsed.command;
 }
 
-std::string statusText(const Status& s) {
-  const auto onOff = [](bool on) { return on ? "on" : "off"; };
-  std::string displays;
-  for (const auto& [name, level] : s.displays)
-    displays += "backlight " + name + "=" + std::to_string(level) + "\n";
-  return std::string("eyecare=") + onOff(s.eyeCare) + "\n" +
-         "brightness=" + std::to_string(s.brightness) + "\n" +
-         "backlight=" + (s.backlight ? std::to_string(*s.backlight) : "none") + "\n" + displays +
-         "nightlight=" + onOff(s.nightLight) + "\n" + "warmth=" + std::to_string(s.warmth) + "\n" +
-         "nextrest=" + s.nextRest + "\n" + "hours=" + s.hours + "\n" +
-         "paused_until=" + s.pausedUntil + "\n";
+std::optional<CommandReply> runCommand(const Command& c, MainWindow& w, settings::Ini& ini,
+                                       const colour::GammaEngine& gamma) {
+  namespace keys = settings::keys;
+  colour::EyeCare& eye = w.eyeCare();
+  rest::Rest& rest = w.rest();
+  const bool on = c.value == 1;
+  // The switch's Click runs on every assignment and reloads the stored sliders: only a change.
+  const auto switchEyeCare = [&w](bool value) {
+    if (w.SafeSwitch1.Value() == value) return false;
+    w.SafeSwitch1.setValue(value);
+    return true;
+  };
+  std::vector<ui::ProfileEntry> entries;  // as the panel's OK stores them
+  switch (c.verb) {
+    case Verb::Brightness: {
+      // As a person would: eye care on first, then the slider, then the panel's OK.
+      if (switchEyeCare(true)) entries.push_back({keys::kEyeSection, keys::kOn, "1"});
+      w.Slider1.setValue(c.value);
+      for (const auto& [key, value] : eye.storedValues())
+        entries.push_back({keys::kEyeSection, key, std::to_string(value)});
+      break;
+    }
+    case Verb::Backlight: {
+      colour::Backlight& light = w.backlight();
+      light.askMonitors();
+      // The monitors answer on a worker: until they have, the command is offered again.
+      if (!light.monitorsListed()) return std::nullopt;
+      if (!light.available())
+        return CommandReply{kRefused, std::string(colour::kNoDdcStatus) + "\n"};
+      // The slider (or the display's own level), eye care on, then the panel's OK.
+      if (c.display.empty())
+        light.setLevel(c.value);
+      else if (!light.setLevel(c.value, c.display))
+        return CommandReply{kRefused, "No display \"" + c.display + "\" answers.\n"};
+      entries = light.storedEntries();
+      if (switchEyeCare(true)) entries.push_back({keys::kEyeSection, keys::kOn, "1"});
+      break;
+    }
+    case Verb::EyeCare:
+      switchEyeCare(on);
+      entries.push_back({keys::kEyeSection, keys::kOn, on ? "1" : "0"});
+      break;
+    case Verb::NightLight:
+      if (eye.nightLight().on() != on) eye.nightLight().toggle();  // stores it
+      break;
+    case Verb::Pause:
+      if (c.value == kTomorrow)
+        rest.pause(rest::PauseFor::Tomorrow);
+      else
+        rest.pause(c.value);
+      break;
+    case Verb::Resume:
+      rest.resume();  // not paused: nothing moves
+      break;
+    case Verb::Rest:
+      rest.restNow();
+      break;
+    case Verb::Status: {
+      const auto onOff = [](bool value) { return value ? "on\n" : "off\n"; };
+      const bool answers = w.backlight().available();
+      const std::optional<long long> until = rest.pausedUntil();  // in force, stored or not
+      std::string text = std::string("eyecare=") + onOff(w.SafeSwitch1.Value());
+      text += "brightness=" + std::to_string(w.Slider1.value()) + "\n";
+      text += "backlight=" + (answers ? std::to_string(w.backlight().level()) : "none") + "\n";
+      for (const auto& [name, level] : w.backlight().levels())
+        text += "backlight " + name + "=" + std::to_string(level) + "\n";
+      text += std::string("nightlight=") + onOff(eye.nightLight().on());
+      text += "warmth=" + std::to_string(eye.nightLight().kelvin()) + "\n";
+      text += "nextrest=" + rest.nextRest() + "\n";
+      text += "hours=" + rest::hoursStatus(rest.hours()) + "\n";
+      text += "paused_until=" + (until ? rest::formatMoment(*until) : "") + "\n";
+      return CommandReply{kDone, text};
+    }
+    case Verb::Help:
+      break;
+  }
+  if (!entries.empty()) ini.writeini(entries);
+  CommandReply reply;
+  const colour::SendResult sent = gamma.result();
+  if ((c.verb == Verb::Brightness || c.verb == Verb::EyeCare) &&
+      (sent == colour::SendResult::Refused || sent == colour::SendResult::Unreadable)) {
+    reply.exitCode = kRefused;
+    reply.output = w.colourStatus.text() + "\n";
+  }
+  if (ini.pending()) {
+    reply.exitCode = kRefused;
+    reply.output +=
+        commandText(c) + " is in force now but was not saved: " + ini.pendingText() + ".\n";
+  }
+  return reply;
+}
+
+std::string CommandShell::takeHeld() {
+  holding_ = false;
+  return std::exchange(held_, {});
+}
+
+void CommandShell::messageBox(const std::string& text, const std::string& title,
+                              ui::MessageIcon icon) {
+  if (!holding_) return shell_.messageBox(text, title, icon);
+  held_ += text + "\n";
+  // The shell outlives the program: the box may come after the program is gone.
+  host_.post([&shell = shell_, text, title, icon] { shell.messageBox(text, title, icon); });
 }
 
 }  // namespace app

@@ -20,12 +20,10 @@ MainWindow::MainWindow(const MainWindowServices& services)
       ini_(services.ini),
       icon_(services.icon) {
   design();
-  eyeCare_ = std::make_unique<colour::EyeCare>(colour::EyeCareControls{.SafeSwitch1 = SafeSwitch1,
-                                                                       .sliders = colourSliders(),
+  eyeCare_ = std::make_unique<colour::EyeCare>(colour::EyeCareControls{.sliders = colourSliders(),
                                                                        .edit0 = edit[0],
                                                                        .Label2_0 = Label2[0],
                                                                        .ppset = ppset,
-                                                                       .Image7 = Image7,
                                                                        .colourStatus = colourStatus,
                                                                        .nightTimer = nightTimer,
                                                                        .night = night},
@@ -124,8 +122,10 @@ void MainWindow::Form_Load() {
   Shape1.setPlace({2, 2, place().width - 2, place().height - 2});
 
   // Stored rest times that are not whole minutes in range give the defaults.
-  Text2.setText(rest::intervalOrDefault(ini_.readini(keys::kRestSection, keys::kInterval)));
-  Text3.setText(rest::lengthOrDefault(ini_.readini(keys::kRestSection, keys::kLength)));
+  Text2.setText(std::to_string(ini_.whole(keys::kRestSection, keys::kInterval, rest::kMinInterval,
+                                          rest::kMaxInterval, rest::kDefaultInterval)));
+  Text3.setText(std::to_string(ini_.whole(keys::kRestSection, keys::kLength, rest::kMinLength,
+                                          rest::kMaxLength, rest::kDefaultLength)));
   zhuan.setText(ini_.readini(keys::kRestSection, keys::kOn));
   rest_->setRestOn(zhuan.text());
 
@@ -140,8 +140,7 @@ void MainWindow::Form_Load() {
 
   // The ramp is captured before eye care may restore and adjust it.
   zhuan.setText(ini_.readini(keys::kEyeSection, keys::kOn));
-  settings::IgnoredValues ignored;
-  eyeCare_->colorload(ignored);
+  eyeCare_->colorload();
   if (zhuan.text() == "1") {
     edit[0].setVisible(true);
     Label2[0].setForeColour(ui::kFeatureOnColour);
@@ -152,12 +151,9 @@ void MainWindow::Form_Load() {
   Image7.setPicture(setok[1].picture());
   Image8.setPicture(setno[1].picture());
   edit[1].setPicture(edit[0].picture());
-  rest_->setHours(rest::readWorkingHours(ini_, ignored));
+  rest_->setHours(rest::readWorkingHours(ini_));
   rest_->loadSettings();
   backlight_->load();
-  // Damaged values are named together, once, rather than in a box per key.
-  if (const std::string text = ignored.message(); !text.empty())
-    shell_.messageBox(text, ui::kProgramTitle, ui::MessageIcon::Warning);
 }
 
 void MainWindow::Form_Resize() {

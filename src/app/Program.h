@@ -56,7 +56,7 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   // Loads the tray form, which adds the icon and opens the main window (loaded but hidden when
-  // iconOnly).
+  // iconOnly), reads the shortcuts and names every stored value it could not use.
   void start(bool iconOnly = false);
   // The installer or the uninstaller asked this copy to end: it saves as at a session's end and
   // ends as the tray menu's Exit; the uninstalled copy first puts the default ramp back.
@@ -75,24 +75,19 @@ class Program {
   void taskbarCreated();
   // The icon's callback message, with its lParam.
   void trayNotify(std::intptr_t lParam);
-  // Night light on or off, stored: the tray's "Night light".
-  void toggleNightLight();
 
-  // [keys]: a text that does not parse is reported once and its default taken.
+  // [keys]: a text that does not parse is named with the other ignored values, its default taken.
   void readShortcuts();
   // Offers each shortcut not registered yet to add (false: another program holds it); those held
   // elsewhere are named in the icon's tip.
   void registerShortcuts(const std::function<bool(Action, const Shortcut&)>& add);
   void shortcut(Action action);
 
-  struct CommandReply {
-    int exitCode = kDone;
-    std::string output;  // for the console of the copy that carried the command
-  };
-  // A command handed over by a copy started with one, through the setter of the control it
-  // stands for and stored as that control's panel stores it, in one save. Nothing when the text
-  // is no valid command, or before the load step: the text is ignored.
+  // A command handed over by a copy started with one (runCommand). Nothing when the text is no
+  // valid command, or before the settings are read: the text is ignored.
   std::optional<CommandReply> command(std::string_view text);
+  // Whether the settings are read: a command taken before would act on a half-loaded window.
+  bool ready() const { return ready_; }
 
   MainWindow& mainWindow() { return *mainWindow_; }
   tray::TrayForm& trayForm() { return *trayForm_; }
@@ -100,8 +95,9 @@ class Program {
   settings::Ini& ini() { return ini_; }
 
  private:
-  ui::Shell& shell_;
+  CommandShell shell_;
   settings::Ini ini_;
+  bool ready_ = false;
   ui::Timer saveRetry_{"saveRetry"};  // runs only while a save waits
   std::array<std::string, kActionCount> shortcutTexts_;
   std::array<Shortcut, kActionCount> pending_;  // KeyKind::None once registered, and for none

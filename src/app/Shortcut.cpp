@@ -35,8 +35,7 @@ Shortcut key(std::string_view name) {
 std::optional<Shortcut> parseShortcut(std::string_view text) {
   std::string s;  // "Page Down" is "pagedown"
   for (char ch : text)
-    if (!std::isspace(static_cast<unsigned char>(ch)))
-      s += ui::asciiLower(ch);
+    if (!std::isspace(static_cast<unsigned char>(ch))) s += ui::asciiLower(ch);
   if (s.empty()) return Shortcut{};
   unsigned modifiers = 0;
   std::string_view rest = s;
@@ -54,27 +53,6 @@ std::optional<Shortcut> parseShortcut(std::string_view text) {
   const bool functionKey = shortcut.key == KeyKind::Function;
   if (shortcut.key == KeyKind::None || (!modifiers && !functionKey)) return std::nullopt;
   return shortcut;
-}
-
-std::string shortcutText(const Shortcut& shortcut) {
-  std::string text;
-  for (const auto& [name, flag] : kModifiers)
-    if (shortcut.modifiers & flag) text += std::string(name) + "+";
-  switch (shortcut.key) {
-    case KeyKind::None:
-      return "";
-    case KeyKind::Letter:
-      return text + static_cast<char>('A' + shortcut.number);
-    case KeyKind::Digit:
-      return text + static_cast<char>('0' + shortcut.number);
-    case KeyKind::Function:
-      return text + "F" + std::to_string(shortcut.number);
-    default:
-      break;
-  }
-  for (const auto& [name, kind] : kKeys)
-    if (kind == shortcut.key) text += name;
-  return text;
 }
 
 }  // namespace app

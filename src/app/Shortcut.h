@@ -41,7 +41,5 @@ struct Shortcut {
 // the text does not parse, or when a key other than F1-F24 has no modifier (every program would
 // lose it).
 std::optional<Shortcut> parseShortcut(std::string_view text);
-// The text of a shortcut, modifiers in the order Ctrl, Alt, Shift, Win: "Ctrl+Alt+PageDown".
-std::string shortcutText(const Shortcut& shortcut);
 
 }  // namespace app

@@ -2,16 +2,18 @@
 
 #include <algorithm>
 
-#include "colour/EyeCare.h"
+#include "settings/Keys.h"
+#include "settings/Values.h"
 
 namespace colour {
 
 namespace {
 
-constexpr const char* kSection = "backlight";
-constexpr const char* kLevel = "level";    // the level of every display, linked
-constexpr const char* kLinked = "linked";  // "0": each display has its own level
-constexpr const char* kOwed = "owed";      // the monitors whose own value is stored, "|" apart
+namespace keys = settings::keys;
+constexpr const char* kSection = keys::kBacklightSection;
+constexpr const char* kLevel = keys::kBacklightLevel;
+constexpr const char* kLinked = keys::kBacklightLinked;
+constexpr const char* kOwed = keys::kBacklightOwed;
 // Monitors answer late after waking or being plugged in.
 constexpr int kSettleMs = 1500;
 // How long the first key waits for the monitors' answer before it moves the ramp alone.
@@ -28,7 +30,7 @@ std::string keyOf(const char* prefix, const std::string& id) {
 
 // A stored number from 0 to max, or nothing.
 std::optional<int> storedNumber(const std::string& text, int max) {
-  const int value = storedSliderValue(text, -1, max, -1);
+  const int value = settings::storedSliderValue(text, -1, max, -1);
   if (value < 0) return std::nullopt;
   return value;
 }
@@ -154,7 +156,9 @@ void Backlight::connect() {
 
 void Backlight::load() {
   loading_ = true;
-  levels_.linked = storedNumber(ini_.readini(kSection, kLevel), 100);
+  // Through the store's reader: a level out of range is named at start.
+  const int level = ini_.number(kSection, kLevel, -1, 100, -1);
+  if (level >= 0) levels_.linked = level;
   if (levels_.linked) c_.slider.setValue(*levels_.linked);
   loading_ = false;
   showState();
@@ -382,11 +386,11 @@ std::string Backlight::tipLine() const {
 
 std::optional<int> Backlight::own(const MonitorState& m) {
   // Not held to the maximum: a monitor that reported 150 of 100 gets its own 150 back.
-  return storedNumber(ini_.readini(kSection, keyOf("was", m.id)), 65535);
+  return storedNumber(ini_.readini(kSection, keyOf(keys::kBacklightWas, m.id)), 65535);
 }
 
 void Backlight::keepOwn(const std::string& id, std::optional<int> value) {
-  const std::string key = keyOf("was", id);
+  const std::string key = keyOf(keys::kBacklightWas, id);
   const std::string owed = ini_.readini(kSection, kOwed);
   std::set<std::string> keys;
   for (std::size_t start = 0; owed != kOwed && start < owed.size();) {

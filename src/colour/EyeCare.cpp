@@ -12,40 +12,7 @@ namespace {
 
 constexpr const char* kSection = settings::keys::kEyeSection;
 
-bool allDigits(std::string_view s) {
-  return std::all_of(s.begin(), s.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
-}
-
 }  // namespace
-
-int storedSliderValue(const std::string& text, int min, int max, int neutral) {
-  std::string_view s = settings::trimBlanks(text);
-  bool negative = false;
-  if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
-    negative = s.front() == '-';
-    s.remove_prefix(1);
-  }
-  const std::size_t dot = s.find('.');
-  const std::string_view whole = s.substr(0, dot);
-  const std::string_view fraction = dot == std::string_view::npos ? "" : s.substr(dot + 1);
-  if ((whole.empty() && fraction.empty()) || !allDigits(whole) || !allDigits(fraction))
-    return neutral;
-
-  long magnitude = 0;  // saturates: anything this large is clamped anyway
-  for (char ch : whole)
-    if (magnitude < 1000000) magnitude = magnitude * 10 + (ch - '0');
-  // Rounded on the decimal digits themselves, so halves are exact.
-  if (!fraction.empty()) {
-    const bool aboveHalf =
-        fraction[0] > '5' ||
-        (fraction[0] == '5' && fraction.find_first_not_of('0', 1) != std::string_view::npos);
-    const bool exactlyHalf =
-        fraction[0] == '5' && fraction.find_first_not_of('0', 1) == std::string_view::npos;
-    if (aboveHalf || (exactlyHalf && magnitude % 2 != 0)) ++magnitude;
-  }
-  const long value = negative ? -magnitude : magnitude;
-  return static_cast<int>(std::clamp<long>(value, min, max));
-}
 
 EyeCare::EyeCare(const EyeCareControls& controls, GammaEngine& engine, settings::Ini& ini,
                  ui::Shell& shell, ui::Clock& clock)
@@ -57,14 +24,12 @@ EyeCare::EyeCare(const EyeCareControls& controls, GammaEngine& engine, settings:
 
 void EyeCare::connect() {
   for (std::size_t n = 0; n < kSliderCount; ++n) slider(n).Change = [this, n] { Slider_Change(n); };
-  c_.Image7.Click = [this] { Image7_Click(); };
-  c_.SafeSwitch1.Click = [this](bool value) { SafeSwitch1_Click(value); };
   night_.connect();
   night_.Sent = [this](SendResult result) { show(result); };
   night_.TipChanged = [this] { TipChanged(); };
 }
 
-void EyeCare::colorload(settings::IgnoredValues& ignored) {
+void EyeCare::colorload() {
   const bool captured = engine_.capture();
   // New bounds can move a designed value, which would send a ramp per move; the display already
   // shows baseRamp, which is where the neutral sliders leave it.
@@ -77,7 +42,10 @@ void EyeCare::colorload(settings::IgnoredValues& ignored) {
   for (const SliderControl& s : c_.sliders)
     if (s.caption) s.caption->setText(std::to_string(s.slider->value()));
   c_.colourStatus.setText(captured ? "" : kCaptureFailedStatus);
-  night_.load(ignored);
+  // Read now so that a damaged value is named at start, also while eye care is off.
+  for (const SliderRow& row : kSliders)
+    ini_.number(kSection, row.key, row.min, row.max, row.neutral);
+  night_.load();
 }
 
 Amounts EyeCare::amounts() const {
@@ -103,8 +71,7 @@ void EyeCare::SafeSwitch1_Click(bool value) {
     loadDefaultRamp();
     for (std::size_t n = 0; n < kSliderCount; ++n) {
       const SliderRow& row = kSliders[n];
-      slider(n).setValue(
-          storedSliderValue(ini_.readini(kSection, row.key), row.min, row.max, row.neutral));
+      slider(n).setValue(ini_.number(kSection, row.key, row.min, row.max, row.neutral));
     }
     loading_ = false;
     eyeOn_ = std::string("1");  // a bare literal here trips a GCC 12 -Wrestrict false positive
@@ -177,7 +144,8 @@ void EyeCare::loadDefaultRamp() {
     if (parsed.error.empty()) {
       engine_.setBaseRamp(*parsed.ramp);
     } else {
-      // A partly read file must not reach the display: baseRamp stays as it was.
+      // A partly read file must not reach the display: baseRamp keeps what it held, or the
+      // identity set above for a ramp too dark.
       shell_.messageBox(std::string("The default data file ") + kDefaultRampFile + " is damaged (" +
                             parsed.error +
                             "), can only be restored to the state before the adjustment!",

@@ -10,7 +10,6 @@
 #include "colour/GammaEngine.h"
 #include "colour/NightLight.h"
 #include "colour/Sliders.h"
-#include "controls/SafeSwitch.h"
 #include "settings/Ini.h"
 #include "ui/Control.h"
 #include "ui/System.h"
@@ -25,12 +24,10 @@ struct SliderControl {
 
 // The main window's controls that eye care drives.
 struct EyeCareControls {
-  controls::SafeSwitch& SafeSwitch1;
   std::array<SliderControl, kSliderCount> sliders;  // in the order of kSliders
   ui::Image& edit0;                                 // edit icon of the eye-care row
   ui::Label& Label2_0;                              // "Eyes Better"
   ui::PictureBox& ppset;                            // the settings panel
-  ui::Image& Image7;                                // OK of the colour panel
   ui::Label& colourStatus;  // a line for a ramp the display refused; empty when well
   ui::Timer& nightTimer;    // night light's next change
   NightControls& night;
@@ -51,21 +48,18 @@ inline constexpr const char* kLimitedStatus =
 inline constexpr const char* kUnreadableStatus =
     "This setting would make the screen too dark to read, so it was not applied.";
 
-// A stored colour value as its slider takes it: a decimal number (a fraction allowed) rounded,
-// halves to even, and clamped into [min, max]; anything else gives neutral.
-int storedSliderValue(const std::string& text, int min, int max, int neutral);
-
 class EyeCare {
  public:
   EyeCare(const EyeCareControls& controls, GammaEngine& engine, settings::Ini& ini,
           ui::Shell& shell, ui::Clock& clock);
 
-  // Assigns the change handlers of the sliders and the clicks of Image7 and SafeSwitch1.
+  // Assigns the change handlers of the sliders. The switch's and OK's clicks are the main
+  // window's: they reach SafeSwitch1_Click and Image7_Click with what the backlight adds.
   void connect();
 
   // Load step: captures the display's ramp and sets the sliders and their captions to neutral.
   // Stored night values that cannot be used are named in ignored.
-  void colorload(settings::IgnoredValues& ignored);
+  void colorload();
   void SafeSwitch1_Click(bool value);
   // OK of the colour panel: stores the night rows and the five slider values in one save, then
   // hides ppset.

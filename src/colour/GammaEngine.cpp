@@ -105,7 +105,8 @@ Ramp blended(const Ramp& ramp, int share) {
 Ramp withinDefaultLimit(const Ramp& ramp) {
   if (withinDefaultGammaLimit(ramp)) return ramp;
   // The identity is within the limit; the largest share that still is, to 1/1024.
-  int inside = 0, outside = 1024;
+  int inside = 0;
+  int outside = 1024;
   while (outside - inside > 1) {
     const int share = (inside + outside) / 2;
     if (withinDefaultGammaLimit(blended(ramp, share)))

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <numbers>
 
-#include "colour/EyeCare.h"
 #include "settings/Keys.h"
 #include "settings/Values.h"
 
@@ -18,7 +17,8 @@ namespace keys = settings::keys;
 
 struct WhitePoint {
   int kelvin;
-  double green, blue;  // red is 1 throughout this range
+  double green;  // red is 1 throughout this range
+  double blue;
 };
 
 // The white of a blackbody at each temperature as sRGB shows it, relative to 6500 K: the
@@ -48,57 +48,55 @@ std::array<double, 3> warmthFactors(int kelvin) {
   kelvin = std::clamp(kelvin, kWarmestKelvin, kCoolestKelvin);
   std::size_t n = 1;
   while (kWhitePoints[n].kelvin > kelvin) ++n;
-  const WhitePoint &hot = kWhitePoints[n - 1], &cool = kWhitePoints[n];
+  const WhitePoint& hot = kWhitePoints[n - 1];
+  const WhitePoint& cool = kWhitePoints[n];
   const double t = static_cast<double>(hot.kelvin - kelvin) / (hot.kelvin - cool.kelvin);
   return {1.0, hot.green + t * (cool.green - hot.green), hot.blue + t * (cool.blue - hot.blue)};
 }
 
-std::optional<double> parseDegrees(const std::string& text, double limit) {
-  const std::string s(settings::trimBlanks(text));
-  std::string_view body = s;
-  if (!body.empty() && (body.front() == '+' || body.front() == '-')) body.remove_prefix(1);
-  const std::size_t dot = body.find('.');
-  const std::string_view whole = body.substr(0, dot);
-  const std::string_view fraction = dot == std::string_view::npos ? "" : body.substr(dot + 1);
-  const auto decimal = [](std::string_view d) {
-    return d.find_first_not_of("0123456789") == std::string_view::npos;
-  };
-  if ((whole.empty() && fraction.empty()) || !decimal(whole) || !decimal(fraction))
-    return std::nullopt;
-  const double value = std::strtod(s.c_str(), nullptr);
-  if (std::abs(value) > limit) return std::nullopt;
+std::optional<double> degrees(std::string_view text, double limit) {
+  const std::optional<double> value = settings::decimalNumber(text);
+  if (!value || std::abs(*value) > limit) return std::nullopt;
   return value;
 }
 
-NightSettings readNightSettings(settings::Ini& ini, settings::IgnoredValues& ignored) {
+NightSettings readNightSettings(settings::Ini& ini) {
   NightSettings s;
   auto read = [&](const char* key) { return ini.readini(keys::kNightSection, key); };
   auto number = [&](const char* key, int min, int max, int fallback) {
-    return storedSliderValue(read(key), min, max, fallback);
+    return ini.number(keys::kNightSection, key, min, max, fallback);
   };
   // A key that is not there reads as its own name, and is no fault.
-  auto usable = [&](const char* key, const std::string& value, bool fine) {
-    if (!fine && value != key) ignored.add(keys::kNightSection, key, value);
+  auto usable = [&](const char* key, const std::string& value, bool fine, const std::string& used) {
+    if (!fine && value != key) ini.ignored.add(keys::kNightSection, key, value, used);
     return fine;
   };
-  s.on = settings::storedFlag(read(keys::kNightOn), s.on);
-  const std::string from = read(keys::kNightFrom), to = read(keys::kNightTo);
-  if (const auto t = settings::parseClockTime(from); usable(keys::kNightFrom, from, t.has_value()))
+  s.on = ini.flag(keys::kNightSection, keys::kNightOn, s.on);
+  const std::string from = read(keys::kNightFrom);
+  const std::string to = read(keys::kNightTo);
+  if (const auto t = settings::parseClockTime(from);
+      usable(keys::kNightFrom, from, t.has_value(), settings::clockText(s.from)))
     s.from = *t;
-  if (const auto t = settings::parseClockTime(to); usable(keys::kNightTo, to, t.has_value()))
+  if (const auto t = settings::parseClockTime(to);
+      usable(keys::kNightTo, to, t.has_value(), settings::clockText(s.to)))
     s.to = *t;
   s.day = number(keys::kNightDay, kWarmestKelvin, kCoolestKelvin, s.day);
   s.night = number(keys::kNightNight, kWarmestKelvin, kCoolestKelvin, s.night);
   s.fade = number(keys::kNightFade, 0, 120, s.fade);
   const std::string mode(settings::trimBlanks(read(keys::kNightMode)));
-  s.sun = usable(keys::kNightMode, mode, mode == "sun" || mode == "times") && mode == "sun";
+  s.sun =
+      usable(keys::kNightMode, mode, mode == "sun" || mode == "times", "times") && mode == "sun";
   // A place out of range is no place: the times rule then, as without one.
-  const std::string lat = read(keys::kNightLat), lon = read(keys::kNightLon);
-  s.lat = parseDegrees(lat, 90);
-  s.lon = parseDegrees(lon, 180);
-  usable(keys::kNightLat, lat, s.lat.has_value());
-  usable(keys::kNightLon, lon, s.lon.has_value());
-  if (!s.lat || !s.lon) s.lat = s.lon = std::nullopt;
+  const std::string lat = read(keys::kNightLat);
+  const std::string lon = read(keys::kNightLon);
+  s.lat = degrees(lat, 90);
+  s.lon = degrees(lon, 180);
+  usable(keys::kNightLat, lat, s.lat.has_value(), "");
+  usable(keys::kNightLon, lon, s.lon.has_value(), "");
+  if (!s.lat || !s.lon) {
+    s.lat = std::nullopt;
+    s.lon = std::nullopt;
+  }
   return s;
 }
 
@@ -116,20 +114,24 @@ SunTimes sunTimes(double lat, double lon, const ui::LocalTime& date) {
   double noon = 720 - 4 * lon;
   noon -= 1440 * std::floor((noon + date.utcOffset) / 1440);
   const double c = (days + noon / 1440) / 36525;  // Julian centuries
-  const double l0 = (280.46646 + c * 36000.76983) * kRad, m = (357.52911 + c * 35999.05029) * kRad;
-  const double e = 0.016708634 - c * 0.000042037, omega = (125.04 - 1934.136 * c) * kRad;
+  const double l0 = (280.46646 + c * 36000.76983) * kRad;
+  const double m = (357.52911 + c * 35999.05029) * kRad;
+  const double e = 0.016708634 - c * 0.000042037;
+  const double omega = (125.04 - 1934.136 * c) * kRad;
   const double centre =
       sin(m) * (1.914602 - c * 0.004817) + sin(2 * m) * 0.019993 + sin(3 * m) * 0.000289;
   const double lambda = l0 + (centre - 0.00569 - 0.00478 * sin(omega)) * kRad;
   const double eps = (23.4392911 - c * 0.0130042 + 0.00256 * cos(omega)) * kRad;
-  const double decl = std::asin(sin(eps) * sin(lambda)), v = std::pow(std::tan(eps / 2), 2);
+  const double decl = std::asin(sin(eps) * sin(lambda));
+  const double v = std::pow(std::tan(eps / 2), 2);
   const double eqtime = 4 / kRad *
                         (v * sin(2 * l0) - 2 * e * sin(m) + 4 * e * v * sin(m) * cos(2 * l0) -
                          0.5 * v * v * sin(4 * l0) - 1.25 * e * e * sin(2 * m));
   const double cosHourAngle =
       cos(90.833 * kRad) / (cos(lat * kRad) * cos(decl)) - std::tan(lat * kRad) * std::tan(decl);
   if (std::abs(cosHourAngle) > 1) return {cosHourAngle > 1 ? SunDay::PolarNight : SunDay::PolarDay};
-  const double half = 4 * std::acos(cosHourAngle) / kRad, at = noon - eqtime + date.utcOffset;
+  const double half = 4 * std::acos(cosHourAngle) / kRad;
+  const double at = noon - eqtime + date.utcOffset;
   const auto minute = [](double t) {
     return (static_cast<int>(std::lround(t)) % 1440 + 1440) % 1440;
   };
@@ -141,7 +143,8 @@ NightState nightAt(const NightSettings& s, const ui::LocalTime& now) {
   const int t = now.hour * 3600 + now.minute * 60 + now.second;
   state.secondsToChange = kDaySeconds - t;  // the sun's times move daily
   if (!s.on) return state;
-  int from = s.from * 60, to = s.to * 60;
+  int from = s.from * 60;
+  int to = s.to * 60;
   double level = 0;
   state.sunFallback = s.sun && !s.lat;
   if (s.sun && s.lat) {
@@ -160,7 +163,8 @@ NightState nightAt(const NightSettings& s, const ui::LocalTime& now) {
     const int nightLength = sinceSeconds(to, from);
     const double dusk = faded(nightLength) * (1 - faded(kDaySeconds - nightLength));
     const double top = dusk + (1 - dusk) * faded(nightLength);
-    const int sinceFrom = sinceSeconds(t, from), sinceTo = sinceSeconds(t, to);
+    const int sinceFrom = sinceSeconds(t, from);
+    const int sinceTo = sinceSeconds(t, to);
     const bool evening = sinceFrom < sinceTo;
     const int elapsed = evening ? sinceFrom : sinceTo;
     level = evening ? dusk + (1 - dusk) * faded(sinceFrom) : top * (1 - faded(sinceTo));

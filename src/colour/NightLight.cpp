@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <optional>
 
-#include "colour/EyeCare.h"
 #include "settings/Keys.h"
 #include "settings/Values.h"
 
@@ -36,8 +35,8 @@ void NightLight::connect() {
   c_.allowStronger.Click = [this] { allowStronger_Click(); };
 }
 
-void NightLight::load(settings::IgnoredValues& ignored) {
-  night_ = readNightSettings(ini_, ignored);
+void NightLight::load() {
+  night_ = readNightSettings(ini_);
   // The slider offers only what can be shown: a warmth whose ramp the gate refuses does nothing.
   // Judged as if an asked-for lift were in force: once Windows applies it, nothing is pulled in.
   const auto judged = [this](int kelvin) {
@@ -76,7 +75,8 @@ std::optional<std::vector<ui::ProfileEntry>> NightLight::typedRows() {
   const std::optional<int> to = settings::parseClockTime(c_.to.text());
   const std::string latText(settings::trimBlanks(c_.lat.text()));
   const std::string lonText(settings::trimBlanks(c_.lon.text()));
-  const std::optional<double> lat = parseDegrees(latText, 90), lon = parseDegrees(lonText, 180);
+  const std::optional<double> lat = degrees(latText, 90);
+  const std::optional<double> lon = degrees(lonText, 180);
   const bool noPlace = latText.empty() && lonText.empty() && !c_.sun.Value();
   // With the times ruling, equal times would be a night light that never comes on.
   const bool noNight = from && to && *from == *to && !c_.sun.Value();
@@ -154,11 +154,11 @@ void NightLight::toggle() {
 }
 
 std::string NightLight::tipLine() const {
-  if (!eyeOn_)
-    return !toggledWhileOff_ ? ""
-           : night_.on       ? "Night light on, once eye care is on"
-                             : "Night light off";
-  return night_.on ? state_.tip : "";
+  if (eyeOn_) return night_.on ? state_.tip : "";
+  // With eye care off, night light is named only once its switch was turned.
+  if (!toggledWhileOff_) return "";
+  if (night_.on) return "Night light on, once eye care is on";
+  return "Night light off";
 }
 
 void NightLight::allowStronger_Click() {

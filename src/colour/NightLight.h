@@ -41,7 +41,7 @@ class NightLight {
   void connect();
   // Load step: the [night] section (what cannot be used named in ignored), the warmth slider's
   // range, Allow stronger while it is needed.
-  void load(settings::IgnoredValues& ignored);
+  void load();
   // The colour panel opens: its night light rows show what is stored.
   void fillRows();
   // OK of the colour panel: the rows as typed, as entries to store in the panel's one save (none

@@ -36,10 +36,4 @@ inline constexpr std::size_t kSliderCount = kSliders.size();
 // One amount per slider, in the table's order.
 using Amounts = std::array<int, kSliderCount>;
 
-constexpr Amounts neutralAmounts() {
-  Amounts amounts{};
-  for (std::size_t n = 0; n < kSliderCount; ++n) amounts[n] = kSliders[n].neutral;
-  return amounts;
-}
-
 }  // namespace colour

@@ -208,7 +208,8 @@ namespace {
 // The outline of the 96-DPI design.
 bool insideAt96(int skinSet, bool on, int x, int y) {
   ui::Size size = switchFrameSize(skinSet);
-  int w = size.width, h = size.height;
+  int w = size.width;
+  int h = size.height;
   int fromEdge = std::min(y, h - 1 - y);  // row counted from the nearer of top and bottom
   int fromSide = std::min(x, w - 1 - x);
   switch (skinSet) {

@@ -49,19 +49,20 @@ std::optional<bool> parseFlag(std::string_view text) {
 
 }  // namespace
 
-WorkingHours readWorkingHours(settings::Ini& ini, settings::IgnoredValues& ignored) {
+WorkingHours readWorkingHours(settings::Ini& ini) {
   WorkingHours h;
-  const auto read = [&](const char* key, auto parse, auto& field) {
+  // used: the default the field keeps.
+  const auto read = [&](const char* key, auto parse, auto& field, const std::string& used) {
     const std::string value = ini.readini(keys::kHoursSection, key);
     if (const auto parsed = parse(value))
       field = *parsed;
     else if (value != key)  // a key that is not there reads as its own name, and is no fault
-      ignored.add(keys::kHoursSection, key, value);
+      ini.ignored.add(keys::kHoursSection, key, value, used);
   };
-  read(keys::kHoursOn, parseFlag, h.on);
-  read(keys::kHoursDays, parseDays, h.days);
-  read(keys::kHoursFrom, settings::parseClockTime, h.from);
-  read(keys::kHoursTo, settings::parseClockTime, h.to);
+  read(keys::kHoursOn, parseFlag, h.on, h.on ? "1" : "0");
+  read(keys::kHoursDays, parseDays, h.days, daysText(h.days));
+  read(keys::kHoursFrom, settings::parseClockTime, h.from, settings::clockText(h.from));
+  read(keys::kHoursTo, settings::parseClockTime, h.to, settings::clockText(h.to));
   return h;
 }
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "controls/SafeSwitch.h"
-#include "settings/Ignored.h"
 #include "settings/Ini.h"
 #include "ui/Control.h"
 #include "ui/RowLayout.h"
@@ -24,8 +23,9 @@ struct WorkingHours {
   friend bool operator==(const WorkingHours&, const WorkingHours&) = default;
 };
 
-// The [hours] section; a value that cannot be read keeps its default and is named in ignored.
-WorkingHours readWorkingHours(settings::Ini& ini, settings::IgnoredValues& ignored);
+// The [hours] section; a value that cannot be read keeps its default and is named in the store's
+// ignored values.
+WorkingHours readWorkingHours(settings::Ini& ini);
 // The entries and the working hours' values after them, to store in one save.
 std::vector<ui::ProfileEntry> withHours(std::vector<ui::ProfileEntry> entries,
                                         const WorkingHours& hours);

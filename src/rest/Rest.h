@@ -90,6 +90,7 @@ class Rest {
   void pause(int minutes);  // the command line's "/pause MINUTES"
   void resume();
   bool paused() const { return pausedUntil_.has_value(); }
+  std::optional<long long> pausedUntil() const { return pausedUntil_; }  // local minute
 
   // The notification icon's tip: what the stage means for the next rest. TipChanged is raised
   // whenever it may have changed.

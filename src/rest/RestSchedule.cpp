@@ -17,32 +17,6 @@ int minuteOfDay(long long absolute) {
 
 }  // namespace
 
-std::optional<int> wholeMinutes(std::string_view text, int min, int max) {
-  text = settings::trimBlanks(text);
-  const bool negative = !text.empty() && text.front() == '-';
-  if (negative) text.remove_prefix(1);
-  if (text.empty()) return std::nullopt;
-  long long value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    // Past every bound in either sign: stop before a long run of digits overflows.
-    if (value > max && value > -static_cast<long long>(min)) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value < min || value > max) return std::nullopt;
-  return static_cast<int>(value);
-}
-
-std::string intervalOrDefault(const std::string& stored) {
-  return std::to_string(
-      wholeMinutes(stored, kMinInterval, kMaxInterval).value_or(kDefaultInterval));
-}
-
-std::string lengthOrDefault(const std::string& stored) {
-  return std::to_string(wholeMinutes(stored, kMinLength, kMaxLength).value_or(kDefaultLength));
-}
-
 long long absoluteMinute(const ui::LocalTime& t) {
   return settings::daysFromCivil(t.year, t.month, t.day) * kMinutesPerDay + t.hour * 60LL +
          t.minute;
@@ -58,10 +32,12 @@ std::string formatMoment(long long absolute) {
 
 std::optional<long long> parseMoment(std::string_view text) {
   text = settings::trimBlanks(text);
-  if (text.size() != 16 || text[4] != '-' || text[7] != '-' || text[10] != ' ') return std::nullopt;
-  const auto year = settings::digitsValue(text.substr(0, 4));
-  const auto month = settings::digitsValue(text.substr(5, 2));
-  const auto day = settings::digitsValue(text.substr(8, 2));
+  if (text.size() != 16 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
+      text.substr(0, 10).find_first_not_of("0123456789-") != std::string_view::npos)
+    return std::nullopt;
+  const auto year = settings::wholeNumber(text.substr(0, 4), 0, 9999);
+  const auto month = settings::wholeNumber(text.substr(5, 2), 1, 12);
+  const auto day = settings::wholeNumber(text.substr(8, 2), 1, 31);
   const auto minute = settings::parseClockTime(text.substr(11));
   if (!year || !month || !day || !minute) return std::nullopt;
   // Only a date of the calendar: a day past its month's end (or day 0) does not come back.

@@ -19,14 +19,6 @@ constexpr int kMaxLength = 1440;
 constexpr int kDefaultLater = 5;   // minutes a prompt put off stays away
 constexpr int kDefaultLaters = 3;  // prompts put off in a row at most
 
-// A whole number of minutes within [min, max]: decimal digits after an optional minus sign,
-// surrounding blanks allowed (the system's profile functions drop them too).
-std::optional<int> wholeMinutes(std::string_view text, int min, int max);
-// Stored settings as the load step takes them: the number, or the default when the stored text is
-// not a whole number of minutes in range.
-std::string intervalOrDefault(const std::string& stored);
-std::string lengthOrDefault(const std::string& stored);
-
 // Local minutes since 1970 (seconds dropped), and as "YYYY-MM-DD HH:MM" text.
 long long absoluteMinute(const ui::LocalTime& t);
 std::string formatMoment(long long absolute);

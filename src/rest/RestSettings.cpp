@@ -32,34 +32,32 @@ void Rest::connect() {
 }
 
 void Rest::loadSettings() {
-  auto stored = [this](const char* key) { return ini_.readini(keys::kRestSection, key); };
-  laterMinutes_ = wholeMinutes(stored(keys::kLater), 1, 60).value_or(kDefaultLater);
-  latersLimit_ = wholeMinutes(stored(keys::kLaters), 0, 10).value_or(kDefaultLaters);
+  laterMinutes_ = ini_.whole(keys::kRestSection, keys::kLater, 1, 60, kDefaultLater);
+  latersLimit_ = ini_.whole(keys::kRestSection, keys::kLaters, 0, 10, kDefaultLaters);
   // A pause ends within a day; one stored further ahead is damaged (it would keep reminders off
   // for years) and is ignored, as is its line in the log.
-  pausedUntil_ = parseMoment(stored(keys::kPausedUntil));
+  pausedUntil_ = parseMoment(ini_.readini(keys::kRestSection, keys::kPausedUntil));
   if (pausedUntil_ && *pausedUntil_ > latestStoredEnd(clock_.now())) {
     shell_.log("config.ini: [dsxx] paused_until=" + formatMoment(*pausedUntil_) +
                " is more than a day ahead; ignored");
     pausedUntil_.reset();
   }
-  c_.sound.setValue(settings::storedFlag(stored(keys::kSound), true));
-  c_.warn.setValue(settings::storedFlag(stored(keys::kWarn), true));
-  const auto micro = [this](const char* key) { return ini_.readini(keys::kBreakSection, key); };
-  breaks_ = {settings::storedFlag(micro(keys::kBreakOn), true),
-             wholeMinutes(micro(keys::kBreakEvery), kMinBreakEvery, kMaxBreakEvery)
-                 .value_or(kDefaultBreakEvery),
-             wholeMinutes(micro(keys::kBreakSeconds), kMinBreakSeconds, kMaxBreakSeconds)
-                 .value_or(kDefaultBreakSeconds)};
+  c_.sound.setValue(ini_.flag(keys::kRestSection, keys::kSound, true));
+  c_.warn.setValue(ini_.flag(keys::kRestSection, keys::kWarn, true));
+  breaks_ = {ini_.flag(keys::kBreakSection, keys::kBreakOn, true),
+             ini_.whole(keys::kBreakSection, keys::kBreakEvery, kMinBreakEvery, kMaxBreakEvery,
+                        kDefaultBreakEvery),
+             ini_.whole(keys::kBreakSection, keys::kBreakSeconds, kMinBreakSeconds,
+                        kMaxBreakSeconds, kDefaultBreakSeconds)};
   c_.breaks.setValue(breaks_.on);
   c_.breakEvery.setText(std::to_string(breaks_.everyMinutes));
   c_.breakSeconds.setText(std::to_string(breaks_.seconds));
-  c_.calls.setValue(settings::storedFlag(ini_.readini(keys::kBusySection, keys::kCalls), true));
-  // An absent key reads as its own name; a damaged list holds nothing and is logged.
+  c_.calls.setValue(ini_.flag(keys::kBusySection, keys::kCalls, true));
+  // An absent key reads as its own name; a damaged list holds nothing.
   std::string apps = ini_.readini(keys::kBusySection, keys::kApps);
   if (apps == keys::kApps) apps.clear();
   if (const AppList list = parseAppList(apps); !list.error.empty()) {
-    shell_.log("config.ini: [busy] apps: " + list.error);
+    ini_.ignored.add(keys::kBusySection, keys::kApps, apps, "");
     apps.clear();
   }
   c_.apps.setText(apps);
@@ -74,8 +72,7 @@ void Rest::loadSettings() {
 void Rest::restoreLater() {
   const std::optional<long long> until =
       parseMoment(ini_.readini(keys::kRestSection, keys::kLaterUntil));
-  const int used =
-      wholeMinutes(ini_.readini(keys::kRestSection, keys::kLatersUsed), 0, 10).value_or(0);
+  const int used = ini_.whole(keys::kRestSection, keys::kLatersUsed, 0, 10, 0);
   if (!until) return;
   const ui::LocalTime now = clock_.now();
   const long long minute = absoluteMinute(now);
@@ -165,8 +162,9 @@ void Rest::setok_Click(int /*index*/) {
     rule("The rest interval (\"every ... minutes\")", "minutes", kMinInterval, kMaxInterval);
   if (!typedLength())
     rule("The rest length (\"Rest ... minutes\")", "minutes", kMinLength, kMaxLength);
-  const auto every = wholeMinutes(c_.breakEvery.text(), kMinBreakEvery, kMaxBreakEvery);
-  const auto seconds = wholeMinutes(c_.breakSeconds.text(), kMinBreakSeconds, kMaxBreakSeconds);
+  const auto every = settings::wholeNumber(c_.breakEvery.text(), kMinBreakEvery, kMaxBreakEvery);
+  const auto seconds =
+      settings::wholeNumber(c_.breakSeconds.text(), kMinBreakSeconds, kMaxBreakSeconds);
   if (!every) rule("The minutes between short breaks", "minutes", kMinBreakEvery, kMaxBreakEvery);
   if (!seconds)
     rule("The seconds a short break lasts", "seconds", kMinBreakSeconds, kMaxBreakSeconds);
@@ -221,11 +219,11 @@ void Rest::okdsxxadd_Click() {
 }
 
 std::optional<int> Rest::typedInterval() const {
-  return wholeMinutes(c_.Text2.text(), kMinInterval, kMaxInterval);
+  return settings::wholeNumber(c_.Text2.text(), kMinInterval, kMaxInterval);
 }
 
 std::optional<int> Rest::typedLength() const {
-  return wholeMinutes(c_.Text3.text(), kMinLength, kMaxLength);
+  return settings::wholeNumber(c_.Text3.text(), kMinLength, kMaxLength);
 }
 
 }  // namespace rest

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "settings/Keys.h"
+#include "settings/Values.h"
 
 namespace settings {
 
@@ -45,6 +46,29 @@ std::string Ini::readini(const std::string& section, const std::string& key) {
   return value;
 }
 
+int Ini::number(const char* section, const char* key, int min, int max, int fallback) {
+  const std::string text = readini(section, key);
+  const int value = storedSliderValue(text, min, max, fallback);
+  if (text != key && trimBlanks(text) != std::to_string(value))
+    ignored.add(section, key, text, std::to_string(value));
+  return value;
+}
+
+int Ini::whole(const char* section, const char* key, int min, int max, int fallback) {
+  const std::string text = readini(section, key);
+  const std::optional<int> value = wholeNumber(text, min, max);
+  if (!value && text != key) ignored.add(section, key, text, std::to_string(fallback));
+  return value.value_or(fallback);
+}
+
+bool Ini::flag(const char* section, const char* key, bool fallback) {
+  const std::string text = readini(section, key);
+  const bool value = storedFlag(text, fallback);
+  if (text != key && trimBlanks(text) != (value ? "1" : "0"))
+    ignored.add(section, key, text, value ? "1" : "0");
+  return value;
+}
+
 bool Ini::writeini(const std::vector<ui::ProfileEntry>& entries) {
   bool news = pending_.empty();
   for (const ui::ProfileEntry& entry : entries) {
@@ -70,6 +94,10 @@ bool Ini::savePending() {
   SaveWaits();
   if (!std::exchange(failureReported_, true)) tell();
   return false;
+}
+
+std::string Ini::pendingText() const {
+  return unsavedText(pending_) + " to " + store_.path();
 }
 
 void Ini::saveBeforeExit() {

@@ -48,6 +48,15 @@ inline constexpr const char* kShortcuts[][2] = {{"darker", "Ctrl+Alt+PageDown"},
                                                 {"eyecare", "Ctrl+Alt+End"},
                                                 {"nightlight", "Ctrl+Alt+Home"}};
 
+// Display backlights: the level in percent of every display while linked, or of each under
+// "level " and the monitor's name; each monitor's own value before Lumora changed it under "was "
+// and its name, and the monitors whose own value is stored, "|" apart.
+inline constexpr const char* kBacklightSection = "backlight";
+inline constexpr const char* kBacklightLevel = "level";
+inline constexpr const char* kBacklightLinked = "linked";  // "0": each display has its own level
+inline constexpr const char* kBacklightWas = "was";
+inline constexpr const char* kBacklightOwed = "owed";
+
 // Night light.
 inline constexpr const char* kNightSection = "night";
 inline constexpr const char* kNightOn = "on";

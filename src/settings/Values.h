@@ -18,8 +18,16 @@ constexpr std::string_view trimBlanks(std::string_view s) {
   return s;
 }
 
-// Decimal digits only (no sign, no blanks), at most nine of them; nothing for anything else.
-std::optional<int> digitsValue(std::string_view s);
+// A whole number within [min, max]: an optional minus and decimal digits, blanks around allowed
+// (the system's profile functions drop them too); nothing for anything else. Minutes, counts,
+// seconds and a command's value alike.
+std::optional<int> wholeNumber(std::string_view text, int min, int max);
+// A decimal number such as "12", "-0.5" or "12.": an optional sign, digits with at most one
+// point, blanks around allowed; nothing for anything else (no exponent, hexadecimal or infinity).
+std::optional<double> decimalNumber(std::string_view text);
+// A stored slider, kelvin or level: any decimal number rounded half to even and clamped into
+// [min, max]; neutral for anything else.
+int storedSliderValue(std::string_view text, int min, int max, int neutral);
 
 // A time of day, "H:MM" or "HH:MM" on the 24-hour clock (hours 0-23, minutes exactly two digits),
 // blanks around allowed, as minutes since midnight; nothing for anything else.
@@ -30,8 +38,8 @@ std::string clockText(long long minute);
 // A stored on/off flag: "1" or "0" with blanks around; anything else gives fallback.
 bool storedFlag(std::string_view text, bool fallback);
 
-// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, any year; linear in the
-// day, so a day past the month's end counts on into the next month.
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar (years -32767 to 32767);
+// linear in the day, so a day past the month's end counts on into the next month.
 long long daysFromCivil(int year, int month, int day);
 struct CivilDate {
   int year, month, day;

@@ -1,6 +1,6 @@
 #pragma once
 // Whether Windows starts the program when the user signs in. The backend keeps the entry in the
-// user's Run key; tests fake it.
+// user's Run key (win32::RunKeyEntry); tests fake it.
 
 namespace tray {
 

@@ -20,7 +20,9 @@ namespace ui {
 PixelImage decodePicture(std::span<const unsigned char> bytes) {
   if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
     return {};
-  int width = 0, height = 0, channels = 0;
+  int width = 0;
+  int height = 0;
+  int channels = 0;
   std::unique_ptr<stbi_uc, void (*)(void*)> rgba(
       stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height,
                             &channels, 4),

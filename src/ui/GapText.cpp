@@ -40,7 +40,9 @@ std::optional<std::vector<int>> placePieces(const std::vector<int>& widths,
 std::vector<Span> labelCovers(const Control& label, const std::vector<Control*>& siblings,
                               int lineHeight, const std::function<int(int)>& toPixels) {
   const Rect& l = label.place();
-  int top = toPixels(l.top), left = toPixels(l.left), right = toPixels(l.right());
+  const int top = toPixels(l.top);
+  const int left = toPixels(l.left);
+  const int right = toPixels(l.right());
   std::vector<Span> covers;
   bool inFront = false;
   for (const Control* c : siblings) {

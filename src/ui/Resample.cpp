@@ -26,7 +26,8 @@ std::vector<std::vector<Tap>> axisTaps(int from, int to) {
       out.push_back({a, 1.0 - f});
       if (f > 0 && a + 1 < from) out.push_back({a + 1, f});
     } else {
-      double begin = i * scale, end = (i + 1) * scale;
+      double begin = i * scale;
+      double end = (i + 1) * scale;
       for (int j = static_cast<int>(begin); j < from && j < end; ++j) {
         double overlap = std::min(end, j + 1.0) - std::max(begin, static_cast<double>(j));
         if (overlap > 0) out.push_back({j, overlap / scale});

@@ -18,10 +18,12 @@ constexpr ULONG_PTR kCommandData = 0x4C4D4331;  // "LMC1"
 constexpr ULONG_PTR kOutputData = 0x4C4D4F31;   // "LMO1"
 constexpr DWORD kMaxCommandBytes = 64;          // the longest command text is far shorter
 constexpr DWORD kMaxOutputBytes = 4096;
-// The running copy answers kReplyBase + the exit code; an ignored message answers 0.
+// The running copy answers kReplyBase + the exit code, kStarting while it reads its settings (a
+// start-up message box may be up: the command waits for it); an ignored message answers 0.
 constexpr LRESULT kReplyBase = 0x4C4D00;
+constexpr LRESULT kStarting = kReplyBase + 0xFF;
 constexpr wchar_t kReplyClass[] = L"LumoraCommandReply";
-constexpr UINT kAnswerMs = 10000;  // a command that waits on a message box is not answered
+constexpr UINT kAnswerMs = 10000;  // a running copy that hangs is not waited for
 constexpr DWORD kStartMs = 15000;  // a copy started here loads first
 
 // Messages to the console the command was started from. A script that redirects the output
@@ -29,20 +31,28 @@ constexpr DWORD kStartMs = 15000;  // a copy started here loads first
 void write(DWORD which, std::string_view text) {
   std::string crlf;
   for (char ch : text) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-  DWORD mode = 0, written = 0;
-  HANDLE given = GetStdHandle(which);
-  if (given && given != INVALID_HANDLE_VALUE && !GetConsoleMode(given, &mode)) {
-    WriteFile(given, crlf.data(), static_cast<DWORD>(crlf.size()), &written, nullptr);
+  DWORD mode = 0;
+  DWORD written = 0;
+  HANDLE out = GetStdHandle(which);
+  const bool given = out && out != INVALID_HANDLE_VALUE;
+  if (given && !GetConsoleMode(out, &mode)) {
+    WriteFile(out, crlf.data(), static_cast<DWORD>(crlf.size()), &written, nullptr);
     return;
   }
   // A program of the windows subsystem gets no console of its own: it borrows the parent's.
-  static const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != 0;
-  if (!attached) return;
-  UniqueFile console(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr));
+  // Access denied means this process shares one already.
+  UniqueFile console;
+  if (!given) {
+    static const bool attached =
+        AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED;
+    if (!attached) return;
+    console.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    out = console.get();
+  }
+  // A console takes text through WriteConsoleW: WriteFile would need the console's code page.
   const std::wstring wide = widen(crlf);
-  if (console)
-    WriteConsoleW(console.get(), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
 }
 
 // The output the running copy sends back while this copy waits in SendMessageTimeout (sent
@@ -90,7 +100,7 @@ int handOver(const app::Command& command) {
   std::string text = app::commandText(command);
   COPYDATASTRUCT data{kCommandData, static_cast<DWORD>(text.size()), text.data()};
   bool startedOne = false;
-  const DWORD start = GetTickCount();
+  DWORD start = GetTickCount();
   // A copy that has not finished loading ignores the command; it is offered again until then.
   for (;;) {
     HWND running = FindWindowW(Window::kSystemClass, nullptr);
@@ -112,6 +122,7 @@ int handOver(const app::Command& command) {
         write(STD_ERROR_HANDLE, "The running Lumora did not answer in time.\n");
         return app::kRefused;
       }
+      if (static_cast<LRESULT>(answer) == kStarting) start = GetTickCount();
       const LRESULT code = static_cast<LRESULT>(answer) - kReplyBase;
       if (code == app::kDone || code == app::kRefused) {
         write(code == app::kDone ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE, output);
@@ -147,6 +158,7 @@ LRESULT receiveCommand(app::Program& program, HWND from, WPARAM wp, LPARAM lp) {
   if (!data || data->dwData != kCommandData || !data->lpData || data->cbData == 0 ||
       data->cbData > kMaxCommandBytes)
     return 0;
+  if (!program.ready()) return kStarting;
   const auto reply = program.command({static_cast<const char*>(data->lpData), data->cbData});
   if (!reply) return 0;
   // The output goes only to a reply window of a copy of this program, never to any window named.

@@ -21,7 +21,7 @@
 #include "win32/Report.h"
 #include "win32/Services.h"
 #include "win32/SystemLibrary.h"
-#include "win32/SignIn.h"
+#include "win32/RunKey.h"
 #include "win32/SystemWindow.h"
 #include "win32/Text.h"
 
@@ -34,6 +34,34 @@ void __verbose_terminate_handler() {
   std::abort();
 }
 }  // namespace __gnu_cxx
+
+// The same for the library's own error paths (out of memory, a string or a vector past its
+// limit, a lock or a call that cannot be made). Its versions build an exception whose message
+// takes both of the library's string implementations in: a seventh of the executable for an
+// ending that is the same.
+namespace std {
+void __throw_bad_alloc() {
+  abort();
+}
+void __throw_bad_array_new_length() {
+  abort();
+}
+void __throw_length_error(const char*) {
+  abort();
+}
+void __throw_logic_error(const char*) {
+  abort();
+}
+void __throw_out_of_range_fmt(const char*, ...) {
+  abort();
+}
+void __throw_bad_function_call() {
+  abort();
+}
+void __throw_system_error(int) {
+  abort();
+}
+}  // namespace std
 
 // The stack canary. The toolchain's own set-up loads three cryptography libraries at start just
 // to seed it; clocks and ids mixed as Windows' own compilers seed their cookie are enough.
@@ -109,7 +137,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     profile.recover();
     win32::Shell shell(backend);
     win32::NotifyArea notify(backend);
-    win32::SignInEntry signIn(kSignInValue, win32::programPath());
+    win32::RunKeyEntry signIn(kSignInValue, win32::programPath());
     win32::GammaDisplays displays;
     win32::WorkerMonitors panel(backend, win32::wmiWork);
     win32::WorkerMonitors ddc(backend, win32::ddcWork);
@@ -127,7 +155,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     program.start(app::iconOnlyStart(args));
     // After the window shows: none of this is seen, and notifications wait for messages anyway.
     backend.system().askForSessionNotifications();
-    program.readShortcuts();
     backend.system().registerShortcuts();
 
     exitCode = win32::runMessageLoop(

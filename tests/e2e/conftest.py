@@ -1,5 +1,6 @@
 """Fixtures for the end-to-end scenarios: one prepared display and Wine prefix per run
-(made by scripts/test), a fresh program folder and an identity gamma ramp per scenario."""
+(made by scripts/test) or per worker of a parallel one, a fresh program folder and an identity
+gamma ramp per scenario."""
 
 import os
 import subprocess
@@ -22,12 +23,17 @@ def pytest_configure(config):
             f"the end-to-end tests need {', '.join(missing)}; run them through scripts/test")
     if not Path(os.environ["LUMORA_EXE"]).is_file():
         raise pytest.UsageError(f"no program at {os.environ['LUMORA_EXE']}")
+    # In a parallel run (pytest -n) the first worker uses the run's display and prefix.
+    if os.environ.get("PYTEST_XDIST_WORKER", "gw0") != "gw0":
+        config.add_cleanup(harness.own_display_and_prefix())
     harness.clock_setup(os.environ["LUMORA_CLOCK_SHIM"], Path(os.environ["WINEPREFIX"]))
 
 
 def pytest_collection_finish(session):
-    # The install scenarios' own prefix is made while the others run.
-    if any(item.path.name == "test_install.py" for item in session.items):
+    # The install scenarios' own prefix is made while the others run; in a parallel run only
+    # the worker they land on makes it, when they start.
+    if "PYTEST_XDIST_WORKER" not in os.environ and any(
+            item.path.name == "test_install.py" for item in session.items):
         harness.make_spare_prefix()
 
 

@@ -269,6 +269,8 @@ class TestPrompt:
         started = harness.clock_now()
         lumora_desktop.run(config(mei=mei))
         assert foreground(True) == "Form1"
+        harness.wait_until(lambda: work_area(True)[3] == harness.SCREEN_H - harness.TASKBAR_H, 10,
+                           what="the taskbar to settle")
         harness.move_clock(mei * ((int(started // 60) + 1) * 60 - harness.clock_now()) / 60)
         prompt = harness.wait_window("Form2", 10)
         bottom = work_area(True)[3]
@@ -442,6 +444,7 @@ class TestTimeAway:
         # minute always comes less than a minute into the period, so it prompts first, as an
         # absence shorter than a rest changes nothing.) The clock runs ahead in steps shorter
         # than a rest, a tick between them: time without input, not a machine asleep.
+        harness.move_clock((80 - harness.clock_now() % 60) % 60 / 60)  # to second 20: no edge near
         started = harness.clock_now()
         lumora_desktop.run(config(mei=2))
         assert icon_tip() == next_rest(started, 2)  # the last input for a while
@@ -450,6 +453,8 @@ class TestTimeAway:
             harness.move_clock(0.75)
             time.sleep(1.2)
             assert harness.find_windows("Form2") == [], "prompted while away"
+        harness.move_clock((80 - harness.clock_now() % 60) % 60 / 60)  # the return away from an edge
+        time.sleep(1.2)
         back = harness.clock_now()
         # Hovering the icon is the return: a new period from this minute, still no prompt.
         assert harness.wait_until(lambda: icon_tip() == next_rest(back, 2) or None, 8,

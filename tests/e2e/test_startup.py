@@ -9,6 +9,7 @@ import time
 import pytest
 
 import harness
+from test_eyecare import answer_tips
 
 MAIN_W, MAIN_H = 641, 315
 CLOSE_IMAGE = (610, 9)  # centre of image2 (x 586..634, y 0..18)
@@ -171,10 +172,37 @@ class TestCommandLine:
         assert lines[6:8] == ["hours=always",
                               "paused_until=" + lumora.config()["dsxx"]["paused_until"]]
 
+        brighter = command(lumora, "/brightness", "5")  # Wine takes no ramp that lifts black
+        assert brighter.returncode == 1 and "did not accept" in brighter.stderr
+        assert harness.gamma_get() == ramp
+
         assert command(lumora, "/eyecare", "off").returncode == 0
         assert harness.ramps_match(harness.gamma_get(), [i * 257 for i in range(256)] * 3)
         assert lumora.config()["eye"]["pdrun"] == "0"
         assert harness.lumora_pids() == first
+
+    def test_a_command_waits_for_the_settings_and_tells_what_was_not_saved(self, lumora):
+        (lumora.folder / "monitor.txt").unlink()  # eye care on: a box while the settings load
+        until = time.strftime("%Y-%m-%d %H:%M", time.localtime(time.time() + 3600))
+        lumora.write_config(f"[eye]\npdrun=1\n[night]\non=0\n[dsxx]\npaused_until={until}\n")
+        lumora.start()
+        harness.wait_window("tips")
+        status = subprocess.Popen(["wine", "Lumora.exe", "/status"], cwd=lumora.folder,
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        time.sleep(2)
+        assert status.poll() is None  # waits for the box
+        answer_tips()
+        assert f"paused_until={until}" in status.communicate(timeout=20)[0].splitlines()
+        assert command(lumora, "/resume").returncode == 0
+        assert "paused_until" not in lumora.stored("dsxx")
+
+        lumora.config_path.chmod(0o444)
+        saved = lumora.config_path.read_bytes()
+        paused = command(lumora, "/pause", "30")
+        assert paused.returncode == 1 and "not saved" in paused.stderr, paused.stderr
+        harness.wait_until(lambda: harness.message_boxes("Lumora"), 5, what="the box after it")
+        status = command(lumora, "/status").stdout
+        assert "\npaused_until=20" in status and lumora.config_path.read_bytes() == saved
 
     def test_a_command_with_no_copy_running_starts_one_with_its_icon_only(self, lumora):
         lumora.write_config("[night]\non=0\n")

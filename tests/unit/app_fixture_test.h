@@ -37,6 +37,7 @@ struct MainWindowTest : ::testing::Test {
   fakes::NotifyArea notify;
   fakes::SignInEntry signIn;
   FormView view;
+  colour::MonitorControl* monitors = nullptr;  // none: no backlight answers
   std::unique_ptr<app::Program> program;
 
   MainWindowTest() {
@@ -45,7 +46,7 @@ struct MainWindowTest : ::testing::Test {
   }
   app::MainWindow& start(bool iconOnly = false) {
     program = std::make_unique<app::Program>(
-        app::Services{host, clock, displays, store, screen, shell, notify, signIn});
+        app::Services{host, clock, displays, store, screen, shell, notify, signIn, monitors});
     program->mainWindow().attachView(&view);
     program->start(iconOnly);
     return program->mainWindow();

@@ -1,6 +1,7 @@
 // The main window without a mouse: Tab order per panel, Space and Enter, Esc, shortcut texts.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <utility>
 
@@ -150,17 +151,29 @@ TEST_F(KeyboardTest, TypedRestTimesAreStoredByEnterAndBadOnesKeepThePanelOpen) {
 }
 
 // With eye care off night light does nothing: the tray shows it so and the tip says what its
-// key did. Damaged night values are named in one message at start.
+// key did. Every damaged value of every section is named in one message at start, with the value
+// used instead.
 TEST_F(KeyboardTest, TheTrayMenuShowsTheNightLightShortcutAsStored) {
   store.values[{"keys", "nightlight"}] = "ctrl + shift+N";
-  stored("night", "lat", "1e308");
-  stored("night", "from", "25:00");
+  // clang-format off
+  const std::array<std::string, 4> damaged[] = {
+      {"micro", "every", "0", "20"}, {"micro", "seconds", "99999", "20"},
+      {"backlight", "level", "150", "100"}, {"dsxx", "later", "0", "5"}, {"dsxx", "sound", "yes", "1"},
+      {"eye", "liangdu", "abc", "0"}, {"night", "on", "yes", "1"}, {"night", "fade", "600", "120"},
+      {"night", "lat", "95", "nothing"}, {"night", "from", "25:00", "21:00"},
+      {"busy", "apps", "C:\\x.exe", "nothing"}, {"keys", "darker", "Ctrl+PgDn", "Ctrl+Alt+PageDown"}};
+  // clang-format on
+  for (const auto& [section, key, value, used] : damaged) store.values[{section, key}] = value;
   start(false, false);
   ASSERT_EQ(shell.messages.size(), 1u);
-  EXPECT_NE(shell.messages[0].text.find("[night] from=25:00\n[night] lat=1e308"),
-            std::string::npos);
+  for (const auto& [section, key, value, used] : damaged)
+    EXPECT_NE((shell.messages[0].text + "\n")
+                  .find("\n[" + section + "] " + key + "=" + value + " (uses " + used + ")\n"),
+              std::string::npos)
+        << key << shell.messages[0].text;
   program->readShortcuts();
-  program->trayNotify(0x0205);  // right button released over the icon
+  EXPECT_EQ(shell.messages.size(), 1u);  // named once
+  program->trayNotify(0x0205);           // right button released over the icon
   const tray::MenuItem* item = tray::findCommand(notify.lastMenu, tray::kNightLight);
   EXPECT_EQ(item->caption, "Night light\tctrl + shift+N");
   EXPECT_TRUE(!item->checked && !item->enabled);
@@ -173,15 +186,11 @@ TEST_F(KeyboardTest, TheTrayMenuShowsTheNightLightShortcutAsStored) {
 
 }  // namespace
 
-// Each text as its shortcut's own text, or "none" when it does not parse.
+// Each text reads as the shortcut of its plain spelling, or not at all ("none").
 TEST(ShortcutText, ModifiersKeysSpacingAndCase) {
-  auto parsed = [](const char* text) {
-    auto shortcut = app::parseShortcut(text);
-    return shortcut ? app::shortcutText(*shortcut) : "none";
-  };
   // clang-format off
   const std::pair<const char*, const char*> cases[] = {
-      {"Ctrl+Alt+PageDown", "Ctrl+Alt+PageDown"}, {" ctrl +ALT+ page down ", "Ctrl+Alt+PageDown"},
+      {" ctrl +ALT+ page down ", "Ctrl+Alt+PageDown"}, {"Alt+CTRL+pagedown", "Ctrl+Alt+PageDown"},
       {"Shift+Win+home", "Shift+Win+Home"}, {"win+CTRL+shift+alt+F24", "Ctrl+Alt+Shift+Win+F24"},
       {"Alt+x", "Alt+X"}, {"Ctrl+7", "Ctrl+7"}, {"Ctrl+Insert", "Ctrl+Insert"}, {"Ctrl+Delete", "Ctrl+Delete"},
       {"Alt+Left", "Alt+Left"}, {"Alt+Down", "Alt+Down"}, {"F13", "F13"}, {"", ""}, {"  ", ""},
@@ -189,5 +198,16 @@ TEST(ShortcutText, ModifiersKeysSpacingAndCase) {
       {"Ctrl+PgDn", "none"}, {"Control+End", "none"}, {"Ctrl+F25", "none"}, {"Ctrl+F0", "none"},
       {"Ctrl+End+Home", "none"}, {"Ctrl+Alt+ß", "none"}};
   // clang-format on
-  for (const auto& [text, want] : cases) EXPECT_EQ(parsed(text), want) << text;
+  for (const auto& [text, plain] : cases)
+    EXPECT_EQ(app::parseShortcut(text),
+              std::string_view(plain) == "none" ? std::nullopt : app::parseShortcut(plain))
+        << text;
+  // The plain spellings themselves, field by field.
+  EXPECT_EQ(app::parseShortcut("Ctrl+Alt+PageDown"),
+            (app::Shortcut{app::kCtrl | app::kAlt, app::KeyKind::PageDown, 0}));
+  EXPECT_EQ(app::parseShortcut("Alt+X"), (app::Shortcut{app::kAlt, app::KeyKind::Letter, 23}));
+  EXPECT_EQ(app::parseShortcut("Ctrl+7"), (app::Shortcut{app::kCtrl, app::KeyKind::Digit, 7}));
+  EXPECT_EQ(app::parseShortcut("Ctrl+Alt+Shift+Win+F24"),
+            (app::Shortcut{15, app::KeyKind::Function, 24}));
+  EXPECT_EQ(app::parseShortcut(""), app::Shortcut{});
 }

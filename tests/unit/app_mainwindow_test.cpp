@@ -47,18 +47,22 @@ TEST_F(MainWindowTest, MissingFileGivesDefaultRestTimesAndTheFourFlagReadsInOrde
   app::MainWindow& w = start();
   EXPECT_EQ(w.Text2.text(), "45");
   EXPECT_EQ(w.Text3.text(), "5");
+  // The colour values are read (and a damaged one named) also while eye care stays off.
   EXPECT_EQ(reads(), (std::vector<std::string>{
-                         "read dsxx/mei",         "read dsxx/xiuxi",        "read dsxx/pdrun",
-                         "read eye/pdrun",        "read night/on",          "read night/from",
-                         "read night/to",         "read night/day",         "read night/night",
-                         "read night/fade",       "read night/mode",        "read night/lat",
-                         "read night/lon",        "read hours/on",          "read hours/days",
-                         "read hours/from",       "read hours/to",          "read dsxx/later",
-                         "read dsxx/laters",      "read dsxx/paused_until", "read dsxx/sound",
-                         "read dsxx/warn",        "read micro/on",          "read micro/every",
-                         "read micro/seconds",    "read busy/calls",        "read busy/apps",
-                         "read dsxx/later_until", "read dsxx/laters_used",  "read backlight/level",
-                         "read backlight/owed"}));
+                         "read dsxx/mei",          "read dsxx/xiuxi",      "read dsxx/pdrun",
+                         "read eye/pdrun",         "read eye/liangdu",     "read eye/duibidu",
+                         "read eye/rgbr",          "read eye/rgbg",        "read eye/rgbb",
+                         "read night/on",          "read night/from",      "read night/to",
+                         "read night/day",         "read night/night",     "read night/fade",
+                         "read night/mode",        "read night/lat",       "read night/lon",
+                         "read hours/on",          "read hours/days",      "read hours/from",
+                         "read hours/to",          "read dsxx/later",      "read dsxx/laters",
+                         "read dsxx/paused_until", "read dsxx/sound",      "read dsxx/warn",
+                         "read micro/on",          "read micro/every",     "read micro/seconds",
+                         "read busy/calls",        "read busy/apps",       "read dsxx/later_until",
+                         "read dsxx/laters_used",  "read backlight/level", "read backlight/owed",
+                         "read keys/darker",       "read keys/brighter",   "read keys/eyecare",
+                         "read keys/nightlight"}));
   EXPECT_TRUE(w.SafeSwitch2.Value());  // a missing flag means reminders on
   EXPECT_FALSE(w.SafeSwitch1.Value());
 }
@@ -162,10 +166,10 @@ TEST_F(MainWindowTest, EyeCareOnReadsItsValuesAfterTheFlags) {
   stored("eye", "pdrun", "1");
   start();
   std::vector<std::string> r = reads();
-  ASSERT_EQ(r.size(), 36u);
+  ASSERT_EQ(r.size(), 45u);
   EXPECT_EQ(r[3], "read eye/pdrun");
-  EXPECT_EQ(r[13], "read eye/liangdu");
-  EXPECT_EQ(r[17], "read eye/rgbb");
+  EXPECT_EQ(r[18], "read eye/liangdu");
+  EXPECT_EQ(r[22], "read eye/rgbb");
 }
 
 TEST_F(MainWindowTest, ControlsNeverSeenAreHiddenOrOutsideTheWindow) {
@@ -391,6 +395,54 @@ TEST_F(MainWindowTest, CommandsActThroughTheControlsAndStoreInOneSave) {
             "nextrest=\nhours=always\npaused_until=2026-12-07 15:37\n");
 }
 
+// Monitors that answer only when the test lists them.
+struct LateMonitors : colour::MonitorControl {
+  void list(int) override {}
+  void send(const std::string&, int) override {}
+};
+
+// A command's answer is what happened: a change not stored exits 1 with what is in force and what
+// was not saved, and a box never holds the caller (it comes after). A command the monitors cannot
+// answer yet is offered again; one that changes nothing moves nothing.
+TEST_F(MainWindowTest, CommandsTellWhatWasNotSavedAndNoBoxHoldsTheirCaller) {
+  LateMonitors late;
+  monitors = &late;
+  app::MainWindow& w = start(true);
+  EXPECT_EQ(program->command("/backlight 40"), std::nullopt);
+  late.Listed({{"D1 A", 25, 50}});
+  EXPECT_EQ(program->command("/backlight 40")->exitCode, app::kDone);
+  EXPECT_EQ(store.at("backlight", "level"), "40");
+  EXPECT_EQ(program->command("/eyecare off")->exitCode, app::kDone);
+  EXPECT_EQ(store.at("eye", "pdrun"), "0");
+  EXPECT_FALSE(w.SafeSwitch1.Value());
+  const std::string next = w.Text1.text();
+  clock.advance(600);
+  EXPECT_EQ(program->command("/resume")->exitCode, app::kDone);  // not paused: nothing moves
+  EXPECT_EQ(w.Text1.text(), next);
+
+  store.writable = false;
+  store.readOnlyFile = true;
+  for (const char* command : {"/pause 30", "/eyecare on"}) {  // the second: no box again
+    const std::optional<app::CommandReply> reply = program->command(command);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->exitCode, app::kRefused);
+    EXPECT_EQ(reply->output.find(std::string(command) + " is in force now but was not saved: "), 0u)
+        << reply->output;
+    EXPECT_TRUE(shell.messages.empty());
+  }
+  EXPECT_NE(program->command("/pause 30")
+                ->output.find(
+                    "rest reminders (paused_until); eye care (pdrun) to C:\\Lumora\\config.ini.\n"),
+            std::string::npos);        // what waits, from every save that failed
+  EXPECT_TRUE(w.SafeSwitch1.Value());  // in force all the same
+  const std::string status = program->command("/status")->output;
+  EXPECT_TRUE(status.ends_with("\npaused_until=2026-12-07 14:47\n")) << status;
+  host.run();
+  // After the answers, in order: the missing monitor.txt of each switch, and the save's, once.
+  ASSERT_EQ(shell.messages.size(), 4u);
+  EXPECT_EQ(shell.messages[2].text.find("Lumora cannot save its settings"), 0u);
+}
+
 TEST_F(MainWindowTest, DisplayResetResendsTheRampAndARestFollowsTheMonitors) {
   stored("eye", "pdrun", "1");
   stored("eye", "liangdu", "-20");
@@ -424,7 +476,7 @@ TEST_F(MainWindowTest, ASaveThatFailsIsTriedEveryMinuteAndNamedAtTheEnd) {
   auto& retry = static_cast<ui::Timer&>(*w.find("saveRetry"));
   EXPECT_FALSE(retry.running());
   store.writable = false;
-  program->toggleNightLight();
+  program->shortcut(app::kNightLight);
   EXPECT_EQ(retry.interval(), 60000);
   retry.Tick();
   EXPECT_TRUE(retry.running());

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <random>
 
 #include "Fakes.h"
 #include "colour/GammaEngine.h"
@@ -497,10 +498,26 @@ TEST(NightSchedule, FadesInMiredAcrossMidnightAndClockChanges) {
   EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 3, 0, 0}).kelvin, 3400);
   s.to = s.from;  // no night
   EXPECT_EQ(colour::nightAt(s, {2026, 3, 29, 3, 0, 0}).kelvin, 6500);
+  // Seeded random schedules, a minute at a time round the day: the warmth moves no faster than
+  // its fade, so a night shorter than its fade turns back before it is fully warm.
+  std::mt19937 random(39);
+  for (int n = 0; n < 300; ++n) {
+    colour::NightSettings r;
+    r.from = static_cast<int>(random() % 1440);
+    r.to = static_cast<int>(random() % 1440);
+    r.fade = 1 + static_cast<int>(random() % 120);
+    const auto mired = [&r](int m) {
+      return 1e6 / colour::nightAt(r, {2026, 3, 10, m / 60, m % 60, 0}).kelvin;
+    };
+    for (int m = 0; m < 1440; ++m)
+      ASSERT_LE(std::abs(mired(m) - mired((m + 1439) % 1440)),
+                (1e6 / 3400 - 1e6 / 6500) / r.fade + 0.5)
+          << r.from << "-" << r.to << " fade " << r.fade << " at " << m;
+  }
 }
 
 // Every slider mix over their whole ranges, at both ends of the warmth: refused as unreadable, or
-// sent inside the limit still dimmer or brighter and tinted the same way.
+// sent inside the limit still dimmer or brighter and tinted the same way, as close to it as it can.
 TEST(DefaultGammaLimit, EveryMixWithWarmthIsBroughtInsideWithItsTint) {
   const Ramp identity = colour::identityRamp();
   for (int k : {1900, 6500})
@@ -515,6 +532,11 @@ TEST(DefaultGammaLimit, EveryMixWithWarmthIsBroughtInsideWithItsTint) {
               if (colour::unreadable(want)) continue;
               const Ramp sent = colour::withinDefaultLimit(want);
               ASSERT_TRUE(colour::withinDefaultGammaLimit(sent)) << k << " " << b << " " << c;
+              // Pulled in only as far as the limit needs, to 1/1024: some entry is at its edge.
+              int reach = 0;
+              for (int n = 0; n < 768; ++n)
+                reach = std::max(reach, std::abs((sent[n] >> 8) - n % 256));
+              if (!colour::withinDefaultGammaLimit(want)) ASSERT_EQ(reach, 128) << k << " " << b;
               for (int ch = 0; ch < 3; ++ch) {
                 const int top = at(ch, 255), other = at((ch + 1) % 3, 255);
                 ASSERT_EQ(want[top] < identity[top], sent[top] < identity[top]) << k << " " << b;

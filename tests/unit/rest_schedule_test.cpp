@@ -100,14 +100,14 @@ TEST(RestHours, AWeekOverMidnightDaysOffAndClockChanges) {
                   {{"hours", "days"}, " Sat , SUN"},
                   {{"hours", "from"}, "7:5"},
                   {{"hours", "to"}, "24:00"}};
-  settings::IgnoredValues ignored;
-  EXPECT_EQ(rest::readWorkingHours(ini, ignored), (rest::WorkingHours{true, weekend.days}));
-  EXPECT_NE(ignored.message().find("[hours] from=7:5\n[hours] to=24:00"), std::string::npos);
+  EXPECT_EQ(rest::readWorkingHours(ini), (rest::WorkingHours{true, weekend.days}));
+  EXPECT_NE(ini.ignored.message().find("[hours] from=7:5 (uses 09:00)\n[hours] to=24:00"),
+            std::string::npos);
   for (const char* bad : {"", "mon,,tue", "monday", "mon;tue"}) {
     store.values = {{{"hours", "on"}, "yes"}, {{"hours", "days"}, bad}};
-    settings::IgnoredValues damaged;
-    EXPECT_EQ(rest::readWorkingHours(ini, damaged), rest::WorkingHours{});
-    EXPECT_NE(damaged.message().find("on=yes\n[hours] days=" + std::string(bad)),
+    settings::Ini damaged{store, shell};
+    EXPECT_EQ(rest::readWorkingHours(damaged), rest::WorkingHours{});
+    EXPECT_NE(damaged.ignored.message().find("on=yes (uses 0)\n[hours] days=" + std::string(bad)),
               std::string::npos);
   }
 }

@@ -1,14 +1,17 @@
-// The sign-in entry in the real registry and the message loop's answer to an exit request.
+// The sign-in entry in the real registry, the message loop's answer to an exit request, and a
+// command's output on the console it was started from.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "win32/Handles.h"
 #include "win32/MessageLoop.h"
-#include "win32/SignIn.h"
+#include "win32/RunKey.h"
 
 namespace {
 
@@ -38,7 +41,7 @@ std::vector<BYTE> bytesOf(const std::wstring& text) {
   return {p, p + (text.size() + 1) * sizeof(wchar_t)};
 }
 
-struct SignInEntryTest : ::testing::Test {
+struct RunKeyEntryTest : ::testing::Test {
   void SetUp() override { TearDown(); }
   void TearDown() override {
     deleteRaw(win32::kRunKey);
@@ -46,7 +49,7 @@ struct SignInEntryTest : ::testing::Test {
   }
 };
 
-TEST_F(SignInEntryTest, ShowsTheEntryAsWindowsWouldRunItAndTurnsItOnAndOff) {
+TEST_F(RunKeyEntryTest, ShowsTheEntryAsWindowsWouldRunItAndTurnsItOnAndOff) {
   const std::vector<BYTE> approved(12, 0), disabled{3, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
   struct Case {
     const char* what;
@@ -67,7 +70,7 @@ TEST_F(SignInEntryTest, ShowsTheEntryAsWindowsWouldRunItAndTurnsItOnAndOff) {
       {"unquoted path cut at its blank", L"C:\\Lumora Test\\Lumora.exe /tray", std::nullopt, false},
       {"a disable without an entry", std::nullopt, disabled, false},
   };
-  win32::SignInEntry entry(kValue, kProgram);
+  win32::RunKeyEntry entry(kValue, kProgram);
   EXPECT_EQ(entry.command(), ours);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -93,12 +96,12 @@ TEST_F(SignInEntryTest, ShowsTheEntryAsWindowsWouldRunItAndTurnsItOnAndOff) {
   }
 }
 
-TEST_F(SignInEntryTest, AnExpandableEntryIsReadExpanded) {
+TEST_F(RunKeyEntryTest, AnExpandableEntryIsReadExpanded) {
   SetEnvironmentVariableW(L"LUMORA_TEST_FOLDER", L"C:\\Lumora Test");
   const std::wstring value = L"\"%LUMORA_TEST_FOLDER%\\Lumora.exe\" /tray";
   setRaw(win32::kRunKey, REG_EXPAND_SZ, value.c_str(),
          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  EXPECT_TRUE(win32::SignInEntry(kValue, kProgram).enabled());
+  EXPECT_TRUE(win32::RunKeyEntry(kValue, kProgram).enabled());
 }
 
 TEST(ProgramOfCommandLine, QuotedOrUpToTheFirstBlank) {
@@ -139,6 +142,53 @@ TEST(MessageLoop, DispatchesMessagesAndAnswersAnExitRequestOnItsThread) {
   });
   EXPECT_EQ(code, 7);
   EXPECT_EQ(seen, std::vector<int>{3});
+}
+
+// Lumora.exe beside this test, started with a command on this process's console as a terminal
+// hands it down: its exit code and what it wrote, read back from the screen.
+std::pair<DWORD, std::wstring> commandOnConsole(const std::wstring& arguments) {
+  FreeConsole();
+  EXPECT_TRUE(AllocConsole());
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  win32::UniqueFile screen(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                                       0, nullptr));
+  wchar_t path[MAX_PATH];
+  std::wstring program(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+  program = program.substr(0, program.rfind(L'\\') + 1) + L"Lumora.exe";
+  std::wstring line = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW startup{sizeof startup};
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = screen.get();
+  startup.hStdError = screen.get();
+  PROCESS_INFORMATION process{};
+  EXPECT_TRUE(CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                             nullptr, &startup, &process));
+  win32::UniqueHandle thread(process.hThread);
+  win32::UniqueHandle child(process.hProcess);
+  DWORD exitCode = 99;
+  EXPECT_EQ(WaitForSingleObject(child.get(), 20000), WAIT_OBJECT_0);
+  GetExitCodeProcess(child.get(), &exitCode);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  GetConsoleScreenBufferInfo(screen.get(), &info);
+  std::wstring shown(static_cast<std::size_t>(info.dwSize.X * info.dwSize.Y), L' ');
+  DWORD read = 0;  // the rows one after another: a wrapped line reads on unbroken
+  ReadConsoleOutputCharacterW(screen.get(), shown.data(), static_cast<DWORD>(shown.size()), {0, 0},
+                              &read);
+  FreeConsole();
+  return {exitCode, shown.substr(0, read)};
+}
+
+TEST(CommandLine, WritesOnTheConsoleItWasStartedFromArgumentsNamedShort) {
+  const std::tuple<std::wstring, DWORD, std::wstring> cases[] = {
+      {L"/?", 0, L"/pause tomorrow"},
+      {L"/pause \"\"", 2, L"not an empty argument."},
+      {L"/pause " + std::wstring(5000, L'7'), 2, L"not \"" + std::wstring(40, L'7') + L"...\"."}};
+  for (const auto& [arguments, code, says] : cases) {
+    const auto [exitCode, shown] = commandOnConsole(arguments);
+    EXPECT_EQ(exitCode, code);
+    EXPECT_NE(shown.find(says), std::wstring::npos) << shown;
+  }
 }
 
 }  // namespace

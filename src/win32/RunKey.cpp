@@ -1,4 +1,4 @@
-#include "win32/SignIn.h"
+#include "win32/RunKey.h"
 
 #include <vector>
 
@@ -58,14 +58,14 @@ std::wstring programOf(const std::wstring& commandLine) {
   return commandLine.substr(start, commandLine.find(L' ', start) - start);
 }
 
-SignInEntry::SignInEntry(std::wstring valueName, std::wstring program)
+RunKeyEntry::RunKeyEntry(std::wstring valueName, std::wstring program)
     : name_(std::move(valueName)), program_(std::move(program)) {}
 
-std::wstring SignInEntry::command() const {
+std::wstring RunKeyEntry::command() const {
   return L"\"" + program_ + L"\" " + widen(app::kTraySwitch);
 }
 
-bool SignInEntry::enabled() {
+bool RunKeyEntry::enabled() {
   std::wstring program = programOf(readString(kRunKey, name_));
   // An entry that starts another copy (an older folder, a portable copy) is not this one's.
   return !program.empty() &&
@@ -73,7 +73,7 @@ bool SignInEntry::enabled() {
          !disabledInTaskManager(name_);
 }
 
-bool SignInEntry::setEnabled(bool on) {
+bool RunKeyEntry::setEnabled(bool on) {
   if (on) {
     std::wstring value = command();
     if (RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, name_.c_str(), REG_SZ, value.c_str(),

@@ -1,5 +1,6 @@
 #pragma once
-// The sign-in entry in the user's Run key, and the disable Task Manager may have put on it.
+// The sign-in entry as the user's Run key holds it, and the disable Task Manager may have put
+// on it.
 #include <windows.h>
 
 #include <string>
@@ -13,10 +14,10 @@ constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 constexpr wchar_t kStartupApprovedKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
-class SignInEntry : public tray::SignInEntry {
+class RunKeyEntry : public tray::SignInEntry {
  public:
   // The value valueName under HKEY_CURRENT_USER starts program (a full path) icon-only.
-  SignInEntry(std::wstring valueName, std::wstring program);
+  RunKeyEntry(std::wstring valueName, std::wstring program);
 
   bool enabled() override;
   bool setEnabled(bool on) override;
