@@ -110,7 +110,6 @@ class Wmi final : public MonitorWork {
 
   // The first active panel: a laptop has one.
   std::vector<colour::MonitorState> list() override {
-    panel_ = {};
     if (!initialized_ || !exchanged([this] { return read(panel_); })) panel_ = {};
     if (panel_.methods.empty()) return {};
     return {{kName, 0, panel_.value, 100}};
