@@ -2,7 +2,7 @@
 enable_language(RC)
 
 set(LUMORA_WIN32_DEFINES UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
-set(LUMORA_WIN32_LIBS user32 gdi32 comctl32 shell32 ole32 uuid advapi32)
+set(LUMORA_WIN32_LIBS user32 gdi32 comctl32 shell32 ole32 uuid wbemuuid advapi32)
 target_compile_definitions(lumora_core PUBLIC ${LUMORA_WIN32_DEFINES})
 
 file(GLOB LUMORA_WIN32_SOURCES CONFIGURE_DEPENDS src/win32/*.cpp)

@@ -64,6 +64,39 @@ Brightness brightnessStep(Brightness now, bool darker, bool backlightAnswers) {
 
 }  // namespace
 
+AllMonitors::AllMonitors(const std::vector<MonitorControl*>& means) {
+  for (MonitorControl* control : means) means_.push_back({control, {}});
+  for (Means& m : means_) {
+    m.control->Listed = [this, &m](const std::vector<MonitorState>& monitors) {
+      m.monitors = monitors;
+      m.answered = true;
+      std::vector<MonitorState> all;
+      for (const Means& each : means_) {
+        if (!each.answered) return;
+        all.insert(all.end(), each.monitors.begin(), each.monitors.end());
+      }
+      Listed(all);
+    };
+    m.control->Sent = [this](const std::string& id, int value, Outcome outcome) {
+      Sent(id, value, outcome);
+    };
+  }
+}
+
+void AllMonitors::list(int delayMs) {
+  for (Means& m : means_) {
+    m.answered = false;
+    m.control->list(delayMs);
+  }
+}
+
+void AllMonitors::send(const std::string& id, int value) {
+  for (Means& m : means_)
+    if (std::any_of(m.monitors.begin(), m.monitors.end(),
+                    [&id](const MonitorState& s) { return s.id == id; }))
+      m.control->send(id, value);
+}
+
 std::optional<std::pair<std::string, int>> LatestWins::next() {
   for (auto it = wanted_.begin(); it != wanted_.end(); ++it) {
     if (busy_.contains(it->first)) continue;
@@ -168,6 +201,8 @@ void Backlight::eyeCare(bool on) {
 }
 
 void Backlight::panelOpened() {
+  // Asked again: the panel shows what a laptop's own keys have set meanwhile.
+  if (asked_) monitorControl_.list(0);
   askMonitors();
   beforePanel_ = levels_;
 }

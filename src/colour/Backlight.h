@@ -51,6 +51,25 @@ class NoMonitors final : public MonitorControl {
   void send(const std::string&, int) override {}
 };
 
+// Several means as one: a listing answers once every means has answered since it was asked, with
+// all their monitors; a value goes to the means that listed its monitor.
+class AllMonitors final : public MonitorControl {
+ public:
+  explicit AllMonitors(const std::vector<MonitorControl*>& means);
+  AllMonitors(const AllMonitors&) = delete;
+  AllMonitors& operator=(const AllMonitors&) = delete;
+  void list(int delayMs) override;
+  void send(const std::string& id, int value) override;
+
+ private:
+  struct Means {
+    MonitorControl* control;
+    std::vector<MonitorState> monitors;
+    bool answered = false;
+  };
+  std::vector<Means> means_;
+};
+
 // Which exchange comes next: one in flight per monitor, the latest wanted value winning (a slider
 // drag sends only what is current when an exchange ends). The backend keeps it under its lock.
 class LatestWins {

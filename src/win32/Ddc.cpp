@@ -17,8 +17,6 @@ namespace win32 {
 namespace {
 
 constexpr BYTE kBrightness = 0x10;  // the VCP code of luminance
-constexpr int kTries = 3;           // a transient failure is retried twice,
-constexpr DWORD kRetryMs = 50;      // this far apart
 constexpr int kExitWaitMs = 1500;   // how long an exit waits for an exchange in flight
 
 // The functions of dxva2.dll, taken by name from the system folder's copy.
@@ -55,11 +53,6 @@ struct PhysicalMonitors {
   }
 };
 
-template <class Call>
-bool retried(Call call) {
-  return win32::retried(kTries, kRetryMs, nullptr, call);
-}
-
 // The number in a display's device name (\\.\DISPLAY2), as Windows' display settings show it.
 int displayNumber(const wchar_t* device) {
   const wchar_t* digits = device + wcscspn(device, L"0123456789");
@@ -69,9 +62,9 @@ int displayNumber(const wchar_t* device) {
 }  // namespace
 
 // What only the worker thread touches: the library and the monitors' handles.
-class DdcMonitors::Worker {
+class Ddc final : public MonitorWork {
  public:
-  std::vector<colour::MonitorState> list() {
+  std::vector<colour::MonitorState> list() override {
     handles_.clear();
     groups_.clear();  // the old handles are destroyed before new ones are asked for
     std::vector<colour::MonitorState> answering;
@@ -91,7 +84,7 @@ class DdcMonitors::Worker {
         for (int n = 2; handles_.contains(id); ++n)
           id = narrow(m.szPhysicalMonitorDescription) + " " + std::to_string(n);
         DWORD value = 0, maximum = 0;
-        if (!retried([&] {
+        if (!exchanged([&] {
               return dxva2_.read(m.hPhysicalMonitor, kBrightness, nullptr, &value, &maximum) != 0;
             }) ||
             maximum == 0)
@@ -104,18 +97,18 @@ class DdcMonitors::Worker {
     return answering;
   }
 
-  colour::Outcome send(const std::string& id, int value) {
+  colour::Outcome send(const std::string& id, int value) override {
     auto it = handles_.find(id);
     if (it == handles_.end()) return colour::Outcome::Failed;
     const HANDLE h = it->second;
     const std::wstring name = widen(id);
-    if (!retried([&] { return dxva2_.write(h, kBrightness, static_cast<DWORD>(value)) != 0; })) {
+    if (!exchanged([&] { return dxva2_.write(h, kBrightness, static_cast<DWORD>(value)) != 0; })) {
       reportFailure(L"SetVCPFeature", name.c_str());
       return colour::Outcome::Failed;
     }
     // Some monitors report success and keep their old value: what it holds is read back.
     DWORD now = 0, maximum = 0;
-    if (!retried([&] { return dxva2_.read(h, kBrightness, nullptr, &now, &maximum) != 0; })) {
+    if (!exchanged([&] { return dxva2_.read(h, kBrightness, nullptr, &now, &maximum) != 0; })) {
       reportFailure(L"GetVCPFeatureAndVCPFeatureReply", name.c_str());
       return colour::Outcome::Failed;
     }
@@ -133,7 +126,11 @@ class DdcMonitors::Worker {
   std::map<std::string, HANDLE> handles_;
 };
 
-DdcMonitors::~DdcMonitors() {
+std::unique_ptr<MonitorWork> ddcWork() {
+  return std::make_unique<Ddc>();
+}
+
+WorkerMonitors::~WorkerMonitors() {
   if (!thread_.joinable()) return;
   std::unique_lock lock(shared_->mutex);
   shared_->stop = true;
@@ -148,18 +145,18 @@ DdcMonitors::~DdcMonitors() {
     thread_.detach();
 }
 
-void DdcMonitors::start() {
+void WorkerMonitors::start() {
   if (!thread_.joinable()) thread_ = std::thread([this, shared = shared_] { run(shared, this); });
 }
 
-void DdcMonitors::list(int delayMs) {
+void WorkerMonitors::list(int delayMs) {
   std::lock_guard lock(shared_->mutex);
   shared_->listAt = GetTickCount64() + static_cast<ULONGLONG>(delayMs);
   start();
   shared_->wake.notify_all();
 }
 
-void DdcMonitors::send(const std::string& id, int value) {
+void WorkerMonitors::send(const std::string& id, int value) {
   std::lock_guard lock(shared_->mutex);
   shared_->queue.want(id, value);
   start();
@@ -167,18 +164,18 @@ void DdcMonitors::send(const std::string& id, int value) {
 }
 
 // self is touched only under the lock while stop is unset: the destructor sets it first.
-void DdcMonitors::run(const std::shared_ptr<Shared>& shared, DdcMonitors* self) {
+void WorkerMonitors::run(const std::shared_ptr<Shared>& shared, WorkerMonitors* self) {
   Shared& s = *shared;
   std::weak_ptr<bool> alive = self->alive_;
   {
-    Worker worker;
+    const std::unique_ptr<MonitorWork> worker = self->make_();
     std::unique_lock lock(s.mutex);
     while (!s.stop) {
       const ULONGLONG now = GetTickCount64();
       if (s.listAt && *s.listAt <= now) {
         s.listAt.reset();
         lock.unlock();
-        std::vector<colour::MonitorState> monitors = worker.list();
+        std::vector<colour::MonitorState> monitors = worker->list();
         lock.lock();
         if (s.stop) break;
         self->host_.post([self, alive, monitors = std::move(monitors)] {
@@ -186,7 +183,7 @@ void DdcMonitors::run(const std::shared_ptr<Shared>& shared, DdcMonitors* self) 
         });
       } else if (auto job = s.queue.next()) {
         lock.unlock();
-        const colour::Outcome outcome = worker.send(job->first, job->second);
+        const colour::Outcome outcome = worker->send(job->first, job->second);
         lock.lock();
         s.queue.done(job->first);
         if (s.stop) break;

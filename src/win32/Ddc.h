@@ -1,8 +1,9 @@
 #pragma once
-// The monitors' brightness over DDC/CI, through the system's monitor-configuration functions in
-// dxva2.dll. An exchange takes 40 to 100 ms, on some monitors seconds, and may fail or lie, so
-// every one runs on a worker thread; answers come back to the user-interface thread as posted
-// work. Nothing is loaded and no thread exists until the backlight is first used.
+// The monitors' brightness, each means on a worker thread of its own: DDC/CI through the system's
+// monitor-configuration functions in dxva2.dll, a laptop's built-in panel through WMI. An exchange
+// takes 40 to 100 ms, on some monitors seconds, and may fail or lie; answers come back to the
+// user-interface thread as posted work. Nothing is loaded and no thread exists until the
+// backlight is first used.
 #include <windows.h>
 
 #include <condition_variable>
@@ -11,27 +12,39 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "colour/Backlight.h"
 #include "ui/Form.h"
 
 namespace win32 {
 
-class DdcMonitors final : public colour::MonitorControl {
+// What a means does with its monitors, on its worker thread only: made, used and destroyed there.
+class MonitorWork {
  public:
-  // host.post must be callable from another thread.
-  explicit DdcMonitors(ui::FormHost& host) : host_(host) {}
+  virtual ~MonitorWork() = default;
+  virtual std::vector<colour::MonitorState> list() = 0;
+  virtual colour::Outcome send(const std::string& id, int value) = 0;
+};
+
+std::unique_ptr<MonitorWork> ddcWork();  // Ddc.cpp
+std::unique_ptr<MonitorWork> wmiWork();  // Wmi.cpp
+
+class WorkerMonitors final : public colour::MonitorControl {
+ public:
+  // host.post must be callable from another thread; make runs on the worker.
+  WorkerMonitors(ui::FormHost& host, std::unique_ptr<MonitorWork> (*make)())
+      : host_(host), make_(make) {}
   // Ends the worker after its exchange in flight, the monitors' handles destroyed; a monitor that
   // hangs inside an exchange holds the exit no longer than a short wait.
-  ~DdcMonitors() override;
-  DdcMonitors(const DdcMonitors&) = delete;
-  DdcMonitors& operator=(const DdcMonitors&) = delete;
+  ~WorkerMonitors() override;
+  WorkerMonitors(const WorkerMonitors&) = delete;
+  WorkerMonitors& operator=(const WorkerMonitors&) = delete;
 
   void list(int delayMs) override;
   void send(const std::string& id, int value) override;
 
  private:
-  class Worker;
   // What the worker shares: it outlives this object when the worker is left hanging.
   struct Shared {
     std::mutex mutex;  // guards what follows
@@ -42,9 +55,10 @@ class DdcMonitors final : public colour::MonitorControl {
     bool ended = false;
   };
   void start();
-  static void run(const std::shared_ptr<Shared>& shared, DdcMonitors* self);
+  static void run(const std::shared_ptr<Shared>& shared, WorkerMonitors* self);
 
   ui::FormHost& host_;
+  std::unique_ptr<MonitorWork> (*make_)();
   std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
   std::thread thread_;
   // Work posted by the worker does nothing once this object is gone.

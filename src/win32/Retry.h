@@ -16,4 +16,10 @@ bool retried(int tries, DWORD pauseMs, bool (*passes)(DWORD), Step step) {
   }
 }
 
+// A monitor's exchange: a transient failure is retried twice, 50 ms apart.
+template <class Step>
+bool exchanged(Step step) {
+  return retried(3, 50, nullptr, step);
+}
+
 }  // namespace win32

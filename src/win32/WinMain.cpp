@@ -139,7 +139,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::NotifyArea notify(backend);
     win32::RunKeyEntry signIn(kSignInValue, win32::programPath());
     win32::GammaDisplays displays;
-    win32::DdcMonitors backlights(backend);
+    win32::WorkerMonitors panel(backend, win32::wmiWork);
+    win32::WorkerMonitors ddc(backend, win32::ddcWork);
+    colour::AllMonitors backlights({&panel, &ddc});
     // The name is free once the windows are gone, before the backlight's worker is waited for:
     // a new start or the installer never waits on a monitor that hangs.
     struct FreeName {

@@ -1,5 +1,6 @@
 """The monitors' own brightness over DDC/CI, against a fake dxva2.dll in the prefix's system
-folder that plays the monitors of a small file (tests/e2e/fakedxva2.c says how)."""
+folder that plays the monitors of a small file (tests/e2e/fakedxva2.c says how), and a laptop's
+panel through WMI, against a fake registered as the WMI locator (tests/e2e/fakewbem.c)."""
 
 import os
 import re
@@ -11,26 +12,65 @@ import pytest
 
 import harness
 import test_rest
-from test_eyecare import EYE_SWITCH, PENCIL, key, open_colour_panel, press_elsewhere, stored
+from test_eyecare import (EYE_SWITCH, PENCIL, colour_panel_open, key, open_colour_panel,
+                          press_elsewhere, stored)
 from test_startup import command
 
 ID = "was Fake 0"  # by the monitor's name, not the display it is on
+PANEL = "Built-in display"
+LOCATOR = r"HKEY_LOCAL_MACHINE\Software\Classes\CLSID\{4590F811-1D3A-11D0-891F-00AA004B2E24}"
+
+
+def build(source: str, out: Path, *libraries: str) -> Path:
+    subprocess.run(["i686-w64-mingw32-gcc", "-shared", "-static-libgcc", "-O1", "-Wall", "-Werror",
+                    "-Wl,--kill-at", str(Path(__file__).with_name(source)), "-o", str(out),
+                    *libraries], check=True)
+    return out
 
 
 @pytest.fixture(scope="module")
 def fake_dxva2(tmp_path_factory) -> Path:
-    out = tmp_path_factory.mktemp("fake") / "dxva2.dll"
-    subprocess.run(["i686-w64-mingw32-gcc", "-shared", "-static-libgcc", "-O1", "-Wall", "-Werror",
-                    "-Wl,--kill-at", str(Path(__file__).with_name("fakedxva2.c")), "-o", str(out)],
-                   check=True)
-    return out
+    return build("fakedxva2.c", tmp_path_factory.mktemp("fake") / "dxva2.dll")
+
+
+@pytest.fixture(scope="module")
+def fake_wbem(tmp_path_factory) -> Path:
+    return build("fakewbem.c", tmp_path_factory.mktemp("fake") / "fakewbem.dll", "-loleaut32",
+                 "-lwbemuuid", "-luuid")
+
+
+def system_folder() -> Path:
+    windows = Path(os.environ["WINEPREFIX"]) / "drive_c" / "windows"
+    return windows / ("syswow64" if (windows / "syswow64").is_dir() else "system32")
+
+
+def locator(server: str, tmp_path: Path) -> None:
+    """The WMI locator's in-process server, in the registry's view a 32-bit program reads."""
+    reg = tmp_path / "locator.reg"
+    reg.write_text(f'REGEDIT4\n\n[{LOCATOR}\\InprocServer32]\n@="{server}"\n'
+                   '"ThreadingModel"="Both"\n')
+    harness._run(["wine", "reg", "import", "Z:" + str(reg).replace("/", "\\"), "/reg:32"], 30)
+
+
+@pytest.fixture
+def wmi(fake_wbem, tmp_path, monkeypatch):
+    """The fake registered for the scenario (an updated prefix registers Wine's own again); yields
+    its panels' file."""
+    shutil.copy2(fake_wbem, system_folder() / "fakewbem.dll")
+    locator(r"C:\\windows\\system32\\fakewbem.dll", tmp_path)
+    panels = tmp_path / "panels.txt"
+    panels.touch()
+    monkeypatch.setenv("FAKE_WMI", "Z:" + str(panels).replace("/", "\\"))
+    yield panels
+    harness.wine_kill()
+    locator(r"C:\\windows\\system32\\wbem\\wbemprox.dll", tmp_path)
+    assert not re.search("thread|not a BSTR", log(panels)), log(panels)
 
 
 @pytest.fixture
 def ddc(fake_dxva2, tmp_path, monkeypatch):
     """The fake stands in the system folder for the scenario; yields its monitors' file."""
-    windows = Path(os.environ["WINEPREFIX"]) / "drive_c" / "windows"
-    system = windows / ("syswow64" if (windows / "syswow64").is_dir() else "system32")
+    system = system_folder()
     saved = tmp_path / "dxva2.saved"
     shutil.copy2(system / "dxva2.dll", saved)
     shutil.copy2(fake_dxva2, system / "dxva2.dll")
@@ -61,10 +101,10 @@ def wait_value(monitors: Path, *values: int, what: str) -> None:
                        what=what)
 
 
-def was(app: harness.Lumora) -> str:
+def was(app: harness.Lumora, monitor: str = ID) -> str:
     """The monitor's own value as stored, "" for none (config.ini is swapped whole: a moment
     without it can be seen here)."""
-    found = re.search(re.escape(ID) + r"=(\d+)", harness.wait_until(
+    found = re.search(re.escape(monitor) + r"=(\d+)", harness.wait_until(
         lambda: text(app.config_path), 5, what="config.ini"))
     return found.group(1) if found else ""
 
@@ -173,3 +213,71 @@ def test_each_display_its_own_level_from_the_panel_or_by_number_or_name(lumora, 
         assert command(lumora, "/backlight", "50").returncode == 0  # every display: linked again
         wait_value(ddc, 50, 25, what="linked again")
         assert "linked" not in lumora.stored("backlight")
+
+
+def status(app: harness.Lumora) -> list[str]:
+    return [line for line in command(app, "/status").stdout.splitlines() if "backlight" in line]
+
+
+def test_laptop_panel_its_own_keys_eye_care_on_off_and_a_restart(lumora, wmi):
+    put(wmi, "1 50 11 -\n")  # at 50, levels 0, 10 ... 100
+    wid = lumora.run(stored())  # no level yet: the panel is left alone
+    open_colour_panel(wid)
+    harness.wait_until(lambda: "backlight=50" in status(lumora), 5, what="the panel's value")
+    put(wmi, "1 70 11 -\n")  # the laptop's own keys
+    harness.click(wid, *harness.back_and_ok(wid)[0])
+    harness.wait_until(lambda: not colour_panel_open(), 5, what="Back to close the panel")
+    open_colour_panel(wid)
+    harness.wait_until(lambda: status(lumora)[:2] == ["backlight=70", f"backlight {PANEL}=70"], 5,
+                       what="the keys' change on the slider")
+    assert command(lumora, "/backlight", "43").returncode == 0
+    wait_value(wmi, 40, what="the nearest level")
+    assert was(lumora, "was " + PANEL) == "70"
+    lumora.stop()  # killed: the panel keeps 40, its own 70 stays stored
+    wid = lumora.run()
+    harness.wait_until(lambda: log(wmi).count("set 40") == 2, 8, what="the level again")
+    harness.click(wid, *EYE_SWITCH)  # off: its own value back, not the 40 it held at the start
+    wait_value(wmi, 70, what="the panel's own value")
+    harness.wait_until(lambda: not was(lumora, "was " + PANEL), 5, what="forgotten")
+    harness.click(wid, 610, 9)  # the close image: every WMI object released
+    lumora.wait_exit()
+    assert log(wmi).splitlines()[-1] == "exit 0"
+
+
+def test_laptop_panel_beside_a_ddc_monitor_linked_then_separate(lumora, wmi, ddc):
+    put(wmi, "1 50 5 -\n")  # levels 0, 25 ... 100
+    put(ddc, "1 70 100 0 0 0\n")
+    wid = lumora.run(stored() + "[backlight]\nlevel=30\n")
+    wait_value(ddc, 30, what="the monitor linked")
+    wait_value(wmi, 25, what="the panel linked, at its nearest level")
+    open_colour_panel(wid)
+    harness.click(wid, 194, 269)  # "Same level on every display" off: a row each
+    harness.click(wid, 164 + 30 * 215 // 100, 314)  # the second row (the monitor): 5 steps right
+    key(*["Right"] * 5)
+    wait_value(ddc, 35, what="the monitor alone")
+    assert command(lumora, "/backlight", "80", *PANEL.split()).returncode == 0
+    wait_value(wmi, 75, what="the panel alone")
+    assert value(ddc) == 35
+    assert status(lumora)[1:] == [f"backlight {PANEL}=80", "backlight Fake 0=35"]
+
+
+@pytest.mark.parametrize("fault", ["exec", "keep"])
+def test_laptop_panel_that_fails_the_set(lumora, wmi, fault):
+    put(wmi, f"1 50 11 {fault}\n")
+    lumora.run(stored() + "[backlight]\nlevel=40\n")
+    told = {"exec": "WmiSetBrightness", "keep": "the panel holds 50 instead of 40"}[fault]
+    harness.wait_until(lambda: told in text(lumora.folder / "lumora.log"), 8, what="the failure")
+    assert value(wmi) == 50
+
+
+@pytest.mark.parametrize("panels", ["", "0 50 11 -\n", "1 50 11 query\n"],
+                         ids=["wine", "inactive", "desktop"])
+def test_no_laptop_panel(lumora, wmi, panels):
+    put(wmi, panels)
+    lumora.run(stored() + "[backlight]\nlevel=40\n")
+    refused = command(lumora, "/backlight", "50")
+    assert refused.returncode == 1 and "No display answers" in refused.stderr
+    assert "set" not in log(wmi)
+    # The rest of WMI is Wine's own, through the same locator.
+    wmic = subprocess.run(["wine", "wmic", "os", "get", "caption"], capture_output=True, timeout=30)
+    assert "Caption" in wmic.stdout.decode("utf-16")

@@ -56,6 +56,26 @@ struct Monitors : colour::MonitorControl {
   }
 };
 
+TEST(Backlight, EveryMeansAnswersBeforeTheListingAndAValueGoesOnlyToItsOwn) {
+  Monitors panel;
+  Monitors ddc;
+  colour::AllMonitors all({&panel, &ddc});
+  std::vector<std::string> listed;
+  all.Listed = [&](const std::vector<colour::MonitorState>& m) {
+    for (const colour::MonitorState& s : m) listed.push_back(s.id);
+  };
+  all.list(1500);
+  EXPECT_EQ(ddc.calls, std::vector<std::string>{"list 1500"});
+  ddc.Listed({{"Fake 0"}});
+  EXPECT_TRUE(listed.empty());  // the panel has not answered yet
+  panel.Listed({{"Built-in display"}});
+  EXPECT_EQ(listed, (std::vector<std::string>{"Built-in display", "Fake 0"}));
+  all.send("Fake 0", 30);
+  all.send("Gone", 30);
+  EXPECT_EQ(ddc.calls.back(), "Fake 0=30");
+  EXPECT_EQ(panel.calls, std::vector<std::string>{"list 1500"});
+}
+
 struct BacklightTest : ::testing::Test {
   fakes::ProfileStore store;
   fakes::Shell shell;
