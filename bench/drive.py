@@ -22,7 +22,7 @@ EDIT_REST = (498, 74)  # edit(1): 7320, 960
 # The sub-panels open at 120, 120 inside ppset (105, 885); both back images are 48 x 48.
 # Back on each panel's last row, as MainWindow::layOutRows places it (the window grows with them).
 COLOUR_BACK = (247, 374)  # Image8 at 3120, 4245 in eyeset
-REST_BACK = (276, 424)  # setno(1) at 3555, 4995 in xxset
+REST_BACK = (276, 367)  # setno(1) at 3555, 4140 in xxset
 PROMPT_MESSAGE = (160, 36)  # Form2's Label1: 240, 360, 4575 x 375
 REST_CLOSE_TOP = 352  # Form3's imgclose: top 5280 twips, 60 x 60, centred horizontally
 REST_CLOSE_SIZE = 60
