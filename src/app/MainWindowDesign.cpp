@@ -351,7 +351,8 @@ void MainWindow::layOutRows() {
                Cell{&setok[1], kPicture, kPicture, 4650 - 3555 - kPicture}}},
   });
   // clang-format on
-  const ui::Rect colour = eyeset.place(), rest = xxset.place();
+  const ui::Rect colour = eyeset.place();
+  const ui::Rect rest = xxset.place();
   eyeset.setPlace({colour.left, colour.top, colour.width, colourBottom + 120});
   xxset.setPlace({rest.left, rest.top, rest.width, restBottom + 120});
 }

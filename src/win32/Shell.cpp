@@ -62,7 +62,8 @@ bool Shell::askYesNo(const std::string& text, const std::string& title) {
 }
 
 bool Shell::runElevated(const std::string& arguments) {
-  const std::wstring path = programPath(), parameters = widen(arguments);
+  const std::wstring path = programPath();
+  const std::wstring parameters = widen(arguments);
   SHELLEXECUTEINFOW run{};  // shown hidden: the copy has no window
   run.cbSize = sizeof(run);
   run.fMask = SEE_MASK_NOASYNC | SEE_MASK_NOCLOSEPROCESS;
